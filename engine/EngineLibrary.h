@@ -1,0 +1,15 @@
+// Loading the engine library and binding its calls by name.
+#pragma once
+#include <string>
+
+namespace gh {
+
+// Opens the engine library at `path` and binds every engine call the program
+// uses. On failure nothing is bound and `error` names the library or the
+// missing function. The library stays loaded until UnloadEngine or process end.
+bool LoadEngine(const std::string& path, std::string& error);
+void UnloadEngine();
+// The loaded library's handle (for harnesses that look up further symbols).
+void* EngineLibraryHandle();
+
+}  // namespace gh

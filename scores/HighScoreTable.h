@@ -1,0 +1,15 @@
+// Entering a finished game's result into the local table of ten.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace gh {
+
+// The result enters the table when it beats the tenth entry, strictly.
+bool QualifiesForHighScores(int32_t score);
+// Replaces the tenth entry with (name, score), sorts (stable, best first) and saves.
+void AddHighScore(const std::string& name, int32_t score);
+// Exchanges entries index - 1 and index (1..9).
+void SwapHighScores(uint8_t index);
+
+}  // namespace gh

@@ -1,0 +1,124 @@
+#include "ScreenUnits.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "engine/EngineCalls.h"
+#include "impact_path.h"
+#include "shell/Platform.h"
+#include "shell/Shell.h"
+
+namespace gh {
+
+namespace {
+
+// Reads a big-endian 16-bit number at `offset`.
+bool ReadBigEndian16(std::FILE* f, long offset, uint16_t& value) {
+  unsigned char b[2];
+  if (std::fseek(f, offset, SEEK_SET) != 0 || std::fread(b, 1, 2, f) != 2) return false;
+  value = static_cast<uint16_t>(b[0] << 8 | b[1]);
+  return true;
+}
+
+// A JPEG's frame header, found by walking the segments from the start. Files in
+// the layout the game writes (frame header at byte 158) give the same result as
+// reading at fixed offsets; other valid JPEGs are measured right too.
+bool ReadJpegSize(std::FILE* f, uint16_t& width, uint16_t& height) {
+  unsigned char b[4];
+  if (std::fseek(f, 0, SEEK_SET) != 0 || std::fread(b, 1, 2, f) != 2) return false;
+  if (b[0] != 0xFF || b[1] != 0xD8) {
+    // Not a JPEG stream: fall back to the fixed offsets.
+    return ReadBigEndian16(f, 163, height) && ReadBigEndian16(f, 165, width);
+  }
+  long pos = 2;
+  for (int guard = 0; guard < 4096; ++guard) {
+    if (std::fseek(f, pos, SEEK_SET) != 0 || std::fread(b, 1, 4, f) != 4) return false;
+    if (b[0] != 0xFF) return false;
+    const int marker = b[1];
+    if (marker == 0xFF) {  // fill byte
+      pos += 1;
+      continue;
+    }
+    const int length = b[2] << 8 | b[3];
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                       marker != 0xCC;
+    if (frame) return ReadBigEndian16(f, pos + 5, height) && ReadBigEndian16(f, pos + 7, width);
+    if (length < 2) return false;
+    pos += 2 + length;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ResolveDataPath(const std::string& name) { return impact::ResolvePath(name); }
+
+void GetImageSize(const std::string& file, uint16_t& width, uint16_t& height) {
+  width = 0;
+  height = 0;
+  const size_t dot = file.rfind('.');
+  const std::string ext = dot == std::string::npos ? std::string() : file.substr(dot);
+  if (ext != ".png" && ext != ".jpg") return;  // ".gif" and the rest: 0 x 0
+
+  const std::string path = ResolveDataPath(file);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    throw std::runtime_error("Cannot open file \"" + file + "\". " + std::strerror(errno));
+  }
+  bool ok;
+  if (ext == ".png") {
+    ok = ReadBigEndian16(f, 18, width) && ReadBigEndian16(f, 22, height);
+  } else {
+    ok = ReadJpegSize(f, width, height);
+  }
+  std::fclose(f);
+  if (!ok) {
+    width = 0;
+    height = 0;
+    throw std::runtime_error("Stream read error");
+  }
+}
+
+void SetPrintColour(const iColor& colour) {
+  iPrintColorSet(colour.red, colour.green, colour.blue, colour.alpha);
+}
+
+void PrintText(const std::string& text, uint8_t alignment, bool shadow, float x, float y,
+               float scaleX, float scaleY, float spacing, const iColor& colour) {
+  if (alignment != AlignLeft && alignment != AlignCentre) return;
+  const iVec2 scale{scaleX, scaleY};
+  auto print = [&](float px, float py) {
+    const iVec2 at{px, py};
+    if (alignment == AlignLeft) {
+      iPrint(text.c_str(), &at, &scale, spacing, MainFont);
+    } else {
+      iPrintCentered(text.c_str(), &at, &scale, spacing, MainFont, 26.0f);
+    }
+  };
+  if (shadow) {
+    SetPrintColour(ColourShadow);
+    print(x - 0.2f, y - 0.1f);
+  }
+  SetPrintColour(colour);
+  print(x, y);
+}
+
+int32_t CreatePicture(const std::string& file, bool show, float x, float y) {
+  uint16_t w = 0, h = 0;
+  GetImageSize(file, w, h);
+  const int32_t sprite = iSpriteCreate("Data\\sprite.x", 0);
+  const int32_t texture = iTextureCreate(file.c_str());
+  iSpriteTextureSet(sprite, texture);
+  const iVec2 scale{PixelsToScale(w), PixelsToScale(h)};
+  iSpriteScaleSet(sprite, &scale);
+  const iVec2 at{x, y};
+  iSpriteLocationSet(sprite, &at);
+  if (show) iSpriteShow(sprite);
+  return sprite;
+}
+
+void OpenWithShell(const std::string& target) { ThePlatform().ShellOpen(target); }
+
+}  // namespace gh
