@@ -1,0 +1,142 @@
+#include "shell/SdlPlatform.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+extern char** environ;
+
+namespace gh {
+
+SdlPlatform::SdlPlatform() = default;
+
+SdlPlatform::~SdlPlatform() {
+  CloseMainWindow();
+  ReapChildren();
+  if (videoReady_) {
+    SDL_DelEventWatch(&SdlPlatform::WatchEvents, this);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+}
+
+bool SdlPlatform::CreateMainWindow(const char* title, int width, int height, std::string& error) {
+  if (!videoReady_) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      error = std::string("Gravelhorn 2 needs a graphical display and could not open one: ") +
+              SDL_GetError();
+      return false;
+    }
+    videoReady_ = true;
+    SDL_AddEventWatch(&SdlPlatform::WatchEvents, this);
+  }
+  window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                             SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+  if (!window_) {
+    error = std::string("Cannot create the game's window: ") + SDL_GetError();
+    return false;
+  }
+  active_ = true;
+  return true;
+}
+
+intptr_t SdlPlatform::MainWindowHandle() { return window_ ? SDL_GetWindowID(window_) : 0; }
+
+bool SdlPlatform::MainWindowOpen() { return window_ != nullptr; }
+
+void SdlPlatform::CloseMainWindow() {
+  if (!window_) return;
+  SDL_SetWindowGrab(window_, SDL_FALSE);
+  SDL_DestroyWindow(window_);
+  window_ = nullptr;
+}
+
+void SdlPlatform::WaitForEvents(int timeoutMs) {
+  if (videoReady_) SDL_WaitEventTimeout(nullptr, timeoutMs);
+  ReapChildren();
+}
+
+// Focus changes are watched here rather than taken from the engine's message
+// pump, so "the application is active" means the same whoever pumps events.
+int SdlPlatform::WatchEvents(void* self, SDL_Event* event) {
+  auto* platform = static_cast<SdlPlatform*>(self);
+  if (event->type == SDL_WINDOWEVENT) {
+    switch (event->window.event) {
+      case SDL_WINDOWEVENT_FOCUS_GAINED:
+      case SDL_WINDOWEVENT_RESTORED:
+        platform->active_ = true;
+        break;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+      case SDL_WINDOWEVENT_MINIMIZED:
+        platform->active_ = false;
+        break;
+      default:
+        break;
+    }
+  }
+  return 1;
+}
+
+bool SdlPlatform::IsApplicationActive() {
+  if (!window_) return false;
+  return active_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED);
+}
+
+void SdlPlatform::MinimiseApplication() {
+  if (window_) SDL_MinimizeWindow(window_);
+}
+
+void SdlPlatform::HideSystemPointer() { SDL_ShowCursor(SDL_DISABLE); }
+
+void SdlPlatform::ConfinePointer(bool confine) {
+  if (window_) SDL_SetWindowGrab(window_, confine ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlPlatform::SetCursorPos(int clientX, int clientY) {
+  if (!window_) return;
+  // The 800 x 600 view is scaled to fit the window with its shape kept.
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  if (w <= 0 || h <= 0) return;
+  const double scale = std::min(w / 800.0, h / 600.0);
+  const int x = static_cast<int>(std::lround((w - 800 * scale) / 2 + clientX * scale));
+  const int y = static_cast<int>(std::lround((h - 600 * scale) / 2 + clientY * scale));
+  int mx = 0, my = 0;
+  SDL_GetMouseState(&mx, &my);
+  if (SDL_GetMouseFocus() == window_ && mx == x && my == y) return;
+  SDL_WarpMouseInWindow(window_, x, y);
+}
+
+uint32_t SdlPlatform::TickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + ts.tv_nsec / 1000000;
+  return static_cast<uint32_t>(ms);
+}
+
+void SdlPlatform::ShowError(const std::string& text) {
+  std::fprintf(stderr, "Gravelhorn 2: %s\n", text.c_str());
+  if (videoReady_) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Gravelhorn 2", text.c_str(), window_);
+  }
+}
+
+void SdlPlatform::ShellOpen(const std::string& target) {
+  ReapChildren();
+  // An argument vector, never a shell command line: the target may hold anything.
+  std::string program = "xdg-open";
+  char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0) {
+    children_.push_back(pid);
+  }
+}
+
+void SdlPlatform::ReapChildren() {
+  std::erase_if(children_, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+}
+
+}  // namespace gh

@@ -1,0 +1,254 @@
+#include "Harness.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "settings/Settings.h"
+#include "shell/Main.h"
+
+namespace gh::test {
+
+namespace {
+
+const std::string EnginePath = std::string(GH_BIN_DIR) + "/system.so";
+
+// Settings as a fresh process has them.
+void ResetSettings() {
+  Windowed = 1;
+  MusicOn = 1;
+  SoundOn = 1;
+  BossKey = 88;
+  Country.clear();
+  PlayerName.clear();
+  for (auto& entry : HighScores) entry = THiScores{};
+}
+
+template <typename T>
+std::vector<T> ReadAll(int32_t (*read)(T*, int32_t)) {
+  std::vector<T> items(static_cast<size_t>(std::max(read(nullptr, 0), 0)));
+  const int32_t n = read(items.data(), static_cast<int32_t>(items.size()));
+  items.resize(static_cast<size_t>(std::clamp<int32_t>(n, 0, static_cast<int32_t>(items.size()))));
+  return items;
+}
+
+}  // namespace
+
+std::string NormalisedFile(const std::string& file) {
+  std::string out = file;
+  for (char& c : out)
+    c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+const EngineHarnessCalls& Engine() {
+  static const EngineHarnessCalls calls = [] {
+    EngineHarnessCalls c;
+    // Our own reference keeps the library (and its state) loaded while the
+    // program binds and unbinds it run after run.
+    void* handle = dlopen(EnginePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+      std::fprintf(stderr, "cannot load %s: %s\n", EnginePath.c_str(), dlerror());
+      std::abort();
+    }
+#define IH_BIND(ret, name, params)                                \
+  c.name = reinterpret_cast<ret(*) params>(dlsym(handle, #name)); \
+  if (!c.name) {                                                  \
+    std::fprintf(stderr, "the engine library lacks %s\n", #name); \
+    std::abort();                                                 \
+  }
+    IH_CALLS(IH_BIND)
+#undef IH_BIND
+    return c;
+  }();
+  return calls;
+}
+
+Harness::Harness(HarnessOptions options) : platform_(Engine()) {
+  const auto& e = Engine();
+  previousFolder_ = std::filesystem::current_path();
+  if (options.folder) {
+    folder_ = *options.folder;
+  } else {
+    char pattern[] = "/tmp/gh-test-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (!made) std::abort();
+    folder_ = made;
+    ownFolder_ = true;
+  }
+  if (options.linkData && !std::filesystem::exists(folder_ / "Data")) {
+    std::filesystem::create_directory_symlink(std::filesystem::path(GH_BIN_DIR) / "Data",
+                                              folder_ / "Data");
+  }
+  if (options.config) {
+    std::ofstream(folder_ / "Config.cfg", std::ios::binary) << *options.config;
+  }
+  std::filesystem::current_path(folder_);
+
+  ResetSettings();
+  platform_.displayAvailable = options.displayAvailable;
+  e.ihHeadlessEnable(1);
+  e.ihOpenFailSet(options.engineOpenFails ? 1 : 0);
+  e.ihSeed(options.seed);
+  e.ihMouseSet(0.5f, 0.5f);
+  e.ihMouseButtonSet(0, 0);
+  e.ihMouseButtonSet(1, 0);
+  for (int key = 0; key < 256; ++key) e.ihKeySet(key, 0);
+  SoundEvents();  // forget earlier runs' sounds
+  e.ihFrameHookSet(&Harness::OnFrame, this);
+
+  program_ = std::thread([this] {
+    const int code = ProgramMain(platform_, EnginePath);
+    std::lock_guard lock(mutex_);
+    exitCode_ = code;
+    exited_ = true;
+    cv_.notify_all();
+  });
+  std::unique_lock lock(mutex_);
+  WaitPausedOrExited(lock);
+}
+
+Harness::~Harness() {
+  if (!exited_) Close();
+  {
+    std::lock_guard lock(mutex_);
+    aborting_ = true;
+    cv_.notify_all();
+  }
+  if (program_.joinable()) program_.join();
+  Engine().ihFrameHookSet(nullptr, nullptr);
+  Engine().ihOpenFailSet(0);
+  std::error_code ec;
+  std::filesystem::current_path(previousFolder_, ec);
+  if (ownFolder_) std::filesystem::remove_all(folder_, ec);
+}
+
+void Harness::OnFrame(uint64_t, void* self) {
+  auto* h = static_cast<Harness*>(self);
+  std::unique_lock lock(h->mutex_);
+  while (h->budget_ == 0 && !h->aborting_) {
+    h->paused_ = true;
+    h->cv_.notify_all();
+    h->cv_.wait(lock);
+  }
+  h->paused_ = false;
+  if (h->budget_ > 0) --h->budget_;
+}
+
+void Harness::WaitPausedOrExited(std::unique_lock<std::mutex>& lock) {
+  cv_.wait(lock, [this] { return exited_ || (paused_ && budget_ == 0); });
+}
+
+void Harness::Step(int frames) {
+  if (frames <= 0) return;
+  std::unique_lock lock(mutex_);
+  if (exited_) return;
+  budget_ = frames;
+  cv_.notify_all();
+  WaitPausedOrExited(lock);
+}
+
+bool Harness::StepUntil(const std::function<bool()>& done, int maxFrames) {
+  for (int i = 0; i < maxFrames; ++i) {
+    if (done()) return true;
+    if (exited_) return false;
+    Step(1);
+  }
+  return done();
+}
+
+bool Harness::StepUntilPrint(const std::string& text, int maxFrames) {
+  return StepUntil([&] { return HasPrint(text); }, maxFrames);
+}
+
+void Harness::Close(int maxFrames) {
+  for (int i = 0; i < maxFrames && !exited_; i += 50) {
+    Post(iMsgClose);
+    Step(50);
+  }
+}
+
+void Harness::MouseAt(float x, float y) { MouseFraction((x + 16.0f) / 32.0f, (12.0f - y) / 24.0f); }
+
+void Harness::MouseFraction(float x, float y) { Engine().ihMouseSet(x, y); }
+
+void Harness::ButtonDown(int button) { Engine().ihMouseButtonSet(button, 1); }
+
+void Harness::ButtonUp(int button) { Engine().ihMouseButtonSet(button, 0); }
+
+void Harness::Click(int button) {
+  ButtonDown(button);
+  Step(1);
+  ButtonUp(button);
+}
+
+void Harness::KeyDown(int key) { Engine().ihKeySet(key, 1); }
+
+void Harness::KeyUp(int key) { Engine().ihKeySet(key, 0); }
+
+void Harness::Tap(int key) {
+  KeyDown(key);
+  Step(1);
+  KeyUp(key);
+}
+
+void Harness::Type(const std::string& text) {
+  for (char c : text) {
+    Engine().ihCharType(static_cast<unsigned char>(c));
+    Step(1);
+  }
+}
+
+void Harness::Post(int kind, int a, int b) {
+  const iMessage message{kind, a, b};
+  Engine().ihMessagePost(&message);
+}
+
+std::vector<ihSprite> Harness::Sprites() const { return ReadAll(Engine().ihSprites); }
+
+std::vector<ihMesh> Harness::Meshes() const { return ReadAll(Engine().ihMeshes); }
+
+std::vector<ihPrint> Harness::Prints() const { return ReadAll(Engine().ihPrints); }
+
+std::vector<std::string> Harness::PrintTexts() const {
+  std::vector<std::string> texts;
+  for (const auto& p : Prints()) texts.emplace_back(p.text);
+  return texts;
+}
+
+bool Harness::HasPrint(const std::string& text) const {
+  for (const auto& p : Prints())
+    if (text == p.text) return true;
+  return false;
+}
+
+const ihPrint* Harness::FindPrint(const std::string& text, std::vector<ihPrint>& storage) const {
+  storage = Prints();
+  // The last one printed is the one on top (a shadow comes first).
+  for (auto it = storage.rbegin(); it != storage.rend(); ++it)
+    if (text == it->text) return &*it;
+  return nullptr;
+}
+
+std::vector<ihSoundEvent> Harness::SoundEvents() const { return ReadAll(Engine().ihSoundEvents); }
+
+bool Harness::SpriteShown(const std::string& file) const {
+  const std::string want = NormalisedFile(file);
+  for (const auto& s : Sprites())
+    if (NormalisedFile(s.file) == want) return true;
+  return false;
+}
+
+bool Harness::MeshShown(const std::string& file) const {
+  const std::string want = NormalisedFile(file);
+  for (const auto& m : Meshes())
+    if (NormalisedFile(m.file) == want) return true;
+  return false;
+}
+
+}  // namespace gh::test

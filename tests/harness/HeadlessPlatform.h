@@ -1,0 +1,48 @@
+// The platform seam for tests and benchmarks: no window system; the clock is
+// the headless engine's virtual clock, and everything the program asks of the
+// desktop is recorded for assertions.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "shell/Platform.h"
+
+namespace gh::test {
+
+struct EngineHarnessCalls;
+
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(const EngineHarnessCalls& calls) : calls_(calls) {}
+
+  bool CreateMainWindow(const char* title, int width, int height, std::string& error) override;
+  intptr_t MainWindowHandle() override { return 0; }
+  bool MainWindowOpen() override { return windowOpen; }
+  void CloseMainWindow() override { windowOpen = false; }
+  void WaitForEvents(int timeoutMs) override;
+  bool IsApplicationActive() override { return active; }
+  void MinimiseApplication() override { ++minimised; }
+  void HideSystemPointer() override { pointerHidden = true; }
+  void ConfinePointer(bool confine) override { pointerConfined = confine; }
+  void SetCursorPos(int clientX, int clientY) override;
+  uint32_t TickCount() override;
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ShellOpen(const std::string& target) override { opened.push_back(target); }
+
+  // What the program did, and knobs a test may turn.
+  bool displayAvailable = true;
+  bool windowOpen = false;
+  bool active = true;
+  bool pointerHidden = false;
+  bool pointerConfined = false;
+  int minimised = 0;
+  int cursorX = -1, cursorY = -1;
+  std::string title;
+  std::vector<std::string> errors;
+  std::vector<std::string> opened;
+
+ private:
+  const EngineHarnessCalls& calls_;
+};
+
+}  // namespace gh::test
