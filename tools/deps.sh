@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build, play and test the game.
+# Runs apt-get only when something is missing (as root, or through sudo).
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config ccache clang-format
+  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev libepoxy-dev
+  libcurl4-openssl-dev libcairo2-dev libjpeg-dev libvorbis-dev libogg-dev
+  libgtest-dev libgmock-dev libcpp-httplib-dev
+  fonts-dejavu-core
+  xvfb xauth xdotool imagemagick x11-utils libgl1-mesa-dri mesa-utils
+  clang libclang-rt-14-dev sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with the address and
+# undefined-behaviour sanitizers, and runs every test (the window and
+# end-to-end tests inside a virtual X server).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build-test"
+"$root/tools/deps.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGH_SANITIZE=ON \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+cmake --build "$build" -j"$(nproc)"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
