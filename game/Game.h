@@ -1,10 +1,47 @@
 // One running game: created when the game screen is entered, freed at the end
-// of its game-over flow (or when the engine stops).
+// of its game-over flow (or when the engine stops). It builds its whole scene
+// once; levels only show, hide, activate and deactivate what exists.
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
+
+#include "Sprites.h"
 
 namespace gh {
+
+class TPlayer;
+class TTerror;
+class TCar;
+class TKamazCar;
+class TBonus;
+
+// Enemy kinds as the level filter sees them.
+enum : int8_t {
+  KindAircraft = 0,
+  KindTerror1 = 1,
+  KindTerror2 = 2,
+  KindTerror3 = 3,
+  KindCar = 4,
+  KindTrain = 5,
+  KindTruck = 6,
+};
+
+// Game flow phases (Phase).
+enum : int8_t {
+  PhaseIntro = -1,
+  PhasePlaying = 0,
+  PhaseGameOver = 1,
+  PhaseExitAsk = 2,
+  PhaseScoreCheck = 3,
+  PhaseNameEntry = 4,
+  PhaseSendAsk = 5,
+  PhaseSending = 6,
+  PhaseSendFailed = 7,
+  PhaseToMenu = 8,
+  PhaseToHiScore = 9,
+  PhaseLifeLost = 11,
+};
 
 class TGame {
  public:
@@ -13,14 +50,29 @@ class TGame {
   TGame(const TGame&) = delete;
   TGame& operator=(const TGame&) = delete;
 
-  // One frame of the game, inside the engine's run phase.
+  // Builds the scene once and starts the first level.
+  void BuildLevel();
+  // May an enemy of this kind appear at the current level.
+  bool AllowsKind(uint8_t kind) const;
+  // Ends the current level (every enemy leaves) and starts the next one.
+  void StartNextLevel();
+  // Parity 0: the first scene, 1: the second; the HUD panels either way.
+  void ShowScenery(uint8_t parity);
+  // One frame of random activation and of the updates of boxes and enemies.
+  void SpawnAndUpdate();
+  // One frame of the game, inside the engine's run phase. Phases 8 and 9 free
+  // the game (and set Game to none): nothing may use it after such a call.
   void RunFrame();
+  // Loads a spare magazine into the current weapon.
+  void Reload();
+  // The HUD texts of a playing frame.
+  void DrawHud();
 
   // Weapon selection (mouse wheel, keys 1-5, weapon boxes, an empty weapon).
   bool CanChooseWeapon(int weapon) const;
   // The weapon display rule: hides weapon `Weapon`, makes `weapon` current and shows it.
   void ChangeWeapon(int weapon);
-  // Hides the current weapon's gun, picture and shows its icon (first half of a change).
+  // Hides a weapon's gun and picture and shows its icon (first half of a change).
   void HideWeapon(int weapon);
   // Shows a weapon's gun and picture and hides its icon (second half of a change).
   void ShowWeapon(int weapon);
@@ -28,6 +80,7 @@ class TGame {
   int8_t Phase = 0;
   uint32_t LastTick = 0;
   int32_t TimeLeft = 0;
+  std::unique_ptr<TPlayer> Player;
   int16_t Lives = 0;
   int16_t Health = 0;
   int16_t Level = 0;
@@ -35,6 +88,45 @@ class TGame {
   std::array<int16_t, 5> Ammo{};
   std::array<int16_t, 5> Magazines{};
   int8_t Weapon = 0;
+
+  // The scene, in the slots the level build fills.
+  std::unique_ptr<TStaticSprite> Scene1;  // "level1.jpg"
+  std::unique_ptr<TStaticSprite> Scene2;  // "level2.jpg"
+  std::array<std::unique_ptr<TStaticSprite>, 5> Scene1Layers;
+  std::array<std::unique_ptr<TStaticSprite>, 3> Scene2Layers;
+  std::array<std::unique_ptr<TStaticSprite>, 3> HudPanels;
+  std::unique_ptr<TStaticSprite> Alarm;
+  std::array<std::unique_ptr<TStaticSprite>, 5> WeaponIcons;
+  std::array<std::unique_ptr<TStaticSprite>, 5> WeaponPictures;
+
+  std::array<std::unique_ptr<TCar>, 5> Aircraft;
+  std::array<std::unique_ptr<TTerror>, 6> UpperTerrorists;
+  std::array<std::unique_ptr<TCar>, 2> Cars;
+  std::array<std::unique_ptr<TCar>, 3> Trains;
+  std::array<std::unique_ptr<TKamazCar>, 12> Trucks;
+  std::array<std::unique_ptr<TBonus>, 3> Bonuses;
+  std::array<std::unique_ptr<TTerror>, 6> LowerTerrorists;
+
+ private:
+  void PlayingFrame();
+  void GrowCaption(const char* text, float step, int8_t next);
+  // Phases 8 and 9: frees the game and moves to `screen`.
+  void Finish(int8_t screen);
+  // The pointer is held inside the window while the game is played.
+  void ConfinePointer(bool confine);
+
+  bool PointerConfined = false;
 };
+
+// Values of the running game that the actors share.
+extern uint8_t MaxEnemies;                  // Level + 1 (low eight bits)
+extern uint8_t MaxBonuses;                  // Level + 1 (low eight bits)
+extern std::array<int32_t, 16> GameSounds;  // "Data\Sound\<n>.wav"
+extern bool VehicleActive;                  // at most one vehicle on the scene
+extern int8_t ArrowCount;                   // active vehicles showing their target arrow
+extern TStaticSprite* AlarmSprite;          // the game's alarm sign, or none
+
+// Milliseconds a level lasts: 41.3 s for the first, 12.3 s more for each next.
+inline int32_t LevelTime(int level) { return 41300 + 12300 * level; }
 
 }  // namespace gh

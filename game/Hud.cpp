@@ -1,0 +1,174 @@
+// The game's per-frame phase machine and everything printed over the scene:
+// the HUD, the level, pause and end captions and the questions after the end.
+#include <string>
+
+#include "Game.h"
+#include "Player.h"
+#include "engine/EngineCalls.h"
+#include "scores/HighScoreTable.h"
+#include "scores/WebScores.h"
+#include "settings/Settings.h"
+#include "shell/Platform.h"
+#include "shell/Shell.h"
+#include "ui/ScreenUnits.h"
+
+namespace gh {
+
+namespace {
+
+constexpr iColor Red{1.0f, 0.0f, 0.0f, 1.0f};
+constexpr int YesNoPair = 8;  // the "Yes"/"No" buttons of the question box
+
+void PrintCentred(const std::string& text, float x, float y, float scaleX, float scaleY,
+                  float spacing, const iColor& colour) {
+  PrintText(text, AlignCentre, false, x, y, scaleX, scaleY, spacing, colour);
+}
+
+}  // namespace
+
+void TGame::RunFrame() {
+  // The level clock runs only while playing and not paused; whatever time any
+  // other phase or a question box took is never charged.
+  const uint32_t now = GetTickCount();
+  if (!Paused && Phase == PhasePlaying) TimeLeft -= static_cast<int32_t>(now - LastTick);
+  LastTick = now;
+
+  if (Phase != PhasePlaying) ConfinePointer(false);
+
+  switch (Phase) {
+    case PhaseIntro:
+      if (FadeLevel > 2.0f) {
+        Phase = PhasePlaying;
+      } else {
+        FadeLevel += 0.01f;
+      }
+      PrintCentred("LEVEL " + std::to_string(Level + 1), 0, 0, 1.5f, 1.5f, -0.2f, ColourGreen);
+      if ((Level + 1) % 3 == 0) {
+        PrintCentred("Unlimited machine gun", 0, -2.0f, 0.7f, 0.7f, -0.2f, ColourGreen);
+      }
+      break;
+
+    case PhasePlaying:
+      PlayingFrame();
+      break;
+
+    case PhaseGameOver:
+      GrowCaption("GAME OVER", 0.005f, PhaseScoreCheck);
+      break;
+
+    case PhaseLifeLost:
+      GrowCaption("YOU ARE DIE", 0.01f, PhasePlaying);
+      break;
+
+    case PhaseExitAsk: {
+      const bool leave = ModalDialog("Exit to menu?", "", ColourGreen, false, YesNoPair);
+      if (Game != this) return;  // the game went away while the question was open
+      if (leave) {
+        // Leaving runs the game-over path, so a good score still enters the table.
+        FadeLevel = 0;
+        Phase = PhaseGameOver;
+      } else {
+        Phase = PhasePlaying;
+        LastTick = GetTickCount();
+      }
+      break;
+    }
+
+    case PhaseScoreCheck:
+      Phase = QualifiesForHighScores(Score) ? PhaseNameEntry : PhaseToMenu;
+      break;
+
+    case PhaseNameEntry: {
+      const bool enter = ModalDialog("Your Scores is " + std::to_string(Score),
+                                     " Please, enter your name:", ColourGreen, true, YesNoPair);
+      if (Game != this) return;
+      if (enter) {
+        Phase = PhaseSendAsk;
+        AddHighScore(PlayerName, Score);
+      } else {
+        Phase = PhaseToMenu;
+      }
+      break;
+    }
+
+    case PhaseSendAsk: {
+      const bool send = ModalDialog("Send the result to", "World's Highscores page?", ColourGreen,
+                                    false, YesNoPair);
+      if (Game != this) return;
+      Phase = send ? PhaseSending : PhaseToHiScore;
+      break;
+    }
+
+    case PhaseSending:
+      Phase = SubmitScore() ? PhaseToHiScore : PhaseSendFailed;
+      break;
+
+    case PhaseSendFailed: {
+      const bool again = ModalDialog("Cant conect!!!", "Repeat again?", Red, false, YesNoPair);
+      if (Game != this) return;
+      Phase = again ? PhaseSending : PhaseToHiScore;
+      break;
+    }
+
+    case PhaseToMenu:
+      Finish(ScreenMenu);
+      return;
+
+    case PhaseToHiScore:
+      Finish(ScreenHiScore);
+      return;
+
+    default:
+      break;
+  }
+}
+
+void TGame::PlayingFrame() {
+  if (iKeyClick(25)) TogglePause(10.0f, -20.0f);  // P
+  if (Paused) {
+    ConfinePointer(false);
+    PrintCentred("PAUSE", 0, 0, 1.0f, 1.0f, 0.0f, ColourGreen);
+    return;
+  }
+  ConfinePointer(true);
+  SetLightsLevel(1.0f);
+  SpawnAndUpdate();
+  Player->Update();
+  DrawHud();
+  if (Score < 0) Score = 0;
+  if (TimeLeft < 0) StartNextLevel();
+}
+
+// The end captions grow from nothing to 2.3 times their size, then move on.
+void TGame::GrowCaption(const char* text, float step, int8_t next) {
+  PrintCentred(text, 0, 0, 2.3f * FadeLevel, 2.3f * FadeLevel, -0.2f, Red);
+  if (FadeLevel > 1.0f) {
+    Phase = next;
+  } else {
+    FadeLevel += step;
+  }
+}
+
+void TGame::DrawHud() {
+  const int w = Weapon >= 0 && Weapon < 5 ? Weapon : 0;
+  PrintCentred(std::to_string(Ammo[w]) + "/" + std::to_string(Magazines[w]), -6.0f, -11.3f, 0.5f,
+               0.35f, -0.2f, ColourGreen);
+  PrintCentred(std::to_string(Lives), 0.3f, -10.5f, 0.8f, 1.0f, -0.2f, ColourGreen);
+  PrintCentred(std::to_string(Health), 2.3f, -10.5f, 0.6f, 0.8f, -0.2f, ColourGreen);
+  PrintCentred("LEVEL " + std::to_string(Level + 1), 13.5f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
+  PrintCentred(std::to_string(Score), 6.5f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
+  // Whole seconds, truncated: the last frame of a level can show 0:0. A frame
+  // that overran the level's end shows 0:0 too rather than negative time.
+  const int32_t seconds = TimeLeft > 0 ? TimeLeft / 1000 : 0;
+  PrintCentred(std::to_string(seconds / 60) + ":" + std::to_string(seconds % 60), -14.0f, 11.3f,
+               0.6f, 0.6f, -0.2f, ColourGreen);
+}
+
+void TGame::Finish(int8_t screen) {
+  if (Game == this) Game = nullptr;
+  delete this;
+  SwitchScreen(screen);
+  UpdateMusic();
+}
+
+}  // namespace gh

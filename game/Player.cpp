@@ -1,0 +1,138 @@
+#include "Player.h"
+
+#include <cmath>
+#include <string>
+
+#include "Game.h"
+#include "engine/EngineCalls.h"
+#include "shell/Platform.h"
+#include "shell/Shell.h"
+#include "ui/ScreenUnits.h"
+
+namespace gh {
+
+float TargetX = 0;
+float TargetY = 0;
+float FlightAngle = 0;
+float FlightDistance = 0;
+
+namespace {
+
+struct GunPlace {
+  int picture;  // the picture the gun sprite is made from
+  float x, y;
+};
+constexpr GunPlace GunPlaces[5] = {{1, 7.8f, -7.09f},
+                                   {9, 9.14f, -8.09f},
+                                   {17, 8.02f, -7.73f},
+                                   {25, 9.87f, -4.8f},
+                                   {26, 10.82f, -3.4f}};
+
+std::string PlayerPicture(int n) { return "Data\\Game\\Player\\" + std::to_string(n) + ".png"; }
+
+}  // namespace
+
+TPlayer::TPlayer(TGame& game) : Owner(game) {
+  FireSprite = std::make_unique<TAniSprite>("Fire", 1.0f, 0.0f, 0.0f, 1, 4, 8);
+  for (int w = 0; w < 5; ++w) {
+    const GunPlace& g = GunPlaces[w];
+    GunSprites[w] = CreatePicture(PlayerPicture(g.picture), false, g.x, g.y);
+  }
+  for (int i = 0; i < 24; ++i) GunTextures[i] = iTextureCreate(PlayerPicture(i + 1).c_str());
+  // The last two weapons have one resting and one firing picture for every aim.
+  const int32_t heavy = iTextureCreate(PlayerPicture(25).c_str());
+  for (int i = 24; i < 32; ++i) GunTextures[i] = heavy;
+  const int32_t rocketResting = iTextureCreate(PlayerPicture(26).c_str());
+  for (int i = 32; i < 36; ++i) GunTextures[i] = rocketResting;
+  const int32_t rocketFiring = iTextureCreate(PlayerPicture(27).c_str());
+  for (int i = 36; i < 40; ++i) GunTextures[i] = rocketFiring;
+}
+
+TPlayer::~TPlayer() {
+  for (int32_t& sprite : GunSprites) {
+    iSpriteDestroy(sprite);
+    sprite = 0;
+  }
+  // Entries 24-39 share three textures: each is destroyed once.
+  for (int i = 0; i < 24; ++i) iTextureDestroy(GunTextures[i]);
+  iTextureDestroy(GunTextures[24]);
+  iTextureDestroy(GunTextures[32]);
+  iTextureDestroy(GunTextures[36]);
+  GunTextures.fill(0);
+}
+
+int TPlayer::AimColumn() {
+  const int column = static_cast<int>(iMouseX() * 4.0f);  // truncated toward zero
+  return column < 0 ? 0 : column > 3 ? 3 : column;
+}
+
+bool TPlayer::WouldFire() const {
+  const int w = Owner.Weapon;
+  if (w < 0 || w > 4) return false;
+  return iMouseButtonDown(0) != 0 && GetTickCount() - LastShotTick > FireDelay[w] &&
+         Owner.Ammo[w] > 0;
+}
+
+void TPlayer::TryDamage(int16_t& health) const {
+  if (WouldFire()) health = static_cast<int16_t>(health - Damage[Owner.Weapon]);
+}
+
+void TPlayer::Update() {
+  TGame& g = Owner;
+
+  // A life is lost only below 0: health exactly 0 is still alive.
+  if (g.Health < 0) {
+    g.Health = 50;
+    g.Lives = static_cast<int16_t>(g.Lives - 1);
+    g.Phase = g.Lives < 0 ? PhaseGameOver : PhaseLifeLost;
+    FadeLevel = 0;
+  }
+
+  g.Ammo[0] = 99;
+
+  if (!FireSprite->Hidden) {
+    if (FireSprite->Animate()) {
+      FireSprite->Hide();
+      FireSprite->X = MuzzleX;
+      FireSprite->Y = MuzzleY;
+    }
+    FireSprite->X += std::cos(FlightAngle) * FlightDistance / 30.0f;
+    FireSprite->Y += std::sin(FlightAngle) * FlightDistance / 30.0f;
+  }
+
+  if (g.Weapon < 0 || g.Weapon > 4) g.ChangeWeapon(0);
+  if (g.Ammo[g.Weapon] <= 0 && g.Magazines[g.Weapon] <= 0) FormMouseWheelDown();
+
+  if ((g.Level + 1) % 3 == 0) g.Ammo[2] = 99;
+
+  const int w = g.Weapon;
+  const int column = AimColumn();
+  if (WouldFire()) {
+    iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + 4 + column]);
+    LastShotTick = GetTickCount();
+    PlaySoundFx(GameSounds[w], false);
+    g.Ammo[w] = static_cast<int16_t>(g.Ammo[w] - 1);
+    if (w == 3) {
+      TargetX = iMouseX() * 32.0f - 16.0f;
+      TargetY = 12.0f - iMouseY() * 24.0f;
+      FireSprite->Frame = 0;
+      FireSprite->X = MuzzleX;
+      FireSprite->Y = MuzzleY;
+      FireSprite->Show();
+      FlightAngle = std::atan2(TargetY - MuzzleY, TargetX - MuzzleX);
+      FlightDistance = std::hypot(TargetY - MuzzleY, TargetX - MuzzleX);
+    }
+    if (w == 4) {
+      for (TBaseEnemy* enemy : EnemyList) {
+        if (enemy->State != 255) enemy->Health = -2;
+      }
+    }
+    return;  // no dry click, resting picture or reload in a frame with a shot
+  }
+
+  if (iMouseButtonDown(0) && g.Ammo[w] <= 0) PlaySoundFx(GameSounds[5], false);
+  iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + column]);
+  if (iMouseButtonClick(1)) g.Reload();
+}
+
+}  // namespace gh
