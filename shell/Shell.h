@@ -72,6 +72,10 @@ void UpdateMusic();
 void SetLightsDepth(float z);
 void SetLightsLevel(float level);
 void TogglePause(float pausedDepth, float playingDepth);
+// Counts answered question boxes. A box runs frames of its own inside the frame
+// that opened it; when it returns, that frame must not act again on the input
+// that answered it (the rest of such a frame compares this count).
+extern uint32_t DialogsAnswered;
 
 // ---- engine life cycle (main window) -------------------------------------------
 // Stores the display setting and stops the engine; the frame loop restarts it.

@@ -1,0 +1,25 @@
+// The scene lights: where they stand (in front of the scene, or behind it while
+// paused) and how much of lights 1 and 2 colours it.
+#include "engine/EngineCalls.h"
+#include "shell/Shell.h"
+
+namespace gh {
+
+void SetLightsDepth(float z) {
+  const iVec3 at{0, 0, z};
+  for (int32_t light = 0; light < 3; ++light) iLightLocalLocationSet(light, &at);
+}
+
+void SetLightsLevel(float level) {
+  const iColor green{0, level, 0, 1};
+  iLightLocalColorSet(1, &green);
+  const iColor blue{0, 0, level, 1};
+  iLightLocalColorSet(2, &blue);
+}
+
+void TogglePause(float pausedDepth, float playingDepth) {
+  Paused = !Paused;
+  SetLightsDepth(Paused ? pausedDepth : playingDepth);
+}
+
+}  // namespace gh

@@ -1,0 +1,548 @@
+#include "ui/DXCtrl.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "engine/EngineCalls.h"
+#include "settings/Settings.h"
+#include "shell/Platform.h"
+#include "shell/Shell.h"
+#include "ui/ScreenUnits.h"
+
+namespace gh {
+
+std::vector<std::unique_ptr<TDDControl>> WidgetList;
+uint8_t FocusIndex = 0;
+uint32_t WidgetGeneration = 0;
+bool BossKeyArmed = true;
+std::vector<const TDDControl*> FocusScope;
+
+namespace {
+
+// Keyboard scan codes the widgets read.
+enum : int32_t {
+  KeyEnter = 28,
+  KeySpace = 57,
+  KeyBackspace = 14,
+  KeyUp = 200,
+  KeyLeft = 203,
+  KeyRight = 205,
+  KeyDown = 208,
+};
+
+const char* const SpriteModel = "dATA\\sprite.x";
+
+// Widgets kept outside the list, and retired widget sets waiting until no
+// widget code of theirs can still be on the stack.
+std::vector<std::unique_ptr<TDDControl>> UnlistedWidgets;
+std::vector<std::vector<std::unique_ptr<TDDControl>>> RetiredSets;
+int PassDepth = 0;
+
+void ReleaseRetiredSets() {
+  if (PassDepth == 0) RetiredSets.clear();
+}
+
+bool Clicked(int32_t key) { return iKeyClick(key) != 0; }
+bool EnterOrSpace() { return Clicked(KeyEnter) || Clicked(KeySpace); }
+
+void SetScale(int32_t sprite, uint16_t width, uint16_t height) {
+  const iVec2 scale{PixelsToScale(width), PixelsToScale(height)};
+  iSpriteScaleSet(sprite, &scale);
+}
+
+void SetLocation(int32_t sprite, float x, float y) {
+  const iVec2 at{x, y};
+  iSpriteLocationSet(sprite, &at);
+}
+
+// Places a widget's image with its lower-left corner at (left, bottom).
+void PlaceImage(int32_t sprite, uint16_t width, uint16_t height, float left, float bottom) {
+  SetScale(sprite, width, height);
+  SetLocation(sprite, PixelsToUnitsX(width / 2) + left, PixelsToUnitsY(height / 2) + bottom);
+}
+
+float TextWidth(const std::string& text) {
+  const iVec2 scale{1.0f, 1.0f};
+  return iPrintWidth(text.c_str(), &scale, -0.3f, MainFont);
+}
+
+std::string ImageFile(const std::string& image, int look) {
+  return "Data\\" + image + "_" + std::to_string(look) + ".png";
+}
+
+}  // namespace
+
+// ---- widget list ------------------------------------------------------------------
+
+void RegisterWidget(std::unique_ptr<TDDControl> widget, bool addToList) {
+  if (!addToList) {
+    UnlistedWidgets.push_back(std::move(widget));
+    return;
+  }
+  widget->ListIndex = static_cast<int>(WidgetList.size());
+  WidgetList.push_back(std::move(widget));
+}
+
+void NewWidgetSet() {
+  RetiredSets.push_back(std::move(WidgetList));
+  RetiredSets.push_back(std::move(UnlistedWidgets));
+  WidgetList.clear();
+  UnlistedWidgets.clear();
+  FocusIndex = 0;
+  ++WidgetGeneration;
+  ReleaseRetiredSets();
+}
+
+WidgetPass::WidgetPass() { ++PassDepth; }
+
+WidgetPass::~WidgetPass() {
+  --PassDepth;
+  ReleaseRetiredSets();
+}
+
+TDDControl* FocusedWidget() {
+  return FocusIndex < WidgetList.size() ? WidgetList[FocusIndex].get() : nullptr;
+}
+
+// ---- TDDControl ----------------------------------------------------------------------
+
+TDDControl::TDDControl() {
+  Sprite = iSpriteCreate(SpriteModel, 0);
+  iSpriteHide(Sprite);
+}
+
+void TDDControl::Show() {
+  iSpriteShow(Sprite);
+  Hidden = false;
+}
+
+void TDDControl::Hide() {
+  iSpriteHide(Sprite);
+  Hidden = true;
+}
+
+void TDDControl::Navigate(bool sideways) {
+  if (!Current) return;
+  if (Clicked(KeyDown) || (sideways && Clicked(KeyRight))) FocusNext();
+  if (Clicked(KeyUp) || (sideways && Clicked(KeyLeft))) FocusPrevious();
+}
+
+void TDDControl::Update() {
+  iFloatTendTo(&Brightness, 1.0f, 0.3f);
+  Navigate();
+}
+
+void TDDControl::UpdateFocused() {
+  if (!Current) {
+    PlaySoundFx(ClickSound, false);
+    Brightness = 0.4f;
+  }
+  for (auto& widget : WidgetList) widget->Current = false;
+  Current = true;
+}
+
+void TDDControl::CheckActivate() {
+  if (Enabled && iSpritePicked(Sprite) &&
+      (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace))) {
+    SwitchScreen(static_cast<int8_t>(Action));
+  }
+}
+
+void TDDControl::Centre(float& x, float& y) const {
+  iVec2 at{0, 0};
+  iSpriteLocation(Sprite, &at);
+  x = at.x;
+  y = at.y;
+}
+
+namespace {
+
+bool CanTakeFocus(size_t index) {
+  const TDDControl* widget = WidgetList[index].get();
+  if (widget->Hidden) return false;
+  if (FocusScope.empty()) return true;
+  for (const TDDControl* w : FocusScope)
+    if (w == widget) return true;
+  return false;
+}
+
+// Moves the focus to `index` and the pointer onto that widget's centre.
+void FocusOn(size_t index) {
+  FocusIndex = static_cast<uint8_t>(index);
+  iVec2 at{0, 0};
+  iSpriteLocation(WidgetList[index]->Sprite, &at);
+  const iVec2 pointer{(at.x + 16.0f) / 32.0f, (at.y - 12.0f) / -24.0f};
+  iMouseReset(&pointer);
+}
+
+}  // namespace
+
+void TDDControl::FocusNext() {
+  const size_t n = WidgetList.size();
+  if (n == 0) return;
+  size_t i = ListIndex < 0 || static_cast<size_t>(ListIndex) + 1 >= n ? 0 : ListIndex + 1;
+  for (size_t tried = 0; tried < n; ++tried, i = (i + 1) % n) {
+    if (CanTakeFocus(i)) {
+      FocusOn(i);
+      return;
+    }
+  }
+  // Every widget hidden: nothing to move to.
+}
+
+void TDDControl::FocusPrevious() {
+  const size_t n = WidgetList.size();
+  if (n == 0) return;
+  size_t i = ListIndex <= 0 ? n - 1 : ListIndex - 1;
+  for (size_t tried = 0; tried < n; ++tried, i = (i + n - 1) % n) {
+    if (CanTakeFocus(i)) {
+      FocusOn(i);
+      return;
+    }
+  }
+}
+
+// ---- TDDButton ---------------------------------------------------------------------
+
+TDDButton::TDDButton(const std::string& image, uint8_t action, float left, float bottom) {
+  NormalTexture = iTextureCreate(ImageFile(image, 0).c_str());
+  HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str());
+  GetImageSize(ImageFile(image, 0), Width, Height);
+  Action = action;
+  iSpriteTextureSet(Sprite, HighlightTexture);
+  PlaceImage(Sprite, Width, Height, left, bottom);
+}
+
+void TDDButton::Update() {
+  TDDControl::Update();
+  if (iSpritePicked(Sprite)) {
+    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+  } else {
+    iSpriteTextureSet(Sprite, NormalTexture);
+    iSpriteColorSet(Sprite, 1, 1, 1, 1);
+  }
+}
+
+void TDDButton::UpdateFocused() {
+  TDDControl::UpdateFocused();
+  iSpriteTextureSet(Sprite, HighlightTexture);
+  CheckActivate();
+}
+
+// ---- TDDButtonText -----------------------------------------------------------------
+
+TDDButtonText::TDDButtonText(const std::string& caption, const std::string& image, uint8_t action,
+                             float left, float bottom)
+    : Caption(caption) {
+  NormalTexture = iTextureCreate(ImageFile(image, 0).c_str());
+  HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str());
+  GetImageSize(ImageFile(image, 0), Width, Height);
+  Action = action;
+  iSpriteTextureSet(Sprite, NormalTexture);
+  PlaceImage(Sprite, Width, Height, left, bottom);
+}
+
+void TDDButtonText::Update() {
+  if (Hidden) {
+    // A hidden button that still holds the focus (the screen changed under it)
+    // passes the arrow keys on, so the keyboard never goes dead.
+    Navigate();
+    return;
+  }
+  TDDControl::Update();
+  if (iSpritePicked(Sprite)) {
+    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+  } else {
+    iSpriteTextureSet(Sprite, NormalTexture);
+    float x, y;
+    Centre(x, y);
+    PrintText(Caption, AlignCentre, false, x, y, 0.6f, 0.6f, -0.1f, ColourCaption);
+  }
+  iSpriteColorSet(Sprite, Brightness, Brightness, Brightness, 1);
+}
+
+void TDDButtonText::UpdateFocused() {
+  if (Hidden) return;
+  TDDControl::UpdateFocused();
+  iSpriteTextureSet(Sprite, HighlightTexture);
+  float x, y;
+  Centre(x, y);
+  PrintText(Caption, AlignCentre, false, x, y, 0.6f, 0.6f, -0.1f, ColourFocused);
+  if (Enabled) CheckActivate();
+}
+
+// ---- TDDButtonToggle ---------------------------------------------------------------
+
+TDDButtonToggle::TDDButtonToggle(const std::string& image, uint16_t splitPixels, uint8_t action,
+                                 float left, float bottom, uint8_t& value)
+    : Value(&value) {
+  Action = action;
+  OffTexture = iTextureCreate(ImageFile(image, 0).c_str());
+  OnTexture = iTextureCreate(ImageFile(image, 1).c_str());
+  GetImageSize(ImageFile(image, 0), Width, Height);
+  SplitX = PixelsToUnitsX(splitPixels) + left;
+  iSpriteTextureSet(Sprite, OnTexture);
+  PlaceImage(Sprite, Width, Height, left, bottom);
+  iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
+}
+
+void TDDButtonToggle::Update() {
+  iFloatTendTo(&Brightness, 1.0f, 0.3f);
+  // Left and Right set a focused toggle's value; only Up and Down leave it.
+  Navigate(false);
+  if (iSpritePicked(Sprite)) {
+    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+  } else {
+    iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
+  }
+  iSpriteTextureSet(Sprite, *Value != 0 ? OnTexture : OffTexture);
+}
+
+void TDDButtonToggle::UpdateFocused() {
+  HeldFocus = Current;
+  TDDControl::UpdateFocused();
+  iSpriteColorSet(Sprite, 1, 1, 1, 1);
+  CheckActivate();
+}
+
+void TDDButtonToggle::CheckActivate() {
+  const uint32_t generation = WidgetGeneration;
+  // Each step may switch screens; after a new widget set this one is stale.
+  auto apply = [&](uint8_t value) {
+    *Value = value;
+    SwitchScreen(static_cast<int8_t>(Action));
+    return generation == WidgetGeneration;
+  };
+  if (iMouseButtonClick(0) && iSpritePicked(Sprite)) {
+    const float x = iMouseX() * 32.0f - 16.0f;
+    if (!apply(x < SplitX ? 1 : 0)) return;
+  }
+  if (EnterOrSpace()) {
+    if (!apply(*Value == 0 ? 1 : 0)) return;
+  }
+  // Only a toggle that already had the focus takes Left and Right: the key that
+  // brought the focus here is not a choice.
+  if (!HeldFocus) return;
+  if (Clicked(KeyRight)) {
+    if (!apply(0)) return;
+  }
+  if (Clicked(KeyLeft)) apply(1);
+}
+
+// ---- TDDEdit -------------------------------------------------------------------------
+
+TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
+  BoxTexture = iTextureCreate("Data\\Edit.png");
+  GetImageSize("Data\\Edit.png", Width, Height);
+  TextX = left + 1.0f;
+  TextY = PixelsToUnitsY(Height / 2) + bottom;
+  CaretSprite = iSpriteCreate(SpriteModel, 0);
+  iSpriteHide(CaretSprite);
+  iSpriteTextureSet(Sprite, BoxTexture);
+  CaretTexture = iTextureCreate("Data\\EditCursor.png");
+  iSpriteTextureSet(CaretSprite, CaretTexture);
+  // The caret picture is drawn at its own pixel size.
+  uint16_t caretWidth = 0, caretHeight = 0;
+  GetImageSize("Data\\EditCursor.png", caretWidth, caretHeight);
+  const iVec2 caretScale = caretWidth && caretHeight
+                               ? iVec2{PixelsToScale(caretWidth), PixelsToScale(caretHeight)}
+                               : iVec2{1.0f, 1.0f};
+  iSpriteScaleSet(CaretSprite, &caretScale);
+  PlaceImage(Sprite, Width, Height, left, bottom);
+  iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
+  Editing = false;
+}
+
+void TDDEdit::Hide() {
+  TDDControl::Hide();
+  // Leaving the screen ends editing and takes the caret along.
+  Editing = false;
+  CaretVisible = false;
+  iSpriteHide(CaretSprite);
+}
+
+void TDDEdit::Update() {
+  if (Hidden) {
+    Navigate();
+    return;
+  }
+  TDDControl::Update();
+  if (iSpritePicked(Sprite)) {
+    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+  } else {
+    iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
+    Editing = false;
+    iSpriteHide(CaretSprite);
+  }
+  if (!Text->empty()) {
+    PrintText(*Text, AlignLeft, false, TextX, TextY, 1, 1, -0.3f, ColourEditText);
+  }
+}
+
+void TDDEdit::UpdateFocused() {
+  if (Hidden) return;
+  TDDControl::UpdateFocused();
+  iSpriteColorSet(Sprite, 1, 1, 1, 1);
+  CheckActivate();
+}
+
+void TDDEdit::CheckActivate() {
+  if (Hidden) return;
+  // Typed characters already follow the US layout (the engine maps them).
+  if ((!Editing && iMouseButtonClick(0)) || Clicked(KeyEnter) || Clicked(KeySpace)) {
+    Editing = !Editing;
+  }
+  if (!Editing) return;
+
+  const int32_t ch = iTypedChar(-1);
+  // Printable characters only: control characters (Enter's CR, Tab, Escape)
+  // and bytes beyond ASCII never enter the text.
+  if (ch >= 32 && ch <= 126 && Text->size() < MaxLength) {
+    const std::string longer = *Text + static_cast<char>(ch);
+    if (PixelsToUnitsX(Width - 20) > TextWidth(longer)) *Text = longer;
+  }
+  if (Clicked(KeyBackspace) && !Text->empty()) Text->pop_back();
+
+  SetLocation(CaretSprite, TextWidth(*Text) + TextX + 0.1f, TextY);
+  const uint32_t now = GetTickCount();
+  if (now - LastBlink > 200) {
+    CaretVisible = !CaretVisible;
+    if (CaretVisible) {
+      iSpriteShow(CaretSprite);
+    } else {
+      iSpriteHide(CaretSprite);
+    }
+    LastBlink = now;
+  }
+}
+
+// ---- TDDBossKey ----------------------------------------------------------------------
+
+TDDBossKey::TDDBossKey(float left, float bottom) {
+  BoxTexture = iTextureCreate("Data\\BossKey.png");
+  GetImageSize("Data\\BossKey.png", Width, Height);
+  iSpriteTextureSet(Sprite, BoxTexture);
+  TextX = PixelsToUnitsX(Width / 2) + left;
+  TextY = PixelsToUnitsY(Height / 2) + bottom;
+  SetScale(Sprite, Width, Height);
+  SetLocation(Sprite, TextX, TextY);
+  iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
+  Capturing = false;
+}
+
+void TDDBossKey::Hide() {
+  TDDControl::Hide();
+  Capturing = false;
+}
+
+void TDDBossKey::Update() {
+  if (Hidden) {
+    Navigate();
+    return;
+  }
+  TDDControl::Update();
+  if (iSpritePicked(Sprite)) {
+    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+  } else {
+    iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
+    Capturing = false;
+  }
+  PrintText(Capturing ? "..." : KeyName(BossKey), AlignCentre, false, TextX, TextY, 1, 1, -0.3f,
+            ColourEditText);
+}
+
+void TDDBossKey::UpdateFocused() {
+  if (Hidden) return;
+  TDDControl::UpdateFocused();
+  iSpriteColorSet(Sprite, 1, 1, 1, 1);
+  CheckActivate();
+}
+
+void TDDBossKey::CheckActivate() {
+  if (Hidden) return;
+  if ((!Capturing && iMouseButtonClick(0)) || Clicked(KeyEnter) || Clicked(KeySpace)) {
+    Capturing = !Capturing;
+  }
+  if (!Capturing) return;
+  for (int32_t code = 0; code <= 88; ++code) {
+    if (Clicked(code)) {
+      BossKey = static_cast<uint8_t>(code);
+      Capturing = false;
+      BossKeyArmed = false;  // the key is down now: it acts after its release
+      return;
+    }
+  }
+}
+
+std::string KeyName(int code) {
+  static const char* const Row1 = "1234567890";
+  static const char* const Row2 = "QWERTYUIOP";
+  static const char* const Row3 = "ASDFGHJKL";
+  static const char* const Row4 = "ZXCVBNM";
+  if (code == 1) return "ESC";
+  if (code >= 2 && code <= 11) return std::string(1, Row1[code - 2]);
+  if (code == 12) return "-";
+  if (code == 13) return "=";
+  if (code == 14) return "BACK";
+  if (code == 15) return "TAB";
+  if (code >= 16 && code <= 25) return std::string(1, Row2[code - 16]);
+  if (code == 26) return "[";
+  if (code == 27) return "]";
+  if (code >= 30 && code <= 38) return std::string(1, Row3[code - 30]);
+  if (code >= 44 && code <= 50) return std::string(1, Row4[code - 44]);
+  if (code >= 59 && code <= 68) return "F" + std::to_string(code - 58);
+  if (code == 87) return "F11";
+  if (code == 88) return "F12";
+  return "None";
+}
+
+// ---- TDDScrollText -------------------------------------------------------------------
+
+std::vector<std::string> SplitHelpLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (lines.size() < TDDScrollText::MaxLines && std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+namespace {
+
+std::vector<std::string> ReadHelpFile() {
+  const std::string name = "Data\\Help.txt";
+  std::ifstream file(ResolveDataPath(name), std::ios::binary);
+  if (!file) {
+    throw std::runtime_error("Cannot open file \"" + name + "\". " + std::strerror(errno));
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  return SplitHelpLines(text.str());
+}
+
+}  // namespace
+
+TDDScrollText::TDDScrollText() : TDDScrollText(ReadHelpFile()) {}
+
+TDDScrollText::TDDScrollText(std::vector<std::string> lines) : Lines(std::move(lines)) {
+  if (Lines.size() > MaxLines) Lines.resize(MaxLines);
+}
+
+void TDDScrollText::Draw() {
+  for (size_t i = 0; i < Lines.size(); ++i) {
+    const float y = Offset - 1.5f * static_cast<float>(i);
+    const float t = 0.94f - 0.06f * y - 0.018f * y * y;
+    // Fully faded lines would draw nothing.
+    if (t <= 0.0f || Lines[i].empty()) continue;
+    PrintText(Lines[i], AlignCentre, false, X, y, 1, 1, -0.3f, Colour(t, 0.5f * t + 0.5f, 0, t));
+  }
+  Offset += 0.02f;
+  if (Offset > static_cast<float>(Lines.size()) * 1.5f + 6.0f) Offset = -11.0f;
+}
+
+}  // namespace gh

@@ -1,0 +1,32 @@
+// The game's fixed widget set: the main menu, Options, HIGH SCORE, the help
+// pages and the question box. Built anew on every engine start; the order of
+// creation is the keyboard order.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "ui/DXCtrl.h"
+
+namespace gh {
+
+// Slots 0-9, 12 and 13 are used; 10 and 11 stay empty.
+extern std::array<TDDButtonText*, 14> TextButtons;
+extern TDDButton* ClearTableButton;
+extern TDDButton* WorldScoresButton;
+extern TDDButtonToggle* DisplayToggle;
+extern TDDButtonToggle* SoundToggle;
+extern TDDButtonToggle* MusicToggle;
+extern TDDEdit* CountryEdit;
+extern TDDEdit* NameEdit;
+extern TDDBossKey* BossKeyBox;
+extern int32_t MessagePanel;  // the question box's background picture
+extern std::unique_ptr<TDDScrollText> HelpScroller;
+
+// Creates every widget above, replacing an earlier set. A missing asset stops
+// it with the file's error; widgets made before stay in the list.
+void BuildMenus();
+// Hides all prints, every widget and the screen pictures (not the pointer).
+void HideAllMenuItems();
+
+}  // namespace gh
