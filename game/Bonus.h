@@ -1,5 +1,10 @@
-// Bonus boxes. Placeholder: the three boxes are listed but never come down.
+// Bonus boxes and the hit effect. A box comes down on its parachute, opens and
+// waits twelve seconds for the player to hold the button on its content; the
+// hit effect is the particle burst (with its sound) of a destroyed vehicle.
 #pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
 
 #include "Sprites.h"
 
@@ -7,9 +12,57 @@ namespace gh {
 
 class TBonus : public TBaseBonus {
  public:
-  TBonus() : TBaseBonus(true) {}
-  void Activate() override {}
-  void Update() override {}
+  // State values besides 255 (inactive).
+  static constexpr uint8_t Falling = 0;
+  static constexpr uint8_t Opening = 1;
+  static constexpr uint8_t Open = 2;
+  // How long an open box waits to be taken, in milliseconds.
+  static constexpr uint32_t WaitMs = 12000;
+
+  TBonus();
+  ~TBonus() override;
+
+  void Activate() override;
+  void Update() override;
+  void Deactivate() override;
+
+  // Applies the content (BonusType) to the running game.
+  void ApplyBonus();
+
+  std::array<int32_t, 8> Textures{};  // content pictures; entry n - 1 for type n
+  int8_t BonusType = 1;  // 1-4 weapons 2-5, 5 -30 health, 6 full health, 7 +100, 8 +1 life
+  float X = 0;           // world x of the parachute and the box
+  float Y = 0;           // world y of the parachute; the box hangs 2 below
+  std::unique_ptr<TAniSprite> Box1Sprite;
+  std::unique_ptr<TAniSprite> Box2Sprite;
+  std::unique_ptr<TStaticSprite> ParachuteSprite;
+  std::unique_ptr<TStaticSprite> IconSprite;
+  uint32_t OpenedTick = 0;
+
+ private:
+  void PlaceSprites();
+};
+
+// A burst of particles. The owner sets BurstFrames to 0 and then calls Emit or
+// EmitAt once a frame until it returns false: twenty calls, one sound at the
+// start.
+class THit {
+ public:
+  static constexpr uint16_t BurstLength = 20;
+
+  THit();
+  ~THit();
+  THit(const THit&) = delete;
+  THit& operator=(const THit&) = delete;
+
+  // Moves the emitter to (x, y) and emits; true while the burst is not over.
+  bool EmitAt(float x, float y);
+  // Emits where the emitter is; true while the burst is not over.
+  bool Emit();
+
+  int32_t Particles = 0;
+  int32_t Emitter = 0;
+  uint16_t BurstFrames = 0;
 };
 
 }  // namespace gh
