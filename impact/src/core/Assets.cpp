@@ -1,0 +1,429 @@
+// Loading the files the engine reads: pictures (SDL2_image), the quad model file,
+// TrueType fonts (SDL2_ttf, rasterised into a glyph atlas) and sound files. Every
+// name goes through the shared path resolver; decoded files are cached by path.
+#include "core/Assets.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <SDL_ttf.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "core/Conventions.h"
+#include "core/Engine.h"
+#include "impact_path.h"
+
+namespace impact {
+
+namespace {
+
+Engine* liveEngine = nullptr;
+
+bool Stat(const std::string& path, int64_t& time, int64_t& size, std::string& error) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = "not a file";
+    return false;
+  }
+  time = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  size = st.st_size;
+  return true;
+}
+
+std::string Trim(const std::string& s) {
+  size_t a = s.find_first_not_of(" \t\r\n");
+  if (a == std::string::npos) return "";
+  size_t b = s.find_last_not_of(" \t\r\n");
+  return s.substr(a, b - a + 1);
+}
+
+void EnsureImageInit() {
+  static bool done = false;
+  if (!done) {
+    IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+    done = true;
+  }
+}
+
+bool EnsureTtfInit(std::string& error) {
+  if (TTF_WasInit()) return true;
+  if (TTF_Init() != 0) {
+    error = TTF_GetError();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetLiveEngine(Engine* engine) { liveEngine = engine; }
+
+Image::~Image() {
+  // The texture lives in the window backend's context; hand it back for deletion.
+  if (gl && liveEngine && glGeneration == liveEngine->GlGeneration())
+    liveEngine->DeadTextures().push_back(gl);
+}
+
+float Image::AlphaAt(float u, float v) const {
+  if (width <= 0 || height <= 0 || rgba.empty()) return 1.0f;
+  int x = std::clamp(static_cast<int>(u * width), 0, width - 1);
+  int y = std::clamp(static_cast<int>(v * height), 0, height - 1);
+  return rgba[(static_cast<size_t>(y) * width + x) * 4 + 3] / 255.0f;
+}
+
+bool DecodeImage(const std::string& path, Image& image, std::string& error) {
+  EnsureImageInit();
+  SDL_Surface* loaded = IMG_Load(path.c_str());
+  if (!loaded) {
+    error = IMG_GetError();
+    if (error.empty()) error = "not a picture this engine can read";
+    return false;
+  }
+  SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+  SDL_FreeSurface(loaded);
+  if (!rgba) {
+    error = SDL_GetError();
+    return false;
+  }
+  image.width = rgba->w;
+  image.height = rgba->h;
+  image.rgba.resize(static_cast<size_t>(rgba->w) * rgba->h * 4);
+  SDL_LockSurface(rgba);
+  for (int y = 0; y < rgba->h; ++y)
+    std::memcpy(image.rgba.data() + static_cast<size_t>(y) * rgba->w * 4,
+                static_cast<const uint8_t*>(rgba->pixels) + static_cast<size_t>(y) * rgba->pitch,
+                static_cast<size_t>(rgba->w) * 4);
+  SDL_UnlockSurface(rgba);
+  SDL_FreeSurface(rgba);
+  return true;
+}
+
+bool ParseModel(const std::string& text, Model& model, std::string& error) {
+  std::istringstream in(text);
+  std::string line;
+  bool magic = false, size = false;
+  while (std::getline(in, line)) {
+    line = Trim(line);
+    if (line.empty() || line[0] == '#') continue;
+    if (!magic) {
+      if (line != conv::kModelMagic) {
+        error = "not a quad model file";
+        return false;
+      }
+      magic = true;
+      continue;
+    }
+    std::istringstream words(line);
+    std::string key;
+    words >> key;
+    if (key == "size") {
+      float w = 0, h = 0;
+      if (!(words >> w >> h) || !std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0 ||
+          w > 1e6f || h > 1e6f) {
+        error = "bad size line";
+        return false;
+      }
+      model.width = w;
+      model.height = h;
+      size = true;
+    }
+  }
+  if (!magic) {
+    error = "not a quad model file";
+    return false;
+  }
+  if (!size) {
+    error = "the model has no size line";
+    return false;
+  }
+  return true;
+}
+
+bool BuildFont(const std::string& path, FontData& font, std::string& error) {
+  if (!EnsureTtfInit(error)) return false;
+  TTF_Font* ttf = TTF_OpenFont(path.c_str(), conv::kFontRasterSize);
+  if (!ttf) {
+    error = TTF_GetError();
+    if (error.empty()) error = "not a TrueType font";
+    return false;
+  }
+  const int ascent = TTF_FontAscent(ttf);
+  int minx, maxx, miny, maxy, advance;
+  if (TTF_GlyphMetrics32(ttf, 'H', &minx, &maxx, &miny, &maxy, &advance) == 0 && maxy > 0)
+    font.capHeight = static_cast<float>(maxy);
+  else
+    font.capHeight = std::max(1.0f, ascent * 0.72f);
+
+  // Render every glyph of 8-bit text, crop it to its ink and pack it on shelves.
+  struct Pending {
+    int ch;
+    SDL_Surface* surface;
+    int x0, y0, x1, y1;  // ink box in the surface
+  };
+  std::vector<Pending> pending;
+  const SDL_Color white{255, 255, 255, 255};
+  for (int ch = 32; ch < 256; ++ch) {
+    if (ch >= 127 && ch < 160) continue;
+    if (!TTF_GlyphIsProvided32(ttf, ch)) continue;
+    if (TTF_GlyphMetrics32(ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0) continue;
+    Glyph& g = font.glyphs[ch];
+    g.advance = static_cast<float>(advance);
+    if (ch == ' ') continue;
+    SDL_Surface* s = TTF_RenderGlyph32_Blended(ttf, ch, white);
+    if (!s) continue;
+    SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(s);
+    if (!c) continue;
+    int x0 = c->w, y0 = c->h, x1 = -1, y1 = -1;
+    SDL_LockSurface(c);
+    for (int y = 0; y < c->h; ++y) {
+      const uint8_t* row =
+          static_cast<const uint8_t*>(c->pixels) + static_cast<size_t>(y) * c->pitch;
+      for (int x = 0; x < c->w; ++x)
+        if (row[x * 4 + 3]) {
+          x0 = std::min(x0, x);
+          x1 = std::max(x1, x);
+          y0 = std::min(y0, y);
+          y1 = std::max(y1, y);
+        }
+    }
+    SDL_UnlockSurface(c);
+    if (x1 < 0) {
+      SDL_FreeSurface(c);
+      continue;
+    }
+    // The surface's rows are measured from the font's ascent line down; the ink's
+    // horizontal place comes from the glyph metrics.
+    g.left = static_cast<float>(minx);
+    g.top = static_cast<float>(ascent - y0);
+    pending.push_back({ch, c, x0, y0, x1 + 1, y1 + 1});
+  }
+  TTF_CloseFont(ttf);
+
+  const int atlasWidth = 1024, pad = 2;
+  int penX = pad, penY = pad, shelf = 0;
+  for (Pending& p : pending) {
+    int w = p.x1 - p.x0, h = p.y1 - p.y0;
+    if (penX + w + pad > atlasWidth) {
+      penX = pad;
+      penY += shelf + pad;
+      shelf = 0;
+    }
+    Glyph& g = font.glyphs[p.ch];
+    g.atlasX = penX;
+    g.atlasY = penY;
+    g.atlasW = w;
+    g.atlasH = h;
+    penX += w + pad;
+    shelf = std::max(shelf, h);
+  }
+  auto atlas = std::make_shared<Image>();
+  atlas->path = path + "#atlas";
+  atlas->width = atlasWidth;
+  atlas->height = std::max(4, penY + shelf + pad);
+  atlas->rgba.assign(static_cast<size_t>(atlas->width) * atlas->height * 4, 0);
+  for (Pending& p : pending) {
+    const Glyph& g = font.glyphs[p.ch];
+    SDL_LockSurface(p.surface);
+    for (int y = 0; y < g.atlasH; ++y) {
+      const uint8_t* src = static_cast<const uint8_t*>(p.surface->pixels) +
+                           static_cast<size_t>(p.y0 + y) * p.surface->pitch + p.x0 * 4;
+      uint8_t* dst =
+          atlas->rgba.data() + (static_cast<size_t>(g.atlasY + y) * atlas->width + g.atlasX) * 4;
+      for (int x = 0; x < g.atlasW; ++x) {
+        dst[x * 4 + 0] = 255;
+        dst[x * 4 + 1] = 255;
+        dst[x * 4 + 2] = 255;
+        dst[x * 4 + 3] = src[x * 4 + 3];
+      }
+    }
+    SDL_UnlockSurface(p.surface);
+    SDL_FreeSurface(p.surface);
+  }
+  font.atlas = atlas;
+  return true;
+}
+
+namespace {
+
+uint32_t ReadLe32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Length of an Ogg Vorbis stream from its identification header (sample rate) and
+// the granule position of its last page; false when the file is not Ogg Vorbis.
+bool ProbeOgg(const std::string& path, uint32_t& durationMs, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = std::strerror(errno);
+    return false;
+  }
+  std::vector<uint8_t> head(4096);
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  if (head.size() < 4 || std::memcmp(head.data(), "OggS", 4) != 0) {
+    error = "not an Ogg file";
+    return false;
+  }
+  static const uint8_t kId[] = {1, 'v', 'o', 'r', 'b', 'i', 's'};
+  auto it = std::search(head.begin(), head.end(), std::begin(kId), std::end(kId));
+  if (it == head.end() || head.end() - it < 16) {
+    error = "not an Ogg Vorbis stream";
+    return false;
+  }
+  uint32_t rate = ReadLe32(&*(it + 12));
+  if (rate == 0) {
+    error = "bad Vorbis header";
+    return false;
+  }
+  in.clear();
+  in.seekg(0, std::ios::end);
+  std::streamoff size = in.tellg();
+  std::streamoff tailStart = std::max<std::streamoff>(0, size - 65536);
+  in.seekg(tailStart);
+  std::vector<uint8_t> tail(static_cast<size_t>(size - tailStart));
+  in.read(reinterpret_cast<char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
+  // The last page with a finished packet holds the stream's length in samples.
+  uint64_t granule = 0;
+  for (size_t i = tail.size() >= 14 ? tail.size() - 14 + 1 : 0; i-- > 0;) {
+    if (std::memcmp(&tail[i], "OggS", 4) != 0) continue;
+    uint64_t g = ReadLe32(&tail[i + 6]) | (static_cast<uint64_t>(ReadLe32(&tail[i + 10])) << 32);
+    if (g != UINT64_MAX) {
+      granule = g;
+      break;
+    }
+  }
+  durationMs = static_cast<uint32_t>(std::min<uint64_t>(granule * 1000 / rate, UINT32_MAX));
+  return true;
+}
+
+}  // namespace
+
+bool ProbeSound(Sound& sound, std::string& error) {
+  if (sound.music) return ProbeOgg(sound.path, sound.durationMs, error);
+  SDL_AudioSpec spec;
+  Uint8* buffer = nullptr;
+  Uint32 length = 0;
+  if (!SDL_LoadWAV(sound.path.c_str(), &spec, &buffer, &length)) {
+    int64_t t, s;
+    if (!Stat(sound.path, t, s, error)) return false;
+    error = SDL_GetError();
+    if (error.empty()) error = "not a WAV file";
+    return false;
+  }
+  SDL_FreeWAV(buffer);
+  const uint32_t frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+  if (frameBytes == 0 || spec.freq <= 0) {
+    error = "bad WAV format";
+    return false;
+  }
+  sound.durationMs = static_cast<uint32_t>(static_cast<uint64_t>(length / frameBytes) * 1000 /
+                                           static_cast<uint64_t>(spec.freq));
+  return true;
+}
+
+// ---- the engine's caches ------------------------------------------------------------
+
+bool Engine::LoadImage(const std::string& file, ImageRef& out) {
+  const std::string path = ResolvePath(file);
+  int64_t time = 0, size = 0;
+  std::string error;
+  if (!Stat(path, time, size, error)) {
+    LoadFailed(file, error);
+    return false;
+  }
+  auto found = imageCache_.find(path);
+  if (found != imageCache_.end() && found->second->fileTime == time &&
+      found->second->fileSize == size) {
+    out = found->second;
+    return true;
+  }
+  auto image = std::make_shared<Image>();
+  image->path = path;
+  image->fileTime = time;
+  image->fileSize = size;
+  if (!DecodeImage(path, *image, error)) {
+    LoadFailed(file, error);
+    return false;
+  }
+  imageCache_[path] = image;
+  out = image;
+  return true;
+}
+
+bool Engine::LoadModel(const std::string& file, Model& out) {
+  const std::string path = ResolvePath(file);
+  int64_t time = 0, size = 0;
+  std::string error;
+  if (!Stat(path, time, size, error)) {
+    LoadFailed(file, error);
+    return false;
+  }
+  const std::string key = path + '\n' + std::to_string(time) + '\n' + std::to_string(size);
+  auto found = modelCache_.find(key);
+  if (found != modelCache_.end()) {
+    out = found->second;
+    return true;
+  }
+  if (size > 65536) {
+    LoadFailed(file, "the model file is too large");
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) {
+    LoadFailed(file, std::strerror(errno));
+    return false;
+  }
+  Model model;
+  if (!ParseModel(text, model, error)) {
+    LoadFailed(file, error);
+    return false;
+  }
+  modelCache_[key] = model;
+  out = model;
+  return true;
+}
+
+bool Engine::LoadFont(const std::string& file, FontRef& out) {
+  const std::string path = ResolvePath(file);
+  int64_t time = 0, size = 0;
+  std::string error;
+  if (!Stat(path, time, size, error)) {
+    LoadFailed(file, error);
+    return false;
+  }
+  auto found = fontCache_.find(path);
+  if (found != fontCache_.end() && found->second->fileTime == time &&
+      found->second->fileSize == size) {
+    out = found->second;
+    return true;
+  }
+  auto font = std::make_shared<FontData>();
+  font->path = path;
+  font->fileTime = time;
+  font->fileSize = size;
+  if (!BuildFont(path, *font, error)) {
+    LoadFailed(file, error);
+    return false;
+  }
+  fontCache_[path] = font;
+  out = font;
+  return true;
+}
+
+void Engine::LoadFailed(const std::string& file, const std::string& reason) {
+  RaiseError("Cannot load \"" + file + "\": " + reason);
+}
+
+}  // namespace impact

@@ -1,0 +1,264 @@
+// The engine core: the scene, the clock, input, text layout, particles and the
+// life cycle. One instance per loaded library; the exported C calls forward to it.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "backend/Backend.h"
+#include "core/Scene.h"
+#include "impact_harness.h"
+
+namespace impact {
+
+class Engine {
+ public:
+  Engine();
+  ~Engine();
+
+  // ---- life cycle --------------------------------------------------------
+  int32_t Open(intptr_t window, int32_t flags);
+  void Close();
+  int32_t Settings(const int32_t* settings);
+  void Main();
+  void Render();
+  bool IsOpen() const { return open_; }
+  bool IsReady();
+  bool IsInitializing() const { return open_ && initializing_; }
+  bool IsRendering() const { return open_ && rendering_; }
+  bool IsSkippingRender() const;
+  void InitEnd() { initializing_ = false; }
+  void Exit() { rendering_ = false; }
+  void ResetObjects(bool objects, bool sounds);
+  void ProcessMessages();
+  void SetMessageHandler(iMessageHandler handler, void* user);
+
+  bool ErrorFlag() const { return errorFlag_; }
+  void SetErrorFlag(bool on);
+  const char* ErrorText() const { return errorText_.c_str(); }
+  void RaiseError(const std::string& text);
+
+  // ---- camera and lights ---------------------------------------------------------
+  int32_t CameraCreate(float x, float y, float w, float h);
+  void CameraLocationSet(int32_t camera, const iVec3* location);
+  void LightLocationSet(int32_t light, const iVec3* location);
+  void LightColorSet(int32_t light, const iColor* color);
+
+  // ---- textures, sprites, meshes ---------------------------------------------------
+  int32_t TextureCreate(const char* file);
+  void TextureDestroy(int32_t texture);
+  int32_t SpriteCreate(const char* model, int32_t flags);
+  void SpriteDestroy(int32_t sprite);
+  void SpriteShow(int32_t sprite, bool shown);
+  void SpriteRender(int32_t sprite);
+  void SpriteLocation(int32_t sprite, iVec2* location);
+  void SpriteLocationSet(int32_t sprite, const iVec2* location);
+  void SpriteScaleSet(int32_t sprite, const iVec2* scale);
+  void SpriteColorSet(int32_t sprite, float r, float g, float b, float a);
+  void SpritePrioritySet(int32_t sprite, int32_t priority);
+  void SpriteTextureSet(int32_t sprite, int32_t texture);
+  void SpriteTextureChange(int32_t sprite, const char* file);
+  bool SpritePicked(int32_t sprite);
+
+  int32_t MeshCreate(const char* model);
+  void MeshDestroy(int32_t mesh);
+  void MeshShow(int32_t mesh, bool shown);
+  void MeshLocationSet(int32_t mesh, const iVec3* location);
+  void MeshScaleSet(int32_t mesh, float x, float y, float z);
+  void MeshTextureSet(int32_t mesh, int32_t texture);
+  void MeshLightsEnable(int32_t mesh, bool enable);
+  bool MeshPicked(int32_t camera, int32_t mesh);
+
+  // ---- particles -------------------------------------------------------------------
+  int32_t ParticleCreate(const char* texture, int32_t size);
+  void ParticleDestroy(int32_t system);
+  ParticleSystem* FindParticles(int32_t system);
+  int32_t EmitterCreate(int32_t system);
+  void EmitterDestroy(int32_t emitter);
+  Emitter* FindEmitter(int32_t emitter);
+  void Emit(int32_t emitter, float count, float spread);
+
+  // ---- sound -------------------------------------------------------------------------
+  int32_t SoundCreate(const char* file, bool music);
+  void SoundDestroy(int32_t sound);
+  void SoundPlay(int32_t sound, bool loop, bool now);
+  void SoundStop(int32_t sound);
+  bool SoundPlaying(int32_t sound);
+
+  // ---- text --------------------------------------------------------------------------
+  int32_t FontCreate(const char* file, int32_t camera);
+  void PrintText(const char* text, const iVec2* location, const iVec2* scale, float spacing,
+                 int32_t font, bool centered);
+  void PrintColorSet(float r, float g, float b, float a) { printColor_ = {r, g, b, a}; }
+  float PrintWidth(const char* text, const iVec2* scale, float spacing, int32_t font);
+  void PrintsHide();
+
+  // ---- input -------------------------------------------------------------------------
+  bool KeyDown(int32_t key);
+  bool KeyClick(int32_t key);
+  int32_t TypedChar(bool consume);
+  float MouseX() const { return mouseX_; }
+  float MouseY() const { return mouseY_; }
+  bool MouseButtonDown(int32_t button);
+  bool MouseButtonClick(int32_t button);
+  void MouseReset(const iVec2* position);
+
+  // Raw input as the window system or the harness reports it.
+  void InputKey(int32_t scancode, bool down);
+  void InputMouseButton(int32_t button, bool down);
+  void InputMouseMove(float x, float y);
+  void InputChar(int32_t ch);
+  // Releases every key and button (the window lost the focus).
+  void ReleaseAllInput();
+  // The window backend undoes a maximise; the restore that follows is not the user's.
+  void ExpectMaximiseUndo() { maximiseUndo_ = true; }
+  bool TakeMaximiseUndo() {
+    bool was = maximiseUndo_;
+    maximiseUndo_ = false;
+    return was;
+  }
+  void PostMessage(const iMessage& message);
+  void DispatchMessage(const iMessage& message);
+
+  // ---- time and numbers --------------------------------------------------------------
+  int32_t Tic();
+  float FloatRand(float low, float high);
+  int32_t IntRand(int32_t low, int32_t high);
+  void Seed(uint32_t seed) { rng_.seed(seed); }
+
+  // ---- harness -----------------------------------------------------------------------
+  void SetHeadless(bool on) { headlessChoice_ = on; }
+  bool HeadlessChosen() const { return headlessChoice_; }
+  bool HeadlessRunning() const { return open_ && headlessRun_; }
+  uint64_t Frame() const { return frame_; }
+  void IdleTick();
+  void SetFrameHook(ihFrameHook hook, void* user) {
+    hook_ = hook;
+    hookUser_ = user;
+  }
+  void SetOpenFail(int32_t fail) { openFail_ = fail; }
+  int32_t OpenCount() const { return openCount_; }
+  bool Fullscreen() const;
+  int32_t LastRendered() const { return lastRendered_; }
+  int32_t ObjectCount() const;
+  uint64_t SceneChecksum();
+  int32_t ReadSprites(ihSprite* out, int32_t max);
+  int32_t ReadMeshes(ihMesh* out, int32_t max);
+  int32_t ReadPrints(ihPrint* out, int32_t max);
+  int32_t ReadSoundEvents(ihSoundEvent* out, int32_t max);
+  void ReadLight(int32_t light, iVec3* location, iColor* color);
+  int32_t ParticleCount() const;
+
+  // ---- for backends ------------------------------------------------------------------
+  // Shown sprites in drawing order (back to front); the pointer layer (priority 1
+  // and above) comes after prints.
+  const std::vector<const Sprite*>& SortedSprites();
+  size_t FirstTopSprite() const { return firstTopSprite_; }
+  const Table<Mesh>& Meshes() const { return meshes_; }
+  const Table<ParticleSystem>& Particles() const { return particles_; }
+  const std::vector<Print>& Prints() const { return prints_; }
+  const char* PrintTextAt(const Print& p) const { return printText_.data() + p.textOffset; }
+  const std::array<Light, 3>& Lights() const { return lights_; }
+  iVec3 CameraLocation() const;
+  // The view's place in the window (pixels), for mapping the system pointer.
+  void SetViewport(int x, int y, int w, int h) { viewport_ = {x, y, w, h}; }
+  std::array<int, 4> Viewport() const { return viewport_; }
+  Video* VideoBackend() { return video_.get(); }
+  // GL textures of images that died, for the window backend to delete.
+  std::vector<uint32_t>& DeadTextures() { return deadTextures_; }
+  uint64_t GlGeneration() const { return glGeneration_; }
+  uint64_t NewGlGeneration() { return ++glGeneration_; }
+
+ private:
+  int32_t NewHandle();
+  bool LoadImage(const std::string& file, ImageRef& out);
+  bool LoadModel(const std::string& file, Model& out);
+  bool LoadFont(const std::string& file, FontRef& out);
+  void LoadFailed(const std::string& file, const std::string& reason);
+  void DestroyAll(bool objects, bool sounds);
+  void ComputeInputEdges();
+  void StepParticles();
+  void PointerRay(const Camera* camera, iVec3& origin, iVec3& direction) const;
+  void LogSound(int32_t sound, int kind, bool loop, const std::string& file);
+  FontData* FindFont(int32_t font);
+
+  bool open_ = false;
+  bool rendering_ = false;
+  bool initializing_ = false;
+  bool headlessChoice_ = false;
+  bool headlessRun_ = false;
+  bool fullscreenWanted_ = false;
+  int32_t openFail_ = 0;
+  int32_t openCount_ = 0;
+  uint64_t frame_ = 0;
+  uint64_t openFrame_ = 0;
+  bool errorFlag_ = false;
+  std::string errorText_;
+  int32_t lastRendered_ = 0;
+
+  std::unique_ptr<Video> video_;
+  std::unique_ptr<Audio> audio_;
+
+  Table<Texture> textures_;
+  Table<Sprite> sprites_;
+  Table<Mesh> meshes_;
+  Table<Camera> cameras_;
+  Table<ParticleSystem> particles_;
+  Table<Emitter> emitters_;
+  Table<Sound> sounds_;
+  Table<Font> fonts_;
+  std::array<Light, 3> lights_;
+
+  std::vector<Print> prints_;
+  std::string printText_;
+  iColor printColor_{1, 1, 1, 1};
+
+  std::vector<const Sprite*> sorted_;
+  size_t firstTopSprite_ = 0;
+
+  // Input. Raw state is what the window system reports; edges are taken at the
+  // start of each frame.
+  std::mutex inputMutex_;
+  std::array<bool, 256> keyDown_{};
+  std::array<bool, 256> keyPressed_{};  // pressed since the last frame start
+  std::array<bool, 256> keyClick_{};
+  std::array<bool, 8> buttonDown_{};
+  std::array<bool, 8> buttonPressed_{};
+  std::array<bool, 8> buttonClick_{};
+  float mouseX_ = 0.5f;
+  float mouseY_ = 0.5f;
+  std::array<int32_t, 64> typed_{};
+  size_t typedHead_ = 0, typedCount_ = 0;
+  int32_t typedNow_ = 0;
+  bool maximiseUndo_ = false;
+
+  std::mutex messageMutex_;
+  std::vector<iMessage> messages_;
+  iMessageHandler handler_ = nullptr;
+  void* handlerUser_ = nullptr;
+
+  std::mt19937 rng_;
+  ihFrameHook hook_ = nullptr;
+  void* hookUser_ = nullptr;
+
+  std::vector<ihSoundEvent> soundLog_;
+
+  // Decoded files by resolved path, checked against the file's time and size.
+  std::map<std::string, ImageRef> imageCache_;
+  std::map<std::string, Model> modelCache_;
+  std::map<std::string, FontRef> fontCache_;
+  int32_t nextHandle_ = 0;
+
+  std::array<int, 4> viewport_{0, 0, 800, 600};
+  std::vector<uint32_t> deadTextures_;
+  uint64_t glGeneration_ = 0;
+};
+
+// The one engine of this library.
+Engine& TheEngine();
+
+}  // namespace impact
