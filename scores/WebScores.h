@@ -1,13 +1,16 @@
 // The score server client: the version request, the encoded submission and the
 // address of the online score page.
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace gh {
 
 extern const char* const SymbolAlphabet;  // 32 symbols, value 0 first
 
-// Sends the running game's result; false only when the version request failed.
+// Sends the running game's result (PlayerName, Game->Score, Country); false
+// only when the version request failed (no connection, an HTTP error status, a
+// broken transfer or a time-out). Blocks until both requests have ended.
 bool SubmitScore();
 // The same exchange with explicit values (what SubmitScore sends for the game).
 bool SubmitScore(const std::string& name, int score, const std::string& country);
@@ -26,5 +29,11 @@ std::string ScoreServerAddress();
 void SetScoreServerAddress(const std::string& address);
 // The online score table's address, opened in the browser.
 std::string ScorePageAddress();
+
+// Time-outs of each request: to connect, and for the whole request. A request
+// that runs out of time has failed. Defaults 4000 and 10000 ms.
+void SetScoreTimeouts(long connectMs, long totalMs);
+// The most of a version reply that is read; the rest is dropped unread.
+inline constexpr size_t MaxReplyBytes = 64 * 1024;
 
 }  // namespace gh

@@ -9,29 +9,45 @@ namespace gh {
 struct THiScores {
   std::string Name;
   int32_t Score = 0;
+
+  bool operator==(const THiScores&) const = default;
 };
 
 extern uint8_t Windowed;  // 1 window, 0 full screen
 extern uint8_t MusicOn;
 extern uint8_t SoundOn;
-extern uint8_t BossKey;   // keyboard scan code, F12 (88) by default
+extern uint8_t BossKey;  // keyboard scan code, F12 (88) by default
 extern std::string Country;
-extern std::string PlayerName;  // typed in the name box; not stored
+extern std::string PlayerName;                // typed in the name box; not stored
 extern std::array<THiScores, 10> HighScores;  // best first
 
 extern const char* const ConfigFileName;  // "Config.cfg"
 
 enum class LoadResult {
-  Loaded,   // read whole
-  Created,  // there was no file: written with the defaults
-  Damaged,  // cut short or unreadable: values read before the damage kept,
-            // defaults for the rest; the damaged file was copied aside
+  Loaded,      // read whole
+  Created,     // there was no file: written with the defaults
+  Damaged,     // cut short: values read before the damage kept, the rest as
+               // they were (the defaults at start); the damaged file was copied
+               // aside (DamagedCopyName) before any save can overwrite it
+  Unreadable,  // there is a file but it cannot be read (SettingsError says
+               // why): nothing changed in memory, and saves refuse to replace
+               // it until it can be read
 };
 
 LoadResult LoadSettings();
-// False when the file cannot be written; `error` says why.
+// Writes the settings and the table. The file is replaced as a whole, never
+// half-written, and bytes of the old file past the new end are kept (the
+// layout relies on them). False when the file cannot be read or written;
+// `error` says why and the old file is left as it was.
 bool SaveSettings(std::string* error = nullptr);
 void ResetHighScores();
 void DrawHighScoreTable();
+
+// Where the last damaged file was copied ("Config.cfg.damaged", or with a
+// number after it when that name holds another file); empty when the copy
+// could not be made.
+std::string DamagedCopyName();
+// Why the last LoadSettings did not read the file (empty after a good load).
+std::string SettingsError();
 
 }  // namespace gh

@@ -1,0 +1,159 @@
+#include "scores/WebScores.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+#include "game/Game.h"
+#include "settings/Settings.h"
+#include "shell/Shell.h"
+
+#ifndef GH_SCORE_SERVER
+#define GH_SCORE_SERVER "http://scores.gravelhorn2.net"
+#endif
+#ifndef GH_SCORE_KEY
+#define GH_SCORE_KEY "G"
+#endif
+
+static_assert(sizeof(GH_SCORE_KEY) == 2 && GH_SCORE_KEY[0] >= 'A' && GH_SCORE_KEY[0] <= 'Z',
+              "GH_SCORE_KEY must be one capital letter");
+
+namespace gh {
+
+const char* const SymbolAlphabet = "ABCDEFGHJKLMNPQRSTUVWXY123456789";
+
+namespace {
+
+constexpr const char* ScriptPath = "/cgi/version.pl?";
+constexpr const char* VersionQuery = "version&prg=Gravelhorn2";
+constexpr const char* SubmitQuery = "hs&prg=Gravelhorn2&inf=";
+constexpr const char* PageQuery = "prg=Gravelhorn2&show&type=0";
+
+std::string ServerAddress = GH_SCORE_SERVER;
+long ConnectTimeoutMs = 4000;
+long TotalTimeoutMs = 10000;
+
+struct EasyDeleter {
+  void operator()(CURL* c) const { curl_easy_cleanup(c); }
+};
+struct ListDeleter {
+  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+
+// Keeps at most MaxReplyBytes of the body; the rest is taken and dropped, so
+// a long reply is cut rather than failed.
+size_t KeepReply(char* data, size_t size, size_t count, void* user) {
+  auto* reply = static_cast<std::string*>(user);
+  const size_t bytes = size * count;
+  if (reply && reply->size() < MaxReplyBytes)
+    reply->append(data, std::min(bytes, MaxReplyBytes - reply->size()));
+  return bytes;
+}
+
+// One GET on the shared handle; false for any error, an HTTP error status and
+// a time-out included.
+bool Get(CURL* curl, const std::string& query, std::string* reply) {
+  const std::string url = ScoreServerAddress() + ScriptPath + query;
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &KeepReply);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, reply);
+  return curl_easy_perform(curl) == CURLE_OK;
+}
+
+}  // namespace
+
+std::string ScoreServerAddress() { return ServerAddress; }
+
+void SetScoreServerAddress(const std::string& address) {
+  ServerAddress = address;
+  while (!ServerAddress.empty() && ServerAddress.back() == '/') ServerAddress.pop_back();
+}
+
+std::string ScorePageAddress() { return ScoreServerAddress() + ScriptPath + PageQuery; }
+
+void SetScoreTimeouts(long connectMs, long totalMs) {
+  ConnectTimeoutMs = connectMs > 0 ? connectMs : 1;
+  TotalTimeoutMs = totalMs > 0 ? totalMs : 1;
+}
+
+std::string ToBitText(const std::string& text) {
+  std::string bits;
+  bits.reserve(text.size() * 8);
+  for (unsigned char b : text)
+    for (int bit = 7; bit >= 0; --bit) bits.push_back((b >> bit & 1) ? '1' : '0');
+  return bits;
+}
+
+std::string BitTextToSymbols(std::string bits) {
+  if (bits.size() % 5 != 0) bits.insert(0, 5 - bits.size() % 5, '0');
+  std::string symbols;
+  symbols.reserve(bits.size() / 5);
+  for (size_t i = 0; i < bits.size(); i += 5) {
+    int v = 0;
+    for (size_t k = 0; k < 5; ++k) v = v << 1 | (bits[i + k] != '0' ? 1 : 0);
+    symbols.push_back(SymbolAlphabet[v]);
+  }
+  return symbols;
+}
+
+std::string EncodeSubmission(const std::string& text) { return BitTextToSymbols(ToBitText(text)); }
+
+std::string TokenFromReply(std::string reply) {
+  std::string token;
+  for (int pass = 0; pass < 5; ++pass) {
+    const size_t bar = reply.find('|');
+    if (bar == std::string::npos) {
+      token.clear();
+    } else {
+      token = reply.substr(0, bar);
+      reply.erase(0, bar + 1);
+    }
+  }
+  return token;
+}
+
+std::string SubmissionText(const std::string& name, int score, const std::string& token,
+                           const std::string& country) {
+  std::string text = "type=0|name=" + name + "|score=" + std::to_string(score) +
+                     "|key=" GH_SCORE_KEY "|p=" + token + "|add=" + country + "|z=";
+  while (text.size() % 5 != 0) text.push_back('0');
+  return text;
+}
+
+bool SubmitScore(const std::string& name, int score, const std::string& country) {
+  static std::once_flag init;
+  std::call_once(init, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+  std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
+  if (!curl) return false;
+  std::unique_ptr<curl_slist, ListDeleter> headers;
+  for (const char* h : {"Accept: text/html, */*", "Content-Type: text/html",
+                        "User-Agent: Mozilla/3.0 (compatible; Indy Library)"}) {
+    curl_slist* more = curl_slist_append(headers.get(), h);
+    if (!more) return false;
+    headers.release();
+    headers.reset(more);
+  }
+  CURL* c = curl.get();
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");  // cookies live on this handle only
+  curl_easy_setopt(c, CURLOPT_PROXY, "");       // no proxy, whatever the environment says
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
+  curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+
+  std::string reply;
+  if (!Get(c, VersionQuery, &reply)) return false;
+  const std::string text = SubmissionText(name, score, TokenFromReply(reply), country);
+  // The server's answer to the submission, and any failure of it, is not used.
+  Get(c, SubmitQuery + EncodeSubmission(text), nullptr);
+  return true;
+}
+
+bool SubmitScore() { return SubmitScore(PlayerName, Game ? Game->Score : 0, Country); }
+
+}  // namespace gh

@@ -1,0 +1,304 @@
+// The score server exchange against a real HTTP server on the loopback.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "scores/WebScores.h"
+
+namespace gh {
+namespace {
+
+const char* const VersionTarget = "/cgi/version.pl?version&prg=Gravelhorn2";
+const std::string SubmitPrefix = "/cgi/version.pl?hs&prg=Gravelhorn2&inf=";
+
+// Base-32 back to text with the game's alphabet ("?" for a foreign symbol).
+std::string Decode(const std::string& symbols) {
+  const std::string_view alphabet = SymbolAlphabet;
+  uint32_t buffer = 0;
+  int bits = 0;
+  std::string text;
+  for (char c : symbols) {
+    const size_t v = alphabet.find(c);
+    if (v == std::string_view::npos) return "?";
+    buffer = buffer << 5 | static_cast<uint32_t>(v);
+    bits += 5;
+    if (bits >= 8) {
+      bits -= 8;
+      text.push_back(static_cast<char>(buffer >> bits & 0xFF));
+    }
+  }
+  return text;
+}
+
+std::string Padded(std::string text) {
+  while (text.size() % 5 != 0) text += '0';
+  return text;
+}
+
+struct Seen {
+  std::string method, target, body;
+  httplib::Headers headers;
+
+  std::string Header(const char* name) const {
+    auto it = headers.find(name);
+    return it == headers.end() ? "<none>" : it->second;
+  }
+  bool Has(const char* name) const { return headers.count(name) != 0; }
+  std::string Submitted() const {
+    if (target.rfind(SubmitPrefix, 0) != 0) return "<not a submission: " + target + ">";
+    return Decode(target.substr(SubmitPrefix.size()));
+  }
+};
+
+using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+// A listening socket that never accepts nor answers: a server that hangs.
+class SilentServer {
+ public:
+  SilentServer() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd_, 8) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+      ADD_FAILURE() << "cannot listen";
+    }
+    port_ = ntohs(addr.sin_port);
+  }
+  ~SilentServer() { ::close(fd_); }
+  int Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+class ScoreServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    onVersion_ = [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("OK|Gravelhorn2|2.0|news|T0K3N|1", "text/html");
+    };
+    onSubmit_ = [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("thanks", "text/html");
+    };
+    server_.Get("/cgi/version.pl", [this](const httplib::Request& req, httplib::Response& res) {
+      Handler handler;
+      {
+        std::lock_guard lock(mutex_);
+        seen_.push_back({req.method, req.target, req.body, req.headers});
+        handler = req.target == VersionTarget ? onVersion_ : onSubmit_;
+      }
+      handler(req, res);
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port_, 0);
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    while (!server_.is_running()) std::this_thread::yield();
+    SetScoreServerAddress("http://127.0.0.1:" + std::to_string(port_));
+    SetScoreTimeouts(3000, 6000);
+  }
+
+  void TearDown() override {
+    Release();
+    server_.stop();
+    if (thread_.joinable()) thread_.join();
+    SetScoreServerAddress(GH_SCORE_SERVER);
+    SetScoreTimeouts(4000, 10000);
+  }
+
+  void OnVersion(Handler handler) {
+    std::lock_guard lock(mutex_);
+    seen_.clear();
+    onVersion_ = std::move(handler);
+  }
+  void OnSubmit(Handler handler) {
+    std::lock_guard lock(mutex_);
+    onSubmit_ = std::move(handler);
+  }
+
+  std::vector<Seen> Requests() {
+    std::lock_guard lock(mutex_);
+    return seen_;
+  }
+
+  // A handler that holds its request until the test releases it.
+  Handler Hang() {
+    return [this](const httplib::Request&, httplib::Response& res) {
+      std::unique_lock lock(hangMutex_);
+      hangCv_.wait(lock, [this] { return released_; });
+      res.set_content("late", "text/html");
+    };
+  }
+  void Release() {
+    std::lock_guard lock(hangMutex_);
+    released_ = true;
+    hangCv_.notify_all();
+  }
+
+  // Runs the exchange and returns how long it took.
+  std::chrono::milliseconds Timed(bool& result, const std::string& name = "Ann") {
+    const auto start = std::chrono::steady_clock::now();
+    result = SubmitScore(name, 4200, "Peru");
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
+  }
+
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+  std::mutex mutex_;
+  std::vector<Seen> seen_;
+  Handler onVersion_, onSubmit_;
+  std::mutex hangMutex_;
+  std::condition_variable hangCv_;
+  bool released_ = false;
+};
+
+TEST_F(ScoreServer, BothRequestsCarryTheExactPathQueryAndHeaders) {
+  ASSERT_TRUE(SubmitScore("Ann", 4200, "Peru"));
+  const auto requests = Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].target, VersionTarget);
+  EXPECT_EQ(requests[1].Submitted(),
+            Padded("type=0|name=Ann|score=4200|key=" GH_SCORE_KEY "|p=T0K3N|add=Peru|z="));
+  for (const Seen& r : requests) {
+    SCOPED_TRACE(r.target);
+    EXPECT_EQ(r.method, "GET");
+    EXPECT_EQ(r.body, "");
+    EXPECT_EQ(r.Header("Accept"), "text/html, */*");
+    EXPECT_EQ(r.Header("Content-Type"), "text/html");
+    EXPECT_EQ(r.Header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+    EXPECT_EQ(r.headers.count("Accept"), 1u);
+    EXPECT_EQ(r.headers.count("User-Agent"), 1u);
+  }
+}
+
+TEST_F(ScoreServer, TheTokenIsTheFifthFieldOrEmpty) {
+  struct Case {
+    std::string reply, token;
+  };
+  for (const Case& c : {Case{"1|2|3|4|abc|6|7", "abc"}, Case{"1|2|3|4|tail", ""}, Case{"", ""},
+                        Case{"<html>1|2|3|4|x\n|</html>", "x\n"}}) {
+    SCOPED_TRACE(c.reply);
+    OnVersion([c](const httplib::Request&, httplib::Response& res) {
+      res.set_content(c.reply, "text/html");
+    });
+    ASSERT_TRUE(SubmitScore("", 7, ""));
+    const auto requests = Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].Submitted(),
+              Padded("type=0|name=|score=7|key=" GH_SCORE_KEY "|p=" + c.token + "|add=|z="));
+  }
+}
+
+TEST_F(ScoreServer, AReplyLongerThanTheLimitIsCutNotFailed) {
+  // The fifth bar lies past the limit, so the token read is empty.
+  OnVersion([](const httplib::Request&, httplib::Response& res) {
+    res.set_content("1|2|3|4|" + std::string(MaxReplyBytes, 'x') + "|6", "text/html");
+  });
+  ASSERT_TRUE(SubmitScore("Ann", 1, "Peru"));
+  const auto requests = Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_NE(requests[1].Submitted().find("|p=|add=Peru|z="), std::string::npos);
+}
+
+TEST_F(ScoreServer, ACookieFromTheVersionReplyIsSentWithTheSubmissionOnly) {
+  OnVersion([](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Set-Cookie", "session=abc123; Path=/");
+    res.set_content("1|2|3|4|5|", "text/html");
+  });
+  ASSERT_TRUE(SubmitScore("Ann", 1, ""));
+  ASSERT_TRUE(SubmitScore("Bob", 2, ""));
+  const auto requests = Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_FALSE(requests[0].Has("Cookie"));
+  EXPECT_EQ(requests[1].Header("Cookie"), "session=abc123");
+  // Nothing is kept between two exchanges.
+  EXPECT_FALSE(requests[2].Has("Cookie"));
+  EXPECT_EQ(requests[3].Header("Cookie"), "session=abc123");
+}
+
+TEST_F(ScoreServer, AProxyFromTheEnvironmentIsNotUsed) {
+  SilentServer proxy;
+  const std::string address = "http://127.0.0.1:" + std::to_string(proxy.Port());
+  for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"})
+    ::setenv(var, address.c_str(), 1);
+  SetScoreTimeouts(1000, 1000);
+  const bool sent = SubmitScore("Ann", 1, "");
+  for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"}) ::unsetenv(var);
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(Requests().size(), 2u);
+}
+
+TEST_F(ScoreServer, AnHttpErrorStatusFailsTheVersionRequest) {
+  for (int status : {404, 500, 503}) {
+    SCOPED_TRACE(status);
+    OnVersion([status](const httplib::Request&, httplib::Response& res) {
+      res.status = status;
+      res.set_content("1|2|3|4|5|", "text/html");
+    });
+    EXPECT_FALSE(SubmitScore("Ann", 1, ""));
+    EXPECT_EQ(Requests().size(), 1u);  // no submission follows
+  }
+}
+
+TEST_F(ScoreServer, AServerThatNeverAnswersTimesOut) {
+  SilentServer silent;
+  SetScoreServerAddress("http://127.0.0.1:" + std::to_string(silent.Port()));
+  SetScoreTimeouts(300, 300);
+  bool result = true;
+  const auto took = Timed(result);
+  EXPECT_FALSE(result);
+  EXPECT_LT(took.count(), 3000);  // the client's own time-out ended it, not some default
+}
+
+TEST_F(ScoreServer, ARefusedConnectionFails) {
+  int port = 0;
+  {
+    SilentServer closed;  // its port refuses once it is closed
+    port = closed.Port();
+  }
+  SetScoreServerAddress("http://127.0.0.1:" + std::to_string(port));
+  EXPECT_FALSE(SubmitScore("Ann", 1, ""));
+}
+
+TEST_F(ScoreServer, AFailedSubmissionStillCountsAsSent) {
+  OnSubmit([](const httplib::Request&, httplib::Response& res) { res.status = 500; });
+  EXPECT_TRUE(SubmitScore("Ann", 1, ""));
+  EXPECT_EQ(Requests().size(), 2u);
+
+  // A submission that is never answered ends with the time-out, still true.
+  OnSubmit(Hang());
+  SetScoreTimeouts(300, 300);
+  bool result = false;
+  const auto took = Timed(result);
+  EXPECT_TRUE(result);
+  EXPECT_LT(took.count(), 3000);
+  EXPECT_EQ(Requests().size(), 4u);
+}
+
+TEST(ScorePage, IsTheServerScriptWithTheShowQuery) {
+  EXPECT_EQ(ScoreServerAddress(), GH_SCORE_SERVER);
+  EXPECT_EQ(ScorePageAddress(),
+            std::string(GH_SCORE_SERVER) + "/cgi/version.pl?prg=Gravelhorn2&show&type=0");
+  SetScoreServerAddress("http://127.0.0.1:8080/");
+  EXPECT_EQ(ScorePageAddress(), "http://127.0.0.1:8080/cgi/version.pl?prg=Gravelhorn2&show&type=0");
+  SetScoreServerAddress(GH_SCORE_SERVER);
+}
+
+}  // namespace
+}  // namespace gh

@@ -1,0 +1,56 @@
+// Each test runs in a fresh empty folder with the settings as a new process
+// has them.
+#pragma once
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "settings/Settings.h"
+
+namespace gh::test {
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline void ResetToStartValues() {
+  Windowed = 1;
+  MusicOn = 1;
+  SoundOn = 1;
+  BossKey = 88;
+  Country.clear();
+  PlayerName.clear();
+  for (auto& e : HighScores) e = THiScores{};
+}
+
+class InTempFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = std::filesystem::current_path();
+    char pattern[] = "/tmp/gh-settings-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    std::filesystem::current_path(folder_);
+    ResetToStartValues();
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+  std::string FileBytes() const { return ReadBytes(folder_ / "Config.cfg"); }
+
+  std::filesystem::path previous_;
+  std::filesystem::path folder_;
+};
+
+}  // namespace gh::test
