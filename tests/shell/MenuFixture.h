@@ -1,0 +1,108 @@
+// The real program on the headless engine, started and driven to the main
+// menu, with the moves a player makes on the menus.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "harness/Harness.h"
+#include "engine/EngineCalls.h"
+#include "game/Game.h"
+#include "settings/Settings.h"
+#include "shell/Shell.h"
+#include "ui/DXCtrl.h"
+#include "ui/Menus.h"
+
+namespace gh::test {
+
+class MenuTest : public ::testing::Test {
+ protected:
+  void TearDown() override { h.reset(); }
+
+  // Starts the program; `toMenu` waits for the main menu's buttons.
+  void Start(bool toMenu = true, HarnessOptions options = {}) {
+    h = std::make_unique<Harness>(options);
+    if (toMenu) {
+      ASSERT_TRUE(
+          h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 1500))
+          << "the main menu never appeared";
+      h->Step(1);
+    }
+  }
+
+  static bool OnScreen(int8_t screen) { return CurrentScreen == screen; }
+
+  bool Shown(const TDDControl* widget) const { return widget && Drawn(widget->Sprite).has_value(); }
+  bool Shown(int32_t sprite) const { return sprite && Drawn(sprite).has_value(); }
+
+  // The widget's sprite as drawn now, if it is shown.
+  std::optional<ihSprite> Drawn(int32_t sprite) const {
+    for (const auto& s : h->Sprites())
+      if (s.handle == sprite) return s;
+    return std::nullopt;
+  }
+
+  // Puts the pointer on a shown widget, `dx` screen units right of its centre,
+  // and lets one frame pass so that it takes the focus.
+  void Hover(const TDDControl* widget, float dx = 0) {
+    ASSERT_NE(widget, nullptr);
+    const auto sprite = Drawn(widget->Sprite);
+    ASSERT_TRUE(sprite.has_value()) << "the widget is not on screen";
+    h->MouseAt(sprite->x + dx, sprite->y);
+    h->Step(1);
+  }
+
+  // Points at a widget and clicks it, then lets the next screen draw a frame.
+  void ClickOn(const TDDControl* widget, float dx = 0) {
+    Hover(widget, dx);
+    h->Click();
+    h->Step(1);
+  }
+
+  void Press(int key) {
+    h->Tap(key);
+    h->Step(1);
+  }
+
+  // Where the engine's pointer is, in screen units.
+  static float PointerX() { return iMouseX() * 32.0f - 16.0f; }
+  static float PointerY() { return 12.0f - iMouseY() * 24.0f; }
+
+  bool PointerOn(const TDDControl* widget) const {
+    const auto sprite = Drawn(widget->Sprite);
+    return sprite && std::abs(PointerX() - sprite->x) < 0.05f &&
+           std::abs(PointerY() - sprite->y) < 0.05f;
+  }
+
+  int CountPrints(const std::string& text) const {
+    const auto texts = h->PrintTexts();
+    return static_cast<int>(std::count(texts.begin(), texts.end(), text));
+  }
+
+  const ihPrint* LastPrint(const std::string& text) { return h->FindPrint(text, printStorage); }
+
+  // Opens the exit question from the main menu with Escape.
+  void AskExitByEscape() {
+    Press(KeyEscape);
+    ASSERT_TRUE(h->HasPrint("Exit the game?"));
+    ASSERT_TRUE(Shown(TextButtons[8]));
+    ASSERT_TRUE(Shown(TextButtons[9]));
+  }
+
+  int Clicks() {
+    int clicks = 0;
+    for (const auto& e : h->SoundEvents())
+      if (e.kind == 1 && NormalisedFile(e.file) == "data/sound/click.wav") ++clicks;
+    return clicks;
+  }
+
+  std::unique_ptr<Harness> h;
+  std::vector<ihPrint> printStorage;
+};
+
+}  // namespace gh::test

@@ -1,0 +1,349 @@
+// The screens and the moves between them, on the real program.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "MenuFixture.h"
+#include "scores/WebScores.h"
+
+namespace gh::test {
+namespace {
+
+using Screens = MenuTest;
+
+TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons) {
+  Start(false);
+  ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
+  EXPECT_EQ(Engine().ihLastRendered(), LoadingSprite);
+  h->Step(1);
+
+  // The background comes up from transparent while no button is shown.
+  float lastAlpha = -1;
+  int fadeFrames = 0;
+  while (OnScreen(ScreenFadeIn) && fadeFrames < 1000) {
+    const auto back = Drawn(MenuBackSprite);
+    ASSERT_TRUE(back.has_value());
+    if (fadeFrames == 0) {
+      EXPECT_LT(back->color.alpha, 0.1f);
+    }
+    EXPECT_GE(back->color.alpha, lastAlpha);
+    lastAlpha = back->color.alpha;
+    for (int slot = 0; slot <= 5; ++slot) EXPECT_FALSE(Shown(TextButtons[slot]));
+    EXPECT_FALSE(Shown(LoadingSprite));
+    h->Step(1);
+    ++fadeFrames;
+  }
+  EXPECT_GT(fadeFrames, 60);  // a fade, not a cut
+  EXPECT_GT(lastAlpha, 0.95f);
+  h->Step(1);
+  ASSERT_TRUE(OnScreen(ScreenMenu));
+  const char* captions[] = {"Start Game", "Options",       "High Score",
+                            "Help",       "Visit Website", "Exit Game"};
+  for (int slot = 0; slot <= 5; ++slot) {
+    EXPECT_TRUE(Shown(TextButtons[slot])) << slot;
+    EXPECT_TRUE(h->HasPrint(captions[slot])) << captions[slot];
+  }
+  EXPECT_TRUE(h->Platform().pointerHidden);
+  EXPECT_TRUE(Shown(CursorSprite));
+}
+
+TEST_F(Screens, EscapeDuringTheFadeInGoesStraightToTheMenu) {
+  Start(false);
+  ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
+  h->Step(10);
+  Press(KeyEscape);
+  EXPECT_TRUE(OnScreen(ScreenMenu));
+  EXPECT_TRUE(Shown(TextButtons[0]));
+}
+
+TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
+  for (bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "escape during the fade-out" : "full fade-out");
+    Start();
+    Country = "Narnia";
+    ClickOn(TextButtons[5]);  // "Exit Game"
+    ASSERT_TRUE(h->HasPrint("Exit the game?"));
+    ClickOn(TextButtons[8]);  // "Yes"
+    ASSERT_TRUE(OnScreen(ScreenFadeOut));
+    int frames = 0;
+    if (escape) {
+      h->Step(5);
+      h->Tap(KeyEscape);
+    }
+    while (!h->Exited() && frames < 2000) {
+      h->Step(1);
+      ++frames;
+    }
+    ASSERT_TRUE(h->Exited());
+    EXPECT_EQ(h->ExitCode(), 0);
+    if (escape) {
+      EXPECT_LT(frames, 5);
+    } else {
+      EXPECT_GT(frames, 60);
+    }
+    std::ifstream file(h->ConfigPath(), std::ios::binary);
+    ASSERT_TRUE(file.good());
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    // Strings are stored complemented.
+    std::string complemented = "Narnia";
+    for (char& c : complemented) c = static_cast<char>(~c);
+    EXPECT_NE(bytes.str().find(complemented), std::string::npos);
+    h.reset();
+  }
+}
+
+TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
+  Start();
+  struct Case {
+    int slot;
+    int8_t screen;
+    const char* title;
+    TDDButtonText** back;
+  };
+  const Case cases[] = {
+      {1, ScreenOptions, "OPTIONS", &TextButtons[6]},
+      {2, ScreenHiScore, "HIGH SCORE", &TextButtons[7]},
+      {3, ScreenHelp1, "HELP", &TextButtons[7]},
+  };
+  for (const auto& c : cases) {
+    for (bool byEscape : {false, true}) {
+      SCOPED_TRACE(std::string(c.title) + (byEscape ? " / Escape" : " / Back"));
+      ClickOn(TextButtons[c.slot]);
+      ASSERT_TRUE(OnScreen(c.screen));
+      EXPECT_TRUE(h->HasPrint(c.title));
+      EXPECT_TRUE(Shown(*c.back));
+      EXPECT_FALSE(Shown(TextButtons[0]));
+      if (byEscape) {
+        Press(KeyEscape);
+      } else {
+        ClickOn(*c.back);
+      }
+      EXPECT_TRUE(OnScreen(ScreenMenu));
+      EXPECT_TRUE(Shown(TextButtons[0]));
+      EXPECT_FALSE(Shown(*c.back));
+    }
+  }
+
+  // The website opens in the browser; the menu stays.
+  ClickOn(TextButtons[4]);
+  EXPECT_TRUE(OnScreen(ScreenMenu));
+  ASSERT_EQ(h->Platform().opened.size(), 1u);
+  EXPECT_EQ(h->Platform().opened[0], HomePageAddress());
+  EXPECT_TRUE(Shown(TextButtons[0]));
+
+  // The game screen makes a game.
+  ClickOn(TextButtons[0]);
+  EXPECT_TRUE(OnScreen(ScreenGame));
+  EXPECT_NE(Game, nullptr);
+  EXPECT_FALSE(Shown(TextButtons[0]));
+}
+
+TEST_F(Screens, OptionsShowsItsLabelsAndWidgets) {
+  Start();
+  ClickOn(TextButtons[1]);
+  for (const char* label : {"Display:", "Sound:", "Music:", "Your country:", "Boss Key:"})
+    EXPECT_TRUE(h->HasPrint(label)) << label;
+  for (const TDDControl* w : std::initializer_list<const TDDControl*>{
+           DisplayToggle, SoundToggle, MusicToggle, CountryEdit, BossKeyBox, TextButtons[6]})
+    EXPECT_TRUE(Shown(w));
+  EXPECT_TRUE(h->HasPrint("F12"));  // the default boss key
+}
+
+TEST_F(Screens, WorldScoresOpensTheScorePageAndStaysOnTheTable) {
+  Start();
+  ClickOn(TextButtons[2]);
+  ASSERT_TRUE(OnScreen(ScreenHiScore));
+  ClickOn(WorldScoresButton);
+  EXPECT_TRUE(OnScreen(ScreenHiScore));
+  EXPECT_TRUE(Shown(ClearTableButton));
+  EXPECT_TRUE(Shown(HiScoreSprite));
+  ASSERT_EQ(h->Platform().opened.size(), 1u);
+  EXPECT_EQ(h->Platform().opened[0], ScorePageAddress());
+  EXPECT_NE(ScorePageAddress().find("/cgi/version.pl?prg=Gravelhorn2&show&type=0"),
+            std::string::npos);
+}
+
+TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
+  Start();
+  for (bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "yes" : "no");
+    HighScores[0] = THiScores{"Champion", 99999};
+    ClickOn(TextButtons[2]);
+    ClickOn(ClearTableButton);
+    ASSERT_TRUE(h->HasPrint("Do you want to clear"));
+    ASSERT_TRUE(h->HasPrint("the High Score Table?"));
+    EXPECT_EQ(HighScores[0].Name, "Champion");  // nothing before the answer
+    ClickOn(TextButtons[yes ? 8 : 9]);
+    EXPECT_TRUE(OnScreen(ScreenHiScore));
+    EXPECT_TRUE(Shown(ClearTableButton));
+    EXPECT_EQ(HighScores[0].Name == "Champion", !yes);
+    Press(KeyEscape);
+  }
+}
+
+TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
+  Start();
+  ClickOn(TextButtons[3]);
+  ASSERT_TRUE(OnScreen(ScreenHelp1));
+  EXPECT_FALSE(Shown(TextButtons[12]));  // no Prev on page 1
+  const int8_t pages[] = {ScreenHelp1, ScreenHelp2, ScreenHelp3, ScreenHelp4};
+  const int32_t pictures[] = {0, HelpBonusSprite, HelpCtrlSprite, HelpAboutSprite};
+  for (int i = 1; i < 4; ++i) {
+    ClickOn(TextButtons[13]);
+    ASSERT_TRUE(OnScreen(pages[i])) << i;
+    EXPECT_TRUE(Shown(pictures[i]));
+    EXPECT_TRUE(Shown(TextButtons[12]));
+    EXPECT_TRUE(h->HasPrint("HELP"));
+  }
+  EXPECT_FALSE(Shown(TextButtons[13]));  // page 4: no Next
+  for (int i = 2; i >= 0; --i) {
+    ClickOn(TextButtons[12]);
+    ASSERT_TRUE(OnScreen(pages[i])) << i;
+  }
+  // Escape on every page, the last one too, goes to the menu.
+  for (int8_t page : pages) {
+    SwitchScreen(page);
+    Press(KeyEscape);
+    EXPECT_TRUE(OnScreen(ScreenMenu)) << int(page);
+  }
+}
+
+TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
+  Start();
+  ClickOn(TextButtons[3]);
+  ASSERT_NE(HelpScroller, nullptr);
+  ASSERT_FALSE(HelpScroller->Lines.empty());
+  const float start = HelpScroller->Offset;
+  h->Step(100);
+  EXPECT_NEAR(HelpScroller->Offset, start + 100 * 0.02f, 0.01f);
+  EXPECT_GT(HelpScroller->Offset, -8.0f + 1.5f);
+
+  Press(KeyEscape);
+  ClickOn(TextButtons[3]);
+  // Entered anew: the first line starts again low on the screen.
+  EXPECT_NEAR(HelpScroller->Offset, -8.0f, 0.1f);
+
+  // A text of three lines starts over once its last line has passed the top.
+  HelpScroller->Lines = {"one", "two", "three"};
+  HelpScroller->Offset = 10.47f;
+  h->Step(1);
+  EXPECT_NEAR(HelpScroller->Offset, 10.49f, 0.001f);
+  h->Step(1);
+  EXPECT_FLOAT_EQ(HelpScroller->Offset, -11.0f);
+  // Lines fade toward the edges: bright below the centre, gone near the top.
+  HelpScroller->Offset = -1.7f;
+  h->Step(1);
+  const ihPrint* one = LastPrint("one");
+  ASSERT_NE(one, nullptr);
+  EXPECT_GT(one->color.alpha, 0.95f);
+  HelpScroller->Offset = 6.0f;  // "one" above y 5.75, "two" at 4.5
+  h->Step(1);
+  EXPECT_EQ(LastPrint("one"), nullptr);
+  EXPECT_NE(LastPrint("two"), nullptr);
+}
+
+TEST_F(Screens, MusicFollowsTheToggleAndTheScreen) {
+  Start();
+  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic));
+  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic));
+  ClickOn(TextButtons[1]);
+  Hover(MusicToggle);
+  ClickOn(MusicToggle, 2.0f);  // right half: off
+  EXPECT_EQ(MusicOn, 0);
+  EXPECT_TRUE(OnScreen(ScreenOptions));
+  EXPECT_TRUE(Shown(MusicToggle));
+  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic));
+  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic));
+  ClickOn(MusicToggle, -2.0f);  // left half: on
+  EXPECT_EQ(MusicOn, 1);
+  EXPECT_TRUE(OnScreen(ScreenOptions));
+  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic));
+  Press(KeyEscape);
+  ClickOn(TextButtons[0]);
+  ASSERT_TRUE(OnScreen(ScreenGame));
+  EXPECT_TRUE(Engine().ihSoundPlaying(GameMusic));
+  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic));
+}
+
+TEST_F(Screens, SoundEffectsOffSilencesClicksButNotMusic) {
+  Start();
+  for (uint8_t on : {uint8_t{1}, uint8_t{0}}) {
+    SCOPED_TRACE(on ? "sound on" : "sound off");
+    SoundOn = on;
+    Clicks();
+    Hover(TextButtons[1]);
+    Hover(TextButtons[2]);
+    h->Step(5);  // hovering on plays nothing more
+    EXPECT_EQ(Clicks(), on ? 2 : 0);
+    EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic));
+  }
+}
+
+TEST_F(Screens, PointerSpriteFollowsTheMouseExceptAtTheEdges) {
+  Start();
+  h->MouseFraction(0.25f, 0.75f);
+  h->Step(1);
+  auto cursor = Drawn(CursorSprite);
+  ASSERT_TRUE(cursor.has_value());
+  EXPECT_NEAR(cursor->x, -8.0f, 0.01f);
+  EXPECT_NEAR(cursor->y, -6.0f, 0.01f);
+  EXPECT_EQ(h->Platform().cursorX, 200);
+  EXPECT_EQ(h->Platform().cursorY, 450);
+  h->MouseFraction(0.995f, 0.5f);
+  h->Step(1);
+  cursor = Drawn(CursorSprite);
+  EXPECT_NEAR(cursor->x, -8.0f, 0.01f);  // stays where it was
+  EXPECT_EQ(h->Platform().cursorX, 200);
+}
+
+TEST_F(Screens, WeaponWheelAndKeysAreSafeWithoutAnyAmmunitionAndOutsideTheGame) {
+  Start();
+  // Outside the game the number keys do nothing (and there is no game).
+  h->Post(iMsgKeyUp, '2');
+  h->Post(iMsgWheelDown);
+  h->Step(2);
+  EXPECT_EQ(Game, nullptr);
+  ClickOn(TextButtons[0]);
+  ASSERT_NE(Game, nullptr);
+  h->Step(5);
+  Game->Ammo.fill(0);
+  Game->Magazines.fill(0);
+  const int8_t weapon = Game->Weapon;
+  h->Post(iMsgWheelDown);
+  h->Post(iMsgWheelUp);
+  h->Post(iMsgKeyUp, '3');
+  h->Step(2);  // returns instead of searching forever
+  EXPECT_EQ(Game->Weapon, weapon);
+  // With one loaded weapon the wheel finds it both ways; keys choose loaded ones only.
+  Game->Ammo[3] = 5;
+  h->Post(iMsgWheelDown);
+  h->Step(1);
+  EXPECT_EQ(Game->Weapon, 3);
+  Game->Ammo[1] = 5;
+  h->Post(iMsgWheelUp);
+  h->Step(1);
+  EXPECT_EQ(Game->Weapon, 1);
+  h->Post(iMsgKeyUp, '5');
+  h->Step(1);
+  EXPECT_EQ(Game->Weapon, 1);
+  h->Post(iMsgKeyUp, '4');
+  h->Step(1);
+  EXPECT_EQ(Game->Weapon, 3);
+}
+
+TEST_F(Screens, ARestartDuringTheFadeInEndsOnTheMenuInsteadOfRestartingAgain) {
+  Start(false);
+  ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
+  h->Step(5);
+  const int opens = Engine().ihOpenCount();
+  h->Post(iMsgCaptionDblClk, 5);  // the frame, not the caption: same display mode
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 1500));
+  h->Step(60);
+  EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
+  EXPECT_TRUE(OnScreen(ScreenMenu));
+}
+
+}  // namespace
+}  // namespace gh::test

@@ -1,0 +1,308 @@
+// The widgets on the real menus: focus, keyboard, toggles, the country box and
+// the boss-key box.
+#include <gtest/gtest.h>
+
+#include "MenuFixture.h"
+#include "ui/ScreenUnits.h"
+
+namespace gh::test {
+namespace {
+
+using Widgets = MenuTest;
+
+TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
+  Start();
+  struct Case {
+    const char* name;
+    int openSlot;  // main-menu button that opens the screen, -1 for the menu
+    int from;
+    int key;
+    int to;
+  };
+  const Case cases[] = {
+      {"menu: Down from Exit Game wraps to Start Game", -1, 5, KeyDown, 0},
+      {"menu: Up from Start Game wraps to Exit Game", -1, 0, KeyUp, 5},
+      {"menu: Right moves on like Down", -1, 2, KeyRight, 3},
+      {"menu: Left moves back like Up", -1, 2, KeyLeft, 1},
+      {"options: Down from Back skips the hidden entries to the display toggle", 1, 6, KeyDown, 12},
+      {"options: Up from the display toggle goes back to Back", 1, 12, KeyUp, 6},
+      {"options: Up from Back wraps to the boss-key box", 1, 6, KeyUp, 16},
+      {"high score: Down from Back goes to the clear button", 2, 7, KeyDown, 10},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SwitchScreen(ScreenMenu);
+    if (c.openSlot >= 0) ClickOn(TextButtons[c.openSlot]);
+    Hover(WidgetList[c.from].get());
+    ASSERT_EQ(FocusIndex, c.from);
+    Press(c.key);
+    EXPECT_EQ(FocusIndex, c.to);
+    EXPECT_TRUE(WidgetList[c.to]->Current);
+    EXPECT_TRUE(PointerOn(WidgetList[c.to].get()));
+  }
+}
+
+TEST_F(Widgets, EnterActivatesOnlyWithThePointerOnTheButton) {
+  Start();
+  Hover(TextButtons[1]);
+  h->MouseAt(12.0f, 10.0f);  // off every button; "Options" keeps the focus
+  h->Step(1);
+  ASSERT_EQ(FocusIndex, 1);
+  Press(KeyEnter);
+  Press(KeySpace);
+  EXPECT_TRUE(OnScreen(ScreenMenu));
+  Press(KeyDown);  // puts the pointer on "High Score"
+  Press(KeyEnter);
+  EXPECT_TRUE(OnScreen(ScreenHiScore));
+}
+
+TEST_F(Widgets, TakingTheFocusFlashesOnceAndPaintsTheCaptionRed) {
+  Start();
+  Clicks();
+  Hover(TextButtons[2]);
+  h->Step(1);
+  const auto flashed = Drawn(TextButtons[2]->Sprite);
+  ASSERT_TRUE(flashed.has_value());
+  EXPECT_LT(flashed->color.red, 0.6f);
+  EXPECT_EQ(Clicks(), 1);
+  const ihPrint* caption = LastPrint("High Score");
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->color.red, 1.0f);
+  EXPECT_EQ(caption->color.green, 0.0f);
+  EXPECT_EQ(LastPrint("Options")->color.green, ColourCaption.green);
+  h->Step(90);
+  EXPECT_GT(Drawn(TextButtons[2]->Sprite)->color.red, 0.95f);
+  EXPECT_EQ(Clicks(), 0);  // hovering on plays nothing more
+}
+
+TEST_F(Widgets, KeyboardStillWorksWhenTheFocusedButtonWasLeftBehindOnAnotherScreen) {
+  Start();
+  ClickOn(TextButtons[2]);
+  ClickOn(TextButtons[7]);  // "Back": the pointer rests below the menu's buttons
+  ASSERT_TRUE(OnScreen(ScreenMenu));
+  ASSERT_EQ(FocusIndex, 7);
+  Press(KeyDown);
+  EXPECT_EQ(FocusIndex, 0);
+  EXPECT_TRUE(PointerOn(TextButtons[0]));
+}
+
+TEST_F(Widgets, FocusMovesNowhereWhenEveryWidgetIsHidden) {
+  Start();
+  SwitchScreen(99);  // a blank screen
+  Press(KeyDown);
+  Press(KeyUp);
+  const uint8_t focus = FocusIndex;
+  WidgetList[0]->FocusNext();
+  WidgetList[0]->FocusPrevious();
+  EXPECT_EQ(FocusIndex, focus);
+}
+
+TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
+  Start();
+  ClickOn(TextButtons[1]);
+  struct Case {
+    TDDButtonToggle* toggle;
+    uint8_t* value;
+  };
+  for (const Case& c : {Case{SoundToggle, &SoundOn}, Case{MusicToggle, &MusicOn}}) {
+    SCOPED_TRACE(c.toggle == SoundToggle ? "sound" : "music");
+    ClickOn(c.toggle, 2.0f);
+    EXPECT_EQ(*c.value, 0);
+    ClickOn(c.toggle, -2.0f);
+    EXPECT_EQ(*c.value, 1);
+    PreviousScreen = ScreenMenu;
+    ClickOn(c.toggle, -2.0f);  // already 1: stays, and the screen is switched to again
+    EXPECT_EQ(*c.value, 1);
+    EXPECT_NE(PreviousScreen, ScreenMenu);
+    Press(KeyRight);
+    EXPECT_EQ(*c.value, 0);
+    Press(KeyLeft);
+    EXPECT_EQ(*c.value, 1);
+    Press(KeyEnter);
+    EXPECT_EQ(*c.value, 0);
+    Press(KeySpace);
+    EXPECT_EQ(*c.value, 1);
+    // Left and Right stay on the toggle.
+    EXPECT_EQ(FocusIndex, c.toggle->Index());
+    EXPECT_TRUE(OnScreen(ScreenOptions));
+    EXPECT_TRUE(Shown(c.toggle));
+    EXPECT_TRUE(Shown(CountryEdit));
+  }
+  // The picture follows the value.
+  SoundOn = 0;
+  h->Step(1);
+  EXPECT_EQ(Drawn(SoundToggle->Sprite)->texture, SoundToggle->OffTexture);
+}
+
+TEST_F(Widgets, TheKeyThatBringsTheFocusToAToggleDoesNotChangeIt) {
+  Start();
+  ClickOn(TextButtons[1]);
+  const int opens = Engine().ihOpenCount();
+  Hover(TextButtons[6]);  // "Back"
+  Press(KeyRight);        // the focus moves on to the display toggle
+  EXPECT_EQ(FocusIndex, DisplayToggle->Index());
+  EXPECT_TRUE(PointerOn(DisplayToggle));
+  EXPECT_EQ(Windowed, 1);
+  EXPECT_EQ(Engine().ihOpenCount(), opens);
+
+  MusicOn = 0;
+  Hover(CountryEdit);
+  Press(KeyLeft);  // back to the music toggle, which stays off
+  EXPECT_EQ(FocusIndex, MusicToggle->Index());
+  EXPECT_EQ(MusicOn, 0);
+  Press(KeyLeft);  // now it has the focus: Left means on
+  EXPECT_EQ(MusicOn, 1);
+  EXPECT_EQ(FocusIndex, MusicToggle->Index());
+}
+
+TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
+  Start();
+  ClickOn(TextButtons[1]);
+  for (bool full : {true, false}) {
+    SCOPED_TRACE(full ? "to full screen" : "back to a window");
+    const int opens = Engine().ihOpenCount();
+    ClickOn(DisplayToggle, full ? 3.0f : -3.0f);
+    ASSERT_TRUE(
+        h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+    EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
+    EXPECT_EQ(Windowed, full ? 0 : 1);
+    EXPECT_EQ(Engine().ihFullscreen() != 0, full);
+    h->Step(2);
+    EXPECT_TRUE(h->HasPrint("OPTIONS"));
+  }
+}
+
+TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
+  Start();
+  ClickOn(TextButtons[1]);
+  Country.clear();
+  ClickOn(CountryEdit);
+  ASSERT_TRUE(CountryEdit->Editing);
+  h->Type("Wales");
+  EXPECT_EQ(Country, "Wales");
+  h->Step(1);
+  EXPECT_TRUE(h->HasPrint("Wales"));
+  Press(KeyBackspace);
+  EXPECT_EQ(Country, "Wale");
+  // Control characters and bytes beyond ASCII are dropped.
+  for (int ch : {9, 13, 27, 8, 127, 200}) {
+    Engine().ihCharType(ch);
+    h->Step(1);
+  }
+  EXPECT_EQ(Country, "Wale");
+  // Space ends editing and adds nothing; typing then does nothing.
+  Press(KeySpace);
+  EXPECT_FALSE(CountryEdit->Editing);
+  h->Type("s");
+  EXPECT_EQ(Country, "Wale");
+  Press(KeyBackspace);
+  EXPECT_EQ(Country, "Wale");
+  Press(KeyEnter);  // Enter starts again
+  h->Type("s");
+  EXPECT_EQ(Country, "Wales");
+
+  // The limit is the printed width: fewer W than i fit.
+  auto fill = [&](char letter) {
+    Country.clear();
+    h->Type(std::string(80, letter));
+    return Country.size();
+  };
+  const size_t ws = fill('W');
+  const size_t is = fill('i');
+  EXPECT_GT(ws, 3u);
+  EXPECT_LT(ws, is);
+  EXPECT_LT(is, 80u);
+  h->Step(1);
+  const ihPrint* text = LastPrint(Country);
+  ASSERT_NE(text, nullptr);
+  EXPECT_LE(text->right - text->left, PixelsToUnitsX(400 - 20) + 0.01f);
+}
+
+TEST_F(Widgets, CountryBoxEditingEndsWhenThePointerLeavesAndTheCaretGoesWithTheScreen) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(CountryEdit);
+  ASSERT_TRUE(CountryEdit->Editing);
+  ASSERT_TRUE(h->StepUntil([this] { return Shown(CountryEdit->CaretSprite); }, 30));
+  // The caret blinks in 200 ms phases.
+  ASSERT_TRUE(h->StepUntil([this] { return !Shown(CountryEdit->CaretSprite); }, 30));
+  ASSERT_TRUE(h->StepUntil([this] { return Shown(CountryEdit->CaretSprite); }, 30));
+  Press(KeyEscape);
+  EXPECT_TRUE(OnScreen(ScreenMenu));
+  EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
+
+  ClickOn(TextButtons[1]);
+  ClickOn(CountryEdit);
+  ASSERT_TRUE(CountryEdit->Editing);
+  h->MouseAt(12.0f, 10.0f);
+  h->Step(1);
+  EXPECT_FALSE(CountryEdit->Editing);
+  EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
+  const std::string before = Country;
+  h->Type("x");
+  EXPECT_EQ(Country, before);
+}
+
+TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(BossKeyBox);
+  EXPECT_TRUE(h->HasPrint("..."));
+  Press(KeyF5);
+  EXPECT_EQ(BossKey, 63);
+  EXPECT_TRUE(h->HasPrint("F5"));
+
+  ClickOn(BossKeyBox);
+  Press(KeyLeftCtrl);
+  EXPECT_EQ(BossKey, 29);
+  EXPECT_TRUE(h->HasPrint("None"));
+
+  ClickOn(BossKeyBox);
+  EXPECT_TRUE(h->HasPrint("..."));
+  h->MouseAt(12.0f, 10.0f);
+  h->Step(1);
+  EXPECT_FALSE(h->HasPrint("..."));
+  EXPECT_TRUE(h->HasPrint("None"));
+  Press(KeyF5);
+  EXPECT_EQ(BossKey, 29);
+  EXPECT_EQ(h->Platform().minimised, 0);
+}
+
+TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(BossKeyBox);
+  h->KeyDown(KeyF5);
+  h->Step(4);  // chosen and still held
+  EXPECT_EQ(BossKey, 63);
+  EXPECT_EQ(h->Platform().minimised, 0);
+  h->KeyUp(KeyF5);
+  h->Step(2);
+  h->KeyDown(KeyF5);
+  h->Step(3);
+  h->KeyUp(KeyF5);
+  h->Step(1);
+  EXPECT_EQ(h->Platform().minimised, 1);  // once per press, in a window
+  EXPECT_EQ(Engine().ihOpenCount(), 1);   // the engine keeps running
+}
+
+TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(DisplayToggle, 3.0f);
+  ASSERT_TRUE(
+      h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+  ASSERT_EQ(Windowed, 0);
+  const int opens = Engine().ihOpenCount();
+  h->Tap(KeyF12);
+  h->Step(3);
+  EXPECT_EQ(h->Platform().minimised, 1);
+  EXPECT_EQ(PreviousScreen, ScreenOptions);
+  h->Post(iMsgRestore);
+  ASSERT_TRUE(
+      h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+  EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
+}
+
+}  // namespace
+}  // namespace gh::test
