@@ -841,7 +841,7 @@ int32_t Engine::ReadPrints(ihPrint* out, int32_t max) {
 int32_t Engine::ReadSoundEvents(ihSoundEvent* out, int32_t max) {
   int32_t n = static_cast<int32_t>(soundLog_.size());
   for (int32_t i = 0; out && i < max && i < n; ++i) out[i] = soundLog_[i];
-  soundLog_.clear();
+  if (out) soundLog_.clear();  // a count query (no buffer) keeps the log
   return n;
 }
 
