@@ -95,6 +95,7 @@ TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
   AskExitByEscape();
   const int opens = Engine().ihOpenCount();
   h->Post(iMsgMaximize);
+  ASSERT_TRUE(h->StepUntil([&] { return Engine().ihOpenCount() == opens + 1; }, 60));
   ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 600));
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
   EXPECT_EQ(Windowed, 0);

@@ -59,19 +59,19 @@ TEST_F(Widgets, EnterActivatesOnlyWithThePointerOnTheButton) {
 TEST_F(Widgets, TakingTheFocusFlashesOnceAndPaintsTheCaptionRed) {
   Start();
   Clicks();
-  Hover(TextButtons[2]);
+  Hover(TextButtons[3]);
   h->Step(1);
-  const auto flashed = Drawn(TextButtons[2]->Sprite);
+  const auto flashed = Drawn(TextButtons[3]->Sprite);
   ASSERT_TRUE(flashed.has_value());
   EXPECT_LT(flashed->color.red, 0.6f);
   EXPECT_EQ(Clicks(), 1);
-  const ihPrint* caption = LastPrint("High Score");
+  const ihPrint* caption = LastPrint("Help");
   ASSERT_NE(caption, nullptr);
   EXPECT_EQ(caption->color.red, 1.0f);
   EXPECT_EQ(caption->color.green, 0.0f);
   EXPECT_EQ(LastPrint("Options")->color.green, ColourCaption.green);
   h->Step(90);
-  EXPECT_GT(Drawn(TextButtons[2]->Sprite)->color.red, 0.95f);
+  EXPECT_GT(Drawn(TextButtons[3]->Sprite)->color.red, 0.95f);
   EXPECT_EQ(Clicks(), 0);  // hovering on plays nothing more
 }
 
@@ -204,14 +204,14 @@ TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   // The limit is the printed width: fewer W than i fit.
   auto fill = [&](char letter) {
     Country.clear();
-    h->Type(std::string(80, letter));
+    h->Type(std::string(150, letter));
     return Country.size();
   };
   const size_t ws = fill('W');
   const size_t is = fill('i');
   EXPECT_GT(ws, 3u);
   EXPECT_LT(ws, is);
-  EXPECT_LT(is, 80u);
+  EXPECT_LT(is, 150u);
   h->Step(1);
   const ihPrint* text = LastPrint(Country);
   ASSERT_NE(text, nullptr);
@@ -272,6 +272,7 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   Start();
   ClickOn(TextButtons[1]);
   ClickOn(BossKeyBox);
+  const int opens = Engine().ihOpenCount();
   h->KeyDown(KeyF5);
   h->Step(4);  // chosen and still held
   EXPECT_EQ(BossKey, 63);
@@ -282,8 +283,8 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   h->Step(3);
   h->KeyUp(KeyF5);
   h->Step(1);
-  EXPECT_EQ(h->Platform().minimised, 1);  // once per press, in a window
-  EXPECT_EQ(Engine().ihOpenCount(), 1);   // the engine keeps running
+  EXPECT_EQ(h->Platform().minimised, 1);     // once per press, in a window
+  EXPECT_EQ(Engine().ihOpenCount(), opens);  // the engine keeps running
 }
 
 TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
