@@ -45,6 +45,7 @@ IMPACT_EXPORT void ihMessagePost(const iMessage* message);
 // Makes the engine set its error flag (as an internal failure would).
 IMPACT_EXPORT void ihErrorRaise(void);
 // Makes the next i3ImpactOpen fail (no display, no device); 0 clears it.
+// fail > 0 fails that many next opens; a negative value fails every open until cleared.
 IMPACT_EXPORT void ihOpenFailSet(int32_t fail);
 
 // ---- what is on screen -----------------------------------------------------------
@@ -94,7 +95,8 @@ IMPACT_EXPORT int32_t ihSprites(ihSprite* out, int32_t max);
 IMPACT_EXPORT int32_t ihMeshes(ihMesh* out, int32_t max);
 // Prints on screen now (since the last iPrintsHide), in call order.
 IMPACT_EXPORT int32_t ihPrints(ihPrint* out, int32_t max);
-// Sound events since the previous call (the log is then emptied).
+// Sound events since the previous call (the log is then emptied; a count query
+// with no buffer leaves it).
 IMPACT_EXPORT int32_t ihSoundEvents(ihSoundEvent* out, int32_t max);
 // Whether a sound is playing now (a looped sound plays until stopped).
 IMPACT_EXPORT int32_t ihSoundPlaying(int32_t sound);
@@ -111,6 +113,16 @@ IMPACT_EXPORT int32_t ihObjectCount(void);
 IMPACT_EXPORT uint64_t ihSceneChecksum(void);
 // The last picture presented by iSpriteRender (handle), 0 if none since open.
 IMPACT_EXPORT int32_t ihLastRendered(void);
+
+// ---- window backend read-back ------------------------------------------------------
+// Keeps a copy of every view the window backend presents (off by default: it
+// costs a pixel read-back per frame).
+IMPACT_EXPORT void ihCaptureEnable(int32_t on);
+// Copies the last presented view (rows top first, RGBA, 4 bytes a pixel) into out
+// when it holds max_bytes or more; sets *width and *height (either may be null).
+// Returns nonzero when a view was captured.
+IMPACT_EXPORT int32_t ihViewPixels(uint8_t* out, int32_t max_bytes, int32_t* width,
+                                   int32_t* height);
 
 #ifdef __cplusplus
 }

@@ -45,7 +45,7 @@ void HeadlessEngine::SetUp() {
   gh::iMessageHandlerSet(nullptr, nullptr);
   gh::i3ImpactErrorFlagSet(0);
   ASSERT_EQ(gh::i3ImpactOpen(0, 0), -1);
-  ih->ihSoundEvents(nullptr, 0);
+  SoundEvents();  // empties the log
 }
 
 void HeadlessEngine::TearDown() {

@@ -101,6 +101,9 @@ TEST_F(Sounds, EveryPlayAndStopIsLoggedWithItsFrame) {
   EXPECT_EQ(events[2].kind, 3);
   EXPECT_EQ(events[2].frame, f + 1);
   EXPECT_TRUE(SoundEvents().empty());  // the log was emptied
+  gh::iSoundPlay(click, 0);
+  EXPECT_EQ(ih->ihSoundEvents(nullptr, 0), 1);  // counting keeps the log
+  EXPECT_EQ(SoundEvents().size(), 1u);
 }
 
 TEST_F(Sounds, AnEffectPlaysForItsLengthALoopUntilStopped) {

@@ -851,6 +851,15 @@ void Engine::ReadLight(int32_t light, iVec3* location, iColor* color) {
   if (color) *color = lights_[light].color;
 }
 
+int32_t Engine::ReadCapture(uint8_t* out, int32_t maxBytes, int32_t* width, int32_t* height) {
+  if (width) *width = captureW_;
+  if (height) *height = captureH_;
+  if (capture_.empty()) return 0;
+  if (out && maxBytes >= 0 && static_cast<size_t>(maxBytes) >= capture_.size())
+    std::memcpy(out, capture_.data(), capture_.size());
+  return -1;
+}
+
 uint64_t Engine::SceneChecksum() {
   Hasher h;
   for (const Sprite* s : SortedSprites()) {

@@ -168,6 +168,15 @@ class Engine {
   void SetViewport(int x, int y, int w, int h) { viewport_ = {x, y, w, h}; }
   std::array<int, 4> Viewport() const { return viewport_; }
   Video* VideoBackend() { return video_.get(); }
+  // Copies of presented views for the harness.
+  void SetCapture(bool on) { captureOn_ = on; }
+  bool CaptureOn() const { return captureOn_; }
+  std::vector<uint8_t>& CaptureBuffer() { return capture_; }
+  void SetCaptureSize(int w, int h) {
+    captureW_ = w;
+    captureH_ = h;
+  }
+  int32_t ReadCapture(uint8_t* out, int32_t maxBytes, int32_t* width, int32_t* height);
   // GL textures of images that died, for the window backend to delete.
   std::vector<uint32_t>& DeadTextures() { return deadTextures_; }
   uint64_t GlGeneration() const { return glGeneration_; }
@@ -255,6 +264,9 @@ class Engine {
 
   std::array<int, 4> viewport_{0, 0, 800, 600};
   std::vector<uint32_t> deadTextures_;
+  bool captureOn_ = false;
+  std::vector<uint8_t> capture_;
+  int captureW_ = 0, captureH_ = 0;
   uint64_t glGeneration_ = 0;
 };
 

@@ -1,0 +1,405 @@
+#include "window/Renderer.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "core/Conventions.h"
+#include "core/Engine.h"
+#include "core/Text.h"
+
+namespace impact {
+
+namespace {
+
+constexpr int kFloatsPerVertex = 10;  // position 3, uv 2, colour 4, lit 1
+
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 aPos;
+layout(location = 1) in vec2 aUv;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in float aLit;
+uniform mat4 uProj;
+out vec2 vUv;
+out vec4 vColor;
+out vec3 vWorld;
+out float vLit;
+void main() {
+  gl_Position = uProj * vec4(aPos, 1.0);
+  vUv = aUv;
+  vColor = aColor;
+  vWorld = aPos;
+  vLit = aLit;
+}
+)";
+
+// Textures and colours are premultiplied by alpha. Lit quads face the camera
+// (normal -z): a light lights them when it is in front of them, with a gentle
+// falloff over distance, plus a small ambient term.
+const char* kFragmentShader = R"(#version 330 core
+in vec2 vUv;
+in vec4 vColor;
+in vec3 vWorld;
+in float vLit;
+uniform sampler2D uTex;
+uniform vec3 uLightPos[3];
+uniform vec3 uLightColor[3];
+uniform float uAmbient;
+uniform float uRamp;
+uniform float uFalloff;
+out vec4 fragColor;
+void main() {
+  vec4 c = texture(uTex, vUv) * vColor;
+  if (vLit > 0.5) {
+    vec3 sum = vec3(uAmbient);
+    for (int i = 0; i < 3; ++i) {
+      vec3 d = uLightPos[i] - vWorld;
+      float facing = clamp(-d.z / uRamp, 0.0, 1.0);
+      float r = length(d) / uFalloff;
+      sum += uLightColor[i] * facing / (1.0 + r * r);
+    }
+    c.rgb *= min(sum, vec3(1.0));
+  }
+  fragColor = c;
+}
+)";
+
+GLuint Compile(GLenum type, const char* source, std::string& error) {
+  GLuint s = glCreateShader(type);
+  glShaderSource(s, 1, &source, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    glGetShaderInfoLog(s, sizeof log - 1, nullptr, log);
+    error = std::string("shader: ") + log;
+    glDeleteShader(s);
+    return 0;
+  }
+  return s;
+}
+
+void Ortho(float m[16]) {
+  std::memset(m, 0, 16 * sizeof(float));
+  m[0] = 1.0f / conv::kPlaneHalfWidth;
+  m[5] = 1.0f / conv::kPlaneHalfHeight;
+  m[10] = -1;
+  m[15] = 1;
+}
+
+// Perspective from the camera looking along +z; the plane at kCameraDistance in
+// front of it shows exactly the screen plane.
+void Perspective(const iVec3& eye, float m[16]) {
+  const float n = conv::kNearPlane, f = conv::kFarPlane;
+  const float sx = conv::kCameraDistance / conv::kPlaneHalfWidth;
+  const float sy = conv::kCameraDistance / conv::kPlaneHalfHeight;
+  // Column-major. Eye-space depth is z - eye.z (positive in front).
+  std::memset(m, 0, 16 * sizeof(float));
+  m[0] = sx;
+  m[5] = sy;
+  m[10] = (f + n) / (f - n);
+  m[11] = 1;
+  m[14] = -2 * f * n / (f - n);
+  // Translate by -eye: fold into the fourth column.
+  m[12] = -sx * eye.x;
+  m[13] = -sy * eye.y;
+  m[14] += -m[10] * eye.z;
+  m[15] = -eye.z;
+}
+
+}  // namespace
+
+bool Renderer::Init(std::string& error) {
+  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
+  if (!vs) return false;
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+  if (!fs) {
+    glDeleteShader(vs);
+    return false;
+  }
+  program_ = glCreateProgram();
+  glAttachShader(program_, vs);
+  glAttachShader(program_, fs);
+  glLinkProgram(program_);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint ok = 0;
+  glGetProgramiv(program_, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    error = "shader program does not link";
+    return false;
+  }
+  uProj_ = glGetUniformLocation(program_, "uProj");
+  uLightPos_ = glGetUniformLocation(program_, "uLightPos");
+  uLightColor_ = glGetUniformLocation(program_, "uLightColor");
+  uAmbient_ = glGetUniformLocation(program_, "uAmbient");
+  uRamp_ = glGetUniformLocation(program_, "uRamp");
+  uFalloff_ = glGetUniformLocation(program_, "uFalloff");
+  uTex_ = glGetUniformLocation(program_, "uTex");
+
+  glGenVertexArrays(1, &vao_);
+  glBindVertexArray(vao_);
+  glGenBuffers(1, &vbo_);
+  glGenBuffers(1, &ibo_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  const GLsizei stride = kFloatsPerVertex * sizeof(float);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(3 * sizeof(float)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(5 * sizeof(float)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(9 * sizeof(float)));
+
+  const uint8_t white[4] = {255, 255, 255, 255};
+  glGenTextures(1, &white_);
+  glBindTexture(GL_TEXTURE_2D, white_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+
+  glUseProgram(program_);
+  glUniform1i(uTex_, 0);
+  glUniform1f(uAmbient_, conv::kAmbient);
+  glUniform1f(uRamp_, conv::kLightFacingRamp);
+  glUniform1f(uFalloff_, conv::kLightFalloff);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_BLEND);
+  vertices_.reserve(4096 * 4 * kFloatsPerVertex);
+  batches_.reserve(256);
+  return true;
+}
+
+void Renderer::Shutdown() {
+  if (program_) glDeleteProgram(program_);
+  if (vbo_) glDeleteBuffers(1, &vbo_);
+  if (ibo_) glDeleteBuffers(1, &ibo_);
+  if (vao_) glDeleteVertexArrays(1, &vao_);
+  if (white_) glDeleteTextures(1, &white_);
+  program_ = vao_ = vbo_ = ibo_ = white_ = 0;
+  indexQuads_ = 0;
+  vboBytes_ = 0;
+}
+
+uint32_t Renderer::TextureOf(Engine& engine, Image* image) {
+  if (!image || image->width <= 0 || image->height <= 0) return white_;
+  if (image->gl && image->glGeneration == engine.GlGeneration()) return image->gl;
+  // First use in this context: upload, premultiplied by alpha so that filtering
+  // and blending leave no dark fringes.
+  std::vector<uint8_t> pre(image->rgba.size());
+  for (size_t i = 0; i + 3 < pre.size(); i += 4) {
+    const unsigned a = image->rgba[i + 3];
+    pre[i + 0] = static_cast<uint8_t>((image->rgba[i + 0] * a + 127) / 255);
+    pre[i + 1] = static_cast<uint8_t>((image->rgba[i + 1] * a + 127) / 255);
+    pre[i + 2] = static_cast<uint8_t>((image->rgba[i + 2] * a + 127) / 255);
+    pre[i + 3] = static_cast<uint8_t>(a);
+  }
+  GLuint tex = 0;
+  glGenTextures(1, &tex);
+  glBindTexture(GL_TEXTURE_2D, tex);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image->width, image->height, 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, pre.data());
+  // Glyph atlases are drawn well below their raster size: mipmaps keep text smooth.
+  const bool atlas = image->path.size() > 6 && image->path.ends_with("#atlas");
+  if (atlas) glGenerateMipmap(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                  atlas ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  image->gl = tex;
+  image->glGeneration = engine.GlGeneration();
+  return tex;
+}
+
+void Renderer::Quad(Pass pass, Blend blend, uint32_t texture, const float corners[4][3],
+                    const float uv[4], const iColor& color, float lit) {
+  if (batches_.empty() || batches_.back().texture != texture || batches_.back().pass != pass ||
+      batches_.back().blend != blend) {
+    batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
+                        texture, pass, blend});
+  }
+  ++batches_.back().quads;
+  // Corners: bottom-left, bottom-right, top-right, top-left; uv = (u0, v0, u1, v1)
+  // with v0 the top row of the picture.
+  const float us[4] = {uv[0], uv[2], uv[2], uv[0]};
+  const float vs[4] = {uv[3], uv[3], uv[1], uv[1]};
+  const float a = color.alpha;
+  for (int i = 0; i < 4; ++i) {
+    const float v[kFloatsPerVertex] = {corners[i][0], corners[i][1],   corners[i][2],  us[i], vs[i],
+                                       color.red * a, color.green * a, color.blue * a, a,     lit};
+    vertices_.insert(vertices_.end(), v, v + kFloatsPerVertex);
+  }
+}
+
+void Renderer::AddSprite(Engine& engine, const Sprite& s) {
+  const float hw = s.model.width * s.scale.x * 0.5f;
+  const float hh = s.model.height * s.scale.y * 0.5f;
+  const float x = s.location.x, y = s.location.y;
+  const float corners[4][3] = {
+      {x - hw, y - hh, 0}, {x + hw, y - hh, 0}, {x + hw, y + hh, 0}, {x - hw, y + hh, 0}};
+  const float uv[4] = {0, 0, 1, 1};
+  Quad(kScreen, kAlpha, TextureOf(engine, s.image.get()), corners, uv, s.color, 0);
+}
+
+void Renderer::AddPrints(Engine& engine) {
+  for (const Print& p : engine.Prints()) {
+    const FontData& font = *p.font;
+    const uint32_t tex = TextureOf(engine, font.atlas.get());
+    const float iw = 1.0f / font.atlas->width, ih = 1.0f / font.atlas->height;
+    LayoutText(font, engine.PrintTextAt(p), p.textLength, p.left, p.baseline, p.scale.x, p.scale.y,
+               p.spacing, [&](const Glyph& g, float x0, float y0, float x1, float y1) {
+                 const float corners[4][3] = {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}};
+                 const float uv[4] = {g.atlasX * iw, g.atlasY * ih, (g.atlasX + g.atlasW) * iw,
+                                      (g.atlasY + g.atlasH) * ih};
+                 Quad(kScreen, kAlpha, tex, corners, uv, p.color, 0);
+               });
+  }
+}
+
+void Renderer::AddWorld(Engine& engine) {
+  const float uvFull[4] = {0, 0, 1, 1};
+  for (const auto& [handle, m] : engine.Meshes()) {
+    if (!m.shown) continue;
+    const float hw = m.model.width * m.scale.x * 0.5f;
+    const float hh = m.model.height * m.scale.y * 0.5f;
+    const float x = m.location.x, y = m.location.y, z = m.location.z;
+    const float corners[4][3] = {
+        {x - hw, y - hh, z}, {x + hw, y - hh, z}, {x + hw, y + hh, z}, {x - hw, y + hh, z}};
+    Quad(kWorld, kAlpha, TextureOf(engine, m.image.get()), corners, uvFull, iColor{1, 1, 1, 1},
+         m.lit ? 1.0f : 0.0f);
+  }
+  for (const auto& [handle, p] : engine.Particles()) {
+    if (!p.shown || p.particles.empty()) continue;
+    const uint32_t tex = TextureOf(engine, p.image.get());
+    const Blend blend = p.mode == 2 ? kAdditive : kAlpha;
+    for (const Particle& q : p.particles) {
+      const float t = q.life > 0 ? std::clamp(q.age / q.life, 0.0f, 1.0f) : 1.0f;
+      const float h = (q.startSize + (q.endSize - q.startSize) * t) * 0.5f;
+      const iColor c{p.startColor.x + (p.endColor.x - p.startColor.x) * t,
+                     p.startColor.y + (p.endColor.y - p.startColor.y) * t,
+                     p.startColor.z + (p.endColor.z - p.startColor.z) * t, 1.0f};
+      const float x = q.position.x, y = q.position.y, z = q.position.z;
+      const float corners[4][3] = {
+          {x - h, y - h, z}, {x + h, y - h, z}, {x + h, y + h, z}, {x - h, y + h, z}};
+      Quad(kWorld, blend, tex, corners, uvFull, c, 0);
+    }
+  }
+}
+
+void Renderer::Begin(Engine& engine) {
+  auto& dead = engine.DeadTextures();
+  if (!dead.empty()) {
+    glDeleteTextures(static_cast<GLsizei>(dead.size()), dead.data());
+    dead.clear();
+  }
+  vertices_.clear();
+  batches_.clear();
+}
+
+void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW,
+                     int fullH) {
+  glViewport(0, 0, fullW, fullH);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glViewport(viewX, viewY, viewW, viewH);
+  if (batches_.empty()) return;
+
+  const uint32_t quads = static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex));
+  glUseProgram(program_);
+  glBindVertexArray(vao_);
+  if (quads > indexQuads_) {
+    // Grows only: the index pattern of quads never changes.
+    indexQuads_ = std::max(quads, indexQuads_ * 2 + 1024);
+    std::vector<uint32_t> idx(static_cast<size_t>(indexQuads_) * 6);
+    for (uint32_t q = 0; q < indexQuads_; ++q) {
+      const uint32_t b = q * 4;
+      const uint32_t six[6] = {b, b + 1, b + 2, b, b + 2, b + 3};
+      std::copy(six, six + 6, idx.begin() + q * 6);
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(idx.size() * sizeof(uint32_t)),
+                 idx.data(), GL_STATIC_DRAW);
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  const size_t bytes = vertices_.size() * sizeof(float);
+  if (bytes > vboBytes_) {
+    vboBytes_ = std::max(bytes, vboBytes_ * 2);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vboBytes_), nullptr, GL_STREAM_DRAW);
+  } else {
+    // Orphan the old storage so the driver need not wait for the last frame's draws.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vboBytes_), nullptr, GL_STREAM_DRAW);
+  }
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices_.data());
+
+  float lightPos[9], lightColor[9];
+  const auto& lights = engine.Lights();
+  for (int i = 0; i < 3; ++i) {
+    lightPos[i * 3 + 0] = lights[i].location.x;
+    lightPos[i * 3 + 1] = lights[i].location.y;
+    lightPos[i * 3 + 2] = lights[i].location.z;
+    lightColor[i * 3 + 0] = lights[i].color.red;
+    lightColor[i * 3 + 1] = lights[i].color.green;
+    lightColor[i * 3 + 2] = lights[i].color.blue;
+  }
+  glUniform3fv(uLightPos_, 3, lightPos);
+  glUniform3fv(uLightColor_, 3, lightColor);
+  float world[16], screen[16];
+  Perspective(engine.CameraLocation(), world);
+  Ortho(screen);
+  glActiveTexture(GL_TEXTURE0);
+
+  int pass = -1, blend = -1;
+  uint32_t texture = UINT32_MAX;
+  for (const Batch& b : batches_) {
+    if (b.pass != pass) {
+      pass = b.pass;
+      glUniformMatrix4fv(uProj_, 1, GL_FALSE, pass == kWorld ? world : screen);
+    }
+    if (b.blend != blend) {
+      blend = b.blend;
+      if (blend == kAdditive)
+        glBlendFunc(GL_ONE, GL_ONE);
+      else
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    if (b.texture != texture) {
+      texture = b.texture;
+      glBindTexture(GL_TEXTURE_2D, texture);
+    }
+    glDrawElements(
+        GL_TRIANGLES, static_cast<GLsizei>(b.quads * 6), GL_UNSIGNED_INT,
+        reinterpret_cast<void*>(static_cast<uintptr_t>(b.firstQuad) * 6 * sizeof(uint32_t)));
+  }
+}
+
+void Renderer::DrawScene(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW,
+                         int fullH) {
+  Begin(engine);
+  AddWorld(engine);
+  const auto& sprites = engine.SortedSprites();
+  const size_t top = engine.FirstTopSprite();
+  for (size_t i = 0; i < top; ++i) AddSprite(engine, *sprites[i]);
+  AddPrints(engine);
+  for (size_t i = top; i < sprites.size(); ++i) AddSprite(engine, *sprites[i]);
+  Flush(engine, viewX, viewY, viewW, viewH, fullW, fullH);
+}
+
+void Renderer::DrawSprite(Engine& engine, const Sprite& sprite, int viewX, int viewY, int viewW,
+                          int viewH, int fullW, int fullH) {
+  Begin(engine);
+  AddSprite(engine, sprite);
+  Flush(engine, viewX, viewY, viewW, viewH, fullW, fullH);
+}
+
+}  // namespace impact

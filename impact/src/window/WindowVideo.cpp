@@ -1,0 +1,241 @@
+// The window backend's video side: the SDL window the program gives (or one of our
+// own), an OpenGL 3.3 core context, the 800 x 600 view scaled to fit with black
+// bars, and frame pacing at exactly 60 frames per second by sleeping.
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <vector>
+
+#include "backend/Backend.h"
+#include "core/Conventions.h"
+#include "core/Engine.h"
+#include "window/Renderer.h"
+
+namespace impact {
+
+namespace {
+
+uint64_t NowNs() {
+  static const uint64_t freq = SDL_GetPerformanceFrequency();
+  const uint64_t c = SDL_GetPerformanceCounter();
+  return c / freq * 1000000000ull + c % freq * 1000000000ull / freq;
+}
+
+constexpr uint64_t kFrameNs = 1000000000ull / conv::kFramesPerSecond;
+
+struct Rect {
+  int x, y, w, h;
+};
+
+// The largest 4:3 rectangle centred in a w x h area.
+Rect FitView(int w, int h) {
+  if (w <= 0 || h <= 0) return {0, 0, conv::kViewWidth, conv::kViewHeight};
+  const double s = std::min(static_cast<double>(w) / conv::kViewWidth,
+                            static_cast<double>(h) / conv::kViewHeight);
+  const int vw = std::max(1, static_cast<int>(std::lround(conv::kViewWidth * s)));
+  const int vh = std::max(1, static_cast<int>(std::lround(conv::kViewHeight * s)));
+  return {(w - vw) / 2, (h - vh) / 2, vw, vh};
+}
+
+class WindowVideo : public Video {
+ public:
+  explicit WindowVideo(Engine& engine) : engine_(engine) {}
+  ~WindowVideo() override { Close(); }
+
+  bool Open(intptr_t window, int32_t, std::string& error) override {
+    if (window != 0) {
+      if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        error = "the program's window system is not running";
+        return false;
+      }
+      window_ = SDL_GetWindowFromID(static_cast<Uint32>(window));
+      if (!window_) {
+        error = "no window with id " + std::to_string(window);
+        return false;
+      }
+      if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL)) {
+        error = "the window was not made for OpenGL";
+        window_ = nullptr;
+        return false;
+      }
+    } else {
+      if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+          error = SDL_GetError();
+          return false;
+        }
+        initedVideo_ = true;
+      }
+      window_ = SDL_CreateWindow(conv::kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                 conv::kViewWidth, conv::kViewHeight,
+                                 SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+      if (!window_) {
+        error = SDL_GetError();
+        Close();
+        return false;
+      }
+      ownWindow_ = true;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    context_ = SDL_GL_CreateContext(window_);
+    if (!context_) {
+      error = std::string("no OpenGL 3.3 context: ") + SDL_GetError();
+      Close();
+      return false;
+    }
+    SDL_GL_MakeCurrent(window_, context_);
+    // Frames are paced by our own clock at exactly 60 per second.
+    SDL_GL_SetSwapInterval(0);
+    engine_.NewGlGeneration();
+    if (!renderer_.Init(error)) {
+      Close();
+      return false;
+    }
+    openTicks_ = SDL_GetTicks64();
+    nextDue_ = NowNs();
+    UpdateViewport();
+    return true;
+  }
+
+  void Close() override {
+    if (context_) {
+      SDL_GL_MakeCurrent(window_, context_);
+      renderer_.Shutdown();
+      SDL_GL_DeleteContext(context_);
+      context_ = nullptr;
+    }
+    if (ownWindow_ && window_) SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    ownWindow_ = false;
+    if (initedVideo_) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      initedVideo_ = false;
+    }
+  }
+
+  void SetFullscreen(bool on) override {
+    if (!window_) return;
+    SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!on) SDL_SetWindowSize(window_, conv::kViewWidth, conv::kViewHeight);
+    UpdateViewport();
+  }
+
+  bool Fullscreen() const override {
+    return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  }
+
+  bool FrameDue() override { return NowNs() >= nextDue_; }
+
+  void FrameStarted() override {
+    const uint64_t now = NowNs();
+    nextDue_ += kFrameNs;
+    // After a stall (a blocking request, a dragged window) start afresh instead of
+    // running a burst of frames to catch up.
+    if (nextDue_ + 4 * kFrameNs < now) nextDue_ = now + kFrameNs;
+  }
+
+  void WaitForFrame() override {
+    const uint64_t now = NowNs();
+    if (now >= nextDue_) return;
+    const uint64_t wait = nextDue_ - now;
+    const int ms = static_cast<int>(wait / 1000000);
+    if (ms >= 1) {
+      // Wakes early for window events; the frame loop then asks again.
+      if (SDL_WaitEventTimeout(nullptr, ms)) return;
+    }
+    const uint64_t now2 = NowNs();
+    if (now2 < nextDue_ && !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
+      const uint64_t rest = nextDue_ - now2;
+      timespec ts{static_cast<time_t>(rest / 1000000000ull),
+                  static_cast<long>(rest % 1000000000ull)};
+      nanosleep(&ts, nullptr);
+    }
+  }
+
+  bool Minimised() const override {
+    return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+  }
+
+  uint32_t MillisSinceOpen() override {
+    return static_cast<uint32_t>(SDL_GetTicks64() - openTicks_);
+  }
+
+  void Render(Engine& engine) override {
+    if (!context_) return;
+    Rect full = UpdateViewport();
+    Rect v = FitView(full.w, full.h);
+    // GL counts rows from the bottom.
+    renderer_.DrawScene(engine, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
+    Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
+    SDL_GL_SwapWindow(window_);
+  }
+
+  void RenderSprite(Engine& engine, const Sprite& sprite) override {
+    if (!context_) return;
+    Rect full = UpdateViewport();
+    Rect v = FitView(full.w, full.h);
+    renderer_.DrawSprite(engine, sprite, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
+    Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
+    SDL_GL_SwapWindow(window_);
+  }
+
+  void WarpPointer(float x, float y) override {
+    if (!window_) return;
+    auto vp = engine_.Viewport();
+    const int wx = vp[0] + static_cast<int>(std::lround(x * vp[2]));
+    const int wy = vp[1] + static_cast<int>(std::lround(y * vp[3]));
+    int mx = 0, my = 0;
+    SDL_GetMouseState(&mx, &my);
+    if (SDL_GetMouseFocus() == window_ && mx == wx && my == wy) return;
+    SDL_WarpMouseInWindow(window_, wx, wy);
+  }
+
+ private:
+  void Capture(Engine& engine, int x, int y, int w, int h) {
+    if (!engine.CaptureOn()) return;
+    auto& buf = engine.CaptureBuffer();
+    std::vector<uint8_t> rows(static_cast<size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    buf.resize(rows.size());
+    const size_t stride = static_cast<size_t>(w) * 4;
+    for (int r = 0; r < h; ++r)  // GL's first row is the bottom one
+      std::copy_n(rows.data() + (h - 1 - r) * stride, stride, buf.data() + r * stride);
+    engine.SetCaptureSize(w, h);
+  }
+
+  // Keeps the engine's pointer mapping (window coordinates) current and returns
+  // the drawable's size in pixels.
+  Rect UpdateViewport() {
+    int ww = conv::kViewWidth, wh = conv::kViewHeight;
+    SDL_GetWindowSize(window_, &ww, &wh);
+    Rect v = FitView(ww, wh);
+    engine_.SetViewport(v.x, v.y, v.w, v.h);
+    int dw = ww, dh = wh;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    return {0, 0, dw, dh};
+  }
+
+  Engine& engine_;
+  SDL_Window* window_ = nullptr;
+  SDL_GLContext context_ = nullptr;
+  bool ownWindow_ = false;
+  bool initedVideo_ = false;
+  Renderer renderer_;
+  uint64_t openTicks_ = 0;
+  uint64_t nextDue_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Video> MakeWindowVideo(Engine& engine) {
+  return std::make_unique<WindowVideo>(engine);
+}
+
+}  // namespace impact

@@ -1,0 +1,409 @@
+// The window backend read back pixel by pixel: sizes, places, text, picking,
+// lights, particles, letterboxing, pacing, events and sound.
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "WindowFixture.h"
+
+namespace enginetest {
+namespace {
+
+using Window = WindowEngine;
+
+// View pixel of a screen-plane point.
+int PixelX(float x) { return static_cast<int>(std::lround((x + 16) * 25)); }
+int PixelY(float y) { return static_cast<int>(std::lround((12 - y) * 25)); }
+
+TEST_F(Window, PictureSpriteCoversItsPixelsCentredWhereAsked) {
+  OpenEngine();
+  Picture("Data\\Red300x50.png", 300, 50, 2, -3);  // centre (450, 375)
+  Frame();
+  View v = Capture();
+  ASSERT_EQ(v.width, 800);
+  ASSERT_EQ(v.height, 600);
+  int l, t, r, b;
+  ASSERT_TRUE(v.LitBox(0, 0, 800, 600, l, t, r, b));
+  EXPECT_NEAR(l, 300, 1);
+  EXPECT_NEAR(r, 599, 1);
+  EXPECT_NEAR(t, 350, 1);
+  EXPECT_NEAR(b, 399, 1);
+  const uint8_t* c = v.At(450, 375);
+  EXPECT_GT(c[0], 250);
+  EXPECT_LT(c[1], 5);
+}
+
+TEST_F(Window, WorldQuadAtZeroCoversItsPicturesPixelsAtTheAimedPoint) {
+  OpenEngine();
+  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  iVec3 eye{0, 0, -20.7f};
+  gh::iCameraLocationSet(camera, &eye);
+  WorldQuad("Data\\Green100x60.png", 100, 60, -4, 5, false);  // centre (300, 175)
+  Frame();
+  View v = Capture();
+  int l, t, r, b;
+  ASSERT_TRUE(v.LitBox(0, 0, 800, 600, l, t, r, b));
+  EXPECT_NEAR(l, 250, 1);
+  EXPECT_NEAR(r, 349, 1);
+  EXPECT_NEAR(t, 145, 1);
+  EXPECT_NEAR(b, 204, 1);
+  EXPECT_GT(v.At(300, 175)[1], 250);  // unlit: full colour
+}
+
+TEST_F(Window, PrintStartsWhereAskedAndItsWidthIsWhatIsDrawn) {
+  OpenEngine();
+  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", gh::iCameraCreate(0, 0, 1, 1));
+  ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+  iVec2 left{-10, 0}, centred{5, 6}, one{1, 1}, big{2, 2};
+  gh::iPrintColorSet(1, 1, 1, 1);
+  gh::iPrint("HELLO", &left, &one, -0.1f, font);
+  gh::iPrintCentered("HIGH SCORE", &centred, &big, -0.2f, font, 26);
+  Frame();
+  View v = Capture();
+  int l, t, r, b;
+  // The left-aligned print, around y = 0 (row 300).
+  ASSERT_TRUE(v.LitBox(0, 250, 800, 350, l, t, r, b));
+  EXPECT_NEAR(l, PixelX(-10), 3);
+  EXPECT_NEAR(r + 1 - l, gh::iPrintWidth("HELLO", &one, -0.1f, font) * 25, 4);
+  // Capital letters one unit (25 px) high, centred on y.
+  EXPECT_NEAR(b + 1 - t, 25, 2);
+  EXPECT_NEAR((t + b + 1) / 2.0, PixelY(0), 2);
+  // The centred print, twice as large.
+  ASSERT_TRUE(v.LitBox(0, 100, 800, 200, l, t, r, b));
+  EXPECT_NEAR((l + r + 1) / 2.0, PixelX(5), 3);
+  EXPECT_NEAR(r + 1 - l, gh::iPrintWidth("HIGH SCORE", &big, -0.2f, font) * 25, 5);
+  EXPECT_NEAR(b + 1 - t, 50, 3);
+}
+
+TEST_F(Window, PrintsAreAboveSpritesAndThePointerAboveThem) {
+  OpenEngine();
+  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
+  int32_t back = Picture("Data\\Red300x50.png", 300, 50, 0, 0);
+  int32_t pointer = Picture("Data\\Green100x60.png", 20, 20, -3, 0);
+  gh::iSpritePrioritySet(pointer, 1);
+  iVec2 at{0, 0}, one{1, 1};
+  gh::iPrintColorSet(0, 0, 1, 1);
+  gh::iPrintCentered("MMMMMMMM", &at, &one, 0, font, 26);
+  Frame();
+  View v = Capture();
+  (void)back;
+  // Text covers the red sprite somewhere; the pointer covers the text at its place.
+  int blue = 0;
+  for (int x = 300; x < 500; ++x) blue += v.At(x, 300)[2] > 200 && v.At(x, 300)[0] < 60;
+  EXPECT_GT(blue, 20);
+  const uint8_t* p = v.At(PixelX(-3), 300);
+  EXPECT_GT(p[1], 200);
+  EXPECT_LT(p[2], 60);
+}
+
+TEST_F(Window, PickingFollowsTheSystemPointerNotOnTransparentPixelsNeverWhenHidden) {
+  OpenEngine();
+  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  int32_t sprite = Picture("Data\\Red300x50.png", 300, 50, 0, -8);
+  int32_t mesh = WorldQuad("Data\\Half.png", 200, 100, 4, 4, false);  // x 0..8, opaque 0..4
+  Frame();
+  struct Case {
+    float x, y;
+    bool sprite, mesh;
+  } cases[] = {
+      {0, -8, true, false},  {5.9f, -7.1f, true, false},
+      {2, 4, false, true},   {6, 4, false, false},  // transparent half of the quad
+      {-1, 4, false, false},
+  };
+  for (const Case& c : cases) {
+    SDL_WarpMouseInWindow(window, PixelX(c.x), PixelY(c.y));
+    gh::iProcessMessages();
+    EXPECT_NEAR(gh::iMouseX(), PixelX(c.x) / 800.0f, 0.002f);
+    EXPECT_NEAR(gh::iMouseY(), PixelY(c.y) / 600.0f, 0.002f);
+    EXPECT_EQ(gh::iSpritePicked(sprite) != 0, c.sprite) << c.x << "," << c.y;
+    EXPECT_EQ(gh::iMeshPicked(camera, mesh) != 0, c.mesh) << c.x << "," << c.y;
+  }
+  SDL_WarpMouseInWindow(window, PixelX(2), PixelY(4));
+  gh::iProcessMessages();
+  gh::iMeshHide(mesh);
+  EXPECT_EQ(gh::iMeshPicked(camera, mesh), 0);
+  // iMouseReset moves the system pointer too.
+  iVec2 to{0.25f, 0.75f};
+  gh::iMouseReset(&to);
+  gh::iProcessMessages();
+  int mx = 0, my = 0;
+  SDL_GetMouseState(&mx, &my);
+  EXPECT_EQ(mx, 200);
+  EXPECT_EQ(my, 450);
+}
+
+TEST_F(Window, LightsBehindDarkenAndZeroedLightsTintRed) {
+  OpenEngine();
+  WorldQuad("Data\\White.png", 800, 600, 0, 0, true);  // the whole view
+  auto setLights = [](float z, float level) {
+    for (int i = 0; i < 3; ++i) {
+      iVec3 at{0, 0, z};
+      gh::iLightLocalLocationSet(i, &at);
+    }
+    iColor g{0, level, 0, 1}, b{0, 0, level, 1};
+    gh::iLightLocalColorSet(1, &g);
+    gh::iLightLocalColorSet(2, &b);
+  };
+  setLights(-20, 1);
+  Frame();
+  View lit = Capture();
+  for (auto [x, y] : {std::pair{400, 300}, {5, 5}, {794, 594}}) {
+    const uint8_t* p = lit.At(x, y);
+    EXPECT_GT(p[0], 215) << x << "," << y;  // nearly even over the plane
+    EXPECT_GT(p[1], 215) << x << "," << y;
+    EXPECT_GT(p[2], 215) << x << "," << y;
+  }
+  setLights(10, 1);  // paused: behind the scene
+  Frame();
+  View dark = Capture();
+  EXPECT_LT(dark.At(400, 300)[0], 50);
+  EXPECT_GT(dark.At(400, 300)[0], 10);  // the ambient term remains
+  setLights(-20, 0);                    // a hit: only light 0 (red)
+  Frame();
+  View red = Capture();
+  EXPECT_GT(red.At(400, 300)[0], 215);
+  EXPECT_LT(red.At(400, 300)[1], 50);
+  EXPECT_LT(red.At(400, 300)[2], 50);
+}
+
+TEST_F(Window, ParticleBurstIsVisible) {
+  OpenEngine();
+  int32_t p = gh::iParticleCreate("Data\\Hit.png", 10);
+  gh::iParticleRenderModeSet(p, 2);
+  iVec3 lo{-0.9f, -0.9f, -0.9f}, hi{0.9f, 0.9f, 0.9f}, c0{0.98f, 0.94f, 0.67f},
+      c1{0.25f, 0.05f, 0.01f}, zero{0, 0, 0}, at{-6, 3, 0};
+  iVec2 s0{2.0f, 2.2f}, s1{5.0f, 5.5f};
+  gh::iParticleGravitySet(p, &zero);
+  gh::iParticleAirResistanceSet(p, 0.2f);
+  gh::iParticleColorSet(p, &c0, &c1);
+  gh::iParticleLifeTimeSet(p, 0.4f);
+  int32_t e = gh::iParticleEmitterCreate(p);
+  gh::iParticleEmitterDirectionSet(e, &lo, &hi);
+  gh::iParticleEmitterScaleSet(e, &s0, &s1);
+  gh::iParticleShow(p);
+  gh::iParticleEmitterLocationSet(e, &at);
+  gh::iParticleEmitterEmit(e, 10, 0.99f);
+  Frame();
+  Frame();
+  View v = Capture();
+  int l, t, r, b;
+  ASSERT_TRUE(v.LitBox(0, 0, 800, 600, l, t, r, b, 40));
+  EXPECT_LE(l, PixelX(-6));
+  EXPECT_GE(r, PixelX(-6));
+  EXPECT_LE(t, PixelY(3));
+  EXPECT_GE(b, PixelY(3));
+  EXPECT_LT(r - l, 400);  // a burst, not the whole screen
+  for (int i = 0; i < 30; ++i) Frame();
+  View after = Capture();
+  EXPECT_FALSE(after.LitBox(0, 0, 800, 600, l, t, r, b, 40));  // gone after its life time
+}
+
+TEST_F(Window, SpriteRenderPresentsThatSpriteAloneAtOnce) {
+  OpenEngine();
+  Picture("Data\\Green100x60.png", 100, 60, -10, 8);
+  int32_t loading = Picture("Data\\Red300x50.png", 300, 50, 0, 0);
+  gh::iSpriteHide(loading);
+  gh::iSpriteRender(loading, -1);
+  EXPECT_EQ(ih->ihLastRendered(), loading);
+  View v = Capture();
+  EXPECT_GT(v.At(400, 300)[0], 250);
+  EXPECT_FALSE(v.Lit(PixelX(-10), PixelY(8)));
+}
+
+TEST_F(Window, WiderWindowKeepsTheViewAtFourToThreeWithBlackBars) {
+  OpenEngine();
+  SDL_SetWindowSize(window, 1000, 600);
+  for (int i = 0; i < 20; ++i) {
+    SDL_PumpEvents();
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    if (w == 1000) break;
+    SDL_Delay(10);  // the X server applies the resize
+  }
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window, &w, &h);
+  if (w != 1000) GTEST_SKIP() << "the display did not resize the window";
+  WorldQuad("Data\\White.png", 800, 600, 0, 0, false);
+  Frame();
+  View v = Capture();
+  EXPECT_EQ(v.width, 800);  // the view, inside the bars
+  EXPECT_EQ(v.height, 600);
+  // The pointer maps through the bars: the window's x = 100 is the view's left edge.
+  SDL_WarpMouseInWindow(window, 100, 300);
+  gh::iProcessMessages();
+  EXPECT_NEAR(gh::iMouseX(), 0.0f, 0.002f);
+  SDL_WarpMouseInWindow(window, 50, 300);
+  gh::iProcessMessages();
+  EXPECT_NEAR(gh::iMouseX(), 0.0f, 0.002f);  // clamped on the bar
+  SDL_WarpMouseInWindow(window, 500, 300);
+  gh::iProcessMessages();
+  EXPECT_NEAR(gh::iMouseX(), 0.5f, 0.002f);
+}
+
+TEST_F(Window, TheFrameLoopSleepsUntilTheNextFrameIsDue) {
+  OpenEngine();
+  ih->ihCaptureEnable(0);
+  uint64_t f0 = ih->ihFrame();
+  int passes = 0, notReady = 0;
+  for (int frame = 0; frame < 30; ++frame) {
+    // The program's loop: run a frame when one is due, pump messages every pass.
+    while (!gh::i3ImpactIsReady() && passes < 100000) {
+      ++notReady;
+      gh::iProcessMessages();  // sleeps until the frame is due or events come
+      ++passes;
+    }
+    Frame();
+    gh::iProcessMessages();
+    ++passes;
+  }
+  EXPECT_EQ(ih->ihFrame(), f0 + 30);
+  // A loop that spun would pass thousands of times per frame.
+  EXPECT_LT(passes, 30 * 4) << notReady << " passes found no frame due";
+}
+
+TEST_F(Window, WindowEventsBecomeInputAndMessages) {
+  OpenEngine();
+  std::vector<iMessage> seen;
+  gh::iMessageHandlerSet(
+      [](const iMessage* m, void* user) {
+        static_cast<std::vector<iMessage>*>(user)->push_back(*m);
+      },
+      &seen);
+  auto key = [&](SDL_Scancode sc, bool down, Uint16 mod = 0) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.windowID = SDL_GetWindowID(window);
+    e.key.keysym.scancode = sc;
+    e.key.keysym.sym = SDL_GetKeyFromScancode(sc);
+    e.key.keysym.mod = mod;
+    SDL_PushEvent(&e);
+  };
+  key(SDL_SCANCODE_A, true);
+  key(SDL_SCANCODE_A, false);
+  key(SDL_SCANCODE_2, true, KMOD_LSHIFT);
+  key(SDL_SCANCODE_2, false, KMOD_LSHIFT);
+  key(SDL_SCANCODE_UP, true);
+  SDL_Event wheel{};
+  wheel.type = SDL_MOUSEWHEEL;
+  wheel.wheel.y = -1;
+  SDL_PushEvent(&wheel);
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  close.window.windowID = SDL_GetWindowID(window);
+  SDL_PushEvent(&close);
+  gh::iProcessMessages();
+  gh::i3ImpactMain();
+  EXPECT_NE(gh::iKeyClick(30), 0);  // A, pressed and released within the frame
+  EXPECT_EQ(gh::iKeyDown(30), 0);
+  EXPECT_NE(gh::iKeyDown(200), 0);  // Up, held
+  EXPECT_NE(gh::iKeyClick(3), 0);   // the 2 key
+  EXPECT_EQ(gh::iTypedChar(-1), 'a');
+  gh::i3ImpactMain();
+  EXPECT_EQ(gh::iTypedChar(-1), '@');  // US layout, shifted
+  std::vector<std::pair<int, int>> kinds;
+  for (const iMessage& m : seen)
+    if (m.kind != iMsgActivate && m.kind != iMsgDeactivate)  // the focus comes and goes
+      kinds.push_back({m.kind, m.a});
+  EXPECT_EQ(kinds, (std::vector<std::pair<int, int>>{
+                       {iMsgKeyUp, 'A'}, {iMsgKeyUp, '2'}, {iMsgWheelDown, 0}, {iMsgClose, 0}}));
+  EXPECT_NE(gh::i3ImpactIsRendering(), 0);  // a close request does not stop the engine
+  key(SDL_SCANCODE_UP, false);
+  gh::iProcessMessages();
+}
+
+TEST_F(Window, EngineMakesItsOwnWindowWhenGivenNone) {
+  OpenEngine(/*ownWindow=*/true);
+  SDL_Window* own = SDL_GL_GetCurrentWindow();
+  ASSERT_NE(own, nullptr);
+  EXPECT_STREQ(SDL_GetWindowTitle(own), "Gravelhorn 2");
+  int w = 0, h = 0;
+  SDL_GetWindowSize(own, &w, &h);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 600);
+  Picture("Data\\Red300x50.png", 300, 50, 0, 0);
+  Frame();
+  EXPECT_GT(Capture().At(400, 300)[0], 250);
+}
+
+TEST_F(Window, FullScreenSettingFillsTheDesktop) {
+  OpenEngine();
+  const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
+  EXPECT_EQ(gh::i3ImpactSettings(full), -1);
+  EXPECT_NE(ih->ihFullscreen(), 0);
+  const int32_t windowed[6] = {0, 0, 15360000, 0, 0, -1};
+  EXPECT_EQ(gh::i3ImpactSettings(windowed), -1);
+  EXPECT_EQ(ih->ihFullscreen(), 0);
+}
+
+TEST_F(Window, ComposedSceneScreenshot) {
+  const char* out = std::getenv("GH_ENGINE_SHOT");
+  OpenEngine();
+  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", gh::iCameraCreate(0, 0, 1, 1));
+  WorldQuad("Data\\White.png", 800, 600, 0, 0, true);
+  WorldQuad("Data\\Half.png", 200, 100, -6, 4, true);
+  Picture("Data\\Red300x50.png", 300, 50, 0, -8);
+  int32_t p = gh::iParticleCreate("Data\\Hit.png", 10);
+  gh::iParticleRenderModeSet(p, 2);
+  iVec3 lo{-0.9f, -0.9f, -0.9f}, hi{0.9f, 0.9f, 0.9f}, c0{0.98f, 0.94f, 0.67f},
+      c1{0.25f, 0.05f, 0.01f}, at{6, 4, 0};
+  iVec2 s0{2.0f, 2.2f}, s1{5.0f, 5.5f};
+  gh::iParticleColorSet(p, &c0, &c1);
+  gh::iParticleLifeTimeSet(p, 0.4f);
+  int32_t e = gh::iParticleEmitterCreate(p);
+  gh::iParticleEmitterDirectionSet(e, &lo, &hi);
+  gh::iParticleEmitterScaleSet(e, &s0, &s1);
+  gh::iParticleEmitterLocationSet(e, &at);
+  gh::iParticleShow(p);
+  gh::iParticleEmitterEmit(e, 10, 0.99f);
+  iVec2 title{1, 7.7f}, two{2, 2}, label{-10.5f, 4.3f}, one{1, 1}, mid{0, -8}, small{0.6f, 0.6f};
+  gh::iPrintColorSet(0, 0, 0, 0.5f);
+  iVec2 shadow{title.x - 0.2f, title.y - 0.1f};
+  gh::iPrint("OPTIONS", &shadow, &two, -0.2f, font);
+  gh::iPrintColorSet(1, 1, 0, 1);
+  gh::iPrint("OPTIONS", &title, &two, -0.2f, font);
+  gh::iPrintColorSet(0.17f, 1, 0, 1);
+  gh::iPrint("Display:", &label, &one, -0.3f, font);
+  gh::iPrintColorSet(1, 0.47f, 0, 1);
+  gh::iPrintCentered("Start Game", &mid, &small, -0.1f, font, 26);
+  for (int i = 0; i < 3; ++i) Frame();
+  View v = Capture();
+  ASSERT_EQ(v.width, 800);
+  if (out) v.SavePng(out);
+  EXPECT_GT(v.At(400, 300)[0], 200);
+}
+
+TEST_F(Window, WavPlayedThroughTheDiskDriverLeavesSound) {
+  ScratchDir audioDir;
+  const std::string raw = audioDir / "out.raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "1", 1);
+  OpenEngine();
+  int32_t s = gh::iSoundCreate("Data\\Sound\\Click.wav", -1);
+  ASSERT_NE(s, 0) << gh::i3ImpactErrorText();
+  gh::iSoundPlay(s, 0);
+  EXPECT_NE(ih->ihSoundPlaying(s), 0);
+  for (int i = 0; i < 40; ++i) {
+    Frame();
+    while (!gh::i3ImpactIsReady()) gh::iProcessMessages();
+  }
+  CloseEngine();
+  unsetenv("SDL_DISKAUDIOFILE");
+  unsetenv("SDL_DISKAUDIODELAY");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  std::ifstream in(raw, std::ios::binary);
+  std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(data.size(), 1000u) << "the disk driver wrote nothing";
+  size_t loud = 0;
+  for (size_t i = 0; i + 1 < data.size(); i += 2) {
+    int16_t sample = static_cast<int16_t>(static_cast<uint8_t>(data[i]) |
+                                          (static_cast<uint8_t>(data[i + 1]) << 8));
+    loud += std::abs(sample) > 1000;
+  }
+  EXPECT_GT(loud, 1000u);
+}
+
+}  // namespace
+}  // namespace enginetest
