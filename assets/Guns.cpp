@@ -325,18 +325,28 @@ void Arm(cairo_t* cr, double fromX, double fromY, double handX, double handY, do
   Ellipse(cr, cx, cy, thick * 0.52, thick * 0.52);
   SetRgb(cr, Hex(0x3a4222));
   cairo_fill(cr);
-  // Glove.
-  Ellipse(cr, handX, handY, thick * 0.55, thick * 0.48);
-  FillLit(cr, Hex(0x2a2622), handX - thick / 2, handY - thick / 2, handX + thick / 2,
-          handY + thick / 2, 0.35);
+  // Glove: a fist closed around the grip, knuckles toward the weapon.
+  cairo_save(cr);
+  cairo_translate(cr, handX, handY);
+  cairo_rotate(cr, std::atan2(handY - fromY, handX - fromX));
+  RoundedRect(cr, -thick * 0.45, -thick * 0.36, thick * 0.8, thick * 0.72, thick * 0.22);
+  FillLit(cr, Hex(0x3a342c), -thick * 0.45, -thick * 0.36, thick * 0.35, thick * 0.36, 0.35);
   SetRgb(cr, kInk);
   cairo_set_line_width(cr, 2);
   cairo_stroke(cr);
+  for (double k : {-0.18, 0.0, 0.18}) {
+    cairo_move_to(cr, thick * 0.12, k * thick);
+    cairo_line_to(cr, thick * 0.32, k * thick);
+  }
+  SetRgb(cr, kInk, 0.7);
+  cairo_set_line_width(cr, 1.5);
+  cairo_stroke(cr);
+  cairo_restore(cr);
 }
 
 // Aim angles of the four columns (left to right), measured upward from
 // pointing straight left.
-const double kAim[4] = {0.30, 0.46, 0.72, 1.05};
+const double kAim[4] = {0.22, 0.38, 0.58, 0.80};
 
 // One gun picture: the weapon turned toward its column, held by the player's
 // hands coming in from the lower right.
@@ -348,7 +358,7 @@ void DrawPlayerGun(Canvas& c, int weapon, int column, bool firing) {
     double scale, pivotX, pivotY;
   };
   // Pivot: where the rear hand holds the grip, in picture pixels.
-  const Setup setups[3] = {{1.55, 300, 180}, {0.95, 250, 150}, {1.0, 300, 160}};
+  const Setup setups[3] = {{1.25, 300, 186}, {0.8, 262, 166}, {0.85, 312, 178}};
   const Setup& st = setups[weapon];
   const double angle = kAim[column];
   const double recoil = firing ? 8 : 0;
@@ -371,7 +381,7 @@ void DrawPlayerGun(Canvas& c, int weapon, int column, bool firing) {
   cairo_scale(cr, st.scale, st.scale);
   cairo_translate(cr, -s.gripX, -s.gripY);
   DrawShape(cr, weapon, 2.5 / st.scale, firing);
-  if (firing) MuzzleFlash(cr, -2, s.muzzleY, weapon == 0 ? 34 : 42);
+  if (firing) MuzzleFlash(cr, -2, s.muzzleY, (weapon == 0 ? 36 : 40) / st.scale);
   cairo_restore(cr);
   // Rear arm over the grip.
   Arm(cr, w + 30, h + 30, hx + 4, hy + 6, 40 * std::min(1.0, st.scale));

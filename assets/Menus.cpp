@@ -708,24 +708,25 @@ void DrawHelpAbout(Canvas& c) {
   const double w = c.width(), h = c.height();
   PageFrame(cr, w, h, "ABOUT");
   Emblem(cr, w / 2, h / 2 + 20, 110, 0.10);
-  DrawTitle(cr, w / 2, 120, 50);
-  SetFont(cr, Face::Bold, 18);
-  Text(cr, "Version 2.0", w / 2, 152, 0.5, kAmber);
-  SetFont(cr, Face::Condensed, 19);
+  DrawTitle(cr, w / 2, 108, 44);
+  SetFont(cr, Face::Bold, 17);
+  Text(cr, "Version 2.0", w / 2, 136, 0.5, kAmber);
+  SetFont(cr, Face::Condensed, 18);
   const char* lines[] = {
       "An arcade shooter for the desktop.",
       "Design, code, pictures, sounds and music:",
       "the Gravelhorn 2 team.",
-      "Every picture, sound and tune is made by the game's own code.",
+      "Every picture, sound and tune",
+      "is made by the game's own code.",
       "Font: DejaVu Sans Bold, a free font.",
   };
-  double y = 192;
+  double y = 170;
   for (const char* l : lines) {
     Text(cr, l, w / 2, y, 0.5, kText);
-    y += 27;
+    y += 23;
   }
   SetFont(cr, Face::Bold, 17);
-  Text(cr, "Thank you for playing!", w / 2, h - 24, 0.5, kOrange);
+  Text(cr, "Thank you for playing!", w / 2, h - 20, 0.5, kOrange);
 }
 
 }  // namespace
