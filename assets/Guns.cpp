@@ -436,11 +436,20 @@ void DrawDetonatorPicture(Canvas& c, bool firing) {
   cairo_restore(cr);
   // Thumb on the button, hand around the body.
   Arm(cr, w + 20, h + 20, 150, 380, 52);
-  Ellipse(cr, firing ? 142 : 150, firing ? 334 : 326, 13, 10);
-  FillLit(cr, Hex(0x2a2622), 130, 318, 160, 340, 0.35);
-  SetRgb(cr, kInk);
-  cairo_set_line_width(cr, 2);
-  cairo_stroke(cr);
+  // Thumb: beside the button at rest, pressing it when firing (the button's
+  // centre is at about (169, 318)).
+  const double tipX = firing ? 170 : 186, tipY = firing ? 324 : 342;
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  for (int pass = 0; pass < 2; ++pass) {
+    cairo_move_to(cr, 158, 372);
+    cairo_line_to(cr, tipX, tipY);
+    SetRgb(cr, pass == 0 ? kInk : Hex(0x3a342c));
+    cairo_set_line_width(cr, pass == 0 ? 19 : 15);
+    cairo_stroke(cr);
+  }
+  Ellipse(cr, tipX - 2, tipY - 1, 3.5, 2.5);
+  SetRgb(cr, Hex(0x5a5248));
+  cairo_fill(cr);
 }
 
 }  // namespace
