@@ -1,0 +1,127 @@
+// The settings and the table as the running program uses them: printed on the
+// HIGH SCORE screen, read at start, and a damaged file at start.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+
+#include "SettingsFixture.h"
+#include "harness/Harness.h"
+#include "settings/ConfigFile.h"
+#include "shell/Shell.h"
+#include "ui/DXCtrl.h"
+#include "ui/Menus.h"
+
+namespace gh::test {
+namespace {
+
+ConfigData TableOnFile() {
+  ConfigData d;
+  d.Country = "Chile";
+  const char* names[10] = {"Ace", "", "Third", "d", "e", "f", "g", "h", "i", "Last"};
+  const int32_t scores[10] = {123456, 9000, 8000, 7000, 6000, 5000, 4000, 3000, 0, -50};
+  for (int i = 0; i < 10; ++i) d.HighScores[i] = {names[i], scores[i]};
+  return d;
+}
+
+class Program : public ::testing::Test {
+ protected:
+  // Starts the program; `toMenu` waits until the main menu is drawn.
+  void Start(std::optional<std::string> config, bool toMenu) {
+    HarnessOptions options;
+    options.config = std::move(config);
+    h = std::make_unique<Harness>(options);
+    if (!toMenu) {
+      h->Step(5);  // the settings are read on the first idle frame
+      return;
+    }
+    ASSERT_TRUE(h->StepUntilPrint("High Score", 1500))
+        << "the main menu never appeared; exited " << h->Exited()
+        << ", errors: " << (h->Platform().errors.empty() ? "none" : h->Platform().errors[0]);
+    h->Step(2);
+  }
+
+  void OpenHighScores() {
+    for (const auto& s : h->Sprites()) {
+      if (s.handle == TextButtons[2]->Sprite) {
+        h->MouseAt(s.x, s.y);
+        h->Step(1);
+        h->Click();
+        ASSERT_TRUE(h->StepUntilPrint("HIGH SCORE", 100));
+        return;
+      }
+    }
+    FAIL() << "the High Score button is not on screen";
+  }
+
+  std::unique_ptr<Harness> h;
+};
+
+TEST_F(Program, TheHighScoreScreenPrintsRankNameAndScoreOfEveryRow) {
+  Start(WriteConfig(TableOnFile()), true);
+  if (HasFatalFailure()) return;
+  OpenHighScores();
+  if (HasFatalFailure()) return;
+  const auto prints = h->Prints();
+  const ConfigData table = TableOnFile();
+  auto find = [&](const std::string& text, float x, float y) -> const ihPrint* {
+    for (const auto& p : prints)
+      if (text == p.text && std::abs(p.x - x) < 1e-4f && std::abs(p.y - y) < 1e-4f) return &p;
+    return nullptr;
+  };
+  for (int i = 0; i < 10; ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    const auto y = static_cast<float>(4.1 - 1.43 * i);
+    const float alpha = i == 0 ? 1.0f : 0.5f;
+    struct Column {
+      std::string text;
+      float x;
+      bool centred;
+    };
+    const Column columns[] = {{std::to_string(i + 1), -7.5f, true},
+                              {table.HighScores[i].Name, -3.8f, false},
+                              {std::to_string(table.HighScores[i].Score), 7.7f, true}};
+    for (const Column& c : columns) {
+      if (c.text.empty()) continue;  // an empty name prints nothing to see
+      const ihPrint* p = find(c.text, c.x, y);
+      ASSERT_NE(p, nullptr) << c.text;
+      EXPECT_EQ(p->centered != 0, c.centred) << c.text;
+      EXPECT_FLOAT_EQ(p->scaleX, 0.8f);
+      EXPECT_FLOAT_EQ(p->scaleY, 0.8f);
+      EXPECT_FLOAT_EQ(p->spacing, -0.1f);
+      EXPECT_FLOAT_EQ(p->color.red, 1.0f);
+      EXPECT_FLOAT_EQ(p->color.green, 0.47f);
+      EXPECT_FLOAT_EQ(p->color.blue, 0.0f);
+      EXPECT_FLOAT_EQ(p->color.alpha, alpha);
+    }
+  }
+  EXPECT_NE(find("-50", 7.7f, static_cast<float>(4.1 - 1.43 * 9)), nullptr);
+}
+
+TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
+  const std::string whole = WriteConfig(TableOnFile());
+  const std::string cut = whole.substr(0, 4 + 6 + 4 + 2);  // into the first name's score
+  Start(cut, false);
+  h->Step(100);
+  int reports = 0;
+  for (const auto& e : h->Platform().errors) reports += e.find("Config.cfg") != std::string::npos;
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(Country, "Chile");           // read before the damage
+  EXPECT_EQ(HighScores[0].Name, "Ace");  // its score was cut
+  EXPECT_EQ(HighScores[0].Score, 0);
+  EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
+}
+
+TEST_F(Program, TheFirstStartWritesTheDefaultTable) {
+  Start(std::nullopt, false);
+  ConfigData onDisk;
+  const std::string bytes = ReadBytes(h->ConfigPath());
+  EXPECT_EQ(bytes.size(), 145u);
+  ASSERT_EQ(ReadConfig(bytes, onDisk), ConfigFieldCount);
+  EXPECT_EQ(onDisk.HighScores[0], (THiScores{"Anonymous", 5000}));
+  EXPECT_TRUE(h->Platform().errors.empty());
+}
+
+}  // namespace
+}  // namespace gh::test
