@@ -41,25 +41,37 @@ struct ListDeleter {
   void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
 
-// Keeps at most MaxReplyBytes of the body; the rest is taken and dropped, so
-// a long reply is cut rather than failed.
+struct Reply {
+  std::string text;
+  bool cut = false;
+};
+
+// Keeps at most MaxReplyBytes of the body and then stops the transfer, so an
+// endless reply cannot hold the game; the cut reply counts as received.
 size_t KeepReply(char* data, size_t size, size_t count, void* user) {
-  auto* reply = static_cast<std::string*>(user);
+  auto* reply = static_cast<Reply*>(user);
   const size_t bytes = size * count;
-  if (reply && reply->size() < MaxReplyBytes)
-    reply->append(data, std::min(bytes, MaxReplyBytes - reply->size()));
-  return bytes;
+  if (!reply) return bytes;  // read and dropped
+  const size_t room = MaxReplyBytes - reply->text.size();
+  if (bytes <= room) {
+    reply->text.append(data, bytes);
+    return bytes;
+  }
+  reply->text.append(data, room);
+  reply->cut = true;
+  return 0;
 }
 
 // One GET on the shared handle; false for any error, an HTTP error status and
 // a time-out included.
-bool Get(CURL* curl, const std::string& query, std::string* reply) {
+bool Get(CURL* curl, const std::string& query, Reply* reply) {
   const std::string url = ScoreServerAddress() + ScriptPath + query;
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &KeepReply);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, reply);
-  return curl_easy_perform(curl) == CURLE_OK;
+  const CURLcode result = curl_easy_perform(curl);
+  return result == CURLE_OK || (result == CURLE_WRITE_ERROR && reply && reply->cut);
 }
 
 }  // namespace
@@ -146,9 +158,9 @@ bool SubmitScore(const std::string& name, int score, const std::string& country)
   curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
 
-  std::string reply;
+  Reply reply;
   if (!Get(c, VersionQuery, &reply)) return false;
-  const std::string text = SubmissionText(name, score, TokenFromReply(reply), country);
+  const std::string text = SubmissionText(name, score, TokenFromReply(reply.text), country);
   // The server's answer to the submission, and any failure of it, is not used.
   Get(c, SubmitQuery + EncodeSubmission(text), nullptr);
   return true;

@@ -33,7 +33,8 @@ std::string ScorePageAddress();
 // Time-outs of each request: to connect, and for the whole request. A request
 // that runs out of time has failed. Defaults 4000 and 10000 ms.
 void SetScoreTimeouts(long connectMs, long totalMs);
-// The most of a version reply that is read; the rest is dropped unread.
+// The most of a version reply that is read: the transfer stops there and the
+// cut reply counts as received.
 inline constexpr size_t MaxReplyBytes = 64 * 1024;
 
 }  // namespace gh

@@ -216,6 +216,21 @@ TEST_F(ScoreServer, AReplyLongerThanTheLimitIsCutNotFailed) {
   EXPECT_NE(requests[1].Submitted().find("|p=|add=Peru|z="), std::string::npos);
 }
 
+TEST_F(ScoreServer, AnEndlessReplyIsCutAndTheExchangeGoesOn) {
+  OnVersion([](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink& sink) {
+      const std::string chunk = offset == 0 ? "1|2|3|4|TOK|" : std::string(4096, 'z');
+      return sink.write(chunk.data(), chunk.size());
+    });
+  });
+  // Waiting for the end would run into the time-out and fail the request.
+  SetScoreTimeouts(3000, 3000);
+  ASSERT_TRUE(SubmitScore("Ann", 1, ""));
+  const auto requests = Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_NE(requests[1].Submitted().find("|p=TOK|add="), std::string::npos);
+}
+
 TEST_F(ScoreServer, ACookieFromTheVersionReplyIsSentWithTheSubmissionOnly) {
   OnVersion([](const httplib::Request&, httplib::Response& res) {
     res.set_header("Set-Cookie", "session=abc123; Path=/");
