@@ -57,6 +57,23 @@ void FreeGame() {
 
 void RunEngine();
 
+// Tells the player once when "Config.cfg" could not be used as it was.
+void ReportSettingsLoad(LoadResult result) {
+  if (result == LoadResult::Damaged) {
+    const std::string copy = DamagedCopyName();
+    std::string text =
+        "\"Config.cfg\" was damaged. The game starts with what could be read and default "
+        "values for the rest.";
+    text += copy.empty() ? " A copy of the damaged file could not be kept."
+                         : " A copy of the damaged file was kept as \"" + copy + "\".";
+    ThePlatform().ShowError(text);
+  } else if (result == LoadResult::Unreadable ||
+             (result == LoadResult::Created && !SettingsError().empty())) {
+    ThePlatform().ShowError("\"Config.cfg\" cannot be used: " + SettingsError() +
+                            "\nSettings and scores of this session will not be saved.");
+  }
+}
+
 // Runs on every way out of RunEngine, also while an error propagates.
 void CleanUp() {
   i3ImpactExitBegin();
@@ -108,11 +125,7 @@ void FrameLoop() {
 }
 
 void RunEngine() {
-  if (FirstRun && LoadSettings() == LoadResult::Damaged) {
-    ThePlatform().ShowError(
-        "\"Config.cfg\" was damaged. The game starts with what could be read and default values "
-        "for the rest; a copy of the damaged file was kept as \"Config.cfg.damaged\".");
-  }
+  if (FirstRun) ReportSettingsLoad(LoadSettings());
   EngineSettings[4] = Windowed != 1 ? -1 : 0;
   i3ImpactErrorFlagSet(0);
   if (!i3ImpactOpen(ThePlatform().MainWindowHandle(), 0)) {
