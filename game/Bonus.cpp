@@ -18,9 +18,11 @@ constexpr float FallStep = 0.05f;  // per frame
 constexpr float LandY = 1.0f;      // the parachute's y where the box lands
 constexpr float HangBelow = 2.0f;  // the box hangs this far below the parachute
 
-// Moves an animation back to its first picture, on the mesh too.
+// Moves an animation back to its first picture, on the mesh too, due to
+// advance at its next call as after creation.
 void Rewind(TAniSprite& sprite) {
   sprite.Frame = 0;
+  sprite.LastTick = 0;
   if (!sprite.Frames.empty() && sprite.Frames[0] != 0) {
     iMeshTextureSet(sprite.Mesh, sprite.Frames[0]);
   }
@@ -198,9 +200,15 @@ THit::~THit() {
   iParticleDestroy(Particles);
 }
 
-bool THit::EmitAt(float x, float y) {
+void THit::MoveTo(float x, float y) {
+  X = x;
+  Y = y;
   const iVec3 at{x, y, 0};
   iParticleEmitterLocationSet(Emitter, &at);
+}
+
+bool THit::EmitAt(float x, float y) {
+  MoveTo(x, y);
   return Emit();
 }
 

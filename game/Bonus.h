@@ -59,10 +59,15 @@ class THit {
   bool EmitAt(float x, float y);
   // Emits where the emitter is; true while the burst is not over.
   bool Emit();
+  // Places the emitter for the next emits.
+  void MoveTo(float x, float y);
 
   int32_t Particles = 0;
   int32_t Emitter = 0;
   uint16_t BurstFrames = 0;
+  // Where the emitter was last placed.
+  float X = 0;
+  float Y = 0;
 };
 
 }  // namespace gh

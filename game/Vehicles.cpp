@@ -149,8 +149,7 @@ void TCar::Update() {
     TakeShot(Health);
     if (Health < 0) {
       // The burst is where the shot struck.
-      const iVec3 aimed{iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f, 0};
-      iParticleEmitterLocationSet(Hit->Emitter, &aimed);
+      Hit->MoveTo(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
       BurstPlaced = true;
     }
   }

@@ -1,0 +1,387 @@
+// Aircraft, cars, trains and trucks in the running game.
+#include <cmath>
+#include <functional>
+#include <ostream>
+
+#include "PlayFixture.h"
+
+namespace gh::test {
+namespace {
+
+class VehicleTest : public PlayTest {
+ protected:
+  void SetUp() override {
+    PlayTest::SetUp();
+    if (HasFatalFailure()) return;
+    AtLevel(6);  // aircraft, cars and trucks
+    Game->Score = 500;
+  }
+
+  TCar& Car() { return *Game->Cars[0]; }
+
+  // Steps until the vehicle's body is well inside the view.
+  void WaitUntilInView(TAniSprite& body) {
+    ASSERT_TRUE(h->StepUntil([&] { return std::abs(body.X) < 10.0f; }, 600));
+  }
+
+  // Holds the button on the body, following it, until `done` or `frames` passed.
+  int HoldOn(TAniSprite& body, int frames, const std::function<bool()>& done) {
+    int n = 0;
+    for (; n < frames && !done(); ++n) HoldAt(body.X, body.Y);
+    h->ButtonUp();
+    return n;
+  }
+
+  bool AlarmOn() const { return MeshOnScreen(Game->Alarm->Mesh); }
+};
+
+struct WeaponOnCar {
+  int weapon;
+  int hitsToDestroy;  // 0: never hurt
+};
+
+void PrintTo(const WeaponOnCar& c, std::ostream* os) {
+  *os << "weapon " << c.weapon << ", " << c.hitsToDestroy << " hits";
+}
+
+class VehicleWeaponTest : public VehicleTest, public ::testing::WithParamInterface<WeaponOnCar> {};
+
+TEST_P(VehicleWeaponTest, OnlyTheMachineGunAndTheFourthWeaponHurtAVehicle) {
+  const WeaponOnCar& c = GetParam();
+  TCar& car = Car();
+  ASSERT_TRUE(BringOn(car, false));
+  EXPECT_EQ(car.Health, 3);
+  WaitUntilInView(*car.Body);
+  Arm(c.weapon);
+  h->SoundEvents();
+
+  int hits = 0;
+  int16_t health = car.Health;
+  const int16_t ammo = Game->Ammo[c.weapon];
+  float aimedX = 0, aimedY = 0;
+  for (int frame = 0; frame < 90 && car.Health >= 0; ++frame) {
+    aimedX = car.Body->X;
+    aimedY = car.Body->Y;
+    HoldAt(aimedX, aimedY);
+    if (car.Health != health) ++hits;
+    health = car.Health;
+  }
+  h->ButtonUp();
+
+  if (c.hitsToDestroy == 0) {
+    EXPECT_EQ(car.Health, 3);
+    EXPECT_EQ(hits, 0);
+    if (c.weapon != 0) {
+      EXPECT_LT(Game->Ammo[c.weapon], ammo) << "the shots still cost ammunition";
+    }
+    EXPECT_EQ(car.State, 0);
+    return;
+  }
+  EXPECT_LT(car.Health, 0);
+  EXPECT_EQ(hits, c.hitsToDestroy);
+  // The burst is where the last shot struck.
+  EXPECT_NEAR(car.Hit->X, aimedX, 0.05f);
+  EXPECT_NEAR(car.Hit->Y, aimedY, 0.05f);
+
+  // A destroyed vehicle stops and bursts for twenty frames, sounding once.
+  const float x = car.Body->X;
+  int frames = 0;
+  while (car.State == 0 && frames < 100) {
+    h->Step(1);
+    ++frames;
+    EXPECT_EQ(car.Body->X, x);
+  }
+  EXPECT_EQ(frames, 20);
+  EXPECT_EQ(CountGameSound(h->SoundEvents(), 9), 1);
+  EXPECT_EQ(car.State, 255);
+  EXPECT_EQ(ActiveEnemies, 0);
+  EXPECT_FALSE(VehicleActive);
+}
+
+INSTANTIATE_TEST_SUITE_P(Weapons, VehicleWeaponTest,
+                         ::testing::Values(WeaponOnCar{0, 0}, WeaponOnCar{1, 0}, WeaponOnCar{2, 4},
+                                           WeaponOnCar{3, 1}));
+
+struct Outcome {
+  bool marked;
+  bool destroyed;
+  int scoreChange;
+};
+
+void PrintTo(const Outcome& o, std::ostream* os) {
+  *os << (o.marked ? "marked, " : "unmarked, ") << (o.destroyed ? "destroyed" : "escaped");
+}
+
+class VehicleScoreTest : public VehicleTest, public ::testing::WithParamInterface<Outcome> {};
+
+TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
+  const Outcome& o = GetParam();
+  TCar& car = Car();
+  h->SoundEvents();
+  ASSERT_TRUE(BringOn(car, o.marked));
+  // It comes in just beyond the near edge.
+  EXPECT_FLOAT_EQ(car.Body->X, 16.0f + car.Body->ScaleX);
+  h->Step(1);
+  auto events = h->SoundEvents();
+  EXPECT_EQ(CountGameSound(events, 6), o.marked ? 1 : 0);
+  EXPECT_EQ(CountGameSound(events, 7), 1);
+  EXPECT_TRUE(Engine().ihSoundPlaying(GameSounds[7]));
+  EXPECT_EQ(AlarmOn(), o.marked);
+  EXPECT_EQ(MeshOnScreen(car.Arrow->Mesh), o.marked);
+  EXPECT_EQ(ArrowCount, o.marked ? 1 : 0);
+  if (o.marked) {
+    // Two units above the body, near its rear end.
+    EXPECT_NEAR(car.Arrow->Y, car.Body->Y + 2.0f, 1e-4f);
+    EXPECT_GT(car.Arrow->X, car.Body->X);
+    EXPECT_LT(car.Arrow->X, car.Body->X + car.Body->ScaleX / 2);
+  }
+
+  const int32_t score = Game->Score;
+  if (o.destroyed) {
+    WaitUntilInView(*car.Body);
+    Arm(3);
+    HoldOn(*car.Body, 30, [&] { return car.Health < 0; });
+    ASSERT_LT(car.Health, 0);
+    EXPECT_EQ(AlarmOn(), o.marked) << "the alarm stays on while it bursts";
+    ASSERT_TRUE(h->StepUntil([&] { return car.State == 255; }, 30));
+  } else {
+    const float limit = 27.0f + car.Body->ScaleX;
+    float before = car.Body->X;
+    for (int frames = 0; car.State == 0 && frames < 2000; ++frames) {
+      before = car.Body->X;
+      h->Step(1);
+    }
+    ASSERT_EQ(car.State, 255);
+    // It leaves on the first advance beyond the far limit.
+    EXPECT_LT(car.Body->X, -limit);
+    EXPECT_GE(before, -limit);
+  }
+  h->Step(1);
+  EXPECT_EQ(Game->Score, score + o.scoreChange);
+  EXPECT_FALSE(AlarmOn());
+  EXPECT_FALSE(MeshOnScreen(car.Arrow->Mesh));
+  EXPECT_FALSE(MeshOnScreen(car.Body->Mesh));
+  EXPECT_EQ(ArrowCount, 0);
+  EXPECT_FALSE(VehicleActive);
+  events = h->SoundEvents();
+  EXPECT_GE(CountGameSound(events, 7, 3), 1);
+  EXPECT_GE(CountGameSound(events, 8, 3), 1);
+  EXPECT_FALSE(Engine().ihSoundPlaying(GameSounds[7]));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, VehicleScoreTest,
+                         ::testing::Values(Outcome{true, true, 50}, Outcome{true, false, -50},
+                                           Outcome{false, true, -50}, Outcome{false, false, 0}));
+
+struct Burst {
+  int vehicle;  // 0 car, 1 aircraft, 2 truck
+  bool marked;
+  int scoreChange;
+};
+
+void PrintTo(const Burst& b, std::ostream* os) {
+  *os << (b.vehicle == 0   ? "car"
+          : b.vehicle == 1 ? "aircraft"
+                           : "truck")
+      << (b.marked ? ", marked" : ", unmarked");
+}
+
+class FourthWeaponTest : public VehicleTest, public ::testing::WithParamInterface<Burst> {};
+
+TEST_P(FourthWeaponTest, DestroysTheVehicleWhichBurstsWhereItIs) {
+  const Burst& b = GetParam();
+  TBaseEnemy* vehicle = nullptr;
+  TAniSprite* body = nullptr;
+  THit* hit = nullptr;
+  TKamazCar* truck = nullptr;
+  if (b.vehicle == 2) {
+    truck = Game->Trucks[3].get();
+    vehicle = truck;
+    body = truck->Cabin->Body.get();
+    hit = truck->Hit.get();
+  } else {
+    TCar& car = b.vehicle == 0 ? Car() : *Game->Aircraft[2];
+    vehicle = &car;
+    body = car.Body.get();
+    hit = car.Hit.get();
+  }
+  ASSERT_TRUE(BringOn(*vehicle, b.marked));
+  WaitUntilInView(*body);
+  Arm(4);
+  const int32_t score = Game->Score;
+  // Fired well away from the vehicle.
+  HoldAt(-12.0f, -8.0f);
+  h->ButtonUp();
+  EXPECT_EQ(vehicle->Health, -2);
+  h->Step(1);
+  const float wantX = truck ? truck->MiddleX() : body->X;
+  EXPECT_FLOAT_EQ(hit->X, wantX);
+  EXPECT_FLOAT_EQ(hit->Y, body->Y);
+  ASSERT_TRUE(h->StepUntil([&] { return vehicle->State == 255; }, 25));
+  h->Step(1);
+  EXPECT_EQ(Game->Score, score + b.scoreChange);
+}
+
+INSTANTIATE_TEST_SUITE_P(Vehicles, FourthWeaponTest,
+                         ::testing::Values(Burst{0, false, -50}, Burst{0, true, 50},
+                                           Burst{1, false, -50}, Burst{2, true, 50},
+                                           Burst{2, false, -50}));
+
+class LevelEndTest : public VehicleTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LevelEndTest, AMarkedVehicleCountsAsEscapedWhileDrivingAndDestroyedWhileBursting) {
+  const bool bursting = GetParam();
+  TCar& plane = *Game->Aircraft[0];
+  ASSERT_TRUE(BringOn(plane, true));
+  WaitUntilInView(*plane.Body);
+  if (bursting) {
+    Arm(3);
+    HoldOn(*plane.Body, 30, [&] { return plane.Health < 0; });
+    ASSERT_LT(plane.Health, 0);
+    h->Step(3);
+    ASSERT_EQ(plane.State, 0);
+  }
+  const int32_t score = Game->Score;
+  Game->TimeLeft = 1;
+  h->Step(1);
+  ASSERT_EQ(Game->Level, 7);
+  EXPECT_EQ(plane.State, 255);
+  EXPECT_EQ(Game->Score, score + (bursting ? 50 : -50));
+  EXPECT_FALSE(VehicleActive);
+  EXPECT_EQ(ArrowCount, 0);
+  EXPECT_FALSE(AlarmOn());
+}
+
+INSTANTIATE_TEST_SUITE_P(Bursting, LevelEndTest, ::testing::Bool());
+
+class TruckTest : public VehicleTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TruckTest, LeavesWhenItsTrailerOrCabinPassesForty) {
+  TKamazCar& truck = *Game->Trucks[GetParam()];
+  TAniSprite& cabin = *truck.Cabin->Body;
+  TAniSprite& trailer = *truck.Trailer->Body;
+  const bool leftward = cabin.Step < 0;
+  const float from = leftward ? 1.0f : -1.0f;
+  ASSERT_TRUE(BringOn(truck, true));
+  // The cabin leads, the trailer follows Gap behind.
+  EXPECT_FLOAT_EQ(cabin.X, 20.0f * from);
+  EXPECT_FLOAT_EQ(trailer.X, (20.0f + truck.Gap) * from);
+  h->Step(1);
+  EXPECT_TRUE(MeshOnScreen(cabin.Mesh));
+  EXPECT_TRUE(MeshOnScreen(trailer.Mesh));
+  EXPECT_TRUE(AlarmOn());
+  // Rightward trucks have pictures of their own.
+  for (const ihMesh& m : h->Meshes()) {
+    if (m.handle == cabin.Mesh) {
+      EXPECT_EQ(NormalisedFile(m.file).find("r/1.png") != std::string::npos, !leftward) << m.file;
+    }
+  }
+
+  int frames = 0;
+  float lead = 0;
+  while (truck.State == 0 && frames < 3000) {
+    lead = leftward ? trailer.X : cabin.X;
+    // The arrow floats four units above the middle of the truck.
+    EXPECT_NEAR(truck.Arrow->Y, cabin.Y + 4.0f, 1e-4f);
+    EXPECT_NEAR(truck.Arrow->X, truck.MiddleX(), std::abs(cabin.Step) + 1e-4f);
+    EXPECT_NEAR(std::abs(trailer.X - cabin.X), truck.Gap, 1e-3f);
+    h->Step(1);
+    ++frames;
+  }
+  ASSERT_EQ(truck.State, 255);
+  if (leftward) {
+    EXPECT_LT(trailer.X, -40.0f);
+    EXPECT_GE(lead, -40.0f);
+  } else {
+    EXPECT_GT(cabin.X, 40.0f);
+    EXPECT_LE(lead, 40.0f);
+  }
+  EXPECT_FALSE(AlarmOn());
+  EXPECT_FALSE(MeshOnScreen(cabin.Mesh));
+  EXPECT_FALSE(MeshOnScreen(trailer.Mesh));
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, TruckTest, ::testing::Values(0, 9));
+
+TEST_F(VehicleTest, ATruckTakesHitsOnCabinOrTrailerOnlyFromTheMachineGunAndWeaponThree) {
+  TKamazCar& truck = *Game->Trucks[1];
+  ASSERT_TRUE(BringOn(truck, false));
+  TAniSprite& trailer = *truck.Trailer->Body;
+  WaitUntilInView(trailer);
+  Arm(1);
+  HoldOn(trailer, 40, [] { return false; });
+  EXPECT_EQ(truck.Health, 3);
+  Arm(2);
+  HoldOn(trailer, 200, [&] { return truck.Health < 3; });
+  EXPECT_EQ(truck.Health, 2);
+  Arm(3);
+  HoldOn(*truck.Cabin->Body, 100, [&] { return truck.Health < 0; });
+  EXPECT_EQ(truck.Health, -8);
+}
+
+TEST_F(VehicleTest, OnlyOneVehicleAtATimeEvenWhileItBursts) {
+  TCar& car = Car();
+  TCar& plane = *Game->Aircraft[1];
+  ASSERT_TRUE(BringOn(car, true));
+  MaxEnemies = 10;  // room for more enemies
+  plane.Activate();
+  Game->Trucks[2]->Activate();
+  EXPECT_EQ(plane.State, 255);
+  EXPECT_EQ(Game->Trucks[2]->State, 255);
+  EXPECT_EQ(ActiveEnemies, 1);
+  EXPECT_EQ(ArrowCount, 1);
+  Quiet();
+
+  WaitUntilInView(*car.Body);
+  Arm(3);
+  HoldOn(*car.Body, 30, [&] { return car.Health < 0; });
+  ASSERT_LT(car.Health, 0);
+  h->Step(5);
+  ASSERT_EQ(car.State, 0);
+  MaxEnemies = 10;
+  plane.Activate();
+  EXPECT_EQ(plane.State, 255);
+  Quiet();
+
+  ASSERT_TRUE(h->StepUntil([&] { return car.State == 255; }, 30));
+  EXPECT_TRUE(BringOn(plane, false));
+}
+
+TEST_F(VehicleTest, VehiclesComeOnlyAtTheLevelsThatAllowThem) {
+  struct {
+    int level;
+    TBaseEnemy* vehicle;
+    bool allowed;
+  } cases[] = {
+      {2, Game->Trains[0].get(), false},   {3, Game->Trains[0].get(), true},
+      {3, Game->Cars[1].get(), false},     {4, Game->Cars[1].get(), true},
+      {4, Game->Aircraft[4].get(), false}, {5, Game->Aircraft[4].get(), true},
+      {5, Game->Trucks[11].get(), false},  {6, Game->Trucks[11].get(), true},
+      {7, Game->Trucks[11].get(), false},  {7, Game->Trains[1].get(), true},
+  };
+  for (const auto& c : cases) {
+    AtLevel(c.level);
+    EXPECT_EQ(BringOn(*c.vehicle, false), c.allowed) << "level " << c.level;
+    if (c.vehicle->State == 0) c.vehicle->Deactivate();
+  }
+  EXPECT_EQ(ActiveEnemies, 0);
+  EXPECT_FALSE(VehicleActive);
+}
+
+TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
+  AtLevel(7);
+  TCar& train = *Game->Trains[1];
+  h->SoundEvents();
+  ASSERT_TRUE(BringOn(train, false));
+  EXPECT_EQ(train.Body->Y, 0.6f);
+  h->Step(1);
+  auto events = h->SoundEvents();
+  EXPECT_EQ(CountGameSound(events, 8), 1);
+  EXPECT_EQ(CountGameSound(events, 7), 0);
+  EXPECT_TRUE(Engine().ihSoundPlaying(GameSounds[8]));
+  train.Deactivate();
+  EXPECT_FALSE(Engine().ihSoundPlaying(GameSounds[8]));
+}
+
+}  // namespace
+}  // namespace gh::test
