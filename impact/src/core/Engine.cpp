@@ -353,9 +353,11 @@ const std::vector<const Sprite*>& Engine::SortedSprites() {
   sorted_.clear();
   for (const auto& [handle, s] : sprites_)
     if (s.shown) sorted_.push_back(&s);
-  // Creation order within a priority: handles grow with creation.
-  std::stable_sort(sorted_.begin(), sorted_.end(),
-                   [](const Sprite* a, const Sprite* b) { return a->priority < b->priority; });
+  // Creation order within a priority: handles grow with creation. (A total order
+  // for std::sort: unlike stable_sort it takes no buffer every frame.)
+  std::sort(sorted_.begin(), sorted_.end(), [](const Sprite* a, const Sprite* b) {
+    return a->priority != b->priority ? a->priority < b->priority : a->handle < b->handle;
+  });
   firstTopSprite_ =
       static_cast<size_t>(std::find_if(sorted_.begin(), sorted_.end(),
                                        [](const Sprite* s) { return s->priority >= 1; }) -
@@ -860,10 +862,11 @@ int32_t Engine::ReadCapture(uint8_t* out, int32_t maxBytes, int32_t* width, int3
   return -1;
 }
 
+// Handles are left out: they differ from run to run within one process, while
+// what is drawn (files, places, colours, order) is what a replay must repeat.
 uint64_t Engine::SceneChecksum() {
   Hasher h;
   for (const Sprite* s : SortedSprites()) {
-    h.Value(s->handle);
     h.Value(s->location);
     h.Value(s->scale);
     h.Value(s->color);
@@ -872,7 +875,7 @@ uint64_t Engine::SceneChecksum() {
   }
   for (const auto& [handle, m] : meshes_) {
     if (!m.shown) continue;
-    h.Value(handle);
+    (void)handle;
     h.Value(m.location);
     h.Value(m.scale);
     h.Value(m.lit);

@@ -26,24 +26,29 @@ uniform mat4 uProj;
 out vec2 vUv;
 out vec4 vColor;
 out vec3 vWorld;
-out float vLit;
 void main() {
   gl_Position = uProj * vec4(aPos, 1.0);
   vUv = aUv;
   vColor = aColor;
   vWorld = aPos;
-  vLit = aLit;
 }
 )";
 
-// Textures and colours are premultiplied by alpha. Lit quads face the camera
-// (normal -z): a light lights them when it is in front of them, with a gentle
-// falloff over distance, plus a small ambient term.
-const char* kFragmentShader = R"(#version 330 core
+// Textures and colours are premultiplied by alpha.
+const char* kUnlitFragmentShader = R"(#version 330 core
+in vec2 vUv;
+in vec4 vColor;
+uniform sampler2D uTex;
+out vec4 fragColor;
+void main() { fragColor = texture(uTex, vUv) * vColor; }
+)";
+
+// Lit quads face the camera (normal -z): a light lights them when it is in front
+// of them, with a gentle falloff over distance, plus a small ambient term.
+const char* kLitFragmentShader = R"(#version 330 core
 in vec2 vUv;
 in vec4 vColor;
 in vec3 vWorld;
-in float vLit;
 uniform sampler2D uTex;
 uniform vec3 uLightPos[3];
 uniform vec3 uLightColor[3];
@@ -53,16 +58,14 @@ uniform float uFalloff;
 out vec4 fragColor;
 void main() {
   vec4 c = texture(uTex, vUv) * vColor;
-  if (vLit > 0.5) {
-    vec3 sum = vec3(uAmbient);
-    for (int i = 0; i < 3; ++i) {
-      vec3 d = uLightPos[i] - vWorld;
-      float facing = clamp(-d.z / uRamp, 0.0, 1.0);
-      float r = length(d) / uFalloff;
-      sum += uLightColor[i] * facing / (1.0 + r * r);
-    }
-    c.rgb *= min(sum, vec3(1.0));
+  vec3 sum = vec3(uAmbient);
+  for (int i = 0; i < 3; ++i) {
+    vec3 d = uLightPos[i] - vWorld;
+    float facing = clamp(-d.z / uRamp, 0.0, 1.0);
+    float r = length(d) / uFalloff;
+    sum += uLightColor[i] * facing / (1.0 + r * r);
   }
+  c.rgb *= min(sum, vec3(1.0));
   fragColor = c;
 }
 )";
@@ -113,34 +116,44 @@ void Perspective(const iVec3& eye, float m[16]) {
 
 }  // namespace
 
-bool Renderer::Init(std::string& error) {
+bool Renderer::Build(Program& p, const char* fragment, std::string& error) {
   GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
   if (!vs) return false;
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment, error);
   if (!fs) {
     glDeleteShader(vs);
     return false;
   }
-  program_ = glCreateProgram();
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glLinkProgram(program_);
+  p.id = glCreateProgram();
+  glAttachShader(p.id, vs);
+  glAttachShader(p.id, fs);
+  glLinkProgram(p.id);
   glDeleteShader(vs);
   glDeleteShader(fs);
   GLint ok = 0;
-  glGetProgramiv(program_, GL_LINK_STATUS, &ok);
+  glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
   if (!ok) {
     error = "shader program does not link";
     return false;
   }
-  uProj_ = glGetUniformLocation(program_, "uProj");
-  uLightPos_ = glGetUniformLocation(program_, "uLightPos");
-  uLightColor_ = glGetUniformLocation(program_, "uLightColor");
-  uAmbient_ = glGetUniformLocation(program_, "uAmbient");
-  uRamp_ = glGetUniformLocation(program_, "uRamp");
-  uFalloff_ = glGetUniformLocation(program_, "uFalloff");
-  uTex_ = glGetUniformLocation(program_, "uTex");
+  p.uProj = glGetUniformLocation(p.id, "uProj");
+  p.uLightPos = glGetUniformLocation(p.id, "uLightPos");
+  p.uLightColor = glGetUniformLocation(p.id, "uLightColor");
+  p.uAmbient = glGetUniformLocation(p.id, "uAmbient");
+  p.uRamp = glGetUniformLocation(p.id, "uRamp");
+  p.uFalloff = glGetUniformLocation(p.id, "uFalloff");
+  p.uTex = glGetUniformLocation(p.id, "uTex");
+  glUseProgram(p.id);
+  glUniform1i(p.uTex, 0);
+  glUniform1f(p.uAmbient, conv::kAmbient);
+  glUniform1f(p.uRamp, conv::kLightFacingRamp);
+  glUniform1f(p.uFalloff, conv::kLightFalloff);
+  return true;
+}
 
+bool Renderer::Init(std::string& error) {
+  if (!Build(unlit_, kUnlitFragmentShader, error) || !Build(lit_, kLitFragmentShader, error))
+    return false;
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
@@ -166,11 +179,6 @@ bool Renderer::Init(std::string& error) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 
-  glUseProgram(program_);
-  glUniform1i(uTex_, 0);
-  glUniform1f(uAmbient_, conv::kAmbient);
-  glUniform1f(uRamp_, conv::kLightFacingRamp);
-  glUniform1f(uFalloff_, conv::kLightFalloff);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_BLEND);
@@ -180,12 +188,15 @@ bool Renderer::Init(std::string& error) {
 }
 
 void Renderer::Shutdown() {
-  if (program_) glDeleteProgram(program_);
+  for (Program* p : {&unlit_, &lit_}) {
+    if (p->id) glDeleteProgram(p->id);
+    *p = Program{};
+  }
   if (vbo_) glDeleteBuffers(1, &vbo_);
   if (ibo_) glDeleteBuffers(1, &ibo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
   if (white_) glDeleteTextures(1, &white_);
-  program_ = vao_ = vbo_ = ibo_ = white_ = 0;
+  vao_ = vbo_ = ibo_ = white_ = 0;
   indexQuads_ = 0;
   vboBytes_ = 0;
 }
@@ -224,10 +235,11 @@ uint32_t Renderer::TextureOf(Engine& engine, Image* image) {
 
 void Renderer::Quad(Pass pass, Blend blend, uint32_t texture, const float corners[4][3],
                     const float uv[4], const iColor& color, float lit) {
+  const bool isLit = lit > 0.5f;
   if (batches_.empty() || batches_.back().texture != texture || batches_.back().pass != pass ||
-      batches_.back().blend != blend) {
+      batches_.back().blend != blend || batches_.back().lit != isLit) {
     batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
-                        texture, pass, blend});
+                        texture, pass, blend, isLit});
   }
   ++batches_.back().quads;
   // Corners: bottom-left, bottom-right, top-right, top-left; uv = (u0, v0, u1, v1)
@@ -316,7 +328,6 @@ void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH,
   if (batches_.empty()) return;
 
   const uint32_t quads = static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex));
-  glUseProgram(program_);
   glBindVertexArray(vao_);
   if (quads > indexQuads_) {
     // Grows only: the index pattern of quads never changes.
@@ -352,19 +363,24 @@ void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH,
     lightColor[i * 3 + 1] = lights[i].color.green;
     lightColor[i * 3 + 2] = lights[i].color.blue;
   }
-  glUniform3fv(uLightPos_, 3, lightPos);
-  glUniform3fv(uLightColor_, 3, lightColor);
+  glUseProgram(lit_.id);
+  glUniform3fv(lit_.uLightPos, 3, lightPos);
+  glUniform3fv(lit_.uLightColor, 3, lightColor);
   float world[16], screen[16];
   Perspective(engine.CameraLocation(), world);
   Ortho(screen);
   glActiveTexture(GL_TEXTURE0);
 
+  const Program* program = nullptr;
   int pass = -1, blend = -1;
   uint32_t texture = UINT32_MAX;
   for (const Batch& b : batches_) {
-    if (b.pass != pass) {
+    const Program* want = b.lit ? &lit_ : &unlit_;
+    if (want != program || b.pass != pass) {
+      if (want != program) glUseProgram(want->id);
+      program = want;
       pass = b.pass;
-      glUniformMatrix4fv(uProj_, 1, GL_FALSE, pass == kWorld ? world : screen);
+      glUniformMatrix4fv(program->uProj, 1, GL_FALSE, pass == kWorld ? world : screen);
     }
     if (b.blend != blend) {
       blend = b.blend;

@@ -4,6 +4,7 @@
 // plane (sprites, glyph-atlas text, the pointer).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/Scene.h"
@@ -32,7 +33,14 @@ class Renderer {
     uint32_t texture;
     Pass pass;
     Blend blend;
+    bool lit;
   };
+  struct Program {
+    uint32_t id = 0;
+    int uProj = -1, uLightPos = -1, uLightColor = -1, uAmbient = -1, uRamp = -1, uFalloff = -1,
+        uTex = -1;
+  };
+  bool Build(Program& p, const char* fragment, std::string& error);
 
   uint32_t TextureOf(Engine& engine, Image* image);
   void Quad(Pass pass, Blend blend, uint32_t texture, const float corners[4][3], const float uv[4],
@@ -43,9 +51,9 @@ class Renderer {
   void Begin(Engine& engine);
   void Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW, int fullH);
 
-  uint32_t program_ = 0, vao_ = 0, vbo_ = 0, ibo_ = 0, white_ = 0;
-  int uProj_ = -1, uLightPos_ = -1, uLightColor_ = -1, uAmbient_ = -1, uRamp_ = -1, uFalloff_ = -1,
-      uTex_ = -1;
+  // Unlit quads (sprites, text, particles: most of a frame) take the cheap program.
+  Program unlit_, lit_;
+  uint32_t vao_ = 0, vbo_ = 0, ibo_ = 0, white_ = 0;
   uint32_t indexQuads_ = 0;
   size_t vboBytes_ = 0;
   std::vector<float> vertices_;
