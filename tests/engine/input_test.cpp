@@ -4,9 +4,9 @@
 namespace enginetest {
 namespace {
 
-using Input = HeadlessEngine;
+using engine_input = HeadlessEngine;
 
-TEST_F(Input, ClickIsTrueForEveryQueryOfTheOneFrameAfterThePress) {
+TEST_F(engine_input, ClickIsTrueForEveryQueryOfTheOneFrameAfterThePress) {
   ih->ihKeySet(28, 1);
   EXPECT_EQ(gh::iKeyClick(28), 0);  // not before the next frame starts
   EXPECT_NE(gh::iKeyDown(28), 0);
@@ -23,7 +23,7 @@ TEST_F(Input, ClickIsTrueForEveryQueryOfTheOneFrameAfterThePress) {
   EXPECT_EQ(gh::iKeyClick(28), 0);
 }
 
-TEST_F(Input, PressAndReleaseWithinOneFrameStillClicks) {
+TEST_F(engine_input, PressAndReleaseWithinOneFrameStillClicks) {
   struct Case {
     int key;  // -1: mouse button 0, -2: mouse button 1
   } cases[] = {{57}, {200}, {1}, {184}, {-1}, {-2}};
@@ -48,7 +48,7 @@ TEST_F(Input, PressAndReleaseWithinOneFrameStillClicks) {
   }
 }
 
-TEST_F(Input, MouseButtonsAreSeparate) {
+TEST_F(engine_input, MouseButtonsAreSeparate) {
   ih->ihMouseButtonSet(1, 1);
   gh::i3ImpactMain();
   EXPECT_NE(gh::iMouseButtonClick(1), 0);
@@ -57,7 +57,7 @@ TEST_F(Input, MouseButtonsAreSeparate) {
   EXPECT_EQ(gh::iMouseButtonDown(0), 0);
 }
 
-TEST_F(Input, TypedCharactersComeOneAFrameAndAreConsumed) {
+TEST_F(engine_input, TypedCharactersComeOneAFrameAndAreConsumed) {
   for (char ch : std::string("Ab 1")) ih->ihCharType(ch);
   ih->ihCharType(8);    // control characters are not text
   ih->ihCharType(200);  // neither is anything beyond ASCII
@@ -73,14 +73,14 @@ TEST_F(Input, TypedCharactersComeOneAFrameAndAreConsumed) {
   EXPECT_EQ(got, "Ab 1");
 }
 
-TEST_F(Input, UnreadCharacterIsGoneNextFrame) {
+TEST_F(engine_input, UnreadCharacterIsGoneNextFrame) {
   ih->ihCharType('x');
   gh::i3ImpactMain();
   gh::i3ImpactMain();
   EXPECT_EQ(gh::iTypedChar(-1), 0);
 }
 
-TEST_F(Input, PointerIsAFractionOfTheViewAndResetMovesIt) {
+TEST_F(engine_input, PointerIsAFractionOfTheViewAndResetMovesIt) {
   ih->ihMouseSet(0.25f, 0.75f);
   EXPECT_FLOAT_EQ(gh::iMouseX(), 0.25f);
   EXPECT_FLOAT_EQ(gh::iMouseY(), 0.75f);

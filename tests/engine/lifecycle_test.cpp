@@ -8,9 +8,9 @@
 namespace enginetest {
 namespace {
 
-using Lifecycle = HeadlessEngine;
+using engine_lifecycle = HeadlessEngine;
 
-TEST_F(Lifecycle, PhasesFollowOpenInitEndExitAndClose) {
+TEST_F(engine_lifecycle, PhasesFollowOpenInitEndExitAndClose) {
   EXPECT_NE(gh::i3ImpactIsActive(), 0);
   EXPECT_NE(gh::i3ImpactIsExecuting(), 0);
   EXPECT_NE(gh::i3ImpactIsReady(), 0);
@@ -42,7 +42,7 @@ TEST_F(Lifecycle, PhasesFollowOpenInitEndExitAndClose) {
   EXPECT_EQ(gh::i3ImpactIsRendering(), 0);
 }
 
-TEST_F(Lifecycle, ReopeningStartsANewInitialisationPhase) {
+TEST_F(engine_lifecycle, ReopeningStartsANewInitialisationPhase) {
   gh::i3ImpactInitEnd();
   gh::i3ImpactClose();
   int32_t before = ih->ihOpenCount();
@@ -51,7 +51,7 @@ TEST_F(Lifecycle, ReopeningStartsANewInitialisationPhase) {
   EXPECT_NE(gh::i3ImpactIsInitializing(), 0);
 }
 
-TEST_F(Lifecycle, OpenFailuresAreCountedAndClearable) {
+TEST_F(engine_lifecycle, OpenFailuresAreCountedAndClearable) {
   gh::i3ImpactClose();
   int32_t before = ih->ihOpenCount();
   ih->ihOpenFailSet(2);
@@ -67,7 +67,7 @@ TEST_F(Lifecycle, OpenFailuresAreCountedAndClearable) {
   EXPECT_EQ(ih->ihOpenCount(), before + 2);
 }
 
-TEST_F(Lifecycle, SettingsFieldFiveChoosesFullScreen) {
+TEST_F(engine_lifecycle, SettingsFieldFiveChoosesFullScreen) {
   const int32_t windowed[6] = {0, 0, 15360000, 0, 0, -1};
   const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
   EXPECT_EQ(gh::i3ImpactSettings(full), -1);
@@ -76,7 +76,7 @@ TEST_F(Lifecycle, SettingsFieldFiveChoosesFullScreen) {
   EXPECT_EQ(ih->ihFullscreen(), 0);
 }
 
-TEST_F(Lifecycle, VirtualClockAdvancesOneFramePerMainAndIdleTick) {
+TEST_F(engine_lifecycle, VirtualClockAdvancesOneFramePerMainAndIdleTick) {
   uint64_t f0 = ih->ihFrame();
   gh::i3ImpactMain();
   ih->ihIdleTick();
@@ -86,7 +86,7 @@ TEST_F(Lifecycle, VirtualClockAdvancesOneFramePerMainAndIdleTick) {
   EXPECT_EQ(ih->ihMillis(), static_cast<uint32_t>(f * 1000 / 60));
 }
 
-TEST_F(Lifecycle, TicCountsHundredPerSecondFromOpen) {
+TEST_F(engine_lifecycle, TicCountsHundredPerSecondFromOpen) {
   gh::i3ImpactClose();
   for (int i = 0; i < 30; ++i) ih->ihIdleTick();  // time passing while closed
   ASSERT_EQ(gh::i3ImpactOpen(0, 0), -1);
@@ -97,7 +97,7 @@ TEST_F(Lifecycle, TicCountsHundredPerSecondFromOpen) {
   EXPECT_EQ(gh::iTic(), 105);
 }
 
-TEST_F(Lifecycle, FrameHookRunsBeforeTheFramesInputIsTaken) {
+TEST_F(engine_lifecycle, FrameHookRunsBeforeTheFramesInputIsTaken) {
   struct Seen {
     uint64_t frame = 0;
     int calls = 0;
@@ -118,7 +118,7 @@ TEST_F(Lifecycle, FrameHookRunsBeforeTheFramesInputIsTaken) {
   EXPECT_EQ(seen.calls, 2);
 }
 
-TEST(FloatTendTo, MovesByTheFrameFractionOfItsTimeConstant) {
+TEST(engine_float_tend_to, MovesByTheFrameFractionOfItsTimeConstant) {
   Engine();
   struct Case {
     float start, target, seconds;
@@ -139,7 +139,7 @@ TEST(FloatTendTo, MovesByTheFrameFractionOfItsTimeConstant) {
   gh::iFloatTendTo(nullptr, 1, 1);  // ignored
 }
 
-TEST_F(Lifecycle, RandomNumbersAreSeededAndInRange) {
+TEST_F(engine_lifecycle, RandomNumbersAreSeededAndInRange) {
   ih->ihSeed(42);
   float a = gh::iFloatRand(-2, 3);
   int32_t b = gh::iIntRand(1, 6);
@@ -160,7 +160,7 @@ TEST_F(Lifecycle, RandomNumbersAreSeededAndInRange) {
   EXPECT_EQ(gh::iIntRand(INT32_MIN, INT32_MIN), INT32_MIN);
 }
 
-TEST_F(Lifecycle, HandlesAreNeverReusedNotEvenAcrossRuns) {
+TEST_F(engine_lifecycle, HandlesAreNeverReusedNotEvenAcrossRuns) {
   std::set<int32_t> handles;
   for (int run = 0; run < 3; ++run) {
     for (int i = 0; i < 5; ++i) {
@@ -180,7 +180,7 @@ TEST_F(Lifecycle, HandlesAreNeverReusedNotEvenAcrossRuns) {
   }
 }
 
-TEST_F(Lifecycle, CallsOnUnknownAndDestroyedHandlesAreIgnored) {
+TEST_F(engine_lifecycle, CallsOnUnknownAndDestroyedHandlesAreIgnored) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 1, 1);
   int32_t m = gh::iMeshCreate("Data\\sprite.x");
   gh::iSpriteDestroy(s);
@@ -226,7 +226,7 @@ TEST_F(Lifecycle, CallsOnUnknownAndDestroyedHandlesAreIgnored) {
   EXPECT_TRUE(SoundEvents().empty());
 }
 
-TEST_F(Lifecycle, ResetAndCloseFreeEveryObject) {
+TEST_F(engine_lifecycle, ResetAndCloseFreeEveryObject) {
   Picture("Data\\cursor.png", 32, 32, 0, 0);
   int32_t p = gh::iParticleCreate("Data\\cursor.png", 10);
   gh::iParticleEmitterCreate(p);
@@ -247,7 +247,7 @@ TEST_F(Lifecycle, ResetAndCloseFreeEveryObject) {
   EXPECT_EQ(ih->ihObjectCount(), 0);
 }
 
-TEST_F(Lifecycle, ErrorFlagKeepsTheFirstErrorUntilCleared) {
+TEST_F(engine_lifecycle, ErrorFlagKeepsTheFirstErrorUntilCleared) {
   EXPECT_EQ(gh::i3ImpactErrorFlag(), 0);
   EXPECT_STREQ(gh::i3ImpactErrorText(), "");
   EXPECT_EQ(gh::iTextureCreate("Data\\missing.png"), 0);
@@ -264,7 +264,7 @@ TEST_F(Lifecycle, ErrorFlagKeepsTheFirstErrorUntilCleared) {
 }
 
 // Each file that cannot be loaded gives no object and names the file.
-TEST_F(Lifecycle, BrokenFilesGiveNoObjectAndAClearError) {
+TEST_F(engine_lifecycle, BrokenFilesGiveNoObjectAndAClearError) {
   struct Case {
     const char* what;
     std::function<int32_t()> create;
@@ -297,14 +297,14 @@ TEST_F(Lifecycle, BrokenFilesGiveNoObjectAndAClearError) {
   EXPECT_EQ(ih->ihObjectCount(), 0);
 }
 
-TEST_F(Lifecycle, NamesResolveWithBackslashesAndAnyCase) {
+TEST_F(engine_lifecycle, NamesResolveWithBackslashesAndAnyCase) {
   EXPECT_NE(gh::iTextureCreate("dATA\\game\\t1\\1.PNG"), 0);
   EXPECT_NE(gh::iSpriteCreate("DATA\\SPRITE.X", 0), 0);
   EXPECT_NE(gh::iSoundCreate("data\\sound\\click.WAV", -1), 0);
   EXPECT_EQ(gh::i3ImpactErrorFlag(), 0) << gh::i3ImpactErrorText();
 }
 
-TEST_F(Lifecycle, MessagesReachTheHandlerInOrderEvenWhenClosed) {
+TEST_F(engine_lifecycle, MessagesReachTheHandlerInOrderEvenWhenClosed) {
   struct Log {
     std::vector<iMessage> seen;
     bool nested = false;

@@ -6,14 +6,14 @@
 namespace enginetest {
 namespace {
 
-using Scene = HeadlessEngine;
+using engine_scene = HeadlessEngine;
 
 // The pointer at a screen-plane point.
 void PointAt(const HarnessCalls* ih, float x, float y) {
   ih->ihMouseSet((x + 16) / 32, (12 - y) / 24);
 }
 
-TEST_F(Scene, PictureAtItsPixelScaleCoversItsPixelsInUnits) {
+TEST_F(engine_scene, PictureAtItsPixelScaleCoversItsPixelsInUnits) {
   int32_t s = Picture("Data\\Half.png", 300, 50, 2.5f, -3);
   auto list = Sprites();
   ASSERT_EQ(list.size(), 1u);
@@ -29,7 +29,7 @@ TEST_F(Scene, PictureAtItsPixelScaleCoversItsPixelsInUnits) {
   EXPECT_FLOAT_EQ(at.y, -3.0f);
 }
 
-TEST_F(Scene, SpritesStartHiddenAndShowHideToggles) {
+TEST_F(engine_scene, SpritesStartHiddenAndShowHideToggles) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 0, 0, false);
   EXPECT_TRUE(Sprites().empty());
   gh::iSpriteShow(s);
@@ -42,7 +42,7 @@ TEST_F(Scene, SpritesStartHiddenAndShowHideToggles) {
   EXPECT_EQ(Meshes().size(), 1u);
 }
 
-TEST_F(Scene, TheModelFileGivesTheQuadSize) {
+TEST_F(engine_scene, TheModelFileGivesTheQuadSize) {
   int32_t s = gh::iSpriteCreate("Data\\wide.x", 0);
   int32_t m = gh::iMeshCreate("Data\\wide.x");
   iVec2 two{2, 2};
@@ -56,7 +56,7 @@ TEST_F(Scene, TheModelFileGivesTheQuadSize) {
   EXPECT_FLOAT_EQ(Meshes()[0].height, 0.8f);
 }
 
-TEST_F(Scene, SpritesDrawByPriorityThenCreationOrder) {
+TEST_F(engine_scene, SpritesDrawByPriorityThenCreationOrder) {
   int32_t cursor = Picture("Data\\cursor.png", 32, 32, 0, 0);
   gh::iSpritePrioritySet(cursor, 1);
   int32_t a = Picture("Data\\cursor.png", 32, 32, 0, 0);
@@ -69,7 +69,7 @@ TEST_F(Scene, SpritesDrawByPriorityThenCreationOrder) {
   EXPECT_EQ(Sprites().back().priority, 1);
 }
 
-TEST_F(Scene, MeshesDrawInCreationOrder) {
+TEST_F(engine_scene, MeshesDrawInCreationOrder) {
   std::vector<int32_t> made;
   for (int i = 0; i < 4; ++i) {
     made.push_back(gh::iMeshCreate("Data\\sprite.x"));
@@ -81,7 +81,7 @@ TEST_F(Scene, MeshesDrawInCreationOrder) {
   EXPECT_EQ(order, (std::vector<int32_t>{made[0], made[2], made[3]}));
 }
 
-TEST_F(Scene, SpriteIsPickedInsideItsRectangleWhileShown) {
+TEST_F(engine_scene, SpriteIsPickedInsideItsRectangleWhileShown) {
   int32_t s = Picture("Data\\Half.png", 300, 50, 0, 0);  // x -6..6, y -1..1
   struct Case {
     float x, y;
@@ -99,7 +99,7 @@ TEST_F(Scene, SpriteIsPickedInsideItsRectangleWhileShown) {
   EXPECT_EQ(gh::iSpritePicked(s), 0);
 }
 
-TEST_F(Scene, MeshIsPickedOnlyWhereItsPictureIsOpaque) {
+TEST_F(engine_scene, MeshIsPickedOnlyWhereItsPictureIsOpaque) {
   int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
   iVec3 eye{0, 0, -20.7f};
   gh::iCameraLocationSet(camera, &eye);
@@ -134,7 +134,7 @@ TEST_F(Scene, MeshIsPickedOnlyWhereItsPictureIsOpaque) {
   EXPECT_EQ(gh::iMeshPicked(camera, m), 0);
 }
 
-TEST_F(Scene, PickingFollowsTheRayForQuadsOffThePlane) {
+TEST_F(engine_scene, PickingFollowsTheRayForQuadsOffThePlane) {
   int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
   iVec3 eye{0, 0, -20.7f};
   gh::iCameraLocationSet(camera, &eye);
@@ -152,7 +152,7 @@ TEST_F(Scene, PickingFollowsTheRayForQuadsOffThePlane) {
   EXPECT_EQ(gh::iMeshPicked(camera, m), 0);  // behind the camera
 }
 
-TEST_F(Scene, TextureChangeSwapsThePictureAndKeepsItOnFailure) {
+TEST_F(engine_scene, TextureChangeSwapsThePictureAndKeepsItOnFailure) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 0, 0);
   gh::iSpriteTextureChange(s, "Data\\cursor2.png");
   EXPECT_STREQ(Sprites()[0].file, "Data\\cursor2.png");
@@ -163,7 +163,7 @@ TEST_F(Scene, TextureChangeSwapsThePictureAndKeepsItOnFailure) {
   EXPECT_NE(std::string(gh::i3ImpactErrorText()).find("cursor3.png"), std::string::npos);
 }
 
-TEST_F(Scene, DestroyedTextureLeavesItsSpritesDrawn) {
+TEST_F(engine_scene, DestroyedTextureLeavesItsSpritesDrawn) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 0, 0);
   gh::iTextureDestroy(Sprites()[0].texture);
   Frame();
@@ -172,7 +172,7 @@ TEST_F(Scene, DestroyedTextureLeavesItsSpritesDrawn) {
   EXPECT_STREQ(Sprites()[0].file, "Data\\cursor.png");
 }
 
-TEST_F(Scene, SpriteRenderIsReportedAsTheLastRendered) {
+TEST_F(engine_scene, SpriteRenderIsReportedAsTheLastRendered) {
   EXPECT_EQ(ih->ihLastRendered(), 0);
   int32_t s = Picture("Data\\Half.png", 300, 50, 0, 0, false);
   gh::iSpriteRender(s, -1);
@@ -182,7 +182,7 @@ TEST_F(Scene, SpriteRenderIsReportedAsTheLastRendered) {
   EXPECT_EQ(ih->ihLastRendered(), 0);
 }
 
-TEST_F(Scene, ChecksumFollowsWhatIsDrawn) {
+TEST_F(engine_scene, ChecksumFollowsWhatIsDrawn) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 0, 0);
   Frame();
   uint64_t a = ih->ihSceneChecksum();
@@ -197,7 +197,7 @@ TEST_F(Scene, ChecksumFollowsWhatIsDrawn) {
   EXPECT_NE(ih->ihSceneChecksum(), b);
 }
 
-TEST_F(Scene, LightsStartRedGreenBlueInFrontAndFollowTheCalls) {
+TEST_F(engine_scene, LightsStartRedGreenBlueInFrontAndFollowTheCalls) {
   const iColor expected[3] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
   for (int i = 0; i < 3; ++i) {
     iVec3 at;
@@ -225,7 +225,7 @@ TEST_F(Scene, LightsStartRedGreenBlueInFrontAndFollowTheCalls) {
   EXPECT_EQ(c.green, 1);
 }
 
-TEST_F(Scene, ParticleBurstLivesForItsLifeTime) {
+TEST_F(engine_scene, ParticleBurstLivesForItsLifeTime) {
   int32_t p = gh::iParticleCreate("Data\\cursor.png", 10);
   ASSERT_NE(p, 0);
   gh::iParticleRenderModeSet(p, 2);

@@ -6,10 +6,10 @@
 namespace enginetest {
 namespace {
 
-using Text = HeadlessEngine;
-using Sounds = HeadlessEngine;
+using engine_text = HeadlessEngine;
+using engine_sounds = HeadlessEngine;
 
-TEST_F(Text, WidthComesFromTheFontsAdvancesScaleAndSpacing) {
+TEST_F(engine_text, WidthComesFromTheFontsAdvancesScaleAndSpacing) {
   int32_t font = MainFont();
   ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
   iVec2 one{1, 1}, two{2, 1};
@@ -27,7 +27,7 @@ TEST_F(Text, WidthComesFromTheFontsAdvancesScaleAndSpacing) {
   EXPECT_GT(gh::iPrintWidth("AB ", &one, 0, font), gh::iPrintWidth("AB", &one, 0, font));
 }
 
-TEST_F(Text, PrintsStayUntilHiddenWithTheColourSetBeforeThem) {
+TEST_F(engine_text, PrintsStayUntilHiddenWithTheColourSetBeforeThem) {
   int32_t font = MainFont();
   iVec2 at{-10.5f, 4.3f}, centre{0, 3}, one{1, 1};
   gh::iPrintColorSet(0.17f, 1, 0, 1);
@@ -51,7 +51,7 @@ TEST_F(Text, PrintsStayUntilHiddenWithTheColourSetBeforeThem) {
   EXPECT_TRUE(Prints().empty());
 }
 
-TEST_F(Text, TheSamePrintRepeatedInPlaceIsKeptOnce) {
+TEST_F(engine_text, TheSamePrintRepeatedInPlaceIsKeptOnce) {
   int32_t font = MainFont();
   iVec2 a{0, 3}, b{0, 1}, one{1, 1};
   gh::iPrintColorSet(0, 0, 0, 0.5f);
@@ -66,7 +66,7 @@ TEST_F(Text, TheSamePrintRepeatedInPlaceIsKeptOnce) {
   EXPECT_EQ(Prints().size(), 3u);
 }
 
-TEST_F(Text, FontsSurviveNothingAcrossRunsButLoadAgain) {
+TEST_F(engine_text, FontsSurviveNothingAcrossRunsButLoadAgain) {
   int32_t font = MainFont();
   iVec2 one{1, 1};
   float w = gh::iPrintWidth("HELP", &one, 0, font);
@@ -78,7 +78,7 @@ TEST_F(Text, FontsSurviveNothingAcrossRunsButLoadAgain) {
   EXPECT_EQ(gh::iPrintWidth("HELP", &one, 0, again), w);
 }
 
-TEST_F(Sounds, EveryPlayAndStopIsLoggedWithItsFrame) {
+TEST_F(engine_sounds, EveryPlayAndStopIsLoggedWithItsFrame) {
   int32_t click = gh::iSoundCreate("Data\\Sound\\Click.wav", -1);
   int32_t menu = gh::iSoundOggCreate("Data\\Sound\\Menu.ogg", 0, 18000000);
   ASSERT_NE(click, 0) << gh::i3ImpactErrorText();
@@ -106,7 +106,7 @@ TEST_F(Sounds, EveryPlayAndStopIsLoggedWithItsFrame) {
   EXPECT_EQ(SoundEvents().size(), 1u);
 }
 
-TEST_F(Sounds, AnEffectPlaysForItsLengthALoopUntilStopped) {
+TEST_F(engine_sounds, AnEffectPlaysForItsLengthALoopUntilStopped) {
   int32_t click = gh::iSoundCreate("Data\\Sound\\Click.wav", -1);  // 0.5 s
   gh::iSoundPlay(click, 0);
   EXPECT_NE(ih->ihSoundPlaying(click), 0);
@@ -122,7 +122,7 @@ TEST_F(Sounds, AnEffectPlaysForItsLengthALoopUntilStopped) {
   EXPECT_EQ(ih->ihSoundPlaying(click), 0);
 }
 
-TEST_F(Sounds, StopEndsEveryOverlappingPlay) {
+TEST_F(engine_sounds, StopEndsEveryOverlappingPlay) {
   int32_t shot = gh::iSoundCreate("Data\\Sound\\Click.wav", -1);
   for (int i = 0; i < 5; ++i) {
     gh::iSoundPlay(shot, 0);
@@ -133,7 +133,7 @@ TEST_F(Sounds, StopEndsEveryOverlappingPlay) {
   EXPECT_EQ(ih->ihSoundPlaying(shot), 0);
 }
 
-TEST_F(Sounds, OneTuneAtATimeAndATuneEndsAfterItsLength) {
+TEST_F(engine_sounds, OneTuneAtATimeAndATuneEndsAfterItsLength) {
   int32_t menu = gh::iSoundOggCreate("Data\\Sound\\Menu.ogg", 0, 18000000);  // 1 s
   int32_t game = gh::iSoundOggCreate("Data\\Sound\\Game.ogg", 0, 18000000);  // 2 s
   gh::iSoundPlayNow(menu, -1);
@@ -148,7 +148,7 @@ TEST_F(Sounds, OneTuneAtATimeAndATuneEndsAfterItsLength) {
   EXPECT_EQ(ih->ihSoundPlaying(menu), 0);
 }
 
-TEST_F(Sounds, DestroyedOrResetSoundsAreSilentAndIgnored) {
+TEST_F(engine_sounds, DestroyedOrResetSoundsAreSilentAndIgnored) {
   int32_t s = gh::iSoundCreate("Data\\Sound\\Click.wav", -1);
   gh::iSoundPlay(s, -1);
   gh::iSoundDestroy(s);

@@ -10,13 +10,13 @@
 namespace enginetest {
 namespace {
 
-using Window = WindowEngine;
+using engine_gl_window = WindowEngine;
 
 // View pixel of a screen-plane point.
 int PixelX(float x) { return static_cast<int>(std::lround((x + 16) * 25)); }
 int PixelY(float y) { return static_cast<int>(std::lround((12 - y) * 25)); }
 
-TEST_F(Window, PictureSpriteCoversItsPixelsCentredWhereAsked) {
+TEST_F(engine_gl_window, PictureSpriteCoversItsPixelsCentredWhereAsked) {
   OpenEngine();
   Picture("Data\\Red300x50.png", 300, 50, 2, -3);  // centre (450, 375)
   Frame();
@@ -34,7 +34,7 @@ TEST_F(Window, PictureSpriteCoversItsPixelsCentredWhereAsked) {
   EXPECT_LT(c[1], 5);
 }
 
-TEST_F(Window, WorldQuadAtZeroCoversItsPicturesPixelsAtTheAimedPoint) {
+TEST_F(engine_gl_window, WorldQuadAtZeroCoversItsPicturesPixelsAtTheAimedPoint) {
   OpenEngine();
   int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
   iVec3 eye{0, 0, -20.7f};
@@ -51,7 +51,7 @@ TEST_F(Window, WorldQuadAtZeroCoversItsPicturesPixelsAtTheAimedPoint) {
   EXPECT_GT(v.At(300, 175)[1], 250);  // unlit: full colour
 }
 
-TEST_F(Window, PrintStartsWhereAskedAndItsWidthIsWhatIsDrawn) {
+TEST_F(engine_gl_window, PrintStartsWhereAskedAndItsWidthIsWhatIsDrawn) {
   OpenEngine();
   int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", gh::iCameraCreate(0, 0, 1, 1));
   ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
@@ -76,7 +76,7 @@ TEST_F(Window, PrintStartsWhereAskedAndItsWidthIsWhatIsDrawn) {
   EXPECT_NEAR(b + 1 - t, 50, 3);
 }
 
-TEST_F(Window, PrintsAreAboveSpritesAndThePointerAboveThem) {
+TEST_F(engine_gl_window, PrintsAreAboveSpritesAndThePointerAboveThem) {
   OpenEngine();
   int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
   int32_t back = Picture("Data\\Red300x50.png", 300, 50, 0, 0);
@@ -97,7 +97,7 @@ TEST_F(Window, PrintsAreAboveSpritesAndThePointerAboveThem) {
   EXPECT_LT(p[2], 60);
 }
 
-TEST_F(Window, PickingFollowsTheSystemPointerNotOnTransparentPixelsNeverWhenHidden) {
+TEST_F(engine_gl_window, PickingFollowsTheSystemPointerNotOnTransparentPixelsNeverWhenHidden) {
   OpenEngine();
   int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
   int32_t sprite = Picture("Data\\Red300x50.png", 300, 50, 0, -8);
@@ -133,7 +133,7 @@ TEST_F(Window, PickingFollowsTheSystemPointerNotOnTransparentPixelsNeverWhenHidd
   EXPECT_EQ(my, 450);
 }
 
-TEST_F(Window, LightsBehindDarkenAndZeroedLightsTintRed) {
+TEST_F(engine_gl_window, LightsBehindDarkenAndZeroedLightsTintRed) {
   OpenEngine();
   WorldQuad("Data\\White.png", 800, 600, 0, 0, true);  // the whole view
   auto setLights = [](float z, float level) {
@@ -167,7 +167,7 @@ TEST_F(Window, LightsBehindDarkenAndZeroedLightsTintRed) {
   EXPECT_LT(red.At(400, 300)[2], 50);
 }
 
-TEST_F(Window, ParticleBurstIsVisible) {
+TEST_F(engine_gl_window, ParticleBurstIsVisible) {
   OpenEngine();
   int32_t p = gh::iParticleCreate("Data\\Hit.png", 10);
   gh::iParticleRenderModeSet(p, 2);
@@ -199,7 +199,7 @@ TEST_F(Window, ParticleBurstIsVisible) {
   EXPECT_FALSE(after.LitBox(0, 0, 800, 600, l, t, r, b, 40));  // gone after its life time
 }
 
-TEST_F(Window, SpriteRenderPresentsThatSpriteAloneAtOnce) {
+TEST_F(engine_gl_window, SpriteRenderPresentsThatSpriteAloneAtOnce) {
   OpenEngine();
   Picture("Data\\Green100x60.png", 100, 60, -10, 8);
   int32_t loading = Picture("Data\\Red300x50.png", 300, 50, 0, 0);
@@ -211,7 +211,7 @@ TEST_F(Window, SpriteRenderPresentsThatSpriteAloneAtOnce) {
   EXPECT_FALSE(v.Lit(PixelX(-10), PixelY(8)));
 }
 
-TEST_F(Window, WiderWindowKeepsTheViewAtFourToThreeWithBlackBars) {
+TEST_F(engine_gl_window, WiderWindowKeepsTheViewAtFourToThreeWithBlackBars) {
   OpenEngine();
   SDL_SetWindowSize(window, 1000, 600);
   for (int i = 0; i < 20; ++i) {
@@ -241,7 +241,7 @@ TEST_F(Window, WiderWindowKeepsTheViewAtFourToThreeWithBlackBars) {
   EXPECT_NEAR(gh::iMouseX(), 0.5f, 0.002f);
 }
 
-TEST_F(Window, TheFrameLoopSleepsUntilTheNextFrameIsDue) {
+TEST_F(engine_gl_window, TheFrameLoopSleepsUntilTheNextFrameIsDue) {
   OpenEngine();
   ih->ihCaptureEnable(0);
   uint64_t f0 = ih->ihFrame();
@@ -262,7 +262,7 @@ TEST_F(Window, TheFrameLoopSleepsUntilTheNextFrameIsDue) {
   EXPECT_LT(passes, 30 * 4) << notReady << " passes found no frame due";
 }
 
-TEST_F(Window, WindowEventsBecomeInputAndMessages) {
+TEST_F(engine_gl_window, WindowEventsBecomeInputAndMessages) {
   OpenEngine();
   std::vector<iMessage> seen;
   gh::iMessageHandlerSet(
@@ -313,7 +313,7 @@ TEST_F(Window, WindowEventsBecomeInputAndMessages) {
   gh::iProcessMessages();
 }
 
-TEST_F(Window, EngineMakesItsOwnWindowWhenGivenNone) {
+TEST_F(engine_gl_window, EngineMakesItsOwnWindowWhenGivenNone) {
   OpenEngine(/*ownWindow=*/true);
   SDL_Window* own = SDL_GL_GetCurrentWindow();
   ASSERT_NE(own, nullptr);
@@ -327,7 +327,7 @@ TEST_F(Window, EngineMakesItsOwnWindowWhenGivenNone) {
   EXPECT_GT(Capture().At(400, 300)[0], 250);
 }
 
-TEST_F(Window, FullScreenSettingFillsTheDesktop) {
+TEST_F(engine_gl_window, FullScreenSettingFillsTheDesktop) {
   OpenEngine();
   const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
   EXPECT_EQ(gh::i3ImpactSettings(full), -1);
@@ -337,7 +337,7 @@ TEST_F(Window, FullScreenSettingFillsTheDesktop) {
   EXPECT_EQ(ih->ihFullscreen(), 0);
 }
 
-TEST_F(Window, ComposedSceneScreenshot) {
+TEST_F(engine_gl_window, ComposedSceneScreenshot) {
   const char* out = std::getenv("GH_ENGINE_SHOT");
   OpenEngine();
   int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", gh::iCameraCreate(0, 0, 1, 1));
@@ -374,7 +374,7 @@ TEST_F(Window, ComposedSceneScreenshot) {
   EXPECT_GT(v.At(400, 300)[0], 200);
 }
 
-TEST_F(Window, WavPlayedThroughTheDiskDriverLeavesSound) {
+TEST_F(engine_gl_window, WavPlayedThroughTheDiskDriverLeavesSound) {
   ScratchDir audioDir;
   const std::string raw = audioDir / "out.raw";
   setenv("SDL_AUDIODRIVER", "disk", 1);
