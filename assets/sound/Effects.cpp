@@ -597,14 +597,14 @@ struct Recipe {
 // Shots and blasts lead; clicks, loops and the soft spares sit a little lower
 // so that they don't tire the ear under the action.
 const Recipe kRecipes[] = {
-    {"Click.wav", MenuClick, -17, false}, {"0.wav", Pistol, -13, false},
+    {"Click.wav", MenuClick, -19, false}, {"0.wav", Pistol, -13, false},
     {"1.wav", EnemyRifle, -13, false},    {"2.wav", MachineGun, -14, false},
     {"3.wav", Launcher, -13, false},      {"4.wav", BigBlast, -12, false},
-    {"5.wav", DryClick, -19, false},      {"6.wav", TargetAlarm, -16, false},
-    {"7.wav", EngineLoop, -19, true},     {"8.wav", TrainLoop, -19, true},
+    {"5.wav", DryClick, -20, false},      {"6.wav", TargetAlarm, -18, false},
+    {"7.wav", EngineLoop, -19, true},     {"8.wav", TrainLoop, -18, true},
     {"9.wav", Explosion, -12, false},     {"10.wav", Grunt, -15, false},
-    {"11.wav", Reload, -16, false},       {"12.wav", LevelStart, -15, false},
-    {"13.wav", Hit, -15, false},          {"14.wav", Chime, -17, false},
+    {"11.wav", Reload, -16, false},       {"12.wav", LevelStart, -16, false},
+    {"13.wav", Hit, -14, false},          {"14.wav", Chime, -17, false},
     {"15.wav", Whoosh, -19, false},
 };
 

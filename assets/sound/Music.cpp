@@ -51,41 +51,44 @@ std::vector<std::string_view> Words(std::string_view text) {
   return words;
 }
 
-// Pitch class of a note letter with its accidental; `used` gets the length.
-int PitchClass(std::string_view name, std::size_t& used) {
+// Semitones of a note letter with its accidental above C of its octave
+// (-1 for "Cb", 12 for "B#"); -1 with `used` 0 if it does not read.
+int Semitone(std::string_view name, std::size_t& used) {
   static constexpr int kLetters[] = {9, 11, 0, 2, 4, 5, 7};  // A .. G
+  used = 0;
   if (name.empty() || name[0] < 'A' || name[0] > 'G') return -1;
-  int pc = kLetters[name[0] - 'A'];
+  int semitone = kLetters[name[0] - 'A'];
   used = 1;
   if (name.size() > 1 && (name[1] == '#' || name[1] == 'b')) {
-    pc += name[1] == '#' ? 1 : -1;
+    semitone += name[1] == '#' ? 1 : -1;
     used = 2;
   }
-  return (pc + 12) % 12;
+  return semitone;
 }
 
 // MIDI note number of "A4" (69), "C#5", "Eb3"; -1 if it does not read.
 int NoteNumber(std::string_view name) {
   std::size_t used = 0;
-  int pc = PitchClass(name, used);
-  if (pc < 0 || used + 1 != name.size()) return -1;
-  char octave = name[used];
+  const int semitone = Semitone(name, used);
+  if (used == 0 || used + 1 != name.size()) return -1;
+  const char octave = name[used];
   if (octave < '0' || octave > '8') return -1;
-  return (octave - '0' + 1) * 12 + pc;
+  return (octave - '0' + 1) * 12 + semitone;
 }
 
+// A triad (or seventh chord) as semitones above its root's pitch class.
 struct Chord {
-  int root = 9;  // pitch class
-  int third = 3, fifth = 7, seventh = -1;
+  int root = 9;
+  int third = 4, fifth = 7, seventh = -1;  // -1: no seventh
 };
 
 bool ParseChord(std::string_view name, Chord& chord) {
   std::size_t used = 0;
   chord = Chord{};
-  chord.root = PitchClass(name, used);
-  if (chord.root < 0) return false;
+  const int semitone = Semitone(name, used);
+  if (used == 0) return false;
+  chord.root = (semitone + 12) % 12;
   std::string_view rest = name.substr(used);
-  chord.third = 4;
   if (!rest.empty() && rest[0] == 'm') {
     chord.third = 3;
     rest.remove_prefix(1);
@@ -258,7 +261,6 @@ class Song {
 
   bool Ok() const { return error_.empty(); }
   const std::string& Error() const { return error_; }
-  std::size_t Step() const { return step_; }
   std::size_t Bar() const { return step_ * kStepsPerBar; }
 
   // One chord per bar from bar `first` on.
@@ -497,9 +499,16 @@ class Song {
   // Pitches struck together share the filter and the envelopes: one voice.
   void Play(const Patch& p, int bar, const NoteEvent& n, const std::vector<double>& pitches,
             float velocity, double panShift) {
+    if (pitches.empty()) return;
     const std::size_t at = (std::size_t(bar) * kStepsPerBar + n.step) * step_;
     const std::size_t held = static_cast<std::size_t>(n.len * step_ * p.gate);
-    // A note sounds the same each time it recurs, so each is rendered once.
+    const float echo = static_cast<float>(p.echo), room = static_cast<float>(p.room);
+    if (held > Bar()) {  // long notes seldom recur
+      Render(p, pitches, held, velocity, panShift);
+      Place(noteL_, noteR_, at, echo, room);
+      return;
+    }
+    // A short note sounds the same each time it recurs, so each is rendered once.
     NoteKey key{&p, pitches, held, velocity, panShift};
     auto found = rendered_.find(key);
     if (found == rendered_.end()) {
@@ -507,7 +516,7 @@ class Song {
       found = rendered_.emplace(std::move(key), std::make_pair(noteL_, noteR_)).first;
     }
     const auto& [l, r] = found->second;
-    Place(l, r, at, static_cast<float>(p.echo), static_cast<float>(p.room));
+    Place(l, r, at, echo, room);
   }
 
   void Render(const Patch& p, const std::vector<double>& pitches, std::size_t held, float velocity,
@@ -738,6 +747,7 @@ class Song {
     }
   }
 
+  // Patches are identified by address: each lives through the whole song.
   using NoteKey = std::tuple<const Patch*, std::vector<double>, std::size_t, float, double>;
   std::map<NoteKey, std::pair<Buffer, Buffer>> rendered_;
   std::size_t step_;
