@@ -1,0 +1,175 @@
+// Screenshots of the vehicles and boxes drawn by the window backend (run under
+// xvfb-run; skipped without a display). The program starts headless, restarts
+// its engine on the window backend, and each scene is brought on and captured
+// to shots/vehicles/ beside the build's bin/ (or $GH_SHOTS_DIR).
+#include <SDL.h>
+#include <SDL_image.h>
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "PlayFixture.h"
+
+namespace gh::test {
+namespace {
+
+struct Shot {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgba;
+
+  // Summed colour difference over a square of pixels around a world point.
+  long DifferenceAround(const Shot& other, float x, float y, int half = 12) const {
+    if (width != other.width || height != other.height || width == 0) return 0;
+    const int cx = static_cast<int>((x + 16.0f) / 32.0f * width);
+    const int cy = static_cast<int>((12.0f - y) / 24.0f * height);
+    long sum = 0;
+    for (int py = std::max(0, cy - half); py < std::min(height, cy + half); ++py) {
+      for (int px = std::max(0, cx - half); px < std::min(width, cx + half); ++px) {
+        const size_t i = (static_cast<size_t>(py) * width + px) * 4;
+        for (int c = 0; c < 3; ++c) sum += std::abs(rgba[i + c] - other.rgba[i + c]);
+      }
+    }
+    return sum;
+  }
+};
+
+class ScreenshotTest : public PlayTest {
+ protected:
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no DISPLAY: run under xvfb-run";
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    Engine();  // loads the library
+    void* lib = dlopen(GH_BIN_DIR "/system.so", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(lib, nullptr);
+    captureEnable = reinterpret_cast<void (*)(int32_t)>(dlsym(lib, "ihCaptureEnable"));
+    viewPixels = reinterpret_cast<int32_t (*)(uint8_t*, int32_t, int32_t*, int32_t*)>(
+        dlsym(lib, "ihViewPixels"));
+    dlclose(lib);
+    ASSERT_TRUE(captureEnable && viewPixels);
+
+    HarnessOptions options;
+    options.seed = 5;
+    h = std::make_unique<Harness>(options);
+    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu && FadeLevel >= 1; }, 900));
+    // The next engine start opens a window: a click on the frame restarts it.
+    const int32_t opened = Engine().ihOpenCount();
+    Engine().ihHeadlessEnable(0);
+    captureEnable(1);
+    h->Post(iMsgCaptionDblClk, 0);
+    ASSERT_TRUE(
+        h->StepUntil([&] { return Engine().ihOpenCount() > opened && TextButtons[0]; }, 600));
+    h->Step(5);
+    SwitchScreen(ScreenGame);
+    ASSERT_NE(Game, nullptr);
+    ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
+    Quiet();
+    h->MouseAt(14, 11);
+    AtLevel(6);
+    folder = std::getenv("GH_SHOTS_DIR") ? std::filesystem::path(std::getenv("GH_SHOTS_DIR"))
+                                         : std::filesystem::path(GH_BIN_DIR) / "../shots/vehicles";
+    std::filesystem::create_directories(folder);
+  }
+
+  void TearDown() override {
+    if (captureEnable) captureEnable(0);
+    PlayTest::TearDown();
+    Engine().ihHeadlessEnable(1);
+  }
+
+  Shot Capture() {
+    Shot s;
+    int32_t w = 0, hgt = 0;
+    if (!viewPixels(nullptr, 0, &w, &hgt)) return s;
+    s.width = w;
+    s.height = hgt;
+    s.rgba.resize(static_cast<size_t>(w) * hgt * 4);
+    viewPixels(s.rgba.data(), static_cast<int32_t>(s.rgba.size()), nullptr, nullptr);
+    return s;
+  }
+
+  Shot Save(const std::string& name) {
+    Shot s = Capture();
+    EXPECT_GT(s.width, 0) << name;
+    if (s.width == 0) return s;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(s.rgba.data(), s.width, s.height, 32,
+                                                              s.width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (surface) {
+      IMG_SavePNG(surface, (folder / (name + ".png")).c_str());
+      SDL_FreeSurface(surface);
+    }
+    return s;
+  }
+
+  void (*captureEnable)(int32_t) = nullptr;
+  int32_t (*viewPixels)(uint8_t*, int32_t, int32_t*, int32_t*) = nullptr;
+  std::filesystem::path folder;
+};
+
+TEST_F(ScreenshotTest, VehiclesBurstsAndBoxes) {
+  const float alarmX = Game->Alarm->X, alarmY = Game->Alarm->Y;
+  const Shot empty = Capture();
+
+  // A marked truck in the middle of the first scene, with the alarm on.
+  TKamazCar& truck = *Game->Trucks[4];
+  ASSERT_TRUE(BringOn(truck, true));
+  ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 2.0f; }, 900));
+  h->Step(1);
+  const Shot truckShot = Save("truck_arrow_alarm");
+  EXPECT_GT(truckShot.DifferenceAround(empty, truck.Cabin->Body->X, truck.Cabin->Body->Y), 5000);
+  EXPECT_GT(truckShot.DifferenceAround(empty, truck.Arrow->X, truck.Arrow->Y, 6), 2000);
+  EXPECT_GT(truckShot.DifferenceAround(empty, alarmX, alarmY, 6), 2000);
+
+  // It bursts where it stands.
+  truck.Health = -2;
+  h->Step(4);
+  const Shot burst = Save("explosion_truck");
+  EXPECT_GT(burst.DifferenceAround(truckShot, truck.MiddleX(), truck.Cabin->Body->Y, 30), 5000);
+  ASSERT_TRUE(h->StepUntil([&] { return truck.State == 255; }, 60));
+
+  // An aircraft high up.
+  TCar& plane = *Game->Aircraft[3];
+  ASSERT_TRUE(BringOn(plane, false));
+  ASSERT_TRUE(h->StepUntil([&] { return plane.Body->X < 3.0f; }, 900));
+  h->Step(1);
+  const Shot planeShot = Save("aircraft");
+  EXPECT_GT(planeShot.DifferenceAround(empty, plane.Body->X, plane.Body->Y), 5000);
+  plane.Health = -2;
+  h->Step(3);
+  Save("explosion_aircraft");
+  ASSERT_TRUE(h->StepUntil([&] { return plane.State == 255; }, 60));
+
+  // A train in the second scene.
+  AtLevel(7);
+  Game->ShowScenery(1);
+  TCar& train = *Game->Trains[0];
+  h->Step(2);
+  const Shot secondScene = Capture();
+  ASSERT_TRUE(BringOn(train, true));
+  ASSERT_TRUE(h->StepUntil([&] { return train.Body->X < 4.0f; }, 900));
+  h->Step(1);
+  const Shot trainShot = Save("train");
+  EXPECT_GT(trainShot.DifferenceAround(secondScene, train.Body->X, train.Body->Y), 5000);
+  train.Deactivate();
+
+  // A box under its parachute, then open.
+  TBonus& box = *Game->Bonuses[0];
+  box.Activate();
+  box.X = -4.0f;
+  box.BonusType = 4;
+  iMeshTextureSet(box.IconSprite->Mesh, box.Textures[3]);
+  h->Step(150);
+  const Shot falling = Save("box_falling");
+  EXPECT_GT(falling.DifferenceAround(secondScene, box.X, box.Y), 5000);
+  ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Opening; }, 300));
+  h->Step(6);
+  Save("box_opening");
+  ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Open; }, 120));
+  h->Step(1);
+  const Shot open = Save("box_open");
+  EXPECT_GT(open.DifferenceAround(secondScene, box.IconSprite->X, box.IconSprite->Y), 5000);
+}
+
+}  // namespace
+}  // namespace gh::test
