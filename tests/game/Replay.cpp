@@ -1,0 +1,114 @@
+#include "Replay.h"
+
+#include "engine/EngineCalls.h"
+#include "game/Game.h"
+#include "game/Player.h"
+#include "game/Random.h"
+#include "game/Terror.h"
+#include "shell/Shell.h"
+#include "ui/Menus.h"
+
+namespace gh::test {
+
+namespace {
+
+int CountDeaths(const std::vector<ihSoundEvent>& events) {
+  int n = 0;
+  for (const auto& e : events) {
+    const std::string file = NormalisedFile(e.file);
+    if (e.kind == 1 && file.size() >= 7 && file.compare(file.size() - 7, 7, "/10.wav") == 0) ++n;
+  }
+  return n;
+}
+
+// The first active terrorist that can still be hit, if any.
+TTerror* Target() {
+  if (!Game) return nullptr;
+  for (auto* rows : {&Game->UpperTerrorists, &Game->LowerTerrorists}) {
+    for (auto& t : *rows) {
+      if (t->State == 0 || t->State == 1) return t.get();
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool MenuShown() {
+  return CursorSprite != 0 && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+}
+
+void AnswerQuestion(Harness& h, bool yes) {
+  iVec2 at{};
+  iSpriteLocation(TextButtons[yes ? 8 : 9]->Sprite, &at);
+  h.MouseAt(at.x, at.y);
+  h.Step(1);
+  h.Click();
+  h.Step(1);
+}
+
+ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames) {
+  ReplayResult result;
+  auto step = [&] {
+    h.Step(1);
+    ++result.frames;
+    result.checksums.push_back(Engine().ihSceneChecksum());
+    result.kills += CountDeaths(h.SoundEvents());
+    if (Game) {
+      result.score = Game->Score;
+      result.levelsReached = Game->Level + 1;
+    }
+  };
+
+  h.SoundEvents();
+  SwitchScreen(ScreenGame);
+  SeedRandom(seed);
+  uint32_t lastShot = 0;
+  for (int i = 0; i < playFrames && Game && Game->Phase <= PhaseGameOver; ++i) {
+    // Aim at a terrorist and hold the button on it; sweep the lanes otherwise.
+    if (TTerror* t = Target()) {
+      const TAniSprite* s = t->State == 0 ? t->WalkSprite.get() : t->ShootSprite.get();
+      h.MouseAt(s->X, s->Y);
+      h.ButtonDown();
+    } else {
+      const float x = -15.0f + static_cast<float>((i * 37) % 300) / 10.0f;
+      h.MouseAt(x, (i / 300) % 2 ? 0.0f : -2.0f);
+      if (i % 90 < 30) {
+        h.ButtonDown();
+      } else {
+        h.ButtonUp();
+      }
+    }
+    if (i % 400 == 399) h.ButtonDown(1);
+    if (i % 400 == 0) h.ButtonUp(1);
+    if (i % 700 == 350) h.Post(iMsgKeyUp, '1' + (i / 700) % 5);
+    if (i % 1500 == 1200) h.Post(iMsgWheelDown);
+    step();
+    if (Game && Game->Player && Game->Player->LastShotTick != lastShot) {
+      lastShot = Game->Player->LastShotTick;
+      ++result.shots;
+    }
+  }
+  h.ButtonUp();
+  h.ButtonUp(1);
+
+  // Leave the game, and decline the name question if the score qualified.
+  if (Game && Game->Phase == PhasePlaying) {
+    if (Paused) {
+      h.Tap(1);
+      step();
+    }
+    h.Tap(1);  // Escape
+    if (h.StepUntilPrint("Exit to menu?", 5)) AnswerQuestion(h, true);
+  }
+  for (int guard = 0; Game && guard < 2000; ++guard) {
+    if (Game->Phase == PhaseNameEntry) {
+      AnswerQuestion(h, false);
+    } else {
+      step();
+    }
+  }
+  return result;
+}
+
+}  // namespace gh::test
