@@ -198,25 +198,16 @@ Tune DecodeTune(const fs::path& p) {
   return t;
 }
 
+// The folder the build wrote with assetgen, as the game will find it.
 class SoundFolder : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    base_ = fs::temp_directory_path() / ("gh-sounds-" + std::to_string(getpid()));
-    fs::remove_all(base_);
-    ok_ = assets::WriteSounds(base_.string(), error_);
-  }
-  static void TearDownTestSuite() { fs::remove_all(base_); }
+  void SetUp() override { ASSERT_TRUE(fs::is_directory(Folder())) << Folder(); }
 
-  void SetUp() override { ASSERT_TRUE(ok_) << error_; }
-
-  static fs::path File(const std::string& name) { return base_ / "Sound" / name; }
-
-  static inline fs::path base_;
-  static inline bool ok_ = false;
-  static inline std::string error_;
+  static fs::path Folder() { return fs::path(GH_BIN_DIR) / "Data" / "Sound"; }
+  static fs::path File(const std::string& name) { return Folder() / name; }
 };
 
-TEST_F(SoundFolder, EffectsAreMono16BitPcmOfTheirRoughLength) {
+TEST_F(SoundFolder, EffectsAre16BitPcmOfTheirRoughLength) {
   for (const Effect& e : kEffects) {
     SCOPED_TRACE(e.file);
     const Wave w = ReadWave(File(e.file));
@@ -312,24 +303,27 @@ TEST_F(SoundFolder, TunesAreLongStereoLoopsThatDoNotClip) {
   }
 }
 
-// A second, independent run (the build's own) wrote the very same bytes.
+// A run of its own writes exactly the files of the build's run, byte for byte.
 TEST_F(SoundFolder, TwoRunsWriteIdenticalFiles) {
-  const fs::path built = fs::path(GH_BIN_DIR) / "Data" / "Sound";
-  ASSERT_TRUE(fs::is_directory(built)) << built;
+  const fs::path base = fs::temp_directory_path() / ("gh-sounds-" + std::to_string(getpid()));
+  fs::remove_all(base);
+  std::string error;
+  ASSERT_TRUE(assets::WriteSounds(base.string(), error)) << error;
   std::vector<std::string> names = {"Menu.ogg", "Game.ogg"};
   for (const Effect& e : kEffects) names.push_back(e.file);
   size_t files = 0;
-  for (const auto& entry : fs::directory_iterator(base_ / "Sound")) {
+  for (const auto& entry : fs::directory_iterator(base / "Sound")) {
     (void)entry;
     ++files;
   }
   EXPECT_EQ(files, names.size()) << "exactly the effects and the two tunes";
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
-    const std::string fresh = ReadBytes(File(name));
+    const std::string fresh = ReadBytes(base / "Sound" / name);
     EXPECT_FALSE(fresh.empty());
-    EXPECT_TRUE(fresh == ReadBytes(built / name));
+    EXPECT_TRUE(fresh == ReadBytes(File(name)));
   }
+  fs::remove_all(base);
 }
 
 TEST(WriteSounds, ReportsAFolderItCannotWrite) {
