@@ -383,5 +383,39 @@ TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
   EXPECT_FALSE(Engine().ihSoundPlaying(GameSounds[8]));
 }
 
+TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLayers) {
+  ASSERT_EQ(EnemyList.size(), 34u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(EnemyList[i], Game->Aircraft[i].get());
+  EXPECT_EQ(EnemyList[11], Game->Cars[0].get());
+  EXPECT_EQ(EnemyList[12], Game->Cars[1].get());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(EnemyList[13 + i], Game->Trains[i].get());
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(EnemyList[16 + i], Game->Trucks[i].get());
+  ASSERT_EQ(BonusList.size(), 3u);
+
+  // Drawn over the background, under the scenery in front of the road.
+  TKamazCar& truck = *Game->Trucks[5];
+  ASSERT_TRUE(BringOn(truck, true));
+  TBonus& box = *Game->Bonuses[0];
+  box.Activate();
+  ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 5.0f; }, 900));
+  const auto meshes = h->Meshes();
+  auto place = [&](int32_t mesh) {
+    for (size_t i = 0; i < meshes.size(); ++i) {
+      if (meshes[i].handle == mesh) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  const int background = place(Game->Scene1->Mesh);
+  const int layer = place(Game->Scene1Layers[0]->Mesh);
+  ASSERT_GE(background, 0);
+  ASSERT_GE(layer, 0);
+  for (int32_t mesh : {truck.Cabin->Body->Mesh, truck.Trailer->Body->Mesh, truck.Arrow->Mesh,
+                       box.ParachuteSprite->Mesh}) {
+    const int at = place(mesh);
+    EXPECT_GT(at, background);
+    EXPECT_LT(at, layer);
+  }
+}
+
 }  // namespace
 }  // namespace gh::test
