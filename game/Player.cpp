@@ -30,13 +30,29 @@ constexpr GunPlace GunPlaces[5] = {{1, 7.8f, -7.09f},
 
 std::string PlayerPicture(int n) { return "Data\\Game\\Player\\" + std::to_string(n) + ".png"; }
 
+// A screen sprite showing the picture at its pixel size, hidden, as CreatePicture
+// makes it, but keeping its texture so that the game can free it, and with an
+// empty picture instead of an error when the file cannot be read.
+int32_t GunPicture(const std::string& file, float x, float y, int32_t& texture) {
+  uint16_t width = 0, height = 0;
+  PictureSize(file, width, height);
+  const int32_t sprite = iSpriteCreate("Data\\sprite.x", 0);
+  texture = iTextureCreate(file.c_str());
+  iSpriteTextureSet(sprite, texture);
+  const iVec2 scale{PixelsToScale(width), PixelsToScale(height)};
+  iSpriteScaleSet(sprite, &scale);
+  const iVec2 at{x, y};
+  iSpriteLocationSet(sprite, &at);
+  return sprite;
+}
+
 }  // namespace
 
 TPlayer::TPlayer(TGame& game) : Owner(game) {
   FireSprite = std::make_unique<TAniSprite>("Fire", 1.0f, 0.0f, 0.0f, 1, 4, 8);
   for (int w = 0; w < 5; ++w) {
     const GunPlace& g = GunPlaces[w];
-    GunSprites[w] = CreatePicture(PlayerPicture(g.picture), false, g.x, g.y);
+    GunSprites[w] = GunPicture(PlayerPicture(g.picture), g.x, g.y, GunSpriteTextures[w]);
   }
   for (int i = 0; i < 24; ++i) GunTextures[i] = iTextureCreate(PlayerPicture(i + 1).c_str());
   // The last two weapons have one resting and one firing picture for every aim.
@@ -49,9 +65,11 @@ TPlayer::TPlayer(TGame& game) : Owner(game) {
 }
 
 TPlayer::~TPlayer() {
-  for (int32_t& sprite : GunSprites) {
-    iSpriteDestroy(sprite);
-    sprite = 0;
+  for (int w = 0; w < 5; ++w) {
+    iSpriteDestroy(GunSprites[w]);
+    iTextureDestroy(GunSpriteTextures[w]);
+    GunSprites[w] = 0;
+    GunSpriteTextures[w] = 0;
   }
   // Entries 24-39 share three textures: each is destroyed once.
   for (int i = 0; i < 24; ++i) iTextureDestroy(GunTextures[i]);

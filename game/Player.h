@@ -47,6 +47,8 @@ class TPlayer {
   std::unique_ptr<TAniSprite> FireSprite;
   std::array<int32_t, 5> GunSprites{};
   std::array<int32_t, 40> GunTextures{};
+  // The picture each gun sprite was made with, shown until the weapon is first drawn.
+  std::array<int32_t, 5> GunSpriteTextures{};
 
  private:
   bool WouldFire() const;

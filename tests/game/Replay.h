@@ -20,7 +20,7 @@ struct ReplayResult {
   int frames = 0;                   // frames stepped from entering the game to the menu
   int shots = 0;                    // shots the player fired (shot sounds)
   int kills = 0;                    // terrorists that died (death sounds)
-  std::vector<uint64_t> checksums;  // the scene of every frame
+  std::vector<uint64_t> checksums;  // the scene of every frame of the game
 };
 
 // From the main menu: enters the game, seeds the game's chances, plays

@@ -1,0 +1,184 @@
+// The end of a game: captions, the questions, entering and sending the score,
+// and the hand-over to the menus with the game freed.
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "GameFixture.h"
+#include "scores/WebScores.h"
+#include "settings/Settings.h"
+
+namespace gh::test {
+namespace {
+
+// Ends the game as if the last life had been lost.
+void EndGame() {
+  FadeLevel = 0;
+  Game->Phase = PhaseGameOver;
+}
+
+TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName) {
+  SkipIntro();
+  NoSpawns();
+  Game->Score = HighScores[9].Score + 500;
+  const std::string asked = "Your Scores is " + std::to_string(Game->Score);
+  h->Tap(KeyEscape);
+  ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
+  AnswerYes();
+  EXPECT_EQ(Game->Phase, PhaseGameOver);
+  ASSERT_TRUE(h->StepUntilPrint("GAME OVER", 5));
+  ASSERT_TRUE(h->StepUntilPrint(asked, 300));
+  EXPECT_TRUE(h->HasPrint(" Please, enter your name:"));
+  // "No" goes to the menu without storing anything.
+  const auto table = HighScores;
+  AnswerNo();
+  h->Step(1);
+  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(HighScores[i].Score, table[i].Score);
+}
+
+TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
+  SkipIntro();
+  NoSpawns();
+  const int32_t tenth = HighScores[9].Score;
+  ASSERT_GE(tenth, 0);
+  struct Case {
+    int32_t score;
+    bool asks;
+  };
+  for (const Case c : {Case{tenth, false}, Case{tenth + 1, true}}) {
+    if (!Game) {
+      StartGame();
+      SkipIntro();
+      NoSpawns();
+    }
+    Game->Score = c.score;
+    EndGame();
+    const std::string asked = "Your Scores is " + std::to_string(c.score);
+    bool askedSeen = false;
+    ASSERT_TRUE(h->StepUntil(
+        [&] {
+          askedSeen = h->HasPrint(asked);
+          return askedSeen || Game == nullptr;
+        },
+        400));
+    EXPECT_EQ(askedSeen, c.asks) << c.score;
+    if (!c.asks) {
+      EXPECT_EQ(CurrentScreen, ScreenMenu);
+    }
+    if (askedSeen) {
+      AnswerNo();
+      h->Step(1);
+    }
+    EXPECT_EQ(Game, nullptr);
+  }
+}
+
+// A score server that refuses the first `failures` version requests.
+class FlakyServer {
+ public:
+  explicit FlakyServer(int failures) : failures_(failures) {
+    server_.Get("/cgi/version.pl", [this](const httplib::Request& req, httplib::Response& res) {
+      if (req.has_param("version")) {
+        if (versions_++ < failures_) {
+          res.status = 500;
+          return;
+        }
+        res.set_content("1|2|3|4|TOKEN|6", "text/html");
+      } else if (req.has_param("hs")) {
+        ++submissions_;
+        res.set_content("ok", "text/html");
+      }
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    // Bound sockets already listen: requests wait until the thread accepts them.
+  }
+  ~FlakyServer() {
+    server_.stop();
+    thread_.join();
+  }
+  std::string Address() const { return "http://127.0.0.1:" + std::to_string(port_); }
+  int versions() const { return versions_; }
+  int submissions() const { return submissions_; }
+
+ private:
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+  int failures_;
+  std::atomic<int> versions_{0};
+  std::atomic<int> submissions_{0};
+};
+
+TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
+  FlakyServer server(1);
+  const std::string previous = ScoreServerAddress();
+  SetScoreServerAddress(server.Address());
+  SkipIntro();
+  NoSpawns();
+  Game->Score = HighScores[9].Score + 1000;
+  const int32_t score = Game->Score;
+  EndGame();
+  ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(score), 400));
+  AnswerYes();
+  // Entered before any sending.
+  EXPECT_TRUE(std::any_of(HighScores.begin(), HighScores.end(),
+                          [&](const THiScores& e) { return e.Score == score; }));
+  ASSERT_TRUE(h->StepUntilPrint("World's Highscores page?", 5));
+  AnswerYes();
+  ASSERT_TRUE(h->StepUntilPrint("Cant conect!!!", 5));
+  EXPECT_TRUE(h->HasPrint("Repeat again?"));
+  EXPECT_EQ(server.versions(), 1);
+  EXPECT_EQ(server.submissions(), 0);
+  AnswerYes();
+  ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 5));
+  EXPECT_EQ(server.versions(), 2);
+  EXPECT_EQ(server.submissions(), 1);
+  EXPECT_EQ(CurrentScreen, ScreenHiScore);
+  SetScoreServerAddress(previous);
+}
+
+TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
+  // A game that ended busy: enemies on the scene, a shot in the air.
+  h->Step(1);
+  SkipIntro();
+  MaxEnemies = 4;
+  for (auto& t : Game->UpperTerrorists) t->Activate();
+  h->Step(1);
+  EXPECT_GT(ActiveEnemies, 0);
+  Game->Phase = PhaseToMenu;
+  h->Step(1);
+  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_TRUE(EnemyList.empty());
+  EXPECT_TRUE(BonusList.empty());
+  EXPECT_EQ(AlarmSprite, nullptr);
+  EXPECT_FALSE(h->Platform().pointerConfined);
+  EXPECT_TRUE(h->SpriteShown("Data/cursor.png"));
+  EXPECT_TRUE(h->Meshes().empty());
+  const int32_t objects = Engine().ihObjectCount();
+
+  // The next game starts like the first: nothing left active, and its first
+  // level brings its terrorist.
+  h->Step(2);
+  StartGame();
+  EXPECT_EQ(ActiveEnemies, 0);
+  EXPECT_EQ(ActiveBonuses, 0);
+  EXPECT_FALSE(VehicleActive);
+  EXPECT_EQ(EnemyList.size(), 34u);
+  EXPECT_EQ(BonusList.size(), 3u);
+  EXPECT_TRUE(h->SpriteShown("Data/cursor2.png"));
+  SkipIntro();
+  ASSERT_TRUE(h->StepUntil([] { return ActiveEnemies == 1; }, 3000));
+  Game->Phase = PhaseToMenu;
+  h->Step(1);
+  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(Engine().ihObjectCount(), objects) << "a game leaves engine objects behind";
+}
+
+}  // namespace
+}  // namespace gh::test

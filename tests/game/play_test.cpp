@@ -1,0 +1,346 @@
+// The playing game on the headless engine: spawning, shots, terrorists, the HUD
+// and the level clock.
+#include <functional>
+#include <set>
+
+#include "GameFixture.h"
+
+namespace gh::test {
+namespace {
+
+TEST_F(GameTest, FirstLevelBringsOnlyTheFourT1TerroristsOneAtATime) {
+  SkipIntro();
+  const std::set<TBaseEnemy*> t1{Game->UpperTerrorists[0].get(), Game->UpperTerrorists[1].get(),
+                                 Game->LowerTerrorists[0].get(), Game->LowerTerrorists[1].get()};
+  ASSERT_EQ(EnemyList.size(), 34u);
+  std::set<TBaseEnemy*> seen;
+  int framesWithOne = 0;
+  while (Game && Game->Level == 0) {
+    int active = 0;
+    for (TBaseEnemy* e : EnemyList) {
+      if (e->State == 255) continue;
+      ++active;
+      seen.insert(e);
+      EXPECT_TRUE(t1.count(e)) << "kind " << int(e->Kind) << " came on at level 0";
+    }
+    EXPECT_LE(active, 1);
+    EXPECT_EQ(ActiveEnemies, active);
+    if (active == 1) ++framesWithOne;
+    Game->Health = 50;  // stay alive whatever they shoot
+    h->Step(1);
+  }
+  ASSERT_NE(Game, nullptr);
+  EXPECT_EQ(Game->Level, 1);
+  EXPECT_GE(seen.size(), 2u);
+  EXPECT_GT(framesWithOne, 300);
+}
+
+TEST_F(GameTest, HeavyPistolKillsAKindOneTerroristWithOneHitAndOneDeathSound) {
+  SkipIntro();
+  NoSpawns();
+  TTerror* t = Game->LowerTerrorists[1].get();
+  ASSERT_EQ(t->Kind, 1);
+  PlaceTerror(t, 0.0f);
+  Game->Magazines[1] = 1;
+  Game->ChangeWeapon(1);
+  Game->Reload();
+  ASSERT_EQ(Game->Ammo[1], 4);
+  h->SoundEvents();
+
+  h->MouseAt(0.0f, t->WalkSprite->Y);
+  h->ButtonDown();
+  h->Step(1);
+  h->ButtonUp();
+  EXPECT_EQ(t->Health, -2);
+  EXPECT_EQ(t->State, 2);
+  EXPECT_EQ(Game->Ammo[1], 3);
+  EXPECT_FALSE(t->DieSprite->Hidden);
+  EXPECT_TRUE(t->WalkSprite->Hidden);
+  EXPECT_TRUE(t->ShootSprite->Hidden);
+
+  // The kill counts only after the dying pictures.
+  int frames = 0;
+  while (t->State == 2 && frames < 200) {
+    EXPECT_EQ(Game->Score, 0);
+    h->Step(1);
+    ++frames;
+  }
+  EXPECT_EQ(t->State, 255);
+  EXPECT_EQ(Game->Score, 10);
+  EXPECT_GE(frames, 9 * 6);  // ten advances more than ten ticks apart
+  const auto events = h->SoundEvents();
+  EXPECT_EQ(CountSound(events, 13), 1);
+  EXPECT_EQ(CountSound(events, 10), 1);
+}
+
+TEST_F(GameTest, OneShotHitsBothOverlappingTerrorists) {
+  SkipIntro();
+  NoSpawns();
+  TTerror* a = Game->LowerTerrorists[0].get();
+  TTerror* b = Game->LowerTerrorists[1].get();
+  MaxEnemies = 2;
+  a->Activate();
+  b->Activate();
+  MaxEnemies = 0;
+  ASSERT_EQ(ActiveEnemies, 2);
+  h->Step(1);
+  for (TTerror* t : {a, b}) t->WalkSprite->X = t->ShootSprite->X = 0.5f;
+  h->Step(1);
+  h->SoundEvents();
+
+  h->MouseAt(0.5f, -2.0f);
+  h->ButtonDown();
+  h->Step(1);
+  h->ButtonUp();
+  EXPECT_EQ(a->Health, 1);
+  EXPECT_EQ(b->Health, 1);
+  const auto events = h->SoundEvents();
+  EXPECT_EQ(CountSound(events, 0), 1);   // one shot
+  EXPECT_EQ(CountSound(events, 13), 2);  // two hits
+}
+
+TEST_F(GameTest, TheFifthWeaponKillsEveryActiveEnemy) {
+  SkipIntro();
+  NoSpawns();
+  std::vector<TTerror*> all{Game->UpperTerrorists[0].get(), Game->UpperTerrorists[1].get(),
+                            Game->LowerTerrorists[0].get(), Game->LowerTerrorists[1].get()};
+  MaxEnemies = 4;
+  for (TTerror* t : all) t->Activate();
+  MaxEnemies = 0;
+  ASSERT_EQ(ActiveEnemies, 4);
+  Game->Magazines[4] = 1;
+  Game->ChangeWeapon(4);
+  Game->Reload();
+  h->Step(1);
+  h->SoundEvents();
+
+  h->MouseAt(-10.0f, 9.0f);  // nowhere near them
+  h->ButtonDown();
+  h->Step(1);
+  h->ButtonUp();
+  for (TTerror* t : all) EXPECT_EQ(t->Health, -2);
+  h->Step(1);
+  for (TTerror* t : all) EXPECT_EQ(t->State, 2);
+  auto events = h->SoundEvents();
+  EXPECT_EQ(CountSound(events, 4), 1);
+  EXPECT_EQ(CountSound(events, 10), 4);
+  EXPECT_EQ(CountSound(events, 13), 0);
+  // Empty and without a spare magazine, the weapon gives way to the pistol.
+  EXPECT_EQ(Game->Weapon, 0);
+  ASSERT_TRUE(h->StepUntil([] { return ActiveEnemies == 0; }, 200));
+  EXPECT_EQ(Game->Score, 40);
+}
+
+TEST_F(GameTest, PistolShowsNinetyEightInAFrameWithAShotAndNinetyNineOtherwise) {
+  SkipIntro();
+  NoSpawns();
+  h->Step(1);
+  h->SoundEvents();
+  h->MouseAt(-8.0f, 8.0f);
+  h->ButtonDown();
+  int shots = 0, quiet = 0;
+  for (int i = 0; i < 60; ++i) {
+    h->Step(1);
+    const bool shot = CountSound(h->SoundEvents(), 0) == 1;
+    const std::string hud = PrintAt(*h, -6.0f, -11.3f);
+    EXPECT_EQ(hud, shot ? "98/0" : "99/0") << "frame " << i;
+    shots += shot;
+    quiet += !shot;
+  }
+  h->ButtonUp();
+  h->Step(1);
+  EXPECT_EQ(PrintAt(*h, -6.0f, -11.3f), "99/0");
+  // 300 ms apart: a shot every 19th frame at 60 frames a second.
+  EXPECT_GE(shots, 3);
+  EXPECT_LE(shots, 4);
+  EXPECT_GT(quiet, 50);
+}
+
+TEST_F(GameTest, MachineGunFiresEveryHundredMillisecondsAtMostOnceAFrame) {
+  SkipIntro();
+  NoSpawns();
+  Game->Magazines[2] = 1;
+  Game->ChangeWeapon(2);
+  Game->Reload();
+  h->Step(1);
+  h->SoundEvents();
+  h->MouseAt(-8.0f, 8.0f);
+  h->ButtonDown();
+  std::vector<uint32_t> shotTimes;
+  for (int i = 0; i < 70; ++i) {
+    h->Step(1);
+    const int shots = CountSound(h->SoundEvents(), 2);
+    EXPECT_LE(shots, 1);
+    if (shots) shotTimes.push_back(GetTickCount());
+  }
+  h->ButtonUp();
+  ASSERT_GE(shotTimes.size(), 2u);
+  for (size_t i = 1; i < shotTimes.size(); ++i) {
+    EXPECT_GT(shotTimes[i] - shotTimes[i - 1], 100u);
+    EXPECT_LE(shotTimes[i] - shotTimes[i - 1], 117u);  // the first frame past the delay
+  }
+  EXPECT_EQ(Game->Ammo[2], 30 - static_cast<int>(shotTimes.size()));
+}
+
+TEST_F(GameTest, RightClickReloadsOnlyInAFrameWithoutAShot) {
+  SkipIntro();
+  NoSpawns();
+  Game->Magazines[1] = 2;
+  Game->ChangeWeapon(1);
+  Game->Reload();
+  h->Step(1);
+  ASSERT_EQ(Game->Magazines[1], 1);
+  h->MouseAt(-8.0f, 8.0f);
+
+  h->ButtonDown(0);
+  h->ButtonDown(1);
+  h->Step(1);
+  EXPECT_EQ(Game->Ammo[1], 3);       // fired
+  EXPECT_EQ(Game->Magazines[1], 1);  // and did not reload
+  h->ButtonUp(0);
+  h->ButtonUp(1);
+  h->Step(1);
+  h->SoundEvents();
+
+  h->Click(1);
+  EXPECT_EQ(Game->Ammo[1], 4);
+  EXPECT_EQ(Game->Magazines[1], 0);
+  EXPECT_EQ(CountSound(h->SoundEvents(), 11), 1);
+}
+
+TEST_F(GameTest, LevelClockStopsInTheIntroThePauseTheLifeLostCaptionAndAQuestion) {
+  const int32_t full = Game->TimeLeft;
+  EXPECT_EQ(full, 41300);
+  EXPECT_EQ(Game->Phase, PhaseIntro);
+  h->Step(100);
+  EXPECT_TRUE(h->HasPrint("LEVEL 1"));
+  EXPECT_EQ(Game->TimeLeft, full);
+  SkipIntro();
+  NoSpawns();
+  h->Step(60);
+  const int32_t played = full - Game->TimeLeft;
+  EXPECT_GE(played, 990);
+  EXPECT_LE(played, 1020);
+  EXPECT_EQ(PrintAt(*h, -14.0f, 11.3f), "0:40");
+
+  struct Stop {
+    const char* what;
+    std::function<void()> enter, leave;
+  };
+  const std::vector<Stop> stops{
+      {"pause", [&] { h->Tap(KeyP); }, [&] { h->Tap(KeyP); }},
+      {"life lost", [&] { Game->Health = -1; },
+       [&] { ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 300)); }},
+      {"question", [&] { h->Tap(KeyEscape); }, [&] { AnswerNo(); }},
+  };
+  for (const Stop& stop : stops) {
+    h->Step(1);
+    stop.enter();
+    h->Step(1);
+    const int32_t before = Game->TimeLeft;
+    h->Step(90);
+    EXPECT_EQ(Game->TimeLeft, before) << stop.what;
+    stop.leave();
+    EXPECT_EQ(Game->Phase, PhasePlaying) << stop.what;
+    EXPECT_FALSE(Paused) << stop.what;
+    const int32_t after = Game->TimeLeft;
+    EXPECT_LE(before - after, 40) << stop.what;
+    h->Step(3);
+    EXPECT_LT(Game->TimeLeft, after) << stop.what << ": the clock runs again";
+  }
+}
+
+TEST_F(GameTest, PausePrintsPauseAndDarkensTheScene) {
+  SkipIntro();
+  NoSpawns();
+  h->Tap(KeyP);
+  h->Step(1);
+  EXPECT_TRUE(Paused);
+  EXPECT_TRUE(h->HasPrint("PAUSE"));
+  EXPECT_EQ(PrintAt(*h, 6.5f, 11.3f), "");  // no HUD while paused
+  iVec3 at{};
+  iColor colour{};
+  Engine().ihLight(1, &at, &colour);
+  EXPECT_FLOAT_EQ(at.z, 10.0f);
+  // Escape while paused only resumes; the next one asks.
+  h->Tap(KeyEscape);
+  h->Step(1);
+  EXPECT_FALSE(Paused);
+  EXPECT_EQ(Game->Phase, PhasePlaying);
+  Engine().ihLight(1, &at, &colour);
+  EXPECT_FLOAT_EQ(at.z, -20.0f);
+}
+
+TEST_F(GameTest, HealthZeroIsAliveAndTheFourthLossEndsTheGame) {
+  SkipIntro();
+  NoSpawns();
+  Game->Health = 0;
+  h->Step(2);
+  EXPECT_EQ(Game->Lives, 3);
+  EXPECT_EQ(Game->Phase, PhasePlaying);
+  for (int lives = 2; lives >= 0; --lives) {
+    Game->Health = -1;
+    h->Step(1);
+    EXPECT_EQ(Game->Lives, lives);
+    EXPECT_EQ(Game->Health, 50);
+    EXPECT_EQ(Game->Phase, PhaseLifeLost);
+    ASSERT_TRUE(h->StepUntilPrint("YOU ARE DIE", 5));
+    ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 150));
+    h->Step(1);
+    EXPECT_EQ(PrintAt(*h, 0.3f, -10.5f), std::to_string(lives));
+  }
+  Game->Health = -1;
+  h->Step(1);
+  EXPECT_EQ(Game->Lives, -1);
+  EXPECT_EQ(Game->Phase, PhaseGameOver);
+  bool died = false;
+  ASSERT_TRUE(h->StepUntil(
+      [&] {
+        died |= h->HasPrint("YOU ARE DIE");
+        return h->HasPrint("GAME OVER");
+      },
+      5));
+  EXPECT_FALSE(died);
+}
+
+TEST_F(GameTest, EveryThirdLevelHasAnUnlimitedMachineGunCutToThirtyAfter) {
+  SkipIntro();
+  NoSpawns();
+  // Run out the first level.
+  Game->TimeLeft = 0;
+  h->Step(2);
+  EXPECT_EQ(Game->Level, 1);
+  EXPECT_TRUE(h->HasPrint("LEVEL 2"));
+  EXPECT_FALSE(h->HasPrint("Unlimited machine gun"));
+  SkipIntro();
+  NoSpawns();
+  Game->TimeLeft = 0;
+  h->Step(2);
+  EXPECT_EQ(Game->Level, 2);
+  EXPECT_TRUE(h->HasPrint("LEVEL 3"));
+  EXPECT_TRUE(h->HasPrint("Unlimited machine gun"));
+  EXPECT_EQ(Game->TimeLeft, LevelTime(2));
+  EXPECT_EQ(LevelTime(2), 65900);
+  SkipIntro();
+  NoSpawns();
+  h->Step(1);
+  EXPECT_TRUE(Game->CanChooseWeapon(2));
+  h->Post(iMsgKeyUp, '3');  // the key 3 released
+  h->Step(2);
+  EXPECT_EQ(Game->Weapon, 2);
+  h->MouseAt(-8.0f, 8.0f);
+  h->ButtonDown();
+  h->Step(30);
+  h->ButtonUp();
+  h->Step(1);
+  EXPECT_EQ(Game->Ammo[2], 99);
+  Game->Magazines[2] = 2;
+  Game->TimeLeft = 0;
+  h->Step(2);
+  EXPECT_EQ(Game->Level, 3);
+  EXPECT_EQ(Game->Ammo[2], 30);
+  EXPECT_EQ(Game->Magazines[2], 2);
+}
+
+}  // namespace
+}  // namespace gh::test
