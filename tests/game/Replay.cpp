@@ -47,7 +47,7 @@ void AnswerQuestion(Harness& h, bool yes) {
   h.Step(1);
 }
 
-ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames) {
+ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive) {
   ReplayResult result;
   auto step = [&] {
     h.Step(1);
@@ -88,6 +88,7 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames) {
     if (i % 400 == 0) h.ButtonUp(1);
     if (i % 700 == 350) h.Post(iMsgKeyUp, '1' + (i / 700) % 5);
     if (i % 1500 == 1200) h.Post(iMsgWheelDown);
+    if (keepAlive) Game->Health = 50;
     step();
     if (Game && Game->Player && Game->Player->LastShotTick != lastShot) {
       lastShot = Game->Player->LastShotTick;

@@ -26,7 +26,8 @@ struct ReplayResult {
 // From the main menu: enters the game, seeds the game's chances, plays
 // `playFrames` frames of scripted input (or until the game is over), leaves
 // through the exit question, declines the name question and returns when the
-// menu is back.
-ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames);
+// menu is back. With keepAlive the player's health is topped up every frame, so
+// long replays reach the later levels.
+ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive = false);
 
 }  // namespace gh::test
