@@ -40,6 +40,9 @@ void WindowEngine::SetUpTestSuite() {
   WritePng(d / "Data/Red300x50.png", 300, 50, [](int, int) { return Rgba{255, 0, 0, 255}; });
   WritePng(d / "Data/Green100x60.png", 100, 60, [](int, int) { return Rgba{0, 255, 0, 255}; });
   WritePng(d / "Data/White.png", 64, 64, [](int, int) { return Rgba{255, 255, 255, 255}; });
+  WritePng(d / "Data/Sky.png", 160, 120, [](int, int y) {
+    return Rgba{static_cast<uint8_t>(40 + y), static_cast<uint8_t>(60 + y), 160, 255};
+  });
   // Opaque left half, transparent right half.
   WritePng(d / "Data/Half.png", 200, 100, [](int x, int) {
     return x < 100 ? Rgba{0, 0, 255, 255} : Rgba{0, 0, 0, 0};
