@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev libcairo2-dev libjpeg-dev libvorbis-dev libogg-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
   fonts-dejavu-core
-  xvfb xauth xdotool imagemagick x11-utils libgl1-mesa-dri mesa-utils
+  xvfb xauth xdotool evilwm imagemagick x11-utils libgl1-mesa-dri mesa-utils
   clang libclang-rt-14-dev sox
 )
 
