@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "harness/Harness.h"
 #include "engine/EngineCalls.h"
 #include "game/Game.h"
+#include "harness/Harness.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
