@@ -65,7 +65,10 @@ class GameTest : public ::testing::Test {
   }
 
   // No enemy comes on by chance: the test places its own.
-  static void NoSpawns() { MaxEnemies = 0; }
+  static void NoSpawns() {
+    MaxEnemies = 0;
+    MaxBonuses = 0;
+  }
 
   // Brings a terrorist on at (x, its lane) standing still until it next
   // advances, with its mesh already placed there for the next frame's picking.
