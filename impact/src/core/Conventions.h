@@ -57,6 +57,10 @@ inline constexpr float kPickAlpha = 0.1f;  // a mesh is picked where alpha is ab
 // Glyphs are rasterised at this point size; at scale 1 a capital letter is one unit high.
 inline constexpr int kFontRasterSize = 64;
 inline constexpr float kCapitalHeightUnits = 1.0f;
+// A print's spacing argument counts in half screen units: the game's spacings
+// (-0.1 to -0.3) were chosen for a wide display face, and in whole units they
+// would run the letters of our font into each other.
+inline constexpr float kSpacingUnits = 0.5f;
 // Prints kept at once (the same print repeated in one place is kept once).
 inline constexpr int kMaxPrints = 4096;
 

@@ -1,6 +1,6 @@
 // Text layout in screen units. At scale 1 a capital letter is one unit high; each
 // character advances by its glyph's advance times the scale, plus the spacing
-// (in units) between characters. A print's extent is its ink, exactly as drawn:
+// (in half units, conv::kSpacingUnits) between characters. A print's extent is its ink, exactly as drawn:
 // from the first character's left edge to the last one's right edge (a trailing
 // space, having no ink, counts with its advance, so a caret after it moves).
 #pragma once
@@ -32,7 +32,8 @@ inline float TextWidth(const FontData& font, const char* text, size_t length, fl
     pen += font.glyphs[static_cast<unsigned char>(text[i])].advance;
   const Glyph& last = font.glyphs[static_cast<unsigned char>(text[length - 1])];
   const float end = last.atlasW > 0 ? last.left + last.atlasW : last.advance;
-  return (pen + end - InkStart(font, text, length)) * k + spacing * static_cast<float>(length - 1);
+  return (pen + end - InkStart(font, text, length)) * k +
+         spacing * conv::kSpacingUnits * static_cast<float>(length - 1);
 }
 
 // Calls emit(glyph, x0, y0, x1, y1) for every visible glyph: its rectangle in
@@ -51,7 +52,7 @@ void LayoutText(const FontData& font, const char* text, size_t length, float lef
       float y1 = baseline + g.top * ky;
       emit(g, x0, y1 - g.atlasH * ky, x0 + g.atlasW * kx, y1);
     }
-    pen += g.advance * kx + spacing;
+    pen += g.advance * kx + spacing * conv::kSpacingUnits;
   }
 }
 
