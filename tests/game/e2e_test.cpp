@@ -1,0 +1,450 @@
+// A game played through the built program under Xvfb with real X input
+// (xdotool), watched through screenshots (ImageMagick): start from the menu, the
+// level caption, a terrorist found on screen and shot by holding the button on
+// it, the pause, and leaving with Escape and "Yes". Skipped when Xvfb, evilwm,
+// xdotool or import is missing. Screenshots go to e2e-game/ of the build folder.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+bool OnPath(const std::string& tool) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path ? path : "");
+  std::string dir;
+  while (std::getline(dirs, dir, ':'))
+    if (!dir.empty() && access((dir + "/" + tool).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// A started process with extra environment variables, its output to a log;
+// ended and reaped when the object goes.
+class Process {
+ public:
+  Process(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+          const std::string& log) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) {
+      const std::string entry = *e;
+      const std::string key = entry.substr(0, entry.find('=') + 1);
+      bool replaced = false;
+      for (const auto& x : extraEnv) replaced = replaced || x.rfind(key, 0) == 0;
+      if (!replaced) envStrings.push_back(entry);
+    }
+    for (const auto& e : extraEnv) envStrings.push_back(e);
+    std::vector<char*> env;
+    for (auto& e : envStrings) env.push_back(e.data());
+    env.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), env.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Process() {
+    if (pid_ > 0 && !Ended()) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  bool Ended() {
+    if (!exited_ && pid_ > 0 && waitpid(pid_, &status_, WNOHANG) == pid_) exited_ = true;
+    return exited_;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int status_ = 0;
+};
+
+bool WaitFor(const std::function<bool()>& done, double seconds) {
+  const auto end = Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+  while (Clock::now() < end) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return done();
+}
+
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+// The pixels of the 800 x 600 view, RGB, and questions about them in screen
+// units (x -16..16, y -12..12).
+struct View {
+  std::string rgb;  // 800 * 600 * 3 bytes when captured
+
+  bool Valid() const { return rgb.size() == 800u * 600u * 3u; }
+  const unsigned char* At(int px, int py) const {
+    return reinterpret_cast<const unsigned char*>(rgb.data()) + (py * 800 + px) * 3;
+  }
+  static int Px(double x) { return std::clamp(static_cast<int>((x + 16) * 25), 0, 800); }
+  static int Py(double y) { return std::clamp(static_cast<int>((12 - y) * 25), 0, 600); }
+
+  int CountNear(double left, double top, double right, double bottom, int r, int g, int b,
+                int tolerance = 50) const {
+    if (!Valid()) return 0;
+    int count = 0;
+    for (int y = Py(top); y < Py(bottom); ++y) {
+      for (int x = Px(left); x < Px(right); ++x) {
+        const unsigned char* p = At(x, y);
+        if (std::abs(p[0] - r) < tolerance && std::abs(p[1] - g) < tolerance &&
+            std::abs(p[2] - b) < tolerance) {
+          ++count;
+        }
+      }
+    }
+    return count;
+  }
+
+  double Brightness(double left, double top, double right, double bottom) const {
+    if (!Valid()) return 0;
+    double sum = 0;
+    long n = 0;
+    for (int y = Py(top); y < Py(bottom); ++y) {
+      for (int x = Px(left); x < Px(right); ++x, ++n) {
+        const unsigned char* p = At(x, y);
+        sum += (p[0] + p[1] + p[2]) / 3.0;
+      }
+    }
+    return n ? sum / n : 0;
+  }
+};
+
+class Desktop {
+ public:
+  explicit Desktop(const fs::path& folder) : folder_(folder) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    xvfb_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
+                                           "0", "1024x768x24", "-nolisten", "tcp"},
+                  std::vector<std::string>{}, (folder_ / "xvfb.log").string());
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty() || !xvfb_->Started()) {
+      xvfb_.reset();
+      return;
+    }
+    display_ = ":" + number;
+    wm_.emplace(std::vector<std::string>{"evilwm"}, std::vector<std::string>{"DISPLAY=" + display_},
+                (folder_ / "wm.log").string());
+  }
+
+  bool Ready() const { return !display_.empty(); }
+  const std::string& Display() const { return display_; }
+
+  std::string Run(const std::string& command) const {
+    return Output("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
+  }
+
+  // The view's top-left corner on the root window (the window holds it 1:1).
+  bool Locate() {
+    std::string id = Run("xdotool search --name '^Gravelhorn 2$'");
+    id = id.substr(0, id.find('\n'));
+    if (id.empty()) return false;
+    const std::string text = Run("xdotool getwindowgeometry --shell " + id);
+    auto value = [&](const char* key) {
+      const size_t at = text.find(std::string("\n") + key + "=");
+      return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + std::strlen(key) + 2);
+    };
+    const int w = value("WIDTH"), h = value("HEIGHT");
+    if (w < 800 || h < 600) return false;
+    x_ = value("X") + (w - 800) / 2;
+    y_ = value("Y") + (h - 600) / 2;
+    return true;
+  }
+
+  // The window manager may still move the window after it appeared: every
+  // pointer move and capture looks for it anew.
+  void MoveTo(double x, double y) {
+    Locate();
+    Run("xdotool mousemove " + std::to_string(x_ + View::Px(x)) + " " +
+        std::to_string(y_ + View::Py(y)));
+  }
+  void Key(const std::string& key) const { Run("xdotool key " + key); }
+  void ButtonDown() const { Run("xdotool mousedown 1"); }
+  void ButtonUp() const { Run("xdotool mouseup 1"); }
+  // A click the program cannot miss: the button stays down for a few frames.
+  void Click() const {
+    ButtonDown();
+    Sleep(120);
+    ButtonUp();
+  }
+
+  View Capture() {
+    Locate();
+    View v;
+    v.rgb = Run("import -window root -crop 800x600+" + std::to_string(x_) + "+" +
+                std::to_string(y_) + " -depth 8 rgb:-");
+    return v;
+  }
+  void Screenshot(const fs::path& file) {
+    Locate();
+    Run("import -window root -crop 800x600+" + std::to_string(x_) + "+" + std::to_string(y_) + " " +
+        file.string());
+  }
+
+ private:
+  fs::path folder_;
+  std::string display_;
+  int x_ = 0, y_ = 0;
+  std::optional<Process> xvfb_;
+  std::optional<Process> wm_;  // declared after the server: ended before it
+};
+
+constexpr int Green[3] = {43, 255, 0};
+constexpr int Red[3] = {255, 0, 0};
+
+// The lanes where terrorists walk: the upper row at y 0 (1 unit tall), the
+// lower at -2 (2.5 units tall); the right end leaves the gun out.
+constexpr double LaneLeft = -15.5, LaneRight = 8.0, LaneTop = 0.8, LaneBottom = -3.3;
+
+// Where the scene differs from an empty one: the centre of the widest run of
+// changed columns in the lanes, or nothing (also when most of the scene
+// changed at once, as in the red flash of a terrorist's shot).
+std::optional<std::pair<double, double>> FindChange(const View& empty, const View& now) {
+  if (!empty.Valid() || !now.Valid()) return std::nullopt;
+  const int x0 = View::Px(LaneLeft), x1 = View::Px(LaneRight);
+  const int y0 = View::Py(LaneTop), y1 = View::Py(LaneBottom);
+  std::vector<int> changed(x1 - x0, 0);
+  std::vector<long> rowSum(x1 - x0, 0);
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const unsigned char* a = empty.At(x, y);
+      const unsigned char* b = now.At(x, y);
+      if (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 90) {
+        ++changed[x - x0];
+        rowSum[x - x0] += y;
+      }
+    }
+  }
+  const int busy =
+      static_cast<int>(std::count_if(changed.begin(), changed.end(), [](int c) { return c > 4; }));
+  if (busy > (x1 - x0) / 2) return std::nullopt;
+  int bestStart = -1, bestLength = 0;
+  for (int i = 0; i < x1 - x0;) {
+    if (changed[i] <= 4) {
+      ++i;
+      continue;
+    }
+    int j = i;
+    while (j < x1 - x0 && changed[j] > 4) ++j;
+    if (j - i > bestLength) {
+      bestLength = j - i;
+      bestStart = i;
+    }
+    i = j;
+  }
+  if (bestLength < 8) return std::nullopt;
+  long sum = 0, n = 0;
+  for (int i = bestStart; i < bestStart + bestLength; ++i) {
+    sum += rowSum[i];
+    n += changed[i];
+  }
+  const double px = x0 + bestStart + bestLength / 2.0;
+  const double py = static_cast<double>(sum) / n;
+  return std::pair{px / 25.0 - 16.0, 12.0 - py / 25.0};
+}
+
+class GameEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "evilwm", "xdotool", "import"})
+      if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    const fs::path bin = GH_BIN_DIR;
+    if (!fs::exists(bin / "gravelhorn2")) GTEST_SKIP() << "no built program";
+    char pattern[] = "/tmp/gh-e2e-game-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    ASSERT_NE(made, nullptr);
+    folder_ = made;
+    fs::copy_file(bin / "gravelhorn2", folder_ / "gravelhorn2");
+    fs::create_symlink(bin / "system.so", folder_ / "system.so");
+    fs::create_directory_symlink(bin / "Data", folder_ / "Data");
+    shots_ = bin.parent_path() / "e2e-game";
+    fs::create_directories(shots_);
+    desktop_.emplace(folder_);
+    ASSERT_TRUE(desktop_->Ready()) << "Xvfb did not start";
+  }
+
+  void TearDown() override {
+    program_.reset();
+    desktop_.reset();
+    std::error_code ec;
+    if (!HasFailure() && !folder_.empty()) fs::remove_all(folder_, ec);
+  }
+
+  Desktop& D() { return *desktop_; }
+  std::string Log() const {
+    std::ifstream file(folder_ / "game.log");
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  // The main menu: the orange captions of its six buttons (not just the
+  // pointer), and no question.
+  bool MenuShown() {
+    const View v = D().Capture();
+    return v.CountNear(-6, 5.5, 6, -9, 255, 120, 0) > 600 && !QuestionShown(v);
+  }
+  static bool QuestionShown(const View& v) {
+    return v.CountNear(-8, 4.0, 8, 2.0, Green[0], Green[1], Green[2]) > 30;
+  }
+  // The stage panel's green "LEVEL n" at the top right: the HUD of a playing frame.
+  static bool HudShown(const View& v) {
+    return v.CountNear(11.0, 12.0, 16.0, 10.5, Green[0], Green[1], Green[2]) > 20;
+  }
+  static int ScoreInk(const View& v) {
+    return v.CountNear(4.0, 12.0, 9.0, 10.5, Green[0], Green[1], Green[2]);
+  }
+
+  fs::path folder_, shots_;
+  std::optional<Desktop> desktop_;
+  std::optional<Process> program_;
+};
+
+TEST_F(GameEndToEnd, StartShootPauseAndLeave) {
+  program_.emplace(std::vector<std::string>{(folder_ / "gravelhorn2").string()},
+                   std::vector<std::string>{"DISPLAY=" + D().Display(), "SDL_AUDIODRIVER=dummy"},
+                   (folder_ / "game.log").string());
+  ASSERT_TRUE(program_->Started());
+  ASSERT_TRUE(WaitFor([&] { return D().Locate(); }, 60)) << Log();
+  ASSERT_TRUE(WaitFor([&] { return MenuShown(); }, 90)) << "no main menu\n" << Log();
+
+  // "Start Game", and the caption of the first level.
+  // The menu takes a moment to settle under the pointer, as a player's eye would.
+  Sleep(1000);
+  D().MoveTo(0, 4.3);
+  Sleep(300);
+  D().Click();
+  View intro;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        intro = D().Capture();
+        return intro.CountNear(-6, 1.5, 6, -1.5, Green[0], Green[1], Green[2]) > 300;
+      },
+      60))
+      << "no \"LEVEL 1\"\n"
+      << Log();
+  D().Screenshot(shots_ / "1-intro.png");
+
+  // The HUD comes with play; the scene is empty for a moment.
+  D().MoveTo(0, 8.0);
+  View empty;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        empty = D().Capture();
+        return HudShown(empty);
+      },
+      30))
+      << "no HUD";
+  const int scoreZero = ScoreInk(empty);
+  ASSERT_GT(scoreZero, 5);
+
+  // Find a terrorist on screen, put the sight on it and hold the button.
+  bool scored = false;
+  const auto deadline = Clock::now() + std::chrono::seconds(150);
+  while (!scored && Clock::now() < deadline && !program_->Ended()) {
+    D().MoveTo(0, 8.0);  // the sight out of the lanes while looking
+    Sleep(40);
+    const View now = D().Capture();
+    if (ScoreInk(now) > scoreZero + 5) {
+      scored = true;
+      break;
+    }
+    if (!HudShown(now)) continue;  // a caption or a pause: wait
+    const auto target = FindChange(empty, now);
+    if (!target) continue;
+    D().MoveTo(target->first, target->second);
+    D().ButtonDown();
+    Sleep(350);
+    D().ButtonUp();
+    scored = ScoreInk(D().Capture()) > scoreZero + 5;
+  }
+  D().Screenshot(shots_ / "2-play-after-kill.png");
+  ASSERT_TRUE(scored) << "no terrorist was shot within the time\n" << Log();
+
+  // P pauses: "PAUSE" over a darkened scene.
+  D().MoveTo(9.0, 6.0);
+  Sleep(300);
+  const double lit = D().Capture().Brightness(-16, 8, 16, -8);
+  D().Key("p");
+  View paused;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        paused = D().Capture();
+        return paused.CountNear(-4, 1, 4, -1, Green[0], Green[1], Green[2]) > 100 &&
+               paused.Brightness(-16, 8, 16, -8) < lit * 0.7;
+      },
+      10))
+      << "no pause";
+  D().Screenshot(shots_ / "3-pause.png");
+
+  // Escape resumes a paused game; the next one asks, and "Yes" ends the game.
+  D().Key("Escape");
+  ASSERT_TRUE(WaitFor([&] { return HudShown(D().Capture()); }, 10)) << "Escape did not resume";
+  D().Key("Escape");
+  ASSERT_TRUE(WaitFor([&] { return QuestionShown(D().Capture()); }, 10)) << "no exit question";
+  D().Screenshot(shots_ / "4-exit-question.png");
+  D().MoveTo(-4.8, -4.0);  // "Yes"
+  Sleep(200);
+  D().Click();
+  ASSERT_TRUE(WaitFor(
+      [&] { return D().Capture().CountNear(-12, 2.5, 12, -2.5, Red[0], Red[1], Red[2], 40) > 500; },
+      15))
+      << "no \"GAME OVER\"";
+  D().Screenshot(shots_ / "5-game-over.png");
+  // A score of this size stays below the table: back to the menu (a better one
+  // would be asked for its name).
+  ASSERT_TRUE(WaitFor([&] { return MenuShown() || QuestionShown(D().Capture()); }, 30))
+      << "neither the menu nor the name question\n"
+      << Log();
+  D().Screenshot(shots_ / "6-after-game.png");
+}
+
+}  // namespace
