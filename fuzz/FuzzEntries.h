@@ -12,5 +12,15 @@ namespace gh::fuzz {
 std::string CheckConfigBytes(const uint8_t* data, size_t size);
 // A version reply: the token taken from it and the submission built with it.
 std::string CheckVersionReply(const uint8_t* data, size_t size);
+// A picture file of these bytes (the first byte picks ".png" or ".jpg"): the
+// size read from its header, or the read error it reports.
+std::string CheckImageHeader(const uint8_t* data, size_t size);
+// The help file of these bytes: the lines the scrolling text shows.
+std::string CheckHelpText(const uint8_t* data, size_t size);
+// A session at the text box: the text it starts with, then one typed character
+// and the keys clicked in each frame. Runs the real widget on a stand-in engine
+// that reads the program's Data/ from `dataFolder` (set once per process).
+void SetEditDataFolder(const std::string& dataFolder);
+std::string CheckEditTyping(const uint8_t* data, size_t size);
 
 }  // namespace gh::fuzz
