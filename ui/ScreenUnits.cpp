@@ -42,8 +42,8 @@ bool ReadJpegSize(std::FILE* f, uint16_t& width, uint16_t& height) {
       continue;
     }
     const int length = b[2] << 8 | b[3];
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                       marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) return ReadBigEndian16(f, pos + 5, height) && ReadBigEndian16(f, pos + 7, width);
     if (length < 2) return false;
     pos += 2 + length;
@@ -77,7 +77,8 @@ void GetImageSize(const std::string& file, uint16_t& width, uint16_t& height) {
   if (!ok) {
     width = 0;
     height = 0;
-    throw std::runtime_error("Stream read error");
+    // Name the file: the player has to know which one is damaged.
+    throw std::runtime_error("Stream read error: \"" + file + "\" is cut short or damaged.");
   }
 }
 

@@ -30,7 +30,8 @@ inline constexpr iColor ColourGreen{0.17f, 1, 0, 1};      // labels, questions, 
 
 // Reads an image's pixel size from its header (".png" and ".jpg" only, matched
 // with case; others give 0 x 0). Throws std::runtime_error for a missing file
-// ("Cannot open file ...") or a file too short ("Stream read error").
+// ("Cannot open file ...") or a file too short ("Stream read error: ..."),
+// each naming the file.
 void GetImageSize(const std::string& file, uint16_t& width, uint16_t& height);
 
 enum : uint8_t { AlignLeft = 0, AlignCentre = 6 };
