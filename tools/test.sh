@@ -9,7 +9,7 @@ build="$root/build-test"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGH_SANITIZE=ON \
   -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
 cmake --build "$build" -j"$(nproc)"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export ASAN_OPTIONS="abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 xvfb-run -a -s "-screen 0 1280x1024x24" \

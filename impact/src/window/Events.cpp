@@ -7,6 +7,7 @@
 
 #include "core/Engine.h"
 #include "impact_types.h"
+#include "window/ForeignAllocations.h"
 
 namespace impact {
 
@@ -137,7 +138,10 @@ bool WindowSystemUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
 
 void PumpWindowEvents(Engine& engine) {
   SDL_Event e;
-  while (SDL_PollEvent(&e)) {
+  while ([&] {
+    ForeignAllocations foreign;
+    return SDL_PollEvent(&e);
+  }()) {
     switch (e.type) {
       case SDL_KEYDOWN: {
         const int32_t sc = e.key.keysym.scancode;

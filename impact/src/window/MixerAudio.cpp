@@ -8,6 +8,7 @@
 
 #include "backend/Backend.h"
 #include "core/Conventions.h"
+#include "window/ForeignAllocations.h"
 
 namespace impact {
 
@@ -18,6 +19,7 @@ class MixerAudio : public Audio {
   ~MixerAudio() override { Close(); }
 
   void Open() override {
+    ForeignAllocations foreign;
     if (!SDL_WasInit(SDL_INIT_AUDIO)) {
       if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;  // silent
       initedAudio_ = true;

@@ -12,6 +12,7 @@
 #include "backend/Backend.h"
 #include "core/Conventions.h"
 #include "core/Engine.h"
+#include "window/ForeignAllocations.h"
 #include "window/Renderer.h"
 
 namespace impact {
@@ -46,6 +47,7 @@ class WindowVideo : public Video {
   ~WindowVideo() override { Close(); }
 
   bool Open(intptr_t window, int32_t, std::string& error) override {
+    ForeignAllocations foreign;
     if (window != 0) {
       if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         error = "the program's window system is not running";
@@ -104,6 +106,7 @@ class WindowVideo : public Video {
   }
 
   void Close() override {
+    ForeignAllocations foreign;
     if (context_) {
       SDL_GL_MakeCurrent(window_, context_);
       renderer_.Shutdown();
@@ -167,6 +170,7 @@ class WindowVideo : public Video {
   }
 
   void Render(Engine& engine) override {
+    ForeignAllocations foreign;
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
@@ -177,6 +181,7 @@ class WindowVideo : public Video {
   }
 
   void RenderSprite(Engine& engine, const Sprite& sprite) override {
+    ForeignAllocations foreign;
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
