@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 extern char** environ;
 
@@ -28,6 +29,20 @@ bool SdlPlatform::CreateMainWindow(const char* title, int width, int height, std
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       error = std::string("Gravelhorn 2 needs a graphical display and could not open one: ") +
               SDL_GetError();
+      return false;
+    }
+    // Without a display SDL falls back to its offscreen driver, and the game
+    // would run on where nobody can see or close it. Only a driver the user
+    // asked for by name may be one without a screen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const bool screenless =
+        driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (screenless && !(asked && *asked)) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      error =
+          "Gravelhorn 2 needs a graphical display and could not open one: no X11 or Wayland "
+          "display was found (DISPLAY and WAYLAND_DISPLAY are not set or do not answer).";
       return false;
     }
     videoReady_ = true;

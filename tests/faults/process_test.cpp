@@ -1,0 +1,124 @@
+// The built program in situations the headless harness cannot make: no display
+// at all, no audio device, and an installed copy started through its launcher.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ProcessHelpers.h"
+
+namespace gh::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const DisplayMessage = "Gravelhorn 2 needs a graphical display";
+
+// The program keeps Config.cfg beside itself: each test runs a copy in a
+// folder of its own, with links to the built engine library and Data/.
+class ProgramRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ =
+        fs::temp_directory_path() / ("gh_process_" + std::to_string(getpid()) + "_" + info->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    const fs::path bin = GH_BIN_DIR;
+    fs::copy_file(bin / "gravelhorn2", folder_ / "gravelhorn2");
+    fs::create_symlink(bin / "system.so", folder_ / "system.so");
+    fs::create_directory_symlink(bin / "Data", folder_ / "Data");
+  }
+  void TearDown() override {
+    std::error_code ec;
+    if (!HasFailure()) fs::remove_all(folder_, ec);
+  }
+  fs::path folder_;
+};
+
+TEST_F(ProgramRun, NoDisplayGivesAClearMessageAndExitCode1) {
+  ChildProcess game({(folder_ / "gravelhorn2").string()}, {NoLeakCheck()},
+                    {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"},
+                    (folder_ / "game.log").string());
+  ASSERT_TRUE(game.Started());
+  ASSERT_TRUE(WaitFor([&] { return game.Ended(); }, 60)) << "it did not stop";
+  const std::string log = ReadFile(folder_ / "game.log");
+  EXPECT_EQ(game.ExitCode(), 1) << log;
+  EXPECT_NE(log.find(DisplayMessage), std::string::npos) << log;
+  EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+}
+
+TEST_F(ProgramRun, NoAudioDevicePlaysSilently) {
+  for (const char* tool : {"Xvfb", "xdotool"})
+    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  VirtualDisplay display(folder_ / "xvfb.log");
+  ASSERT_TRUE(display.Ready()) << "Xvfb did not start";
+  ChildProcess game(
+      {(folder_ / "gravelhorn2").string()},
+      {"DISPLAY=" + display.Name(), "SDL_AUDIODRIVER=no_such_audio_device", NoLeakCheck()},
+      {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, (folder_ / "game.log").string());
+  ASSERT_TRUE(game.Started());
+  const auto window = [&] {
+    return !CommandOutput("DISPLAY=" + display.Name() +
+                          " xdotool search --name '^Gravelhorn 2$' 2>/dev/null")
+                .empty();
+  };
+  ASSERT_TRUE(WaitFor([&] { return window() || game.Ended(); }, 60) && !game.Ended())
+      << ReadFile(folder_ / "game.log");
+  // It keeps running with its window up: the menu, without sound.
+  EXPECT_FALSE(WaitFor([&] { return game.Ended(); }, 3)) << ReadFile(folder_ / "game.log");
+  EXPECT_TRUE(window());
+  // A close request ends it in order: Config.cfg is written, exit code 0.
+  game.Signal(SIGTERM);
+  ASSERT_TRUE(WaitFor([&] { return game.Ended(); }, 60));
+  const std::string log = ReadFile(folder_ / "game.log");
+  EXPECT_EQ(game.ExitCode(), 0) << log;
+  EXPECT_TRUE(fs::exists(folder_ / "Config.cfg")) << log;
+  EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+}
+
+// `cmake --install` into a fresh prefix: the layout, and a launcher that finds
+// everything from anywhere (with no display it stops with the display message,
+// not a missing file) and keeps Config.cfg in a per-user folder.
+TEST_F(ProgramRun, AnInstalledCopyRunsFromItsLauncher) {
+  const fs::path prefix = folder_ / "prefix";
+  const std::string install = "cmake --install '" GH_BUILD_DIR "' --prefix '" + prefix.string() +
+                              "' > '" + (folder_ / "install.log").string() + "' 2>&1";
+  ASSERT_EQ(std::system(install.c_str()), 0) << ReadFile(folder_ / "install.log");
+
+  const fs::path lib = prefix / "lib/gravelhorn2";
+  for (const fs::path& file :
+       {prefix / "bin/gravelhorn2", lib / "gravelhorn2", lib / "system.so", lib / "Data/sprite.x",
+        lib / "Data/font/BancoDi.wid", lib / "Data/Help.txt",
+        prefix / "share/applications/gravelhorn2.desktop",
+        prefix / "share/icons/hicolor/48x48/apps/gravelhorn2.png",
+        prefix / "share/icons/hicolor/128x128/apps/gravelhorn2.png"}) {
+    EXPECT_TRUE(fs::is_regular_file(file)) << file;
+  }
+  const std::string desktop = ReadFile(prefix / "share/applications/gravelhorn2.desktop");
+  for (const char* line : {"Exec=gravelhorn2", "Icon=gravelhorn2", "Name=Gravelhorn 2"})
+    EXPECT_NE(desktop.find(line), std::string::npos) << line;
+  EXPECT_EQ(fs::status(prefix / "bin/gravelhorn2").permissions() & fs::perms::owner_exec,
+            fs::perms::owner_exec);
+
+  // Started from somewhere else, with the prefix read-only as a system one is.
+  const fs::path home = folder_ / "home";
+  fs::create_directories(home);
+  std::system(("chmod -R a-w '" + prefix.string() + "'").c_str());
+  ChildProcess launcher({(prefix / "bin/gravelhorn2").string()},
+                        {"HOME=" + home.string(), NoLeakCheck()},
+                        {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "XDG_DATA_HOME"},
+                        (folder_ / "launcher.log").string());
+  ASSERT_TRUE(launcher.Started());
+  ASSERT_TRUE(WaitFor([&] { return launcher.Ended(); }, 60));
+  std::system(("chmod -R u+w '" + prefix.string() + "'").c_str());
+  const std::string log = ReadFile(folder_ / "launcher.log");
+  EXPECT_EQ(launcher.ExitCode(), 1) << log;
+  EXPECT_NE(log.find(DisplayMessage), std::string::npos) << log;
+  const fs::path user = home / ".local/share/gravelhorn2";
+  EXPECT_TRUE(fs::exists(user / "Data/Help.txt")) << "Data/ not reachable from " << user;
+  EXPECT_TRUE(fs::exists(user / "system.so"));
+  EXPECT_TRUE(fs::is_regular_file(user / "gravelhorn2"));
+}
+
+}  // namespace
+}  // namespace gh::test
