@@ -84,6 +84,10 @@ struct HarnessOptions {
   std::optional<std::filesystem::path> folder;
   // Link Data/ of the build into the working folder.
   bool linkData = true;
+  // Start the program's millisecond clock from zero, and on the same phase of
+  // the engine's 60 Hz clock, whatever ran before in this process: replays
+  // then see the same tick counts as in a fresh process.
+  bool zeroClock = false;
 };
 
 class Harness {

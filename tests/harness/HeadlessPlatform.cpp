@@ -21,6 +21,6 @@ void HeadlessPlatform::SetCursorPos(int clientX, int clientY) {
   cursorY = clientY;
 }
 
-uint32_t HeadlessPlatform::TickCount() { return calls_.ihMillis(); }
+uint32_t HeadlessPlatform::TickCount() { return calls_.ihMillis() - tickBase; }
 
 }  // namespace gh::test

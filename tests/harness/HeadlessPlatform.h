@@ -40,6 +40,8 @@ class HeadlessPlatform : public Platform {
   std::string title;
   std::vector<std::string> errors;
   std::vector<std::string> opened;
+  // Subtracted from the engine's virtual milliseconds (see HarnessOptions::zeroClock).
+  uint32_t tickBase = 0;
 
  private:
   const EngineHarnessCalls& calls_;
