@@ -14,6 +14,8 @@ struct ForeignAllocations {
 #if defined(__SANITIZE_ADDRESS__)
   ForeignAllocations() { __lsan_disable(); }
   ~ForeignAllocations() { __lsan_enable(); }
+#else
+  ForeignAllocations() {}  // user-provided, so a scope object is not "unused"
 #endif
   ForeignAllocations(const ForeignAllocations&) = delete;
   ForeignAllocations& operator=(const ForeignAllocations&) = delete;
