@@ -143,7 +143,10 @@ void LoadResources() {
 
 void SwitchScreen(int8_t screen) {
   HideAllMenuItems();
-  PreviousScreen = CurrentScreen;
+  // A restart asked for while one is under way (a maximise in the frame of a
+  // display change) must keep the screen to come back to, or every engine run
+  // would restart again.
+  if (screen != ScreenRestart || CurrentScreen != ScreenRestart) PreviousScreen = CurrentScreen;
   CurrentScreen = screen;
 
   switch (screen) {

@@ -1,0 +1,51 @@
+// Faults the soak found, kept as tests of their own.
+#include <gtest/gtest.h>
+
+#include "harness/replay/ReplayPlayer.h"
+#include "shell/Shell.h"
+#include "ui/DXCtrl.h"
+#include "ui/Menus.h"
+
+namespace gh::test::replay {
+namespace {
+
+bool Shown(Harness& h, int32_t sprite) {
+  for (const auto& s : h.Sprites())
+    if (s.handle == sprite) return true;
+  return false;
+}
+
+// A display change and a maximise in the same frame: the engine restarts once
+// (or twice) and comes back to the options screen, instead of restarting on
+// every frame from then on.
+TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
+  Recorder r(3, std::nullopt);
+  for (int i = 0; i < 1500 && !(CurrentScreen == ScreenMenu && TextButtons[1] &&
+                                Shown(r.H(), TextButtons[1]->Sprite));
+       ++i)
+    r.Step();
+  iVec2 at{};
+  iSpriteLocation(TextButtons[1]->Sprite, &at);
+  r.MouseAt(at.x, at.y);
+  r.Step();
+  r.Click();
+  r.Step(2);
+  ASSERT_EQ(CurrentScreen, ScreenOptions);
+  iSpriteLocation(DisplayToggle->Sprite, &at);
+  r.MouseAt(at.x, at.y);
+  r.Step();
+  r.Button(0, true);
+  r.Message(iMsgMaximize);
+  r.Step();
+  r.Button(0, false);
+  r.Step(30);
+  const int opens = Engine().ihOpenCount();
+  r.Step(60);
+  EXPECT_EQ(Engine().ihOpenCount(), opens) << "the engine keeps restarting";
+  EXPECT_EQ(CurrentScreen, ScreenOptions);
+  r.Close();
+  EXPECT_TRUE(r.Exited());
+}
+
+}  // namespace
+}  // namespace gh::test::replay
