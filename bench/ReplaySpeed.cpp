@@ -1,0 +1,48 @@
+// The kept replays (tests/replay/data) played on the headless engine, the real
+// program inside this process: frames per CPU second against real time (60
+// frames a second). Prints figures; never fails on time.
+//
+//   bench_replay_speed [name=game] [rounds=3]
+// Instructions per frame: valgrind --tool=callgrind bench_replay_speed menus 1
+// (callgrind counts every instruction of the process, start-up included).
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "BenchStats.h"
+#include "harness/replay/ReplayFile.h"
+#include "harness/replay/ReplayPlayer.h"
+
+int main(int argc, char** argv) {
+  using namespace gh::test::replay;
+  const std::string name = argc > 1 ? argv[1] : "game";
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+  const std::string path = std::string(GH_SOURCE_DIR) + "/tests/replay/data/" + name + ".replay";
+  std::string error;
+  const auto text = LoadFile(path, error);
+  const auto recording = text ? Read(*text, error) : std::nullopt;
+  if (!recording) {
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+    return 1;
+  }
+  std::printf("replay %s: %u frames (%.1f s of game time), %d rounds\n", name.c_str(),
+              recording->frames, recording->frames / 60.0, rounds);
+  std::printf("round  frames   CPU s   wall s  x real time (CPU)  us/frame (CPU)  same end\n");
+  Expectation first;
+  for (int round = 0; round < rounds; ++round) {
+    const double cpu0 = bench::CpuSeconds();
+    const uint64_t wall0 = bench::MonotonicNs();
+    const PlayResult r = Play(*recording);
+    const double cpu = bench::CpuSeconds() - cpu0;
+    const double wall = (bench::MonotonicNs() - wall0) / 1e9;
+    if (round == 0) first = r.seen;
+    std::printf("%5d  %6u  %6.3f  %7.3f  %17.0f  %14.1f  %s\n", round + 1, r.seen.frames, cpu,
+                wall, r.seen.frames / 60.0 / cpu, cpu / r.seen.frames * 1e6,
+                Compare(first, r.seen).empty() ? "yes" : "NO");
+  }
+  std::printf(
+      "\nEach round starts the program afresh (start-up, menus, the whole session, quit).\n"
+      "x real time: game seconds per CPU second (target at least 200); CPU covers both\n"
+      "the program's thread and the harness's, which hand each frame to each other.\n");
+  return 0;
+}
