@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
     const double cpu = bench::CpuSeconds() - cpu0;
     const double wall = (bench::MonotonicNs() - wall0) / 1e9;
     if (round == 0) first = r.seen;
-    std::printf("%5d  %6u  %6.3f  %7.3f  %17.0f  %14.1f  %s\n", round + 1, r.seen.frames, cpu,
-                wall, r.seen.frames / 60.0 / cpu, cpu / r.seen.frames * 1e6,
+    std::printf("%5d  %6u  %6.3f  %7.3f  %17.0f  %14.1f  %s\n", round + 1, r.seen.frames, cpu, wall,
+                r.seen.frames / 60.0 / cpu, cpu / r.seen.frames * 1e6,
                 Compare(first, r.seen).empty() ? "yes" : "NO");
   }
   std::printf(

@@ -15,7 +15,8 @@
 #include "ui/Menus.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime (its header is not on g++'s include path).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace gh::test::replay {

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -18,6 +20,29 @@
 namespace impact {
 
 namespace {
+
+// GH_FRAME_TRACE=1 prints a line per presented frame to standard error for the
+// benchmarks: "gh-frame <n> <CLOCK_MONOTONIC ns> <shown screen sprites> <shown world quads>".
+bool FrameTraceOn() {
+  static const bool on = [] {
+    const char* v = std::getenv("GH_FRAME_TRACE");
+    return v && *v && *v != '0';
+  }();
+  return on;
+}
+
+void TraceFrame(Engine& engine) {
+  if (!FrameTraceOn()) return;
+  static uint64_t frames = 0;
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  size_t meshes = 0;
+  for (const auto& [handle, mesh] : engine.Meshes()) meshes += mesh.shown ? 1 : 0;
+  std::fprintf(stderr, "gh-frame %llu %llu %zu %zu\n", static_cast<unsigned long long>(++frames),
+               static_cast<unsigned long long>(ts.tv_sec) * 1000000000ull +
+                   static_cast<unsigned long long>(ts.tv_nsec),
+               engine.SortedSprites().size(), meshes);
+}
 
 uint64_t NowNs() {
   static const uint64_t freq = SDL_GetPerformanceFrequency();
@@ -178,6 +203,7 @@ class WindowVideo : public Video {
     renderer_.DrawScene(engine, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
     SDL_GL_SwapWindow(window_);
+    TraceFrame(engine);
   }
 
   void RenderSprite(Engine& engine, const Sprite& sprite) override {
