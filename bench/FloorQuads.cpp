@@ -2,11 +2,13 @@
 // alpha-blended quads every frame at 60 Hz, sleeping between frames. Whatever it
 // costs, no engine drawing the same quads can cost less.
 //
-//   floor_quads <quads> <frames>
+//   floor_quads <quads> <frames> [backdrop]
+// With "backdrop" the first quad covers the whole view, as a scene's background does.
 #include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -15,6 +17,7 @@
 int main(int argc, char** argv) {
   const int quads = argc > 1 ? std::atoi(argv[1]) : 200;
   const int frames = argc > 2 ? std::atoi(argv[2]) : 600;
+  const bool backdrop = argc > 3 && std::strcmp(argv[3], "backdrop") == 0;
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "floor_quads: %s\n", SDL_GetError());
     return 1;
@@ -103,8 +106,10 @@ in vec2 v; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v); })";
     }
     verts.clear();
     for (int i = 0; i < quads; ++i) {
-      const float x = centres[i * 2] / 400 - 1, y = 1 - centres[i * 2 + 1] / 300;
-      const float hw = 32 / 400.0f, hh = 32 / 300.0f;
+      const bool whole = backdrop && i == 0;
+      const float x = whole ? 0 : centres[i * 2] / 400 - 1;
+      const float y = whole ? 0 : 1 - centres[i * 2 + 1] / 300;
+      const float hw = whole ? 1 : 32 / 400.0f, hh = whole ? 1 : 32 / 300.0f;
       const float q[6][4] = {{x - hw, y - hh, 0, 1}, {x + hw, y - hh, 1, 1},
                              {x + hw, y + hh, 1, 0}, {x - hw, y - hh, 0, 1},
                              {x + hw, y + hh, 1, 0}, {x - hw, y + hh, 0, 0}};

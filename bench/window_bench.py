@@ -109,7 +109,8 @@ def window_origin(env):
 
 def floor(env, quads, frames):
     t0 = now_ns()
-    out = subprocess.run([os.path.join(BIN, "floor_quads"), str(quads), str(frames)], env=env,
+    # The program's menu and scenes lie on a background that fills the view.
+    out = subprocess.run([os.path.join(BIN, "floor_quads"), str(quads), str(frames), "backdrop"], env=env,
                          capture_output=True, text=True, timeout=120).stdout
     kv = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
     wall = float(kv.get("wall_s", 1))
