@@ -214,6 +214,7 @@ class WindowVideo : public Video {
     renderer_.DrawSprite(engine, sprite, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
     SDL_GL_SwapWindow(window_);
+    TraceFrame(engine);  // the loading picture is the first frame a player sees
   }
 
   void WarpPointer(float x, float y) override {
