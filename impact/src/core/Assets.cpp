@@ -334,31 +334,38 @@ bool ProbeSound(Sound& sound, std::string& error) {
 
 // ---- the engine's caches ------------------------------------------------------------
 
-bool Engine::LoadImage(const std::string& file, ImageRef& out) {
-  const std::string path = ResolvePath(file);
+namespace {
+
+// Pictures and fonts are decoded once per file and decoded again only when the
+// file on disk changed (its time or size). False with `error` when the file
+// cannot be read or decoded.
+template <typename T, typename Decode>
+bool LoadCached(const std::string& path, std::map<std::string, std::shared_ptr<T>>& cache,
+                Decode decode, std::shared_ptr<T>& out, std::string& error) {
   int64_t time = 0, size = 0;
-  std::string error;
-  if (!Stat(path, time, size, error)) {
-    LoadFailed(file, error);
-    return false;
-  }
-  auto found = imageCache_.find(path);
-  if (found != imageCache_.end() && found->second->fileTime == time &&
-      found->second->fileSize == size) {
+  if (!Stat(path, time, size, error)) return false;
+  auto found = cache.find(path);
+  if (found != cache.end() && found->second->fileTime == time && found->second->fileSize == size) {
     out = found->second;
     return true;
   }
-  auto image = std::make_shared<Image>();
-  image->path = path;
-  image->fileTime = time;
-  image->fileSize = size;
-  if (!DecodeImage(path, *image, error)) {
-    LoadFailed(file, error);
-    return false;
-  }
-  imageCache_[path] = image;
-  out = image;
+  auto item = std::make_shared<T>();
+  item->path = path;
+  item->fileTime = time;
+  item->fileSize = size;
+  if (!decode(path, *item, error)) return false;
+  cache[path] = item;
+  out = item;
   return true;
+}
+
+}  // namespace
+
+bool Engine::LoadImage(const std::string& file, ImageRef& out) {
+  std::string error;
+  if (LoadCached(ResolvePath(file), imageCache_, DecodeImage, out, error)) return true;
+  LoadFailed(file, error);
+  return false;
 }
 
 bool Engine::LoadModel(const std::string& file, Model& out) {
@@ -396,30 +403,10 @@ bool Engine::LoadModel(const std::string& file, Model& out) {
 }
 
 bool Engine::LoadFont(const std::string& file, FontRef& out) {
-  const std::string path = ResolvePath(file);
-  int64_t time = 0, size = 0;
   std::string error;
-  if (!Stat(path, time, size, error)) {
-    LoadFailed(file, error);
-    return false;
-  }
-  auto found = fontCache_.find(path);
-  if (found != fontCache_.end() && found->second->fileTime == time &&
-      found->second->fileSize == size) {
-    out = found->second;
-    return true;
-  }
-  auto font = std::make_shared<FontData>();
-  font->path = path;
-  font->fileTime = time;
-  font->fileSize = size;
-  if (!BuildFont(path, *font, error)) {
-    LoadFailed(file, error);
-    return false;
-  }
-  fontCache_[path] = font;
-  out = font;
-  return true;
+  if (LoadCached(ResolvePath(file), fontCache_, BuildFont, out, error)) return true;
+  LoadFailed(file, error);
+  return false;
 }
 
 void Engine::LoadFailed(const std::string& file, const std::string& reason) {
