@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "harness/ChildProcess.h"
 
 namespace {
 
@@ -38,61 +38,7 @@ bool OnPath(const std::string& tool) {
   return false;
 }
 
-// A started process, ended (and reaped) when the object goes.
-class Process {
- public:
-  Process(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-          const std::string& log) {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    // The inherited environment, with the given variables replacing theirs.
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) {
-      const std::string entry = *e;
-      const std::string key = entry.substr(0, entry.find('=') + 1);
-      bool replaced = false;
-      for (const auto& x : extraEnv) replaced = replaced || x.rfind(key, 0) == 0;
-      if (!replaced) envStrings.push_back(entry);
-    }
-    for (const auto& e : extraEnv) envStrings.push_back(e);
-    std::vector<char*> env;
-    for (auto& e : envStrings) env.push_back(e.data());
-    env.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), env.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Process() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  bool Started() const { return pid_ > 0; }
-  // True once the process has ended (its exit status in `status`).
-  bool Ended() {
-    if (exited_) return true;
-    int status = 0;
-    if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) {
-      exited_ = true;
-      status_ = status;
-    }
-    return exited_;
-  }
-  int Status() const { return status_; }
-
- private:
-  pid_t pid_ = -1;
-  bool exited_ = false;
-  int status_ = 0;
-};
+using Process = gh::test::ChildProcess;
 
 // Polls `done` every 50 ms until it holds or `seconds` passed. The deadlines
 // are generous (a loaded machine, sanitizers); a wait ends as soon as it holds.
