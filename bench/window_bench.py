@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """The real program in a window under Xvfb: start-up time, CPU and frame
 intervals idle in the menu and during busy play (driven with xdotool), memory;
-each against the floor program (floor_quads) drawing the same number of quads.
-Prints figures and how to read them; never fails on time.
+each against the floor program (floor_quads) drawing the very quads the program
+drew in the measured frames (the engine's quad trace). Prints figures and how to
+read them; never fails on time.
 
   bench/window_bench.py <build>/bin [frames=600]
   bench/window_bench.py <build>/bin soak <seconds>   # random xdotool input, RSS over time
 
-Needs GH_FRAME_TRACE support in the engine library (a line per presented frame).
+Needs GH_FRAME_TRACE and GH_QUAD_TRACE support in the engine library (a line per
+presented frame; every frame's quads to a file).
 """
 import os, random, shutil, subprocess, sys, tempfile, threading, time
 
@@ -49,6 +51,8 @@ class Game:
             shutil.copy(os.path.join(BIN, name), self.folder)
         os.symlink(os.path.join(BIN, "Data"), os.path.join(self.folder, "Data"))
         self.frames = []  # (n, ns, sprites)
+        self.quad_trace = os.path.join(self.folder, "quads.txt")
+        env = dict(env, GH_QUAD_TRACE=self.quad_trace)
         self.start_ns = now_ns()
         self.proc = subprocess.Popen([os.path.join(self.folder, "gravelhorn2")], env=env,
                                      stderr=subprocess.PIPE, text=True)
@@ -81,7 +85,14 @@ class Game:
         sprites = max((f[2] for f in got), default=0)
         return dict(cpu_per_s=(c1 - c0) / ((t1 - t0) / 1e9), cpu_ms_per_frame=(c1 - c0) * 1000 / max(1, len(ms)),
                     p50=pct(ms, .5), p90=pct(ms, .9), p99=pct(ms, .99), max=max(ms, default=0),
-                    frames=len(ms), sprites=sprites)
+                    frames=len(ms), sprites=sprites, first_frame=got[0][0] if got else 0)
+
+    def keep_trace(self):
+        """The quad trace, moved out of the folder that stop() removes."""
+        fd, path = tempfile.mkstemp(prefix="gh-quads-", suffix=".txt")
+        os.close(fd)
+        shutil.copy(self.quad_trace, path)
+        return path
 
     def stop(self):
         self.proc.terminate()
@@ -107,17 +118,27 @@ def window_origin(env):
     return 0, 0
 
 
-def floor(env, quads, frames):
+def floor(env, trace, first_frame, frames, quads):
+    """The floor program drawing the quads the program drew in the same frames."""
     t0 = now_ns()
-    # The program's menu and scenes lie on a background that fills the view.
-    out = subprocess.run([os.path.join(BIN, "floor_quads"), str(quads), str(frames), "backdrop"], env=env,
-                         capture_output=True, text=True, timeout=120).stdout
+    out = subprocess.run([os.path.join(BIN, "floor_quads"), "scene", trace, str(first_frame), str(frames)],
+                         env=env, capture_output=True, text=True, timeout=120).stdout
     kv = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
     wall = float(kv.get("wall_s", 1))
+    # Intervals between presented frames, as the program's frame trace measures them.
     return dict(cpu_per_s=float(kv["cpu_s"]) / wall, cpu_ms_per_frame=float(kv["cpu_s"]) * 1000 / frames,
-                p50=float(kv["p50_ms"]), p90=float(kv["p90_ms"]), p99=float(kv["p99_ms"]),
-                max=float(kv["max_ms"]), first_ms=(int(kv["first_frame_ns"]) - t0) / 1e6, frames=frames,
-                sprites=quads)
+                p50=float(kv["present_p50_ms"]), p90=float(kv["present_p90_ms"]),
+                p99=float(kv["present_p99_ms"]), max=float(kv["present_max_ms"]),
+                first_ms=(int(kv["first_frame_ns"]) - t0) / 1e6, frames=frames, sprites=quads)
+
+
+def floor_first_frame(env):
+    """Exec to the first presented textured frame of the plain floor."""
+    t0 = now_ns()
+    out = subprocess.run([os.path.join(BIN, "floor_quads"), "8", "30", "backdrop"], env=env,
+                         capture_output=True, text=True, timeout=120).stdout
+    kv = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    return (int(kv["first_frame_ns"]) - t0) / 1e6
 
 
 def row(name, m, base=None):
@@ -169,20 +190,24 @@ def main():
         stop.set()
         t.join(5)
         mem = dict(rss_kb(game.proc.pid))
+        trace = game.keep_trace()
         game.stop()
-        f_idle = floor(env, idle["sprites"], FRAMES)
-        f_busy = floor(env, busy["sprites"], FRAMES)
+        f_idle = floor(env, trace, idle["first_frame"], FRAMES, idle["sprites"])
+        f_busy = floor(env, trace, busy["first_frame"], FRAMES, busy["sprites"])
+        os.remove(trace)
+        floor_first_ms = floor_first_frame(env)
         print(f"{FRAMES} frames each; CPU s/s = CPU seconds per second; CPU ms/f = per frame;"
-              " vs floor = CPU per frame against the floor's; intervals in ms (16.67 = 60 Hz)")
+              " vs floor = CPU per frame against the floor's; intervals between presented frames in ms"
+              " (16.67 = 60 Hz)")
         print(f"{'run':<22} {'quads':>5} {'CPU s/s':>8} {'CPU ms/f':>8} {'vs floor':>8}"
               f" {'p50':>7} {'p90':>7} {'p99':>7} {'max':>8}")
-        row("floor (menu quads)", f_idle)
+        row("floor (menu frames)", f_idle)
         row("program, menu idle", idle, f_idle)
-        row("floor (play quads)", f_busy)
+        row("floor (play frames)", f_busy)
         row("program, busy play", busy, f_busy)
         print(f"start-up: exec to first presented frame {first_ms:.0f} ms, to the main menu's first"
-              f" frame {menu_ms:.0f} ms; floor exec to first textured frame {f_idle['first_ms']:.0f} ms"
-              f" ({first_ms / f_idle['first_ms']:.2f}x)")
+              f" frame {menu_ms:.0f} ms; floor exec to first textured frame {floor_first_ms:.0f} ms"
+              f" ({first_ms / floor_first_ms:.2f}x)")
         print(f"memory after play: RSS {mem.get('VmRSS')} kB, peak {mem.get('VmHWM')} kB")
     finally:
         xvfb.terminate()

@@ -17,57 +17,51 @@ namespace {
 
 constexpr int kFloatsPerVertex = 10;  // position 3, uv 2, colour 4, lit 1
 
+// Lit quads larger than this (world units) are cut into cells of at most this size,
+// so that lighting per vertex follows the falloff as closely as lighting per pixel.
+constexpr float kLitCell = 4.0f;
+constexpr int kMaxLitCells = 16;
+
+// Lit quads face the camera (normal -z): a light lights them when it is in front
+// of them, with a gentle falloff over distance, plus a small ambient term.
 const char* kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec2 aUv;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in float aLit;
 uniform mat4 uProj;
-out vec2 vUv;
-out vec4 vColor;
-out vec3 vWorld;
-void main() {
-  gl_Position = uProj * vec4(aPos, 1.0);
-  vUv = aUv;
-  vColor = aColor;
-  vWorld = aPos;
-}
-)";
-
-// Textures and colours are premultiplied by alpha.
-const char* kUnlitFragmentShader = R"(#version 330 core
-in vec2 vUv;
-in vec4 vColor;
-uniform sampler2D uTex;
-out vec4 fragColor;
-void main() { fragColor = texture(uTex, vUv) * vColor; }
-)";
-
-// Lit quads face the camera (normal -z): a light lights them when it is in front
-// of them, with a gentle falloff over distance, plus a small ambient term.
-const char* kLitFragmentShader = R"(#version 330 core
-in vec2 vUv;
-in vec4 vColor;
-in vec3 vWorld;
-uniform sampler2D uTex;
 uniform vec3 uLightPos[3];
 uniform vec3 uLightColor[3];
 uniform float uAmbient;
 uniform float uRamp;
 uniform float uFalloff;
-out vec4 fragColor;
+out vec2 vUv;
+out vec4 vColor;
 void main() {
-  vec4 c = texture(uTex, vUv) * vColor;
-  vec3 sum = vec3(uAmbient);
-  for (int i = 0; i < 3; ++i) {
-    vec3 d = uLightPos[i] - vWorld;
-    float facing = clamp(-d.z / uRamp, 0.0, 1.0);
-    float r = length(d) / uFalloff;
-    sum += uLightColor[i] * facing / (1.0 + r * r);
+  gl_Position = uProj * vec4(aPos, 1.0);
+  vUv = aUv;
+  vec4 c = aColor;
+  if (aLit > 0.5) {
+    vec3 sum = vec3(uAmbient);
+    for (int i = 0; i < 3; ++i) {
+      vec3 d = uLightPos[i] - aPos;
+      float facing = clamp(-d.z / uRamp, 0.0, 1.0);
+      float r = length(d) / uFalloff;
+      sum += uLightColor[i] * facing / (1.0 + r * r);
+    }
+    c.rgb *= min(sum, vec3(1.0));
   }
-  c.rgb *= min(sum, vec3(1.0));
-  fragColor = c;
+  vColor = c;
 }
+)";
+
+// Textures and colours are premultiplied by alpha.
+const char* kFragmentShader = R"(#version 330 core
+in vec2 vUv;
+in vec4 vColor;
+uniform sampler2D uTex;
+out vec4 fragColor;
+void main() { fragColor = texture(uTex, vUv) * vColor; }
 )";
 
 GLuint Compile(GLenum type, const char* source, std::string& error) {
@@ -116,44 +110,34 @@ void Perspective(const iVec3& eye, float m[16]) {
 
 }  // namespace
 
-bool Renderer::Build(Program& p, const char* fragment, std::string& error) {
+bool Renderer::Init(std::string& error) {
   GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
   if (!vs) return false;
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment, error);
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
   if (!fs) {
     glDeleteShader(vs);
     return false;
   }
-  p.id = glCreateProgram();
-  glAttachShader(p.id, vs);
-  glAttachShader(p.id, fs);
-  glLinkProgram(p.id);
+  program_ = glCreateProgram();
+  glAttachShader(program_, vs);
+  glAttachShader(program_, fs);
+  glLinkProgram(program_);
   glDeleteShader(vs);
   glDeleteShader(fs);
   GLint ok = 0;
-  glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
+  glGetProgramiv(program_, GL_LINK_STATUS, &ok);
   if (!ok) {
     error = "shader program does not link";
     return false;
   }
-  p.uProj = glGetUniformLocation(p.id, "uProj");
-  p.uLightPos = glGetUniformLocation(p.id, "uLightPos");
-  p.uLightColor = glGetUniformLocation(p.id, "uLightColor");
-  p.uAmbient = glGetUniformLocation(p.id, "uAmbient");
-  p.uRamp = glGetUniformLocation(p.id, "uRamp");
-  p.uFalloff = glGetUniformLocation(p.id, "uFalloff");
-  p.uTex = glGetUniformLocation(p.id, "uTex");
-  glUseProgram(p.id);
-  glUniform1i(p.uTex, 0);
-  glUniform1f(p.uAmbient, conv::kAmbient);
-  glUniform1f(p.uRamp, conv::kLightFacingRamp);
-  glUniform1f(p.uFalloff, conv::kLightFalloff);
-  return true;
-}
-
-bool Renderer::Init(std::string& error) {
-  if (!Build(unlit_, kUnlitFragmentShader, error) || !Build(lit_, kLitFragmentShader, error))
-    return false;
+  uProj_ = glGetUniformLocation(program_, "uProj");
+  uLightPos_ = glGetUniformLocation(program_, "uLightPos");
+  uLightColor_ = glGetUniformLocation(program_, "uLightColor");
+  glUseProgram(program_);
+  glUniform1i(glGetUniformLocation(program_, "uTex"), 0);
+  glUniform1f(glGetUniformLocation(program_, "uAmbient"), conv::kAmbient);
+  glUniform1f(glGetUniformLocation(program_, "uRamp"), conv::kLightFacingRamp);
+  glUniform1f(glGetUniformLocation(program_, "uFalloff"), conv::kLightFalloff);
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
@@ -178,6 +162,7 @@ bool Renderer::Init(std::string& error) {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  textures_[white_] = {1, 1, true};
 
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -188,10 +173,9 @@ bool Renderer::Init(std::string& error) {
 }
 
 void Renderer::Shutdown() {
-  for (Program* p : {&unlit_, &lit_}) {
-    if (p->id) glDeleteProgram(p->id);
-    *p = Program{};
-  }
+  if (program_) glDeleteProgram(program_);
+  program_ = 0;
+  textures_.clear();
   if (vbo_) glDeleteBuffers(1, &vbo_);
   if (ibo_) glDeleteBuffers(1, &ibo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
@@ -207,8 +191,10 @@ uint32_t Renderer::TextureOf(Engine& engine, Image* image) {
   // First use in this context: upload, premultiplied by alpha so that filtering
   // and blending leave no dark fringes.
   std::vector<uint8_t> pre(image->rgba.size());
+  bool opaque = true;
   for (size_t i = 0; i + 3 < pre.size(); i += 4) {
     const unsigned a = image->rgba[i + 3];
+    opaque = opaque && a == 255;
     pre[i + 0] = static_cast<uint8_t>((image->rgba[i + 0] * a + 127) / 255);
     pre[i + 1] = static_cast<uint8_t>((image->rgba[i + 1] * a + 127) / 255);
     pre[i + 2] = static_cast<uint8_t>((image->rgba[i + 2] * a + 127) / 255);
@@ -230,38 +216,88 @@ uint32_t Renderer::TextureOf(Engine& engine, Image* image) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   image->gl = tex;
   image->glGeneration = engine.GlGeneration();
+  textures_[tex] = {image->width, image->height, opaque};
   return tex;
 }
 
-void Renderer::Quad(Pass pass, Blend blend, uint32_t texture, const float corners[4][3],
-                    const float uv[4], const iColor& color, float lit) {
-  const bool isLit = lit > 0.5f;
-  if (batches_.empty() || batches_.back().texture != texture || batches_.back().pass != pass ||
-      batches_.back().blend != blend || batches_.back().lit != isLit) {
-    batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
-                        texture, pass, blend, isLit});
+void Renderer::Quad(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1,
+                    float y1, float z, const float uv[4], const iColor& color, bool lit) {
+  const float a = color.alpha;
+  if (blend == kAlpha && a >= 1.0f) {
+    auto it = textures_.find(texture);
+    if (it != textures_.end() && it->second.opaque) blend = kOpaque;
   }
-  ++batches_.back().quads;
-  // Corners: bottom-left, bottom-right, top-right, top-left; uv = (u0, v0, u1, v1)
-  // with v0 the top row of the picture.
+  if (trace_) Trace(pass, blend, texture, x0, y0, x1, y1, z, uv);
+  if (batches_.empty() || batches_.back().texture != texture || batches_.back().pass != pass ||
+      batches_.back().blend != blend) {
+    batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
+                        texture, pass, blend});
+  }
+  const float rgba[4] = {color.red * a, color.green * a, color.blue * a, a};
+  int nx = 1, ny = 1;
+  if (lit) {
+    nx = std::clamp(static_cast<int>(std::ceil(std::fabs(x1 - x0) / kLitCell)), 1, kMaxLitCells);
+    ny = std::clamp(static_cast<int>(std::ceil(std::fabs(y1 - y0) / kLitCell)), 1, kMaxLitCells);
+  }
+  for (int j = 0; j < ny; ++j) {
+    const float tb = static_cast<float>(j) / ny, tt = static_cast<float>(j + 1) / ny;
+    for (int i = 0; i < nx; ++i) {
+      const float tl = static_cast<float>(i) / nx, tr = static_cast<float>(i + 1) / nx;
+      // v runs from uv[3] at the bottom edge to uv[1] at the top.
+      const float cell[4] = {uv[0] + (uv[2] - uv[0]) * tl, uv[3] + (uv[1] - uv[3]) * tt,
+                             uv[0] + (uv[2] - uv[0]) * tr, uv[3] + (uv[1] - uv[3]) * tb};
+      Emit(x0 + (x1 - x0) * tl, y0 + (y1 - y0) * tb, x0 + (x1 - x0) * tr, y0 + (y1 - y0) * tt, z,
+           cell, rgba, lit ? 1.0f : 0.0f);
+    }
+  }
+  batches_.back().quads += static_cast<uint32_t>(nx * ny);
+}
+
+void Renderer::Emit(float x0, float y0, float x1, float y1, float z, const float uv[4],
+                    const float rgba[4], float lit) {
+  // Corners: bottom-left, bottom-right, top-right, top-left.
+  const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
   const float us[4] = {uv[0], uv[2], uv[2], uv[0]};
   const float vs[4] = {uv[3], uv[3], uv[1], uv[1]};
-  const float a = color.alpha;
   for (int i = 0; i < 4; ++i) {
-    const float v[kFloatsPerVertex] = {corners[i][0], corners[i][1],   corners[i][2],  us[i], vs[i],
-                                       color.red * a, color.green * a, color.blue * a, a,     lit};
+    const float v[kFloatsPerVertex] = {xs[i],   ys[i],   z,       us[i],   vs[i],
+                                       rgba[0], rgba[1], rgba[2], rgba[3], lit};
     vertices_.insert(vertices_.end(), v, v + kFloatsPerVertex);
   }
+}
+
+void Renderer::TraceFrameStart(unsigned long long frame) {
+  if (trace_) std::fprintf(trace_, "f %llu\n", frame);
+}
+
+void Renderer::Trace(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1,
+                     float y1, float z, const float uv[4]) {
+  const float* m = pass == kWorld ? world_ : screen_;
+  float px[2], py[2];
+  const float xs[2] = {x0, x1}, ys[2] = {y0, y1};
+  for (int i = 0; i < 2; ++i) {
+    const float cx = m[0] * xs[i] + m[4] * ys[i] + m[8] * z + m[12];
+    const float cy = m[1] * xs[i] + m[5] * ys[i] + m[9] * z + m[13];
+    const float cw = m[3] * xs[i] + m[7] * ys[i] + m[11] * z + m[15];
+    const float w = cw != 0 ? cw : 1;
+    px[i] = (cx / w + 1) * 0.5f * viewW_;
+    py[i] = (1 - cy / w) * 0.5f * viewH_;
+  }
+  const auto it = textures_.find(texture);
+  const TextureInfo info = it != textures_.end() ? it->second : TextureInfo{1, 1, false};
+  const char mode = blend == kOpaque ? 'o' : blend == kAdditive ? '+' : 'a';
+  std::fprintf(trace_, "q %u %d %d %c %.1f %.1f %.1f %.1f %.4f %.4f %.4f %.4f\n", texture,
+               info.width, info.height, mode, px[0], py[1], px[1], py[0], uv[0], uv[1], uv[2],
+               uv[3]);
 }
 
 void Renderer::AddSprite(Engine& engine, const Sprite& s) {
   const float hw = s.model.width * s.scale.x * 0.5f;
   const float hh = s.model.height * s.scale.y * 0.5f;
   const float x = s.location.x, y = s.location.y;
-  const float corners[4][3] = {
-      {x - hw, y - hh, 0}, {x + hw, y - hh, 0}, {x + hw, y + hh, 0}, {x - hw, y + hh, 0}};
   const float uv[4] = {0, 0, 1, 1};
-  Quad(kScreen, kAlpha, TextureOf(engine, s.image.get()), corners, uv, s.color, 0);
+  Quad(kScreen, kAlpha, TextureOf(engine, s.image.get()), x - hw, y - hh, x + hw, y + hh, 0, uv,
+       s.color, false);
 }
 
 void Renderer::AddPrints(Engine& engine) {
@@ -271,10 +307,9 @@ void Renderer::AddPrints(Engine& engine) {
     const float iw = 1.0f / font.atlas->width, ih = 1.0f / font.atlas->height;
     LayoutText(font, engine.PrintTextAt(p), p.textLength, p.left, p.baseline, p.scale.x, p.scale.y,
                p.spacing, [&](const Glyph& g, float x0, float y0, float x1, float y1) {
-                 const float corners[4][3] = {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}};
                  const float uv[4] = {g.atlasX * iw, g.atlasY * ih, (g.atlasX + g.atlasW) * iw,
                                       (g.atlasY + g.atlasH) * ih};
-                 Quad(kScreen, kAlpha, tex, corners, uv, p.color, 0);
+                 Quad(kScreen, kAlpha, tex, x0, y0, x1, y1, 0, uv, p.color, false);
                });
   }
 }
@@ -286,10 +321,8 @@ void Renderer::AddWorld(Engine& engine) {
     const float hw = m.model.width * m.scale.x * 0.5f;
     const float hh = m.model.height * m.scale.y * 0.5f;
     const float x = m.location.x, y = m.location.y, z = m.location.z;
-    const float corners[4][3] = {
-        {x - hw, y - hh, z}, {x + hw, y - hh, z}, {x + hw, y + hh, z}, {x - hw, y + hh, z}};
-    Quad(kWorld, kAlpha, TextureOf(engine, m.image.get()), corners, uvFull, iColor{1, 1, 1, 1},
-         m.lit ? 1.0f : 0.0f);
+    Quad(kWorld, kAlpha, TextureOf(engine, m.image.get()), x - hw, y - hh, x + hw, y + hh, z,
+         uvFull, iColor{1, 1, 1, 1}, m.lit);
   }
   for (const auto& [handle, p] : engine.Particles()) {
     if (!p.shown || p.particles.empty()) continue;
@@ -302,9 +335,7 @@ void Renderer::AddWorld(Engine& engine) {
                      p.startColor.y + (p.endColor.y - p.startColor.y) * t,
                      p.startColor.z + (p.endColor.z - p.startColor.z) * t, 1.0f};
       const float x = q.position.x, y = q.position.y, z = q.position.z;
-      const float corners[4][3] = {
-          {x - h, y - h, z}, {x + h, y - h, z}, {x + h, y + h, z}, {x - h, y + h, z}};
-      Quad(kWorld, blend, tex, corners, uvFull, c, 0);
+      Quad(kWorld, blend, tex, x - h, y - h, x + h, y + h, z, uvFull, c, false);
     }
   }
 }
@@ -313,10 +344,13 @@ void Renderer::Begin(Engine& engine) {
   auto& dead = engine.DeadTextures();
   if (!dead.empty()) {
     glDeleteTextures(static_cast<GLsizei>(dead.size()), dead.data());
+    for (uint32_t tex : dead) textures_.erase(tex);
     dead.clear();
   }
   vertices_.clear();
   batches_.clear();
+  Perspective(engine.CameraLocation(), world_);
+  Ortho(screen_);
 }
 
 void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW,
@@ -363,31 +397,29 @@ void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH,
     lightColor[i * 3 + 1] = lights[i].color.green;
     lightColor[i * 3 + 2] = lights[i].color.blue;
   }
-  glUseProgram(lit_.id);
-  glUniform3fv(lit_.uLightPos, 3, lightPos);
-  glUniform3fv(lit_.uLightColor, 3, lightColor);
-  float world[16], screen[16];
-  Perspective(engine.CameraLocation(), world);
-  Ortho(screen);
+  glUseProgram(program_);
+  glUniform3fv(uLightPos_, 3, lightPos);
+  glUniform3fv(uLightColor_, 3, lightColor);
   glActiveTexture(GL_TEXTURE0);
 
-  const Program* program = nullptr;
   int pass = -1, blend = -1;
   uint32_t texture = UINT32_MAX;
   for (const Batch& b : batches_) {
-    const Program* want = b.lit ? &lit_ : &unlit_;
-    if (want != program || b.pass != pass) {
-      if (want != program) glUseProgram(want->id);
-      program = want;
+    if (b.pass != pass) {
       pass = b.pass;
-      glUniformMatrix4fv(program->uProj, 1, GL_FALSE, pass == kWorld ? world : screen);
+      glUniformMatrix4fv(uProj_, 1, GL_FALSE, pass == kWorld ? world_ : screen_);
     }
     if (b.blend != blend) {
       blend = b.blend;
-      if (blend == kAdditive)
-        glBlendFunc(GL_ONE, GL_ONE);
-      else
-        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+      if (blend == kOpaque) {
+        glDisable(GL_BLEND);
+      } else {
+        glEnable(GL_BLEND);
+        if (blend == kAdditive)
+          glBlendFunc(GL_ONE, GL_ONE);
+        else
+          glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+      }
     }
     if (b.texture != texture) {
       texture = b.texture;
@@ -401,6 +433,8 @@ void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH,
 
 void Renderer::DrawScene(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW,
                          int fullH) {
+  viewW_ = viewW;
+  viewH_ = viewH;
   Begin(engine);
   AddWorld(engine);
   const auto& sprites = engine.SortedSprites();
@@ -413,6 +447,8 @@ void Renderer::DrawScene(Engine& engine, int viewX, int viewY, int viewW, int vi
 
 void Renderer::DrawSprite(Engine& engine, const Sprite& sprite, int viewX, int viewY, int viewW,
                           int viewH, int fullW, int fullH) {
+  viewW_ = viewW;
+  viewH_ = viewH;
   Begin(engine);
   AddSprite(engine, sprite);
   Flush(engine, viewX, viewY, viewW, viewH, fullW, fullH);

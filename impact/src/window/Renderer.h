@@ -2,9 +2,15 @@
 // batched by texture into one vertex buffer per frame, a perspective pass for the
 // world (lit quads, additive particles) and an orthographic pass for the screen
 // plane (sprites, glyph-atlas text, the pointer).
+//
+// With a software rasteriser filling pixels is nearly all a frame costs, so the
+// lights are computed per vertex (large lit quads are cut into a grid fine enough
+// for the gentle falloff) and fully opaque pictures are drawn without blending.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Scene.h"
@@ -23,37 +29,49 @@ class Renderer {
   // Draws one sprite alone over a cleared view.
   void DrawSprite(Engine& engine, const Sprite& sprite, int viewX, int viewY, int viewW, int viewH,
                   int fullW, int fullH);
+  // Benchmarks: writes every quad of the frames drawn from now on to `out` (one
+  // "q" line per quad, in view pixels, before any cutting into a grid), so that
+  // the floor program can draw exactly the same quads.
+  void TraceQuadsTo(std::FILE* out) { trace_ = out; }
+  void TraceFrameStart(unsigned long long frame);
 
  private:
   enum Pass : uint8_t { kWorld, kScreen };
-  enum Blend : uint8_t { kAlpha, kAdditive };
+  enum Blend : uint8_t { kAlpha, kAdditive, kOpaque };
   struct Batch {
     uint32_t firstQuad;
     uint32_t quads;
     uint32_t texture;
     Pass pass;
     Blend blend;
-    bool lit;
   };
-  struct Program {
-    uint32_t id = 0;
-    int uProj = -1, uLightPos = -1, uLightColor = -1, uAmbient = -1, uRamp = -1, uFalloff = -1,
-        uTex = -1;
+  struct TextureInfo {
+    int width = 0, height = 0;
+    bool opaque = false;  // every pixel's alpha is 255
   };
-  bool Build(Program& p, const char* fragment, std::string& error);
 
   uint32_t TextureOf(Engine& engine, Image* image);
-  void Quad(Pass pass, Blend blend, uint32_t texture, const float corners[4][3], const float uv[4],
-            const iColor& color, float lit);
+  // An axis-aligned quad from (x0, y0) to (x1, y1) at depth z; uv = (u0, v0, u1, v1)
+  // with v0 the top row of the picture.
+  void Quad(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1, float y1,
+            float z, const float uv[4], const iColor& color, bool lit);
+  void Emit(float x0, float y0, float x1, float y1, float z, const float uv[4], const float rgba[4],
+            float lit);
+  void Trace(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1, float y1,
+             float z, const float uv[4]);
   void AddSprite(Engine& engine, const Sprite& s);
   void AddPrints(Engine& engine);
   void AddWorld(Engine& engine);
   void Begin(Engine& engine);
   void Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW, int fullH);
 
-  // Unlit quads (sprites, text, particles: most of a frame) take the cheap program.
-  Program unlit_, lit_;
+  uint32_t program_ = 0;
+  int uProj_ = -1, uLightPos_ = -1, uLightColor_ = -1;
   uint32_t vao_ = 0, vbo_ = 0, ibo_ = 0, white_ = 0;
+  std::unordered_map<uint32_t, TextureInfo> textures_;
+  float world_[16] = {}, screen_[16] = {};
+  int viewW_ = 0, viewH_ = 0;
+  std::FILE* trace_ = nullptr;
   uint32_t indexQuads_ = 0;
   size_t vboBytes_ = 0;
   std::vector<float> vertices_;

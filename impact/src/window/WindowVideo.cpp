@@ -1,10 +1,17 @@
 // The window backend's video side: the SDL window the program gives (or one of our
 // own), an OpenGL 3.3 core context, the 800 x 600 view scaled to fit with black
 // bars, and frame pacing at exactly 60 frames per second by sleeping.
+//
+// Pacing: frames start on an absolute 60 Hz schedule; each frame is drawn to the end
+// and then shown at a fixed offset from its scheduled start, the longest recent
+// drawing time. How long drawing takes varies from frame to frame (much more so
+// when the pixels are filled on the CPU); showing frames at that offset instead of
+// as soon as they are drawn keeps the intervals the player sees even.
 #include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +28,10 @@ namespace impact {
 
 namespace {
 
-// GH_FRAME_TRACE=1 prints a line per presented frame to standard error for the
-// benchmarks: "gh-frame <n> <CLOCK_MONOTONIC ns> <shown screen sprites> <shown world quads>".
+// Benchmarks only. GH_FRAME_TRACE=1 prints a line per presented frame to standard
+// error: "gh-frame <n> <CLOCK_MONOTONIC ns> <shown screen sprites> <shown world quads>".
+// GH_QUAD_TRACE=<file> writes every frame's quads to that file ("f <n>" and then
+// one "q" line per quad), numbered as the frame trace numbers them.
 bool FrameTraceOn() {
   static const bool on = [] {
     const char* v = std::getenv("GH_FRAME_TRACE");
@@ -31,26 +40,46 @@ bool FrameTraceOn() {
   return on;
 }
 
-void TraceFrame(Engine& engine) {
-  if (!FrameTraceOn()) return;
-  static uint64_t frames = 0;
+std::FILE* QuadTraceFile() {
+  static std::FILE* file = [] {
+    const char* path = std::getenv("GH_QUAD_TRACE");
+    return path && *path ? std::fopen(path, "w") : nullptr;
+  }();
+  return file;
+}
+
+// Every presented frame, the loading picture included, counts.
+unsigned long long g_presented = 0;
+
+uint64_t MonotonicNs() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+void TraceFrame(Engine& engine) {
+  if (!FrameTraceOn()) return;
   size_t meshes = 0;
   for (const auto& [handle, mesh] : engine.Meshes()) meshes += mesh.shown ? 1 : 0;
-  std::fprintf(stderr, "gh-frame %llu %llu %zu %zu\n", static_cast<unsigned long long>(++frames),
-               static_cast<unsigned long long>(ts.tv_sec) * 1000000000ull +
-                   static_cast<unsigned long long>(ts.tv_nsec),
-               engine.SortedSprites().size(), meshes);
+  std::fprintf(stderr, "gh-frame %llu %llu %zu %zu\n", g_presented,
+               static_cast<unsigned long long>(MonotonicNs()), engine.SortedSprites().size(),
+               meshes);
 }
 
-uint64_t NowNs() {
-  static const uint64_t freq = SDL_GetPerformanceFrequency();
-  const uint64_t c = SDL_GetPerformanceCounter();
-  return c / freq * 1000000000ull + c % freq * 1000000000ull / freq;
+void SleepUntil(uint64_t monotonicNs) {
+  const timespec ts{static_cast<time_t>(monotonicNs / 1000000000ull),
+                    static_cast<long>(monotonicNs % 1000000000ull)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
 }
+
+uint64_t NowNs() { return MonotonicNs(); }
 
 constexpr uint64_t kFrameNs = 1000000000ull / conv::kFramesPerSecond;
+// The show offset never exceeds this: a frame that takes longer is shown at once.
+constexpr uint64_t kMaxShowOffsetNs = kFrameNs * 3 / 4;
+constexpr uint64_t kShowMarginNs = 500000;
+constexpr size_t kDrawTimes = 120;  // frames the show offset looks back over
 
 struct Rect {
   int x, y, w, h;
@@ -124,6 +153,7 @@ class WindowVideo : public Video {
       Close();
       return false;
     }
+    renderer_.TraceQuadsTo(QuadTraceFile());
     openTicks_ = SDL_GetTicks64();
     nextDue_ = NowNs();
     UpdateViewport();
@@ -162,10 +192,14 @@ class WindowVideo : public Video {
 
   void FrameStarted() override {
     const uint64_t now = NowNs();
+    scheduled_ = nextDue_;
     nextDue_ += kFrameNs;
     // After a stall (a blocking request, a dragged window) start afresh instead of
     // running a burst of frames to catch up.
-    if (nextDue_ + 4 * kFrameNs < now) nextDue_ = now + kFrameNs;
+    if (nextDue_ + 4 * kFrameNs < now) {
+      nextDue_ = now + kFrameNs;
+      scheduled_ = now;
+    }
   }
 
   void WaitForFrame() override {
@@ -199,10 +233,11 @@ class WindowVideo : public Video {
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
+    renderer_.TraceFrameStart(++g_presented);
     // GL counts rows from the bottom.
     renderer_.DrawScene(engine, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
-    SDL_GL_SwapWindow(window_);
+    Show();
     TraceFrame(engine);
   }
 
@@ -211,10 +246,11 @@ class WindowVideo : public Video {
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
+    renderer_.TraceFrameStart(++g_presented);
     renderer_.DrawSprite(engine, sprite, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
-    SDL_GL_SwapWindow(window_);
-    TraceFrame(engine);  // the loading picture is the first frame a player sees
+    SDL_GL_SwapWindow(window_);  // at once: loading pictures come outside the schedule
+    TraceFrame(engine);          // the loading picture is the first frame a player sees
   }
 
   void WarpPointer(float x, float y) override {
@@ -229,6 +265,19 @@ class WindowVideo : public Video {
   }
 
  private:
+  // Finishes drawing, waits for the frame's show time and shows it.
+  void Show() {
+    glFinish();
+    const uint64_t drawn = NowNs();
+    const uint64_t took = drawn > scheduled_ ? drawn - scheduled_ : 0;
+    drawTimes_[drawIndex_++ % kDrawTimes] = took;
+    uint64_t longest = 0;
+    for (uint64_t t : drawTimes_) longest = std::max(longest, t);
+    const uint64_t offset = std::min(longest + kShowMarginNs, kMaxShowOffsetNs);
+    if (scheduled_ != 0 && drawn < scheduled_ + offset) SleepUntil(scheduled_ + offset);
+    SDL_GL_SwapWindow(window_);
+  }
+
   void Capture(Engine& engine, int x, int y, int w, int h) {
     if (!engine.CaptureOn()) return;
     auto& buf = engine.CaptureBuffer();
@@ -262,6 +311,9 @@ class WindowVideo : public Video {
   Renderer renderer_;
   uint64_t openTicks_ = 0;
   uint64_t nextDue_ = 0;
+  uint64_t scheduled_ = 0;  // when the frame being drawn was due to start
+  uint64_t drawTimes_[kDrawTimes] = {};
+  size_t drawIndex_ = 0;
 };
 
 }  // namespace
