@@ -43,6 +43,12 @@ void WindowEngine::SetUpTestSuite() {
   WritePng(d / "Data/Sky.png", 160, 120, [](int, int y) {
     return Rgba{static_cast<uint8_t>(40 + y), static_cast<uint8_t>(60 + y), 160, 255};
   });
+  // Red, green, blue and yellow quarters.
+  WritePng(d / "Data/Quarters.png", 160, 120, [](int x, int y) {
+    const bool right = x >= 80, bottom = y >= 60;
+    if (!bottom) return right ? Rgba{0, 255, 0, 255} : Rgba{255, 0, 0, 255};
+    return right ? Rgba{255, 255, 0, 255} : Rgba{0, 0, 255, 255};
+  });
   // Opaque left half, transparent right half.
   WritePng(d / "Data/Half.png", 200, 100, [](int x, int) {
     return x < 100 ? Rgba{0, 0, 255, 255} : Rgba{0, 0, 0, 0};

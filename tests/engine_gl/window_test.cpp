@@ -167,6 +167,78 @@ TEST_F(engine_gl_window, LightsBehindDarkenAndZeroedLightsTintRed) {
   EXPECT_LT(red.At(400, 300)[2], 50);
 }
 
+// A large lit quad is lit corner by corner of a grid of cells: each cell must show
+// its own part of the picture, lit as the light model says at every pixel, with
+// the light running on smoothly across the cells' edges.
+TEST_F(engine_gl_window, LargeLitQuadShowsEachPartOfItsPictureInPlaceLitSmoothly) {
+  OpenEngine();
+  WorldQuad("Data\\Quarters.png", 800, 600, 0, 0, true);
+  const iVec3 light{-15, 11, -4};  // over the top left corner
+  const float level = 0.6f;
+  for (int i = 0; i < 3; ++i) {
+    gh::iLightLocalLocationSet(i, &light);
+    iColor c{i == 0 ? level : 0, i == 0 ? level : 0, i == 0 ? level : 0, 1};
+    gh::iLightLocalColorSet(i, &c);
+  }
+  Frame();
+  View v = Capture();
+  struct Sample {
+    int x, y;
+    int r, g, b;  // 1: the channel is lit, 0: dark
+  };
+  for (const Sample& s : {Sample{10, 10, 1, 0, 0},
+                          {390, 290, 1, 0, 0},
+                          {410, 10, 0, 1, 0},
+                          {790, 290, 0, 1, 0},
+                          {10, 310, 0, 0, 1},
+                          {390, 590, 0, 0, 1},
+                          {410, 310, 1, 1, 0},
+                          {790, 590, 1, 1, 0}}) {
+    const uint8_t* p = v.At(s.x, s.y);
+    for (int c = 0; c < 3; ++c) {
+      const int want = c == 0 ? s.r : c == 1 ? s.g : s.b;
+      if (want)
+        EXPECT_GT(p[c], 60) << s.x << "," << s.y << " channel " << c;
+      else
+        EXPECT_LT(p[c], 8) << s.x << "," << s.y << " channel " << c;
+    }
+  }
+  // Ambient plus the light with its distance falloff (the light is far enough in
+  // front to face the plane fully).
+  auto expected = [&](int px, int py) {
+    const double x = (px + 0.5) / 25 - 16, y = 12 - (py + 0.5) / 25;
+    const double d2 = (x - light.x) * (x - light.x) + (y - light.y) * (y - light.y) + 16;
+    return 255 * std::min(1.0, 0.12 + level / (1 + d2 / (100.0 * 100.0)));
+  };
+  for (auto [x, y] : {std::pair{2, 2}, {150, 50}, {250, 120}, {390, 290}, {100, 280}})
+    EXPECT_NEAR(v.At(x, y)[0], expected(x, y), 2.5) << x << "," << y;
+  // Along a row and a column inside the red quarter, neighbouring pixels differ by
+  // the falloff's gentle slope only, also where cells meet (every 100 pixels).
+  int worst = 0;
+  for (int x = 1; x < 395; ++x)
+    worst = std::max(worst, std::abs(v.At(x, 150)[0] - v.At(x - 1, 150)[0]));
+  for (int y = 1; y < 295; ++y)
+    worst = std::max(worst, std::abs(v.At(200, y)[0] - v.At(200, y - 1)[0]));
+  EXPECT_LE(worst, 1);
+}
+
+// Opaque pictures are drawn without blending, unless a colour makes them see-through.
+TEST_F(engine_gl_window, OpaquePictureCoversWhatIsBelowUnlessItsColourFadesIt) {
+  OpenEngine();
+  Picture("Data\\Green100x60.png", 800, 600, 0, 0);
+  const int32_t red = Picture("Data\\Red300x50.png", 300, 50, 0, 0);
+  Frame();
+  View solid = Capture();
+  EXPECT_GT(solid.At(400, 300)[0], 250);
+  EXPECT_LT(solid.At(400, 300)[1], 5);
+  gh::iSpriteColorSet(red, 1, 1, 1, 0.5f);
+  Frame();
+  View faded = Capture();
+  EXPECT_NEAR(faded.At(400, 300)[0], 128, 3);
+  EXPECT_NEAR(faded.At(400, 300)[1], 128, 3);
+  EXPECT_GT(faded.At(400, 100)[1], 250);  // outside the red picture
+}
+
 TEST_F(engine_gl_window, ParticleBurstIsVisible) {
   OpenEngine();
   int32_t p = gh::iParticleCreate("Data\\Hit.png", 10);
