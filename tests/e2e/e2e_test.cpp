@@ -1,131 +1,37 @@
 // The built program under Xvfb, driven with real X input (xdotool) and watched
 // through screenshots (ImageMagick). Every wait polls for what a player would
 // see, with a deadline; the test skips when Xvfb, xdotool or import is missing.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "harness/ChildProcess.h"
+#include "harness/Desktop.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using gh::test::ChildProcess;
+using gh::test::WaitFor;
 
-bool OnPath(const std::string& tool) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  std::string dir;
-  while (std::getline(dirs, dir, ':'))
-    if (!dir.empty() && access((dir + "/" + tool).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
-using Process = gh::test::ChildProcess;
-
-// Polls `done` every 50 ms until it holds or `seconds` passed. The deadlines
-// are generous (a loaded machine, sanitizers); a wait ends as soon as it holds.
-bool WaitFor(const std::function<bool()>& done, double seconds) {
-  const auto end = Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-  while (Clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
-
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
-
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-};
-
-class Desktop {
+// The desktop as the test sees the game on it: points of its 800 x 600 view.
+class GameDesktop : public gh::test::Desktop {
  public:
-  explicit Desktop(const fs::path& folder) : folder_(folder) {
-    // The server picks a free display and writes its number to a pipe, so tests
-    // running side by side never share one.
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    xvfb_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
-                                           "0", "1024x768x24", "-nolisten", "tcp"},
-                  std::vector<std::string>{}, (folder_ / "xvfb.log").string());
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty() || !xvfb_->Started()) {
-      xvfb_.reset();
-      return;
-    }
-    display_ = ":" + number;
-    // A window manager, as every desktop has: full screen is its business.
-    wm_.emplace(std::vector<std::string>{"evilwm"}, std::vector<std::string>{"DISPLAY=" + display_},
-                (folder_ / "wm.log").string());
-  }
-
-  bool Ready() const { return !display_.empty(); }
-  const std::string& Display() const { return display_; }
-
-  std::string Run(const std::string& command) const {
-    return Output("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
-  }
-
-  // The game's window, found by its title.
-  std::string Window() const {
-    std::string id = Run("xdotool search --name '^Gravelhorn 2$'");
-    const size_t end = id.find('\n');
-    return end == std::string::npos ? id : id.substr(0, end);
-  }
-
-  std::optional<Rect> WindowRect() const {
-    const std::string window = Window();
-    if (window.empty()) return std::nullopt;
-    const std::string text = Run("xdotool getwindowgeometry --shell " + window);
-    Rect r;
-    auto value = [&](const char* key) {
-      const size_t at = text.find(std::string(key) + "=");
-      return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + std::strlen(key) + 1);
-    };
-    r.x = value("X");
-    r.y = value("Y");
-    r.w = value("WIDTH");
-    r.h = value("HEIGHT");
-    if (r.w <= 0 || r.h <= 0) return std::nullopt;
-    return r;
-  }
+  using Desktop::Desktop;
 
   // A point of the 800 x 600 view on the root window: the view keeps 4:3 inside
   // the window, with black bars in full screen.
   std::optional<std::pair<int, int>> ViewPoint(double vx, double vy) const {
-    const auto r = WindowRect();
+    const auto r = GameWindowRect();
     if (!r) return std::nullopt;
     const double scale = std::min(r->w / 800.0, r->h / 600.0);
     const double ox = r->x + (r->w - 800.0 * scale) / 2;
@@ -142,7 +48,7 @@ class Desktop {
   bool MoveTo(double x, double y) const {
     const auto p = UnitPoint(x, y);
     if (!p) return false;
-    Run("xdotool mousemove " + std::to_string(p->first) + " " + std::to_string(p->second));
+    MovePointer(p->first, p->second);
     return true;
   }
 
@@ -154,71 +60,36 @@ class Desktop {
     return true;
   }
 
-  void Key(const std::string& key) const { Run("xdotool key " + key); }
   void Type(const std::string& text) const { Run("xdotool type --delay 120 '" + text + "'"); }
 
-  // Pixels of a rectangle in screen units, as RGB bytes.
-  std::vector<unsigned char> Pixels(double left, double top, double right, double bottom,
-                                    int& width) const {
-    const auto a = UnitPoint(left, top);
-    const auto b = UnitPoint(right, bottom);
-    width = 0;
-    if (!a || !b) return {};
-    width = std::max(1, b->first - a->first);
-    const int height = std::max(1, b->second - a->second);
-    const std::string bytes =
-        Run("import -window root -crop " + std::to_string(width) + "x" + std::to_string(height) +
-            "+" + std::to_string(a->first) + "+" + std::to_string(a->second) + " -depth 8 rgb:-");
-    return {bytes.begin(), bytes.end()};
-  }
-
-  // How many pixels of the area are close to the colour.
+  // How many pixels of a rectangle in screen units are close to the colour.
   int CountColour(double left, double top, double right, double bottom, int r, int g, int b) const {
-    int width = 0;
-    const auto px = Pixels(left, top, right, bottom, width);
+    const auto a = UnitPoint(left, top);
+    const auto z = UnitPoint(right, bottom);
+    if (!a || !z) return 0;
+    const std::string px = CaptureRgb({a->first, a->second, std::max(1, z->first - a->first),
+                                       std::max(1, z->second - a->second)});
     int count = 0;
     for (size_t i = 0; i + 2 < px.size(); i += 3) {
-      if (std::abs(px[i] - r) < 40 && std::abs(px[i + 1] - g) < 40 && std::abs(px[i + 2] - b) < 40)
-        ++count;
+      const auto* p = reinterpret_cast<const unsigned char*>(px.data() + i);
+      if (std::abs(p[0] - r) < 40 && std::abs(p[1] - g) < 40 && std::abs(p[2] - b) < 40) ++count;
     }
     return count;
   }
 
+  // The game's window as it stands.
   void Screenshot(const fs::path& file) const {
-    const auto r = WindowRect();
-    if (!r) return;
-    Run("import -window root -crop " + std::to_string(r->w) + "x" + std::to_string(r->h) + "+" +
-        std::to_string(r->x) + "+" + std::to_string(r->y) + " " + file.string());
+    if (const auto r = GameWindowRect()) CaptureFile(*r, file);
   }
-
- private:
-  fs::path folder_;
-  std::string display_;
-  std::optional<Process> xvfb_;
-  std::optional<Process> wm_;  // declared after the server: ended before it
 };
-
-// The game folder: a copy of the program (it makes the folder holding it the
-// current one) beside the engine library and Data/ of the build.
-fs::path MakeGameFolder() {
-  char pattern[] = "/tmp/gh-e2e-XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (!made) return {};
-  const fs::path folder = made;
-  const fs::path bin = GH_BIN_DIR;
-  fs::copy_file(bin / "gravelhorn2", folder / "gravelhorn2");
-  fs::create_symlink(bin / "system.so", folder / "system.so");
-  fs::create_directory_symlink(bin / "Data", folder / "Data");
-  return folder;
-}
 
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* tool : {"Xvfb", "evilwm", "xdotool", "import"})
-      if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed";
+      if (!gh::test::HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
     if (!fs::exists(fs::path(GH_BIN_DIR) / "gravelhorn2")) GTEST_SKIP() << "no built program";
-    folder_ = MakeGameFolder();
+    folder_ = gh::test::MakeGameFolder("gh-e2e");
     ASSERT_FALSE(folder_.empty());
     desktop_.emplace(folder_);
     ASSERT_TRUE(desktop_->Ready()) << "Xvfb did not start";
@@ -232,21 +103,14 @@ class EndToEnd : public ::testing::Test {
   }
 
   void StartGame() {
-    // In a sanitizer build the desktop's libraries (D-Bus under SDL) leave
-    // allocations at exit that no suppression reaches; the program's own leaks
-    // are the headless tests' business, its exit status is this test's.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string asanOptions = std::string("ASAN_OPTIONS=") +
-                                    (asan && *asan ? std::string(asan) + ":" : "") +
-                                    "detect_leaks=0";
     game_.emplace(std::vector<std::string>{(folder_ / "gravelhorn2").string()},
-                  std::vector<std::string>{"DISPLAY=" + desktop_->Display(),
-                                           "SDL_AUDIODRIVER=dummy", asanOptions},
+                  std::vector<std::string>{"DISPLAY=" + desktop_->Name(), "SDL_AUDIODRIVER=dummy",
+                                           gh::test::NoLeakCheck()},
                   (folder_ / "game.log").string());
     ASSERT_TRUE(game_->Started());
   }
 
-  const Desktop& D() const { return *desktop_; }
+  const GameDesktop& D() const { return *desktop_; }
 
   // The main menu: the orange caption of "Exit Game", and neither a screen
   // title nor a question.
@@ -259,21 +123,16 @@ class EndToEnd : public ::testing::Test {
   // The green question text of the question box.
   bool QuestionShown() const { return D().CountColour(-6, 3.8, 6, 2.2, 43, 255, 0) > 30; }
 
-  std::string Log() const {
-    std::ifstream file(folder_ / "game.log");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  std::string Log() const { return gh::test::ReadFile(folder_ / "game.log"); }
 
   fs::path folder_;
-  std::optional<Desktop> desktop_;
-  std::optional<Process> game_;
+  std::optional<GameDesktop> desktop_;
+  std::optional<ChildProcess> game_;
 };
 
 TEST_F(EndToEnd, OptionsDisplayToggleCountryAndExitSaveTheCountry) {
   StartGame();
-  ASSERT_TRUE(WaitFor([&] { return !D().Window().empty(); }, 60)) << Log();
+  ASSERT_TRUE(WaitFor([&] { return !D().GameWindow().empty(); }, 60)) << Log();
   ASSERT_TRUE(WaitFor([&] { return MenuShown(); }, 90)) << "no main menu\n" << Log();
 
   // Options (its button's centre is at (0, 2)).
@@ -285,7 +144,7 @@ TEST_F(EndToEnd, OptionsDisplayToggleCountryAndExitSaveTheCountry) {
   ASSERT_TRUE(D().ClickAt(5.0, 4.3));
   ASSERT_TRUE(WaitFor(
       [&] {
-        const auto r = D().WindowRect();
+        const auto r = D().GameWindowRect();
         return r && r->w == 1024 && r->h == 768;
       },
       60))
@@ -298,7 +157,7 @@ TEST_F(EndToEnd, OptionsDisplayToggleCountryAndExitSaveTheCountry) {
   ASSERT_TRUE(D().ClickAt(-2.0, 4.3));
   ASSERT_TRUE(WaitFor(
       [&] {
-        const auto r = D().WindowRect();
+        const auto r = D().GameWindowRect();
         return r && r->w == 800 && r->h == 600;
       },
       60))
@@ -334,7 +193,7 @@ TEST_F(EndToEnd, ScreenshotsOfEveryScreen) {
   const fs::path shots = fs::path(GH_BIN_DIR).parent_path() / "e2e-screens";
   fs::create_directories(shots);
   StartGame();
-  ASSERT_TRUE(WaitFor([&] { return !D().Window().empty(); }, 60)) << Log();
+  ASSERT_TRUE(WaitFor([&] { return !D().GameWindow().empty(); }, 60)) << Log();
   ASSERT_TRUE(WaitFor([&] { return MenuShown(); }, 90)) << Log();
   auto shot = [&](const char* name) {
     // Let the focus flash and the caption colours settle.

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "ProcessHelpers.h"
+#include "harness/Desktop.h"
 
 namespace gh::test {
 namespace {
@@ -23,10 +23,7 @@ class ProgramRun : public ::testing::Test {
         fs::temp_directory_path() / ("gh_process_" + std::to_string(getpid()) + "_" + info->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
-    const fs::path bin = GH_BIN_DIR;
-    fs::copy_file(bin / "gravelhorn2", folder_ / "gravelhorn2");
-    fs::create_symlink(bin / "system.so", folder_ / "system.so");
-    fs::create_directory_symlink(bin / "Data", folder_ / "Data");
+    CopyProgramTo(folder_);
   }
   void TearDown() override {
     std::error_code ec;
@@ -57,11 +54,7 @@ TEST_F(ProgramRun, NoAudioDevicePlaysSilently) {
       {"DISPLAY=" + display.Name(), "SDL_AUDIODRIVER=no_such_audio_device", NoLeakCheck()},
       {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, (folder_ / "game.log").string());
   ASSERT_TRUE(game.Started());
-  const auto window = [&] {
-    return !CommandOutput("DISPLAY=" + display.Name() +
-                          " xdotool search --name '^Gravelhorn 2$' 2>/dev/null")
-                .empty();
-  };
+  const auto window = [&] { return !display.GameWindow().empty(); };
   ASSERT_TRUE(WaitFor([&] { return window() || game.Ended(); }, 60) && !game.Ended())
       << ReadFile(folder_ / "game.log");
   // It keeps running with its window up: the menu, without sound.

@@ -2,11 +2,7 @@
 // after a real game the player is asked "Cant conect!!!" / "Repeat again?"
 // within the client's time-out, the game goes on to the high-score screen, and
 // the table on disk is whole and holds the new entry.
-#include <arpa/inet.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -18,6 +14,7 @@
 
 #include "FaultHelpers.h"
 #include "game/Game.h"
+#include "harness/SilentSocket.h"
 #include "scores/WebScores.h"
 #include "settings/ConfigFile.h"
 #include "settings/Settings.h"
@@ -25,30 +22,6 @@
 
 namespace gh::test {
 namespace {
-
-// A listening socket that never accepts: connections wait unanswered. Closed,
-// its port refuses.
-class SilentSocket {
- public:
-  SilentSocket() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd_, 8) != 0 ||
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-      ADD_FAILURE() << "cannot listen";
-    }
-    port_ = ntohs(addr.sin_port);
-  }
-  ~SilentSocket() { ::close(fd_); }
-  int Port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
 
 enum class Fault { Refuses, Error500, Error404, Garbage, Slow, Never };
 

@@ -3,66 +3,27 @@
 // level caption, a terrorist found on screen and shot by holding the button on
 // it, the pause, and leaving with Escape and "Yes". Skipped when Xvfb, evilwm,
 // xdotool or import is missing. Screenshots go to e2e-game/ of the build folder.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "harness/ChildProcess.h"
+#include "harness/Desktop.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-bool OnPath(const std::string& tool) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  std::string dir;
-  while (std::getline(dirs, dir, ':'))
-    if (!dir.empty() && access((dir + "/" + tool).c_str(), X_OK) == 0) return true;
-  return false;
-}
+using gh::test::ChildProcess;
+using gh::test::WaitFor;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-using Process = gh::test::ChildProcess;
-
-bool WaitFor(const std::function<bool()>& done, double seconds) {
-  const auto end = Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-  while (Clock::now() < end) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
 
 // The pixels of the 800 x 600 view, RGB, and questions about them in screen
 // units (x -16..16, y -12..12).
@@ -106,49 +67,18 @@ struct View {
   }
 };
 
-class Desktop {
+// The desktop as the test sees the game on it: its 800 x 600 view, held 1:1 in
+// the window.
+class GameDesktop : public gh::test::Desktop {
  public:
-  explicit Desktop(const fs::path& folder) : folder_(folder) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    xvfb_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
-                                           "0", "1024x768x24", "-nolisten", "tcp"},
-                  std::vector<std::string>{}, (folder_ / "xvfb.log").string());
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty() || !xvfb_->Started()) {
-      xvfb_.reset();
-      return;
-    }
-    display_ = ":" + number;
-    wm_.emplace(std::vector<std::string>{"evilwm"}, std::vector<std::string>{"DISPLAY=" + display_},
-                (folder_ / "wm.log").string());
-  }
+  using Desktop::Desktop;
 
-  bool Ready() const { return !display_.empty(); }
-  const std::string& Display() const { return display_; }
-
-  std::string Run(const std::string& command) const {
-    return Output("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
-  }
-
-  // The view's top-left corner on the root window (the window holds it 1:1).
+  // The view's top-left corner on the root window.
   bool Locate() {
-    std::string id = Run("xdotool search --name '^Gravelhorn 2$'");
-    id = id.substr(0, id.find('\n'));
-    if (id.empty()) return false;
-    const std::string text = Run("xdotool getwindowgeometry --shell " + id);
-    auto value = [&](const char* key) {
-      const size_t at = text.find(std::string("\n") + key + "=");
-      return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + std::strlen(key) + 2);
-    };
-    const int w = value("WIDTH"), h = value("HEIGHT");
-    if (w < 800 || h < 600) return false;
-    x_ = value("X") + (w - 800) / 2;
-    y_ = value("Y") + (h - 600) / 2;
+    const auto r = GameWindowRect();
+    if (!r || r->w < 800 || r->h < 600) return false;
+    x_ = r->x + (r->w - 800) / 2;
+    y_ = r->y + (r->h - 600) / 2;
     return true;
   }
 
@@ -156,10 +86,8 @@ class Desktop {
   // pointer move and capture looks for it anew.
   void MoveTo(double x, double y) {
     Locate();
-    Run("xdotool mousemove " + std::to_string(x_ + View::Px(x)) + " " +
-        std::to_string(y_ + View::Py(y)));
+    MovePointer(x_ + View::Px(x), y_ + View::Py(y));
   }
-  void Key(const std::string& key) const { Run("xdotool key " + key); }
   void ButtonDown() const { Run("xdotool mousedown 1"); }
   void ButtonUp() const { Run("xdotool mouseup 1"); }
   // A click the program cannot miss: the button stays down for a few frames.
@@ -171,23 +99,15 @@ class Desktop {
 
   View Capture() {
     Locate();
-    View v;
-    v.rgb = Run("import -window root -crop 800x600+" + std::to_string(x_) + "+" +
-                std::to_string(y_) + " -depth 8 rgb:-");
-    return v;
+    return View{CaptureRgb({x_, y_, 800, 600})};
   }
   void Screenshot(const fs::path& file) {
     Locate();
-    Run("import -window root -crop 800x600+" + std::to_string(x_) + "+" + std::to_string(y_) + " " +
-        file.string());
+    CaptureFile({x_, y_, 800, 600}, file);
   }
 
  private:
-  fs::path folder_;
-  std::string display_;
   int x_ = 0, y_ = 0;
-  std::optional<Process> xvfb_;
-  std::optional<Process> wm_;  // declared after the server: ended before it
 };
 
 constexpr int Green[3] = {43, 255, 0};
@@ -248,16 +168,11 @@ class GameEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* tool : {"Xvfb", "evilwm", "xdotool", "import"})
-      if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed";
+      if (!gh::test::HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
     const fs::path bin = GH_BIN_DIR;
     if (!fs::exists(bin / "gravelhorn2")) GTEST_SKIP() << "no built program";
-    char pattern[] = "/tmp/gh-e2e-game-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    ASSERT_NE(made, nullptr);
-    folder_ = made;
-    fs::copy_file(bin / "gravelhorn2", folder_ / "gravelhorn2");
-    fs::create_symlink(bin / "system.so", folder_ / "system.so");
-    fs::create_directory_symlink(bin / "Data", folder_ / "Data");
+    folder_ = gh::test::MakeGameFolder("gh-e2e-game");
+    ASSERT_FALSE(folder_.empty());
     shots_ = bin.parent_path() / "e2e-game";
     fs::create_directories(shots_);
     desktop_.emplace(folder_);
@@ -271,13 +186,8 @@ class GameEndToEnd : public ::testing::Test {
     if (!HasFailure() && !folder_.empty()) fs::remove_all(folder_, ec);
   }
 
-  Desktop& D() { return *desktop_; }
-  std::string Log() const {
-    std::ifstream file(folder_ / "game.log");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  GameDesktop& D() { return *desktop_; }
+  std::string Log() const { return gh::test::ReadFile(folder_ / "game.log"); }
 
   // The main menu: the orange captions of its six buttons (not just the
   // pointer), and no question.
@@ -297,13 +207,13 @@ class GameEndToEnd : public ::testing::Test {
   }
 
   fs::path folder_, shots_;
-  std::optional<Desktop> desktop_;
-  std::optional<Process> program_;
+  std::optional<GameDesktop> desktop_;
+  std::optional<ChildProcess> program_;
 };
 
 TEST_F(GameEndToEnd, StartShootPauseAndLeave) {
   program_.emplace(std::vector<std::string>{(folder_ / "gravelhorn2").string()},
-                   std::vector<std::string>{"DISPLAY=" + D().Display(), "SDL_AUDIODRIVER=dummy"},
+                   std::vector<std::string>{"DISPLAY=" + D().Name(), "SDL_AUDIODRIVER=dummy"},
                    (folder_ / "game.log").string());
   ASSERT_TRUE(program_->Started());
   ASSERT_TRUE(WaitFor([&] { return D().Locate(); }, 60)) << Log();

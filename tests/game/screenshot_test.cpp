@@ -4,22 +4,16 @@
 // headless, restarts its engine on the window backend, and every picture goes
 // to shots/game/ beside the build's bin/ (or $GH_SHOTS_DIR) for a person to
 // look at; each is also checked for what it must show.
-#include <SDL.h>
-#include <SDL_image.h>
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <filesystem>
 
 #include "GameFixture.h"
+#include "harness/WindowCapture.h"
 
 namespace gh::test {
 namespace {
 
-struct Shot {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgba;
-
+struct Shot : ViewPixels {
   // Pixels within `tolerance` of a colour in a rectangle of screen units.
   int CountNear(float left, float top, float right, float bottom, int r, int g, int b,
                 int tolerance = 50) const {
@@ -63,61 +57,36 @@ class GameScreenshots : public GameTest {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "no DISPLAY: run under xvfb-run";
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    Engine();
-    void* lib = dlopen(GH_BIN_DIR "/system.so", RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(lib, nullptr);
-    captureEnable = reinterpret_cast<void (*)(int32_t)>(dlsym(lib, "ihCaptureEnable"));
-    viewPixels = reinterpret_cast<int32_t (*)(uint8_t*, int32_t, int32_t*, int32_t*)>(
-        dlsym(lib, "ihViewPixels"));
-    dlclose(lib);
-    ASSERT_TRUE(captureEnable && viewPixels);
+    ASSERT_TRUE(capture.Bind());
 
     HarnessOptions options;
     options.seed = 3;
     h = std::make_unique<Harness>(options);
     ASSERT_TRUE(h->StepUntil(MenuShown, 900));
     // The next engine start opens a window: a double click on the frame restarts it.
-    const int32_t opened = Engine().ihOpenCount();
-    Engine().ihHeadlessEnable(0);
-    captureEnable(1);
-    h->Post(iMsgCaptionDblClk, 0);
-    ASSERT_TRUE(
-        h->StepUntil([&] { return Engine().ihOpenCount() > opened && TextButtons[0]; }, 600));
+    ASSERT_TRUE(capture.OpenWindow(*h));
     ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu; }, 900));
     h->Step(5);
-    folder = std::getenv("GH_SHOTS_DIR") ? std::filesystem::path(std::getenv("GH_SHOTS_DIR"))
-                                         : std::filesystem::path(GH_BIN_DIR) / "../shots/game";
-    std::filesystem::create_directories(folder);
+    folder = ShotsFolder("game");
   }
 
   void TearDown() override {
-    if (captureEnable) captureEnable(0);
+    capture.Stop();
     GameTest::TearDown();
     Engine().ihHeadlessEnable(1);
   }
 
   Shot Save(const std::string& name) {
-    Shot s;
-    int32_t w = 0, hgt = 0;
-    if (!viewPixels(nullptr, 0, &w, &hgt)) {
+    Shot s{capture.Read()};
+    if (s.width == 0) {
       ADD_FAILURE() << "nothing captured for " << name;
       return s;
     }
-    s.width = w;
-    s.height = hgt;
-    s.rgba.resize(static_cast<size_t>(w) * hgt * 4);
-    viewPixels(s.rgba.data(), static_cast<int32_t>(s.rgba.size()), nullptr, nullptr);
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(s.rgba.data(), s.width, s.height, 32,
-                                                              s.width * 4, SDL_PIXELFORMAT_RGBA32);
-    if (surface) {
-      IMG_SavePNG(surface, (folder / (name + ".png")).c_str());
-      SDL_FreeSurface(surface);
-    }
+    WindowCapture::SavePng(s, folder / (name + ".png"));
     return s;
   }
 
-  void (*captureEnable)(int32_t) = nullptr;
-  int32_t (*viewPixels)(uint8_t*, int32_t, int32_t*, int32_t*) = nullptr;
+  WindowCapture capture;
   std::filesystem::path folder;
 };
 

@@ -1,11 +1,7 @@
 // The score server exchange against a real HTTP server on the loopback.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "harness/SilentSocket.h"
 #include "scores/WebScores.h"
 
 namespace gh {
@@ -62,29 +59,6 @@ struct Seen {
 };
 
 using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
-
-// A listening socket that never accepts nor answers: a server that hangs.
-class SilentServer {
- public:
-  SilentServer() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd_, 8) != 0 ||
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-      ADD_FAILURE() << "cannot listen";
-    }
-    port_ = ntohs(addr.sin_port);
-  }
-  ~SilentServer() { ::close(fd_); }
-  int Port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
 
 class ScoreServer : public ::testing::Test {
  protected:
@@ -248,7 +222,7 @@ TEST_F(ScoreServer, ACookieFromTheVersionReplyIsSentWithTheSubmissionOnly) {
 }
 
 TEST_F(ScoreServer, AProxyFromTheEnvironmentIsNotUsed) {
-  SilentServer proxy;
+  test::SilentSocket proxy;
   const std::string address = "http://127.0.0.1:" + std::to_string(proxy.Port());
   for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"})
     ::setenv(var, address.c_str(), 1);
@@ -272,7 +246,7 @@ TEST_F(ScoreServer, AnHttpErrorStatusFailsTheVersionRequest) {
 }
 
 TEST_F(ScoreServer, AServerThatNeverAnswersTimesOut) {
-  SilentServer silent;
+  test::SilentSocket silent;
   SetScoreServerAddress("http://127.0.0.1:" + std::to_string(silent.Port()));
   SetScoreTimeouts(300, 300);
   bool result = true;
@@ -284,7 +258,7 @@ TEST_F(ScoreServer, AServerThatNeverAnswersTimesOut) {
 TEST_F(ScoreServer, ARefusedConnectionFails) {
   int port = 0;
   {
-    SilentServer closed;  // its port refuses once it is closed
+    test::SilentSocket closed;  // its port refuses once it is closed
     port = closed.Port();
   }
   SetScoreServerAddress("http://127.0.0.1:" + std::to_string(port));

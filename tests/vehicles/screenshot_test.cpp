@@ -2,22 +2,16 @@
 // xvfb-run; skipped without a display). The program starts headless, restarts
 // its engine on the window backend, and each scene is brought on and captured
 // to shots/vehicles/ beside the build's bin/ (or $GH_SHOTS_DIR).
-#include <SDL.h>
-#include <SDL_image.h>
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <filesystem>
 
 #include "PlayFixture.h"
+#include "harness/WindowCapture.h"
 
 namespace gh::test {
 namespace {
 
-struct Shot {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgba;
-
+struct Shot : ViewPixels {
   // Summed colour difference over a square of pixels around a world point.
   long DifferenceAround(const Shot& other, float x, float y, int half = 12) const {
     if (width != other.width || height != other.height || width == 0) return 0;
@@ -40,26 +34,14 @@ class ScreenshotTest : public PlayTest {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "no DISPLAY: run under xvfb-run";
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    Engine();  // loads the library
-    void* lib = dlopen(GH_BIN_DIR "/system.so", RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(lib, nullptr);
-    captureEnable = reinterpret_cast<void (*)(int32_t)>(dlsym(lib, "ihCaptureEnable"));
-    viewPixels = reinterpret_cast<int32_t (*)(uint8_t*, int32_t, int32_t*, int32_t*)>(
-        dlsym(lib, "ihViewPixels"));
-    dlclose(lib);
-    ASSERT_TRUE(captureEnable && viewPixels);
+    ASSERT_TRUE(capture.Bind());
 
     HarnessOptions options;
     options.seed = 5;
     h = std::make_unique<Harness>(options);
     ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu && FadeLevel >= 1; }, 900));
     // The next engine start opens a window: a click on the frame restarts it.
-    const int32_t opened = Engine().ihOpenCount();
-    Engine().ihHeadlessEnable(0);
-    captureEnable(1);
-    h->Post(iMsgCaptionDblClk, 0);
-    ASSERT_TRUE(
-        h->StepUntil([&] { return Engine().ihOpenCount() > opened && TextButtons[0]; }, 600));
+    ASSERT_TRUE(capture.OpenWindow(*h));
     h->Step(5);
     SwitchScreen(ScreenGame);
     ASSERT_NE(Game, nullptr);
@@ -67,43 +49,26 @@ class ScreenshotTest : public PlayTest {
     Quiet();
     h->MouseAt(14, 11);
     AtLevel(6);
-    folder = std::getenv("GH_SHOTS_DIR") ? std::filesystem::path(std::getenv("GH_SHOTS_DIR"))
-                                         : std::filesystem::path(GH_BIN_DIR) / "../shots/vehicles";
-    std::filesystem::create_directories(folder);
+    folder = ShotsFolder("vehicles");
   }
 
   void TearDown() override {
-    if (captureEnable) captureEnable(0);
+    capture.Stop();
     PlayTest::TearDown();
     Engine().ihHeadlessEnable(1);
   }
 
-  Shot Capture() {
-    Shot s;
-    int32_t w = 0, hgt = 0;
-    if (!viewPixels(nullptr, 0, &w, &hgt)) return s;
-    s.width = w;
-    s.height = hgt;
-    s.rgba.resize(static_cast<size_t>(w) * hgt * 4);
-    viewPixels(s.rgba.data(), static_cast<int32_t>(s.rgba.size()), nullptr, nullptr);
-    return s;
-  }
+  Shot Capture() { return Shot{capture.Read()}; }
 
   Shot Save(const std::string& name) {
     Shot s = Capture();
     EXPECT_GT(s.width, 0) << name;
     if (s.width == 0) return s;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(s.rgba.data(), s.width, s.height, 32,
-                                                              s.width * 4, SDL_PIXELFORMAT_RGBA32);
-    if (surface) {
-      IMG_SavePNG(surface, (folder / (name + ".png")).c_str());
-      SDL_FreeSurface(surface);
-    }
+    WindowCapture::SavePng(s, folder / (name + ".png"));
     return s;
   }
 
-  void (*captureEnable)(int32_t) = nullptr;
-  int32_t (*viewPixels)(uint8_t*, int32_t, int32_t*, int32_t*) = nullptr;
+  WindowCapture capture;
   std::filesystem::path folder;
 };
 

@@ -1,0 +1,178 @@
+// Running the built program as a separate process on a virtual X display of its
+// own, with a window manager as every desktop has, and watching it there with
+// the command-line tools of X (xdotool, ImageMagick's import).
+#pragma once
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "harness/ChildProcess.h"
+
+namespace gh::test {
+
+// Checks `done` every 50 ms until it holds or `seconds` passed: a real process
+// runs on the wall clock. The deadlines are generous (a loaded machine,
+// sanitizers); a wait ends as soon as it holds.
+inline bool WaitFor(const std::function<bool()>& done, double seconds) {
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// What a shell command writes to its standard output.
+inline std::string CommandOutput(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+inline bool HaveTool(const std::string& tool) {
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Sanitizer builds: the desktop's own libraries (D-Bus under SDL) leave
+// allocations at exit that no suppression reaches; the program's leaks are the
+// headless tests' business, its exit status is these tests'.
+inline std::string NoLeakCheck() {
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  return std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") +
+         "detect_leaks=0";
+}
+
+// A copy of the built program (it makes the folder holding it the current one
+// and keeps Config.cfg there) beside links to the build's engine library and Data/.
+inline void CopyProgramTo(const std::filesystem::path& folder) {
+  const std::filesystem::path bin = GH_BIN_DIR;
+  std::filesystem::copy_file(bin / "gravelhorn2", folder / "gravelhorn2");
+  std::filesystem::create_symlink(bin / "system.so", folder / "system.so");
+  std::filesystem::create_directory_symlink(bin / "Data", folder / "Data");
+}
+
+// A fresh folder /tmp/<prefix>-XXXXXX with such a copy; empty if none was made.
+inline std::filesystem::path MakeGameFolder(const std::string& prefix) {
+  std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+  if (!mkdtemp(pattern.data())) return {};
+  CopyProgramTo(pattern);
+  return pattern;
+}
+
+// A rectangle of the root window, in pixels.
+struct ScreenRect {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+// An Xvfb server (1024 x 768) on a display number of its own choosing, so that
+// tests running side by side never share one.
+class VirtualDisplay {
+ public:
+  explicit VirtualDisplay(const std::filesystem::path& log) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    server_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
+                                             "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                    std::vector<std::string>{}, log.string());
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty() || !server_->Started()) {
+      server_.reset();
+      return;
+    }
+    display_ = ":" + number;
+  }
+
+  bool Ready() const { return !display_.empty(); }
+  const std::string& Name() const { return display_; }
+
+  // A shell command run against this display; its standard output.
+  std::string Run(const std::string& command) const {
+    return CommandOutput("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
+  }
+
+  // The game's window, found by its title; "" while there is none.
+  std::string GameWindow() const {
+    const std::string ids = Run("xdotool search --name '^Gravelhorn 2$'");
+    return ids.substr(0, ids.find('\n'));
+  }
+
+  // Where the game's window stands on the root window.
+  std::optional<ScreenRect> GameWindowRect() const {
+    const std::string window = GameWindow();
+    if (window.empty()) return std::nullopt;
+    const std::string text = Run("xdotool getwindowgeometry --shell " + window);
+    auto value = [&](const char* key) {
+      const size_t at = text.find(std::string("\n") + key + "=");
+      return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + std::strlen(key) + 2);
+    };
+    ScreenRect r{value("X"), value("Y"), value("WIDTH"), value("HEIGHT")};
+    if (r.w <= 0 || r.h <= 0) return std::nullopt;
+    return r;
+  }
+
+  void MovePointer(int x, int y) const {
+    Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+  }
+  void Key(const std::string& key) const { Run("xdotool key " + key); }
+
+  // The pixels of a rectangle of the root window as RGB bytes, rows from the top.
+  std::string CaptureRgb(const ScreenRect& r) const {
+    return Run("import -window root -crop " + Crop(r) + " -depth 8 rgb:-");
+  }
+  // A rectangle of the root window saved as a picture (its type from the name).
+  void CaptureFile(const ScreenRect& r, const std::filesystem::path& file) const {
+    Run("import -window root -crop " + Crop(r) + " " + file.string());
+  }
+
+ private:
+  static std::string Crop(const ScreenRect& r) {
+    return std::to_string(r.w) + "x" + std::to_string(r.h) + "+" + std::to_string(r.x) + "+" +
+           std::to_string(r.y);
+  }
+
+  std::optional<ChildProcess> server_;
+  std::string display_;
+};
+
+// A virtual display with a window manager on it (evilwm): full screen and
+// placing windows are its business, as on a player's desktop. The logs of both
+// go to `folder` (xvfb.log, wm.log).
+class Desktop : public VirtualDisplay {
+ public:
+  explicit Desktop(const std::filesystem::path& folder) : VirtualDisplay(folder / "xvfb.log") {
+    if (Ready())
+      wm_.emplace(std::vector<std::string>{"evilwm"}, std::vector<std::string>{"DISPLAY=" + Name()},
+                  (folder / "wm.log").string());
+  }
+
+ private:
+  std::optional<ChildProcess> wm_;  // a member of the derived class: ended before the server
+};
+
+}  // namespace gh::test
