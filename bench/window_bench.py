@@ -233,14 +233,29 @@ def main():
 
 
 def soak(env, game):
-    """Random real input for SOAK_S seconds; RSS every 10 s; the program must stay up."""
+    """Random real input for SOAK_S seconds; RSS every 10 s. The program must not fail:
+    when the input itself quits it (Exit Game, "Yes"), a new session starts."""
     rnd = random.Random(11)
     ox, oy = window_origin(env)
     keys = ["Escape", "Return", "p", "Tab", "Up", "Down", "BackSpace", "a", "1", "2", "3"]
-    end = time.time() + SOAK_S
-    next_sample = time.time()
-    samples = []
-    while time.time() < end and game.proc.poll() is None:
+    start = time.time()
+    end = start + SOAK_S
+    next_sample = start
+    samples, quits = [], []
+    session = 1
+    while time.time() < end:
+        status = game.proc.poll()
+        if status is not None:
+            if status != 0:
+                break
+            quits.append(round(time.time() - start))
+            game.stop()
+            game = Game(env)
+            session += 1
+            if not game.wait_frames(lambda f: f[2] >= 8):
+                break
+            ox, oy = window_origin(env)
+            continue
         r = rnd.random()
         if r < 0.5:
             xdo(env, "mousemove", ox + rnd.randrange(0, 800), oy + rnd.randrange(0, 600), "click", 1)
@@ -259,17 +274,19 @@ def soak(env, game):
             xdo(env, "key", k)
         else:
             xdo(env, "type", "abc")
-        if time.time() >= next_sample:
+        if time.time() >= next_sample and game.proc.poll() is None:
             m = dict(rss_kb(game.proc.pid))
-            samples.append((round(time.time() - (end - SOAK_S)), m.get("VmRSS"), len(game.frames),
+            samples.append((round(time.time() - start), session, m.get("VmRSS"), len(game.frames),
                             round(cpu_s(game.proc.pid), 1)))
             next_sample += 10
         time.sleep(0.05)
-    alive = game.proc.poll() is None
-    print("seconds  RSS kB  frames  CPU s")
+    status = game.proc.poll()
+    print("seconds  session  RSS kB  frames  CPU s")
     for s in samples:
-        print(f"{s[0]:7} {s[1]:7} {s[2]:7} {s[3]:6}")
-    print(f"program {'still running' if alive else 'ended with %s' % game.proc.returncode}"
+        print(f"{s[0]:7} {s[1]:8} {s[2]:7} {s[3]:7} {s[4]:6}")
+    if quits:
+        print("the input quit the program (a new session started) at " + ", ".join(f"{q} s" for q in quits))
+    print(f"program {'still running' if status is None else 'ended with %s' % status}"
           f" after {SOAK_S} s of random input")
     game.stop()
 
