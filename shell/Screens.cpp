@@ -1,5 +1,6 @@
 // The screens: loading the shared screen resources, the screen switcher, each
 // frame's texts and widgets, the global keys and the weapon selection.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -70,8 +71,14 @@ bool IsRestingScreen(int8_t screen) {
   }
 }
 
+// Our display face is wider than the one the titles' places were chosen for: a
+// title that would run past the view's right edge ends a little inside it instead.
 void PrintTitle(const char* title, float x, float y) {
-  PrintText(title, AlignLeft, true, x, y, 2, 2, -0.2f, ColourTitle);
+  constexpr float kScale = 2, kSpacing = -0.2f, kRightEdge = 16, kMargin = 0.3f;
+  const iVec2 scale{kScale, kScale};
+  const float width = iPrintWidth(title, &scale, kSpacing, MainFont);
+  const float left = std::min(x, kRightEdge - kMargin - width);
+  PrintText(title, AlignLeft, true, left, y, kScale, kScale, kSpacing, ColourTitle);
 }
 
 // A question's answer is acted on only while the screen that asked is still

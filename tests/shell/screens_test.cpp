@@ -113,6 +113,12 @@ TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
       ClickOn(TextButtons[c.slot]);
       ASSERT_TRUE(OnScreen(c.screen));
       EXPECT_TRUE(h->HasPrint(c.title));
+      // The title, its shadow included, lies wholly inside the view.
+      for (const ihPrint& p : h->Prints()) {
+        if (std::string(p.text) != c.title) continue;
+        EXPECT_GE(p.left, -16.0f);
+        EXPECT_LE(p.right, 16.0f);
+      }
       EXPECT_TRUE(Shown(*c.back));
       EXPECT_FALSE(Shown(TextButtons[0]));
       if (byEscape) {
