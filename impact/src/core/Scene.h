@@ -25,6 +25,7 @@ struct Image {
   // The window backend's texture, valid while glGeneration is the live context's.
   uint32_t gl = 0;
   uint64_t glGeneration = 0;
+  bool glOpaque = false;  // every pixel's alpha is 255: drawn without blending
 
   Image() = default;
   Image(const Image&) = delete;

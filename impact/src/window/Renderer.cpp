@@ -162,7 +162,6 @@ bool Renderer::Init(std::string& error) {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  textures_[white_] = {1, 1, true};
 
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -175,7 +174,6 @@ bool Renderer::Init(std::string& error) {
 void Renderer::Shutdown() {
   if (program_) glDeleteProgram(program_);
   program_ = 0;
-  textures_.clear();
   if (vbo_) glDeleteBuffers(1, &vbo_);
   if (ibo_) glDeleteBuffers(1, &ibo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
@@ -185,53 +183,52 @@ void Renderer::Shutdown() {
   vboBytes_ = 0;
 }
 
-uint32_t Renderer::TextureOf(Engine& engine, Image* image) {
-  if (!image || image->width <= 0 || image->height <= 0) return white_;
-  if (image->gl && image->glGeneration == engine.GlGeneration()) return image->gl;
-  // First use in this context: upload, premultiplied by alpha so that filtering
-  // and blending leave no dark fringes.
-  std::vector<uint8_t> pre(image->rgba.size());
+Renderer::Texture Renderer::TextureOf(Engine& engine, Image* image) {
+  if (!image || image->width <= 0 || image->height <= 0) return {white_, 1, 1, true};
+  if (!image->gl || image->glGeneration != engine.GlGeneration()) Upload(engine, *image);
+  return {image->gl, image->width, image->height, image->glOpaque};
+}
+
+void Renderer::Upload(Engine& engine, Image& image) {
+  // Premultiplied by alpha so that filtering and blending leave no dark fringes.
+  std::vector<uint8_t> pre(image.rgba.size());
   bool opaque = true;
   for (size_t i = 0; i + 3 < pre.size(); i += 4) {
-    const unsigned a = image->rgba[i + 3];
+    const unsigned a = image.rgba[i + 3];
     opaque = opaque && a == 255;
-    pre[i + 0] = static_cast<uint8_t>((image->rgba[i + 0] * a + 127) / 255);
-    pre[i + 1] = static_cast<uint8_t>((image->rgba[i + 1] * a + 127) / 255);
-    pre[i + 2] = static_cast<uint8_t>((image->rgba[i + 2] * a + 127) / 255);
+    pre[i + 0] = static_cast<uint8_t>((image.rgba[i + 0] * a + 127) / 255);
+    pre[i + 1] = static_cast<uint8_t>((image.rgba[i + 1] * a + 127) / 255);
+    pre[i + 2] = static_cast<uint8_t>((image.rgba[i + 2] * a + 127) / 255);
     pre[i + 3] = static_cast<uint8_t>(a);
   }
   GLuint tex = 0;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image->width, image->height, 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, pre.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               pre.data());
   // Glyph atlases are drawn well below their raster size: mipmaps keep text smooth.
-  const bool atlas = image->path.size() > 6 && image->path.ends_with("#atlas");
+  const bool atlas = image.path.size() > 6 && image.path.ends_with("#atlas");
   if (atlas) glGenerateMipmap(GL_TEXTURE_2D);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                   atlas ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  image->gl = tex;
-  image->glGeneration = engine.GlGeneration();
-  textures_[tex] = {image->width, image->height, opaque};
-  return tex;
+  image.gl = tex;
+  image.glGeneration = engine.GlGeneration();
+  image.glOpaque = opaque;
 }
 
-void Renderer::Quad(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1,
+void Renderer::Quad(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1,
                     float y1, float z, const float uv[4], const iColor& color, bool lit) {
   const float a = color.alpha;
-  if (blend == kAlpha && a >= 1.0f) {
-    auto it = textures_.find(texture);
-    if (it != textures_.end() && it->second.opaque) blend = kOpaque;
-  }
+  if (blend == kAlpha && a >= 1.0f && texture.opaque) blend = kOpaque;
   if (trace_) Trace(pass, blend, texture, x0, y0, x1, y1, z, uv);
-  if (batches_.empty() || batches_.back().texture != texture || batches_.back().pass != pass ||
+  if (batches_.empty() || batches_.back().texture != texture.id || batches_.back().pass != pass ||
       batches_.back().blend != blend) {
     batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
-                        texture, pass, blend});
+                        texture.id, pass, blend});
   }
   const float rgba[4] = {color.red * a, color.green * a, color.blue * a, a};
   int nx = 1, ny = 1;
@@ -270,7 +267,7 @@ void Renderer::TraceFrameStart(unsigned long long frame) {
   if (trace_) std::fprintf(trace_, "f %llu\n", frame);
 }
 
-void Renderer::Trace(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1,
+void Renderer::Trace(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1,
                      float y1, float z, const float uv[4]) {
   const float* m = pass == kWorld ? world_ : screen_;
   float px[2], py[2];
@@ -283,11 +280,9 @@ void Renderer::Trace(Pass pass, Blend blend, uint32_t texture, float x0, float y
     px[i] = (cx / w + 1) * 0.5f * viewW_;
     py[i] = (1 - cy / w) * 0.5f * viewH_;
   }
-  const auto it = textures_.find(texture);
-  const TextureInfo info = it != textures_.end() ? it->second : TextureInfo{1, 1, false};
   const char mode = blend == kOpaque ? 'o' : blend == kAdditive ? '+' : 'a';
-  std::fprintf(trace_, "q %u %d %d %c %.1f %.1f %.1f %.1f %.4f %.4f %.4f %.4f\n", texture,
-               info.width, info.height, mode, px[0], py[1], px[1], py[0], uv[0], uv[1], uv[2],
+  std::fprintf(trace_, "q %u %d %d %c %.1f %.1f %.1f %.1f %.4f %.4f %.4f %.4f\n", texture.id,
+               texture.width, texture.height, mode, px[0], py[1], px[1], py[0], uv[0], uv[1], uv[2],
                uv[3]);
 }
 
@@ -303,7 +298,7 @@ void Renderer::AddSprite(Engine& engine, const Sprite& s) {
 void Renderer::AddPrints(Engine& engine) {
   for (const Print& p : engine.Prints()) {
     const FontData& font = *p.font;
-    const uint32_t tex = TextureOf(engine, font.atlas.get());
+    const Texture tex = TextureOf(engine, font.atlas.get());
     const float iw = 1.0f / font.atlas->width, ih = 1.0f / font.atlas->height;
     LayoutText(font, engine.PrintTextAt(p), p.textLength, p.left, p.baseline, p.scale.x, p.scale.y,
                p.spacing, [&](const Glyph& g, float x0, float y0, float x1, float y1) {
@@ -326,7 +321,7 @@ void Renderer::AddWorld(Engine& engine) {
   }
   for (const auto& [handle, p] : engine.Particles()) {
     if (!p.shown || p.particles.empty()) continue;
-    const uint32_t tex = TextureOf(engine, p.image.get());
+    const Texture tex = TextureOf(engine, p.image.get());
     const Blend blend = p.mode == 2 ? kAdditive : kAlpha;
     for (const Particle& q : p.particles) {
       const float t = q.life > 0 ? std::clamp(q.age / q.life, 0.0f, 1.0f) : 1.0f;
@@ -344,7 +339,6 @@ void Renderer::Begin(Engine& engine) {
   auto& dead = engine.DeadTextures();
   if (!dead.empty()) {
     glDeleteTextures(static_cast<GLsizei>(dead.size()), dead.data());
-    for (uint32_t tex : dead) textures_.erase(tex);
     dead.clear();
   }
   vertices_.clear();

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/Scene.h"
@@ -45,19 +44,23 @@ class Renderer {
     Pass pass;
     Blend blend;
   };
-  struct TextureInfo {
-    int width = 0, height = 0;
-    bool opaque = false;  // every pixel's alpha is 255
+  // A picture's texture as a quad needs it.
+  struct Texture {
+    uint32_t id = 0;
+    int width = 1, height = 1;
+    bool opaque = false;
   };
 
-  uint32_t TextureOf(Engine& engine, Image* image);
+  Texture TextureOf(Engine& engine, Image* image);
+  // First use in this context: uploads the picture.
+  void Upload(Engine& engine, Image& image);
   // An axis-aligned quad from (x0, y0) to (x1, y1) at depth z; uv = (u0, v0, u1, v1)
   // with v0 the top row of the picture.
-  void Quad(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1, float y1,
+  void Quad(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1, float y1,
             float z, const float uv[4], const iColor& color, bool lit);
   void Emit(float x0, float y0, float x1, float y1, float z, const float uv[4], const float rgba[4],
             float lit);
-  void Trace(Pass pass, Blend blend, uint32_t texture, float x0, float y0, float x1, float y1,
+  void Trace(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1, float y1,
              float z, const float uv[4]);
   void AddSprite(Engine& engine, const Sprite& s);
   void AddPrints(Engine& engine);
@@ -68,7 +71,6 @@ class Renderer {
   uint32_t program_ = 0;
   int uProj_ = -1, uLightPos_ = -1, uLightColor_ = -1;
   uint32_t vao_ = 0, vbo_ = 0, ibo_ = 0, white_ = 0;
-  std::unordered_map<uint32_t, TextureInfo> textures_;
   float world_[16] = {}, screen_[16] = {};
   int viewW_ = 0, viewH_ = 0;
   std::FILE* trace_ = nullptr;

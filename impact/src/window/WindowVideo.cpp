@@ -73,8 +73,6 @@ void SleepUntil(uint64_t monotonicNs) {
   }
 }
 
-uint64_t NowNs() { return MonotonicNs(); }
-
 constexpr uint64_t kFrameNs = 1000000000ull / conv::kFramesPerSecond;
 // The show offset never exceeds this: a frame that takes longer is shown at once.
 constexpr uint64_t kMaxShowOffsetNs = kFrameNs * 3 / 4;
@@ -155,7 +153,7 @@ class WindowVideo : public Video {
     }
     renderer_.TraceQuadsTo(QuadTraceFile());
     openTicks_ = SDL_GetTicks64();
-    nextDue_ = NowNs();
+    nextDue_ = MonotonicNs();
     UpdateViewport();
     return true;
   }
@@ -188,10 +186,10 @@ class WindowVideo : public Video {
     return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
   }
 
-  bool FrameDue() override { return NowNs() >= nextDue_; }
+  bool FrameDue() override { return MonotonicNs() >= nextDue_; }
 
   void FrameStarted() override {
-    const uint64_t now = NowNs();
+    const uint64_t now = MonotonicNs();
     scheduled_ = nextDue_;
     nextDue_ += kFrameNs;
     // After a stall (a blocking request, a dragged window) start afresh instead of
@@ -203,7 +201,7 @@ class WindowVideo : public Video {
   }
 
   void WaitForFrame() override {
-    const uint64_t now = NowNs();
+    const uint64_t now = MonotonicNs();
     if (now >= nextDue_) return;
     const uint64_t wait = nextDue_ - now;
     const int ms = static_cast<int>(wait / 1000000);
@@ -211,7 +209,7 @@ class WindowVideo : public Video {
       // Wakes early for window events; the frame loop then asks again.
       if (SDL_WaitEventTimeout(nullptr, ms)) return;
     }
-    const uint64_t now2 = NowNs();
+    const uint64_t now2 = MonotonicNs();
     if (now2 < nextDue_ && !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
       const uint64_t rest = nextDue_ - now2;
       timespec ts{static_cast<time_t>(rest / 1000000000ull),
@@ -268,7 +266,7 @@ class WindowVideo : public Video {
   // Finishes drawing, waits for the frame's show time and shows it.
   void Show() {
     glFinish();
-    const uint64_t drawn = NowNs();
+    const uint64_t drawn = MonotonicNs();
     const uint64_t took = drawn > scheduled_ ? drawn - scheduled_ : 0;
     drawTimes_[drawIndex_++ % kDrawTimes] = took;
     uint64_t longest = 0;
