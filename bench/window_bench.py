@@ -118,26 +118,28 @@ def window_origin(env):
     return 0, 0
 
 
+def run_floor(env, *args):
+    """Runs floor_quads; its key=value report and the exec time (ns) it started at."""
+    t0 = now_ns()
+    out = subprocess.run([os.path.join(BIN, "floor_quads"), *map(str, args)], env=env,
+                         capture_output=True, text=True, timeout=120).stdout
+    return dict(line.split("=", 1) for line in out.splitlines() if "=" in line), t0
+
+
 def floor(env, trace, first_frame, frames, quads):
     """The floor program drawing the quads the program drew in the same frames."""
-    t0 = now_ns()
-    out = subprocess.run([os.path.join(BIN, "floor_quads"), "scene", trace, str(first_frame), str(frames)],
-                         env=env, capture_output=True, text=True, timeout=120).stdout
-    kv = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    kv, _ = run_floor(env, "scene", trace, first_frame, frames)
     wall = float(kv.get("wall_s", 1))
     # Intervals between presented frames, as the program's frame trace measures them.
     return dict(cpu_per_s=float(kv["cpu_s"]) / wall, cpu_ms_per_frame=float(kv["cpu_s"]) * 1000 / frames,
                 p50=float(kv["present_p50_ms"]), p90=float(kv["present_p90_ms"]),
-                p99=float(kv["present_p99_ms"]), max=float(kv["present_max_ms"]),
-                first_ms=(int(kv["first_frame_ns"]) - t0) / 1e6, frames=frames, sprites=quads)
+                p99=float(kv["present_p99_ms"]), max=float(kv["present_max_ms"]), frames=frames,
+                sprites=quads)
 
 
 def floor_first_frame(env):
     """Exec to the first presented textured frame of the plain floor."""
-    t0 = now_ns()
-    out = subprocess.run([os.path.join(BIN, "floor_quads"), "8", "30", "backdrop"], env=env,
-                         capture_output=True, text=True, timeout=120).stdout
-    kv = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    kv, t0 = run_floor(env, 8, 30, "backdrop")
     return (int(kv["first_frame_ns"]) - t0) / 1e6
 
 
