@@ -302,17 +302,42 @@ void DrawCrosshair(Canvas& c) {
 }
 
 // One soft white particle; the engine tints it.
+// One particle of a burst: a small fireball. The bursts add their particles
+// up, so the peak stays low enough that a dense cloud turns yellow, not white,
+// and the red edge fades out instead of ending in a ring.
 void DrawParticle(Canvas& c) {
   cairo_t* cr = c.cr();
   const double r = c.width() / 2.0;
   cairo_pattern_t* p = cairo_pattern_create_radial(r, r, 0, r, r, r);
-  cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, 1);
-  cairo_pattern_add_color_stop_rgba(p, 0.25, 1, 1, 1, 0.8);
-  cairo_pattern_add_color_stop_rgba(p, 0.6, 1, 1, 1, 0.25);
-  cairo_pattern_add_color_stop_rgba(p, 1, 1, 1, 1, 0);
+  cairo_pattern_add_color_stop_rgba(p, 0, 1.0, 0.93, 0.55, 0.62);
+  cairo_pattern_add_color_stop_rgba(p, 0.22, 1.0, 0.78, 0.22, 0.52);
+  cairo_pattern_add_color_stop_rgba(p, 0.5, 0.95, 0.42, 0.06, 0.3);
+  cairo_pattern_add_color_stop_rgba(p, 0.78, 0.7, 0.12, 0.03, 0.1);
+  cairo_pattern_add_color_stop_rgba(p, 1, 0.5, 0.05, 0.02, 0);
   cairo_set_source(cr, p);
   cairo_paint(cr);
   cairo_pattern_destroy(p);
+}
+
+// A puff of dark smoke that rises from a burst: a few overlapping soft blobs,
+// lighter on the upper left.
+void DrawSmoke(Canvas& c) {
+  cairo_t* cr = c.cr();
+  const double w = c.width();
+  const struct {
+    double x, y, r;
+  } blobs[] = {{0.5, 0.56, 0.3}, {0.36, 0.48, 0.22}, {0.62, 0.42, 0.24}, {0.48, 0.34, 0.2}};
+  for (const auto& b : blobs) {
+    const double bx = b.x * w, by = b.y * w, br = b.r * w;
+    cairo_pattern_t* p = cairo_pattern_create_radial(bx - br * 0.3, by - br * 0.3, 0, bx, by, br);
+    cairo_pattern_add_color_stop_rgba(p, 0, 0.36, 0.34, 0.33, 0.5);
+    cairo_pattern_add_color_stop_rgba(p, 0.6, 0.2, 0.19, 0.19, 0.38);
+    cairo_pattern_add_color_stop_rgba(p, 1, 0.12, 0.11, 0.11, 0);
+    cairo_set_source(cr, p);
+    cairo_arc(cr, bx, by, br, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_pattern_destroy(p);
+  }
 }
 
 // --- backgrounds -------------------------------------------------------------
@@ -742,7 +767,10 @@ void AddMenuPictures(PictureList& list) {
   list.push_back({"cursor.png", 48, 48, DrawPointer});
   list.push_back({"cursor2.png", 56, 56, DrawCrosshair});
   list.push_back({"Hit.png", 64, 64, DrawParticle});
-  list.push_back({"Edit.png", 400, 50, DrawField});
+  list.push_back({"smoke.png", 48, 48, DrawSmoke});
+  // The name box's width sets how much can be typed: at most what the
+  // high-score table's name column shows, printed there at 0.8 of the size.
+  list.push_back({"Edit.png", 320, 50, DrawField});
   list.push_back({"EditCursor.png", 40, 40, DrawCaret});
   list.push_back({"BossKey.png", 200, 50, DrawBossKeyBox});
   // Caption buttons: main menu (b1), Back / Yes / No (b2), Prev / Next (b5).
