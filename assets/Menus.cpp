@@ -770,7 +770,7 @@ void AddMenuPictures(PictureList& list) {
   list.push_back({"smoke.png", 48, 48, DrawSmoke});
   // The name box's width sets how much can be typed: at most what the
   // high-score table's name column shows, printed there at 0.8 of the size.
-  list.push_back({"Edit.png", 320, 50, DrawField});
+  list.push_back({"Edit.png", 280, 50, DrawField});
   list.push_back({"EditCursor.png", 40, 40, DrawCaret});
   list.push_back({"BossKey.png", 200, 50, DrawBossKeyBox});
   // Caption buttons: main menu (b1), Back / Yes / No (b2), Prev / Next (b5).
