@@ -272,7 +272,8 @@ void SwitchScreen(int8_t screen) {
 void HandleGlobalKeys() {
   // Boss key, held down. It acts once per press, and only after a key just
   // chosen in the boss-key box has been released.
-  const bool bossDown = iKeyDown(BossKey) != 0;
+  // Boss key 0 ("None") is no key and never fires.
+  const bool bossDown = BossKey != 0 && iKeyDown(BossKey) != 0;
   if (bossDown && BossKeyArmed) {
     BossKeyArmed = false;
     if (Windowed == 0) {

@@ -467,7 +467,8 @@ void TDDBossKey::CheckActivate() {
     Capturing = !Capturing;
   }
   if (!Capturing) return;
-  for (int32_t code = 0; code <= 88; ++code) {
+  // Code 0 is a key without a code: it is never chosen.
+  for (int32_t code = 1; code <= 88; ++code) {
     if (Clicked(code)) {
       BossKey = static_cast<uint8_t>(code);
       Capturing = false;

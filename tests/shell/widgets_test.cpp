@@ -268,6 +268,31 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   EXPECT_EQ(h->Platform().minimised, 0);
 }
 
+// Keys outside the engine's table (volume, media, keypad =) arrive as code 0.
+TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(BossKeyBox);
+  ASSERT_TRUE(h->HasPrint("..."));
+  Press(0);
+  EXPECT_EQ(BossKey, 88);
+  EXPECT_TRUE(h->HasPrint("...")) << "still waiting for a key with a code";
+  Press(KeyF5);
+  EXPECT_EQ(BossKey, 63);
+
+  // A boss key of 0 from the file shows "None" and nothing fires it.
+  BossKey = 0;
+  h->Step(1);
+  EXPECT_TRUE(h->HasPrint("None"));
+  for (int i = 0; i < 2; ++i) {
+    h->KeyDown(0);
+    h->Step(2);
+    h->KeyUp(0);
+    h->Step(2);
+  }
+  EXPECT_EQ(h->Platform().minimised, 0);
+}
+
 TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   Start();
   ClickOn(TextButtons[1]);

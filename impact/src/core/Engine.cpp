@@ -661,14 +661,16 @@ void Engine::PrintsHide() {
 
 // ---- input ------------------------------------------------------------------------------
 
+// Key 0 is no key: the window system gives it to every key the table cannot
+// name, so it must never read as pressed.
 bool Engine::KeyDown(int32_t key) {
   std::lock_guard lock(inputMutex_);
-  return key >= 0 && key < 256 && keyDown_[key];
+  return key > 0 && key < 256 && keyDown_[key];
 }
 
 bool Engine::KeyClick(int32_t key) {
   std::lock_guard lock(inputMutex_);
-  return key >= 0 && key < 256 && keyClick_[key];
+  return key > 0 && key < 256 && keyClick_[key];
 }
 
 int32_t Engine::TypedChar(bool consume) {
@@ -695,7 +697,7 @@ void Engine::MouseReset(const iVec2* position) {
 }
 
 void Engine::InputKey(int32_t scancode, bool down) {
-  if (scancode < 0 || scancode >= 256) return;
+  if (scancode <= 0 || scancode >= 256) return;
   std::lock_guard lock(inputMutex_);
   if (down && !keyDown_[scancode]) keyPressed_[scancode] = true;
   keyDown_[scancode] = down;
