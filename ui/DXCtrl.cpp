@@ -302,6 +302,9 @@ void TDDButtonToggle::Update() {
 }
 
 void TDDButtonToggle::UpdateFocused() {
+  // A toggle left focused by a screen that went away is not shown: its keys
+  // would change a setting the player cannot see.
+  if (Hidden) return;
   HeldFocus = Current;
   TDDControl::UpdateFocused();
   iSpriteColorSet(Sprite, 1, 1, 1, 1);

@@ -268,6 +268,28 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   EXPECT_EQ(h->Platform().minimised, 0);
 }
 
+TEST_F(Widgets, AToggleLeftFocusedOnOptionsNeverActsOnTheMainMenu) {
+  Start();
+  TDDButtonToggle* const* toggles[] = {&DisplayToggle, &SoundToggle, &MusicToggle};
+  for (TDDButtonToggle* const* toggle : toggles) {
+    SCOPED_TRACE(toggle == &DisplayToggle ? "display" : toggle == &SoundToggle ? "sound" : "music");
+    ClickOn(TextButtons[1]);
+    ASSERT_TRUE(OnScreen(ScreenOptions));
+    Hover(*toggle);
+    ASSERT_EQ(FocusedWidget(), *toggle);
+    h->MouseAt(12.0f, 10.0f);  // over no button of either screen
+    h->Step(1);
+    Press(KeyEscape);
+    ASSERT_TRUE(OnScreen(ScreenMenu));
+    for (int key : {KeyRight, KeyLeft, KeyEnter, KeySpace, KeyRight}) Press(key);
+    h->Step(2);
+    EXPECT_TRUE(OnScreen(ScreenMenu));
+    EXPECT_EQ(Windowed, 1);
+    EXPECT_EQ(SoundOn, 1);
+    EXPECT_EQ(MusicOn, 1);
+  }
+}
+
 // Keys outside the engine's table (volume, media, keypad =) arrive as code 0.
 TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
   Start();
