@@ -40,6 +40,29 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   for (int i = 0; i < 10; ++i) EXPECT_EQ(HighScores[i].Score, table[i].Score);
 }
 
+TEST_F(GameTest, AGameLostOnAHitFlashLeavesTheNextGameLitAsTheFirst) {
+  SkipIntro();
+  NoSpawns();
+  Game->Score = 0;  // no name question: straight back to the menu
+  Game->Lives = 0;
+  Game->Health = -1;
+  h->Step(1);
+  ASSERT_EQ(Game->Phase, PhaseGameOver);
+  SetLightsLevel(0);  // as the hit that cost the last life left them
+  ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 1500)) << "the game never ended";
+  StartGame();
+  h->Step(1);
+  ASSERT_NE(Game, nullptr);
+  ASSERT_EQ(Game->Phase, PhaseIntro);
+  iVec3 at{};
+  iColor green{}, blue{};
+  Engine().ihLight(1, &at, &green);
+  Engine().ihLight(2, &at, &blue);
+  EXPECT_FLOAT_EQ(green.green, 1.0f);
+  EXPECT_FLOAT_EQ(blue.blue, 1.0f);
+  EXPECT_FLOAT_EQ(at.z, -20.0f);
+}
+
 TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
   SkipIntro();
   NoSpawns();
