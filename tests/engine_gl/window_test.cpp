@@ -409,6 +409,19 @@ TEST_F(engine_gl_window, FullScreenSettingFillsTheDesktop) {
   EXPECT_EQ(ih->ihFullscreen(), 0);
 }
 
+TEST_F(engine_gl_window, EveryOpeningDrawsItsOwnRandomNumbers) {
+  auto draws = [&] {
+    ih->ihSeed(7);  // the same state before every opening
+    OpenEngine();
+    std::vector<int32_t> numbers;
+    for (int i = 0; i < 8; ++i) numbers.push_back(gh::iIntRand(0, 1 << 30));
+    CloseEngine();
+    return numbers;
+  };
+  const std::vector<int32_t> first = draws();
+  EXPECT_NE(first, draws()) << "two launches would play the same game";
+}
+
 TEST_F(engine_gl_window, ComposedSceneScreenshot) {
   const char* out = std::getenv("GH_ENGINE_SHOT");
   OpenEngine();
