@@ -189,6 +189,9 @@ void OnMessage(const iMessage* message, void*) {
         FormMouseWheelDown();
         break;
       case iMsgClose:
+        // Closing the window (or logging out) keeps what the player changed, as
+        // leaving through the menu does; settings never read are not written.
+        if (!CloseRequested && !FirstRun) SaveSettingsOrTell();
         CloseRequested = true;
         if (RunningLoops > 0) {
           iExit();

@@ -107,6 +107,14 @@ void StepWeapon(int step) {
 
 std::string WorldScoresAddress() { return ScorePageAddress(); }
 
+void SaveSettingsOrTell() {
+  std::string error;
+  if (!SaveSettings(&error)) {
+    ThePlatform().ShowError("The settings and high scores could not be saved to \"" +
+                            std::string(ConfigFileName) + "\": " + error);
+  }
+}
+
 std::string HomePageAddress() { return GH_HOME_PAGE; }
 
 void LoadResources() {
@@ -255,15 +263,10 @@ void SwitchScreen(int8_t screen) {
       ShowSprite(MenuBackSprite);
       AskExit();
       break;
-    case ScreenQuit: {
+    case ScreenQuit:
       iExit();
-      std::string error;
-      if (!SaveSettings(&error)) {
-        ThePlatform().ShowError("The settings and high scores could not be saved to \"" +
-                                std::string(ConfigFileName) + "\": " + error);
-      }
+      SaveSettingsOrTell();
       break;
-    }
     default:
       break;  // a blank screen
   }

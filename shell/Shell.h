@@ -77,6 +77,9 @@ void TogglePause(float pausedDepth, float playingDepth);
 // that answered it (the rest of such a frame compares this count).
 extern uint32_t DialogsAnswered;
 
+// Writes the settings and the table, telling the player when that fails.
+void SaveSettingsOrTell();
+
 // ---- engine life cycle (main window) -------------------------------------------
 // Stores the display setting and stops the engine; the frame loop restarts it.
 void RestartEngine(uint8_t windowed);

@@ -113,6 +113,23 @@ TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
   EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
 }
 
+TEST_F(Program, ClosingTheWindowKeepsWhatWasChangedInThisRun) {
+  Start(WriteConfig(TableOnFile()), true);
+  // What the Options screen's widgets write.
+  Country = "Peru";
+  SoundOn = 0;
+  BossKey = 63;
+  h->Close();
+  ASSERT_TRUE(h->Exited());
+  ConfigData onDisk;
+  ASSERT_EQ(ReadConfig(ReadBytes(h->ConfigPath()), onDisk), ConfigFieldCount);
+  EXPECT_EQ(onDisk.Country, "Peru");
+  EXPECT_EQ(onDisk.SoundOn, 0);
+  EXPECT_EQ(onDisk.BossKey, 63);
+  EXPECT_EQ(onDisk.HighScores[0], (THiScores{"Ace", 123456}));
+  EXPECT_TRUE(h->Platform().errors.empty());
+}
+
 TEST_F(Program, TheFirstStartWritesTheDefaultTable) {
   Start(std::nullopt, false);
   ConfigData onDisk;
