@@ -75,7 +75,7 @@ class StandInPlatform final : public Platform {
   void ConfinePointer(bool) override {}
   void SetCursorPos(int, int) override {}
   uint32_t TickCount() override { return ticks; }
-  void ShowError(const std::string&) override {}
+  void ShowMessage(const std::string&) override {}
   void ShellOpen(const std::string&) override {}
 };
 

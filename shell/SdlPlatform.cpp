@@ -132,7 +132,7 @@ uint32_t SdlPlatform::TickCount() {
   return static_cast<uint32_t>(ms);
 }
 
-void SdlPlatform::ShowError(const std::string& text) {
+void SdlPlatform::ShowMessage(const std::string& text) {
   std::fprintf(stderr, "Gravelhorn 2: %s\n", text.c_str());
   if (videoReady_) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Gravelhorn 2", text.c_str(), window_);

@@ -25,8 +25,10 @@ class SdlPlatform : public Platform {
   void ConfinePointer(bool confine) override;
   void SetCursorPos(int clientX, int clientY) override;
   uint32_t TickCount() override;
-  void ShowError(const std::string& text) override;
   void ShellOpen(const std::string& target) override;
+
+ protected:
+  void ShowMessage(const std::string& text) override;
 
  private:
   static int WatchEvents(void* self, SDL_Event* event);

@@ -26,7 +26,7 @@ class HeadlessPlatform : public Platform {
   void ConfinePointer(bool confine) override { pointerConfined = confine; }
   void SetCursorPos(int clientX, int clientY) override;
   uint32_t TickCount() override;
-  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ShowMessage(const std::string& text) override { errors.push_back(text); }
   void ShellOpen(const std::string& target) override { opened.push_back(target); }
 
   // What the program did, and knobs a test may turn.

@@ -2,6 +2,7 @@
 // HIGH SCORE screen, read at start, and a damaged file at start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -128,6 +129,30 @@ TEST_F(Program, ClosingTheWindowKeepsWhatWasChangedInThisRun) {
   EXPECT_EQ(onDisk.BossKey, 63);
   EXPECT_EQ(onDisk.HighScores[0], (THiScores{"Ace", 123456}));
   EXPECT_TRUE(h->Platform().errors.empty());
+}
+
+TEST_F(Program, MessagesAreWrappedToAReadableWidthWithNothingLost) {
+  const std::string whole = WriteConfig(TableOnFile());
+  Start(whole.substr(0, 20), false);
+  ASSERT_FALSE(h->Platform().errors.empty());
+  const std::string shown = h->Platform().errors[0];
+  std::string joined = shown;
+  for (char& c : joined)
+    if (c == '\n') c = ' ';
+  // Every word arrives, in order; "Config.cfg.damaged" is longer than nothing.
+  EXPECT_NE(joined.find("was damaged. The game starts with what could be read"), std::string::npos)
+      << shown;
+  EXPECT_NE(joined.find("\"Config.cfg.damaged\""), std::string::npos) << shown;
+  size_t lines = 0, start = 0;
+  for (;;) {
+    const size_t end = std::min(shown.find('\n', start), shown.size());
+    EXPECT_LE(end - start, 60u) << "a line too wide for the box: "
+                                << shown.substr(start, end - start);
+    ++lines;
+    if (end == shown.size()) break;
+    start = end + 1;
+  }
+  EXPECT_GE(lines, 3u);
 }
 
 TEST_F(Program, TheFirstStartWritesTheDefaultTable) {
