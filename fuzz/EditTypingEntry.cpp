@@ -71,6 +71,8 @@ class StandInPlatform final : public Platform {
   void WaitForEvents(int) override {}
   bool IsApplicationActive() override { return true; }
   void MinimiseApplication() override {}
+  bool IsMinimised() override { return false; }
+  uint32_t LastWindowUse() override { return 0; }
   void HideSystemPointer() override {}
   void ConfinePointer(bool) override {}
   void SetCursorPos(int, int) override {}

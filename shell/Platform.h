@@ -31,6 +31,11 @@ class Platform {
   // The application has the input focus.
   virtual bool IsApplicationActive() = 0;
   virtual void MinimiseApplication() = 0;
+  // The main window is minimised or hidden now.
+  virtual bool IsMinimised() = 0;
+  // The tick (TickCount) of the last sign that the player has the window in
+  // front: shown, exposed, focused, clicked or typed in.
+  virtual uint32_t LastWindowUse() = 0;
   // The system's own pointer is hidden over the window (the game draws its own).
   virtual void HideSystemPointer() = 0;
   // Keeps the pointer inside the window (during play).

@@ -279,18 +279,14 @@ void HandleGlobalKeys() {
   const bool bossDown = BossKey != 0 && iKeyDown(BossKey) != 0;
   if (bossDown && BossKeyArmed) {
     BossKeyArmed = false;
-    if (Windowed == 0) {
-      iExit();
-      PreviousScreen = CurrentScreen;
-    }
+    if (Windowed == 0) StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
   if (!bossDown) BossKeyArmed = true;
 
   // Alt+Tab in full screen; in a window the desktop handles it.
   if ((iKeyDown(KeyRightAlt) || iKeyDown(KeyLeftAlt)) && iKeyClick(KeyTab) && Windowed == 0) {
-    iExit();
-    PreviousScreen = CurrentScreen;
+    StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
 

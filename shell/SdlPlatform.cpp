@@ -78,11 +78,19 @@ void SdlPlatform::WaitForEvents(int timeoutMs) {
 // pump, so "the application is active" means the same whoever pumps events.
 int SdlPlatform::WatchEvents(void* self, SDL_Event* event) {
   auto* platform = static_cast<SdlPlatform*>(self);
+  if (event->type == SDL_KEYDOWN || event->type == SDL_MOUSEBUTTONDOWN) {
+    platform->lastUse_ = platform->TickCount();
+  }
   if (event->type == SDL_WINDOWEVENT) {
     switch (event->window.event) {
+      case SDL_WINDOWEVENT_SHOWN:
+      case SDL_WINDOWEVENT_EXPOSED:
+        platform->lastUse_ = platform->TickCount();
+        break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
       case SDL_WINDOWEVENT_RESTORED:
         platform->active_ = true;
+        platform->lastUse_ = platform->TickCount();
         break;
       case SDL_WINDOWEVENT_FOCUS_LOST:
       case SDL_WINDOWEVENT_MINIMIZED:
@@ -102,6 +110,10 @@ bool SdlPlatform::IsApplicationActive() {
 
 void SdlPlatform::MinimiseApplication() {
   if (window_) SDL_MinimizeWindow(window_);
+}
+
+bool SdlPlatform::IsMinimised() {
+  return window_ && (SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0;
 }
 
 void SdlPlatform::HideSystemPointer() { SDL_ShowCursor(SDL_DISABLE); }

@@ -21,7 +21,10 @@ class HeadlessPlatform : public Platform {
   void CloseMainWindow() override { windowOpen = false; }
   void WaitForEvents(int timeoutMs) override;
   bool IsApplicationActive() override { return active; }
+  // A desktop that minimises sets `minimisedNow`; by default nothing happens.
   void MinimiseApplication() override { ++minimised; }
+  bool IsMinimised() override { return minimisedNow; }
+  uint32_t LastWindowUse() override { return lastWindowUse; }
   void HideSystemPointer() override { pointerHidden = true; }
   void ConfinePointer(bool confine) override { pointerConfined = confine; }
   void SetCursorPos(int clientX, int clientY) override;
@@ -36,6 +39,8 @@ class HeadlessPlatform : public Platform {
   bool pointerHidden = false;
   bool pointerConfined = false;
   int minimised = 0;
+  bool minimisedNow = false;
+  uint32_t lastWindowUse = 0;  // in TickCount's milliseconds
   int cursorX = -1, cursorY = -1;
   std::string title;
   std::vector<std::string> errors;

@@ -334,6 +334,37 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   EXPECT_EQ(Engine().ihOpenCount(), opens);  // the engine keeps running
 }
 
+// evilwm and many tiling desktops ignore the minimise request.
+TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseUsingTheWindowBringsTheGameBack) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(DisplayToggle, 3.0f);
+  ASSERT_TRUE(
+      h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+  ASSERT_EQ(Windowed, 0);
+  const int opens = Engine().ihOpenCount();
+  HeadlessPlatform& desktop = h->Platform();
+  h->Tap(KeyF12);
+  h->Step(3);
+  ASSERT_EQ(desktop.minimised, 1);
+  // Window events already under way when the key acted are not the player.
+  desktop.lastWindowUse = desktop.TickCount();
+  h->Step(120);
+  EXPECT_EQ(Engine().ihOpenCount(), opens) << "came back without the player";
+  // Minimised after all: only a restore brings it back.
+  desktop.minimisedNow = true;
+  desktop.lastWindowUse = desktop.TickCount();
+  h->Step(60);
+  EXPECT_EQ(Engine().ihOpenCount(), opens);
+  desktop.minimisedNow = false;
+  // The player clicks in the window that was left standing.
+  desktop.lastWindowUse = desktop.TickCount();
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300))
+      << "the game never came back";
+  EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
+  EXPECT_EQ(Windowed, 0);
+}
+
 TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   Start();
   ClickOn(TextButtons[1]);
