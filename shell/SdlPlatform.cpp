@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/EngineCalls.h"
+
 extern char** environ;
 
 namespace gh {
@@ -123,18 +125,12 @@ void SdlPlatform::ConfinePointer(bool confine) {
 }
 
 void SdlPlatform::SetCursorPos(int clientX, int clientY) {
-  if (!window_) return;
-  // The 800 x 600 view is scaled to fit the window with its shape kept.
-  int w = 0, h = 0;
-  SDL_GetWindowSize(window_, &w, &h);
-  if (w <= 0 || h <= 0) return;
-  const double scale = std::min(w / 800.0, h / 600.0);
-  const int x = static_cast<int>(std::lround((w - 800 * scale) / 2 + clientX * scale));
-  const int y = static_cast<int>(std::lround((h - 600 * scale) / 2 + clientY * scale));
-  int mx = 0, my = 0;
-  SDL_GetMouseState(&mx, &my);
-  if (SDL_GetMouseFocus() == window_ && mx == x && my == y) return;
-  SDL_WarpMouseInWindow(window_, x, y);
+  if (!window_ || !iMouseReset) return;
+  // Only the engine knows where the view really lies in the window (a
+  // full-screen request may not have been honoured): it warps the pointer, and
+  // not at all when the pointer is there already.
+  const iVec2 at{static_cast<float>(clientX) / 800.0f, static_cast<float>(clientY) / 600.0f};
+  iMouseReset(&at);
 }
 
 uint32_t SdlPlatform::TickCount() {
