@@ -193,12 +193,12 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   TCar& car = *Game->Cars[0];
   BringOn(car);
   ASSERT_EQ(car.State, 0);
-  ASSERT_TRUE(h->StepUntil([&] { return car.Body->X < -9.0f; }, 900));
-  h->Step(1);
-  Save("scene-1-car-behind-kiosk");
   ASSERT_TRUE(h->StepUntil([&] { return car.Body->X < 1.0f; }, 900));
   h->Step(1);
   Save("scene-1-car-terrorists");
+  ASSERT_TRUE(h->StepUntil([&] { return car.Body->X < -9.0f; }, 900));
+  h->Step(1);
+  Save("scene-1-car-behind-kiosk");
   car.Health = -2;
   h->Step(5);
   Save("explosion-car");
@@ -280,15 +280,18 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   Save("intro-level-2");
   ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 400));
   Quiet();
-  PlaceTerror(*Game->UpperTerrorists[1], -2.0f);
-  PlaceTerror(*Game->UpperTerrorists[3], 8.0f);
-  PlaceTerror(*Game->LowerTerrorists[0], -8.0f);
-  PlaceTerror(*Game->LowerTerrorists[4], 4.0f);
   for (int t : {0, 1, 2}) {
     TCar& train = *Game->Trains[t];
     BringOn(train);
     ASSERT_EQ(train.State, 0);
     ASSERT_TRUE(h->StepUntil([&] { return train.Body->X < 2.0f - 6.0f * t; }, 1500));
+    // Walkers in both lanes, in front of the trains and behind the props.
+    for (auto [terror, x] : {std::pair{Game->UpperTerrorists[1].get(), -2.0f + 3.0f * t},
+                             {Game->LowerTerrorists[0].get(), -9.0f + 2.0f * t},
+                             {Game->LowerTerrorists[4].get(), 4.0f - 2.0f * t}}) {
+      if (terror->State != 255) terror->Deactivate();
+      PlaceTerror(*terror, x);
+    }
     h->Step(1);
     Save("scene-2-train-" + std::to_string(t + 1));
     if (t == 1) {
