@@ -534,20 +534,22 @@ void DrawTable(Canvas& c) {
   SetRgb(cr, Hex(0x000000), 0.8);
   cairo_set_line_width(cr, 1.5);
   cairo_stroke(cr);
-  // Hazard stripes along the top edge.
-  cairo_save(cr);
-  cairo_rectangle(cr, 40, 4, w - 80, 7);
-  cairo_clip(cr);
-  for (double x = 30; x < w; x += 18) {
-    cairo_move_to(cr, x, 11);
-    cairo_line_to(cr, x + 9, 11);
-    cairo_line_to(cr, x + 16, 4);
-    cairo_line_to(cr, x + 7, 4);
-    cairo_close_path(cr);
+  // Hazard stripes along the top and bottom edges.
+  for (double y : {4.0, h - 11}) {
+    cairo_save(cr);
+    cairo_rectangle(cr, 40, y, w - 80, 7);
+    cairo_clip(cr);
+    for (double x = 30; x < w; x += 18) {
+      cairo_move_to(cr, x, y + 7);
+      cairo_line_to(cr, x + 9, y + 7);
+      cairo_line_to(cr, x + 16, y);
+      cairo_line_to(cr, x + 7, y);
+      cairo_close_path(cr);
+    }
+    SetRgb(cr, kAmber, 0.85);
+    cairo_fill(cr);
+    cairo_restore(cr);
   }
-  SetRgb(cr, kAmber, 0.85);
-  cairo_fill(cr);
-  cairo_restore(cr);
   // Corner screws.
   for (double x : {8.0, w - 8.0})
     for (double y : {8.0, h - 8.0}) {
@@ -778,7 +780,9 @@ void DrawHelpAbout(Canvas& c) {
 void AddMenuPictures(PictureList& list) {
   list.push_back({"loading.jpg", 800, 600, DrawLoading});
   list.push_back({"MenuBack.jpg", 800, 600, DrawMenuBack});
-  list.push_back({"Table.jpg", 500, 300, DrawTable});
+  // Tall enough to hide the high-score frame (y 140 .. 540) behind the
+  // question about clearing it.
+  list.push_back({"Table.jpg", 500, 480, DrawTable});
   list.push_back({"HiScore.png", 500, 400, DrawHiScore});
   // Help pages 2-4 show one panel of kHelpW x kHelpH in one place, centred at
   // (400, 337.5) of the view, clear of the "HELP" title and of the buttons.

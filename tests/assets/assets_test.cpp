@@ -254,6 +254,11 @@ TEST(Pictures, WidgetAndScreenSizesFitTheirPlaces) {
   EXPECT_GE(table.w / 50.0, 8.8 + 0.5);
   EXPECT_GE(table.h / 50.0, 5.0 + 0.5);
   EXPECT_LE(table.h / 50.0, 12.0);
+  // Asked over the high-score screen, it hides the table's frame (centre
+  // (0, -1.6)) whole.
+  EXPECT_GE(table.w, frame.w);
+  EXPECT_LE(-table.h / 50.0, -1.6 - frame.h / 50.0) << "the table shows under the question";
+  EXPECT_GE(table.h / 50.0, -1.6 + frame.h / 50.0);
 
   // Help pages 2-4 show their panel (what is drawn of the picture) at one
   // place and size, between the "HELP" title (its letters end at y 7.0) and
