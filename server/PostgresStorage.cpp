@@ -29,6 +29,9 @@ class PostgresStorage : public Storage {
         idle_.push_back(conn);
         if (PQstatus(conn) != CONNECTION_OK)
           throw StorageError(std::string("PostgreSQL: cannot connect: ") + PQerrorMessage(conn));
+        // Notices ("relation already exists, skipping") are not errors.
+        PQsetNoticeProcessor(
+            conn, [](void*, const char*) {}, nullptr);
       }
       Migrate(idle_.front());
     } catch (...) {

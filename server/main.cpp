@@ -2,6 +2,7 @@
 #include <httplib.h>
 #include <signal.h>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 
@@ -68,12 +69,16 @@ int main(int argc, char** argv) {
               config.postgres.empty() ? ("SQLite " + config.sqlitePath).c_str() : "PostgreSQL");
   std::fflush(stdout);
 
+  std::atomic<bool> ended{false};
   std::thread stopper([&] {
     int sig = 0;
     sigwait(&stopSignals, &sig);
+    // A stop before the listening loop runs would be lost: wait for the loop.
+    while (!server.is_running() && !ended) std::this_thread::yield();
     server.stop();
   });
   const bool ok = server.listen_after_bind();
+  ended = true;
   // Wake the stopper if the server ended on its own.
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -45,7 +46,14 @@ class ServiceTest : public ::testing::Test {
     thread_ = std::thread([this] { server_->listen_after_bind(); });
   }
   void Stop() {
-    if (server_) server_->stop();
+    // stop() before the listening loop runs would be lost and the join would
+    // never end: wait for the loop first.
+    if (server_) {
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (!server_->is_running() && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+      server_->stop();
+    }
     if (thread_.joinable()) thread_.join();
     server_.reset();
     service_.reset();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -94,6 +95,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     ASSERT_NE(Game, nullptr);
     const int32_t score = Game->Score;
     ASSERT_GT(score, 0) << "no kill in " << frames << " frames";
+    std::printf("played %d frames to a score of %d\n", frames, score);
 
     // Leave the game: the score enters the table under a typed name.
     h.Tap(gh::test::KeyEscape);

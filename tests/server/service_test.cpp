@@ -140,14 +140,14 @@ TEST_F(ServiceTest, RefusedSubmissionsStoreNothingAndAreLoggedWithTheReason) {
 TEST_F(ServiceTest, MarkupInNamesShowsAsText) {
   auto client = Client();
   const Issued i = AskVersion(client);
-  ASSERT_EQ(Send(client, i.cookie,
-                 Inf("<script>alert(1)</script>", 700, i.token, "<img src=x onerror=alert(2)>")),
-            200);
+  ASSERT_EQ(
+      Send(client, i.cookie, Inf("<script>x()</script>", 700, i.token, "<img src=x onerror=y>")),
+      200);
   const std::string page = Page(client);
-  EXPECT_EQ(page.find("<script>alert"), std::string::npos);
+  EXPECT_EQ(page.find("<script>x"), std::string::npos);
   EXPECT_EQ(page.find("<img"), std::string::npos);
-  EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
-  EXPECT_NE(page.find("&lt;img src=x onerror=alert(2)&gt;"), std::string::npos);
+  EXPECT_NE(page.find("&lt;script&gt;x()&lt;/script&gt;"), std::string::npos);
+  EXPECT_NE(page.find("&lt;img src=x onerror=y&gt;"), std::string::npos);
 }
 
 TEST_F(ServiceTest, LongNamesAreCutAndControlBytesDropped) {
