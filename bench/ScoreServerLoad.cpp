@@ -5,6 +5,7 @@
 // be there exactly once. Bounded in count and in time.
 //
 //   bench_score_server [clients] [submissions per run] [rounds] [seconds cap per run]
+//                      [server threads]
 #include <httplib.h>
 
 #include <atomic>
@@ -68,14 +69,14 @@ struct Figures {
   int64_t sent = 0, accepted = 0, failed = 0, rows = 0, distinct = 0;
 };
 
-Figures Run(Storage& storage, int clients, int total, int secondsCap) {
+Figures Run(Storage& storage, int clients, int threads, int total, int secondsCap) {
   ServiceOptions options;
   options.versionPerMinute = 0;  // every client shares 127.0.0.1
   options.submitPerMinute = 0;
   options.pageRows = total + 100;
   ScoreService service(storage, options, {}, [](const std::string&) {});
   httplib::Server server;
-  server.new_task_queue = [] { return new httplib::ThreadPool(8); };
+  ConfigureServer(server, threads);
   service.Mount(server);
   const int port = server.bind_to_any_port("127.0.0.1");
   std::thread listener([&] { server.listen_after_bind(); });
@@ -88,11 +89,13 @@ Figures Run(Storage& storage, int clients, int total, int secondsCap) {
   const uint64_t start = bench::MonotonicNs();
   for (int c = 0; c < clients; ++c) {
     workers.emplace_back([&, c] {
-      httplib::Client client("127.0.0.1", port);
-      client.set_keep_alive(true);
-      client.set_read_timeout(10);
       for (int i = 0; i < perClient && bench::MonotonicNs() < deadline; ++i) {
+        // One connection for the pair, as the game's client does.
         const uint64_t t0 = bench::MonotonicNs();
+        httplib::Client client("127.0.0.1", port);
+        client.set_keep_alive(true);
+        client.set_tcp_nodelay(true);
+        client.set_read_timeout(10);
         auto version = client.Get("/cgi/version.pl?version&prg=Gravelhorn2");
         if (!version || version->status != 200) {
           ++failed;
@@ -158,9 +161,11 @@ int main(int argc, char** argv) {
   const int total = argc > 2 ? std::max(clients, std::atoi(argv[2])) : 20000;
   const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 2;
   const int cap = argc > 4 ? std::max(1, std::atoi(argv[4])) : 60;
+  const int threads = argc > 5 ? std::max(1, std::atoi(argv[5])) : 8;
   std::printf(
-      "score server load: %d clients, %d submissions a run, %d rounds, at most %d s a run\n",
-      clients, total, rounds, cap);
+      "score server load: %d clients, %d server threads, %d submissions a run, %d rounds, at most "
+      "%d s a run\n",
+      clients, threads, total, rounds, cap);
   std::printf("load average before: %s\n", LoadAverage().c_str());
 
   // PostgreSQL as a server would run it: fsync on.
@@ -176,12 +181,12 @@ int main(int argc, char** argv) {
     {
       const auto file = dir / ("round" + std::to_string(round) + ".sqlite");
       auto storage = OpenSqlite(file.string());
-      Print("SQLite", Run(*storage, clients, total, cap));
+      Print("SQLite", Run(*storage, clients, threads, total, cap));
     }
     if (postgres.Started()) {
       const std::string db = postgres.NewDatabase("bench" + std::to_string(round));
       auto storage = OpenPostgres(db, 8);
-      Print("PostgreSQL", Run(*storage, clients, total, cap));
+      Print("PostgreSQL", Run(*storage, clients, threads, total, cap));
     }
   }
   std::filesystem::remove_all(dir);

@@ -126,6 +126,17 @@ ScoreService::ScoreService(Storage& storage, ServiceOptions options, Clock clock
       versionLimit_(options_.versionPerMinute),
       submitLimit_(options_.submitPerMinute) {}
 
+void ConfigureServer(httplib::Server& server, int threads) {
+  const size_t count = static_cast<size_t>(std::max(1, threads));
+  server.new_task_queue = [count] { return new httplib::ThreadPool(count); };
+  server.set_tcp_nodelay(true);
+  server.set_keep_alive_max_count(4);
+  server.set_keep_alive_timeout(2);
+  server.set_payload_max_length(4096);
+  server.set_read_timeout(5, 0);
+  server.set_write_timeout(5, 0);
+}
+
 void ScoreService::Mount(httplib::Server& server) {
   server.Get(R"(/cgi/version\.pl)",
              [this](const httplib::Request& req, httplib::Response& res) { Handle(req, res); });

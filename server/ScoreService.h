@@ -78,6 +78,11 @@ class ScoreService {
   int64_t nextPurge_ = 0;
 };
 
+// The HTTP server's settings for this service: `threads` requests at once, no
+// Nagle delay between a reply's header and body, short keep-alive (an idle
+// connection holds a thread), small requests, time-outs for slow clients.
+void ConfigureServer(httplib::Server& server, int threads);
+
 // The HTML score page for these rows, best first.
 std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options);
 // The value of cookie `name` in a Cookie header, or "".
