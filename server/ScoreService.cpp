@@ -265,7 +265,9 @@ td { padding: 9px 10px; background: linear-gradient(180deg, var(--steel-hi), var
   border-top: 1px solid #5d6672; border-bottom: 1px solid #1b1f26; }
 td:first-child { border-left: 1px solid #5d6672; border-radius: 8px 0 0 8px; color: var(--green); width: 3.2em; }
 td:last-child { border-right: 1px solid #1b1f26; border-radius: 0 8px 8px 0; }
-tr:first-child td { box-shadow: 0 0 0 2px var(--orange); }
+tbody tr:first-child td { border-top-color: var(--orange); border-bottom-color: var(--orange); }
+tbody tr:first-child td:first-child { border-left-color: var(--orange); }
+tbody tr:first-child td:last-child, tbody tr:first-child td.score { border-right-color: var(--orange); }
 td.name { overflow-wrap: anywhere; }
 td.score, th.score { text-align: right; }
 td.score { color: var(--silver); font-variant-numeric: tabular-nums; }
@@ -275,6 +277,7 @@ footer { margin-top: 18px; text-align: center; font-size: 13px; color: #8a8f99; 
 @media (max-width: 520px) {
   body { font-size: 15px; }
   th.date, td.date { display: none; }
+  td.score { border-right: 1px solid #1b1f26; border-radius: 0 8px 8px 0; }
   td { padding: 8px 6px; }
 }
 </style>

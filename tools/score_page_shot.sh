@@ -45,7 +45,7 @@ PY
 send "Vesna" 48210 "Croatia"
 send "K|ng of Rooftops" 35770 "Canada"
 send "Tomasz" 29940 "Poland"
-send "<script>alert(1)</script>" 21500 "Nowhere"
+send "<script>x()</script>" 21500 "Nowhere"
 send "Aiko" 18230 "Japan"
 send "Joao" 12010 "Brazil"
 send "Anonymous" 5000 ""
