@@ -18,11 +18,23 @@ namespace enginetest {
 namespace fs = std::filesystem;
 
 ScratchDir::ScratchDir() {
+#ifdef _WIN32
+  // No mkdtemp: a random name, taken only if the folder did not exist.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    fs::path dir =
+        fs::temp_directory_path() / ("gh-engine-" + std::to_string(random() % 1000000000));
+    if (fs::create_directory(dir)) path_ = dir.generic_string();
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a scratch folder");
+#else
   std::string base = (fs::temp_directory_path() / "gh-engine-XXXXXX").string();
   std::vector<char> buf(base.begin(), base.end());
   buf.push_back('\0');
   if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
   path_ = buf.data();
+#endif
 }
 
 ScratchDir::~ScratchDir() {
