@@ -9,6 +9,8 @@
 # build  cross-builds the engine library (build-win/bin/system.dll) and the
 #        headless test programs
 # test   runs those tests under Wine
+# zip    packs build-win/gravelhorn2-win64.zip from build-win/bin (once the
+#        program itself is cross-built there)
 #
 # Heavy work runs under `nice -n 19` with GH_WIN_JOBS (default 2) jobs.
 set -euo pipefail
@@ -70,10 +72,29 @@ run_tests() {
   nice -n 19 ctest --test-dir "$build" --output-on-failure "$@"
 }
 
+# The zip a player unpacks: one folder holding the program, the engine library,
+# the libraries they load, Data/ and README.txt.
+package() {
+  local bin=$build/bin stage=$build/zip/Gravelhorn2 f
+  for f in gravelhorn2.exe system.dll; do
+    [ -f "$bin/$f" ] || { echo "windows zip: $bin/$f is not built" >&2; return 1; }
+  done
+  [ -d "$bin/Data" ] || { echo "windows zip: $bin/Data is missing" >&2; return 1; }
+  rm -rf "$build/zip" "$build/gravelhorn2-win64.zip"
+  mkdir -p "$stage"
+  cp "$bin/gravelhorn2.exe" "$bin/system.dll" "$stage/"
+  cp "$bin"/SDL2*.dll "$bin"/libepoxy-0.dll "$stage/"
+  cp -r "$bin/Data" "$stage/"
+  cp "$root/packaging/windows/README.txt" "$stage/"
+  (cd "$build/zip" && zip -qrX9 "$build/gravelhorn2-win64.zip" Gravelhorn2)
+  echo "$build/gravelhorn2-win64.zip"
+}
+
 case "$what" in
   deps) deps ;;
   build) build ;;
   test) shift; run_tests "$@" ;;
+  zip) package ;;
   all) build && run_tests ;;
   *) sed -n '2,13p' "$0" >&2; exit 2 ;;
 esac

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -92,8 +93,8 @@ void WriteWav(const std::string& path, double seconds, int rate, double hz) {
   out.write("data", 4);
   Put32(out, samples * 2);
   for (uint32_t i = 0; i < samples; ++i)
-    Put16(out,
-          static_cast<uint16_t>(static_cast<int16_t>(12000 * std::sin(2 * M_PI * hz * i / rate))));
+    Put16(out, static_cast<uint16_t>(
+                   static_cast<int16_t>(12000 * std::sin(2 * std::numbers::pi * hz * i / rate))));
 }
 
 void WriteOgg(const std::string& path, double seconds, int rate) {
@@ -128,7 +129,8 @@ void WriteOgg(const std::string& path, double seconds, int rate) {
     int n = std::min(1024, total - done);
     if (n > 0) {
       float** buf = vorbis_analysis_buffer(&vd, n);
-      for (int i = 0; i < n; ++i) buf[0][i] = 0.3f * std::sin(2 * M_PI * 330.0 * (done + i) / rate);
+      for (int i = 0; i < n; ++i)
+        buf[0][i] = 0.3f * std::sin(2 * std::numbers::pi * 330.0 * (done + i) / rate);
       vorbis_analysis_wrote(&vd, n);
       done += n;
     } else {
