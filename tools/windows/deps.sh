@@ -23,22 +23,27 @@ sources=(libsdl2 libsdl2-image libsdl2-mixer libsdl2-ttf libepoxy libogg libvorb
 mkdir -p "$base/apt/lists/partial" "$base/src"
 # A private copy of the system's apt sources with deb-src added; the system's
 # own apt state is left alone.
-srclist=$base/apt/sources.sources
+# (deb822 .sources files as on Debian 12, or the one-line sources.list).
+if ls /etc/apt/sources.list.d/*.sources >/dev/null 2>&1; then
+  srclist=$base/apt/sources.sources
+else
+  srclist=$base/apt/sources.list
+fi
 apt_opts=(-o "Dir::Etc::sourcelist=$srclist" -o Dir::Etc::sourceparts=-
   -o "Dir::State::Lists=$base/apt/lists" -o "Dir::Cache=$base/apt/cache")
+# As root, apt would hand the downloads to its sandbox user, who cannot write here.
+[ "$(id -u)" -eq 0 ] && apt_opts+=(-o APT::Sandbox::User=root)
 write_sources() {
   local f
-  : >"$srclist.new"
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    sed -E 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb deb-src/' "$f" >>"$srclist.new"
-    echo >>"$srclist.new"
-  done
-  if [ ! -s "$srclist.new" ] && [ -f /etc/apt/sources.list ]; then
-    # One-line format: a deb-src line beside every deb line.
-    sed -nE 's/^deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$srclist.new"
-    srclist_format=list
-  fi
+  if [ "${srclist##*.}" = sources ]; then
+    for f in /etc/apt/sources.list.d/*.sources; do
+      sed -E 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb deb-src/' "$f"
+      echo
+    done
+  else
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+      sed -nE 's/^deb[[:space:]]/deb-src /p'
+  fi >"$srclist.new"
   mv "$srclist.new" "$srclist"
 }
 refresh_lists() {
@@ -88,7 +93,8 @@ if [ -f "$prefix/.complete" ]; then
 fi
 log "building $prefix ($(cat "$base/apt/last-versions"))"
 start=$(date +%s)
-rm -rf "$prefix" "$base/work"
+# A build cut off earlier resumes: each library leaves a stamp when installed.
+rm -rf "$base/work"
 mkdir -p "$prefix" "$base/work"
 
 # Fetch and unpack the upstream tarballs. Debian's packaging part is not
@@ -127,6 +133,7 @@ export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH=
 cmake_build() { # <name> <source dir> [cmake options...]
   local name=$1 src=$2
   shift 2
+  [ -f "$prefix/.built-$name" ] && return 0
   log "building $name"
   nice -n 19 cmake -S "$src" -B "$base/work/build-$name" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DGH_WIN_PREFIX="$prefix" \
@@ -140,6 +147,7 @@ cmake_build() { # <name> <source dir> [cmake options...]
     tail -30 "$base/work/$name.log" >&2
     exit 1
   }
+  touch "$prefix/.built-$name"
 }
 
 cmake_build sdl2 "$(srcdir libsdl2)" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF
@@ -156,7 +164,8 @@ cmake_build sdl2_mixer "$(srcdir libsdl2-mixer)" -DBUILD_SHARED_LIBS=ON \
   -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF \
   -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_MP3=OFF \
   -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_WAVE=ON -DSDL2MIXER_VORBIS=VORBISFILE \
-  -DSDL2MIXER_VORBIS_VORBISFILE_SHARED=OFF
+  -DSDL2MIXER_VORBIS_VORBISFILE_SHARED=OFF \
+  "-Dvorbisfile_LINK_LIBRARIES=$prefix/lib/libvorbis.a;$prefix/lib/libogg.a"
 cmake_build sdl2_ttf "$(srcdir libsdl2-ttf)" -DBUILD_SHARED_LIBS=ON \
   -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF -DSDL2TTF_SAMPLES=OFF
 # Schannel is Windows' own TLS, so no OpenSSL to build or ship; static, so the
@@ -169,6 +178,7 @@ cmake_build googletest /usr/src/googletest -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK
   -Dgtest_disable_pthreads=OFF
 
 # libepoxy builds with Meson.
+if [ ! -f "$prefix/.built-epoxy" ]; then
 log "building epoxy"
 cat >"$base/work/meson-cross.txt" <<CROSS
 [binaries]
@@ -197,6 +207,8 @@ CROSS
   tail -30 "$base/work/epoxy.log" >&2
   exit 1
 }
+touch "$prefix/.built-epoxy"
+fi
 
 rm -rf "$base/work"
 echo "built in $(($(date +%s) - start)) s on $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)" >"$prefix/.complete"
