@@ -1,9 +1,9 @@
 #include "core/Engine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <exception>
 
 #include "core/Assets.h"
@@ -74,9 +74,9 @@ namespace {
 // The real-time clock in nanoseconds mixed with the system's entropy source
 // when it has one: two launches in the same tick still differ.
 uint32_t ClockSeed() {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  uint64_t v = static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+  uint64_t v = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                         std::chrono::system_clock::now().time_since_epoch())
+                                         .count());
   try {
     std::random_device device;
     v ^= static_cast<uint64_t>(device()) << 16;
