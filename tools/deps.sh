@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core
   xvfb xauth xdotool evilwm imagemagick x11-utils libgl1-mesa-dri mesa-utils
   clang libclang-rt-14-dev sox
+  desktop-file-utils
 )
 
 missing=()
