@@ -257,7 +257,10 @@ def main():
     os.makedirs(home)
     started = time.monotonic()
     try:
-        subprocess.run(["git", "clone", "-q", repo, clone], check=True)
+        commit = subprocess.run(["git", "rev-parse", "HEAD"], cwd=repo, capture_output=True,
+                                text=True, check=True).stdout.strip()
+        subprocess.run(["git", "clone", "-q", "--no-checkout", repo, clone], check=True)
+        subprocess.run(["git", "checkout", "-q", commit], cwd=clone, check=True)
         head = subprocess.run(["git", "log", "-1", "--format=%h %s"], cwd=clone, capture_output=True,
                               text=True).stdout.strip()
         print(f"== a fresh clone of {repo} at {head}, HOME={home}", flush=True)

@@ -105,7 +105,7 @@ TEST_F(ProgramRun, AnInstalledCopyRunsFromItsLauncher) {
 
   const fs::path entry = prefix / "share/applications/gravelhorn2.desktop";
   const std::string desktop = ReadFile(entry);
-  for (const std::string line :
+  for (const std::string& line :
        {"Exec=\"" + (prefix / "bin/gravelhorn2").string() + "\"\n",
         std::string("Icon=gravelhorn2\n"), std::string("Name=Gravelhorn 2\n")})
     EXPECT_NE(desktop.find(line), std::string::npos) << line << " in\n" << desktop;
