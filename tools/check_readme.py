@@ -56,6 +56,9 @@ def run_blocks(clone, env, skip_tests):
         blocks = sh_blocks(f.read())
     if not blocks:
         fail("README.md has no ```sh block")
+    # CI's tests run through the README's test command: it must be there.
+    if not re.search(r"^tools/test\.sh(?=\s|$)", "\n".join(blocks), re.M):
+        fail("no README block runs tools/test.sh, so CI would run no test")
     for n, block in enumerate(blocks, 1):
         script = quick(block, skip_tests)
         print(f"== README block {n}:\n{script}", flush=True)

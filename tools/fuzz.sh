@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in a build of their own (build-fuzz/)
-# and runs them: each on its corpus in fuzz/corpus/ plus a fresh folder for what
-# it finds new, which is printed at the end (copy what is worth keeping into the
-# corpus). A finding stops the target with its report and a crash-* file.
+# and runs them: each on its corpus in fuzz/corpus/ plus build-fuzz/new/<target>
+# for what it finds new (copy what is worth keeping into the corpus). A finding
+# stops the target with its report and a crash-* file.
 #   tools/fuzz.sh [runs] [target ...]   default: 10000000 runs of every target
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -25,7 +25,7 @@ done
 cmake -S "$root" -B "$build" -DGH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
   -DGH_TESTS=OFF -DGH_BENCH=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
-new="$(mktemp -d "${TMPDIR:-/tmp}/gh-fuzz-XXXXXX")"
+new="$build/new"
 for t in "${targets[@]}"; do
   mkdir -p "$new/$t"
   echo "== $t: $runs runs"
