@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang in a build of their own (build-fuzz/)
 # and runs them: each on its corpus in fuzz/corpus/ plus build-fuzz/new/<target>
 # for what it finds new (copy what is worth keeping into the corpus). A finding
-# stops the target with its report and a crash-* file.
+# stops the target with its report and a crash-* file in build-fuzz/.
 #   tools/fuzz.sh [runs] [target ...]   default: 10000000 runs of every target
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,6 +29,7 @@ new="$build/new"
 for t in "${targets[@]}"; do
   mkdir -p "$new/$t"
   echo "== $t: $runs runs"
-  "$build/bin/$t" -runs="$runs" -print_final_stats=1 "$new/$t" "$root/fuzz/corpus/${t#fuzz_}"
+  "$build/bin/$t" -runs="$runs" -print_final_stats=1 -artifact_prefix="$build/" \
+    "$new/$t" "$root/fuzz/corpus/${t#fuzz_}"
 done
 echo "== new inputs found: $new"
