@@ -13,6 +13,7 @@ packages=(
   libx11-dev
   clang libclang-rt-14-dev sox
   libsqlite3-dev libpq-dev postgresql
+  desktop-file-utils
 )
 
 missing=()
