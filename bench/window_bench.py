@@ -198,6 +198,16 @@ class Game:
             time.sleep(0.05)
         return None
 
+    def settle(self, quiet_s=2.0, timeout=20):
+        """Waits until no frame was presented for quiet_s (a fade or a move has ended)."""
+        end = time.time() + timeout
+        while time.time() < end:
+            last = self.frames[-1][1] if self.frames else self.start_ns
+            if now_ns() - last >= quiet_s * 1e9:
+                return True
+            time.sleep(0.1)
+        return False
+
     def last_frame(self):
         return self.frames[-1][0] if self.frames else 0
 
@@ -209,8 +219,9 @@ class Game:
         c1, t1 = cpu_s(self.proc.pid), now_ns()
         if inp:
             inp.stop()
-        wall = (t1 - t0) / 1e9
-        return dict(cpu_per_s=(c1 - c0) / wall, shown_per_s=(len(self.frames) - first) / wall)
+        wall, shown = (t1 - t0) / 1e9, len(self.frames) - first
+        return dict(cpu_per_s=(c1 - c0) / wall, shown_per_s=shown / wall,
+                    ms_per_frame=(c1 - c0) * 1000 / max(1, shown))
 
     def keep_trace(self):
         fd, path = tempfile.mkstemp(prefix="gh-quads-", suffix=".txt")
@@ -240,9 +251,10 @@ def run_floor(env, args, script=None):
 
 
 def floor_cpu(env, trace, frames, script):
-    """CPU seconds per second of the floor drawing the traced frames (first, count)."""
-    kv, _ = run_floor(env, ["scene", trace, frames[0], frames[1]], script)
-    return float(kv["cpu_s"]) / float(kv["wall_s"])
+    """The floor drawing the traced frames (first, count) at 60 Hz: CPU s/s and ms a frame."""
+    kv, _ = run_floor(env, ["scene", trace, frames[0], frames[1], ACTIVE_S * FPS], script)
+    cpu, wall, n = float(kv["cpu_s"]), float(kv["wall_s"]), int(kv["frames"])
+    return dict(cpu_per_s=cpu / wall, shown_per_s=(n - 1) / wall, ms_per_frame=cpu * 1000 / max(1, n - 1))
 
 
 # ---- the phases (the same in the trace run and the measured runs) ----------------------
@@ -252,30 +264,30 @@ def start_to_menu(env, trace=False):
     if not game.wait_frames(lambda f: f[2] >= 8):  # background, six buttons, pointer
         game.stop()
         raise SystemExit("the program showed no main menu")
-    time.sleep(1)  # the fade-in's last frames
     xdo(env, "mousemove", *(v + d for v, d in zip(window_origin(env), (700, 550))))
-    time.sleep(0.5)
     return game
 
 
 def phases(env, game, measure):
-    """Runs every phase; `measure(name, seconds, input)` measures one (or just waits)."""
+    """Runs every phase; `measure(name, seconds, input)` measures one (or just waits).
+    Idle phases start once the screen has stopped changing (the menu's fade-in, the
+    pointer's last move)."""
     out = {}
+    rest = lambda: xdo(env, "mousemove", *(v + d for v, d in zip(window_origin(env), (700, 550))))
+    game.settle()
     out["idle"] = measure("idle", IDLE_S, None)
     click(env, 400, 248)  # Options
-    time.sleep(0.5)
-    xdo(env, "mousemove", *(v + d for v, d in zip(window_origin(env), (700, 550))))
-    time.sleep(0.5)
+    rest()
+    game.settle()
     out["options"] = measure("options", SCREEN_S, None)
     xdo(env, "key", "Escape")
-    time.sleep(0.5)
     click(env, 400, 305)  # High Score
-    time.sleep(0.5)
-    xdo(env, "mousemove", *(v + d for v, d in zip(window_origin(env), (700, 550))))
-    time.sleep(0.5)
+    rest()
+    game.settle()
     out["hiscore"] = measure("hiscore", SCREEN_S, None)
     xdo(env, "key", "Escape")
-    time.sleep(0.5)
+    rest()
+    game.settle()
     out["moving"] = measure("moving", ACTIVE_S, moving_script(ACTIVE_S + 2))
     click(env, 400, 190)  # Start Game
     time.sleep(4)
@@ -344,33 +356,36 @@ def main():
             f_moving = floor_cpu(env, trace, spans["moving"], moving_script(ACTIVE_S + 2))
             f_busy = floor_cpu(env, trace, spans["busy"], busy_script(ACTIVE_S + 2))
             rows.append((p, f_moving, f_busy))
-            print(f"pair {pair + 1} ({before}):"
-                  f" idle menu {p['idle']['cpu_per_s'] * 100:.1f} % of a core"
+            print(f"pair {pair + 1} ({before}):\n"
+                  f"    idle: main menu {p['idle']['cpu_per_s'] * 100:.1f} % of a core"
                   f" ({p['idle']['shown_per_s']:.1f} frames shown/s),"
-                  f" Options {p['options']['cpu_per_s'] * 100:.1f} %,"
-                  f" High Score {p['hiscore']['cpu_per_s'] * 100:.1f} %;"
-                  f" menu, pointer moving {p['moving']['cpu_per_s']:.3f} vs floor {f_moving:.3f}"
-                  f" = {p['moving']['cpu_per_s'] / f_moving:.2f}x;"
-                  f" busy play {p['busy']['cpu_per_s']:.3f} vs floor {f_busy:.3f}"
-                  f" = {p['busy']['cpu_per_s'] / f_busy:.2f}x", flush=True)
+                  f" Options {p['options']['cpu_per_s'] * 100:.1f} %"
+                  f" ({p['options']['shown_per_s']:.1f}/s),"
+                  f" High Score {p['hiscore']['cpu_per_s'] * 100:.1f} %"
+                  f" ({p['hiscore']['shown_per_s']:.1f}/s)", flush=True)
+            for name, f in (("menu, pointer moving", f_moving), ("busy play", f_busy)):
+                m = p["moving" if f is f_moving else "busy"]
+                print(f"    {name:<21} program {m['ms_per_frame']:6.2f} CPU ms a frame shown"
+                      f" ({m['shown_per_s']:4.1f} shown/s, {m['cpu_per_s']:.3f} CPU s/s);"
+                      f" floor {f['ms_per_frame']:6.2f} ({f['shown_per_s']:4.1f}/s,"
+                      f" {f['cpu_per_s']:.3f} CPU s/s): {m['ms_per_frame'] / f['ms_per_frame']:.2f}x",
+                      flush=True)
         os.remove(trace)
         starts = []
         for _ in range(STARTS):
             starts.append((program_first_frame(env), floor_first_frame(env)))
         print()
         print(f"medians of {PAIRS} interleaved pairs (program run, then floor runs), {load()}:")
-        print(f"  idle main menu ({IDLE_S} s)      "
-              f"{median([r[0]['idle']['cpu_per_s'] for r in rows]) * 100:5.1f} % of a core"
-              f"  (target 5 %)")
-        print(f"  idle Options ({SCREEN_S} s)        "
-              f"{median([r[0]['options']['cpu_per_s'] for r in rows]) * 100:5.1f} % of a core")
-        print(f"  idle High Score ({SCREEN_S} s)     "
-              f"{median([r[0]['hiscore']['cpu_per_s'] for r in rows]) * 100:5.1f} % of a core")
-        print(f"  menu, pointer moving ({ACTIVE_S} s) program/floor"
-              f" {median([r[0]['moving']['cpu_per_s'] / r[1] for r in rows]):.2f}x"
-              f"  (target 1.05x; every frame changes, so every frame is drawn)")
-        print(f"  busy play ({ACTIVE_S} s)           program/floor"
-              f" {median([r[0]['busy']['cpu_per_s'] / r[2] for r in rows]):.2f}x  (target 1.05x)")
+        for key, label, target in (("idle", f"idle main menu ({IDLE_S} s)", "  (target 5 %)"),
+                                   ("options", f"idle Options ({SCREEN_S} s)", "  (target 5 %)"),
+                                   ("hiscore", f"idle High Score ({SCREEN_S} s)", "  (target 5 %)")):
+            print(f"  {label:<28} {median([r[0][key]['cpu_per_s'] for r in rows]) * 100:5.1f}"
+                  f" % of a core{target}")
+        for key, col, label in (("moving", 1, "menu, pointer moving"), ("busy", 2, "busy play")):
+            ratios = [r[0][key]["ms_per_frame"] / r[col]["ms_per_frame"] for r in rows]
+            print(f"  {label + ' (' + str(ACTIVE_S) + ' s)':<28} program/floor CPU a frame"
+                  f" {median(ratios):.2f}x (pairs {' '.join(f'{x:.2f}' for x in ratios)};"
+                  f" target 1.05x)")
         ratios = [p / f for p, f in starts]
         print(f"  start-up, {STARTS} interleaved pairs: exec to the first presented frame"
               f" {median([s[0] for s in starts]):.0f} ms"
