@@ -198,8 +198,11 @@ class Game:
             time.sleep(0.05)
         return None
 
-    def settle(self, quiet_s=2.0, timeout=20):
-        """Waits until no frame was presented for quiet_s (a fade or a move has ended)."""
+    def settle(self, after=None, quiet_s=2.0, timeout=20):
+        """Waits for a frame after frame `after` (what an action changed), then until no
+        frame was presented for quiet_s (a fade or a move has ended)."""
+        if after is not None:
+            self.wait_frames(lambda f: f[0] > after, timeout=10)
         end = time.time() + timeout
         while time.time() < end:
             last = self.frames[-1][1] if self.frames else self.start_ns
@@ -276,18 +279,23 @@ def phases(env, game, measure):
     rest = lambda: xdo(env, "mousemove", *(v + d for v, d in zip(window_origin(env), (700, 550))))
     game.settle()
     out["idle"] = measure("idle", IDLE_S, None)
+    n = game.last_frame()
     click(env, 400, 248)  # Options
     rest()
-    game.settle()
+    game.settle(n)
     out["options"] = measure("options", SCREEN_S, None)
+    n = game.last_frame()
     xdo(env, "key", "Escape")
+    game.settle(n)
+    n = game.last_frame()
     click(env, 400, 305)  # High Score
     rest()
-    game.settle()
+    game.settle(n)
     out["hiscore"] = measure("hiscore", SCREEN_S, None)
+    n = game.last_frame()
     xdo(env, "key", "Escape")
     rest()
-    game.settle()
+    game.settle(n)
     out["moving"] = measure("moving", ACTIVE_S, moving_script(ACTIVE_S + 2))
     click(env, 400, 190)  # Start Game
     time.sleep(4)

@@ -161,8 +161,9 @@ bool Renderer::Link(Program& program, const char* fragmentSource, std::string& e
 }
 
 bool Renderer::Init(std::string& error) {
-  if (!Link(lit_, kFragmentShader, error) || !Link(plain_, kPlainFragmentShader, error))
-    return false;
+  // The program that colours and lights is linked when a frame first needs it:
+  // the first frame, the loading picture, does not.
+  if (!Link(plain_, kPlainFragmentShader, error)) return false;
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
@@ -478,9 +479,22 @@ void Renderer::Flush(Engine&, int viewX, int viewY, int viewW, int viewH, int fu
   }
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices_.data());
 
-  glUseProgram(lit_.id);
-  glUniform3fv(lit_.uLightPos, 3, state_.lights);
-  glUniform3fv(lit_.uLightColor, 3, state_.lights + 9);
+  const bool coloured =
+      std::any_of(batches_.begin(), batches_.end(), [](const Batch& b) { return !b.plain; });
+  if (coloured && !lit_.id) {
+    std::string error;
+    if (!Link(lit_, kFragmentShader, error)) {
+      // The same source compiled in Init's program: a context this broken draws nothing.
+      glDeleteProgram(lit_.id);
+      lit_ = Program{};
+      return;
+    }
+  }
+  if (coloured) {
+    glUseProgram(lit_.id);
+    glUniform3fv(lit_.uLightPos, 3, state_.lights);
+    glUniform3fv(lit_.uLightColor, 3, state_.lights + 9);
+  }
   glActiveTexture(GL_TEXTURE0);
 
   int pass = -1, blend = -1, plain = -1;
