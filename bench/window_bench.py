@@ -159,9 +159,21 @@ def window_origin(env):
     return 0, 0
 
 
-def click(env, x, y):
+def click(env, game, x, y):
+    """Over a widget for a frame or two (it takes the focus), then a click; true when
+    a frame with another number of sprites followed (the screen changed), tried twice."""
     ox, oy = window_origin(env)
-    xdo(env, "mousemove", ox + x, oy + y, "click", 1)
+    before = game.frames[-1][2] if game.frames else 0
+    for _ in range(2):
+        n = game.last_frame()
+        xdo(env, "mousemove", ox + x, oy + y)
+        game.wait_frames(lambda f: f[0] > n, timeout=5)
+        time.sleep(0.3)
+        n = game.last_frame()
+        xdo(env, "click", 1)
+        if game.wait_frames(lambda f: f[0] > n and f[2] != before, timeout=10):
+            return True
+    return False
 
 
 # ---- the program -----------------------------------------------------------------------
@@ -280,7 +292,8 @@ def phases(env, game, measure):
     game.settle()
     out["idle"] = measure("idle", IDLE_S, None)
     n = game.last_frame()
-    click(env, 400, 248)  # Options
+    if not click(env, game, 400, 250):  # Options
+        print("warning: the Options screen was not reached", flush=True)
     rest()
     game.settle(n)
     out["options"] = measure("options", SCREEN_S, None)
@@ -288,7 +301,8 @@ def phases(env, game, measure):
     xdo(env, "key", "Escape")
     game.settle(n)
     n = game.last_frame()
-    click(env, 400, 305)  # High Score
+    if not click(env, game, 400, 307):  # High Score
+        print("warning: the High Score screen was not reached", flush=True)
     rest()
     game.settle(n)
     out["hiscore"] = measure("hiscore", SCREEN_S, None)
@@ -297,7 +311,8 @@ def phases(env, game, measure):
     rest()
     game.settle(n)
     out["moving"] = measure("moving", ACTIVE_S, moving_script(ACTIVE_S + 2))
-    click(env, 400, 190)  # Start Game
+    if not click(env, game, 400, 192):  # Start Game
+        print("warning: the game did not start", flush=True)
     time.sleep(4)
     out["busy"] = measure("busy", ACTIVE_S, busy_script(ACTIVE_S + 2))
     return out
