@@ -1,6 +1,7 @@
 #include "scores/WebScores.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,37 @@ constexpr const char* PageQuery = "prg=Gravelhorn2&show&type=0";
 
 // Set by SetScoreServerAddress; until then the run-time override or the build's address.
 std::optional<std::string> ServerAddress;
+// libcurl is loaded when the first score is sent, not at start: the game needs it
+// for nothing else, and loading it (and what it brings) would delay the first
+// picture. The calls keep their names; each is bound from the loaded library.
+#define GH_CURL_CALLS(X)                                                             \
+  X(curl_global_init)                                                                \
+  X(curl_easy_init)                                                                  \
+  X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) \
+      X(curl_slist_free_all) X(curl_easy_getinfo)
+
+#define GH_CURL_SLOT(name) decltype(&::name) name = nullptr;
+GH_CURL_CALLS(GH_CURL_SLOT)
+#undef GH_CURL_SLOT
+
+// Binds every call once; false when the library or a call is missing (the score
+// then counts as not sent, as when the server cannot be reached).
+bool BindCurl() {
+  static const bool bound = [] {
+    void* lib = dlopen(GH_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (!lib) return false;
+    bool all = true;
+#define GH_CURL_BIND(name)                                       \
+  name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
+  all = all && name != nullptr;
+    GH_CURL_CALLS(GH_CURL_BIND)
+#undef GH_CURL_BIND
+    if (all) curl_global_init(CURL_GLOBAL_DEFAULT);
+    return all;  // the library stays loaded for the process
+  }();
+  return bound;
+}
+
 long ConnectTimeoutMs = 4000;
 long TotalTimeoutMs = 10000;
 
@@ -180,9 +212,7 @@ std::string SubmissionText(const std::string& name, int score, const std::string
 }
 
 bool SubmitScore(const std::string& name, int score, const std::string& country) {
-  static std::once_flag init;
-  std::call_once(init, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
+  if (!BindCurl()) return false;
   std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
   if (!curl) return false;
   std::unique_ptr<curl_slist, ListDeleter> headers;
