@@ -291,7 +291,7 @@ def main():
                               text=True).stdout.strip()
         print(f"== a fresh clone of {repo} at {head}, HOME={home}", flush=True)
         # base_dir: cached compiles serve any clone, wherever it lies.
-        env = dict(os.environ, HOME=home, CCACHE_BASEDIR=scratch)
+        env = dict(os.environ, HOME=home, CCACHE_BASEDIR=scratch, CCACHE_NOHASHDIR="1")
         for name in ("XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"):
             env.pop(name, None)
         # The compiler cache stays where it was (a fresh HOME would hide it).
