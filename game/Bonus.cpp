@@ -6,7 +6,7 @@
 #include "Game.h"
 #include "Random.h"
 #include "engine/EngineCalls.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 
 namespace gh {

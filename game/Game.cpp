@@ -8,7 +8,7 @@
 #include "Terror.h"
 #include "Vehicles.h"
 #include "engine/EngineCalls.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 
 namespace gh {

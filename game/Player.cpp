@@ -5,7 +5,7 @@
 
 #include "Game.h"
 #include "engine/EngineCalls.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "ui/ScreenUnits.h"
 

@@ -9,7 +9,7 @@
 #include "game/Random.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
 #include "ui/Menus.h"

@@ -1,12 +1,12 @@
 // The game's entry point: the real platform and the engine library beside the program.
-#include "shell/Main.h"
+#include "shell/Program.h"
 
 #include <limits.h>
 #include <unistd.h>
 
 #include <string>
 
-#include "shell/SdlPlatform.h"
+#include "platform/SdlPlatform.h"
 
 namespace {
 

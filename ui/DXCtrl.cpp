@@ -8,7 +8,7 @@
 
 #include "engine/EngineCalls.h"
 #include "settings/Settings.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "ui/ScreenUnits.h"
 

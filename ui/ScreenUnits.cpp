@@ -7,7 +7,7 @@
 
 #include "engine/EngineCalls.h"
 #include "impact_path.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 
 namespace gh {

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "settings/Settings.h"
-#include "shell/Main.h"
+#include "shell/Program.h"
 
 namespace gh::test {
 
@@ -69,7 +69,7 @@ const EngineHarnessCalls& Engine() {
   return calls;
 }
 
-Harness::Harness(HarnessOptions options) : platform_(Engine()) {
+Harness::Harness(HarnessOptions options) : platform_({Engine().ihMillis, Engine().ihIdleTick}) {
   const auto& e = Engine();
   previousFolder_ = std::filesystem::current_path();
   if (options.folder) {

@@ -1,4 +1,4 @@
-#include "shell/SdlPlatform.h"
+#include "platform/SdlPlatform.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

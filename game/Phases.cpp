@@ -8,7 +8,7 @@
 #include "scores/HighScoreTable.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "ui/ScreenUnits.h"
 

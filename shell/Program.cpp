@@ -1,4 +1,4 @@
-#include "shell/Main.h"
+#include "shell/Program.h"
 
 #include <cstdint>
 #include <fstream>

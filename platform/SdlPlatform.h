@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 namespace gh {
 
