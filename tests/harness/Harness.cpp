@@ -1,6 +1,5 @@
 #include "Harness.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/System.h"
 #include "settings/Settings.h"
 #include "shell/Program.h"
 
@@ -51,16 +51,17 @@ const EngineHarnessCalls& Engine() {
     EngineHarnessCalls c;
     // Our own reference keeps the library (and its state) loaded while the
     // program binds and unbinds it run after run.
-    void* handle = dlopen(EnginePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    void* handle = OpenModule(EnginePath, why);
     if (!handle) {
-      std::fprintf(stderr, "cannot load %s: %s\n", EnginePath.c_str(), dlerror());
+      std::fprintf(stderr, "cannot load %s: %s\n", EnginePath.c_str(), why.c_str());
       std::abort();
     }
-#define IH_BIND(ret, name, params)                                \
-  c.name = reinterpret_cast<ret(*) params>(dlsym(handle, #name)); \
-  if (!c.name) {                                                  \
-    std::fprintf(stderr, "the engine library lacks %s\n", #name); \
-    std::abort();                                                 \
+#define IH_BIND(ret, name, params)                                       \
+  c.name = reinterpret_cast<ret(*) params>(ModuleSymbol(handle, #name)); \
+  if (!c.name) {                                                         \
+    std::fprintf(stderr, "the engine library lacks %s\n", #name);        \
+    std::abort();                                                        \
   }
     IH_CALLS(IH_BIND)
 #undef IH_BIND
