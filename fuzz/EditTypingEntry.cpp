@@ -10,7 +10,7 @@
 #include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 namespace gh::fuzz {
 

@@ -5,9 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "game/Game.h"
 #include "settings/Settings.h"
-#include "shell/Shell.h"
 
 #ifndef GH_SCORE_SERVER
 #define GH_SCORE_SERVER "http://scores.gravelhorn2.net"
@@ -165,7 +163,5 @@ bool SubmitScore(const std::string& name, int score, const std::string& country)
   Get(c, SubmitQuery + EncodeSubmission(text), nullptr);
   return true;
 }
-
-bool SubmitScore() { return SubmitScore(PlayerName, Game ? Game->Score : 0, Country); }
 
 }  // namespace gh

@@ -6,7 +6,6 @@
 
 #include "platform/System.h"
 #include "settings/ConfigFile.h"
-#include "ui/ScreenUnits.h"
 
 namespace gh {
 
@@ -116,17 +115,6 @@ LoadResult LoadSettings() {
               " bytes, before all settings and scores were read";
   DamagedCopy = KeepDamagedCopy(bytes);
   return LoadResult::Damaged;
-}
-
-void DrawHighScoreTable() {
-  for (int i = 0; i < 10; ++i) {
-    const auto y = static_cast<float>(4.1 - 1.43 * i);
-    const iColor& colour = i == 0 ? ColourCaption : ColourScoreRow;
-    PrintText(std::to_string(i + 1), AlignCentre, false, -7.5f, y, 0.8f, 0.8f, -0.1f, colour);
-    PrintText(HighScores[i].Name, AlignLeft, false, -3.8f, y, 0.8f, 0.8f, -0.1f, colour);
-    PrintText(std::to_string(HighScores[i].Score), AlignCentre, false, 7.7f, y, 0.8f, 0.8f, -0.1f,
-              colour);
-  }
 }
 
 }  // namespace gh

@@ -1,18 +1,30 @@
 #include "ui/DXCtrl.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "engine/EngineCalls.h"
-#include "settings/Settings.h"
+#include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
-#include "shell/Shell.h"
-#include "ui/ScreenUnits.h"
+#include "settings/Settings.h"
+#include "ui/UiHost.h"
 
 namespace gh {
+
+namespace {
+UiHost* host = nullptr;
+}
+
+UiHost& TheUiHost() {
+  if (!host) std::abort();  // registered by the program before any widget acts
+  return *host;
+}
+
+void SetUiHost(UiHost* uiHost) { host = uiHost; }
 
 std::vector<std::unique_ptr<TDDControl>> WidgetList;
 uint8_t FocusIndex = 0;
@@ -137,7 +149,7 @@ void TDDControl::Update() {
 
 void TDDControl::UpdateFocused() {
   if (!Current) {
-    PlaySoundFx(ClickSound, false);
+    TheUiHost().PlayClick();
     Brightness = 0.4f;
   }
   for (auto& widget : WidgetList) widget->Current = false;
@@ -147,7 +159,7 @@ void TDDControl::UpdateFocused() {
 void TDDControl::CheckActivate() {
   if (Enabled && iSpritePicked(Sprite) &&
       (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace))) {
-    SwitchScreen(static_cast<int8_t>(Action));
+    TheUiHost().Activate(Action);
   }
 }
 
@@ -313,7 +325,7 @@ void TDDButtonToggle::CheckActivate() {
   // Each step may switch screens; after a new widget set this one is stale.
   auto apply = [&](uint8_t value) {
     *Value = value;
-    SwitchScreen(static_cast<int8_t>(Action));
+    TheUiHost().Activate(Action);
     return generation == WidgetGeneration;
   };
   if (iMouseButtonClick(0) && iSpritePicked(Sprite)) {

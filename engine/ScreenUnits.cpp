@@ -1,4 +1,4 @@
-#include "ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,9 +8,11 @@
 #include "engine/EngineCalls.h"
 #include "impact_path.h"
 #include "platform/Platform.h"
-#include "shell/Shell.h"
 
 namespace gh {
+
+int32_t Camera = 0;
+int32_t MainFont = 0;
 
 namespace {
 
