@@ -21,20 +21,31 @@ class SdlPlatform : public Platform {
   void WaitForEvents(int timeoutMs) override;
   bool IsApplicationActive() override;
   void MinimiseApplication() override;
+  bool IsMinimised() override;
+  uint32_t LastWindowUse() override { return lastUse_; }
   void HideSystemPointer() override;
   void ConfinePointer(bool confine) override;
   void SetCursorPos(int clientX, int clientY) override;
+  // Only the engine knows where the view really lies in the window (a
+  // full-screen request may not have been honoured): the program hands the
+  // platform the engine's way of moving the pointer there.
+  using PointerMover = void (*)(int clientX, int clientY);
+  void SetPointerMover(PointerMover mover) { pointerMover_ = mover; }
   uint32_t TickCount() override;
-  void ShowError(const std::string& text) override;
   void ShellOpen(const std::string& target) override;
 
+ protected:
+  void ShowMessage(const std::string& text) override;
+
  private:
+  PointerMover pointerMover_ = nullptr;
   static int WatchEvents(void* self, SDL_Event* event);
   void ReapChildren();
 
   SDL_Window* window_ = nullptr;
   bool videoReady_ = false;
   bool active_ = true;
+  uint32_t lastUse_ = 0;
   std::vector<pid_t> children_;
 };
 

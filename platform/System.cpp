@@ -104,12 +104,19 @@ std::error_code CreateNewFile(const std::string& path, std::string_view bytes) {
 }
 
 ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view bytes) {
-  auto opening = [](std::error_code error) { return ReplaceResult{error, true}; };
+  auto failed = [](ReplaceResult::Stage stage, std::error_code error) {
+    return ReplaceResult{stage, error};
+  };
   Fd old;
   struct stat oldStat {};
   if (const auto error = OpenRegular(path, old, oldStat)) {
-    if (error != std::errc::no_such_file_or_directory) return opening(error);
+    if (error != std::errc::no_such_file_or_directory)
+      return failed(ReplaceResult::OpeningOld, error);
     old.Close();
+  } else {
+    Fd probe(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!probe.ok()) return failed(ReplaceResult::OpeningOld, LastError());
+    if ((oldStat.st_mode & 0222) == 0) return failed(ReplaceResult::OpeningOld, LastError(EACCES));
   }
 
   std::string temp;
@@ -119,12 +126,12 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
     out.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!out.ok() && errno != EEXIST) break;
   }
-  if (!out.ok()) return opening(LastError());
+  if (!out.ok()) return failed(ReplaceResult::CreatingNew, LastError());
 
-  auto abandon = [&](std::error_code error) {
+  auto abandon = [&](std::error_code error, ReplaceResult::Stage stage = ReplaceResult::Writing) {
     out.Close();
     ::unlink(temp.c_str());
-    return ReplaceResult{error, false};
+    return failed(stage, error);
   };
   if (!WriteAll(out.get(), bytes)) return abandon(LastError());
   if (old.ok()) {
@@ -145,7 +152,8 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   }
   if (::fsync(out.get()) != 0) return abandon(LastError());
   if (out.Close() != 0) return abandon(LastError());
-  if (::rename(temp.c_str(), path.c_str()) != 0) return abandon(LastError());
+  if (::rename(temp.c_str(), path.c_str()) != 0)
+    return abandon(LastError(), ReplaceResult::Renaming);
   return {};
 }
 

@@ -20,18 +20,27 @@ std::error_code ReadFileStart(const std::string& path, size_t limit, std::string
 // `bytes` flushed to the disk. A failed creation leaves nothing behind.
 std::error_code CreateNewFile(const std::string& path, std::string_view bytes);
 
-// Why a replacement failed: `opening` when the old file or the new one could
-// not be opened, otherwise writing, flushing or the final step failed.
+// How a replacement ended, and the system's error of the step that failed.
 struct ReplaceResult {
+  enum Stage {
+    Done,
+    OpeningOld,   // the old file: not a file, not writable (also read-only), ...
+    CreatingNew,  // the new file beside it could not be made (the folder refused)
+    Writing,      // writing, copying or flushing the new file
+    Renaming,     // the last step, the new file taking the old one's place
+  };
+  Stage stage = Done;
   std::error_code error;
-  bool opening = false;
-  explicit operator bool() const { return !error; }
+  explicit operator bool() const { return stage == Done; }
 };
 
 // Replaces the file at `path` in one step by `bytes` followed by the old
 // file's bytes past their length, with the old file's permissions; creates it
 // when there was none. Neither a crash nor a full disk leaves a half-written
 // file: the new content is written and flushed beside it, then renamed over it.
+// A file the player made read-only is left as it is: renaming would not stop
+// at its protection, so it is checked first. Without any write permission bit
+// it counts as read-only even for an administrator, who could open it anyway.
 ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view bytes);
 
 // ---- the program's folder --------------------------------------------------------

@@ -60,8 +60,9 @@ size_t KeepReply(char* data, size_t size, size_t count, void* user) {
   return 0;
 }
 
-// One GET on the shared handle; false for any error, an HTTP error status and
-// a time-out included.
+// One GET on the shared handle; false for any error, a time-out included, and
+// for every status but 2xx: a redirect (moved server, http to https) is not
+// followed, and its page holds no token.
 bool Get(CURL* curl, const std::string& query, Reply* reply) {
   const std::string url = ScoreServerAddress() + ScriptPath + query;
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -69,7 +70,10 @@ bool Get(CURL* curl, const std::string& query, Reply* reply) {
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &KeepReply);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, reply);
   const CURLcode result = curl_easy_perform(curl);
-  return result == CURLE_OK || (result == CURLE_WRITE_ERROR && reply && reply->cut);
+  if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && reply && reply->cut)) return false;
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  return status >= 200 && status <= 299;
 }
 
 }  // namespace

@@ -81,10 +81,35 @@ bool SaveSettings(std::string* error) {
   // The old file's bytes past the new end stay, and the file is replaced in
   // one step, so neither a crash nor a full disk can leave a half-written table.
   const ReplaceResult replaced = ReplaceFileKeepingTail(target.string(), bytes);
-  if (replaced) return true;
-  if (replaced.opening) return fail(OpenError(ConfigFileName, replaced.error));
-  return fail("Cannot write file \"" + std::string(ConfigFileName) + "\". " +
-              replaced.error.message());
+  // The save makes a new file beside the target: when that is refused, the
+  // folder is what the player has to fix, not the file.
+  auto folderError = [&] {
+    std::error_code ec;
+    fs::path folder = fs::absolute(target, ec).parent_path();
+    if (ec || folder.empty()) folder = target.parent_path();
+    return fail("Cannot create a file in the folder \"" + folder.string() + "\". " +
+                replaced.error.message());
+  };
+  const std::string writeError =
+      "Cannot write file \"" + std::string(ConfigFileName) + "\". " + replaced.error.message();
+  switch (replaced.stage) {
+    case ReplaceResult::Done:
+      return true;
+    case ReplaceResult::OpeningOld:
+      return fail(OpenError(ConfigFileName, replaced.error));
+    case ReplaceResult::CreatingNew:
+      return folderError();
+    case ReplaceResult::Writing:
+      return fail(writeError);
+    case ReplaceResult::Renaming:
+      if (replaced.error == std::errc::permission_denied ||
+          replaced.error == std::errc::operation_not_permitted ||
+          replaced.error == std::errc::read_only_file_system) {
+        return folderError();
+      }
+      return fail(writeError);
+  }
+  return fail(writeError);
 }
 
 LoadResult LoadSettings() {

@@ -9,7 +9,8 @@ packages=(
   libcurl4-openssl-dev libcairo2-dev libjpeg-dev libvorbis-dev libogg-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
   fonts-dejavu-core
-  xvfb xauth xdotool evilwm imagemagick x11-utils libgl1-mesa-dri mesa-utils
+  xvfb xauth xdotool evilwm xfonts-base imagemagick x11-utils libgl1-mesa-dri mesa-utils
+  libx11-dev
   clang libclang-rt-14-dev sox
 )
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
+#include <exception>
 
 #include "core/Assets.h"
 #include "core/Conventions.h"
@@ -67,6 +69,24 @@ Engine::~Engine() {
 
 int32_t Engine::NewHandle() { return ++nextHandle_; }
 
+namespace {
+
+// The real-time clock in nanoseconds mixed with the system's entropy source
+// when it has one: two launches in the same tick still differ.
+uint32_t ClockSeed() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  uint64_t v = static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+  try {
+    std::random_device device;
+    v ^= static_cast<uint64_t>(device()) << 16;
+  } catch (const std::exception&) {
+  }
+  return static_cast<uint32_t>(v ^ (v >> 32));
+}
+
+}  // namespace
+
 // ---- life cycle --------------------------------------------------------------------
 
 int32_t Engine::Open(intptr_t window, int32_t flags) {
@@ -87,6 +107,9 @@ int32_t Engine::Open(intptr_t window, int32_t flags) {
   audio_->Open();
   headlessRun_ = headlessChoice_;
   if (fullscreenWanted_) video_->SetFullscreen(true);
+  // Every launch draws its own numbers; the headless engine keeps the seed its
+  // driver gave, so that tests and replays repeat exactly.
+  if (!headlessRun_) Seed(ClockSeed());
 
   open_ = true;
   rendering_ = true;
@@ -661,14 +684,16 @@ void Engine::PrintsHide() {
 
 // ---- input ------------------------------------------------------------------------------
 
+// Key 0 is no key: the window system gives it to every key the table cannot
+// name, so it must never read as pressed.
 bool Engine::KeyDown(int32_t key) {
   std::lock_guard lock(inputMutex_);
-  return key >= 0 && key < 256 && keyDown_[key];
+  return key > 0 && key < 256 && keyDown_[key];
 }
 
 bool Engine::KeyClick(int32_t key) {
   std::lock_guard lock(inputMutex_);
-  return key >= 0 && key < 256 && keyClick_[key];
+  return key > 0 && key < 256 && keyClick_[key];
 }
 
 int32_t Engine::TypedChar(bool consume) {
@@ -695,7 +720,7 @@ void Engine::MouseReset(const iVec2* position) {
 }
 
 void Engine::InputKey(int32_t scancode, bool down) {
-  if (scancode < 0 || scancode >= 256) return;
+  if (scancode <= 0 || scancode >= 256) return;
   std::lock_guard lock(inputMutex_);
   if (down && !keyDown_[scancode]) keyPressed_[scancode] = true;
   keyDown_[scancode] = down;

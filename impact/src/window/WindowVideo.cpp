@@ -22,6 +22,7 @@
 #include "core/Conventions.h"
 #include "core/Engine.h"
 #include "window/ForeignAllocations.h"
+#include "window/RealWindowSize.h"
 #include "window/Renderer.h"
 
 namespace impact {
@@ -93,6 +94,10 @@ Rect FitView(int w, int h) {
   return {(w - vw) / 2, (h - vh) / 2, vw, vh};
 }
 
+// Frames between two checks of the window's real size while nothing said it
+// changed (a window manager may apply a full-screen request late, unannounced).
+constexpr int kSizeCheckFrames = 30;
+
 class WindowVideo : public Video {
  public:
   explicit WindowVideo(Engine& engine) : engine_(engine) {}
@@ -152,6 +157,9 @@ class WindowVideo : public Video {
       return false;
     }
     renderer_.TraceQuadsTo(QuadTraceFile());
+    SDL_AddEventWatch(&WindowVideo::WatchEvents, this);
+    watching_ = true;
+    sizeKnown_ = false;
     openTicks_ = SDL_GetTicks64();
     nextDue_ = MonotonicNs();
     UpdateViewport();
@@ -160,6 +168,10 @@ class WindowVideo : public Video {
 
   void Close() override {
     ForeignAllocations foreign;
+    if (watching_) {
+      SDL_DelEventWatch(&WindowVideo::WatchEvents, this);
+      watching_ = false;
+    }
     if (context_) {
       SDL_GL_MakeCurrent(window_, context_);
       renderer_.Shutdown();
@@ -179,6 +191,7 @@ class WindowVideo : public Video {
     if (!window_) return;
     SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!on) SDL_SetWindowSize(window_, conv::kViewWidth, conv::kViewHeight);
+    sizeKnown_ = false;
     UpdateViewport();
   }
 
@@ -294,11 +307,31 @@ class WindowVideo : public Video {
   Rect UpdateViewport() {
     int ww = conv::kViewWidth, wh = conv::kViewHeight;
     SDL_GetWindowSize(window_, &ww, &wh);
-    Rect v = FitView(ww, wh);
-    engine_.SetViewport(v.x, v.y, v.w, v.h);
     int dw = ww, dh = wh;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    // On X window and drawable sizes are the same pixels; the server's word
+    // counts, asked again after any window event and now and then.
+    if (!sizeKnown_ || ++framesSinceSizeCheck_ >= kSizeCheckFrames) {
+      framesSinceSizeCheck_ = 0;
+      sizeKnown_ = true;
+      realSize_ = RealWindowSize(window_, realW_, realH_);
+    }
+    if (realSize_) {
+      ww = dw = realW_;
+      wh = dh = realH_;
+    }
+    Rect v = FitView(ww, wh);
+    engine_.SetViewport(v.x, v.y, v.w, v.h);
     return {0, 0, dw, dh};
+  }
+
+  static int WatchEvents(void* self, SDL_Event* event) {
+    auto* video = static_cast<WindowVideo*>(self);
+    if (event->type == SDL_WINDOWEVENT && video->window_ &&
+        event->window.windowID == SDL_GetWindowID(video->window_)) {
+      video->sizeKnown_ = false;
+    }
+    return 1;
   }
 
   Engine& engine_;
@@ -312,6 +345,11 @@ class WindowVideo : public Video {
   uint64_t scheduled_ = 0;  // when the frame being drawn was due to start
   uint64_t drawTimes_[kDrawTimes] = {};
   size_t drawIndex_ = 0;
+  bool watching_ = false;
+  bool sizeKnown_ = false;  // realSize_ and realW_ x realH_ are current
+  bool realSize_ = false;   // the window system told the size
+  int realW_ = 0, realH_ = 0;
+  int framesSinceSizeCheck_ = 0;
 };
 
 }  // namespace
