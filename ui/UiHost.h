@@ -36,6 +36,7 @@ class UiHost {
   virtual void PlayClick() = 0;
 };
 
+// The registered host; without one, widgets act on nothing.
 UiHost& TheUiHost();
 void SetUiHost(UiHost* host);
 
