@@ -110,6 +110,9 @@ int32_t Engine::Open(intptr_t window, int32_t flags) {
   // Every launch draws its own numbers; the headless engine keeps the seed its
   // driver gave, so that tests and replays repeat exactly.
   if (!headlessRun_) Seed(ClockSeed());
+  // What was pressed while the engine was closed (the click that brings the
+  // window back, say) belongs to no frame of this run.
+  if (!headlessRun_) ForgetInput();
 
   open_ = true;
   rendering_ = true;
@@ -751,6 +754,18 @@ void Engine::ReleaseAllInput() {
   std::lock_guard lock(inputMutex_);
   keyDown_.fill(false);
   buttonDown_.fill(false);
+}
+
+void Engine::ForgetInput() {
+  std::lock_guard lock(inputMutex_);
+  keyDown_.fill(false);
+  buttonDown_.fill(false);
+  keyPressed_.fill(false);
+  buttonPressed_.fill(false);
+  keyClick_.fill(false);
+  buttonClick_.fill(false);
+  typedHead_ = typedCount_ = 0;
+  typedNow_ = 0;
 }
 
 void Engine::ComputeInputEdges() {

@@ -163,6 +163,15 @@ class WindowVideo : public Video {
     openTicks_ = SDL_GetTicks64();
     nextDue_ = MonotonicNs();
     UpdateViewport();
+    // The pointer may have moved while no engine was there to follow it.
+    if (SDL_GetMouseFocus() == window_) {
+      int mx = 0, my = 0;
+      SDL_GetMouseState(&mx, &my);
+      const auto vp = engine_.Viewport();
+      if (vp[2] > 0 && vp[3] > 0)
+        engine_.InputMouseMove(static_cast<float>(mx - vp[0]) / vp[2],
+                               static_cast<float>(my - vp[1]) / vp[3]);
+    }
     return true;
   }
 
