@@ -1,8 +1,7 @@
 #include "EngineLibrary.h"
 
-#include <dlfcn.h>
-
 #include "EngineCalls.h"
+#include "platform/System.h"
 
 namespace gh {
 
@@ -24,19 +23,19 @@ void ClearCalls() {
 
 bool LoadEngine(const std::string& path, std::string& error) {
   UnloadEngine();
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string why;
+  void* handle = OpenModule(path, why);
   if (!handle) {
-    const char* why = dlerror();
-    error = "Cannot load the engine library \"" + path + "\": " + (why ? why : "unknown error");
+    error = "Cannot load the engine library \"" + path + "\": " + why;
     return false;
   }
   // Bind into locals first: a missing function leaves nothing half-bound.
-#define IMPACT_FN(ret, name, params)                                                      \
-  auto bound_##name = reinterpret_cast<ret(*) params>(dlsym(handle, #name));              \
-  if (!bound_##name) {                                                                    \
-    error = "The engine library \"" + path + "\" lacks the function \"" #name "\"";        \
-    dlclose(handle);                                                                      \
-    return false;                                                                         \
+#define IMPACT_FN(ret, name, params)                                                \
+  auto bound_##name = reinterpret_cast<ret(*) params>(ModuleSymbol(handle, #name)); \
+  if (!bound_##name) {                                                              \
+    error = "The engine library \"" + path + "\" lacks the function \"" #name "\""; \
+    CloseModule(handle);                                                            \
+    return false;                                                                   \
   }
 #include "impact_api.inc"
 #undef IMPACT_FN
@@ -50,7 +49,7 @@ bool LoadEngine(const std::string& path, std::string& error) {
 void UnloadEngine() {
   ClearCalls();
   if (library) {
-    dlclose(library);
+    CloseModule(library);
     library = nullptr;
   }
 }

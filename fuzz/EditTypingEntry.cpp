@@ -7,10 +7,10 @@
 
 #include "FuzzEntries.h"
 #include "engine/EngineCalls.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 namespace gh::fuzz {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "FuzzEntries.h"
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 namespace gh::fuzz {
 

@@ -7,8 +7,9 @@
 #include "Game.h"
 #include "Random.h"
 #include "engine/EngineCalls.h"
-#include "shell/Platform.h"
-#include "shell/Shell.h"
+#include "engine/ScreenUnits.h"
+#include "game/GameHost.h"
+#include "platform/Platform.h"
 
 namespace gh {
 
@@ -249,7 +250,7 @@ bool THit::EmitAt(float x, float y) {
 
 bool THit::Emit() {
   iParticleEmitterEmit(Emitter, 10.0f, 0.99f);
-  if (BurstFrames == 0) PlaySoundFx(GameSounds[9], false);
+  if (BurstFrames == 0) PlayGameSound(GameSounds[9], false);
   // Held at the end so that a burst left running cannot wrap back to its start.
   if (BurstFrames < BurstLength) ++BurstFrames;
   return BurstFrames < BurstLength;

@@ -1,5 +1,6 @@
 #include "Game.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "Bonus.h"
@@ -8,8 +9,9 @@
 #include "Terror.h"
 #include "Vehicles.h"
 #include "engine/EngineCalls.h"
-#include "shell/Platform.h"
-#include "shell/Shell.h"
+#include "engine/Lights.h"
+#include "game/GameHost.h"
+#include "platform/Platform.h"
 
 namespace gh {
 
@@ -19,6 +21,28 @@ std::array<int32_t, 16> GameSounds{};
 bool VehicleActive = false;
 int8_t ArrowCount = 0;
 TStaticSprite* AlarmSprite = nullptr;
+
+TGame* Game = nullptr;
+float FadeLevel = 0;
+bool Paused = false;
+
+namespace {
+
+GameHost* host = nullptr;
+
+}  // namespace
+
+GameHost& TheGameHost() {
+  if (!host) std::abort();  // registered by the program before any game
+  return *host;
+}
+
+void SetGameHost(GameHost* gameHost) { host = gameHost; }
+
+void TogglePause(float pausedDepth, float playingDepth) {
+  Paused = !Paused;
+  SetLightsDepth(Paused ? pausedDepth : playingDepth);
+}
 
 namespace {
 
@@ -58,7 +82,7 @@ TGame::TGame() {
 }
 
 void TGame::BuildLevel() {
-  iSpriteTextureChange(CursorSprite, "Data\\cursor2.png");
+  TheGameHost().SetPointerPicture("Data\\cursor2.png");
   Score = 0;
   Level = -1;
   Lives = 3;
@@ -122,7 +146,7 @@ void TGame::BuildLevel() {
 }
 
 TGame::~TGame() {
-  iSpriteTextureChange(CursorSprite, "Data\\cursor.png");
+  TheGameHost().SetPointerPicture("Data\\cursor.png");
   ConfinePointer(false);
   // A vehicle's engine loops until stopped; nothing of the game may go on
   // sounding in the menu.
@@ -191,7 +215,7 @@ void TGame::StartNextLevel() {
   MaxBonuses = static_cast<uint8_t>(Level + 1);
   LastTick = GetTickCount();
   TimeLeft = LevelTime(Level);
-  PlaySoundFx(GameSounds[12], false);
+  PlayGameSound(GameSounds[12], false);
   ShowScenery(static_cast<uint8_t>(Level % 2));
 }
 
@@ -229,7 +253,7 @@ void TGame::SpawnAndUpdate() {
 
 void TGame::Reload() {
   if (Weapon < 0 || Weapon > 4 || Magazines[Weapon] < 1) return;
-  PlaySoundFx(GameSounds[11], false);
+  PlayGameSound(GameSounds[11], false);
   Magazines[Weapon] = static_cast<int16_t>(Magazines[Weapon] - 1);
   Ammo[Weapon] = MagazineSize[Weapon];
 }
@@ -242,6 +266,18 @@ void TGame::ChangeWeapon(int weapon) {
   if (weapon < 0 || weapon > 4) return;
   HideWeapon(Weapon);
   Weapon = static_cast<int8_t>(weapon);
+  ShowWeapon(Weapon);
+}
+
+void TGame::StepWeapon(int step) {
+  HideWeapon(Weapon);
+  int weapon = Weapon;
+  // Five steps come back to the weapon in hand.
+  for (int i = 0; i < 5; ++i) {
+    weapon = (weapon + step + 5) % 5;
+    if (CanChooseWeapon(weapon)) break;
+  }
+  if (CanChooseWeapon(weapon)) Weapon = static_cast<int8_t>(weapon);
   ShowWeapon(Weapon);
 }
 

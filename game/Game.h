@@ -60,8 +60,8 @@ class TGame {
   void ShowScenery(uint8_t parity);
   // One frame of random activation and of the updates of boxes and enemies.
   void SpawnAndUpdate();
-  // One frame of the game, inside the engine's run phase. Phases 8 and 9 free
-  // the game (and set Game to none): nothing may use it after such a call.
+  // One frame of the game, inside the engine's run phase. Phases 8 and 9 end
+  // the game: the program frees it after this call.
   void RunFrame();
   // Loads a spare magazine into the current weapon.
   void Reload();
@@ -72,6 +72,9 @@ class TGame {
   bool CanChooseWeapon(int weapon) const;
   // The weapon display rule: hides weapon `Weapon`, makes `weapon` current and shows it.
   void ChangeWeapon(int weapon);
+  // The next (+1) or previous (-1) weapon that can be chosen, as the mouse
+  // wheel steps; with none loaded the weapon in hand stays.
+  void StepWeapon(int step);
   // Hides a weapon's gun and picture and shows its icon (first half of a change).
   void HideWeapon(int weapon);
   // Shows a weapon's gun and picture and hides its icon (second half of a change).
@@ -110,13 +113,21 @@ class TGame {
  private:
   void PlayingFrame();
   void GrowCaption(const char* text, float step, int8_t next);
-  // Phases 8 and 9: frees the game and moves to `screen`.
-  void Finish(int8_t screen);
+  // Phases 8 and 9: the game is over.
+  void Finish(bool toHighScores);
   // The pointer is held inside the window while the game is played.
   void ConfinePointer(bool confine);
 
   bool PointerConfined = false;
 };
+
+// The running game, or none. The program owns it; the actors reach their game here.
+extern TGame* Game;
+// The level of the screen's fades, which the game's captions also time themselves by.
+extern float FadeLevel;
+extern bool Paused;
+// Pauses or resumes play: the lights go behind the scene while paused.
+void TogglePause(float pausedDepth, float playingDepth);
 
 // Values of the running game that the actors share.
 extern uint8_t MaxEnemies;                  // Level + 1 (low eight bits)

@@ -5,9 +5,9 @@
 
 #include "Game.h"
 #include "engine/EngineCalls.h"
-#include "shell/Platform.h"
-#include "shell/Shell.h"
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
+#include "game/GameHost.h"
+#include "platform/Platform.h"
 
 namespace gh {
 
@@ -119,7 +119,7 @@ void TPlayer::Update() {
   }
 
   if (g.Weapon < 0 || g.Weapon > 4) g.ChangeWeapon(0);
-  if (g.Ammo[g.Weapon] <= 0 && g.Magazines[g.Weapon] <= 0) FormMouseWheelDown();
+  if (g.Ammo[g.Weapon] <= 0 && g.Magazines[g.Weapon] <= 0) g.StepWeapon(-1);
 
   if ((g.Level + 1) % 3 == 0) g.Ammo[2] = 99;
 
@@ -128,7 +128,7 @@ void TPlayer::Update() {
   if (WouldFire()) {
     iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + 4 + column]);
     LastShotTick = GetTickCount();
-    PlaySoundFx(GameSounds[w], false);
+    PlayGameSound(GameSounds[w], false);
     g.Ammo[w] = static_cast<int16_t>(g.Ammo[w] - 1);
     if (w == 3) {
       TargetX = iMouseX() * 32.0f - 16.0f;
@@ -148,7 +148,7 @@ void TPlayer::Update() {
     return;  // no dry click, resting picture or reload in a frame with a shot
   }
 
-  if (iMouseButtonDown(0) && g.Ammo[w] <= 0) PlaySoundFx(GameSounds[5], false);
+  if (iMouseButtonDown(0) && g.Ammo[w] <= 0) PlayGameSound(GameSounds[5], false);
   iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + column]);
   if (iMouseButtonClick(1)) g.Reload();
 }

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "engine/EngineCalls.h"
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 namespace gh {
 

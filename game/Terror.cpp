@@ -4,7 +4,9 @@
 #include "Player.h"
 #include "Random.h"
 #include "engine/EngineCalls.h"
-#include "shell/Shell.h"
+#include "engine/Lights.h"
+#include "engine/ScreenUnits.h"
+#include "game/GameHost.h"
 
 namespace gh {
 
@@ -78,7 +80,7 @@ void TTerror::Update() {
 
   if (State == Shooting && ShootSprite->Frame == 1 && Random(10) == 0 &&
       ShootSprite->X > ShotLimitX) {
-    PlaySoundFx(GameSounds[1], false);
+    PlayGameSound(GameSounds[1], false);
     SetLightsLevel(0);  // the flash of a hit; the next playing frame restores it
     game.Health = static_cast<int16_t>(game.Health - 1);
   }
@@ -87,11 +89,11 @@ void TTerror::Update() {
   const bool underPointer =
       iMeshPicked(Camera, WalkSprite->Mesh) || iMeshPicked(Camera, ShootSprite->Mesh);
   if (underPointer && iMouseButtonDown(0) && game.Player) game.Player->TryDamage(Health);
-  if (Health != before) PlaySoundFx(GameSounds[13], false);
+  if (Health != before) PlayGameSound(GameSounds[13], false);
 
   if (Health <= 0) {
     if (State != Dying) {
-      PlaySoundFx(GameSounds[10], false);
+      PlayGameSound(GameSounds[10], false);
       if (TAniSprite* current = StateSprite(State)) current->Hide();
       State = Dying;
       DieSprite->X = WalkSprite->X;

@@ -6,7 +6,8 @@
 #include "Player.h"
 #include "Random.h"
 #include "engine/EngineCalls.h"
-#include "shell/Shell.h"
+#include "engine/ScreenUnits.h"
+#include "game/GameHost.h"
 
 namespace gh {
 
@@ -42,7 +43,7 @@ bool MayComeOn(const TBaseEnemy& vehicle) {
 void ComeOn(TBaseEnemy& vehicle, TAniSprite* arrow, THit& hit) {
   if (vehicle.Listed && arrow && Random(2) == 0) {
     arrow->Show();
-    PlaySoundFx(GameSounds[SoundArrow], false);
+    PlayGameSound(GameSounds[SoundArrow], false);
     ArrowCount = static_cast<int8_t>(ArrowCount + 1);
   }
   vehicle.State = 0;
@@ -53,10 +54,10 @@ void ComeOn(TBaseEnemy& vehicle, TAniSprite* arrow, THit& hit) {
   switch (vehicle.Kind) {
     case KindCar:
     case KindTruck:
-      PlaySoundFx(GameSounds[SoundRoad], true);
+      PlayGameSound(GameSounds[SoundRoad], true);
       break;
     case KindTrain:
-      PlaySoundFx(GameSounds[SoundTrain], true);
+      PlayGameSound(GameSounds[SoundTrain], true);
       break;
     default:
       break;

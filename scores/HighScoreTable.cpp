@@ -2,9 +2,7 @@
 
 #include <utility>
 
-#include "game/Game.h"
 #include "settings/Settings.h"
-#include "shell/Shell.h"
 
 namespace gh {
 
@@ -23,11 +21,6 @@ bool AddHighScore(const std::string& name, int32_t score, std::string* error) {
     for (int j = 9; j >= i + 1; --j)
       if (HighScores[j - 1].Score < HighScores[j].Score) SwapHighScores(static_cast<uint8_t>(j));
   return SaveSettings(error);
-}
-
-bool AddHighScore() {
-  if (!Game) return false;
-  return AddHighScore(PlayerName, Game->Score);
 }
 
 }  // namespace gh

@@ -1,7 +1,6 @@
 #include "scores/WebScores.h"
 
 #include <curl/curl.h>
-#include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,9 +9,8 @@
 #include <mutex>
 #include <optional>
 
-#include "game/Game.h"
+#include "platform/System.h"
 #include "settings/Settings.h"
-#include "shell/Shell.h"
 
 #ifndef GH_SCORE_SERVER
 #define GH_SCORE_SERVER "http://scores.gravelhorn2.net"
@@ -54,11 +52,12 @@ GH_CURL_CALLS(GH_CURL_SLOT)
 // then counts as not sent, as when the server cannot be reached).
 bool BindCurl() {
   static const bool bound = [] {
-    void* lib = dlopen(GH_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    void* lib = OpenModule(GH_CURL_LIBRARY, error);
     if (!lib) return false;
     bool all = true;
 #define GH_CURL_BIND(name)                                       \
-  name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
+  name = reinterpret_cast<decltype(&::name)>(ModuleSymbol(lib, #name)); \
   all = all && name != nullptr;
     GH_CURL_CALLS(GH_CURL_BIND)
 #undef GH_CURL_BIND
@@ -240,7 +239,5 @@ bool SubmitScore(const std::string& name, int score, const std::string& country)
   Get(c, SubmitQuery + EncodeSubmission(text), nullptr);
   return true;
 }
-
-bool SubmitScore() { return SubmitScore(PlayerName, Game ? Game->Score : 0, Country); }
 
 }  // namespace gh

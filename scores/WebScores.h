@@ -9,11 +9,9 @@ namespace gh {
 
 extern const char* const SymbolAlphabet;  // 32 symbols, value 0 first
 
-// Sends the running game's result (PlayerName, Game->Score, Country); false
+// Sends a game's result: the player's name, the score and the country; false
 // only when the version request failed (no connection, an HTTP error status, a
 // broken transfer or a time-out). Blocks until both requests have ended.
-bool SubmitScore();
-// The same exchange with explicit values (what SubmitScore sends for the game).
 bool SubmitScore(const std::string& name, int score, const std::string& country);
 
 std::string ToBitText(const std::string& text);

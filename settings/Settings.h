@@ -41,7 +41,6 @@ LoadResult LoadSettings();
 // `error` says why and the old file is left as it was.
 bool SaveSettings(std::string* error = nullptr);
 void ResetHighScores();
-void DrawHighScoreTable();
 
 // Where the last damaged file was copied ("Config.cfg.damaged", or with a
 // number after it when that name holds another file); empty when the copy

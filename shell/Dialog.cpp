@@ -2,11 +2,11 @@
 #include <string>
 
 #include "engine/EngineCalls.h"
+#include "engine/ScreenUnits.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
 #include "ui/Menus.h"
-#include "ui/ScreenUnits.h"
 
 namespace gh {
 

@@ -5,20 +5,19 @@
 #include <string>
 
 #include "engine/EngineCalls.h"
+#include "engine/ScreenUnits.h"
 #include "game/Game.h"
+#include "game/GameHost.h"
 #include "game/Random.h"
+#include "platform/Platform.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
-#include "shell/Platform.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
 #include "ui/Menus.h"
-#include "ui/ScreenUnits.h"
 
 namespace gh {
 
-int32_t Camera = 0;
-int32_t MainFont = 0;
 int32_t ClickSound = 0;
 int32_t CursorSprite = 0;
 int32_t LoadingSprite = 0;
@@ -31,6 +30,43 @@ int32_t GameMusic = 0;
 int32_t MenuMusic = 0;
 
 namespace {
+
+// Where the program goes once the frame of a game that has ended is over (0
+// while the game goes on).
+int8_t EndedGameScreen = 0;
+
+// The shell as the game and the widgets see it.
+class ShellHost final : public GameHost, public UiHost {
+ public:
+  ShellHost() {
+    SetGameHost(this);
+    SetUiHost(this);
+  }
+  bool Ask(const std::string& line1, const std::string& line2, const iColor& colour,
+           bool nameBox) override {
+    return ModalDialog(line1, line2, colour, nameBox, 8);  // the "Yes"/"No" pair
+  }
+  void PlaySound(int32_t sound, bool looped) override { PlaySoundFx(sound, looped); }
+  void EndGame(bool toHighScores) override {
+    EndedGameScreen = toHighScores ? ScreenHiScore : ScreenMenu;
+  }
+  void SetPointerPicture(const char* file) override { iSpriteTextureChange(CursorSprite, file); }
+  void Activate(uint8_t action) override { SwitchScreen(static_cast<int8_t>(action)); }
+  void PlayClick() override { PlaySoundFx(ClickSound, false); }
+};
+
+ShellHost Host;
+
+// A game that has ended is freed after its frame, then its screen follows.
+void CloseEndedGame() {
+  if (EndedGameScreen == 0) return;
+  const int8_t screen = EndedGameScreen;
+  EndedGameScreen = 0;
+  Game = nullptr;
+  RunningGame.reset();
+  SwitchScreen(screen);
+  UpdateMusic();
+}
 
 enum : int32_t {
   KeyEscape = 1,
@@ -90,17 +126,16 @@ void AskExit() {
   SwitchScreen(yes ? ScreenFadeOut : ScreenMenu);
 }
 
-void StepWeapon(int step) {
-  if (!Game) return;
-  Game->HideWeapon(Game->Weapon);
-  int weapon = Game->Weapon;
-  // Five steps come back to the weapon in hand: with none loaded, it stays.
-  for (int i = 0; i < 5; ++i) {
-    weapon = (weapon + step + 5) % 5;
-    if (Game->CanChooseWeapon(weapon)) break;
+// The table of ten on the HIGH SCORE screen.
+void DrawHighScoreTable() {
+  for (int i = 0; i < 10; ++i) {
+    const auto y = static_cast<float>(4.1 - 1.43 * i);
+    const iColor& colour = i == 0 ? ColourCaption : ColourScoreRow;
+    PrintText(std::to_string(i + 1), AlignCentre, false, -7.5f, y, 0.8f, 0.8f, -0.1f, colour);
+    PrintText(HighScores[i].Name, AlignLeft, false, -3.8f, y, 0.8f, 0.8f, -0.1f, colour);
+    PrintText(std::to_string(HighScores[i].Score), AlignCentre, false, 7.7f, y, 0.8f, 0.8f, -0.1f,
+              colour);
   }
-  if (Game->CanChooseWeapon(weapon)) Game->Weapon = static_cast<int8_t>(weapon);
-  Game->ShowWeapon(Game->Weapon);
 }
 
 }  // namespace
@@ -157,7 +192,12 @@ void LoadResources() {
 }
 
 void SwitchScreen(int8_t screen) {
+  // Everything of the screen before, but the pointer.
   HideAllMenuItems();
+  for (int32_t sprite : {MenuBackSprite, LoadingSprite, HiScoreSprite, HelpBonusSprite,
+                         HelpCtrlSprite, HelpAboutSprite}) {
+    if (sprite) iSpriteHide(sprite);
+  }
   // A restart asked for while one is under way (a maximise in the frame of a
   // display change) must keep the screen to come back to, or every engine run
   // would restart again.
@@ -182,9 +222,11 @@ void SwitchScreen(int8_t screen) {
     case ScreenGame:
       if (LoadingSprite) iSpriteRender(LoadingSprite, -1);
       UpdateMusic();
-      delete Game;
+      EndedGameScreen = 0;
+      RunningGame.reset();
       Game = nullptr;
-      Game = new TGame();
+      RunningGame = std::make_unique<TGame>();
+      Game = RunningGame.get();
       break;
     case ScreenOptions:
       ShowSprite(MenuBackSprite);
@@ -349,6 +391,7 @@ void UpdateFrame() {
   switch (CurrentScreen) {
     case ScreenGame:
       if (Game) Game->RunFrame();
+      CloseEndedGame();
       return;
     case ScreenFadeOut:
       if (FadeLevel >= 1.0f) SwitchScreen(ScreenQuit);
@@ -404,9 +447,13 @@ void UpdateFrame() {
   if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
 }
 
-void FormMouseWheelDown() { StepWeapon(-1); }
+void FormMouseWheelDown() {
+  if (Game) Game->StepWeapon(-1);
+}
 
-void FormMouseWheelUp() { StepWeapon(1); }
+void FormMouseWheelUp() {
+  if (Game) Game->StepWeapon(1);
+}
 
 void FormKeyUp(int virtualKey) {
   if (CurrentScreen != ScreenGame || !Game) return;

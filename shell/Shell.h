@@ -2,46 +2,25 @@
 // sound, music and the scene lights. Everything here runs on the one thread.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/EngineCalls.h"
+#include "engine/Lights.h"
+#include "engine/ScreenUnits.h"
+#include "game/Game.h"
+#include "ui/UiHost.h"
 
 namespace gh {
-
-class TGame;
-
-// Screen values (CurrentScreen).
-enum : int8_t {
-  ScreenFadeOut = -2,
-  ScreenFadeIn = -1,
-  ScreenMenu = 1,
-  ScreenGame = 2,
-  ScreenOptions = 3,
-  ScreenRestart = 31,
-  ScreenMusicChanged = 33,
-  ScreenHiScore = 4,
-  ScreenClearScores = 41,
-  ScreenWorldScores = 42,
-  ScreenHelp1 = 5,
-  ScreenHelp2 = 51,
-  ScreenHelp3 = 52,
-  ScreenHelp4 = 53,
-  ScreenWebsite = 6,
-  ScreenExitAsk = 7,
-  ScreenQuit = 71,
-};
 
 // ---- shell globals ----------------------------------------------------------
 extern int8_t CurrentScreen;   // 1 at start
 extern int8_t PreviousScreen;  // -1 at start
 extern bool FirstRun;          // true until the engine has been opened once
-extern bool Paused;
-extern TGame* Game;            // the running game, or none
-extern float FadeLevel;
+// The running game (Game points to it), or none.
+extern std::unique_ptr<TGame> RunningGame;
 
 // Engine handles of the shared screen resources (0 = none).
-extern int32_t Camera;
-extern int32_t MainFont;
 extern int32_t ClickSound;
 extern int32_t CursorSprite;
 extern int32_t LoadingSprite;
@@ -69,9 +48,6 @@ bool ModalDialog(const std::string& line1, const std::string& line2, const iColo
                  bool nameBox, int pairSlot);
 void PlaySoundFx(int32_t sound, bool looped, float x = 0, float y = 0);
 void UpdateMusic();
-void SetLightsDepth(float z);
-void SetLightsLevel(float level);
-void TogglePause(float pausedDepth, float playingDepth);
 // Counts answered question boxes. A box runs frames of its own inside the frame
 // that opened it; when it returns, that frame must not act again on the input
 // that answered it (the rest of such a frame compares this count).

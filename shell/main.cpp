@@ -1,30 +1,21 @@
 // The game's entry point: the real platform and the engine library beside the program.
-#include "shell/Main.h"
-
-#include <limits.h>
-#include <unistd.h>
-
 #include <string>
 
-#include "shell/SdlPlatform.h"
-
-namespace {
-
-// Data/, Config.cfg and play.url are found beside the program, wherever it was started from.
-std::string ProgramFolder() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  std::string full(path, static_cast<size_t>(n));
-  const size_t slash = full.rfind('/');
-  return slash == std::string::npos ? "." : full.substr(0, slash);
-}
-
-}  // namespace
+#include "engine/EngineCalls.h"
+#include "platform/SdlPlatform.h"
+#include "platform/System.h"
+#include "shell/Program.h"
 
 int main() {
-  const std::string folder = ProgramFolder();
-  if (chdir(folder.c_str()) != 0) return 1;
+  // Data/, Config.cfg and play.url are found beside the program, wherever it was started from.
+  const std::string folder = gh::ProgramFolder();
+  if (!gh::EnterFolder(folder)) return 1;
   gh::SdlPlatform platform;
+  // The engine warps the pointer, and not at all when it is there already.
+  platform.SetPointerMover([](int clientX, int clientY) {
+    if (!gh::iMouseReset) return;
+    const iVec2 at{static_cast<float>(clientX) / 800.0f, static_cast<float>(clientY) / 600.0f};
+    gh::iMouseReset(&at);
+  });
   return gh::ProgramMain(platform, folder + "/system.so");
 }

@@ -7,12 +7,33 @@
 #include <stdexcept>
 
 #include "engine/EngineCalls.h"
+#include "engine/ScreenUnits.h"
+#include "platform/Platform.h"
 #include "settings/Settings.h"
-#include "shell/Platform.h"
-#include "shell/Shell.h"
-#include "ui/ScreenUnits.h"
+#include "ui/UiHost.h"
 
 namespace gh {
+
+namespace {
+
+// Widgets driven without the program around them (the fuzz checks) act on
+// nothing and make no sound.
+class NoHost final : public UiHost {
+ public:
+  void Activate(uint8_t) override {}
+  void PlayClick() override {}
+};
+
+UiHost* host = nullptr;
+
+}  // namespace
+
+UiHost& TheUiHost() {
+  static NoHost none;
+  return host ? *host : none;
+}
+
+void SetUiHost(UiHost* uiHost) { host = uiHost; }
 
 std::vector<std::unique_ptr<TDDControl>> WidgetList;
 uint8_t FocusIndex = 0;
@@ -137,7 +158,7 @@ void TDDControl::Update() {
 
 void TDDControl::UpdateFocused() {
   if (!Current) {
-    PlaySoundFx(ClickSound, false);
+    TheUiHost().PlayClick();
     Brightness = 0.4f;
   }
   for (auto& widget : WidgetList) widget->Current = false;
@@ -147,7 +168,7 @@ void TDDControl::UpdateFocused() {
 void TDDControl::CheckActivate() {
   if (Enabled && iSpritePicked(Sprite) &&
       (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace))) {
-    SwitchScreen(static_cast<int8_t>(Action));
+    TheUiHost().Activate(Action);
   }
 }
 
@@ -316,7 +337,7 @@ void TDDButtonToggle::CheckActivate() {
   // Each step may switch screens; after a new widget set this one is stale.
   auto apply = [&](uint8_t value) {
     *Value = value;
-    SwitchScreen(static_cast<int8_t>(Action));
+    TheUiHost().Activate(Action);
     return generation == WidgetGeneration;
   };
   if (iMouseButtonClick(0) && iSpritePicked(Sprite)) {

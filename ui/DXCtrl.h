@@ -3,7 +3,7 @@
 //
 // Every listed widget sits in WidgetList and shares one FocusIndex. Each frame
 // the screen that owns the widgets calls Update on them and then UpdateFocused
-// on the focused one; an activated widget hands its Action to SwitchScreen.
+// on the focused one; an activated widget hands its Action to the program (UiHost).
 #pragma once
 #include <array>
 #include <cstdint>

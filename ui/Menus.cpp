@@ -1,9 +1,9 @@
 #include "ui/Menus.h"
 
 #include "engine/EngineCalls.h"
+#include "engine/ScreenUnits.h"
 #include "settings/Settings.h"
-#include "shell/Shell.h"
-#include "ui/ScreenUnits.h"
+#include "ui/UiHost.h"
 
 namespace gh {
 
@@ -72,10 +72,7 @@ void HideAllMenuItems() {
   for (auto& widget : WidgetList) {
     if (widget) widget->Hide();
   }
-  for (int32_t sprite : {MenuBackSprite, LoadingSprite, HiScoreSprite, MessagePanel,
-                         HelpBonusSprite, HelpCtrlSprite, HelpAboutSprite}) {
-    if (sprite) iSpriteHide(sprite);
-  }
+  if (MessagePanel) iSpriteHide(MessagePanel);
 }
 
 }  // namespace gh

@@ -26,7 +26,7 @@ extern std::unique_ptr<TDDScrollText> HelpScroller;
 // Creates every widget above, replacing an earlier set. A missing asset stops
 // it with the file's error; widgets made before stay in the list.
 void BuildMenus();
-// Hides all prints, every widget and the screen pictures (not the pointer).
+// Hides all prints, every widget and the question box's picture.
 void HideAllMenuItems();
 
 }  // namespace gh

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 
 #include "harness/Harness.h"
 #include "settings/Settings.h"
-#include "shell/Main.h"
+#include "shell/Program.h"
 #include "shell/Shell.h"
 
 namespace gh::test {
@@ -50,7 +50,7 @@ TEST(StartUp, AnEngineThatCannotOpenEndsTheProgramInsteadOfRetrying) {
 }
 
 TEST(StartUp, AMissingEngineLibraryIsNamedAndEndsTheProgram) {
-  HeadlessPlatform platform(Engine());
+  HeadlessPlatform platform({Engine().ihMillis, Engine().ihIdleTick});
   const int code = ProgramMain(platform, "/nonexistent/folder/system.so");
   EXPECT_EQ(code, 1);
   ASSERT_EQ(platform.errors.size(), 1u);
@@ -59,7 +59,7 @@ TEST(StartUp, AMissingEngineLibraryIsNamedAndEndsTheProgram) {
 }
 
 TEST(StartUp, AnEngineLibraryWithoutACallNamesTheMissingFunction) {
-  HeadlessPlatform platform(Engine());
+  HeadlessPlatform platform({Engine().ihMillis, Engine().ihIdleTick});
   const int code = ProgramMain(platform, GH_PARTIAL_ENGINE);
   EXPECT_EQ(code, 1);
   ASSERT_EQ(platform.errors.size(), 1u);

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "FuzzEntries.h"
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 namespace {
 

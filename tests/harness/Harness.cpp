@@ -1,6 +1,5 @@
 #include "Harness.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,8 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/System.h"
 #include "settings/Settings.h"
-#include "shell/Main.h"
+#include "shell/Program.h"
 
 namespace gh::test {
 
@@ -51,16 +51,17 @@ const EngineHarnessCalls& Engine() {
     EngineHarnessCalls c;
     // Our own reference keeps the library (and its state) loaded while the
     // program binds and unbinds it run after run.
-    void* handle = dlopen(EnginePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    void* handle = OpenModule(EnginePath, why);
     if (!handle) {
-      std::fprintf(stderr, "cannot load %s: %s\n", EnginePath.c_str(), dlerror());
+      std::fprintf(stderr, "cannot load %s: %s\n", EnginePath.c_str(), why.c_str());
       std::abort();
     }
-#define IH_BIND(ret, name, params)                                \
-  c.name = reinterpret_cast<ret(*) params>(dlsym(handle, #name)); \
-  if (!c.name) {                                                  \
-    std::fprintf(stderr, "the engine library lacks %s\n", #name); \
-    std::abort();                                                 \
+#define IH_BIND(ret, name, params)                                       \
+  c.name = reinterpret_cast<ret(*) params>(ModuleSymbol(handle, #name)); \
+  if (!c.name) {                                                         \
+    std::fprintf(stderr, "the engine library lacks %s\n", #name);        \
+    std::abort();                                                        \
   }
     IH_CALLS(IH_BIND)
 #undef IH_BIND
@@ -69,7 +70,7 @@ const EngineHarnessCalls& Engine() {
   return calls;
 }
 
-Harness::Harness(HarnessOptions options) : platform_(Engine()) {
+Harness::Harness(HarnessOptions options) : platform_({Engine().ihMillis, Engine().ihIdleTick}) {
   const auto& e = Engine();
   previousFolder_ = std::filesystem::current_path();
   if (options.folder) {

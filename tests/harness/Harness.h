@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "HeadlessPlatform.h"
+#include "platform/HeadlessPlatform.h"
 #include "impact_harness.h"
 
 namespace gh::test {

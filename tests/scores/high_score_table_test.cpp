@@ -126,13 +126,5 @@ TEST_F(HighScoreTable, AFailedSaveKeepsTheNewEntryInMemory) {
   EXPECT_TRUE(std::filesystem::is_directory("Config.cfg"));
 }
 
-TEST_F(HighScoreTable, WithoutARunningGameNothingIsAdded) {
-  ResetHighScores();
-  PlayerName = "Nobody";
-  const auto before = Table();
-  EXPECT_FALSE(AddHighScore());
-  EXPECT_EQ(Table(), before);
-}
-
 }  // namespace
 }  // namespace gh::test

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MenuFixture.h"
-#include "ui/ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 namespace gh::test {
 namespace {

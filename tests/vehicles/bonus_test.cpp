@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "PlayFixture.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 namespace gh::test {
 namespace {

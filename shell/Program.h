@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 namespace gh {
 

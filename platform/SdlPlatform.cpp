@@ -1,4 +1,4 @@
-#include "shell/SdlPlatform.h"
+#include "platform/SdlPlatform.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -8,8 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-
-#include "engine/EngineCalls.h"
 
 extern char** environ;
 
@@ -127,12 +125,7 @@ void SdlPlatform::ConfinePointer(bool confine) {
 }
 
 void SdlPlatform::SetCursorPos(int clientX, int clientY) {
-  if (!window_ || !iMouseReset) return;
-  // Only the engine knows where the view really lies in the window (a
-  // full-screen request may not have been honoured): it warps the pointer, and
-  // not at all when the pointer is there already.
-  const iVec2 at{static_cast<float>(clientX) / 800.0f, static_cast<float>(clientY) / 600.0f};
-  iMouseReset(&at);
+  if (window_ && pointerMover_) pointerMover_(clientX, clientY);
 }
 
 uint32_t SdlPlatform::TickCount() {

@@ -1,7 +1,6 @@
-// The scene lights: where they stand (in front of the scene, or behind it while
-// paused) and how much of lights 1 and 2 colours it.
+#include "engine/Lights.h"
+
 #include "engine/EngineCalls.h"
-#include "shell/Shell.h"
 
 namespace gh {
 
@@ -15,11 +14,6 @@ void SetLightsLevel(float level) {
   iLightLocalColorSet(1, &green);
   const iColor blue{0, 0, level, 1};
   iLightLocalColorSet(2, &blue);
-}
-
-void TogglePause(float pausedDepth, float playingDepth) {
-  Paused = !Paused;
-  SetLightsDepth(Paused ? pausedDepth : playingDepth);
 }
 
 }  // namespace gh

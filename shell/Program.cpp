@@ -1,4 +1,4 @@
-#include "shell/Main.h"
+#include "shell/Program.h"
 
 #include <cstdint>
 #include <fstream>
@@ -16,9 +16,7 @@ namespace gh {
 int8_t CurrentScreen = ScreenMenu;
 int8_t PreviousScreen = -1;
 bool FirstRun = true;
-bool Paused = false;
-TGame* Game = nullptr;
-float FadeLevel = 0;
+std::unique_ptr<TGame> RunningGame;
 
 namespace {
 
@@ -58,7 +56,7 @@ std::string WithEngineText(const std::string& message) {
 }
 
 void FreeGame() {
-  delete Game;
+  RunningGame.reset();
   Game = nullptr;
 }
 

@@ -5,19 +5,19 @@
 #include "Game.h"
 #include "Player.h"
 #include "engine/EngineCalls.h"
+#include "engine/Lights.h"
+#include "engine/ScreenUnits.h"
+#include "game/GameHost.h"
+#include "platform/Platform.h"
 #include "scores/HighScoreTable.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
-#include "shell/Platform.h"
-#include "shell/Shell.h"
-#include "ui/ScreenUnits.h"
 
 namespace gh {
 
 namespace {
 
 constexpr iColor Red{1.0f, 0.0f, 0.0f, 1.0f};
-constexpr int YesNoPair = 8;  // the "Yes"/"No" buttons of the question box
 
 void PrintCentred(const std::string& text, float x, float y, float scaleX, float scaleY,
                   float spacing, const iColor& colour) {
@@ -61,7 +61,7 @@ void TGame::RunFrame() {
       break;
 
     case PhaseExitAsk: {
-      const bool leave = ModalDialog("Exit to menu?", "", ColourGreen, false, YesNoPair);
+      const bool leave = TheGameHost().Ask("Exit to menu?", "", ColourGreen, false);
       if (Game != this) return;  // the game went away while the question was open
       if (leave) {
         // Leaving runs the game-over path, so a good score still enters the table.
@@ -79,8 +79,8 @@ void TGame::RunFrame() {
       break;
 
     case PhaseNameEntry: {
-      const bool enter = ModalDialog("Your Scores is " + std::to_string(Score),
-                                     " Please, enter your name:", ColourGreen, true, YesNoPair);
+      const bool enter = TheGameHost().Ask("Your Scores is " + std::to_string(Score),
+                                           " Please, enter your name:", ColourGreen, true);
       if (Game != this) return;
       if (enter) {
         Phase = PhaseSendAsk;
@@ -97,30 +97,30 @@ void TGame::RunFrame() {
     }
 
     case PhaseSendAsk: {
-      const bool send = ModalDialog("Send the result to", "World's Highscores page?", ColourGreen,
-                                    false, YesNoPair);
+      const bool send =
+          TheGameHost().Ask("Send the result to", "World's Highscores page?", ColourGreen, false);
       if (Game != this) return;
       Phase = send ? PhaseSending : PhaseToHiScore;
       break;
     }
 
     case PhaseSending:
-      Phase = SubmitScore() ? PhaseToHiScore : PhaseSendFailed;
+      Phase = SubmitScore(PlayerName, Score, Country) ? PhaseToHiScore : PhaseSendFailed;
       break;
 
     case PhaseSendFailed: {
-      const bool again = ModalDialog("Cant conect!!!", "Repeat again?", Red, false, YesNoPair);
+      const bool again = TheGameHost().Ask("Cant conect!!!", "Repeat again?", Red, false);
       if (Game != this) return;
       Phase = again ? PhaseSending : PhaseToHiScore;
       break;
     }
 
     case PhaseToMenu:
-      Finish(ScreenMenu);
+      Finish(false);
       return;
 
     case PhaseToHiScore:
-      Finish(ScreenHiScore);
+      Finish(true);
       return;
 
     default:
@@ -169,11 +169,6 @@ void TGame::DrawHud() {
                0.6f, 0.6f, -0.2f, ColourGreen);
 }
 
-void TGame::Finish(int8_t screen) {
-  if (Game == this) Game = nullptr;
-  delete this;
-  SwitchScreen(screen);
-  UpdateMusic();
-}
+void TGame::Finish(bool toHighScores) { TheGameHost().EndGame(toHighScores); }
 
 }  // namespace gh

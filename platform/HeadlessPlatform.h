@@ -2,18 +2,23 @@
 // the headless engine's virtual clock, and everything the program asks of the
 // desktop is recorded for assertions.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
-namespace gh::test {
-
-struct EngineHarnessCalls;
+namespace gh {
 
 class HeadlessPlatform : public Platform {
  public:
-  explicit HeadlessPlatform(const EngineHarnessCalls& calls) : calls_(calls) {}
+  // The headless engine's virtual clock: its milliseconds, and one idle frame
+  // (what waiting for window events amounts to without a window).
+  struct Clock {
+    uint32_t (*millis)() = nullptr;
+    void (*idleTick)() = nullptr;
+  };
+  explicit HeadlessPlatform(Clock clock) : clock_(clock) {}
 
   bool CreateMainWindow(const char* title, int width, int height, std::string& error) override;
   intptr_t MainWindowHandle() override { return 0; }
@@ -49,7 +54,7 @@ class HeadlessPlatform : public Platform {
   uint32_t tickBase = 0;
 
  private:
-  const EngineHarnessCalls& calls_;
+  Clock clock_;
 };
 
-}  // namespace gh::test
+}  // namespace gh

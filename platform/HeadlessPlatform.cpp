@@ -1,8 +1,6 @@
-#include "HeadlessPlatform.h"
+#include "platform/HeadlessPlatform.h"
 
-#include "Harness.h"
-
-namespace gh::test {
+namespace gh {
 
 bool HeadlessPlatform::CreateMainWindow(const char* windowTitle, int, int, std::string& error) {
   if (!displayAvailable) {
@@ -14,13 +12,13 @@ bool HeadlessPlatform::CreateMainWindow(const char* windowTitle, int, int, std::
   return true;
 }
 
-void HeadlessPlatform::WaitForEvents(int) { calls_.ihIdleTick(); }
+void HeadlessPlatform::WaitForEvents(int) { clock_.idleTick(); }
 
 void HeadlessPlatform::SetCursorPos(int clientX, int clientY) {
   cursorX = clientX;
   cursorY = clientY;
 }
 
-uint32_t HeadlessPlatform::TickCount() { return calls_.ihMillis() - tickBase; }
+uint32_t HeadlessPlatform::TickCount() { return clock_.millis() - tickBase; }
 
-}  // namespace gh::test
+}  // namespace gh

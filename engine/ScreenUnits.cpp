@@ -1,4 +1,4 @@
-#include "ScreenUnits.h"
+#include "engine/ScreenUnits.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,10 +7,12 @@
 
 #include "engine/EngineCalls.h"
 #include "impact_path.h"
-#include "shell/Platform.h"
-#include "shell/Shell.h"
+#include "platform/Platform.h"
 
 namespace gh {
+
+int32_t Camera = 0;
+int32_t MainFont = 0;
 
 namespace {
 

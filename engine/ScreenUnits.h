@@ -20,13 +20,18 @@ inline iVec3 Vec3(float x, float y, float z) { return {x, y, z}; }
 inline iColor Colour(float r, float g, float b, float a) { return {r, g, b, a}; }
 
 // The program's fixed print colours.
-inline constexpr iColor ColourFocused{1, 0, 0, 1};        // focused caption, "GAME OVER"
-inline constexpr iColor ColourEditText{1, 0.28f, 0, 1};   // edit and boss-key text
-inline constexpr iColor ColourCaption{1, 0.47f, 0, 1};    // caption, best score row
+inline constexpr iColor ColourFocused{1, 0, 0, 1};       // focused caption, "GAME OVER"
+inline constexpr iColor ColourEditText{1, 0.28f, 0, 1};  // edit and boss-key text
+inline constexpr iColor ColourCaption{1, 0.47f, 0, 1};   // caption, best score row
 inline constexpr iColor ColourScoreRow{1, 0.47f, 0, 0.5f};
 inline constexpr iColor ColourShadow{0, 0, 0, 0.5f};
-inline constexpr iColor ColourTitle{1, 1, 0, 1};          // "OPTIONS", "HIGH SCORE", "HELP"
-inline constexpr iColor ColourGreen{0.17f, 1, 0, 1};      // labels, questions, HUD
+inline constexpr iColor ColourTitle{1, 1, 0, 1};      // "OPTIONS", "HIGH SCORE", "HELP"
+inline constexpr iColor ColourGreen{0.17f, 1, 0, 1};  // labels, questions, HUD
+
+// The screen's camera and the font every text is printed in (0 until the
+// screen resources are loaded).
+extern int32_t Camera;
+extern int32_t MainFont;
 
 // Reads an image's pixel size from its header (".png" and ".jpg" only, matched
 // with case; others give 0 x 0). Throws std::runtime_error for a missing file

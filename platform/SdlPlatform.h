@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 namespace gh {
 
@@ -26,6 +26,11 @@ class SdlPlatform : public Platform {
   void HideSystemPointer() override;
   void ConfinePointer(bool confine) override;
   void SetCursorPos(int clientX, int clientY) override;
+  // Only the engine knows where the view really lies in the window (a
+  // full-screen request may not have been honoured): the program hands the
+  // platform the engine's way of moving the pointer there.
+  using PointerMover = void (*)(int clientX, int clientY);
+  void SetPointerMover(PointerMover mover) { pointerMover_ = mover; }
   uint32_t TickCount() override;
   void ShellOpen(const std::string& target) override;
 
@@ -33,6 +38,7 @@ class SdlPlatform : public Platform {
   void ShowMessage(const std::string& text) override;
 
  private:
+  PointerMover pointerMover_ = nullptr;
   static int WatchEvents(void* self, SDL_Event* event);
   void ReapChildren();
 

@@ -1,0 +1,32 @@
+// What a running game asks of the program around it. The program implements
+// this and registers it before the first game starts.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "impact_types.h"
+
+namespace gh {
+
+class GameHost {
+ public:
+  virtual ~GameHost() = default;
+  // A yes/no question in the question box (with the name box under it when
+  // asked); true for "Yes". The scene beneath stays as it is meanwhile.
+  virtual bool Ask(const std::string& line1, const std::string& line2, const iColor& colour,
+                   bool nameBox) = 0;
+  // A sound effect, heard when sounds are on.
+  virtual void PlaySound(int32_t sound, bool looped) = 0;
+  // The game has ended: the program frees it once its frame is over and shows
+  // the high-score table or the menu.
+  virtual void EndGame(bool toHighScores) = 0;
+  // The picture of the game's pointer (the crosshair while a game exists).
+  virtual void SetPointerPicture(const char* file) = 0;
+};
+
+GameHost& TheGameHost();
+void SetGameHost(GameHost* host);
+
+inline void PlayGameSound(int32_t sound, bool looped) { TheGameHost().PlaySound(sound, looped); }
+
+}  // namespace gh

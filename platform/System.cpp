@@ -1,0 +1,188 @@
+#include "platform/System.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace gh {
+
+namespace {
+
+std::error_code LastError(int err = errno) { return {err, std::generic_category()}; }
+
+// A file descriptor closed on every path.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  void Reset(int fd) {
+    Close();
+    fd_ = fd;
+  }
+  int get() const { return fd_; }
+  bool ok() const { return fd_ >= 0; }
+  int Close() {
+    const int rc = fd_ >= 0 ? ::close(fd_) : 0;
+    fd_ = -1;
+    return rc;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Reads up to `limit` bytes; false on a read error (errno set).
+bool ReadUpTo(int fd, size_t limit, std::string& out) {
+  out.clear();
+  char buffer[4096];
+  while (out.size() < limit) {
+    const size_t want = std::min(sizeof buffer, limit - out.size());
+    const ssize_t n = ::read(fd, buffer, want);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Opens for reading without blocking on a pipe, and only a regular file.
+std::error_code OpenRegular(const std::string& path, Fd& fd, struct stat& st) {
+  fd.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.ok()) return LastError();
+  if (::fstat(fd.get(), &st) != 0) return LastError();
+  if (!S_ISREG(st.st_mode)) return LastError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  return {};
+}
+
+}  // namespace
+
+std::error_code ReadFileStart(const std::string& path, size_t limit, std::string& bytes) {
+  Fd fd;
+  struct stat st {};
+  if (const auto error = OpenRegular(path, fd, st)) return error;
+  if (!ReadUpTo(fd.get(), limit, bytes)) return LastError();
+  return {};
+}
+
+std::error_code CreateNewFile(const std::string& path, std::string_view bytes) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!fd.ok()) return LastError();
+  if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
+    const auto error = LastError();
+    fd.Close();
+    ::unlink(path.c_str());
+    return error;
+  }
+  if (fd.Close() != 0) {
+    const auto error = LastError();
+    ::unlink(path.c_str());
+    return error;
+  }
+  return {};
+}
+
+ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view bytes) {
+  auto failed = [](ReplaceResult::Stage stage, std::error_code error) {
+    return ReplaceResult{stage, error};
+  };
+  Fd old;
+  struct stat oldStat {};
+  if (const auto error = OpenRegular(path, old, oldStat)) {
+    if (error != std::errc::no_such_file_or_directory)
+      return failed(ReplaceResult::OpeningOld, error);
+    old.Close();
+  } else {
+    Fd probe(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!probe.ok()) return failed(ReplaceResult::OpeningOld, LastError());
+    if ((oldStat.st_mode & 0222) == 0) return failed(ReplaceResult::OpeningOld, LastError(EACCES));
+  }
+
+  std::string temp;
+  Fd out;
+  for (int i = 0; i < 100 && !out.ok(); ++i) {
+    temp = path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(i);
+    out.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!out.ok() && errno != EEXIST) break;
+  }
+  if (!out.ok()) return failed(ReplaceResult::CreatingNew, LastError());
+
+  auto abandon = [&](std::error_code error, ReplaceResult::Stage stage = ReplaceResult::Writing) {
+    out.Close();
+    ::unlink(temp.c_str());
+    return failed(stage, error);
+  };
+  if (!WriteAll(out.get(), bytes)) return abandon(LastError());
+  if (old.ok()) {
+    if (::lseek(old.get(), static_cast<off_t>(bytes.size()), SEEK_SET) < 0)
+      return abandon(LastError());
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(old.get(), buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return abandon(LastError());
+      }
+      if (n == 0) break;
+      if (!WriteAll(out.get(), std::string_view(buffer, static_cast<size_t>(n))))
+        return abandon(LastError());
+    }
+    if (::fchmod(out.get(), oldStat.st_mode & 07777) != 0) return abandon(LastError());
+  }
+  if (::fsync(out.get()) != 0) return abandon(LastError());
+  if (out.Close() != 0) return abandon(LastError());
+  if (::rename(temp.c_str(), path.c_str()) != 0)
+    return abandon(LastError(), ReplaceResult::Renaming);
+  return {};
+}
+
+std::string ProgramFolder() {
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  std::string full(path, static_cast<size_t>(n));
+  const size_t slash = full.rfind('/');
+  return slash == std::string::npos ? "." : full.substr(0, slash);
+}
+
+bool EnterFolder(const std::string& folder) { return ::chdir(folder.c_str()) == 0; }
+
+void* OpenModule(const std::string& path, std::string& error) {
+  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!module) {
+    const char* why = ::dlerror();
+    error = why ? why : "unknown error";
+  }
+  return module;
+}
+
+void* ModuleSymbol(void* module, const char* name) {
+  return module ? ::dlsym(module, name) : nullptr;
+}
+
+void CloseModule(void* module) {
+  if (module) ::dlclose(module);
+}
+
+}  // namespace gh
