@@ -210,7 +210,7 @@ class Game:
             time.sleep(0.05)
         return None
 
-    def settle(self, after=None, quiet_s=2.0, timeout=20):
+    def settle(self, after=None, quiet_s=2.0, timeout=90):
         """Waits for a frame after frame `after` (what an action changed), then until no
         frame was presented for quiet_s (a fade or a move has ended)."""
         if after is not None:
