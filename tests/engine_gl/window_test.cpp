@@ -537,6 +537,33 @@ TEST_F(engine_gl_window, EveryOpeningDrawsItsOwnRandomNumbers) {
   EXPECT_NE(first, draws()) << "two launches would play the same game";
 }
 
+// The click that brings a stopped game's window back reaches the engine while
+// none is open; it must not act in the next run's first frame.
+TEST_F(engine_gl_window, WhatWasPressedWhileTheEngineWasClosedIsNoInputOfTheNextRun) {
+  OpenEngine();
+  gh::i3ImpactClose();  // the program's window stays, as after the boss key
+  SDL_Event press{};
+  press.type = SDL_MOUSEBUTTONDOWN;
+  press.button.windowID = SDL_GetWindowID(window);
+  press.button.button = SDL_BUTTON_LEFT;
+  press.button.state = SDL_PRESSED;
+  press.button.x = 400;
+  press.button.y = 300;
+  SDL_PushEvent(&press);
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.windowID = SDL_GetWindowID(window);
+  key.key.keysym.scancode = SDL_SCANCODE_RETURN;
+  SDL_PushEvent(&key);
+  gh::iProcessMessages();
+  ASSERT_EQ(gh::i3ImpactOpen(SDL_GetWindowID(window), 0), -1) << gh::i3ImpactErrorText();
+  Frame();
+  EXPECT_EQ(gh::iMouseButtonClick(0), 0);
+  EXPECT_EQ(gh::iMouseButtonDown(0), 0);
+  EXPECT_EQ(gh::iKeyClick(28), 0);
+  EXPECT_EQ(gh::iKeyDown(28), 0);
+}
+
 TEST_F(engine_gl_window, ComposedSceneScreenshot) {
   const char* out = std::getenv("GH_ENGINE_SHOT");
   OpenEngine();

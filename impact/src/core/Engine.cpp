@@ -1,9 +1,9 @@
 #include "core/Engine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <exception>
 
 #include "core/Assets.h"
@@ -74,9 +74,9 @@ namespace {
 // The real-time clock in nanoseconds mixed with the system's entropy source
 // when it has one: two launches in the same tick still differ.
 uint32_t ClockSeed() {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  uint64_t v = static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+  uint64_t v = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                         std::chrono::system_clock::now().time_since_epoch())
+                                         .count());
   try {
     std::random_device device;
     v ^= static_cast<uint64_t>(device()) << 16;
@@ -112,6 +112,9 @@ int32_t Engine::Open(intptr_t window, int32_t flags) {
   // Every launch draws its own numbers; the headless engine keeps the seed its
   // driver gave, so that tests and replays repeat exactly.
   if (!headlessRun_) Seed(ClockSeed());
+  // What was pressed while the engine was closed (the click that brings the
+  // window back, say) belongs to no frame of this run.
+  if (!headlessRun_) ForgetInput();
 
   open_ = true;
   rendering_ = true;
@@ -758,6 +761,18 @@ void Engine::ReleaseAllInput() {
   std::lock_guard lock(inputMutex_);
   keyDown_.fill(false);
   buttonDown_.fill(false);
+}
+
+void Engine::ForgetInput() {
+  std::lock_guard lock(inputMutex_);
+  keyDown_.fill(false);
+  buttonDown_.fill(false);
+  keyPressed_.fill(false);
+  buttonPressed_.fill(false);
+  keyClick_.fill(false);
+  buttonClick_.fill(false);
+  typedHead_ = typedCount_ = 0;
+  typedNow_ = 0;
 }
 
 void Engine::ComputeInputEdges() {

@@ -15,13 +15,12 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
+#include "Os.h"
 #include "backend/Backend.h"
 #include "core/Conventions.h"
 #include "core/Engine.h"
@@ -56,11 +55,7 @@ std::FILE* QuadTraceFile() {
 // Every presented frame, the loading picture included, counts.
 unsigned long long g_presented = 0;
 
-uint64_t MonotonicNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
-}
+using os::MonotonicNs;
 
 void TraceFrame(Engine& engine) {
   if (!FrameTraceOn()) return;
@@ -69,13 +64,6 @@ void TraceFrame(Engine& engine) {
   std::fprintf(stderr, "gh-frame %llu %llu %zu %zu\n", g_presented,
                static_cast<unsigned long long>(MonotonicNs()), engine.SortedSprites().size(),
                meshes);
-}
-
-void SleepUntil(uint64_t monotonicNs) {
-  const timespec ts{static_cast<time_t>(monotonicNs / 1000000000ull),
-                    static_cast<long>(monotonicNs % 1000000000ull)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-  }
 }
 
 constexpr uint64_t kFrameNs = 1000000000ull / conv::kFramesPerSecond;
@@ -167,6 +155,15 @@ class WindowVideo : public Video {
     openTicks_ = SDL_GetTicks64();
     nextDue_ = MonotonicNs();
     UpdateViewport();
+    // The pointer may have moved while no engine was there to follow it.
+    if (SDL_GetMouseFocus() == window_) {
+      int mx = 0, my = 0;
+      SDL_GetMouseState(&mx, &my);
+      const auto vp = engine_.Viewport();
+      if (vp[2] > 0 && vp[3] > 0)
+        engine_.InputMouseMove(static_cast<float>(mx - vp[0]) / vp[2],
+                               static_cast<float>(my - vp[1]) / vp[3]);
+    }
     return true;
   }
 
@@ -229,9 +226,7 @@ class WindowVideo : public Video {
     const uint64_t now2 = MonotonicNs();
     if (now2 < nextDue_ && !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
       const uint64_t rest = nextDue_ - now2;
-      timespec ts{static_cast<time_t>(rest / 1000000000ull),
-                  static_cast<long>(rest % 1000000000ull)};
-      nanosleep(&ts, nullptr);
+      os::SleepForNs(rest);
     }
   }
 
@@ -295,7 +290,7 @@ class WindowVideo : public Video {
     uint64_t longest = 0;
     for (uint64_t t : drawTimes_) longest = std::max(longest, t);
     const uint64_t offset = std::min(longest + kShowMarginNs, kMaxShowOffsetNs);
-    if (scheduled_ != 0 && drawn < scheduled_ + offset) SleepUntil(scheduled_ + offset);
+    if (scheduled_ != 0 && drawn < scheduled_ + offset) os::SleepUntilNs(scheduled_ + offset);
     Present();
   }
 
