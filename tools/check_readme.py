@@ -20,6 +20,27 @@ QUICK = [
     (re.compile(r"^tools/bench\.sh(?=\s|$)"), "tools/bench.sh --short"),
     (re.compile(r"^tools/fuzz\.sh(\s+\d+)?(?=\s|$)"), "tools/fuzz.sh 2000"),
 ]
+# A server command (one that runs until stopped): started in the background,
+# it must answer HTTP on its --port within 30 s; then it is stopped.
+SERVE_BRIEFLY = r"""serve_briefly() {
+  local port pid code i
+  port=$(printf '%s ' "$@" | sed -n 's/.*--port[ =]\([0-9]*\).*/\1/p')
+  port=${port:-8080}
+  "$@" &
+  pid=$!
+  for i in $(seq 150); do
+    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid" || true; echo "the server ended early"; return 1; fi
+    code=$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$port/cgi/version.pl" || true)
+    if [ -n "$code" ] && [ "$code" != "000" ]; then
+      echo "the server answers on port $port (HTTP $code)"; kill "$pid"; wait "$pid" || true; return 0
+    fi
+    sleep 0.2
+  done
+  kill "$pid"; wait "$pid" || true; echo "the server did not answer on port $port"; return 1
+}
+"""
+SERVERS = re.compile(r"^(?=build/bin/gravelhorn2-scores(\s|$))")
+
 # What an install puts under the prefix, Data/ aside: the player's files only.
 PLAYER_FILES = {
     "bin/gravelhorn2", "lib/gravelhorn2/gravelhorn2", "lib/gravelhorn2/system.so",
@@ -47,6 +68,7 @@ def quick(block, skip_tests):
             line = re.sub(r"^tools/test\.sh(?=\s|$)", ": skipped tools/test.sh", line)
         for pattern, replacement in QUICK:
             line = pattern.sub(replacement, line)
+        line = SERVERS.sub("serve_briefly ", line)
         lines.append(line)
     return "\n".join(lines) + "\n"
 
@@ -64,7 +86,8 @@ def run_blocks(clone, env, skip_tests):
         print(f"== README block {n}:\n{script}", flush=True)
         started = time.monotonic()
         # -e: the first failing command fails the block; -x shows each one.
-        done = subprocess.run(["bash", "-e", "-o", "pipefail", "-x", "-c", script], cwd=clone, env=env)
+        done = subprocess.run(["bash", "-e", "-o", "pipefail", "-x", "-c", SERVE_BRIEFLY + script],
+                              cwd=clone, env=env)
         print(f"== block {n}: exit {done.returncode} after {time.monotonic() - started:.0f} s", flush=True)
         if done.returncode != 0:
             fail(f"README block {n} failed (exit {done.returncode}):\n{script}")
@@ -268,7 +291,7 @@ def main():
                               text=True).stdout.strip()
         print(f"== a fresh clone of {repo} at {head}, HOME={home}", flush=True)
         # base_dir: cached compiles serve any clone, wherever it lies.
-        env = dict(os.environ, HOME=home, CCACHE_BASEDIR=scratch)
+        env = dict(os.environ, HOME=home, CCACHE_BASEDIR=scratch, CCACHE_NOHASHDIR="1")
         for name in ("XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"):
             env.pop(name, None)
         # The compiler cache stays where it was (a fresh HOME would hide it).

@@ -6,9 +6,6 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_ttf.h>
-#ifdef GH_TTF_LIBRARY
-#include <dlfcn.h>
-#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -46,10 +43,9 @@ void EnsureImageInit() {
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
 // calls keep their names; each is bound from the loaded library.
-#define GH_TTF_CALLS(X)                                                    \
-  X(TTF_WasInit)                                                           \
-  X(TTF_Init)                                                              \
-  X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
+#define GH_TTF_CALLS(X)                                                                \
+  X(TTF_WasInit)                                                                       \
+  X(TTF_Init) X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
       X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended)
 
 #define GH_TTF_SLOT(name) decltype(&::name) name = nullptr;
@@ -57,26 +53,18 @@ GH_TTF_CALLS(GH_TTF_SLOT)
 #undef GH_TTF_SLOT
 
 bool BindTtf() {
-#ifndef GH_TTF_LIBRARY  // linked with the library
-#define GH_TTF_TAKE(name) name = &::name;
-  GH_TTF_CALLS(GH_TTF_TAKE)
-#undef GH_TTF_TAKE
-  return true;
-#define GH_TTF_LIBRARY "SDL2_ttf"
-#else
   static const bool bound = [] {
-    void* lib = dlopen(GH_TTF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void* lib = os::OpenLibrary(GH_TTF_LIBRARY);
     if (!lib) return false;
     bool all = true;
 #define GH_TTF_BIND(name)                                        \
-  name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
+  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
   all = all && name != nullptr;
     GH_TTF_CALLS(GH_TTF_BIND)
 #undef GH_TTF_BIND
     return all;  // the library stays loaded for the process
   }();
   return bound;
-#endif
 }
 
 bool EnsureTtfInit(std::string& error) {

@@ -8,12 +8,10 @@
 // their names; each is bound from the loaded library.
 #include <SDL.h>
 #include <SDL_mixer.h>
-#ifdef GH_MIXER_LIBRARY
-#include <dlfcn.h>
-#endif
 
 #include <array>
 
+#include "Os.h"
 #include "backend/Backend.h"
 #include "core/Conventions.h"
 #include "window/ForeignAllocations.h"
@@ -22,12 +20,11 @@ namespace impact {
 
 namespace {
 
-#define GH_MIXER_CALLS(X)                                                                       \
-  X(Mix_Init)                                                                                   \
-  X(Mix_OpenAudio)                                                                              \
-  X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) X(Mix_LoadWAV) X(Mix_FreeMusic)      \
-      X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic) X(Mix_HaltMusic) X(Mix_PlayChannel) \
-          X(Mix_GroupOldest) X(Mix_HaltChannel) X(Mix_Playing)
+#define GH_MIXER_CALLS(X)                                                                     \
+  X(Mix_Init)                                                                                 \
+  X(Mix_OpenAudio) X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) X(Mix_LoadWAV)    \
+      X(Mix_FreeMusic) X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic) X(Mix_HaltMusic) \
+          X(Mix_PlayChannel) X(Mix_GroupOldest) X(Mix_HaltChannel) X(Mix_Playing)
 
 #define GH_MIXER_SLOT(name) decltype(&::name) name = nullptr;
 GH_MIXER_CALLS(GH_MIXER_SLOT)
@@ -35,25 +32,18 @@ GH_MIXER_CALLS(GH_MIXER_SLOT)
 
 // Binds every call once; false (and the game silent) when the library or a call is missing.
 bool BindMixer() {
-#ifndef GH_MIXER_LIBRARY  // linked with the library
-#define GH_MIXER_TAKE(name) name = &::name;
-  GH_MIXER_CALLS(GH_MIXER_TAKE)
-#undef GH_MIXER_TAKE
-  return true;
-#else
   static const bool bound = [] {
-    void* lib = dlopen(GH_MIXER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void* lib = os::OpenLibrary(GH_MIXER_LIBRARY);
     if (!lib) return false;
     bool all = true;
 #define GH_MIXER_BIND(name)                                      \
-  name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
+  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
   all = all && name != nullptr;
     GH_MIXER_CALLS(GH_MIXER_BIND)
 #undef GH_MIXER_BIND
     return all;  // the library stays loaded for the process
   }();
   return bound;
-#endif
 }
 
 class MixerAudio : public Audio {
