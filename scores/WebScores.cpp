@@ -1,9 +1,7 @@
 #include "scores/WebScores.h"
 
 #include <curl/curl.h>
-#ifdef GH_CURL_LIBRARY
 #include <dlfcn.h>
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,15 +35,16 @@ constexpr const char* VersionQuery = "version&prg=Gravelhorn2";
 constexpr const char* SubmitQuery = "hs&prg=Gravelhorn2&inf=";
 constexpr const char* PageQuery = "prg=Gravelhorn2&show&type=0";
 
+// Set by SetScoreServerAddress; until then the run-time override or the build's address.
+std::optional<std::string> ServerAddress;
 // libcurl is loaded when the first score is sent, not at start: the game needs it
 // for nothing else, and loading it (and what it brings) would delay the first
 // picture. The calls keep their names; each is bound from the loaded library.
-#define GH_CURL_CALLS(X)                                                               \
-  X(curl_global_init)                                                                  \
-  X(curl_easy_init)                                                                    \
-  X(curl_easy_cleanup)                                                                 \
-  X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) X(curl_slist_free_all) \
-      X(curl_easy_getinfo)
+#define GH_CURL_CALLS(X)                                                             \
+  X(curl_global_init)                                                                \
+  X(curl_easy_init)                                                                  \
+  X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) \
+      X(curl_slist_free_all) X(curl_easy_getinfo)
 
 #define GH_CURL_SLOT(name) decltype(&::name) name = nullptr;
 GH_CURL_CALLS(GH_CURL_SLOT)
@@ -54,16 +53,6 @@ GH_CURL_CALLS(GH_CURL_SLOT)
 // Binds every call once; false when the library or a call is missing (the score
 // then counts as not sent, as when the server cannot be reached).
 bool BindCurl() {
-#ifndef GH_CURL_LIBRARY  // linked with the library
-  static const bool bound = [] {
-#define GH_CURL_TAKE(name) name = &::name;
-    GH_CURL_CALLS(GH_CURL_TAKE)
-#undef GH_CURL_TAKE
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    return true;
-  }();
-  return bound;
-#else
   static const bool bound = [] {
     void* lib = dlopen(GH_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     if (!lib) return false;
@@ -77,11 +66,8 @@ bool BindCurl() {
     return all;  // the library stays loaded for the process
   }();
   return bound;
-#endif
 }
 
-// Set by SetScoreServerAddress; until then the run-time override or the build's address.
-std::optional<std::string> ServerAddress;
 long ConnectTimeoutMs = 4000;
 long TotalTimeoutMs = 10000;
 
