@@ -7,17 +7,20 @@
 // drawing time. How long drawing takes varies from frame to frame (much more so
 // when the pixels are filled on the CPU); showing frames at that offset instead of
 // as soon as they are drawn keeps the intervals the player sees even.
+//
+// A frame whose picture equals the one on screen (nothing moved, faded, blinked,
+// and the window was not exposed or resized) is neither drawn nor shown: an idle
+// menu then costs next to nothing. The frame loop itself runs on as always.
 #include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
+#include "Os.h"
 #include "backend/Backend.h"
 #include "core/Conventions.h"
 #include "core/Engine.h"
@@ -52,11 +55,7 @@ std::FILE* QuadTraceFile() {
 // Every presented frame, the loading picture included, counts.
 unsigned long long g_presented = 0;
 
-uint64_t MonotonicNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
-}
+using os::MonotonicNs;
 
 void TraceFrame(Engine& engine) {
   if (!FrameTraceOn()) return;
@@ -65,13 +64,6 @@ void TraceFrame(Engine& engine) {
   std::fprintf(stderr, "gh-frame %llu %llu %zu %zu\n", g_presented,
                static_cast<unsigned long long>(MonotonicNs()), engine.SortedSprites().size(),
                meshes);
-}
-
-void SleepUntil(uint64_t monotonicNs) {
-  const timespec ts{static_cast<time_t>(monotonicNs / 1000000000ull),
-                    static_cast<long>(monotonicNs % 1000000000ull)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-  }
 }
 
 constexpr uint64_t kFrameNs = 1000000000ull / conv::kFramesPerSecond;
@@ -234,9 +226,7 @@ class WindowVideo : public Video {
     const uint64_t now2 = MonotonicNs();
     if (now2 < nextDue_ && !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
       const uint64_t rest = nextDue_ - now2;
-      timespec ts{static_cast<time_t>(rest / 1000000000ull),
-                  static_cast<long>(rest % 1000000000ull)};
-      nanosleep(&ts, nullptr);
+      os::SleepForNs(rest);
     }
   }
 
@@ -253,11 +243,16 @@ class WindowVideo : public Video {
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
-    renderer_.TraceFrameStart(++g_presented);
+    if (engine.TakeRedraw()) renderer_.Invalidate();
     // GL counts rows from the bottom.
-    renderer_.DrawScene(engine, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
+    if (!renderer_.BuildScene(engine, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h)) {
+      return;
+    }
+    renderer_.TraceFrame(++g_presented);
+    renderer_.DrawBuilt(engine);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
     Show();
+    engine.CountFrameShown();
     TraceFrame(engine);
   }
 
@@ -266,11 +261,12 @@ class WindowVideo : public Video {
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
-    renderer_.TraceFrameStart(++g_presented);
     renderer_.DrawSprite(engine, sprite, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
+    renderer_.TraceFrame(++g_presented);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
-    SDL_GL_SwapWindow(window_);  // at once: loading pictures come outside the schedule
-    TraceFrame(engine);          // the loading picture is the first frame a player sees
+    Present();  // at once: loading pictures come outside the schedule
+    engine.CountFrameShown();
+    TraceFrame(engine);  // the loading picture is the first frame a player sees
   }
 
   void WarpPointer(float x, float y) override {
@@ -294,7 +290,13 @@ class WindowVideo : public Video {
     uint64_t longest = 0;
     for (uint64_t t : drawTimes_) longest = std::max(longest, t);
     const uint64_t offset = std::min(longest + kShowMarginNs, kMaxShowOffsetNs);
-    if (scheduled_ != 0 && drawn < scheduled_ + offset) SleepUntil(scheduled_ + offset);
+    if (scheduled_ != 0 && drawn < scheduled_ + offset) os::SleepUntilNs(scheduled_ + offset);
+    Present();
+  }
+
+  // A program's window may wait hidden for its first frame: shown now, with it.
+  void Present() {
+    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(window_);
     SDL_GL_SwapWindow(window_);
   }
 
