@@ -518,7 +518,12 @@ TEST_F(engine_gl_window, FullScreenThatNobodyHonoursStillShowsTheWholeViewInTheW
   // The pointer maps to the view as drawn: the window's bottom-right pixel is
   // the view's corner.
   const int left = (w - v.width) / 2, top = (h - v.height) / 2;
-  SDL_WarpMouseInWindow(window, left + v.width - 1, top + v.height - 1);
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.windowID = SDL_GetWindowID(window);
+  motion.motion.x = left + v.width - 1;
+  motion.motion.y = top + v.height - 1;
+  SDL_PushEvent(&motion);
   gh::iProcessMessages();
   EXPECT_NEAR(gh::iMouseX(), 1.0f, 0.01f);
   EXPECT_NEAR(gh::iMouseY(), 1.0f, 0.01f);
