@@ -76,6 +76,62 @@ TEST_F(engine_gl_window, PrintStartsWhereAskedAndItsWidthIsWhatIsDrawn) {
   EXPECT_NEAR(b + 1 - t, 50, 3);
 }
 
+// Relative luminance of an sRGB pixel, for contrast ratios.
+double Luminance(const uint8_t* p) {
+  auto lin = [](uint8_t c) {
+    const double v = c / 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(p[0]) + 0.7152 * lin(p[1]) + 0.0722 * lin(p[2]);
+}
+
+TEST_F(engine_gl_window, CaptionsReadOnAnySceneThroughTheirDarkOutline) {
+  struct Case {
+    const char* scene;
+    const char* text;
+    float r, g, b;
+  };
+  // Captions in the scene's own colour: the life-lost and game-over red on the red
+  // scene, the green HUD on the green-lit one, the yellow title on a white one.
+  const Case cases[] = {{"Data\\Red300x50.png", "YOU ARE DIE", 1, 0, 0},
+                        {"Data\\Red300x50.png", "GAME OVER", 1, 0, 0},
+                        {"Data\\Green100x60.png", "Level 3", 0.17f, 1, 0},
+                        {"Data\\White.png", "HIGH SCORE", 1, 1, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    OpenEngine();
+    int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
+    ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+    Picture(c.scene, 800, 600, 0, 0);
+    iVec2 at{0, 3}, big{2, 2};
+    gh::iPrintColorSet(c.r, c.g, c.b, 1);
+    gh::iPrintCentered(c.text, &at, &big, -0.2f, font, 26);
+    Frame();
+    View v = Capture();
+    const double scene = Luminance(v.At(400, 500));
+    const int width = static_cast<int>(gh::iPrintWidth(c.text, &big, -0.2f, font) * 25);
+    // Dark pixels in the caption's band (capitals 50 px high around row 225).
+    int left = 800, right = -1, dark = 0;
+    double darkest = 1;
+    for (int y = 190; y < 260; ++y)
+      for (int x = 0; x < 800; ++x) {
+        const double l = Luminance(v.At(x, y));
+        darkest = std::min(darkest, l);
+        if ((scene + 0.05) / (l + 0.05) < 4.5) continue;
+        ++dark;
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    // The outline follows the letters from the first to the last...
+    EXPECT_NEAR(left, 400 - width / 2, 8);
+    EXPECT_NEAR(right, 400 + width / 2, 8);
+    // ...and is a real line around each of them, not a speck.
+    EXPECT_GT(dark, width * 50 / 10);
+    EXPECT_GE((scene + 0.05) / (darkest + 0.05), 4.5);
+    CloseEngine();
+  }
+}
+
 TEST_F(engine_gl_window, PrintsAreAboveSpritesAndThePointerAboveThem) {
   OpenEngine();
   int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);

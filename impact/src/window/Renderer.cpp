@@ -300,8 +300,27 @@ void Renderer::AddPrints(Engine& engine) {
     const FontData& font = *p.font;
     const Texture tex = TextureOf(engine, font.atlas.get());
     const float iw = 1.0f / font.atlas->width, ih = 1.0f / font.atlas->height;
-    LayoutText(font, engine.PrintTextAt(p), p.textLength, p.left, p.baseline, p.scale.x, p.scale.y,
-               p.spacing, [&](const Glyph& g, float x0, float y0, float x1, float y1) {
+    const char* text = engine.PrintTextAt(p);
+    // The dark outline first, under every letter of the print; a print that is
+    // itself dark (a shadow) needs none.
+    const float light = std::max({p.color.red, p.color.green, p.color.blue});
+    if (light > 0.25f) {
+      const iColor dark{0, 0, 0, p.color.alpha * conv::kOutlineOpacity};
+      LayoutText(font, text, p.textLength, p.left, p.baseline, p.scale.x, p.scale.y, p.spacing,
+                 [&](const Glyph& g, float x0, float y0, float x1, float y1) {
+                   if (g.outlineW <= 0) return;
+                   const float kx = (x1 - x0) / g.atlasW, ky = (y1 - y0) / g.atlasH;
+                   const float ox0 = x0 + (g.outlineLeft - g.left) * kx;
+                   const float oy1 = y1 + (g.outlineTop - g.top) * ky;
+                   const float uv[4] = {g.outlineX * iw, g.outlineY * ih,
+                                        (g.outlineX + g.outlineW) * iw,
+                                        (g.outlineY + g.outlineH) * ih};
+                   Quad(kScreen, kAlpha, tex, ox0, oy1 - g.outlineH * ky, ox0 + g.outlineW * kx,
+                        oy1, 0, uv, dark, false);
+                 });
+    }
+    LayoutText(font, text, p.textLength, p.left, p.baseline, p.scale.x, p.scale.y, p.spacing,
+               [&](const Glyph& g, float x0, float y0, float x1, float y1) {
                  const float uv[4] = {g.atlasX * iw, g.atlasY * ih, (g.atlasX + g.atlasW) * iw,
                                       (g.atlasY + g.atlasH) * ih};
                  Quad(kScreen, kAlpha, tex, x0, y0, x1, y1, 0, uv, p.color, false);
