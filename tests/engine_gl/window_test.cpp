@@ -133,6 +133,41 @@ TEST_F(engine_gl_window, CaptionsReadOnAnySceneThroughTheirDarkOutline) {
   }
 }
 
+TEST_F(engine_gl_window, LettersStayApartAtTheTightestSpacing) {
+  OpenEngine();
+  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
+  ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+  // The name box's text (scale 1, spacing -0.3) and the buttons' (0.6, -0.1): every
+  // letter is its own run of lit columns, with a dark column before the next.
+  struct Case {
+    const char* text;
+    float scale, spacing;
+    int letters;
+  };
+  const Case cases[] = {{"Maximilian", 1, -0.3f, 10},
+                        {"Oberhuber", 1, -0.3f, 9},
+                        {"HIGHSCORE", 2, -0.2f, 9},
+                        {"Maximilian", 0.6f, -0.1f, 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    iVec2 at{-12, 0}, scale{c.scale, c.scale};
+    gh::iPrintsHide();
+    gh::iPrintColorSet(1, 1, 1, 1);
+    gh::iPrint(c.text, &at, &scale, c.spacing, font);
+    Frame();
+    View v = Capture();
+    int runs = 0;
+    bool inRun = false;
+    for (int x = 0; x < 800; ++x) {
+      bool lit = false;
+      for (int y = 240; y < 360 && !lit; ++y) lit = v.Lit(x, y, 100);
+      if (lit && !inRun) ++runs;
+      inRun = lit;
+    }
+    EXPECT_EQ(runs, c.letters);
+  }
+}
+
 TEST_F(engine_gl_window, PrintsAreAboveSpritesAndThePointerAboveThem) {
   OpenEngine();
   int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);

@@ -62,10 +62,10 @@ inline constexpr float kCapitalHeightUnits = 1.0f;
 // own colour.
 inline constexpr int kFontOutlinePixels = 4;
 inline constexpr float kOutlineOpacity = 0.85f;
-// A print's spacing argument counts in half screen units: the game's spacings
-// (-0.1 to -0.3) were chosen for a wide display face, and in whole units they
-// would run the letters of our font into each other.
-inline constexpr float kSpacingUnits = 0.5f;
+// A print's spacing argument counts in small fractions of a screen unit: the game's
+// spacings (-0.1 to -0.3) were chosen for a wide display face, and our condensed
+// face's letters would touch ("rh", "il") at anything much tighter.
+inline constexpr float kSpacingUnits = 0.15f;
 // Prints kept at once (the same print repeated in one place is kept once).
 inline constexpr int kMaxPrints = 4096;
 
