@@ -358,6 +358,32 @@ TEST_F(engine_gl_window, ParticleBurstIsVisible) {
   EXPECT_LE(t, PixelY(3));
   EXPECT_GE(b, PixelY(3));
   EXPECT_LT(r - l, 400);  // a burst, not the whole screen
+  // Half-way through its life the burst has cooled from yellow to orange and red:
+  // its glow is mostly red, hardly any of it white.
+  for (int i = 0; i < 10; ++i) Frame();
+  View cooled = Capture();
+  int reddish = 0, whitish = 0;
+  for (int y = PixelY(3) - 80; y < PixelY(3) + 80; ++y)
+    for (int x = PixelX(-6) - 80; x < PixelX(-6) + 80; ++x) {
+      const uint8_t* c = cooled.At(x, y);
+      reddish += c[0] > 80 && c[0] > c[1] + 40 && c[0] > c[2] + 60;
+      whitish += c[0] > 220 && c[1] > 220 && c[2] > 220;
+    }
+  EXPECT_GT(reddish, 200);
+  EXPECT_LT(whitish, reddish / 4);
+  // Over a white wall, its dark smoke shows.
+  int32_t wall = WorldQuad("Data\\White.png", 800, 600, 0, 0, false);
+  gh::iParticleEmitterEmit(e, 10, 0.99f);
+  for (int i = 0; i < 19; ++i) Frame();
+  View smoky = Capture();
+  int darkened = 0;
+  for (int y = PixelY(3) - 80; y < PixelY(3) + 80; ++y)
+    for (int x = PixelX(-6) - 80; x < PixelX(-6) + 80; ++x) {
+      const uint8_t* c = smoky.At(x, y);
+      darkened += c[1] < 200 && c[2] < 200;
+    }
+  EXPECT_GT(darkened, 100) << "no smoke";
+  gh::iMeshHide(wall);
   for (int i = 0; i < 30; ++i) Frame();
   View after = Capture();
   EXPECT_FALSE(after.LitBox(0, 0, 800, 600, l, t, r, b, 40));  // gone after its life time

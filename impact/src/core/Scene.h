@@ -117,6 +117,9 @@ struct Particle {
 struct ParticleSystem {
   ImageRef image;
   std::string file;
+  // "smoke.png" beside the particle picture, when there is one: an additive burst
+  // leaves a little dark smoke.
+  ImageRef smoke;
   float size = 1;
   int32_t mode = 0;  // 2: additive
   iVec3 gravity{0, 0, 0};
