@@ -71,11 +71,13 @@ class StandInPlatform final : public Platform {
   void WaitForEvents(int) override {}
   bool IsApplicationActive() override { return true; }
   void MinimiseApplication() override {}
+  bool IsMinimised() override { return false; }
+  uint32_t LastWindowUse() override { return 0; }
   void HideSystemPointer() override {}
   void ConfinePointer(bool) override {}
   void SetCursorPos(int, int) override {}
   uint32_t TickCount() override { return ticks; }
-  void ShowError(const std::string&) override {}
+  void ShowMessage(const std::string&) override {}
   void ShellOpen(const std::string&) override {}
 };
 

@@ -44,6 +44,10 @@ constexpr TerrorPlan TerrorPlans[6] = {{1, -0.6f, "T1"}, {1, 0.6f, "T1"},  {2, -
 }  // namespace
 
 TGame::TGame() {
+  // The last hit of a finished game left the lights red (and a pause moves
+  // them): every game starts lit as the first one.
+  SetLightsLevel(1.0f);
+  SetLightsDepth(-20.0f);
   EnemyList.clear();
   BonusList.clear();
   ActiveEnemies = 0;

@@ -84,7 +84,12 @@ void TGame::RunFrame() {
       if (Game != this) return;
       if (enter) {
         Phase = PhaseSendAsk;
-        AddHighScore(PlayerName, Score);
+        // The player learns now that the result is only in memory, not at exit.
+        std::string error;
+        if (!AddHighScore(PlayerName, Score, &error)) {
+          ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
+                                  std::string(ConfigFileName) + "\": " + error);
+        }
       } else {
         Phase = PhaseToMenu;
       }

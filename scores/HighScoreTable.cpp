@@ -15,14 +15,14 @@ void SwapHighScores(uint8_t index) {
   std::swap(HighScores[index - 1], HighScores[index]);
 }
 
-bool AddHighScore(const std::string& name, int32_t score) {
+bool AddHighScore(const std::string& name, int32_t score, std::string* error) {
   HighScores[9] = THiScores{name, score};
   // Exchanging only when the upper entry is strictly lower keeps equal scores
   // in their order: the new result stops just below its equal.
   for (int i = 0; i <= 9; ++i)
     for (int j = 9; j >= i + 1; --j)
       if (HighScores[j - 1].Score < HighScores[j].Score) SwapHighScores(static_cast<uint8_t>(j));
-  return SaveSettings();
+  return SaveSettings(error);
 }
 
 bool AddHighScore() {

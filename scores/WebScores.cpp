@@ -2,8 +2,12 @@
 
 #include <curl/curl.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "game/Game.h"
 #include "settings/Settings.h"
@@ -30,7 +34,8 @@ constexpr const char* VersionQuery = "version&prg=Gravelhorn2";
 constexpr const char* SubmitQuery = "hs&prg=Gravelhorn2&inf=";
 constexpr const char* PageQuery = "prg=Gravelhorn2&show&type=0";
 
-std::string ServerAddress = GH_SCORE_SERVER;
+// Set by SetScoreServerAddress; until then the run-time override or the build's address.
+std::optional<std::string> ServerAddress;
 long ConnectTimeoutMs = 4000;
 long TotalTimeoutMs = 10000;
 
@@ -62,8 +67,9 @@ size_t KeepReply(char* data, size_t size, size_t count, void* user) {
   return 0;
 }
 
-// One GET on the shared handle; false for any error, an HTTP error status and
-// a time-out included.
+// One GET on the shared handle; false for any error, a time-out included, and
+// for every status but 2xx: a redirect (moved server, http to https) is not
+// followed, and its page holds no token.
 bool Get(CURL* curl, const std::string& query, Reply* reply) {
   const std::string url = ScoreServerAddress() + ScriptPath + query;
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -71,16 +77,55 @@ bool Get(CURL* curl, const std::string& query, Reply* reply) {
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &KeepReply);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, reply);
   const CURLcode result = curl_easy_perform(curl);
-  return result == CURLE_OK || (result == CURLE_WRITE_ERROR && reply && reply->cut);
+  if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && reply && reply->cut)) return false;
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  return status >= 200 && status <= 299;
 }
 
 }  // namespace
 
-std::string ScoreServerAddress() { return ServerAddress; }
+std::optional<std::string> CheckedServerAddress(std::string text) {
+  const size_t start = text.find_first_not_of(" \t\r\n");
+  const size_t end = text.find_last_not_of(" \t\r\n");
+  text = start == std::string::npos ? std::string() : text.substr(start, end - start + 1);
+  while (!text.empty() && text.back() == '/') text.pop_back();
+  const size_t scheme = text.rfind("http://", 0) == 0 ? 7 : text.rfind("https://", 0) == 0 ? 8 : 0;
+  if (scheme == 0 || text.size() == scheme || text.size() > 200) return std::nullopt;
+  for (unsigned char c : text)
+    if (c <= ' ' || c >= 0x7F || c == '?' || c == '#') return std::nullopt;
+  return text;
+}
+
+std::string ScoreServerAddress() {
+  if (ServerAddress) return *ServerAddress;
+  // A player points an installed game at another server (a LAN party's) with
+  // the environment variable or a one-line file beside the program; anything
+  // that is not an http(s) address is reported and the build's address kept.
+  std::string source, value;
+  if (const char* env = std::getenv(ScoreServerVariable)) {
+    source = std::string("the environment variable ") + ScoreServerVariable;
+    value = env;
+  } else if (std::ifstream file(ScoreServerFile); file) {
+    source = std::string("the file ") + ScoreServerFile;
+    std::getline(file, value);
+  }
+  if (!source.empty()) {
+    if (auto address = CheckedServerAddress(value)) return *address;
+    std::fprintf(stderr, "Gravelhorn 2: %s holds no http:// address; using %s\n", source.c_str(),
+                 GH_SCORE_SERVER);
+  }
+  return GH_SCORE_SERVER;
+}
 
 void SetScoreServerAddress(const std::string& address) {
-  ServerAddress = address;
-  while (!ServerAddress.empty() && ServerAddress.back() == '/') ServerAddress.pop_back();
+  std::string text = address;
+  while (!text.empty() && text.back() == '/') text.pop_back();
+  if (text.empty()) {
+    ServerAddress.reset();
+  } else {
+    ServerAddress = text;
+  }
 }
 
 std::string ScorePageAddress() { return ScoreServerAddress() + ScriptPath + PageQuery; }

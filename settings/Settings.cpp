@@ -170,7 +170,25 @@ bool SaveSettings(std::string* error) {
     return fail(OpenError(ConfigFileName, errno));
   } else if (!S_ISREG(oldStat.st_mode)) {
     return fail(OpenError(ConfigFileName, S_ISDIR(oldStat.st_mode) ? EISDIR : EINVAL));
+  } else {
+    // The new file replaces the old one by renaming, which the file's own
+    // protection does not stop: a file the player made read-only is left as
+    // it is. Without any write permission bit it counts as read-only even for
+    // an administrator, who could open it anyway.
+    Fd probe(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!probe.ok()) return fail(OpenError(ConfigFileName, errno));
+    if ((oldStat.st_mode & 0222) == 0) return fail(OpenError(ConfigFileName, EACCES));
   }
+
+  // The save makes a new file beside the target: when that is refused, the
+  // folder is what the player has to fix, not the file.
+  auto folderError = [&](int err) {
+    std::error_code ec;
+    fs::path folder = fs::absolute(target, ec).parent_path();
+    if (ec || folder.empty()) folder = target.parent_path();
+    return fail("Cannot create a file in the folder \"" + folder.string() + "\". " +
+                std::strerror(err));
+  };
 
   fs::path temp;
   Fd out;
@@ -180,7 +198,7 @@ bool SaveSettings(std::string* error) {
     out.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!out.ok() && errno != EEXIST) break;
   }
-  if (!out.ok()) return fail(OpenError(ConfigFileName, errno));
+  if (!out.ok()) return folderError(errno);
 
   auto abandon = [&](int err) {
     out.Close();
@@ -213,6 +231,7 @@ bool SaveSettings(std::string* error) {
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     const int err = errno;
     ::unlink(temp.c_str());
+    if (err == EACCES || err == EPERM || err == EROFS) return folderError(err);
     return fail("Cannot write file \"" + std::string(ConfigFileName) + "\". " + std::strerror(err));
   }
   return true;

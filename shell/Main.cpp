@@ -43,6 +43,13 @@ bool CloseRequested = false;
 int ExitCode = 0;
 // Frame loops running now (a restart nests one in another).
 int RunningLoops = 0;
+// The engine was stopped for a minimise (boss key, Alt+Tab in full screen) at
+// this tick; some desktops never minimise.
+bool StoppedToHide = false;
+uint32_t HideTick = 0;
+// Window events queued before the desktop acted on the minimise are not the
+// player coming back.
+constexpr uint32_t HideGraceMs = 500;
 
 std::string WithEngineText(const std::string& message) {
   const char* text = i3ImpactErrorText ? i3ImpactErrorText() : nullptr;
@@ -189,6 +196,9 @@ void OnMessage(const iMessage* message, void*) {
         FormMouseWheelDown();
         break;
       case iMsgClose:
+        // Closing the window (or logging out) keeps what the player changed, as
+        // leaving through the menu does; settings never read are not written.
+        if (!CloseRequested && !FirstRun) SaveSettingsOrTell();
         CloseRequested = true;
         if (RunningLoops > 0) {
           iExit();
@@ -209,12 +219,33 @@ void RestartEngine(uint8_t windowed) {
   iExit();
 }
 
+void StopEngineToHide() {
+  iExit();
+  PreviousScreen = CurrentScreen;
+  StoppedToHide = true;
+  HideTick = ThePlatform().TickCount();
+}
+
 void ApplicationEvents1Idle() {
-  if (FirstRun) RunEngine();
+  if (FirstRun) {
+    RunEngine();
+    return;
+  }
+  // A desktop that does not minimise leaves the stopped game in sight: it
+  // comes back when the player shows, focuses, exposes, clicks or types in the
+  // window after the desktop had its chance to minimise it.
+  if (!StoppedToHide || i3ImpactIsActive() || Windowed != 0) return;
+  Platform& platform = ThePlatform();
+  if (platform.IsMinimised()) return;
+  const uint32_t sinceHide = platform.TickCount() - HideTick;
+  const uint32_t useAfterHide = platform.LastWindowUse() - HideTick;
+  if (sinceHide < HideGraceMs || useAfterHide < HideGraceMs || useAfterHide > sinceHide) return;
+  ApplicationEvents1Restore();
 }
 
 void ApplicationEvents1Restore() {
   if (!i3ImpactIsActive() && Windowed == 0 && !FirstRun) {
+    StoppedToHide = false;
     RunEngine();
     CurrentScreen = PreviousScreen;
   }
@@ -259,6 +290,8 @@ void ResetShellState() {
   CloseRequested = false;
   ExitCode = 0;
   RunningLoops = 0;
+  StoppedToHide = false;
+  HideTick = 0;
 }
 
 int ProgramMain(Platform& platform, const std::string& enginePath) {

@@ -2,10 +2,15 @@
 // this seam: the real one (SDL2, xdg-open) for the game, a headless one for tests
 // and benchmarks. A Windows port replaces only the implementation.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace gh {
+
+// Breaks every line of `text` longer than `width` characters at its spaces; a
+// word longer than that keeps a line of its own, unbroken.
+std::string WrapMessage(const std::string& text, size_t width = 60);
 
 class Platform {
  public:
@@ -26,6 +31,11 @@ class Platform {
   // The application has the input focus.
   virtual bool IsApplicationActive() = 0;
   virtual void MinimiseApplication() = 0;
+  // The main window is minimised or hidden now.
+  virtual bool IsMinimised() = 0;
+  // The tick (TickCount) of the last sign that the player has the window in
+  // front: shown, exposed, focused, clicked or typed in.
+  virtual uint32_t LastWindowUse() = 0;
   // The system's own pointer is hidden over the window (the game draws its own).
   virtual void HideSystemPointer() = 0;
   // Keeps the pointer inside the window (during play).
@@ -38,11 +48,16 @@ class Platform {
   virtual uint32_t TickCount() = 0;
 
   // An error the player must see: a message box when there is a display, and
-  // always a line on standard error.
-  virtual void ShowError(const std::string& text) = 0;
+  // always a line on standard error. Long lines are wrapped first, so that no
+  // box is wider than the screen.
+  void ShowError(const std::string& text) { ShowMessage(WrapMessage(text)); }
   // Opens a document or web address with the desktop's default handler; not
   // waited for, failures ignored.
   virtual void ShellOpen(const std::string& target) = 0;
+
+ protected:
+  // Shows an error message already wrapped.
+  virtual void ShowMessage(const std::string& text) = 0;
 };
 
 // The platform in use; set once at start (the game's main, or a test harness).

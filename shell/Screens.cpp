@@ -107,6 +107,14 @@ void StepWeapon(int step) {
 
 std::string WorldScoresAddress() { return ScorePageAddress(); }
 
+void SaveSettingsOrTell() {
+  std::string error;
+  if (!SaveSettings(&error)) {
+    ThePlatform().ShowError("The settings and high scores could not be saved to \"" +
+                            std::string(ConfigFileName) + "\": " + error);
+  }
+}
+
 std::string HomePageAddress() { return GH_HOME_PAGE; }
 
 void LoadResources() {
@@ -255,15 +263,10 @@ void SwitchScreen(int8_t screen) {
       ShowSprite(MenuBackSprite);
       AskExit();
       break;
-    case ScreenQuit: {
+    case ScreenQuit:
       iExit();
-      std::string error;
-      if (!SaveSettings(&error)) {
-        ThePlatform().ShowError("The settings and high scores could not be saved to \"" +
-                                std::string(ConfigFileName) + "\": " + error);
-      }
+      SaveSettingsOrTell();
       break;
-    }
     default:
       break;  // a blank screen
   }
@@ -272,21 +275,18 @@ void SwitchScreen(int8_t screen) {
 void HandleGlobalKeys() {
   // Boss key, held down. It acts once per press, and only after a key just
   // chosen in the boss-key box has been released.
-  const bool bossDown = iKeyDown(BossKey) != 0;
+  // Boss key 0 ("None") is no key and never fires.
+  const bool bossDown = BossKey != 0 && iKeyDown(BossKey) != 0;
   if (bossDown && BossKeyArmed) {
     BossKeyArmed = false;
-    if (Windowed == 0) {
-      iExit();
-      PreviousScreen = CurrentScreen;
-    }
+    if (Windowed == 0) StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
   if (!bossDown) BossKeyArmed = true;
 
   // Alt+Tab in full screen; in a window the desktop handles it.
   if ((iKeyDown(KeyRightAlt) || iKeyDown(KeyLeftAlt)) && iKeyClick(KeyTab) && Windowed == 0) {
-    iExit();
-    PreviousScreen = CurrentScreen;
+    StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
 

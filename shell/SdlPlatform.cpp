@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/EngineCalls.h"
+
 extern char** environ;
 
 namespace gh {
@@ -78,11 +80,19 @@ void SdlPlatform::WaitForEvents(int timeoutMs) {
 // pump, so "the application is active" means the same whoever pumps events.
 int SdlPlatform::WatchEvents(void* self, SDL_Event* event) {
   auto* platform = static_cast<SdlPlatform*>(self);
+  if (event->type == SDL_KEYDOWN || event->type == SDL_MOUSEBUTTONDOWN) {
+    platform->lastUse_ = platform->TickCount();
+  }
   if (event->type == SDL_WINDOWEVENT) {
     switch (event->window.event) {
+      case SDL_WINDOWEVENT_SHOWN:
+      case SDL_WINDOWEVENT_EXPOSED:
+        platform->lastUse_ = platform->TickCount();
+        break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
       case SDL_WINDOWEVENT_RESTORED:
         platform->active_ = true;
+        platform->lastUse_ = platform->TickCount();
         break;
       case SDL_WINDOWEVENT_FOCUS_LOST:
       case SDL_WINDOWEVENT_MINIMIZED:
@@ -104,6 +114,10 @@ void SdlPlatform::MinimiseApplication() {
   if (window_) SDL_MinimizeWindow(window_);
 }
 
+bool SdlPlatform::IsMinimised() {
+  return window_ && (SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0;
+}
+
 void SdlPlatform::HideSystemPointer() { SDL_ShowCursor(SDL_DISABLE); }
 
 void SdlPlatform::ConfinePointer(bool confine) {
@@ -111,18 +125,12 @@ void SdlPlatform::ConfinePointer(bool confine) {
 }
 
 void SdlPlatform::SetCursorPos(int clientX, int clientY) {
-  if (!window_) return;
-  // The 800 x 600 view is scaled to fit the window with its shape kept.
-  int w = 0, h = 0;
-  SDL_GetWindowSize(window_, &w, &h);
-  if (w <= 0 || h <= 0) return;
-  const double scale = std::min(w / 800.0, h / 600.0);
-  const int x = static_cast<int>(std::lround((w - 800 * scale) / 2 + clientX * scale));
-  const int y = static_cast<int>(std::lround((h - 600 * scale) / 2 + clientY * scale));
-  int mx = 0, my = 0;
-  SDL_GetMouseState(&mx, &my);
-  if (SDL_GetMouseFocus() == window_ && mx == x && my == y) return;
-  SDL_WarpMouseInWindow(window_, x, y);
+  if (!window_ || !iMouseReset) return;
+  // Only the engine knows where the view really lies in the window (a
+  // full-screen request may not have been honoured): it warps the pointer, and
+  // not at all when the pointer is there already.
+  const iVec2 at{static_cast<float>(clientX) / 800.0f, static_cast<float>(clientY) / 600.0f};
+  iMouseReset(&at);
 }
 
 uint32_t SdlPlatform::TickCount() {
@@ -132,7 +140,7 @@ uint32_t SdlPlatform::TickCount() {
   return static_cast<uint32_t>(ms);
 }
 
-void SdlPlatform::ShowError(const std::string& text) {
+void SdlPlatform::ShowMessage(const std::string& text) {
   std::fprintf(stderr, "Gravelhorn 2: %s\n", text.c_str());
   if (videoReady_) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Gravelhorn 2", text.c_str(), window_);

@@ -21,12 +21,16 @@ class SdlPlatform : public Platform {
   void WaitForEvents(int timeoutMs) override;
   bool IsApplicationActive() override;
   void MinimiseApplication() override;
+  bool IsMinimised() override;
+  uint32_t LastWindowUse() override { return lastUse_; }
   void HideSystemPointer() override;
   void ConfinePointer(bool confine) override;
   void SetCursorPos(int clientX, int clientY) override;
   uint32_t TickCount() override;
-  void ShowError(const std::string& text) override;
   void ShellOpen(const std::string& target) override;
+
+ protected:
+  void ShowMessage(const std::string& text) override;
 
  private:
   static int WatchEvents(void* self, SDL_Event* event);
@@ -35,6 +39,7 @@ class SdlPlatform : public Platform {
   SDL_Window* window_ = nullptr;
   bool videoReady_ = false;
   bool active_ = true;
+  uint32_t lastUse_ = 0;
   std::vector<pid_t> children_;
 };
 

@@ -77,9 +77,16 @@ void TogglePause(float pausedDepth, float playingDepth);
 // that answered it (the rest of such a frame compares this count).
 extern uint32_t DialogsAnswered;
 
+// Writes the settings and the table, telling the player when that fails.
+void SaveSettingsOrTell();
+
 // ---- engine life cycle (main window) -------------------------------------------
 // Stores the display setting and stops the engine; the frame loop restarts it.
 void RestartEngine(uint8_t windowed);
+// Stops the engine before the window is minimised (full screen); it starts
+// again on restore, or when the desktop did not minimise and the player uses
+// the window again.
+void StopEngineToHide();
 
 // Addresses of the score server's world-scores page and of the game's home page.
 std::string WorldScoresAddress();

@@ -9,8 +9,11 @@ packages=(
   libcurl4-openssl-dev libcairo2-dev libjpeg-dev libvorbis-dev libogg-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
   fonts-dejavu-core fonts-dejavu-extra
-  xvfb xauth xdotool evilwm imagemagick x11-utils libgl1-mesa-dri mesa-utils
+  xvfb xauth xdotool evilwm xfonts-base imagemagick x11-utils libgl1-mesa-dri mesa-utils
+  libx11-dev
   clang libclang-rt-14-dev sox
+  libsqlite3-dev libpq-dev postgresql
+  desktop-file-utils
 )
 
 missing=()

@@ -302,6 +302,9 @@ void TDDButtonToggle::Update() {
 }
 
 void TDDButtonToggle::UpdateFocused() {
+  // A toggle left focused by a screen that went away is not shown: its keys
+  // would change a setting the player cannot see.
+  if (Hidden) return;
   HeldFocus = Current;
   TDDControl::UpdateFocused();
   iSpriteColorSet(Sprite, 1, 1, 1, 1);
@@ -467,7 +470,8 @@ void TDDBossKey::CheckActivate() {
     Capturing = !Capturing;
   }
   if (!Capturing) return;
-  for (int32_t code = 0; code <= 88; ++code) {
+  // Code 0 is a key without a code: it is never chosen.
+  for (int32_t code = 1; code <= 88; ++code) {
     if (Clicked(code)) {
       BossKey = static_cast<uint8_t>(code);
       Capturing = false;

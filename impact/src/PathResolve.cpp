@@ -1,13 +1,29 @@
+#include <string>
+
 #include "impact_path.h"
 
+#ifndef _WIN32
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
 
-#include <string>
 #include <vector>
+#endif
 
 namespace impact {
+
+#ifdef _WIN32
+
+// Windows' file system already ignores case and takes either separator; the
+// name only gets the same separators as everywhere else.
+std::string ResolvePath(const std::string& name) {
+  std::string path = name;
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+#else
 
 namespace {
 
@@ -75,5 +91,7 @@ std::string ResolvePath(const std::string& name) {
   (void)absolute;
   return result;
 }
+
+#endif
 
 }  // namespace impact

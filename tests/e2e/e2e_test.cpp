@@ -86,13 +86,13 @@ class GameDesktop : public gh::test::Desktop {
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* tool : {"Xvfb", "evilwm", "xdotool", "import"})
+    for (const char* tool : {"Xvfb", "evilwm", "xprop", "xdotool", "import"})
       if (!gh::test::HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
     if (!fs::exists(fs::path(GH_BIN_DIR) / "gravelhorn2")) GTEST_SKIP() << "no built program";
     folder_ = gh::test::MakeGameFolder("gh-e2e");
     ASSERT_FALSE(folder_.empty());
     desktop_.emplace(folder_);
-    ASSERT_TRUE(desktop_->Ready()) << "Xvfb did not start";
+    ASSERT_TRUE(desktop_->Ready()) << desktop_->Problem();
   }
 
   void TearDown() override {

@@ -9,7 +9,13 @@
 
 namespace enginetest {
 
-std::string LibraryPath() { return std::string(GH_BIN_DIR) + "/system.so"; }
+std::string LibraryPath() {
+#ifdef _WIN32
+  return std::string(GH_BIN_DIR) + "/system.dll";
+#else
+  return std::string(GH_BIN_DIR) + "/system.so";
+#endif
+}
 
 const HarnessCalls& Engine() {
   static HarnessCalls calls;

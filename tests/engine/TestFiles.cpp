@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -18,11 +19,23 @@ namespace enginetest {
 namespace fs = std::filesystem;
 
 ScratchDir::ScratchDir() {
+#ifdef _WIN32
+  // No mkdtemp: a random name, taken only if the folder did not exist.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    fs::path dir =
+        fs::temp_directory_path() / ("gh-engine-" + std::to_string(random() % 1000000000));
+    if (fs::create_directory(dir)) path_ = dir.generic_string();
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a scratch folder");
+#else
   std::string base = (fs::temp_directory_path() / "gh-engine-XXXXXX").string();
   std::vector<char> buf(base.begin(), base.end());
   buf.push_back('\0');
   if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
   path_ = buf.data();
+#endif
 }
 
 ScratchDir::~ScratchDir() {
@@ -80,8 +93,8 @@ void WriteWav(const std::string& path, double seconds, int rate, double hz) {
   out.write("data", 4);
   Put32(out, samples * 2);
   for (uint32_t i = 0; i < samples; ++i)
-    Put16(out,
-          static_cast<uint16_t>(static_cast<int16_t>(12000 * std::sin(2 * M_PI * hz * i / rate))));
+    Put16(out, static_cast<uint16_t>(
+                   static_cast<int16_t>(12000 * std::sin(2 * std::numbers::pi * hz * i / rate))));
 }
 
 void WriteOgg(const std::string& path, double seconds, int rate) {
@@ -116,7 +129,8 @@ void WriteOgg(const std::string& path, double seconds, int rate) {
     int n = std::min(1024, total - done);
     if (n > 0) {
       float** buf = vorbis_analysis_buffer(&vd, n);
-      for (int i = 0; i < n; ++i) buf[0][i] = 0.3f * std::sin(2 * M_PI * 330.0 * (done + i) / rate);
+      for (int i = 0; i < n; ++i)
+        buf[0][i] = 0.3f * std::sin(2 * std::numbers::pi * 330.0 * (done + i) / rate);
       vorbis_analysis_wrote(&vd, n);
       done += n;
     } else {

@@ -28,6 +28,9 @@ struct View {
   void SavePng(const std::string& path) const;
 };
 
+// The window's size as the X server has it (false on other window systems).
+bool ServerWindowSize(SDL_Window* window, int& w, int& h);
+
 class WindowEngine : public ::testing::Test {
  protected:
   static void SetUpTestSuite();

@@ -1,5 +1,5 @@
 # Shares the engine tests' file writers and library binding; reads pixels back.
-pkg_check_modules(GH_ENGINE_GL_TEST_LIBS REQUIRED IMPORTED_TARGET SDL2_image vorbisenc vorbis ogg)
+pkg_check_modules(GH_ENGINE_GL_TEST_LIBS REQUIRED IMPORTED_TARGET SDL2_image vorbisenc vorbis ogg x11)
 target_sources(test_${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/engine/TestFiles.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/engine/EngineUnderTest.cpp)
 target_include_directories(test_${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/engine)

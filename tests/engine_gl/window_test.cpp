@@ -527,6 +527,77 @@ TEST_F(engine_gl_window, FullScreenSettingFillsTheDesktop) {
   EXPECT_EQ(ih->ihFullscreen(), 0);
 }
 
+// The test command's virtual display has no window manager: nothing honours a
+// full-screen request, and the window keeps its size.
+TEST_F(engine_gl_window, FullScreenThatNobodyHonoursStillShowsTheWholeViewInTheWindow) {
+  OpenEngine();
+  const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
+  ASSERT_EQ(gh::i3ImpactSettings(full), -1);
+  // A red bar along the view's bottom edge, up to its right-hand corner.
+  Picture("Data\\Red300x50.png", 300, 50, 16 - 6, -12 + 1);
+  for (int i = 0; i < 3; ++i) {
+    gh::iProcessMessages();
+    Frame();
+  }
+  int w = 0, h = 0;
+  if (!ServerWindowSize(window, w, h)) GTEST_SKIP() << "not an X display";
+  View v = Capture();
+  ASSERT_GT(v.width, 0);
+  EXPECT_LE(v.width, w) << "the view is wider than the window";
+  EXPECT_LE(v.height, h) << "the view is taller than the window";
+  EXPECT_TRUE(v.width == w || v.height == h) << "the view does not fill the window";
+  EXPECT_NEAR(v.width * 3, v.height * 4, 4);
+  // The corner is drawn, inside the window.
+  EXPECT_GT(v.At(v.width - 3, v.height - 3)[0], 250);
+  // The pointer maps to the view as drawn: the window's bottom-right pixel is
+  // the view's corner.
+  const int left = (w - v.width) / 2, top = (h - v.height) / 2;
+  SDL_WarpMouseInWindow(window, left + v.width - 1, top + v.height - 1);
+  gh::iProcessMessages();
+  EXPECT_NEAR(gh::iMouseX(), 1.0f, 0.01f);
+  EXPECT_NEAR(gh::iMouseY(), 1.0f, 0.01f);
+}
+
+TEST_F(engine_gl_window, EveryOpeningDrawsItsOwnRandomNumbers) {
+  auto draws = [&] {
+    ih->ihSeed(7);  // the same state before every opening
+    OpenEngine();
+    std::vector<int32_t> numbers;
+    for (int i = 0; i < 8; ++i) numbers.push_back(gh::iIntRand(0, 1 << 30));
+    CloseEngine();
+    return numbers;
+  };
+  const std::vector<int32_t> first = draws();
+  EXPECT_NE(first, draws()) << "two launches would play the same game";
+}
+
+// The click that brings a stopped game's window back reaches the engine while
+// none is open; it must not act in the next run's first frame.
+TEST_F(engine_gl_window, WhatWasPressedWhileTheEngineWasClosedIsNoInputOfTheNextRun) {
+  OpenEngine();
+  gh::i3ImpactClose();  // the program's window stays, as after the boss key
+  SDL_Event press{};
+  press.type = SDL_MOUSEBUTTONDOWN;
+  press.button.windowID = SDL_GetWindowID(window);
+  press.button.button = SDL_BUTTON_LEFT;
+  press.button.state = SDL_PRESSED;
+  press.button.x = 400;
+  press.button.y = 300;
+  SDL_PushEvent(&press);
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.windowID = SDL_GetWindowID(window);
+  key.key.keysym.scancode = SDL_SCANCODE_RETURN;
+  SDL_PushEvent(&key);
+  gh::iProcessMessages();
+  ASSERT_EQ(gh::i3ImpactOpen(SDL_GetWindowID(window), 0), -1) << gh::i3ImpactErrorText();
+  Frame();
+  EXPECT_EQ(gh::iMouseButtonClick(0), 0);
+  EXPECT_EQ(gh::iMouseButtonDown(0), 0);
+  EXPECT_EQ(gh::iKeyClick(28), 0);
+  EXPECT_EQ(gh::iKeyDown(28), 0);
+}
+
 TEST_F(engine_gl_window, ComposedSceneScreenshot) {
   const char* out = std::getenv("GH_ENGINE_SHOT");
   OpenEngine();

@@ -167,7 +167,7 @@ std::optional<std::pair<double, double>> FindChange(const View& empty, const Vie
 class GameEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* tool : {"Xvfb", "evilwm", "xdotool", "import"})
+    for (const char* tool : {"Xvfb", "evilwm", "xprop", "xdotool", "import"})
       if (!gh::test::HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
     const fs::path bin = GH_BIN_DIR;
     if (!fs::exists(bin / "gravelhorn2")) GTEST_SKIP() << "no built program";
@@ -176,7 +176,7 @@ class GameEndToEnd : public ::testing::Test {
     shots_ = bin.parent_path() / "e2e-game";
     fs::create_directories(shots_);
     desktop_.emplace(folder_);
-    ASSERT_TRUE(desktop_->Ready()) << "Xvfb did not start";
+    ASSERT_TRUE(desktop_->Ready()) << desktop_->Problem();
   }
 
   void TearDown() override {

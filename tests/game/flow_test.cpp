@@ -1,9 +1,12 @@
 // The end of a game: captions, the questions, entering and sending the score,
 // and the hand-over to the menus with the game freed.
 #include <httplib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "GameFixture.h"
@@ -12,6 +15,11 @@
 
 namespace gh::test {
 namespace {
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // Ends the game as if the last life had been lost.
 void EndGame() {
@@ -38,6 +46,29 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   EXPECT_EQ(Game, nullptr);
   EXPECT_EQ(CurrentScreen, ScreenMenu);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(HighScores[i].Score, table[i].Score);
+}
+
+TEST_F(GameTest, AGameLostOnAHitFlashLeavesTheNextGameLitAsTheFirst) {
+  SkipIntro();
+  NoSpawns();
+  Game->Score = 0;  // no name question: straight back to the menu
+  Game->Lives = 0;
+  Game->Health = -1;
+  h->Step(1);
+  ASSERT_EQ(Game->Phase, PhaseGameOver);
+  SetLightsLevel(0);  // as the hit that cost the last life left them
+  ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 1500)) << "the game never ended";
+  StartGame();
+  h->Step(1);
+  ASSERT_NE(Game, nullptr);
+  ASSERT_EQ(Game->Phase, PhaseIntro);
+  iVec3 at{};
+  iColor green{}, blue{};
+  Engine().ihLight(1, &at, &green);
+  Engine().ihLight(2, &at, &blue);
+  EXPECT_FLOAT_EQ(green.green, 1.0f);
+  EXPECT_FLOAT_EQ(blue.blue, 1.0f);
+  EXPECT_FLOAT_EQ(at.z, -20.0f);
 }
 
 TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
@@ -75,6 +106,26 @@ TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
     }
     EXPECT_EQ(Game, nullptr);
   }
+}
+
+TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
+  SkipIntro();
+  NoSpawns();
+  // No write permission bit: the save leaves the file alone and fails.
+  ASSERT_EQ(::chmod(h->ConfigPath().c_str(), 0444), 0);
+  const std::string before = FileBytes(h->ConfigPath());
+  Game->Score = HighScores[9].Score + 500;
+  EndGame();
+  ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(Game->Score), 400));
+  h->Platform().errors.clear();
+  AnswerYes();
+  ASSERT_TRUE(h->StepUntilPrint("Send the result to", 5));
+  ASSERT_EQ(h->Platform().errors.size(), 1u) << "the player was not told";
+  EXPECT_NE(h->Platform().errors[0].find("could not be saved"), std::string::npos);
+  EXPECT_NE(h->Platform().errors[0].find("Config.cfg"), std::string::npos);
+  EXPECT_EQ(FileBytes(h->ConfigPath()), before);
+  AnswerNo();
+  ::chmod(h->ConfigPath().c_str(), 0644);
 }
 
 // A score server that refuses the first `failures` version requests.

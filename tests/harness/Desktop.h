@@ -2,6 +2,7 @@
 // own, with a window manager as every desktop has, and watching it there with
 // the command-line tools of X (xdotool, ImageMagick's import).
 #pragma once
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,14 +22,22 @@
 
 namespace gh::test {
 
+// Set when a desktop's window manager is found gone: every wait then ends at
+// once instead of running into its deadline.
+inline bool& DesktopBroken() {
+  static bool broken = false;
+  return broken;
+}
+
 // Checks `done` every 50 ms until it holds or `seconds` passed: a real process
 // runs on the wall clock. The deadlines are generous (a loaded machine,
-// sanitizers); a wait ends as soon as it holds.
+// sanitizers); a wait ends as soon as it holds, or the desktop broke.
 inline bool WaitFor(const std::function<bool()>& done, double seconds) {
   const auto end = std::chrono::steady_clock::now() +
                    std::chrono::milliseconds(static_cast<int>(seconds * 1000));
   while (std::chrono::steady_clock::now() < end) {
     if (done()) return true;
+    if (DesktopBroken()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return done();
@@ -111,8 +120,11 @@ class VirtualDisplay {
   bool Ready() const { return !display_.empty(); }
   const std::string& Name() const { return display_; }
 
+  virtual ~VirtualDisplay() = default;
+
   // A shell command run against this display; its standard output.
   std::string Run(const std::string& command) const {
+    Watch();
     return CommandOutput("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
   }
 
@@ -150,6 +162,10 @@ class VirtualDisplay {
     Run("import -window root -crop " + Crop(r) + " " + file.string());
   }
 
+ protected:
+  // Checks, before every command, that what the display needs is still there.
+  virtual void Watch() const {}
+
  private:
   static std::string Crop(const ScreenRect& r) {
     return std::to_string(r.w) + "x" + std::to_string(r.h) + "+" + std::to_string(r.x) + "+" +
@@ -163,16 +179,74 @@ class VirtualDisplay {
 // A virtual display with a window manager on it (evilwm): full screen and
 // placing windows are its business, as on a player's desktop. The logs of both
 // go to `folder` (xvfb.log, wm.log).
+//
+// Without a window manager nothing honours a full-screen request and tests
+// would only time out much later: a manager that does not come up makes the
+// desktop not Ready() with the reason in Problem(), and one that dies later
+// fails the running test at its next command and ends every wait.
 class Desktop : public VirtualDisplay {
  public:
-  explicit Desktop(const std::filesystem::path& folder) : VirtualDisplay(folder / "xvfb.log") {
-    if (Ready())
-      wm_.emplace(std::vector<std::string>{"evilwm"}, std::vector<std::string>{"DISPLAY=" + Name()},
-                  (folder / "wm.log").string());
+  // evilwm's default face needs font packages; "fixed" is built into every X
+  // server.
+  explicit Desktop(const std::filesystem::path& folder,
+                   std::vector<std::string> windowManager = {"evilwm", "-fn", "fixed"})
+      : VirtualDisplay(folder / "xvfb.log"), wmLog_(folder / "wm.log"), wmName_(windowManager[0]) {
+    DesktopBroken() = false;
+    if (!VirtualDisplay::Ready()) {
+      problem_ = "Xvfb did not start: " + ReadFile(folder / "xvfb.log");
+      return;
+    }
+    wm_.emplace(windowManager, std::vector<std::string>{"DISPLAY=" + Name()}, wmLog_.string());
+    if (!wm_->Started()) {
+      problem_ = "the window manager " + wmName_ + " could not be started";
+      return;
+    }
+    // A manager announces itself on the root window; one that exits is done.
+    const bool up = WaitFor(
+        [&] {
+          if (wm_->Ended()) return true;
+          return CommandOutput("DISPLAY=" + Name() +
+                               " xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null")
+                     .find("window id") != std::string::npos;
+        },
+        30);
+    if (wm_->Ended()) {
+      problem_ = Exited();
+    } else if (!up) {
+      problem_ = "the window manager " + wmName_ +
+                 " did not take the display within 30 s: " + ReadFile(wmLog_);
+    }
+  }
+
+  bool Ready() const { return VirtualDisplay::Ready() && problem_.empty(); }
+  // Why the desktop is not ready (empty when it is).
+  const std::string& Problem() const { return problem_; }
+  // Sends a signal to the window manager (a test of this helper).
+  void SignalWindowManager(int sig) {
+    if (wm_) wm_->Signal(sig);
+  }
+
+ protected:
+  void Watch() const override {
+    if (!problem_.empty() || !wm_ || !wm_->Ended()) return;
+    problem_ = Exited();
+    DesktopBroken() = true;
+    ADD_FAILURE() << problem_;
   }
 
  private:
-  std::optional<ChildProcess> wm_;  // a member of the derived class: ended before the server
+  std::string Exited() const {
+    const int code = wm_->ExitCode();
+    return "the window manager " + wmName_ +
+           (code >= 0 ? " exited with code " + std::to_string(code) : " was ended by a signal") +
+           ": " + ReadFile(wmLog_);
+  }
+
+  std::filesystem::path wmLog_;
+  std::string wmName_;
+  mutable std::string problem_;
+  mutable std::optional<ChildProcess>
+      wm_;  // a member of the derived class: ended before the server
 };
 
 }  // namespace gh::test

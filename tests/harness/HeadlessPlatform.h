@@ -21,12 +21,15 @@ class HeadlessPlatform : public Platform {
   void CloseMainWindow() override { windowOpen = false; }
   void WaitForEvents(int timeoutMs) override;
   bool IsApplicationActive() override { return active; }
+  // A desktop that minimises sets `minimisedNow`; by default nothing happens.
   void MinimiseApplication() override { ++minimised; }
+  bool IsMinimised() override { return minimisedNow; }
+  uint32_t LastWindowUse() override { return lastWindowUse; }
   void HideSystemPointer() override { pointerHidden = true; }
   void ConfinePointer(bool confine) override { pointerConfined = confine; }
   void SetCursorPos(int clientX, int clientY) override;
   uint32_t TickCount() override;
-  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ShowMessage(const std::string& text) override { errors.push_back(text); }
   void ShellOpen(const std::string& target) override { opened.push_back(target); }
 
   // What the program did, and knobs a test may turn.
@@ -36,6 +39,8 @@ class HeadlessPlatform : public Platform {
   bool pointerHidden = false;
   bool pointerConfined = false;
   int minimised = 0;
+  bool minimisedNow = false;
+  uint32_t lastWindowUse = 0;  // in TickCount's milliseconds
   int cursorX = -1, cursorY = -1;
   std::string title;
   std::vector<std::string> errors;

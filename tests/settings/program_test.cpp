@@ -2,6 +2,7 @@
 // HIGH SCORE screen, read at start, and a damaged file at start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -111,6 +112,47 @@ TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
   EXPECT_EQ(HighScores[0].Name, "Ace");  // its score was cut
   EXPECT_EQ(HighScores[0].Score, 0);
   EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
+}
+
+TEST_F(Program, ClosingTheWindowKeepsWhatWasChangedInThisRun) {
+  Start(WriteConfig(TableOnFile()), true);
+  // What the Options screen's widgets write.
+  Country = "Peru";
+  SoundOn = 0;
+  BossKey = 63;
+  h->Close();
+  ASSERT_TRUE(h->Exited());
+  ConfigData onDisk;
+  ASSERT_EQ(ReadConfig(ReadBytes(h->ConfigPath()), onDisk), ConfigFieldCount);
+  EXPECT_EQ(onDisk.Country, "Peru");
+  EXPECT_EQ(onDisk.SoundOn, 0);
+  EXPECT_EQ(onDisk.BossKey, 63);
+  EXPECT_EQ(onDisk.HighScores[0], (THiScores{"Ace", 123456}));
+  EXPECT_TRUE(h->Platform().errors.empty());
+}
+
+TEST_F(Program, MessagesAreWrappedToAReadableWidthWithNothingLost) {
+  const std::string whole = WriteConfig(TableOnFile());
+  Start(whole.substr(0, 20), false);
+  ASSERT_FALSE(h->Platform().errors.empty());
+  const std::string shown = h->Platform().errors[0];
+  std::string joined = shown;
+  for (char& c : joined)
+    if (c == '\n') c = ' ';
+  // Every word arrives, in order; "Config.cfg.damaged" is longer than nothing.
+  EXPECT_NE(joined.find("was damaged. The game starts with what could be read"), std::string::npos)
+      << shown;
+  EXPECT_NE(joined.find("\"Config.cfg.damaged\""), std::string::npos) << shown;
+  size_t lines = 0, start = 0;
+  for (;;) {
+    const size_t end = std::min(shown.find('\n', start), shown.size());
+    EXPECT_LE(end - start, 60u) << "a line too wide for the box: "
+                                << shown.substr(start, end - start);
+    ++lines;
+    if (end == shown.size()) break;
+    start = end + 1;
+  }
+  EXPECT_GE(lines, 3u);
 }
 
 TEST_F(Program, TheFirstStartWritesTheDefaultTable) {

@@ -268,6 +268,53 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   EXPECT_EQ(h->Platform().minimised, 0);
 }
 
+TEST_F(Widgets, AToggleLeftFocusedOnOptionsNeverActsOnTheMainMenu) {
+  Start();
+  TDDButtonToggle* const* toggles[] = {&DisplayToggle, &SoundToggle, &MusicToggle};
+  for (TDDButtonToggle* const* toggle : toggles) {
+    SCOPED_TRACE(toggle == &DisplayToggle ? "display" : toggle == &SoundToggle ? "sound" : "music");
+    ClickOn(TextButtons[1]);
+    ASSERT_TRUE(OnScreen(ScreenOptions));
+    Hover(*toggle);
+    ASSERT_EQ(FocusedWidget(), *toggle);
+    h->MouseAt(12.0f, 10.0f);  // over no button of either screen
+    h->Step(1);
+    Press(KeyEscape);
+    ASSERT_TRUE(OnScreen(ScreenMenu));
+    for (int key : {KeyRight, KeyLeft, KeyEnter, KeySpace, KeyRight}) Press(key);
+    h->Step(2);
+    EXPECT_TRUE(OnScreen(ScreenMenu));
+    EXPECT_EQ(Windowed, 1);
+    EXPECT_EQ(SoundOn, 1);
+    EXPECT_EQ(MusicOn, 1);
+  }
+}
+
+// Keys outside the engine's table (volume, media, keypad =) arrive as code 0.
+TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(BossKeyBox);
+  ASSERT_TRUE(h->HasPrint("..."));
+  Press(0);
+  EXPECT_EQ(BossKey, 88);
+  EXPECT_TRUE(h->HasPrint("...")) << "still waiting for a key with a code";
+  Press(KeyF5);
+  EXPECT_EQ(BossKey, 63);
+
+  // A boss key of 0 from the file shows "None" and nothing fires it.
+  BossKey = 0;
+  h->Step(1);
+  EXPECT_TRUE(h->HasPrint("None"));
+  for (int i = 0; i < 2; ++i) {
+    h->KeyDown(0);
+    h->Step(2);
+    h->KeyUp(0);
+    h->Step(2);
+  }
+  EXPECT_EQ(h->Platform().minimised, 0);
+}
+
 TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   Start();
   ClickOn(TextButtons[1]);
@@ -285,6 +332,37 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   h->Step(1);
   EXPECT_EQ(h->Platform().minimised, 1);     // once per press, in a window
   EXPECT_EQ(Engine().ihOpenCount(), opens);  // the engine keeps running
+}
+
+// evilwm and many tiling desktops ignore the minimise request.
+TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseUsingTheWindowBringsTheGameBack) {
+  Start();
+  ClickOn(TextButtons[1]);
+  ClickOn(DisplayToggle, 3.0f);
+  ASSERT_TRUE(
+      h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+  ASSERT_EQ(Windowed, 0);
+  const int opens = Engine().ihOpenCount();
+  HeadlessPlatform& desktop = h->Platform();
+  h->Tap(KeyF12);
+  h->Step(3);
+  ASSERT_EQ(desktop.minimised, 1);
+  // Window events already under way when the key acted are not the player.
+  desktop.lastWindowUse = desktop.TickCount();
+  h->Step(120);
+  EXPECT_EQ(Engine().ihOpenCount(), opens) << "came back without the player";
+  // Minimised after all: only a restore brings it back.
+  desktop.minimisedNow = true;
+  desktop.lastWindowUse = desktop.TickCount();
+  h->Step(60);
+  EXPECT_EQ(Engine().ihOpenCount(), opens);
+  desktop.minimisedNow = false;
+  // The player clicks in the window that was left standing.
+  desktop.lastWindowUse = desktop.TickCount();
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300))
+      << "the game never came back";
+  EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
+  EXPECT_EQ(Windowed, 0);
 }
 
 TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {

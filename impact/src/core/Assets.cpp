@@ -6,7 +6,6 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_ttf.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Os.h"
 #include "core/Conventions.h"
 #include "core/Engine.h"
 #include "impact_path.h"
@@ -24,21 +24,6 @@ namespace impact {
 namespace {
 
 Engine* liveEngine = nullptr;
-
-bool Stat(const std::string& path, int64_t& time, int64_t& size, std::string& error) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    error = "not a file";
-    return false;
-  }
-  time = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  size = st.st_size;
-  return true;
-}
 
 std::string Trim(const std::string& s) {
   size_t a = s.find_first_not_of(" \t\r\n");
@@ -284,7 +269,7 @@ uint32_t ReadLe32(const uint8_t* p) {
 // Length of an Ogg Vorbis stream from its identification header (sample rate) and
 // the granule position of its last page; false when the file is not Ogg Vorbis.
 bool ProbeOgg(const std::string& path, uint32_t& durationMs, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in = os::OpenForReading(path);
   if (!in) {
     error = std::strerror(errno);
     return false;
@@ -337,7 +322,7 @@ bool ProbeSound(Sound& sound, std::string& error) {
   Uint32 length = 0;
   if (!SDL_LoadWAV(sound.path.c_str(), &spec, &buffer, &length)) {
     int64_t t, s;
-    if (!Stat(sound.path, t, s, error)) return false;
+    if (!os::StatFile(sound.path, t, s, error)) return false;
     error = SDL_GetError();
     if (error.empty()) error = "not a WAV file";
     return false;
@@ -364,7 +349,7 @@ template <typename T, typename Decode>
 bool LoadCached(const std::string& path, std::map<std::string, std::shared_ptr<T>>& cache,
                 Decode decode, std::shared_ptr<T>& out, std::string& error) {
   int64_t time = 0, size = 0;
-  if (!Stat(path, time, size, error)) return false;
+  if (!os::StatFile(path, time, size, error)) return false;
   auto found = cache.find(path);
   if (found != cache.end() && found->second->fileTime == time && found->second->fileSize == size) {
     out = found->second;
@@ -393,7 +378,7 @@ bool Engine::LoadModel(const std::string& file, Model& out) {
   const std::string path = ResolvePath(file);
   int64_t time = 0, size = 0;
   std::string error;
-  if (!Stat(path, time, size, error)) {
+  if (!os::StatFile(path, time, size, error)) {
     LoadFailed(file, error);
     return false;
   }
@@ -407,7 +392,7 @@ bool Engine::LoadModel(const std::string& file, Model& out) {
     LoadFailed(file, "the model file is too large");
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in = os::OpenForReading(path);
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!in.good() && !in.eof()) {
     LoadFailed(file, std::strerror(errno));

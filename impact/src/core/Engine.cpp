@@ -1,8 +1,10 @@
 #include "core/Engine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 
 #include "core/Assets.h"
@@ -68,6 +70,24 @@ Engine::~Engine() {
 
 int32_t Engine::NewHandle() { return ++nextHandle_; }
 
+namespace {
+
+// The real-time clock in nanoseconds mixed with the system's entropy source
+// when it has one: two launches in the same tick still differ.
+uint32_t ClockSeed() {
+  uint64_t v = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                         std::chrono::system_clock::now().time_since_epoch())
+                                         .count());
+  try {
+    std::random_device device;
+    v ^= static_cast<uint64_t>(device()) << 16;
+  } catch (const std::exception&) {
+  }
+  return static_cast<uint32_t>(v ^ (v >> 32));
+}
+
+}  // namespace
+
 // ---- life cycle --------------------------------------------------------------------
 
 int32_t Engine::Open(intptr_t window, int32_t flags) {
@@ -88,6 +108,12 @@ int32_t Engine::Open(intptr_t window, int32_t flags) {
   audio_->Open();
   headlessRun_ = headlessChoice_;
   if (fullscreenWanted_) video_->SetFullscreen(true);
+  // Every launch draws its own numbers; the headless engine keeps the seed its
+  // driver gave, so that tests and replays repeat exactly.
+  if (!headlessRun_) Seed(ClockSeed());
+  // What was pressed while the engine was closed (the click that brings the
+  // window back, say) belongs to no frame of this run.
+  if (!headlessRun_) ForgetInput();
 
   open_ = true;
   rendering_ = true;
@@ -668,14 +694,16 @@ void Engine::PrintsHide() {
 
 // ---- input ------------------------------------------------------------------------------
 
+// Key 0 is no key: the window system gives it to every key the table cannot
+// name, so it must never read as pressed.
 bool Engine::KeyDown(int32_t key) {
   std::lock_guard lock(inputMutex_);
-  return key >= 0 && key < 256 && keyDown_[key];
+  return key > 0 && key < 256 && keyDown_[key];
 }
 
 bool Engine::KeyClick(int32_t key) {
   std::lock_guard lock(inputMutex_);
-  return key >= 0 && key < 256 && keyClick_[key];
+  return key > 0 && key < 256 && keyClick_[key];
 }
 
 int32_t Engine::TypedChar(bool consume) {
@@ -702,7 +730,7 @@ void Engine::MouseReset(const iVec2* position) {
 }
 
 void Engine::InputKey(int32_t scancode, bool down) {
-  if (scancode < 0 || scancode >= 256) return;
+  if (scancode <= 0 || scancode >= 256) return;
   std::lock_guard lock(inputMutex_);
   if (down && !keyDown_[scancode]) keyPressed_[scancode] = true;
   keyDown_[scancode] = down;
@@ -733,6 +761,18 @@ void Engine::ReleaseAllInput() {
   std::lock_guard lock(inputMutex_);
   keyDown_.fill(false);
   buttonDown_.fill(false);
+}
+
+void Engine::ForgetInput() {
+  std::lock_guard lock(inputMutex_);
+  keyDown_.fill(false);
+  buttonDown_.fill(false);
+  keyPressed_.fill(false);
+  buttonPressed_.fill(false);
+  keyClick_.fill(false);
+  buttonClick_.fill(false);
+  typedHead_ = typedCount_ = 0;
+  typedNow_ = 0;
 }
 
 void Engine::ComputeInputEdges() {

@@ -114,6 +114,8 @@ class Engine {
   void InputChar(int32_t ch);
   // Releases every key and button (the window lost the focus).
   void ReleaseAllInput();
+  // Drops every key, button and typed character, held or pending.
+  void ForgetInput();
   // The window backend undoes a maximise; the restore that follows is not the user's.
   void ExpectMaximiseUndo() { maximiseUndo_ = true; }
   bool TakeMaximiseUndo() {

@@ -11,17 +11,17 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
+#include "Os.h"
 #include "backend/Backend.h"
 #include "core/Conventions.h"
 #include "core/Engine.h"
 #include "window/ForeignAllocations.h"
+#include "window/RealWindowSize.h"
 #include "window/Renderer.h"
 
 namespace impact {
@@ -51,11 +51,7 @@ std::FILE* QuadTraceFile() {
 // Every presented frame, the loading picture included, counts.
 unsigned long long g_presented = 0;
 
-uint64_t MonotonicNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
-}
+using os::MonotonicNs;
 
 void TraceFrame(Engine& engine) {
   if (!FrameTraceOn()) return;
@@ -64,13 +60,6 @@ void TraceFrame(Engine& engine) {
   std::fprintf(stderr, "gh-frame %llu %llu %zu %zu\n", g_presented,
                static_cast<unsigned long long>(MonotonicNs()), engine.SortedSprites().size(),
                meshes);
-}
-
-void SleepUntil(uint64_t monotonicNs) {
-  const timespec ts{static_cast<time_t>(monotonicNs / 1000000000ull),
-                    static_cast<long>(monotonicNs % 1000000000ull)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-  }
 }
 
 constexpr uint64_t kFrameNs = 1000000000ull / conv::kFramesPerSecond;
@@ -92,6 +81,10 @@ Rect FitView(int w, int h) {
   const int vh = std::max(1, static_cast<int>(std::lround(conv::kViewHeight * s)));
   return {(w - vw) / 2, (h - vh) / 2, vw, vh};
 }
+
+// Frames between two checks of the window's real size while nothing said it
+// changed (a window manager may apply a full-screen request late, unannounced).
+constexpr int kSizeCheckFrames = 30;
 
 class WindowVideo : public Video {
  public:
@@ -152,14 +145,30 @@ class WindowVideo : public Video {
       return false;
     }
     renderer_.TraceQuadsTo(QuadTraceFile());
+    SDL_AddEventWatch(&WindowVideo::WatchEvents, this);
+    watching_ = true;
+    sizeKnown_ = false;
     openTicks_ = SDL_GetTicks64();
     nextDue_ = MonotonicNs();
     UpdateViewport();
+    // The pointer may have moved while no engine was there to follow it.
+    if (SDL_GetMouseFocus() == window_) {
+      int mx = 0, my = 0;
+      SDL_GetMouseState(&mx, &my);
+      const auto vp = engine_.Viewport();
+      if (vp[2] > 0 && vp[3] > 0)
+        engine_.InputMouseMove(static_cast<float>(mx - vp[0]) / vp[2],
+                               static_cast<float>(my - vp[1]) / vp[3]);
+    }
     return true;
   }
 
   void Close() override {
     ForeignAllocations foreign;
+    if (watching_) {
+      SDL_DelEventWatch(&WindowVideo::WatchEvents, this);
+      watching_ = false;
+    }
     if (context_) {
       SDL_GL_MakeCurrent(window_, context_);
       renderer_.Shutdown();
@@ -179,6 +188,7 @@ class WindowVideo : public Video {
     if (!window_) return;
     SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!on) SDL_SetWindowSize(window_, conv::kViewWidth, conv::kViewHeight);
+    sizeKnown_ = false;
     UpdateViewport();
   }
 
@@ -212,9 +222,7 @@ class WindowVideo : public Video {
     const uint64_t now2 = MonotonicNs();
     if (now2 < nextDue_ && !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
       const uint64_t rest = nextDue_ - now2;
-      timespec ts{static_cast<time_t>(rest / 1000000000ull),
-                  static_cast<long>(rest % 1000000000ull)};
-      nanosleep(&ts, nullptr);
+      os::SleepForNs(rest);
     }
   }
 
@@ -272,7 +280,7 @@ class WindowVideo : public Video {
     uint64_t longest = 0;
     for (uint64_t t : drawTimes_) longest = std::max(longest, t);
     const uint64_t offset = std::min(longest + kShowMarginNs, kMaxShowOffsetNs);
-    if (scheduled_ != 0 && drawn < scheduled_ + offset) SleepUntil(scheduled_ + offset);
+    if (scheduled_ != 0 && drawn < scheduled_ + offset) os::SleepUntilNs(scheduled_ + offset);
     SDL_GL_SwapWindow(window_);
   }
 
@@ -294,11 +302,31 @@ class WindowVideo : public Video {
   Rect UpdateViewport() {
     int ww = conv::kViewWidth, wh = conv::kViewHeight;
     SDL_GetWindowSize(window_, &ww, &wh);
-    Rect v = FitView(ww, wh);
-    engine_.SetViewport(v.x, v.y, v.w, v.h);
     int dw = ww, dh = wh;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    // On X window and drawable sizes are the same pixels; the server's word
+    // counts, asked again after any window event and now and then.
+    if (!sizeKnown_ || ++framesSinceSizeCheck_ >= kSizeCheckFrames) {
+      framesSinceSizeCheck_ = 0;
+      sizeKnown_ = true;
+      realSize_ = RealWindowSize(window_, realW_, realH_);
+    }
+    if (realSize_) {
+      ww = dw = realW_;
+      wh = dh = realH_;
+    }
+    Rect v = FitView(ww, wh);
+    engine_.SetViewport(v.x, v.y, v.w, v.h);
     return {0, 0, dw, dh};
+  }
+
+  static int WatchEvents(void* self, SDL_Event* event) {
+    auto* video = static_cast<WindowVideo*>(self);
+    if (event->type == SDL_WINDOWEVENT && video->window_ &&
+        event->window.windowID == SDL_GetWindowID(video->window_)) {
+      video->sizeKnown_ = false;
+    }
+    return 1;
   }
 
   Engine& engine_;
@@ -312,6 +340,11 @@ class WindowVideo : public Video {
   uint64_t scheduled_ = 0;  // when the frame being drawn was due to start
   uint64_t drawTimes_[kDrawTimes] = {};
   size_t drawIndex_ = 0;
+  bool watching_ = false;
+  bool sizeKnown_ = false;  // realSize_ and realW_ x realH_ are current
+  bool realSize_ = false;   // the window system told the size
+  int realW_ = 0, realH_ = 0;
+  int framesSinceSizeCheck_ = 0;
 };
 
 }  // namespace

@@ -1,0 +1,22 @@
+// The few operating system calls the engine makes itself (the rest goes through
+// SDL): a monotonic clock, sleeping, and reading files by their UTF-8 names.
+#pragma once
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace impact::os {
+
+// Nanoseconds on a clock that never jumps (CLOCK_MONOTONIC on Linux).
+uint64_t MonotonicNs();
+// Sleeps until MonotonicNs() reaches `ns`; returns at once if it already has.
+void SleepUntilNs(uint64_t ns);
+void SleepForNs(uint64_t ns);
+
+// A regular file's modification time (ns) and size; false with the system's
+// text of the reason ("No such file or directory", "not a file") otherwise.
+bool StatFile(const std::string& path, int64_t& time, int64_t& size, std::string& error);
+// Opens a file for binary reading by its UTF-8 name.
+std::ifstream OpenForReading(const std::string& path);
+
+}  // namespace impact::os

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The Windows build, cross-compiled here with MinGW-w64 and tested under Wine.
+#
+#   tools/windows.sh [deps|build|test|all]     (all is the default)
+#
+# deps   installs the cross tools (as root or through sudo, only what is missing)
+#        and builds SDL2 and friends from Debian's source packages into a cache
+#        outside the clone (tools/windows/deps.sh), reused when present
+# build  cross-builds the engine library (build-win/bin/system.dll) and the
+#        headless test programs
+# test   runs those tests under Wine
+# zip    packs build-win/gravelhorn2-win64.zip from build-win/bin (once the
+#        program itself is cross-built there)
+#
+# Heavy work runs under `nice -n 19` with GH_WIN_JOBS (default 2) jobs.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${GH_WIN_BUILD:-$root/build-win}
+what=${1:-all}
+export GH_WIN_JOBS=${GH_WIN_JOBS:-2}
+
+install_tools() {
+  local packages=(
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    wine64 dpkg-dev cmake ninja-build meson pkg-config python3 googletest zip unzip
+    xvfb xauth
+  )
+  local missing=() p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+wine64_path() {
+  # Debian's wine64 package keeps its binary off the PATH.
+  command -v wine64 2>/dev/null || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; }
+}
+
+prefix=""
+deps() {
+  install_tools
+  prefix=$("$root/tools/windows/deps.sh")
+}
+
+build() {
+  [ -n "$prefix" ] || deps
+  nice -n 19 cmake -S "$root/tools/windows" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/tools/windows/mingw-w64.cmake" -DGH_WIN_PREFIX="$prefix" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  nice -n 19 cmake --build "$build" -j "$GH_WIN_JOBS"
+}
+
+# A Wine prefix of the build's own, made once; no Mono or Gecko installers.
+wine_env() {
+  export WINEPREFIX=$build/wine WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Making the Wine prefix $WINEPREFIX" >&2
+    "$(wine64_path)" wineboot --init >/dev/null 2>&1
+    "$(dirname "$(wine64_path)")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+  fi
+}
+
+run_tests() {
+  [ -x "$(wine64_path)" ] || install_tools
+  wine_env
+  nice -n 19 ctest --test-dir "$build" --output-on-failure "$@"
+}
+
+# The zip a player unpacks: one folder holding the program, the engine library,
+# the libraries they load, Data/ and README.txt.
+package() {
+  local bin=$build/bin stage=$build/zip/Gravelhorn2 f
+  for f in gravelhorn2.exe system.dll; do
+    [ -f "$bin/$f" ] || { echo "windows zip: $bin/$f is not built" >&2; return 1; }
+  done
+  [ -d "$bin/Data" ] || { echo "windows zip: $bin/Data is missing" >&2; return 1; }
+  rm -rf "$build/zip" "$build/gravelhorn2-win64.zip"
+  mkdir -p "$stage"
+  cp "$bin/gravelhorn2.exe" "$bin/system.dll" "$stage/"
+  cp "$bin"/SDL2*.dll "$bin"/libepoxy-0.dll "$stage/"
+  cp -r "$bin/Data" "$stage/"
+  cp "$root/packaging/windows/README.txt" "$stage/"
+  (cd "$build/zip" && zip -qrX9 "$build/gravelhorn2-win64.zip" Gravelhorn2)
+  echo "$build/gravelhorn2-win64.zip"
+}
+
+case "$what" in
+  deps) deps ;;
+  build) build ;;
+  test) shift; run_tests "$@" ;;
+  zip) package ;;
+  all) build && run_tests ;;
+  *) sed -n '2,13p' "$0" >&2; exit 2 ;;
+esac
