@@ -43,10 +43,11 @@ void EnsureImageInit() {
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
 // calls keep their names; each is bound from the loaded library.
-#define GH_TTF_CALLS(X)                                                                \
-  X(TTF_WasInit)                                                                       \
-  X(TTF_Init) X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
-      X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended)
+#define GH_TTF_CALLS(X)                                                    \
+  X(TTF_WasInit)                                                           \
+  X(TTF_Init)                                                              \
+  X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
+      X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) X(TTF_SetFontOutline)
 
 #define GH_TTF_SLOT(name) decltype(&::name) name = nullptr;
 GH_TTF_CALLS(GH_TTF_SLOT)
@@ -57,7 +58,7 @@ bool BindTtf() {
     void* lib = os::OpenLibrary(GH_TTF_LIBRARY);
     if (!lib) return false;
     bool all = true;
-#define GH_TTF_BIND(name)                                        \
+#define GH_TTF_BIND(name)                                                      \
   name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
   all = all && name != nullptr;
     GH_TTF_CALLS(GH_TTF_BIND)
