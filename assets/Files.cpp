@@ -95,10 +95,11 @@ const char* const* HelpLines(int& count) {
 }
 
 bool WriteFont(const std::string& dataDir, std::string& error) {
-  std::ifstream in(GameFontPath(), std::ios::binary);
+  // The printed text uses the condensed bold face: the game's spacings are tight.
+  std::ifstream in(CondensedFontPath(), std::ios::binary);
   if (!in) {
-    error = std::string("cannot read the font ") + GameFontPath() +
-            " (install the fonts-dejavu-core package)";
+    error = std::string("cannot read the font ") + CondensedFontPath() +
+            " (install the fonts-dejavu-extra package)";
     return false;
   }
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

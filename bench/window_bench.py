@@ -161,19 +161,15 @@ def window_origin(env):
 
 def click(env, game, x, y):
     """Over a widget for a frame or two (it takes the focus), then a click; true when
-    a frame with another number of sprites followed (the screen changed), tried twice."""
+    a frame followed the click (with the pointer at rest, only a new screen draws one)."""
     ox, oy = window_origin(env)
-    before = game.frames[-1][2] if game.frames else 0
-    for _ in range(2):
-        n = game.last_frame()
-        xdo(env, "mousemove", ox + x, oy + y)
-        game.wait_frames(lambda f: f[0] > n, timeout=5)
-        time.sleep(0.3)
-        n = game.last_frame()
-        xdo(env, "click", 1)
-        if game.wait_frames(lambda f: f[0] > n and f[2] != before, timeout=10):
-            return True
-    return False
+    n = game.last_frame()
+    xdo(env, "mousemove", ox + x, oy + y)
+    game.wait_frames(lambda f: f[0] > n, timeout=5)
+    time.sleep(0.3)
+    n = game.last_frame()
+    xdo(env, "click", 1)
+    return game.wait_frames(lambda f: f[0] > n, timeout=10) is not None
 
 
 # ---- the program -----------------------------------------------------------------------
@@ -210,7 +206,7 @@ class Game:
             time.sleep(0.05)
         return None
 
-    def settle(self, after=None, quiet_s=2.0, timeout=20):
+    def settle(self, after=None, quiet_s=2.0, timeout=90):
         """Waits for a frame after frame `after` (what an action changed), then until no
         frame was presented for quiet_s (a fade or a move has ended)."""
         if after is not None:

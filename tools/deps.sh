@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev libepoxy-dev
   libcurl4-openssl-dev libcairo2-dev libjpeg-dev libvorbis-dev libogg-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth xdotool evilwm xfonts-base imagemagick x11-utils libgl1-mesa-dri mesa-utils
   libx11-dev
   clang libclang-rt-14-dev sox

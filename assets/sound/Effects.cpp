@@ -267,20 +267,34 @@ Buffer DryClick() {
 
 Buffer TargetAlarm() {
   Buffer b(Samples(0.6));
-  // Hi-lo twice: a falling fifth, square-ish from three odd harmonics.
-  const double beep = 0.14, tones[] = {1318.5, 880.0, 1318.5, 880.0};
-  for (int k = 0; k < 4; ++k) {
+  // A siren: two wails that climb and fall through an octave, a little reedy from
+  // its odd harmonics, with a quick tremble on top.
+  const double wail = 0.3;
+  for (int k = 0; k < 2; ++k) {
     for (int h : {1, 3, 5}) {
-      Add(b, {.at = k * beep,
-              .len = beep - 0.008,
-              .f0 = tones[k] * h,
-              .f1 = tones[k] * h,
+      const double amp = h == 1 ? 1.0 : (h == 3 ? 0.22 : 0.08);
+      Add(b, {.at = k * wail,
+              .len = wail * 0.5 + 0.004,
+              .f0 = 640.0 * h,
+              .f1 = 1500.0 * h,
+              .glide = 0.06,
+              .attack = 0.006,
+              .hold = wail * 0.5 - 0.01,
+              .decay = 0.004,
+              .amp = amp});
+      Add(b, {.at = k * wail + wail * 0.5,
+              .len = wail * 0.5,
+              .f0 = 1400.0 * h,
+              .f1 = 620.0 * h,
+              .glide = 0.07,
               .attack = 0.004,
-              .hold = beep - 0.03,
-              .decay = 0.006,
-              .amp = h == 1 ? 1.0 : (h == 3 ? 0.28 : 0.1)});
+              .hold = wail * 0.5 - 0.02,
+              .decay = 0.012,
+              .amp = amp});
     }
   }
+  for (size_t i = 0; i < b.size(); ++i)
+    b[i] *= static_cast<float>(0.85 + 0.15 * std::sin(2 * 3.14159265358979 * 14.0 * i / kRate));
   return b;
 }
 
@@ -520,8 +534,8 @@ Buffer LevelStart() {
 Buffer Hit() {
   Buffer b(Samples(0.22));
   Rng rng(113);
-  Add(b,
-      {.len = 0.2, .f0 = 190, .f1 = 62, .glide = 0.02, .decay = 0.045, .amp = 1.0, .drive = 1.2});
+  // The thump of the body...
+  Add(b, {.len = 0.2, .f0 = 190, .f1 = 62, .glide = 0.02, .decay = 0.04, .amp = 0.6, .drive = 1.2});
   Add(b, rng,
       {.len = 0.1,
        .attack = 0.0005,
@@ -529,16 +543,18 @@ Buffer Hit() {
        .lp0 = 1400,
        .lp1 = 400,
        .sweep = 0.03,
-       .amp = 0.8});
+       .amp = 0.5});
+  // ...under a sharp slap in the 1-4 kHz band, which carries on small speakers.
   Add(b, rng,
-      {.len = 0.012,
-       .attack = 0.0001,
-       .decay = 0.002,
-       .lp0 = 2500,
-       .lp1 = 2500,
-       .q = 1.0,
+      {.len = 0.06,
+       .attack = 0.0002,
+       .decay = 0.016,
+       .lp0 = 2400,
+       .lp1 = 2000,
+       .q = 0.9,
        .band = true,
-       .amp = 0.35});
+       .amp = 6.0});
+  AddModes(b, 0.001, {{1650, 0.022, 1.0}, {2750, 0.016, 0.8}, {3600, 0.01, 0.6}});
   return b;
 }
 

@@ -36,6 +36,7 @@ void MakeParents(const std::string& path);
 
 // The model file the engine reads for every quad.
 inline constexpr const char* kQuadModel = "gravelhorn-quad 1\nsize 1.6 1.6\n";
-inline constexpr const char* kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+inline constexpr const char* kFontFile =
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf";
 
 }  // namespace enginetest

@@ -20,8 +20,8 @@ TEST_F(engine_text, WidthComesFromTheFontsAdvancesScaleAndSpacing) {
   EXPECT_GT(gh::iPrintWidth("WWWW", &one, 0, font), 2 * gh::iPrintWidth("iiii", &one, 0, font));
   float text = gh::iPrintWidth("Score 120", &one, 0, font);
   EXPECT_NEAR(gh::iPrintWidth("Score 120", &two, 0, font), 2 * text, 1e-4f);
-  // Spacing, in half units, is added between the characters: 8 gaps in 9 characters.
-  EXPECT_NEAR(gh::iPrintWidth("Score 120", &one, -0.3f, font), text - 8 * 0.3f * 0.5f, 1e-4f);
+  // Spacing, in 0.15 units, is added between the characters: 8 gaps in 9 characters.
+  EXPECT_NEAR(gh::iPrintWidth("Score 120", &one, -0.3f, font), text - 8 * 0.3f * 0.15f, 1e-4f);
   EXPECT_EQ(gh::iPrintWidth("", &one, -0.3f, font), 0.0f);
   // A trailing space counts: a caret after it moves.
   EXPECT_GT(gh::iPrintWidth("AB ", &one, 0, font), gh::iPrintWidth("AB", &one, 0, font));

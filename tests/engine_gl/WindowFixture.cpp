@@ -58,6 +58,12 @@ void WindowEngine::SetUpTestSuite() {
     uint8_t a = static_cast<uint8_t>(std::max(0.0, 1 - r) * 255);
     return Rgba{255, 255, 255, a};
   });
+  // Dark smoke beside it, for additive bursts.
+  WritePng(d / "Data/smoke.png", 32, 32, [](int x, int y) {
+    double r = std::hypot(x - 15.5, y - 15.5) / 16;
+    uint8_t a = static_cast<uint8_t>(std::max(0.0, 1 - r) * 255);
+    return Rgba{40, 36, 34, a};
+  });
   std::filesystem::create_directories(d / "Data/font");
   std::filesystem::copy_file(kFontFile, d / "Data/font/BancoDi.wid");
   WriteWav(d / "Data/Sound/Click.wav", 0.4, 22050, 440);

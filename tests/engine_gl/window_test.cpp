@@ -2,6 +2,7 @@
 // lights, particles, letterboxing, pacing, events and sound.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <vector>
@@ -75,6 +76,97 @@ TEST_F(engine_gl_window, PrintStartsWhereAskedAndItsWidthIsWhatIsDrawn) {
   EXPECT_NEAR((l + r + 1) / 2.0, PixelX(5), 3);
   EXPECT_NEAR(r + 1 - l, gh::iPrintWidth("HIGH SCORE", &big, -0.2f, font) * 25, 5);
   EXPECT_NEAR(b + 1 - t, 50, 3);
+}
+
+// Relative luminance of an sRGB pixel, for contrast ratios.
+double Luminance(const uint8_t* p) {
+  auto lin = [](uint8_t c) {
+    const double v = c / 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(p[0]) + 0.7152 * lin(p[1]) + 0.0722 * lin(p[2]);
+}
+
+TEST_F(engine_gl_window, CaptionsReadOnAnySceneThroughTheirDarkOutline) {
+  struct Case {
+    const char* scene;
+    const char* text;
+    float r, g, b;
+  };
+  // Captions in the scene's own colour: the life-lost and game-over red on the red
+  // scene, the green HUD on the green-lit one, the yellow title on a white one.
+  const Case cases[] = {{"Data\\Red300x50.png", "YOU ARE DIE", 1, 0, 0},
+                        {"Data\\Red300x50.png", "GAME OVER", 1, 0, 0},
+                        {"Data\\Green100x60.png", "Level 3", 0.17f, 1, 0},
+                        {"Data\\White.png", "HIGH SCORE", 1, 1, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    OpenEngine();
+    int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
+    ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+    Picture(c.scene, 800, 600, 0, 0);
+    iVec2 at{0, 3}, big{2, 2};
+    gh::iPrintColorSet(c.r, c.g, c.b, 1);
+    gh::iPrintCentered(c.text, &at, &big, -0.2f, font, 26);
+    Frame();
+    View v = Capture();
+    const double scene = Luminance(v.At(400, 500));
+    const int width = static_cast<int>(gh::iPrintWidth(c.text, &big, -0.2f, font) * 25);
+    // Dark pixels in the caption's band (capitals 50 px high around row 225).
+    int left = 800, right = -1, dark = 0;
+    double darkest = 1;
+    for (int y = 190; y < 260; ++y)
+      for (int x = 0; x < 800; ++x) {
+        const double l = Luminance(v.At(x, y));
+        darkest = std::min(darkest, l);
+        if ((scene + 0.05) / (l + 0.05) < 4.5) continue;
+        ++dark;
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    // The outline follows the letters from the first to the last...
+    EXPECT_NEAR(left, 400 - width / 2, 8);
+    EXPECT_NEAR(right, 400 + width / 2, 8);
+    // ...and is a real line around each of them, not a speck.
+    EXPECT_GT(dark, width * 50 / 10);
+    EXPECT_GE((scene + 0.05) / (darkest + 0.05), 4.5);
+    CloseEngine();
+  }
+}
+
+TEST_F(engine_gl_window, LettersStayApartAtTheTightestSpacing) {
+  OpenEngine();
+  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
+  ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+  // The name box's text (scale 1, spacing -0.3) and the buttons' (0.6, -0.1): every
+  // letter is its own run of lit columns, with a dark column before the next.
+  struct Case {
+    const char* text;
+    float scale, spacing;
+    int letters;
+  };
+  const Case cases[] = {{"Maximilian", 1, -0.3f, 10},
+                        {"Oberhuber", 1, -0.3f, 9},
+                        {"HIGHSCORE", 2, -0.2f, 9},
+                        {"Maximilian", 0.6f, -0.1f, 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    iVec2 at{-12, 0}, scale{c.scale, c.scale};
+    gh::iPrintsHide();
+    gh::iPrintColorSet(1, 1, 1, 1);
+    gh::iPrint(c.text, &at, &scale, c.spacing, font);
+    Frame();
+    View v = Capture();
+    int runs = 0;
+    bool inRun = false;
+    for (int x = 0; x < 800; ++x) {
+      bool lit = false;
+      for (int y = 240; y < 360 && !lit; ++y) lit = v.Lit(x, y, 100);
+      if (lit && !inRun) ++runs;
+      inRun = lit;
+    }
+    EXPECT_EQ(runs, c.letters);
+  }
 }
 
 TEST_F(engine_gl_window, PrintsAreAboveSpritesAndThePointerAboveThem) {
@@ -267,6 +359,32 @@ TEST_F(engine_gl_window, ParticleBurstIsVisible) {
   EXPECT_LE(t, PixelY(3));
   EXPECT_GE(b, PixelY(3));
   EXPECT_LT(r - l, 400);  // a burst, not the whole screen
+  // Half-way through its life the burst has cooled from yellow to orange and red:
+  // its glow is mostly red, hardly any of it white.
+  for (int i = 0; i < 10; ++i) Frame();
+  View cooled = Capture();
+  int reddish = 0, whitish = 0;
+  for (int y = PixelY(3) - 80; y < PixelY(3) + 80; ++y)
+    for (int x = PixelX(-6) - 80; x < PixelX(-6) + 80; ++x) {
+      const uint8_t* c = cooled.At(x, y);
+      reddish += c[0] > 80 && c[0] > c[1] + 40 && c[0] > c[2] + 60;
+      whitish += c[0] > 220 && c[1] > 220 && c[2] > 220;
+    }
+  EXPECT_GT(reddish, 200);
+  EXPECT_LT(whitish, reddish / 4);
+  // Over a white wall, its dark smoke shows.
+  int32_t wall = WorldQuad("Data\\White.png", 800, 600, 0, 0, false);
+  gh::iParticleEmitterEmit(e, 10, 0.99f);
+  for (int i = 0; i < 19; ++i) Frame();
+  View smoky = Capture();
+  int darkened = 0;
+  for (int y = PixelY(3) - 80; y < PixelY(3) + 80; ++y)
+    for (int x = PixelX(-6) - 80; x < PixelX(-6) + 80; ++x) {
+      const uint8_t* c = smoky.At(x, y);
+      darkened += c[1] < 200 && c[2] < 200;
+    }
+  EXPECT_GT(darkened, 100) << "no smoke";
+  gh::iMeshHide(wall);
   for (int i = 0; i < 30; ++i) Frame();
   View after = Capture();
   EXPECT_FALSE(after.LitBox(0, 0, 800, 600, l, t, r, b, 40));  // gone after its life time
@@ -518,7 +636,12 @@ TEST_F(engine_gl_window, FullScreenThatNobodyHonoursStillShowsTheWholeViewInTheW
   // The pointer maps to the view as drawn: the window's bottom-right pixel is
   // the view's corner.
   const int left = (w - v.width) / 2, top = (h - v.height) / 2;
-  SDL_WarpMouseInWindow(window, left + v.width - 1, top + v.height - 1);
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.windowID = SDL_GetWindowID(window);
+  motion.motion.x = left + v.width - 1;
+  motion.motion.y = top + v.height - 1;
+  SDL_PushEvent(&motion);
   gh::iProcessMessages();
   EXPECT_NEAR(gh::iMouseX(), 1.0f, 0.01f);
   EXPECT_NEAR(gh::iMouseY(), 1.0f, 0.01f);
@@ -625,11 +748,12 @@ TEST_F(engine_gl_window, WavPlayedThroughTheDiskDriverLeavesSound) {
   std::ifstream in(raw, std::ios::binary);
   std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_GT(data.size(), 1000u) << "the disk driver wrote nothing";
+  // The mixer works in 32-bit floats, which the disk driver writes as they are.
   size_t loud = 0;
-  for (size_t i = 0; i + 1 < data.size(); i += 2) {
-    int16_t sample = static_cast<int16_t>(static_cast<uint8_t>(data[i]) |
-                                          (static_cast<uint8_t>(data[i + 1]) << 8));
-    loud += std::abs(sample) > 1000;
+  for (size_t i = 0; i + sizeof(float) <= data.size(); i += sizeof(float)) {
+    float sample;
+    std::memcpy(&sample, &data[i], sizeof sample);
+    loud += std::fabs(sample) > 0.03f;
   }
   EXPECT_GT(loud, 1000u);
 }

@@ -241,6 +241,59 @@ TEST_F(SoundFolder, EffectsAreAudibleBalancedAndNeverClip) {
   EXPECT_LE(loudest - quietest, 10.0);
 }
 
+// Share of a stretch's energy between two frequencies (a plain DFT of its first
+// `n` samples, Hann-windowed).
+double BandShare(const std::vector<float>& x, int rate, size_t n, double lo, double hi) {
+  n = std::min(n, x.size());
+  double band = 0, total = 0;
+  for (size_t k = 1; k < n / 2; ++k) {
+    double re = 0, im = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const double w = 0.5 - 0.5 * std::cos(2 * M_PI * i / (n - 1));
+      const double a = 2 * M_PI * k * i / n;
+      re += w * x[i] * std::cos(a);
+      im -= w * x[i] * std::sin(a);
+    }
+    const double e = re * re + im * im, hz = double(k) * rate / n;
+    total += e;
+    if (hz >= lo && hz <= hi) band += e;
+  }
+  return total > 0 ? band / total : 0;
+}
+
+// Pitch of successive 20 ms windows from their upward zero crossings.
+std::vector<double> PitchTrack(const std::vector<float>& x, int rate) {
+  std::vector<double> pitches;
+  const size_t window = rate / 50;
+  for (size_t start = 0; start + window <= x.size(); start += window) {
+    int crossings = 0;
+    for (size_t i = start + 1; i < start + window; ++i) crossings += x[i - 1] < 0 && x[i] >= 0;
+    if (RmsOf(x, start, window) > 0.02) pitches.push_back(crossings * 50.0);
+  }
+  return pitches;
+}
+
+TEST_F(SoundFolder, TheHitCarriesOnSmallSpeakersAndTheAlarmWails) {
+  // The hit: a good part of its first 50 ms lies in the 1-4 kHz band that laptop
+  // speakers play, not all in the bass below them.
+  const Wave hit = ReadWave(File("13.wav"));
+  ASSERT_EQ(hit.error, "");
+  EXPECT_GE(BandShare(hit.samples, hit.rate, 2048, 1000, 4000), 0.2);
+  // The alarm: a siren's pitch glides through many steps over an octave or so,
+  // unlike a beep that jumps between two tones.
+  const Wave alarm = ReadWave(File("6.wav"));
+  ASSERT_EQ(alarm.error, "");
+  const std::vector<double> pitch = PitchTrack(alarm.samples, alarm.rate);
+  ASSERT_FALSE(pitch.empty());
+  std::vector<int> steps;
+  for (double p : pitch) steps.push_back(static_cast<int>(p / 100));
+  std::sort(steps.begin(), steps.end());
+  steps.erase(std::unique(steps.begin(), steps.end()), steps.end());
+  EXPECT_GE(steps.size(), 6u) << "the pitch takes few values";
+  const auto [low, high] = std::minmax_element(pitch.begin(), pitch.end());
+  EXPECT_GE(*high / *low, 1.8);
+}
+
 TEST_F(SoundFolder, OneShotsStartAndEndAtRest) {
   for (const Effect& e : kEffects) {
     if (e.loops) continue;

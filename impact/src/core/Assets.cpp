@@ -43,10 +43,11 @@ void EnsureImageInit() {
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
 // calls keep their names; each is bound from the loaded library.
-#define GH_TTF_CALLS(X)                                                                \
-  X(TTF_WasInit)                                                                       \
-  X(TTF_Init) X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
-      X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended)
+#define GH_TTF_CALLS(X)                                                    \
+  X(TTF_WasInit)                                                           \
+  X(TTF_Init)                                                              \
+  X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
+      X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) X(TTF_SetFontOutline)
 
 #define GH_TTF_SLOT(name) decltype(&::name) name = nullptr;
 GH_TTF_CALLS(GH_TTF_SLOT)
@@ -57,7 +58,7 @@ bool BindTtf() {
     void* lib = os::OpenLibrary(GH_TTF_LIBRARY);
     if (!lib) return false;
     bool all = true;
-#define GH_TTF_BIND(name)                                        \
+#define GH_TTF_BIND(name)                                                      \
   name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
   all = all && name != nullptr;
     GH_TTF_CALLS(GH_TTF_BIND)
@@ -180,26 +181,23 @@ bool BuildFont(const std::string& path, FontData& font, std::string& error) {
   else
     font.capHeight = std::max(1.0f, ascent * 0.72f);
 
-  // Render every glyph of 8-bit text, crop it to its ink and pack it on shelves.
+  // Render every glyph of 8-bit text, crop it to its ink and pack it on shelves;
+  // then the same glyphs stroked around their edges, for the outline drawn under them.
   struct Pending {
     int ch;
+    bool outline;
     SDL_Surface* surface;
     int x0, y0, x1, y1;  // ink box in the surface
   };
   std::vector<Pending> pending;
   const SDL_Color white{255, 255, 255, 255};
-  for (int ch = 32; ch < 256; ++ch) {
-    if (ch >= 127 && ch < 160) continue;
-    if (!TTF_GlyphIsProvided32(ttf, ch)) continue;
-    if (TTF_GlyphMetrics32(ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0) continue;
-    Glyph& g = font.glyphs[ch];
-    g.advance = static_cast<float>(advance);
-    if (ch == ' ') continue;
+  // The ink box of a rendered glyph, converted to RGBA; false (and freed) when it has none.
+  auto render = [&](int ch, bool outline) -> bool {
     SDL_Surface* s = TTF_RenderGlyph32_Blended(ttf, ch, white);
-    if (!s) continue;
+    if (!s) return false;
     SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_RGBA32, 0);
     SDL_FreeSurface(s);
-    if (!c) continue;
+    if (!c) return false;
     int x0 = c->w, y0 = c->h, x1 = -1, y1 = -1;
     SDL_LockSurface(c);
     for (int y = 0; y < c->h; ++y) {
@@ -216,13 +214,38 @@ bool BuildFont(const std::string& path, FontData& font, std::string& error) {
     SDL_UnlockSurface(c);
     if (x1 < 0) {
       SDL_FreeSurface(c);
-      continue;
+      return false;
     }
+    pending.push_back({ch, outline, c, x0, y0, x1 + 1, y1 + 1});
+    return true;
+  };
+  for (int ch = 32; ch < 256; ++ch) {
+    if (ch >= 127 && ch < 160) continue;
+    if (!TTF_GlyphIsProvided32(ttf, ch)) continue;
+    if (TTF_GlyphMetrics32(ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0) continue;
+    Glyph& g = font.glyphs[ch];
+    g.advance = static_cast<float>(advance);
+    if (ch == ' ' || !render(ch, false)) continue;
     // The surface's rows are measured from the font's ascent line down; the ink's
     // horizontal place comes from the glyph metrics.
+    const Pending& p = pending.back();
     g.left = static_cast<float>(minx);
-    g.top = static_cast<float>(ascent - y0);
-    pending.push_back({ch, c, x0, y0, x1 + 1, y1 + 1});
+    g.top = static_cast<float>(ascent - p.y0);
+    g.atlasW = p.x1 - p.x0;
+    g.atlasH = p.y1 - p.y0;
+  }
+  TTF_SetFontOutline(ttf, conv::kFontOutlinePixels);
+  const size_t fills = pending.size();
+  for (size_t i = 0; i < fills; ++i) {
+    const int ch = pending[i].ch;
+    if (!render(ch, true)) continue;
+    // A stroke is as wide on every side: centre its ink on the letter's.
+    const Pending& p = pending.back();
+    Glyph& g = font.glyphs[ch];
+    g.outlineW = p.x1 - p.x0;
+    g.outlineH = p.y1 - p.y0;
+    g.outlineLeft = g.left - (g.outlineW - g.atlasW) * 0.5f;
+    g.outlineTop = g.top + (g.outlineH - g.atlasH) * 0.5f;
   }
   TTF_CloseFont(ttf);
 
@@ -236,10 +259,8 @@ bool BuildFont(const std::string& path, FontData& font, std::string& error) {
       shelf = 0;
     }
     Glyph& g = font.glyphs[p.ch];
-    g.atlasX = penX;
-    g.atlasY = penY;
-    g.atlasW = w;
-    g.atlasH = h;
+    (p.outline ? g.outlineX : g.atlasX) = penX;
+    (p.outline ? g.outlineY : g.atlasY) = penY;
     penX += w + pad;
     shelf = std::max(shelf, h);
   }
@@ -250,13 +271,14 @@ bool BuildFont(const std::string& path, FontData& font, std::string& error) {
   atlas->rgba.assign(static_cast<size_t>(atlas->width) * atlas->height * 4, 0);
   for (Pending& p : pending) {
     const Glyph& g = font.glyphs[p.ch];
+    const int ax = p.outline ? g.outlineX : g.atlasX, ay = p.outline ? g.outlineY : g.atlasY;
+    const int w = p.x1 - p.x0, h = p.y1 - p.y0;
     SDL_LockSurface(p.surface);
-    for (int y = 0; y < g.atlasH; ++y) {
+    for (int y = 0; y < h; ++y) {
       const uint8_t* src = static_cast<const uint8_t*>(p.surface->pixels) +
                            static_cast<size_t>(p.y0 + y) * p.surface->pitch + p.x0 * 4;
-      uint8_t* dst =
-          atlas->rgba.data() + (static_cast<size_t>(g.atlasY + y) * atlas->width + g.atlasX) * 4;
-      for (int x = 0; x < g.atlasW; ++x) {
+      uint8_t* dst = atlas->rgba.data() + (static_cast<size_t>(ay + y) * atlas->width + ax) * 4;
+      for (int x = 0; x < w; ++x) {
         dst[x * 4 + 0] = 255;
         dst[x * 4 + 1] = 255;
         dst[x * 4 + 2] = 255;

@@ -57,15 +57,31 @@ inline constexpr float kPickAlpha = 0.1f;  // a mesh is picked where alpha is ab
 // Glyphs are rasterised at this point size; at scale 1 a capital letter is one unit high.
 inline constexpr int kFontRasterSize = 64;
 inline constexpr float kCapitalHeightUnits = 1.0f;
-// A print's spacing argument counts in half screen units: the game's spacings
-// (-0.1 to -0.3) were chosen for a wide display face, and in whole units they
-// would run the letters of our font into each other.
-inline constexpr float kSpacingUnits = 0.5f;
+// Every glyph also has a dark outline this many raster pixels wide (about 2 view
+// pixels at scale 1), drawn under the letter so a caption reads on a scene of its
+// own colour.
+inline constexpr int kFontOutlinePixels = 4;
+inline constexpr float kOutlineOpacity = 0.85f;
+// A print's spacing argument counts in small fractions of a screen unit: the game's
+// spacings (-0.1 to -0.3) were chosen for a wide display face, and our condensed
+// face's letters would touch ("rh", "il") at anything much tighter.
+inline constexpr float kSpacingUnits = 0.15f;
 // Prints kept at once (the same print repeated in one place is kept once).
 inline constexpr int kMaxPrints = 4096;
 
 // ---- sound ----------------------------------------------------------------------
 inline constexpr int kMixChannels = 32;
+// Channel volumes out of 128: the tunes 8 dB under the effects (128 x 10^(-8/20)).
+inline constexpr int kEffectsVolume = 128;
+inline constexpr int kMusicVolume = 51;
+// A one-shot asked for again within this many frames of its start plays on;
+// later it starts over (never a second copy).
+inline constexpr uint64_t kRetriggerFrames = 4;
+// The mix's soft limiter: untouched below the knee, never above the ceiling
+// (fractions of full scale), recovering with this time constant.
+inline constexpr float kLimiterKnee = 0.7f;
+inline constexpr float kLimiterCeiling = 0.97f;
+inline constexpr float kLimiterReleaseSeconds = 0.08f;
 
 // ---- particles ------------------------------------------------------------------
 inline constexpr int kMaxParticles = 8192;

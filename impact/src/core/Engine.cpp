@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 
 #include "core/Assets.h"
 #include "core/Conventions.h"
@@ -478,6 +479,12 @@ int32_t Engine::ParticleCreate(const char* texture, int32_t size) {
   ParticleSystem& p = particles_[handle];
   p.image = image;
   p.file = texture;
+  const std::string name = texture;
+  const size_t slash = name.find_last_of("\\/");
+  const std::string smoke =
+      name.substr(0, slash == std::string::npos ? 0 : slash + 1) + "smoke.png";
+  std::error_code ec;
+  if (std::filesystem::exists(ResolvePath(smoke), ec)) LoadImage(smoke, p.smoke);
   p.size = static_cast<float>(size);
   p.particles.reserve(256);
   return handle;

@@ -49,6 +49,10 @@ struct Glyph {
   // the pen, top edge above the baseline (font pixels).
   int atlasX = 0, atlasY = 0, atlasW = 0, atlasH = 0;
   float left = 0, top = 0;
+  // The same glyph stroked around its edge (drawn dark under the letter, so text
+  // reads on any background): its place in the atlas and where it sits, as above.
+  int outlineX = 0, outlineY = 0, outlineW = 0, outlineH = 0;
+  float outlineLeft = 0, outlineTop = 0;
 };
 
 // A TrueType font rasterised once into a glyph atlas (Latin-1, 8-bit text).
@@ -113,6 +117,9 @@ struct Particle {
 struct ParticleSystem {
   ImageRef image;
   std::string file;
+  // "smoke.png" beside the particle picture, when there is one: an additive burst
+  // leaves a little dark smoke.
+  ImageRef smoke;
   float size = 1;
   int32_t mode = 0;  // 2: additive
   iVec3 gravity{0, 0, 0};

@@ -1,6 +1,6 @@
 // Text layout in screen units. At scale 1 a capital letter is one unit high; each
 // character advances by its glyph's advance times the scale, plus the spacing
-// (in half units, conv::kSpacingUnits) between characters. A print's extent is its ink, exactly as drawn:
+// (in conv::kSpacingUnits) between characters. A print's extent is its ink, exactly as drawn:
 // from the first character's left edge to the last one's right edge (a trailing
 // space, having no ink, counts with its advance, so a caret after it moves).
 #pragma once

@@ -1,6 +1,11 @@
-// The window backend's audio side, with SDL2_mixer: WAV effects on free channels
-// (rapid shots overlap), OGG tunes streamed as music. Without an audio device the
-// game plays silently.
+// The window backend's audio side, with SDL2_mixer: WAV effects on free channels,
+// OGG tunes streamed as music. Without an audio device the game plays silently.
+//
+// The mix: the tune sits well under the effects so shots and hits stay in front;
+// an effect asked for again while it is still playing starts over on its channel
+// instead of stacking another copy (a held trigger on an empty gun asks every
+// frame); the channels are mixed in floating point and a soft limiter brings the
+// sum under full scale, so loud moments are compressed rather than clipped.
 //
 // SDL2_mixer is loaded when the audio opens (with the first sound), not with the
 // engine library: it brings a long chain of libraries (synthesisers, sound
@@ -9,22 +14,58 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <vector>
 
 #include "Os.h"
 #include "backend/Backend.h"
 #include "core/Conventions.h"
+#include "core/Engine.h"
 #include "window/ForeignAllocations.h"
 
 namespace impact {
 
+// The limiter: below the knee the mix passes unchanged; above it, the level's
+// envelope (instant attack, gentle release) is bent smoothly toward the ceiling, so no
+// sample reaches full scale.
+class SoftLimiter {
+ public:
+  void Reset(int frequency, int channels) {
+    channels_ = std::max(1, channels);
+    release_ = std::exp(-1.0f / (conv::kLimiterReleaseSeconds * static_cast<float>(frequency)));
+    envelope_ = 0;
+  }
+  // Limits interleaved frames in place.
+  void Process(float* samples, size_t count) {
+    const float knee = conv::kLimiterKnee, room = conv::kLimiterCeiling - knee;
+    for (size_t i = 0; i + channels_ <= count; i += channels_) {
+      float peak = 0;
+      for (int c = 0; c < channels_; ++c) peak = std::max(peak, std::fabs(samples[i + c]));
+      envelope_ = std::max(peak, envelope_ * release_);
+      if (envelope_ <= knee) continue;
+      const float bent = knee + room * std::tanh((envelope_ - knee) / room);
+      const float gain = bent / envelope_;
+      for (int c = 0; c < channels_; ++c) samples[i + c] *= gain;
+    }
+  }
+
+ private:
+  int channels_ = 2;
+  float release_ = 0.999f;
+  float envelope_ = 0;
+};
+
 namespace {
 
-#define GH_MIXER_CALLS(X)                                                                     \
-  X(Mix_Init)                                                                                 \
-  X(Mix_OpenAudio) X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) X(Mix_LoadWAV)    \
-      X(Mix_FreeMusic) X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic) X(Mix_HaltMusic) \
-          X(Mix_PlayChannel) X(Mix_GroupOldest) X(Mix_HaltChannel) X(Mix_Playing)
+#define GH_MIXER_CALLS(X)                                                                          \
+  X(Mix_Init)                                                                                      \
+  X(Mix_OpenAudio)                                                                                 \
+  X(Mix_OpenAudioDevice) X(Mix_QuerySpec) X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) \
+      X(Mix_LoadWAV) X(Mix_FreeMusic) X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic)        \
+          X(Mix_HaltMusic) X(Mix_VolumeMusic) X(Mix_PlayChannel) X(Mix_GroupOldest)                \
+              X(Mix_HaltChannel) X(Mix_Playing) X(Mix_Volume) X(Mix_SetPostMix)
 
 #define GH_MIXER_SLOT(name) decltype(&::name) name = nullptr;
 GH_MIXER_CALLS(GH_MIXER_SLOT)
@@ -36,7 +77,7 @@ bool BindMixer() {
     void* lib = os::OpenLibrary(GH_MIXER_LIBRARY);
     if (!lib) return false;
     bool all = true;
-#define GH_MIXER_BIND(name)                                      \
+#define GH_MIXER_BIND(name)                                                    \
   name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
   all = all && name != nullptr;
     GH_MIXER_CALLS(GH_MIXER_BIND)
@@ -48,22 +89,36 @@ bool BindMixer() {
 
 class MixerAudio : public Audio {
  public:
+  explicit MixerAudio(Engine& engine) : engine_(engine) {}
   ~MixerAudio() override { Close(); }
 
   void Open() override {
-    ForeignAllocations foreign;
     if (!BindMixer()) return;  // silent
+    ForeignAllocations foreign;
     if (!SDL_WasInit(SDL_INIT_AUDIO)) {
       if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;  // silent
       initedAudio_ = true;
     }
     Mix_Init(MIX_INIT_OGG);
-    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+    // Floating-point mixing keeps the sum of loud effects unclipped until the limiter.
+    if (Mix_OpenAudioDevice(44100, AUDIO_F32SYS, 2, 1024, nullptr,
+                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE) !=
+            0 &&
+        Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
       Quit();
       return;
     }
+    int frequency = 44100, channels = 2;
+    Uint16 format = AUDIO_F32SYS;
+    Mix_QuerySpec(&frequency, &format, &channels);
+    format_ = format;
+    limiter_.Reset(frequency, channels);
+    Mix_SetPostMix(&MixerAudio::PostMix, this);
     Mix_AllocateChannels(conv::kMixChannels);
+    Mix_Volume(-1, conv::kEffectsVolume);
+    Mix_VolumeMusic(conv::kMusicVolume);
     owner_.fill(0);
+    started_.fill(0);
     music_ = 0;
     open_ = true;
   }
@@ -72,6 +127,7 @@ class MixerAudio : public Audio {
     if (open_) {
       Mix_HaltChannel(-1);
       Mix_HaltMusic();
+      Mix_SetPostMix(nullptr, nullptr);
       Mix_CloseAudio();
       open_ = false;
     }
@@ -117,7 +173,19 @@ class MixerAudio : public Audio {
     }
     if (restart) Stop(handle, sound);
     auto* chunk = static_cast<Mix_Chunk*>(sound.chunk);
-    int channel = Mix_PlayChannel(-1, chunk, loop ? -1 : 0);
+    const uint64_t frame = engine_.Frame();
+    int channel = -1;
+    if (!loop) {
+      // A one-shot still playing starts over on its own channel; asked for again
+      // within a few frames of its start, it simply plays on.
+      for (int ch = 0; ch < conv::kMixChannels && channel < 0; ++ch)
+        if (owner_[ch] == handle && Mix_Playing(ch)) {
+          if (frame - started_[ch] < conv::kRetriggerFrames) return;
+          Mix_HaltChannel(ch);
+          channel = Mix_PlayChannel(ch, chunk, 0);
+        }
+    }
+    if (channel < 0) channel = Mix_PlayChannel(-1, chunk, loop ? -1 : 0);
     if (channel < 0) {
       // Every channel is busy: the oldest play gives way.
       int oldest = Mix_GroupOldest(-1);
@@ -126,7 +194,10 @@ class MixerAudio : public Audio {
         channel = Mix_PlayChannel(oldest, chunk, loop ? -1 : 0);
       }
     }
-    if (channel >= 0 && channel < conv::kMixChannels) owner_[channel] = handle;
+    if (channel >= 0 && channel < conv::kMixChannels) {
+      owner_[channel] = handle;
+      started_[channel] = frame;
+    }
   }
 
   void Stop(int32_t handle, Sound& sound) override {
@@ -162,6 +233,23 @@ class MixerAudio : public Audio {
   }
 
  private:
+  static void PostMix(void* self, Uint8* stream, int bytes) {
+    auto* audio = static_cast<MixerAudio*>(self);
+    if (audio->format_ == AUDIO_F32SYS) {
+      audio->limiter_.Process(reinterpret_cast<float*>(stream),
+                              static_cast<size_t>(bytes) / sizeof(float));
+    } else if (audio->format_ == AUDIO_S16SYS) {
+      // Mixed in 16 bits the sum is already clamped; limiting still keeps it off the rails.
+      auto* samples = reinterpret_cast<int16_t*>(stream);
+      const size_t count = static_cast<size_t>(bytes) / sizeof(int16_t);
+      audio->scratch_.resize(count);
+      for (size_t i = 0; i < count; ++i) audio->scratch_[i] = samples[i] / 32768.0f;
+      audio->limiter_.Process(audio->scratch_.data(), count);
+      for (size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<int16_t>(std::lround(audio->scratch_[i] * 32767.0f));
+    }
+  }
+
   void Quit() {
     if (initedAudio_) {
       SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -169,14 +257,21 @@ class MixerAudio : public Audio {
     }
   }
 
+  Engine& engine_;
   bool open_ = false;
   bool initedAudio_ = false;
   std::array<int32_t, conv::kMixChannels> owner_{};
+  std::array<uint64_t, conv::kMixChannels> started_{};  // engine frame of each channel's start
   int32_t music_ = 0;
+  Uint16 format_ = AUDIO_F32SYS;
+  SoftLimiter limiter_;
+  std::vector<float> scratch_;  // touched only by the audio thread
 };
 
 }  // namespace
 
-std::unique_ptr<Audio> MakeMixerAudio(Engine&) { return std::make_unique<MixerAudio>(); }
+std::unique_ptr<Audio> MakeMixerAudio(Engine& engine) {
+  return std::make_unique<MixerAudio>(engine);
+}
 
 }  // namespace impact

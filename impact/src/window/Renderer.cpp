@@ -374,8 +374,27 @@ void Renderer::AddPrints(Engine& engine) {
     const FontData& font = *p.font;
     const Texture tex = TextureOf(engine, font.atlas.get());
     const float iw = 1.0f / font.atlas->width, ih = 1.0f / font.atlas->height;
-    LayoutText(font, engine.PrintTextAt(p), p.textLength, p.left, p.baseline, p.scale.x, p.scale.y,
-               p.spacing, [&](const Glyph& g, float x0, float y0, float x1, float y1) {
+    const char* text = engine.PrintTextAt(p);
+    // The dark outline first, under every letter of the print; a print that is
+    // itself dark (a shadow) needs none.
+    const float light = std::max({p.color.red, p.color.green, p.color.blue});
+    if (light > 0.25f) {
+      const iColor dark{0, 0, 0, p.color.alpha * conv::kOutlineOpacity};
+      LayoutText(font, text, p.textLength, p.left, p.baseline, p.scale.x, p.scale.y, p.spacing,
+                 [&](const Glyph& g, float x0, float y0, float x1, float y1) {
+                   if (g.outlineW <= 0) return;
+                   const float kx = (x1 - x0) / g.atlasW, ky = (y1 - y0) / g.atlasH;
+                   const float ox0 = x0 + (g.outlineLeft - g.left) * kx;
+                   const float oy1 = y1 + (g.outlineTop - g.top) * ky;
+                   const float uv[4] = {g.outlineX * iw, g.outlineY * ih,
+                                        (g.outlineX + g.outlineW) * iw,
+                                        (g.outlineY + g.outlineH) * ih};
+                   Quad(kScreen, kAlpha, tex, ox0, oy1 - g.outlineH * ky, ox0 + g.outlineW * kx,
+                        oy1, 0, uv, dark, false);
+                 });
+    }
+    LayoutText(font, text, p.textLength, p.left, p.baseline, p.scale.x, p.scale.y, p.spacing,
+               [&](const Glyph& g, float x0, float y0, float x1, float y1) {
                  const float uv[4] = {g.atlasX * iw, g.atlasY * ih, (g.atlasX + g.atlasW) * iw,
                                       (g.atlasY + g.atlasH) * ih};
                  Quad(kScreen, kAlpha, tex, x0, y0, x1, y1, 0, uv, p.color, false);
@@ -395,17 +414,50 @@ void Renderer::AddWorld(Engine& engine) {
   }
   for (const auto& [handle, p] : engine.Particles()) {
     if (!p.shown || p.particles.empty()) continue;
+    const bool additive = p.mode == 2;
+    if (additive && p.smoke) AddSmoke(engine, p);
     const Texture tex = TextureOf(engine, p.image.get());
-    const Blend blend = p.mode == 2 ? kAdditive : kAlpha;
+    const Blend blend = additive ? kAdditive : kAlpha;
     for (const Particle& q : p.particles) {
       const float t = q.life > 0 ? std::clamp(q.age / q.life, 0.0f, 1.0f) : 1.0f;
       const float h = (q.startSize + (q.endSize - q.startSize) * t) * 0.5f;
-      const iColor c{p.startColor.x + (p.endColor.x - p.startColor.x) * t,
-                     p.startColor.y + (p.endColor.y - p.startColor.y) * t,
-                     p.startColor.z + (p.endColor.z - p.startColor.z) * t, 1.0f};
+      iColor c{p.startColor.x + (p.endColor.x - p.startColor.x) * t,
+               p.startColor.y + (p.endColor.y - p.startColor.y) * t,
+               p.startColor.z + (p.endColor.z - p.startColor.z) * t, 1.0f};
+      if (additive) c = FireColour(p.startColor, p.endColor, t);
       const float x = q.position.x, y = q.position.y, z = q.position.z;
       Quad(kWorld, blend, tex, x - h, y - h, x + h, y + h, z, uvFull, c, false);
     }
+  }
+}
+
+// Glowing particles cool as they age: from the start colour through an orange of
+// it to the end colour, dimming all the way, so a burst is a fireball and not a
+// white blob of added copies.
+iColor Renderer::FireColour(const iVec3& start, const iVec3& end, float t) {
+  const iVec3 orange{start.x, start.y * 0.55f, start.z * 0.15f};
+  const float k = t < kFireOrangeAt ? t / kFireOrangeAt : (t - kFireOrangeAt) / (1 - kFireOrangeAt);
+  const iVec3& a = t < kFireOrangeAt ? start : orange;
+  const iVec3& b = t < kFireOrangeAt ? orange : end;
+  const float dim = kFireIntensity * (1 - 0.6f * t);
+  return iColor{(a.x + (b.x - a.x) * k) * dim, (a.y + (b.y - a.y) * k) * dim,
+                (a.z + (b.z - a.z) * k) * dim, 1.0f};
+}
+
+// Every few particles of a burst leave a dark puff that rises, grows and thins out
+// over the second part of their life; drawn before the glow, which stays in front.
+void Renderer::AddSmoke(Engine& engine, const ParticleSystem& p) {
+  const Texture tex = TextureOf(engine, p.smoke.get());
+  const float uvFull[4] = {0, 0, 1, 1};
+  for (size_t i = 0; i < p.particles.size(); i += kSmokeEvery) {
+    const Particle& q = p.particles[i];
+    const float t = q.life > 0 ? std::clamp(q.age / q.life, 0.0f, 1.0f) : 1.0f;
+    if (t < kSmokeFrom) continue;
+    const float s = (t - kSmokeFrom) / (1 - kSmokeFrom);
+    const float h = (q.startSize + (q.endSize - q.startSize) * t) * (0.6f + 0.6f * s);
+    const float x = q.position.x, y = q.position.y + s * h, z = q.position.z;
+    const iColor c{1, 1, 1, kSmokeOpacity * std::sin(s * 3.14159265f)};
+    Quad(kWorld, kAlpha, tex, x - h, y - h, x + h, y + h, z, uvFull, c, false);
   }
 }
 

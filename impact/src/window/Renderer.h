@@ -86,6 +86,16 @@ class Renderer {
   void AddSprite(Engine& engine, const Sprite& s);
   void AddPrints(Engine& engine);
   void AddWorld(Engine& engine);
+  void AddSmoke(Engine& engine, const ParticleSystem& p);
+  static iColor FireColour(const iVec3& start, const iVec3& end, float t);
+  // The fire's look: where on its life a particle is orange, how bright it glows,
+  // and which of its particles leave smoke (every kSmokeEvery-th, from kSmokeFrom of
+  // their life, at most kSmokeOpacity).
+  static constexpr float kFireOrangeAt = 0.35f;
+  static constexpr float kFireIntensity = 0.8f;
+  static constexpr size_t kSmokeEvery = 6;
+  static constexpr float kSmokeFrom = 0.3f;
+  static constexpr float kSmokeOpacity = 0.55f;
   void Begin(Engine& engine);
   void Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW, int fullH);
   // Keeps this frame's quads as the last drawn picture; true when they differ from it.
