@@ -302,17 +302,42 @@ void DrawCrosshair(Canvas& c) {
 }
 
 // One soft white particle; the engine tints it.
+// One particle of a burst: a small fireball. The bursts add their particles
+// up, so the peak stays low enough that a dense cloud turns yellow, not white,
+// and the red edge fades out instead of ending in a ring.
 void DrawParticle(Canvas& c) {
   cairo_t* cr = c.cr();
   const double r = c.width() / 2.0;
   cairo_pattern_t* p = cairo_pattern_create_radial(r, r, 0, r, r, r);
-  cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, 1);
-  cairo_pattern_add_color_stop_rgba(p, 0.25, 1, 1, 1, 0.8);
-  cairo_pattern_add_color_stop_rgba(p, 0.6, 1, 1, 1, 0.25);
-  cairo_pattern_add_color_stop_rgba(p, 1, 1, 1, 1, 0);
+  cairo_pattern_add_color_stop_rgba(p, 0, 1.0, 0.88, 0.4, 0.42);
+  cairo_pattern_add_color_stop_rgba(p, 0.22, 1.0, 0.7, 0.16, 0.36);
+  cairo_pattern_add_color_stop_rgba(p, 0.5, 0.92, 0.36, 0.05, 0.22);
+  cairo_pattern_add_color_stop_rgba(p, 0.78, 0.65, 0.1, 0.03, 0.08);
+  cairo_pattern_add_color_stop_rgba(p, 1, 0.5, 0.05, 0.02, 0);
   cairo_set_source(cr, p);
   cairo_paint(cr);
   cairo_pattern_destroy(p);
+}
+
+// A puff of dark smoke that rises from a burst: a few overlapping soft blobs,
+// lighter on the upper left.
+void DrawSmoke(Canvas& c) {
+  cairo_t* cr = c.cr();
+  const double w = c.width();
+  const struct {
+    double x, y, r;
+  } blobs[] = {{0.5, 0.56, 0.3}, {0.36, 0.48, 0.22}, {0.62, 0.42, 0.24}, {0.48, 0.34, 0.2}};
+  for (const auto& b : blobs) {
+    const double bx = b.x * w, by = b.y * w, br = b.r * w;
+    cairo_pattern_t* p = cairo_pattern_create_radial(bx - br * 0.3, by - br * 0.3, 0, bx, by, br);
+    cairo_pattern_add_color_stop_rgba(p, 0, 0.36, 0.34, 0.33, 0.5);
+    cairo_pattern_add_color_stop_rgba(p, 0.6, 0.2, 0.19, 0.19, 0.38);
+    cairo_pattern_add_color_stop_rgba(p, 1, 0.12, 0.11, 0.11, 0);
+    cairo_set_source(cr, p);
+    cairo_arc(cr, bx, by, br, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_pattern_destroy(p);
+  }
 }
 
 // --- backgrounds -------------------------------------------------------------
@@ -442,6 +467,14 @@ void DrawMenuBack(Canvas& c) {
   cairo_fill(cr);
   Emblem(cr, w / 2, h / 2 + 40, 190, 0.07);
   Vignette(cr, w, h, 0.75);
+  // A soft dark panel in the middle, where the menus stand and the first help
+  // page scrolls its text: the lit windows stay out of the lines.
+  for (int i = 0; i < 12; ++i) {
+    const double in = i * 4;
+    RoundedRect(cr, 110 + in, 150 + in, w - 220 - 2 * in, h - 200 - 2 * in, 40);
+    SetRgb(cr, Hex(0x05060a), 0.075);
+    cairo_fill(cr);
+  }
   // A dark band under the title keeps the screen titles readable.
   cairo_rectangle(cr, 0, 0, w, 92);
   FillVertical(cr, 0, 92, Hex(0x000000), Hex(0x000000), 0.0);
@@ -501,20 +534,22 @@ void DrawTable(Canvas& c) {
   SetRgb(cr, Hex(0x000000), 0.8);
   cairo_set_line_width(cr, 1.5);
   cairo_stroke(cr);
-  // Hazard stripes along the top edge.
-  cairo_save(cr);
-  cairo_rectangle(cr, 40, 4, w - 80, 7);
-  cairo_clip(cr);
-  for (double x = 30; x < w; x += 18) {
-    cairo_move_to(cr, x, 11);
-    cairo_line_to(cr, x + 9, 11);
-    cairo_line_to(cr, x + 16, 4);
-    cairo_line_to(cr, x + 7, 4);
-    cairo_close_path(cr);
+  // Hazard stripes along the top and bottom edges.
+  for (double y : {4.0, h - 11}) {
+    cairo_save(cr);
+    cairo_rectangle(cr, 40, y, w - 80, 7);
+    cairo_clip(cr);
+    for (double x = 30; x < w; x += 18) {
+      cairo_move_to(cr, x, y + 7);
+      cairo_line_to(cr, x + 9, y + 7);
+      cairo_line_to(cr, x + 16, y);
+      cairo_line_to(cr, x + 7, y);
+      cairo_close_path(cr);
+    }
+    SetRgb(cr, kAmber, 0.85);
+    cairo_fill(cr);
+    cairo_restore(cr);
   }
-  SetRgb(cr, kAmber, 0.85);
-  cairo_fill(cr);
-  cairo_restore(cr);
   // Corner screws.
   for (double x : {8.0, w - 8.0})
     for (double y : {8.0, h - 8.0}) {
@@ -579,6 +614,16 @@ void DrawHiScore(Canvas& c) {
 
 // --- help pages --------------------------------------------------------------
 
+constexpr int kHelpW = 640, kHelpH = 390;
+
+// A picture drawn at w x h and placed at (left, top) of a larger one.
+void Inset(Canvas& c, int w, int h, double left, double top, void (*draw)(Canvas&)) {
+  Canvas inner(w, h);
+  draw(inner);
+  cairo_set_source_surface(c.cr(), inner.surface(), left, top);
+  cairo_paint(c.cr());
+}
+
 void PageFrame(cairo_t* cr, double w, double h, const char* heading) {
   DrawPlate(cr, 2, 2, w - 4, h - 4, 16, Hex(0x27303b), kEdge, 3);
   RoundedRect(cr, 12, 46, w - 24, h - 58, 9);
@@ -605,15 +650,15 @@ void DrawHelpBonus(Canvas& c) {
   PageFrame(cr, w, h, "BONUS BOXES");
   const double colW = (w - 40) / 2;
   for (int i = 0; i < 8; ++i) {
-    const double x = 20 + (i / 4) * colW, y = 58 + (i % 4) * 82;
-    RoundedRect(cr, x + 4, y + 2, colW - 8, 74, 10);
+    const double x = 20 + (i / 4) * colW, y = 56 + (i % 4) * 79;
+    RoundedRect(cr, x + 4, y + 2, colW - 8, 72, 10);
     SetRgb(cr, Hex(0x1a222c));
     cairo_fill(cr);
-    DrawBonusIcon(cr, i + 1, x + 44, y + 39, 62);
-    SetFont(cr, Face::Bold, 21);
-    Text(cr, kBonusText[i][0], x + 86, y + 34, 0, i == 4 ? Hex(0xff5040) : kAmber);
-    SetFont(cr, Face::Condensed, 17);
-    Text(cr, kBonusText[i][1], x + 86, y + 59, 0, kText);
+    DrawBonusIcon(cr, i + 1, x + 40, y + 38, 58);
+    SetFont(cr, Face::Bold, 20);
+    Text(cr, kBonusText[i][0], x + 78, y + 33, 0, i == 4 ? Hex(0xff5040) : kAmber);
+    SetFont(cr, Face::Condensed, 16);
+    Text(cr, kBonusText[i][1], x + 78, y + 57, 0, kText);
   }
 }
 
@@ -708,6 +753,7 @@ void DrawHelpAbout(Canvas& c) {
   const double w = c.width(), h = c.height();
   PageFrame(cr, w, h, "ABOUT");
   Emblem(cr, w / 2, h / 2 + 20, 110, 0.10);
+  cairo_translate(cr, 0, 10);  // the text block in the middle of the panel
   DrawTitle(cr, w / 2, 108, 44);
   SetFont(cr, Face::Bold, 17);
   Text(cr, "Version 2.0", w / 2, 136, 0.5, kAmber);
@@ -726,7 +772,7 @@ void DrawHelpAbout(Canvas& c) {
     y += 23;
   }
   SetFont(cr, Face::Bold, 17);
-  Text(cr, "Thank you for playing!", w / 2, h - 20, 0.5, kOrange);
+  Text(cr, "Thank you for playing!", w / 2, h - 30, 0.5, kOrange);
 }
 
 }  // namespace
@@ -734,15 +780,27 @@ void DrawHelpAbout(Canvas& c) {
 void AddMenuPictures(PictureList& list) {
   list.push_back({"loading.jpg", 800, 600, DrawLoading});
   list.push_back({"MenuBack.jpg", 800, 600, DrawMenuBack});
-  list.push_back({"Table.jpg", 500, 300, DrawTable});
+  // Tall enough to hide the high-score frame (y 140 .. 540) behind the
+  // question about clearing it.
+  list.push_back({"Table.jpg", 500, 480, DrawTable});
   list.push_back({"HiScore.png", 500, 400, DrawHiScore});
-  list.push_back({"Help_Bonus.png", 720, 400, DrawHelpBonus});
-  list.push_back({"Help_CTRL.png", 640, 400, DrawHelpControls});
-  list.push_back({"Help_About.png", 640, 340, DrawHelpAbout});
+  // Help pages 2-4 show one panel of kHelpW x kHelpH in one place, centred at
+  // (400, 337.5) of the view, clear of the "HELP" title and of the buttons.
+  // The pictures are centred where the screens put them: the controls page
+  // 50 pixels right of the others, the about page 37.5 pixels higher, so
+  // their panels stand in a larger picture with empty space on one side.
+  list.push_back({"Help_Bonus.png", kHelpW, kHelpH, DrawHelpBonus});
+  list.push_back({"Help_CTRL.png", kHelpW + 100, kHelpH,
+                  [](Canvas& c) { Inset(c, kHelpW, kHelpH, 0, 0, DrawHelpControls); }});
+  list.push_back({"Help_About.png", kHelpW, kHelpH + 75,
+                  [](Canvas& c) { Inset(c, kHelpW, kHelpH, 0, 75, DrawHelpAbout); }});
   list.push_back({"cursor.png", 48, 48, DrawPointer});
   list.push_back({"cursor2.png", 56, 56, DrawCrosshair});
   list.push_back({"Hit.png", 64, 64, DrawParticle});
-  list.push_back({"Edit.png", 400, 50, DrawField});
+  list.push_back({"smoke.png", 48, 48, DrawSmoke});
+  // The name box's width sets how much can be typed: at most what the
+  // high-score table's name column shows, printed there at 0.8 of the size.
+  list.push_back({"Edit.png", 280, 50, DrawField});
   list.push_back({"EditCursor.png", 40, 40, DrawCaret});
   list.push_back({"BossKey.png", 200, 50, DrawBossKeyBox});
   // Caption buttons: main menu (b1), Back / Yes / No (b2), Prev / Next (b5).

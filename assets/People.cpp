@@ -26,11 +26,13 @@ struct Outfit {
   Rgb jacket, trousers, mask, accent, boots;
 };
 
-// T1 black, T2 olive, T3 black with red: the tougher the kind, the louder.
+// Each kind reads apart by colour and outline: T1 (10 points) a grey-blue
+// hoodie and jeans, hood up; T2 (20) olive fatigues, a cap and a pack; T3 (30)
+// black body armour with red, a helmet and broad shoulders.
 const Outfit kOutfits[3] = {
-    {Hex(0x2a2d33), Hex(0x202226), Hex(0x16171a), Hex(0x4a4e56), Hex(0x111111)},
-    {Hex(0x3f4a2a), Hex(0x33391f), Hex(0x1c1e18), Hex(0x6b7a3c), Hex(0x15140f)},
-    {Hex(0x2b2629), Hex(0x1f1c1e), Hex(0x151314), Hex(0xc0281e), Hex(0x121010)},
+    {Hex(0x56657a), Hex(0x34425a), Hex(0x1d1f24), Hex(0x8293a8), Hex(0x1a1a1a)},
+    {Hex(0x4f5d30), Hex(0x3b4424), Hex(0x1c1e18), Hex(0x8a9a48), Hex(0x2a2418)},
+    {Hex(0x232427), Hex(0x1c1c1f), Hex(0x151314), Hex(0xd0281c), Hex(0x121010)},
 };
 
 // Side-view pose: angles in radians from straight down (limbs) or straight
@@ -150,8 +152,26 @@ void Head(cairo_t* cr, Pt neck, double tilt, const Outfit& o, int kind, bool fac
     SetRgb(cr, kInk);
     cairo_fill(cr);
   }
-  // Kind marks: T2 a cap, T3 a red headband.
-  if (kind == 2) {
+  // Kind marks: T1 a hood, T2 a cap, T3 a helmet with a red band.
+  if (kind == 1) {
+    cairo_new_path(cr);
+    if (facingViewer) {
+      cairo_arc(cr, 0, -r - 2, r + 4, kPi * 0.95, kPi * 2.05);
+      cairo_line_to(cr, r + 5, -r + 8);
+      cairo_line_to(cr, r - 1, -r + 8);
+      cairo_arc_negative(cr, 0, -r - 2, r - 1, kPi * 2.0, kPi * 1.0);
+      cairo_line_to(cr, -r - 5, -r + 8);
+    } else {
+      cairo_arc(cr, -2, -r - 3, r + 4, kPi * 0.55, kPi * 1.85);
+      cairo_line_to(cr, 6, -2 * r - 1);
+      cairo_curve_to(cr, -6, -2 * r + 2, -10, -r, -6, 2);
+    }
+    cairo_close_path(cr);
+    FillLit(cr, o.jacket, -r - 4, -2 * r - 6, r + 4, 0, 0.3);
+    SetRgb(cr, kInk);
+    cairo_set_line_width(cr, 2);
+    cairo_stroke(cr);
+  } else if (kind == 2) {
     cairo_move_to(cr, -r, -r - 6);
     cairo_curve_to(cr, -r, -2 * r - 8, r, -2 * r - 8, r, -r - 6);
     cairo_close_path(cr);
@@ -165,32 +185,42 @@ void Head(cairo_t* cr, Pt neck, double tilt, const Outfit& o, int kind, bool fac
       cairo_fill(cr);
     }
   } else if (kind == 3) {
-    cairo_rectangle(cr, -r, -r - 14, 2 * r, 6);
+    // A helmet dome over the mask, rim low over the eyes, red band.
+    cairo_new_path(cr);
+    cairo_arc(cr, 0, -r - 4, r + 3, kPi, 2 * kPi);
+    cairo_line_to(cr, r + (facingViewer ? 4 : 8), -r - 2);
+    cairo_line_to(cr, -r - 4, -r - 2);
+    cairo_close_path(cr);
+    FillLit(cr, Hex(0x2e3034), -r - 3, -2 * r - 7, r + 3, -r - 2, 0.4);
+    SetRgb(cr, kInk);
+    cairo_set_line_width(cr, 2);
+    cairo_stroke(cr);
+    cairo_rectangle(cr, -r - 2, -r - 9, 2 * r + 4, 4);
     SetRgb(cr, o.accent);
     cairo_fill(cr);
-    if (!facingViewer) {
-      cairo_move_to(cr, -r + 1, -r - 12);
-      cairo_line_to(cr, -r - 12, -r - 4);
-      cairo_line_to(cr, -r - 10, -r + 1);
-      SetRgb(cr, o.accent);
-      cairo_set_line_width(cr, 4);
-      cairo_stroke(cr);
-    }
   }
   cairo_restore(cr);
 }
 
 void Torso(cairo_t* cr, Pt hip, Pt neck, const Outfit& o, int kind) {
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  if (kind == 2) {  // a pack on the back
+    RoundedRect(cr, neck.x - 34, neck.y + 8, 20, 36, 5);
+    FillLit(cr, Darker(o.accent, 0.25), neck.x - 34, neck.y + 8, neck.x - 14, neck.y + 44, 0.3);
+    SetRgb(cr, kInk);
+    cairo_set_line_width(cr, 2);
+    cairo_stroke(cr);
+  }
+  const double girth = kind == 3 ? 38 : 30;  // armour makes the toughest kind broad
   cairo_move_to(cr, hip.x, hip.y);
   cairo_line_to(cr, neck.x, neck.y + 6);
   SetRgb(cr, kInk);
-  cairo_set_line_width(cr, 34);
+  cairo_set_line_width(cr, girth + 4);
   cairo_stroke(cr);
   cairo_move_to(cr, hip.x, hip.y);
   cairo_line_to(cr, neck.x, neck.y + 6);
   SetRgb(cr, o.jacket);
-  cairo_set_line_width(cr, 30);
+  cairo_set_line_width(cr, girth);
   cairo_stroke(cr);
   // Vest with pouches, and the light on the upper left.
   const double mx = (hip.x + neck.x) / 2, my = (hip.y + neck.y) / 2;
@@ -397,14 +427,9 @@ Pose DiePose(int frame) {
   return p;
 }
 
-void DrawTerrorist(Canvas& c, int kind, int picture, bool left) {
+void DrawFigure(Canvas& c, int kind, int picture, bool left) {
   cairo_t* cr = c.cr();
   const Outfit& o = kOutfits[kind - 1];
-  // A soft ground shadow keeps the figure standing on the lane.
-  const bool lying = picture >= 12;
-  Ellipse(cr, 100, 194, lying ? 82 : 38, 5);
-  SetRgb(cr, {0, 0, 0}, 0.28);
-  cairo_fill(cr);
   if (picture == 5 || picture == 6) {
     FrontPose(cr, o, kind, picture == 6);
     return;
@@ -416,6 +441,30 @@ void DrawTerrorist(Canvas& c, int kind, int picture, bool left) {
   }
   SidePose(cr, picture <= 4 ? WalkPose(picture) : DiePose(picture), o, kind);
   cairo_restore(cr);
+}
+
+void DrawTerrorist(Canvas& c, int kind, int picture, bool left) {
+  cairo_t* cr = c.cr();
+  // A soft ground shadow keeps the figure standing on the lane.
+  const bool lying = picture >= 12;
+  Ellipse(cr, 100, 194, lying ? 82 : 38, 5);
+  SetRgb(cr, {0, 0, 0}, 0.28);
+  cairo_fill(cr);
+  Canvas figure(c.width(), c.height());
+  DrawFigure(figure, kind, picture, left);
+  cairo_set_source_surface(cr, figure.surface(), 0, 0);
+  cairo_paint(cr);
+  // A pale rim along the figure's upper-left edge, inside its outline so what
+  // can be hit stays the same, broad enough to survive the far lane's scale
+  // of 0.2: the dark figure reads against dark doorways and shade.
+  Canvas rim(c.width(), c.height());
+  cairo_set_source_surface(rim.cr(), figure.surface(), 0, 0);
+  cairo_paint(rim.cr());
+  cairo_set_operator(rim.cr(), CAIRO_OPERATOR_DEST_OUT);
+  cairo_set_source_surface(rim.cr(), figure.surface(), 4, 4);
+  cairo_paint(rim.cr());
+  SetRgb(cr, Hex(0xdde6f0), 0.6);
+  cairo_mask_surface(cr, rim.surface(), 0, 0);
 }
 
 }  // namespace

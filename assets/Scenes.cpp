@@ -40,6 +40,18 @@ void Line(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb c, double
   cairo_stroke(cr);
 }
 
+// A prop drawn at its own size and stood on the bottom edge of a taller
+// picture, `left` pixels from its left edge. The scene places each picture by
+// its centre, and its place in the drawing order says which vehicles pass
+// behind it: the empty space above brings the prop's foot down to the near
+// pavement or platform, in front of the road and the near track.
+void Stand(Canvas& c, int w, int h, double left, void (*draw)(Canvas&)) {
+  Canvas prop(w, h);
+  draw(prop);
+  cairo_set_source_surface(c.cr(), prop.surface(), left, c.height() - h);
+  cairo_paint(c.cr());
+}
+
 void DaySky(cairo_t* cr, double w, double h, Rgb top, Rgb bottom) {
   cairo_rectangle(cr, 0, 0, w, h);
   FillVertical(cr, 0, h, top, bottom);
@@ -218,7 +230,7 @@ void DrawTree(Canvas& c) {  // L1_1, base at the far sidewalk
 void DrawLamp(Canvas& c) {  // L1_2: a street lamp
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  const double px = 22;
+  const double px = w - 40;  // the pole, clear of the kiosk beside it
   cairo_rectangle(cr, px - 4, 30, 8, h - 40);
   FillLit(cr, Hex(0x33404c), px - 4, 0, px + 4, 0, 0.4);
   SetRgb(cr, kInk);
@@ -369,6 +381,125 @@ void Track(cairo_t* cr, double w, double railY, double depth) {
   Rect(cr, 0, railY + 7 * depth, w, 2.5 * depth, Hex(0xb0b4b8));
 }
 
+// Ballast stones from y0 to y1, growing toward the viewer, lit from the upper
+// left.
+void Ballast(cairo_t* cr, double w, double y0, double y1, Rand& r) {
+  for (double y = y0; y < y1;) {
+    const double k = 1 + (y - 420) / 70;  // nearer rows are larger
+    for (double x = -4 + r() * 4 * k; x < w; x += (5 + r() * 4) * k) {
+      const double rx = (2.2 + r() * 1.6) * k, ry = rx * (0.55 + r() * 0.2);
+      const double sy = y + r() * 2 * k;
+      Ellipse(cr, x, sy, rx, ry);
+      const double shade = r();
+      SetRgb(cr, Mix(Hex(0x6f6a62), Hex(0xa39d92), shade));
+      cairo_fill(cr);
+      Ellipse(cr, x - rx * 0.3, sy - ry * 0.35, rx * 0.45, ry * 0.35);
+      SetRgb(cr, {1, 1, 1}, 0.18);
+      cairo_fill(cr);
+    }
+    y += 2.6 * k;
+  }
+}
+
+// A siding seen from the near platform: sleepers in perspective toward the
+// middle of the view, two rails with a polished top, and a buffer stop.
+void Siding(cairo_t* cr, double w, double top, double bottom) {
+  const double vx = w / 2, vy = 60;  // vanishing point of the sleepers' sides
+  auto along = [&](double x, double y) { return vx + (x - vx) * (y - vy) / (bottom - vy); };
+  const double pitch = 46;
+  for (double x = -pitch; x < w + pitch; x += pitch) {
+    const double x0 = x, x1 = x + 22;
+    cairo_move_to(cr, along(x0, top), top);
+    cairo_line_to(cr, along(x1, top), top);
+    cairo_line_to(cr, x1, bottom);
+    cairo_line_to(cr, x0, bottom);
+    cairo_close_path(cr);
+    FillLit(cr, Hex(0x5a4434), along(x0, top), top, x1, bottom, 0.3);
+    SetRgb(cr, Hex(0x241a12));
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    // Grain and a bolt plate under each rail.
+    Line(cr, along(x0 + 6, top + 4), top + 4, x0 + 6, bottom - 2, Hex(0x3e2e22), 1, 0.7);
+  }
+  const double span = bottom - top;
+  for (double t : {0.22, 0.74}) {
+    const double ry = top + span * t, rh = 4 + 6 * t;
+    Rect(cr, 0, ry + rh, w, 3 + 2 * t, {0, 0, 0}, 0.35);  // shadow on the sleepers
+    cairo_rectangle(cr, 0, ry, w, rh);
+    FillVertical(cr, ry, ry + rh, Hex(0xe6e9ec), Hex(0x6a6f76));
+    cairo_new_path(cr);
+    Rect(cr, 0, ry + rh, w, 2 + 2 * t, Hex(0x4a3a30));  // rusty web
+  }
+}
+
+void BufferStop(cairo_t* cr, double x, double foot) {
+  // Two steel legs braced back, a beam with red and white stripes, two buffers.
+  for (double lx : {x + 8.0, x + 62.0}) {
+    cairo_move_to(cr, lx, foot);
+    cairo_line_to(cr, lx + 4, foot - 44);
+    cairo_line_to(cr, lx + 12, foot - 44);
+    cairo_line_to(cr, lx + 26, foot);
+    cairo_close_path(cr);
+    FillLit(cr, Hex(0x4c5158), lx, foot - 44, lx + 26, foot, 0.35);
+    SetRgb(cr, kInk);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+  }
+  cairo_rectangle(cr, x - 4, foot - 58, 100, 18);
+  cairo_save(cr);
+  cairo_clip_preserve(cr);
+  SetRgb(cr, Hex(0xd22b22));
+  cairo_fill(cr);
+  for (double sx = x - 20; sx < x + 100; sx += 20) {
+    cairo_move_to(cr, sx, foot - 40);
+    cairo_line_to(cr, sx + 10, foot - 40);
+    cairo_line_to(cr, sx + 28, foot - 58);
+    cairo_line_to(cr, sx + 18, foot - 58);
+    cairo_close_path(cr);
+  }
+  SetRgb(cr, {1, 1, 1});
+  cairo_fill(cr);
+  cairo_restore(cr);
+  cairo_rectangle(cr, x - 4, foot - 58, 100, 18);
+  SetRgb(cr, kInk);
+  cairo_set_line_width(cr, 2);
+  cairo_stroke(cr);
+  for (double bx : {x + 14.0, x + 74.0}) {
+    Ellipse(cr, bx, foot - 49, 9, 9);
+    FillLit(cr, Hex(0x2a2d31), bx - 9, foot - 58, bx + 9, foot - 40, 0.4);
+    SetRgb(cr, kInk);
+    cairo_stroke(cr);
+  }
+}
+
+// The near platform's edge gives onto a siding of the yard: ballast, sleepers
+// and rails, a buffer stop at its end, and a second siding nearer still.
+void YardForeground(cairo_t* cr, double w, double h) {
+  Rand r{977};
+  cairo_rectangle(cr, 0, 420, w, h - 420);
+  FillVertical(cr, 420, h, Hex(0x77706a), Hex(0x3a3530));
+  cairo_new_path(cr);
+  Ballast(cr, w, 422, h, r);
+  // Darker toward the bottom, where the HUD and the gun sit.
+  cairo_rectangle(cr, 0, 420, w, h - 420);
+  cairo_pattern_t* p = cairo_pattern_create_linear(0, 420, 0, h);
+  cairo_pattern_add_color_stop_rgba(p, 0, 0, 0, 0, 0.0);
+  cairo_pattern_add_color_stop_rgba(p, 1, 0, 0, 0, 0.45);
+  cairo_set_source(cr, p);
+  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+  // The platform's shadow on the ballast.
+  Rect(cr, 0, 420, w, 6, {0, 0, 0}, 0.3);
+  // The first siding ends at a buffer stop left of the gun.
+  cairo_save(cr);
+  cairo_rectangle(cr, 0, 420, 500, 90);
+  cairo_clip(cr);
+  Siding(cr, w, 446, 500);
+  cairo_restore(cr);
+  BufferStop(cr, 430, 478);
+  Siding(cr, w, 540, h + 10);
+}
+
 void DrawLevel2(Canvas& c) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
@@ -437,16 +568,7 @@ void DrawLevel2(Canvas& c) {
   cairo_new_path(cr);
   Rect(cr, 0, 386, w, 3, Hex(0xf2c12e));
   for (double sx = 0; sx < w; sx += 54) Line(cr, sx, 389, sx - 10, 420, Hex(0x9a927f), 1.2);
-  // Foreground: sidings in perspective.
-  cairo_rectangle(cr, 0, 420, w, h - 420);
-  FillVertical(cr, 420, h, Hex(0x6a6052), Hex(0x2e2924));
-  cairo_new_path(cr);
-  for (double y = 430, k = 1; y < h; y += 14 * k, k *= 1.22)
-    Rect(cr, 0, y, w, 5 * k, Hex(0x3f3226), 0.8);
-  for (double rx : {-120.0, 260.0, 520.0}) {
-    Line(cr, rx + 200, 420, rx, h, Hex(0xa0a4a8), 4);
-    Line(cr, rx + 260, 420, rx + 150, h, Hex(0xa0a4a8), 4);
-  }
+  YardForeground(cr, w, h);
 }
 
 void DrawSignalBox(Canvas& c) {  // L2_1, behind everything
@@ -770,14 +892,20 @@ void DrawWeaponIcon(Canvas& c, int weapon) {
 void AddScenePictures(PictureList& list) {
   list.push_back({"Game/level1.jpg", 800, 600, DrawLevel1});
   list.push_back({"Game/level2.jpg", 800, 600, DrawLevel2});
-  list.push_back({"Game/L1_1.png", 120, 220, DrawTree});
-  list.push_back({"Game/L1_2.png", 70, 304, DrawLamp});
-  list.push_back({"Game/L1_3.png", 130, 180, DrawKiosk});
+  // The tree, the lamp and the kiosk come after the cars in the drawing
+  // order, so they stand on the near pavement (feet at y 392): the pictures'
+  // centres stay where the scene puts them and the space above grows.
+  list.push_back({"Game/L1_1.png", 120, 359, [](Canvas& c) { Stand(c, 120, 220, 0, DrawTree); }});
+  list.push_back({"Game/L1_2.png", 130, 448, [](Canvas& c) { Stand(c, 130, 304, 0, DrawLamp); }});
+  list.push_back({"Game/L1_3.png", 130, 324, [](Canvas& c) { Stand(c, 130, 180, 0, DrawKiosk); }});
   list.push_back({"Game/L1_4.png", 186, 126, DrawSandbags});
   list.push_back({"Game/L1_5.png", 140, 84, DrawBarrier});
   list.push_back({"Game/L2_1.png", 160, 110, DrawSignalBox});
-  list.push_back({"Game/L2_2.png", 50, 190, DrawSignal});
-  list.push_back({"Game/L2_3.png", 180, 156, DrawContainers});
+  // The signal and the containers come after the trains: they stand on the
+  // gravel in front of the near track (feet at y 392).
+  list.push_back({"Game/L2_2.png", 50, 314, [](Canvas& c) { Stand(c, 50, 190, 0, DrawSignal); }});
+  list.push_back(
+      {"Game/L2_3.png", 180, 280, [](Canvas& c) { Stand(c, 180, 156, 0, DrawContainers); }});
   list.push_back({"Game/Panel1.png", 180, 64, DrawPanel1});
   list.push_back({"Game/Panel2.png", 400, 64, DrawPanel2});
   list.push_back({"Game/Panel3.png", 520, 130, DrawPanel3});

@@ -706,6 +706,22 @@ void Mirrored(Canvas& c, bool right, const std::function<void(cairo_t*)>& draw) 
   cairo_restore(cr);
 }
 
+// A picture drawn at w x h and shrunk to the canvas's width, standing on
+// its bottom edge.
+void Shrunk(Canvas& c, int w, int h, void (*draw)(Canvas&)) {
+  Canvas full(w, h);
+  draw(full);
+  const double k = static_cast<double>(c.width()) / w;
+  cairo_t* cr = c.cr();
+  cairo_save(cr);
+  cairo_translate(cr, 0, c.height() - h * k);
+  cairo_scale(cr, k, k);
+  cairo_set_source_surface(cr, full.surface(), 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_paint(cr);
+  cairo_restore(cr);
+}
+
 }  // namespace
 
 void AddVehiclePictures(PictureList& list) {
@@ -714,8 +730,13 @@ void AddVehiclePictures(PictureList& list) {
   list.push_back({"Game/Air3/1.png", 200, 90, DrawHelicopter});
   list.push_back({"Game/Air4/1.png", 300, 100, DrawTransport});
   list.push_back({"Game/Air5/1.png", 160, 60, DrawBlimp});
-  list.push_back({"Game/Mercedes/1.png", 180, 64, DrawSedan});
-  list.push_back({"Game/Audi/1.png", 170, 62, DrawHatchback});
+  // The cars at 0.7 of their drawing, in line with the people on the two
+  // pavements, standing on the bottom of a picture tall enough to put their
+  // wheels on the road's far lane (transparent space is not hit).
+  list.push_back(
+      {"Game/Mercedes/1.png", 126, 70, [](Canvas& c) { Shrunk(c, 180, 64, DrawSedan); }});
+  list.push_back(
+      {"Game/Audi/1.png", 119, 70, [](Canvas& c) { Shrunk(c, 170, 62, DrawHatchback); }});
   list.push_back({"Game/Train1/1.png", 640, 114, DrawTrain1});
   list.push_back({"Game/Train2/1.png", 560, 90, DrawTrain2});
   list.push_back({"Game/Train3/1.png", 720, 114, DrawTrain3});

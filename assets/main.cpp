@@ -2,6 +2,7 @@
 // run, and optionally the preview pictures.
 //
 //   assetgen <data dir> [<preview dir>]
+//   assetgen --icons <dir>      the desktop icons, which are not part of Data/
 #include <cairo.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "Files.h"
+#include "Icon.h"
 #include "Pictures.h"
 #include "Previews.h"
 #include "sound/Sounds.h"
@@ -17,8 +19,14 @@
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--icons") {
+    std::string error;
+    if (assets::WriteIcons(argv[2], error)) return 0;
+    std::fprintf(stderr, "assetgen: icons: %s\n", error.c_str());
+    return 1;
+  }
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: %s <data dir> [<preview dir>]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <data dir> [<preview dir>] | --icons <dir>\n", argv[0]);
     return 2;
   }
   const std::string dataDir = argv[1];

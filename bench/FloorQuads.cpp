@@ -5,8 +5,9 @@
 //   floor_quads <quads> <frames> [backdrop]
 //     N alpha-blended 64 x 64 pixel quads at fixed places; with "backdrop" the first
 //     covers the whole view, as a scene's background does.
-//   floor_quads scene <quad trace> <first frame> <frames>
-//     the very quads the engine drew in those frames, as written by its quad trace
+//   floor_quads scene <quad trace> <first frame> <frames> [frames to draw]
+//     the very quads the engine drew in those frames (over and over, for as many
+//     frames as asked; by default once each), as written by its quad trace
 //     (GH_QUAD_TRACE): same places, same texture sizes and parts, same blending
 //     (none for opaque pictures, additive where the engine adds), in the same order.
 #include <SDL.h>
@@ -94,15 +95,19 @@ void SetMode(char mode) {
 int main(int argc, char** argv) {
   const bool scene = argc > 1 && std::strcmp(argv[1], "scene") == 0;
   if (scene && argc < 5) {
-    std::fprintf(stderr, "usage: floor_quads scene <quad trace> <first frame> <frames>\n");
+    std::fprintf(stderr,
+                 "usage: floor_quads scene <quad trace> <first frame> <frames> [frames to draw]\n");
     return 2;
   }
   const int quads = scene ? 0 : argc > 1 ? std::atoi(argv[1]) : 200;
-  const int frames = scene ? std::atoi(argv[4]) : argc > 2 ? std::atoi(argv[2]) : 600;
+  const int traceFrames = scene ? std::atoi(argv[4]) : 0;
+  const int frames = scene      ? (argc > 5 ? std::atoi(argv[5]) : traceFrames)
+                     : argc > 2 ? std::atoi(argv[2])
+                                : 600;
   const bool backdrop = !scene && argc > 3 && std::strcmp(argv[3], "backdrop") == 0;
   std::vector<std::vector<TracedQuad>> traced;
   if (scene) {
-    traced = ReadTrace(argv[2], std::atol(argv[3]), frames);
+    traced = ReadTrace(argv[2], std::atol(argv[3]), traceFrames);
     if (traced.empty()) {
       std::fprintf(stderr, "floor_quads: no frames %s.. in %s\n", argv[3], argv[2]);
       return 1;

@@ -1,27 +1,45 @@
 #!/usr/bin/env python3
-"""The real program in a window under Xvfb: start-up time, CPU and frame
-intervals idle in the menu and during busy play (driven with xdotool), memory;
-each against the floor program (floor_quads) drawing the very quads the program
-drew in the measured frames (the engine's quad trace). Prints figures and how to
-read them; never fails on time.
+"""The real program in a window under Xvfb against the floor program (floor_quads),
+which draws the very quads the program drew (the engine's quad trace) and nothing
+else. Prints figures and how to read them; never fails on time.
 
-  bench/window_bench.py <build>/bin [frames=600]
+  bench/window_bench.py <build>/bin [pairs=3]
   bench/window_bench.py <build>/bin soak <seconds>   # random xdotool input, RSS over time
 
+How it measures, so that a shared, loaded machine cannot bend the figures:
+- its own Xvfb on a display that Xvfb itself found free (-displayfd), checked to be
+  that very server (its lock file names our child), never another X server;
+- one trace run first, with GH_QUAD_TRACE, through the same phases and the same
+  scripted input as the measured runs: the floor draws the quads of that run, and
+  writing the trace costs nothing in a measured run;
+- pairs: program then floor, one after the other, repeated (at least 3); each
+  pair's ratio is printed and the median of them is the figure;
+- the same input (one seeded xdotool script per phase) goes to both programs;
+- the load average before every pair, and when it ends.
+
 Needs GH_FRAME_TRACE and GH_QUAD_TRACE support in the engine library (a line per
-presented frame; every frame's quads to a file).
+presented frame; every presented frame's quads to a file).
 """
 import os, random, shutil, subprocess, sys, tempfile, threading, time
 
 BIN = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/bin")
 MODE = sys.argv[2] if len(sys.argv) > 2 and not sys.argv[2].isdigit() else "bench"
-FRAMES = int(sys.argv[2]) if len(sys.argv) > 2 and sys.argv[2].isdigit() else 600
+PAIRS = max(3, int(sys.argv[2])) if len(sys.argv) > 2 and sys.argv[2].isdigit() else 3
 SOAK_S = int(sys.argv[3]) if MODE == "soak" and len(sys.argv) > 3 else 300
 TICK = os.sysconf("SC_CLK_TCK")
+IDLE_S = 30      # idle main menu
+SCREEN_S = 10    # idle Options, idle High Score
+ACTIVE_S = 10    # menu with the pointer moving; busy play
+STARTS = 9       # interleaved start-up pairs
+FPS = 60
 
 
 def now_ns():
     return time.clock_gettime_ns(time.CLOCK_MONOTONIC)
+
+
+def load():
+    return "load average %.2f %.2f %.2f" % os.getloadavg()
 
 
 def cpu_s(pid):
@@ -37,62 +55,45 @@ def rss_kb(pid):
                 yield line.split(":")[0], int(line.split()[1])
 
 
-def pct(values, p):
+def median(values):
     v = sorted(values)
-    return v[min(len(v) - 1, int(p * (len(v) - 1) + 0.5))] if v else 0.0
+    n = len(v)
+    return (v[n // 2] + v[(n - 1) // 2]) / 2 if v else float("nan")
 
 
-class Game:
-    """The program with its frame trace read on a thread."""
+# ---- the X server ---------------------------------------------------------------------
 
-    def __init__(self, env):
-        self.folder = tempfile.mkdtemp(prefix="gh-window-")
-        for name in ("gravelhorn2", "system.so"):
-            shutil.copy(os.path.join(BIN, name), self.folder)
-        os.symlink(os.path.join(BIN, "Data"), os.path.join(self.folder, "Data"))
-        self.frames = []  # (n, ns, sprites)
-        self.quad_trace = os.path.join(self.folder, "quads.txt")
-        env = dict(env, GH_QUAD_TRACE=self.quad_trace)
-        self.start_ns = now_ns()
-        self.proc = subprocess.Popen([os.path.join(self.folder, "gravelhorn2")], env=env,
-                                     stderr=subprocess.PIPE, text=True)
-        threading.Thread(target=self._read, daemon=True).start()
+class OwnXvfb:
+    """Xvfb on a display it found free itself; checked to be this very server."""
 
-    def _read(self):
-        for line in self.proc.stderr:
-            if line.startswith("gh-frame "):
-                _, n, ns, sprites, meshes = line.split()
-                self.frames.append((int(n), int(ns), int(sprites) + int(meshes)))
+    def __init__(self):
+        r, w = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        number = b""
+        with os.fdopen(r, "rb") as pipe:  # Xvfb writes the number once it accepts clients
+            number = pipe.readline().strip()
+        if not number.isdigit():
+            self.proc.kill()
+            raise SystemExit("Xvfb did not start")
+        self.display = ":" + number.decode()
+        if not self._listens_on(f"/tmp/.X11-unix/X{number.decode()}"):
+            self.stop()
+            raise SystemExit(f"display {self.display} is not served by our Xvfb")
 
-    def wait_frames(self, pred, timeout=60):
-        end = time.time() + timeout
-        while time.time() < end:
-            for f in self.frames:
-                if pred(f):
-                    return f
-            time.sleep(0.05)
-        return None
-
-    def measure(self, frames):
-        """CPU per second and frame intervals over the next `frames` frames."""
-        first = len(self.frames)
-        c0, t0 = cpu_s(self.proc.pid), now_ns()
-        while len(self.frames) < first + frames + 1 and self.proc.poll() is None:
-            time.sleep(0.05)
-        c1, t1 = cpu_s(self.proc.pid), now_ns()
-        got = self.frames[first:first + frames + 1]
-        ms = [(b[1] - a[1]) / 1e6 for a, b in zip(got, got[1:])]
-        sprites = max((f[2] for f in got), default=0)
-        return dict(cpu_per_s=(c1 - c0) / ((t1 - t0) / 1e9), cpu_ms_per_frame=(c1 - c0) * 1000 / max(1, len(ms)),
-                    p50=pct(ms, .5), p90=pct(ms, .9), p99=pct(ms, .99), max=max(ms, default=0),
-                    frames=len(ms), sprites=sprites, first_frame=got[0][0] if got else 0)
-
-    def keep_trace(self):
-        """The quad trace, moved out of the folder that stop() removes."""
-        fd, path = tempfile.mkstemp(prefix="gh-quads-", suffix=".txt")
-        os.close(fd)
-        shutil.copy(self.quad_trace, path)
-        return path
+    def _listens_on(self, path):
+        """The display's socket is one of our Xvfb's own open files."""
+        inodes = set()
+        with open("/proc/net/unix") as f:
+            for line in f:
+                fields = line.split()
+                if len(fields) >= 8 and fields[7].lstrip("@") == path:
+                    inodes.add(fields[6])
+        fds = os.path.join("/proc", str(self.proc.pid), "fd")
+        mine = {os.readlink(os.path.join(fds, fd)) for fd in os.listdir(fds)}
+        return any(f"socket:[{i}]" in mine for i in inodes)
 
     def stop(self):
         self.proc.terminate()
@@ -100,7 +101,47 @@ class Game:
             self.proc.wait(10)
         except subprocess.TimeoutExpired:
             self.proc.kill()
-        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+# ---- input: one xdotool process per phase, the same script for both programs ---------
+
+def moving_script(seconds):
+    """The pointer sweeping the menu's empty right half, one move a frame."""
+    steps, args = seconds * FPS, []
+    for i in range(steps):
+        x = 560 + int(180 * abs((i % 240) / 120 - 1))
+        y = 120 + int(360 * abs((i % 150) / 75 - 1))
+        args += ["mousemove", "--window", "%1", x, y, "sleep", "%.4f" % (1 / FPS)]
+    return args
+
+
+def busy_script(seconds):
+    """Firing at random places of the scene, holding the button, reloading now and then."""
+    rnd = random.Random(7)
+    args, t = [], 0.0
+    while t < seconds:
+        x, y = rnd.randrange(40, 760), rnd.randrange(150, 420)
+        args += ["mousemove", "--window", "%1", x, y, "mousedown", 1, "sleep", 0.2, "mouseup", 1]
+        t += 0.2
+        if rnd.random() < 0.1:
+            args += ["click", 3]
+        args += ["sleep", 0.05]
+        t += 0.05
+    return args
+
+
+class Input:
+    """Runs an xdotool script against a window (found by name) in the background."""
+
+    def __init__(self, env, name, script):
+        cmd = ["xdotool", "search", "--sync", "--name", name] + [str(a) for a in script]
+        self.proc = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+        self.proc.wait(10)
 
 
 def xdo(env, *args):
@@ -118,120 +159,268 @@ def window_origin(env):
     return 0, 0
 
 
-def run_floor(env, *args):
-    """Runs floor_quads; its key=value report and the exec time (ns) it started at."""
+def click(env, game, x, y):
+    """Over a widget for a frame or two (it takes the focus), then a click; true when
+    a frame with another number of sprites followed (the screen changed), tried twice."""
+    ox, oy = window_origin(env)
+    before = game.frames[-1][2] if game.frames else 0
+    for _ in range(2):
+        n = game.last_frame()
+        xdo(env, "mousemove", ox + x, oy + y)
+        game.wait_frames(lambda f: f[0] > n, timeout=5)
+        time.sleep(0.3)
+        n = game.last_frame()
+        xdo(env, "click", 1)
+        if game.wait_frames(lambda f: f[0] > n and f[2] != before, timeout=10):
+            return True
+    return False
+
+
+# ---- the program -----------------------------------------------------------------------
+
+class Game:
+    """The program with its frame trace read on a thread."""
+
+    def __init__(self, env, quad_trace=False):
+        self.folder = tempfile.mkdtemp(prefix="gh-window-")
+        for name in ("gravelhorn2", "system.so"):
+            shutil.copy(os.path.join(BIN, name), self.folder)
+        os.symlink(os.path.join(BIN, "Data"), os.path.join(self.folder, "Data"))
+        self.frames = []  # (n, ns, sprites + meshes)
+        self.quad_trace = os.path.join(self.folder, "quads.txt") if quad_trace else None
+        if quad_trace:
+            env = dict(env, GH_QUAD_TRACE=self.quad_trace)
+        self.start_ns = now_ns()
+        self.proc = subprocess.Popen([os.path.join(self.folder, "gravelhorn2")], env=env,
+                                     stderr=subprocess.PIPE, text=True)
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.proc.stderr:
+            if line.startswith("gh-frame "):
+                _, n, ns, sprites, meshes = line.split()
+                self.frames.append((int(n), int(ns), int(sprites) + int(meshes)))
+
+    def wait_frames(self, pred, timeout=60):
+        end = time.time() + timeout
+        while time.time() < end:
+            for f in list(self.frames):
+                if pred(f):
+                    return f
+            time.sleep(0.05)
+        return None
+
+    def settle(self, after=None, quiet_s=2.0, timeout=20):
+        """Waits for a frame after frame `after` (what an action changed), then until no
+        frame was presented for quiet_s (a fade or a move has ended)."""
+        if after is not None:
+            self.wait_frames(lambda f: f[0] > after, timeout=10)
+        end = time.time() + timeout
+        while time.time() < end:
+            last = self.frames[-1][1] if self.frames else self.start_ns
+            if now_ns() - last >= quiet_s * 1e9:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def last_frame(self):
+        return self.frames[-1][0] if self.frames else 0
+
+    def measure(self, seconds, inp=None):
+        """CPU seconds per second and frames presented over `seconds` (with input running)."""
+        first = len(self.frames)
+        c0, t0 = cpu_s(self.proc.pid), now_ns()
+        time.sleep(seconds)
+        c1, t1 = cpu_s(self.proc.pid), now_ns()
+        if inp:
+            inp.stop()
+        wall, shown = (t1 - t0) / 1e9, len(self.frames) - first
+        return dict(cpu_per_s=(c1 - c0) / wall, shown_per_s=shown / wall,
+                    ms_per_frame=(c1 - c0) * 1000 / max(1, shown))
+
+    def keep_trace(self):
+        fd, path = tempfile.mkstemp(prefix="gh-quads-", suffix=".txt")
+        os.close(fd)
+        shutil.copy(self.quad_trace, path)
+        return path
+
+    def stop(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def run_floor(env, args, script=None):
+    """Runs floor_quads (with the phase's input, if any); its key=value report and exec time."""
     t0 = now_ns()
-    out = subprocess.run([os.path.join(BIN, "floor_quads"), *map(str, args)], env=env,
-                         capture_output=True, text=True, timeout=120).stdout
+    proc = subprocess.Popen([os.path.join(BIN, "floor_quads"), *map(str, args)], env=env,
+                            stdout=subprocess.PIPE, text=True)
+    inp = Input(env, "floor", script) if script else None
+    out, _ = proc.communicate(timeout=180)
+    if inp:
+        inp.stop()
     return dict(line.split("=", 1) for line in out.splitlines() if "=" in line), t0
 
 
-def floor(env, trace, first_frame, frames, quads):
-    """The floor program drawing the quads the program drew in the same frames."""
-    kv, _ = run_floor(env, "scene", trace, first_frame, frames)
-    wall = float(kv.get("wall_s", 1))
-    # Intervals between presented frames, as the program's frame trace measures them.
-    return dict(cpu_per_s=float(kv["cpu_s"]) / wall, cpu_ms_per_frame=float(kv["cpu_s"]) * 1000 / frames,
-                p50=float(kv["present_p50_ms"]), p90=float(kv["present_p90_ms"]),
-                p99=float(kv["present_p99_ms"]), max=float(kv["present_max_ms"]), frames=frames,
-                sprites=quads)
+def floor_cpu(env, trace, frames, script):
+    """The floor drawing the traced frames (first, count) at 60 Hz: CPU s/s and ms a frame."""
+    kv, _ = run_floor(env, ["scene", trace, frames[0], frames[1], ACTIVE_S * FPS], script)
+    cpu, wall, n = float(kv["cpu_s"]), float(kv["wall_s"]), int(kv["frames"])
+    return dict(cpu_per_s=cpu / wall, shown_per_s=(n - 1) / wall, ms_per_frame=cpu * 1000 / max(1, n - 1))
 
 
-def floor_first_frame(env):
-    """Exec to the first presented textured frame of the plain floor."""
-    kv, t0 = run_floor(env, 8, 30, "backdrop")
-    return (int(kv["first_frame_ns"]) - t0) / 1e6
+# ---- the phases (the same in the trace run and the measured runs) ----------------------
+
+def start_to_menu(env, trace=False):
+    game = Game(env, trace)
+    if not game.wait_frames(lambda f: f[2] >= 8):  # background, six buttons, pointer
+        game.stop()
+        raise SystemExit("the program showed no main menu")
+    xdo(env, "mousemove", *(v + d for v, d in zip(window_origin(env), (700, 550))))
+    return game
 
 
-STARTS = 7  # start-up times vary by tens of ms from run to run: medians of this many
+def phases(env, game, measure):
+    """Runs every phase; `measure(name, seconds, input)` measures one (or just waits).
+    Idle phases start once the screen has stopped changing (the menu's fade-in, the
+    pointer's last move)."""
+    out = {}
+    rest = lambda: xdo(env, "mousemove", *(v + d for v, d in zip(window_origin(env), (700, 550))))
+    game.settle()
+    out["idle"] = measure("idle", IDLE_S, None)
+    n = game.last_frame()
+    if not click(env, game, 400, 250):  # Options
+        print("warning: the Options screen was not reached", flush=True)
+    rest()
+    game.settle(n)
+    out["options"] = measure("options", SCREEN_S, None)
+    n = game.last_frame()
+    xdo(env, "key", "Escape")
+    game.settle(n)
+    n = game.last_frame()
+    if not click(env, game, 400, 307):  # High Score
+        print("warning: the High Score screen was not reached", flush=True)
+    rest()
+    game.settle(n)
+    out["hiscore"] = measure("hiscore", SCREEN_S, None)
+    n = game.last_frame()
+    xdo(env, "key", "Escape")
+    rest()
+    game.settle(n)
+    out["moving"] = measure("moving", ACTIVE_S, moving_script(ACTIVE_S + 2))
+    if not click(env, game, 400, 192):  # Start Game
+        print("warning: the game did not start", flush=True)
+    time.sleep(4)
+    out["busy"] = measure("busy", ACTIVE_S, busy_script(ACTIVE_S + 2))
+    return out
+
+
+def trace_run(env):
+    """The quad trace of every phase, and which traced frames each phase drew."""
+    game = start_to_menu(env, trace=True)
+
+    def mark(name, seconds, script):
+        inp = Input(env, "Gravelhorn 2", script) if script else None
+        time.sleep(0.5)
+        first = game.last_frame() + 1
+        time.sleep(seconds)
+        last = game.last_frame()
+        if inp:
+            inp.stop()
+        return (first, max(1, last - first + 1))
+
+    spans = phases(env, game, mark)
+    trace = game.keep_trace()
+    game.stop()
+    return trace, spans
+
+
+def program_run(env):
+    game = start_to_menu(env)
+
+    def measure(name, seconds, script):
+        inp = Input(env, "Gravelhorn 2", script) if script else None
+        if inp:
+            time.sleep(0.5)
+        return game.measure(seconds, inp)
+
+    out = phases(env, game, measure)
+    out["memory"] = dict(rss_kb(game.proc.pid))
+    game.stop()
+    return out
 
 
 def program_first_frame(env):
-    """Exec to the program's first presented frame, in a fresh start."""
     game = Game(env)
     first = game.wait_frames(lambda f: True)
     game.stop()
     return (first[1] - game.start_ns) / 1e6 if first else float("nan")
 
 
-def median(values):
-    v = sorted(values)
-    return v[len(v) // 2]
-
-
-def row(name, m, base=None):
-    ratio = f"{m['cpu_ms_per_frame'] / base['cpu_ms_per_frame']:.2f}x" if base else "-"
-    print(f"{name:<22} {m['sprites']:>5} {m['cpu_per_s']:8.3f} {m['cpu_ms_per_frame']:8.2f} {ratio:>8}"
-          f" {m['p50']:7.2f} {m['p90']:7.2f} {m['p99']:7.2f} {m['max']:8.2f}")
-
-
-def busy_input(env, game, stop):
-    ox, oy = window_origin(env)
-    rnd = random.Random(7)
-    while not stop.is_set() and game.proc.poll() is None:
-        x, y = ox + rnd.randrange(40, 760), oy + rnd.randrange(150, 420)
-        xdo(env, "mousemove", x, y, "mousedown", 1)
-        time.sleep(0.2)
-        xdo(env, "mouseup", 1)
-        if rnd.random() < 0.1:
-            xdo(env, "click", 3)
+def floor_first_frame(env):
+    kv, t0 = run_floor(env, [8, 30, "backdrop"])
+    return (int(kv["first_frame_ns"]) - t0) / 1e6
 
 
 def main():
-    display = ":%d" % (90 + os.getpid() % 100)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(1.5)
-    env = dict(os.environ, DISPLAY=display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    xvfb = OwnXvfb()
+    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
     try:
-        game = Game(env)
-        first = game.wait_frames(lambda f: True)
-        menu = game.wait_frames(lambda f: f[2] >= 8)  # background, six buttons, pointer
-        if not first or not menu:
-            print("the program showed no frame"); return
-        menu_ms = (menu[1] - game.start_ns) / 1e6
-        if MODE == "soak":
-            soak(env, game)
-            return
-        time.sleep(1)
-        idle = game.measure(FRAMES)
-        # Start a game: the "Start Game" button, then fire at the scene.
-        ox, oy = window_origin(env)
-        xdo(env, "mousemove", ox + 400, oy + 190, "click", 1)
-        time.sleep(3)
-        stop = threading.Event()
-        t = threading.Thread(target=busy_input, args=(env, game, stop), daemon=True)
-        t.start()
-        time.sleep(2)
-        busy = game.measure(FRAMES)
-        stop.set()
-        t.join(5)
-        mem = dict(rss_kb(game.proc.pid))
-        trace = game.keep_trace()
-        game.stop()
-        f_idle = floor(env, trace, idle["first_frame"], FRAMES, idle["sprites"])
-        f_busy = floor(env, trace, busy["first_frame"], FRAMES, busy["sprites"])
+        print(f"own Xvfb on {xvfb.display} (pid {xvfb.proc.pid}, its socket checked); {load()}")
+        trace, spans = trace_run(env)
+        print("trace run: " + ", ".join(f"{k} frames {v[0]}..{v[0] + v[1] - 1}" for k, v in spans.items()))
+        rows = []
+        for pair in range(PAIRS):
+            before = load()
+            p = program_run(env)
+            f_moving = floor_cpu(env, trace, spans["moving"], moving_script(ACTIVE_S + 2))
+            f_busy = floor_cpu(env, trace, spans["busy"], busy_script(ACTIVE_S + 2))
+            rows.append((p, f_moving, f_busy))
+            print(f"pair {pair + 1} ({before}):\n"
+                  f"    idle: main menu {p['idle']['cpu_per_s'] * 100:.1f} % of a core"
+                  f" ({p['idle']['shown_per_s']:.1f} frames shown/s),"
+                  f" Options {p['options']['cpu_per_s'] * 100:.1f} %"
+                  f" ({p['options']['shown_per_s']:.1f}/s),"
+                  f" High Score {p['hiscore']['cpu_per_s'] * 100:.1f} %"
+                  f" ({p['hiscore']['shown_per_s']:.1f}/s)", flush=True)
+            for name, f in (("menu, pointer moving", f_moving), ("busy play", f_busy)):
+                m = p["moving" if f is f_moving else "busy"]
+                print(f"    {name:<21} program {m['ms_per_frame']:6.2f} CPU ms a frame shown"
+                      f" ({m['shown_per_s']:4.1f} shown/s, {m['cpu_per_s']:.3f} CPU s/s);"
+                      f" floor {f['ms_per_frame']:6.2f} ({f['shown_per_s']:4.1f}/s,"
+                      f" {f['cpu_per_s']:.3f} CPU s/s): {m['ms_per_frame'] / f['ms_per_frame']:.2f}x",
+                      flush=True)
         os.remove(trace)
-        starts = [program_first_frame(env) for _ in range(STARTS)]
-        floor_starts = [floor_first_frame(env) for _ in range(STARTS)]
-        first_ms, floor_first_ms = median(starts), median(floor_starts)
-        print(f"{FRAMES} frames each; CPU s/s = CPU seconds per second; CPU ms/f = per frame;"
-              " vs floor = CPU per frame against the floor's; intervals between presented frames in ms"
-              " (16.67 = 60 Hz)")
-        print(f"{'run':<22} {'quads':>5} {'CPU s/s':>8} {'CPU ms/f':>8} {'vs floor':>8}"
-              f" {'p50':>7} {'p90':>7} {'p99':>7} {'max':>8}")
-        row("floor (menu frames)", f_idle)
-        row("program, menu idle", idle, f_idle)
-        row("floor (play frames)", f_busy)
-        row("program, busy play", busy, f_busy)
-        print(f"start-up, median of {STARTS} starts: exec to first presented frame {first_ms:.0f} ms"
-              f" ({min(starts):.0f}-{max(starts):.0f}); floor exec to first textured frame"
-              f" {floor_first_ms:.0f} ms ({min(floor_starts):.0f}-{max(floor_starts):.0f}):"
-              f" {first_ms / floor_first_ms:.2f}x")
-        print(f"exec to the main menu's first frame (after loading and the fade-in) {menu_ms:.0f} ms")
-        print(f"memory after play: RSS {mem.get('VmRSS')} kB, peak {mem.get('VmHWM')} kB")
+        starts = []
+        for _ in range(STARTS):
+            starts.append((program_first_frame(env), floor_first_frame(env)))
+        print()
+        print(f"medians of {PAIRS} interleaved pairs (program run, then floor runs), {load()}:")
+        for key, label, target in (("idle", f"idle main menu ({IDLE_S} s)", "  (target 5 %)"),
+                                   ("options", f"idle Options ({SCREEN_S} s)", "  (target 5 %)"),
+                                   ("hiscore", f"idle High Score ({SCREEN_S} s)", "  (target 5 %)")):
+            print(f"  {label:<28} {median([r[0][key]['cpu_per_s'] for r in rows]) * 100:5.1f}"
+                  f" % of a core{target}")
+        for key, col, label in (("moving", 1, "menu, pointer moving"), ("busy", 2, "busy play")):
+            ratios = [r[0][key]["ms_per_frame"] / r[col]["ms_per_frame"] for r in rows]
+            print(f"  {label + ' (' + str(ACTIVE_S) + ' s)':<28} program/floor CPU a frame"
+                  f" {median(ratios):.2f}x (pairs {' '.join(f'{x:.2f}' for x in ratios)};"
+                  f" target 1.05x)")
+        ratios = [p / f for p, f in starts]
+        print(f"  start-up, {STARTS} interleaved pairs: exec to the first presented frame"
+              f" {median([s[0] for s in starts]):.0f} ms"
+              f" ({min(s[0] for s in starts):.0f}-{max(s[0] for s in starts):.0f}),"
+              f" floor {median([s[1] for s in starts]):.0f} ms"
+              f" ({min(s[1] for s in starts):.0f}-{max(s[1] for s in starts):.0f});"
+              f" ratio per pair {' '.join(f'{r:.2f}' for r in ratios)}, median {median(ratios):.2f}x"
+              f"  (target 1.05x)")
+        mem = rows[-1][0]["memory"]
+        print(f"  memory after play (last run): RSS {mem.get('VmRSS')} kB, peak {mem.get('VmHWM')} kB")
     finally:
-        xvfb.terminate()
+        xvfb.stop()
 
 
 def soak(env, game):
@@ -293,5 +482,21 @@ def soak(env, game):
     game.stop()
 
 
+def soak_main():
+    xvfb = OwnXvfb()
+    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    try:
+        print(f"own Xvfb on {xvfb.display}; {load()}")
+        game = Game(env)
+        if not game.wait_frames(lambda f: f[2] >= 8):
+            print("the program showed no main menu")
+            game.stop()
+            return
+        soak(env, game)
+        print(load())
+    finally:
+        xvfb.stop()
+
+
 if __name__ == "__main__":
-    main()
+    soak_main() if MODE == "soak" else main()

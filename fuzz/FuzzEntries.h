@@ -22,5 +22,8 @@ std::string CheckHelpText(const uint8_t* data, size_t size);
 // that reads the program's Data/ from `dataFolder` (set once per process).
 void SetEditDataFolder(const std::string& dataFolder);
 std::string CheckEditTyping(const uint8_t* data, size_t size);
+// A score server's `inf` value, and a decoded submission text: decoded, split
+// into fields, and the fields cleaned for the table and the page.
+std::string CheckSubmission(const uint8_t* data, size_t size);
 
 }  // namespace gh::fuzz

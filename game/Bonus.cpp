@@ -1,5 +1,6 @@
 #include "Bonus.h"
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -28,7 +29,41 @@ void Rewind(TAniSprite& sprite) {
   }
 }
 
+// Boxes land side by side at one height: a box keeps at least this far from
+// every other box on the scene.
+constexpr float BoxSpacing = 5.4f;  // a box picture's width, 130 pixels, and a little
+constexpr float FirstX = -10.0f, LastX = 16.0f;
+
 }  // namespace
+
+// The drawn place if it keeps clear of the other active boxes; else the
+// nearest place beside one of them that does (no further random draw, so
+// the game's sequence of chances stays the same). Kept as drawn if none does.
+float TBonus::SpacedX(float x) const {
+  auto clear = [&](float at) {
+    if (at < FirstX || at > LastX) return false;
+    for (const TBaseBonus* b : BonusList) {
+      const auto* other = static_cast<const TBonus*>(b);
+      if (other != this && other->State != 255 && std::abs(other->X - at) < BoxSpacing) {
+        return false;
+      }
+    }
+    return true;
+  };
+  if (clear(x)) return x;
+  float best = x, bestDistance = std::numeric_limits<float>::max();
+  for (const TBaseBonus* b : BonusList) {
+    const auto* other = static_cast<const TBonus*>(b);
+    if (other == this || other->State == 255) continue;
+    for (float at : {other->X - BoxSpacing, other->X + BoxSpacing}) {
+      if (clear(at) && std::abs(at - x) < bestDistance) {
+        best = at;
+        bestDistance = std::abs(at - x);
+      }
+    }
+  }
+  return best;
+}
 
 // ---- TBonus --------------------------------------------------------------------
 
@@ -63,7 +98,7 @@ TBonus::~TBonus() {
 void TBonus::Activate() {
   if (State != 255) return;
   TBaseBonus::Activate();
-  X = iFloatRand(-10.0f, 16.0f);
+  X = SpacedX(iFloatRand(-10.0f, 16.0f));
   Y = StartY;
   BonusType = static_cast<int8_t>(iIntRand(1, 8));
   if (BonusType < 1 || BonusType > 8) BonusType = 1;

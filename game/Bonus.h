@@ -41,6 +41,7 @@ class TBonus : public TBaseBonus {
 
  private:
   void PlaceSprites();
+  float SpacedX(float x) const;
 };
 
 // A burst of particles. The owner sets BurstFrames to 0 and then calls Emit or

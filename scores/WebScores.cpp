@@ -1,9 +1,14 @@
 #include "scores/WebScores.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "game/Game.h"
 #include "settings/Settings.h"
@@ -30,7 +35,39 @@ constexpr const char* VersionQuery = "version&prg=Gravelhorn2";
 constexpr const char* SubmitQuery = "hs&prg=Gravelhorn2&inf=";
 constexpr const char* PageQuery = "prg=Gravelhorn2&show&type=0";
 
-std::string ServerAddress = GH_SCORE_SERVER;
+// Set by SetScoreServerAddress; until then the run-time override or the build's address.
+std::optional<std::string> ServerAddress;
+// libcurl is loaded when the first score is sent, not at start: the game needs it
+// for nothing else, and loading it (and what it brings) would delay the first
+// picture. The calls keep their names; each is bound from the loaded library.
+#define GH_CURL_CALLS(X)                                                             \
+  X(curl_global_init)                                                                \
+  X(curl_easy_init)                                                                  \
+  X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) \
+      X(curl_slist_free_all) X(curl_easy_getinfo)
+
+#define GH_CURL_SLOT(name) decltype(&::name) name = nullptr;
+GH_CURL_CALLS(GH_CURL_SLOT)
+#undef GH_CURL_SLOT
+
+// Binds every call once; false when the library or a call is missing (the score
+// then counts as not sent, as when the server cannot be reached).
+bool BindCurl() {
+  static const bool bound = [] {
+    void* lib = dlopen(GH_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (!lib) return false;
+    bool all = true;
+#define GH_CURL_BIND(name)                                       \
+  name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
+  all = all && name != nullptr;
+    GH_CURL_CALLS(GH_CURL_BIND)
+#undef GH_CURL_BIND
+    if (all) curl_global_init(CURL_GLOBAL_DEFAULT);
+    return all;  // the library stays loaded for the process
+  }();
+  return bound;
+}
+
 long ConnectTimeoutMs = 4000;
 long TotalTimeoutMs = 10000;
 
@@ -80,11 +117,47 @@ bool Get(CURL* curl, const std::string& query, Reply* reply) {
 
 }  // namespace
 
-std::string ScoreServerAddress() { return ServerAddress; }
+std::optional<std::string> CheckedServerAddress(std::string text) {
+  const size_t start = text.find_first_not_of(" \t\r\n");
+  const size_t end = text.find_last_not_of(" \t\r\n");
+  text = start == std::string::npos ? std::string() : text.substr(start, end - start + 1);
+  while (!text.empty() && text.back() == '/') text.pop_back();
+  const size_t scheme = text.rfind("http://", 0) == 0 ? 7 : text.rfind("https://", 0) == 0 ? 8 : 0;
+  if (scheme == 0 || text.size() == scheme || text.size() > 200) return std::nullopt;
+  for (unsigned char c : text)
+    if (c <= ' ' || c >= 0x7F || c == '?' || c == '#') return std::nullopt;
+  return text;
+}
+
+std::string ScoreServerAddress() {
+  if (ServerAddress) return *ServerAddress;
+  // A player points an installed game at another server (a LAN party's) with
+  // the environment variable or a one-line file beside the program; anything
+  // that is not an http(s) address is reported and the build's address kept.
+  std::string source, value;
+  if (const char* env = std::getenv(ScoreServerVariable)) {
+    source = std::string("the environment variable ") + ScoreServerVariable;
+    value = env;
+  } else if (std::ifstream file(ScoreServerFile); file) {
+    source = std::string("the file ") + ScoreServerFile;
+    std::getline(file, value);
+  }
+  if (!source.empty()) {
+    if (auto address = CheckedServerAddress(value)) return *address;
+    std::fprintf(stderr, "Gravelhorn 2: %s holds no http:// address; using %s\n", source.c_str(),
+                 GH_SCORE_SERVER);
+  }
+  return GH_SCORE_SERVER;
+}
 
 void SetScoreServerAddress(const std::string& address) {
-  ServerAddress = address;
-  while (!ServerAddress.empty() && ServerAddress.back() == '/') ServerAddress.pop_back();
+  std::string text = address;
+  while (!text.empty() && text.back() == '/') text.pop_back();
+  if (text.empty()) {
+    ServerAddress.reset();
+  } else {
+    ServerAddress = text;
+  }
 }
 
 std::string ScorePageAddress() { return ScoreServerAddress() + ScriptPath + PageQuery; }
@@ -139,9 +212,7 @@ std::string SubmissionText(const std::string& name, int score, const std::string
 }
 
 bool SubmitScore(const std::string& name, int score, const std::string& country) {
-  static std::once_flag init;
-  std::call_once(init, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
+  if (!BindCurl()) return false;
   std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
   if (!curl) return false;
   std::unique_ptr<curl_slist, ListDeleter> headers;

@@ -2,6 +2,7 @@
 // address of the online score page.
 #pragma once
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace gh {
@@ -24,9 +25,17 @@ std::string TokenFromReply(std::string reply);
 std::string SubmissionText(const std::string& name, int score, const std::string& token,
                            const std::string& country);
 
-// Where requests go: "http://host[:port]"; a build setting, changeable by tests.
+// Where requests go: "http://host[:port]". The build's address, unless the
+// environment variable ScoreServerVariable or the first line of the file
+// ScoreServerFile in the program's folder names another; SetScoreServerAddress
+// overrides all of them, and with "" gives the choice back to them.
+inline constexpr const char* ScoreServerVariable = "GRAVELHORN2_SCORE_SERVER";
+inline constexpr const char* ScoreServerFile = "ScoreServer.txt";
 std::string ScoreServerAddress();
 void SetScoreServerAddress(const std::string& address);
+// The address in `text` when it is one: "http://" or "https://" and a host,
+// nothing unprintable; trailing "/" dropped.
+std::optional<std::string> CheckedServerAddress(std::string text);
 // The online score table's address, opened in the browser.
 std::string ScorePageAddress();
 

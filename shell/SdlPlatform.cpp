@@ -50,8 +50,10 @@ bool SdlPlatform::CreateMainWindow(const char* title, int width, int height, std
     videoReady_ = true;
     SDL_AddEventWatch(&SdlPlatform::WatchEvents, this);
   }
+  // Hidden until the engine presents its first frame (the loading picture), so
+  // that the first thing the player sees is that picture, not an empty window.
   window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                             SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+                             SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!window_) {
     error = std::string("Cannot create the game's window: ") + SDL_GetError();
     return false;
@@ -143,6 +145,9 @@ uint32_t SdlPlatform::TickCount() {
 void SdlPlatform::ShowMessage(const std::string& text) {
   std::fprintf(stderr, "Gravelhorn 2: %s\n", text.c_str());
   if (videoReady_) {
+    // The player must be able to close the program after the message, even when
+    // no frame was ever shown.
+    if (window_) SDL_ShowWindow(window_);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Gravelhorn 2", text.c_str(), window_);
   }
 }

@@ -12,6 +12,8 @@ packages=(
   xvfb xauth xdotool evilwm xfonts-base imagemagick x11-utils libgl1-mesa-dri mesa-utils
   libx11-dev
   clang libclang-rt-14-dev sox
+  libsqlite3-dev libpq-dev postgresql
+  desktop-file-utils
 )
 
 missing=()

@@ -115,6 +115,10 @@ IMPACT_EXPORT uint64_t ihSceneChecksum(void);
 IMPACT_EXPORT int32_t ihLastRendered(void);
 
 // ---- window backend read-back ------------------------------------------------------
+// Frames the window backend presented since the library was loaded, pictures
+// drawn alone included. A frame whose picture equals the one on screen is not
+// presented again.
+IMPACT_EXPORT uint64_t ihFramesShown(void);
 // Keeps a copy of every view the window backend presents (off by default: it
 // costs a pixel read-back per frame).
 IMPACT_EXPORT void ihCaptureEnable(int32_t on);

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #else
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <time.h>
 #endif
@@ -104,6 +105,12 @@ std::ifstream OpenForReading(const std::string& path) {
   return std::ifstream(std::filesystem::path(Wide(path)), std::ios::binary);
 }
 
+void* OpenLibrary(const char* name) { return LoadLibraryW(Wide(name).c_str()); }
+
+void* LibraryFunction(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
 #else
 
 uint64_t MonotonicNs() {
@@ -141,6 +148,10 @@ bool StatFile(const std::string& path, int64_t& time, int64_t& size, std::string
 std::ifstream OpenForReading(const std::string& path) {
   return std::ifstream(path, std::ios::binary);
 }
+
+void* OpenLibrary(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
+
+void* LibraryFunction(void* library, const char* name) { return dlsym(library, name); }
 
 #endif
 

@@ -1,5 +1,6 @@
 // The few operating system calls the engine makes itself (the rest goes through
-// SDL): a monotonic clock, sleeping, and reading files by their UTF-8 names.
+// SDL): a monotonic clock, sleeping, reading files by their UTF-8 names, and
+// loading the libraries the engine needs only later (audio, fonts).
 #pragma once
 #include <cstdint>
 #include <fstream>
@@ -18,5 +19,10 @@ void SleepForNs(uint64_t ns);
 bool StatFile(const std::string& path, int64_t& time, int64_t& size, std::string& error);
 // Opens a file for binary reading by its UTF-8 name.
 std::ifstream OpenForReading(const std::string& path);
+
+// Loads a shared library for the rest of the process (nullptr when it cannot be
+// loaded) and finds a function in it by name (nullptr when it is not there).
+void* OpenLibrary(const char* name);
+void* LibraryFunction(void* library, const char* name);
 
 }  // namespace impact::os

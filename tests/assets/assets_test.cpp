@@ -11,6 +11,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -57,10 +58,10 @@ Size ProgramSize(const std::string& rel) {
 // Every picture the program opens, below Data/.
 std::vector<std::string> Pictures() {
   std::vector<std::string> v = {
-      "loading.jpg",    "MenuBack.jpg",       "Table.jpg",   "HiScore.png",     "Help_Bonus.png",
-      "Help_CTRL.png",  "Help_About.png",     "cursor.png",  "cursor2.png",     "Hit.png",
-      "Edit.png",       "EditCursor.png",     "BossKey.png", "Game/level1.jpg", "Game/level2.jpg",
-      "Game/Alarm.png", "Game/Bonus/para.png"};
+      "loading.jpg",     "MenuBack.jpg",   "Table.jpg",          "HiScore.png", "Help_Bonus.png",
+      "Help_CTRL.png",   "Help_About.png", "cursor.png",         "cursor2.png", "Hit.png",
+      "smoke.png",       "Edit.png",       "EditCursor.png",     "BossKey.png", "Game/level1.jpg",
+      "Game/level2.jpg", "Game/Alarm.png", "Game/Bonus/para.png"};
   for (const char* b : {"b1", "b2", "b3", "b4", "b5", "Opt1", "Opt2"})
     for (const char* s : {"_0.png", "_1.png"}) v.push_back(std::string(b) + s);
   for (const char* l : {"L1_1", "L1_2", "L1_3", "L1_4", "L1_5", "L2_1", "L2_2", "L2_3", "Panel1",
@@ -224,7 +225,7 @@ TEST(Pictures, WidgetAndScreenSizesFitTheirPlaces) {
   const std::map<std::string, Size> fixed = {
       {"MenuBack.jpg", {800, 600}},    {"loading.jpg", {800, 600}}, {"Game/level1.jpg", {800, 600}},
       {"Game/level2.jpg", {800, 600}}, {"b1_0.png", {300, 50}},     {"b2_0.png", {200, 50}},
-      {"b5_0.png", {130, 50}},         {"Edit.png", {400, 50}},     {"BossKey.png", {200, 50}},
+      {"b5_0.png", {130, 50}},         {"Edit.png", {280, 50}},     {"BossKey.png", {200, 50}},
       {"Opt1_0.png", {330, 50}},       {"Opt2_0.png", {150, 50}},
   };
   for (const auto& [name, size] : fixed) EXPECT_EQ(ProgramSize(name), size) << name;
@@ -253,19 +254,46 @@ TEST(Pictures, WidgetAndScreenSizesFitTheirPlaces) {
   EXPECT_GE(table.w / 50.0, 8.8 + 0.5);
   EXPECT_GE(table.h / 50.0, 5.0 + 0.5);
   EXPECT_LE(table.h / 50.0, 12.0);
+  // Asked over the high-score screen, it hides the table's frame (centre
+  // (0, -1.6)) whole.
+  EXPECT_GE(table.w, frame.w);
+  EXPECT_LE(-table.h / 50.0, -1.6 - frame.h / 50.0) << "the table shows under the question";
+  EXPECT_GE(table.h / 50.0, -1.6 + frame.h / 50.0);
 
-  // Help pages sit between the "HELP" title (y 7.9) and the buttons (up to -10).
+  // Help pages 2-4 show their panel (what is drawn of the picture) at one
+  // place and size, between the "HELP" title (its letters end at y 7.0) and
+  // the buttons (up to -10), inside the view.
   const struct {
     const char* name;
     double cx, cy;
   } pages[] = {{"Help_Bonus.png", 0, -1.5}, {"Help_CTRL.png", 2.0, -1.5}, {"Help_About.png", 0, 0}};
+  std::vector<std::array<double, 4>> panels;
   for (const auto& p : pages) {
-    const Size s = ProgramSize(p.name);
-    EXPECT_LE(p.cy + s.h / 50.0, 6.9) << p.name;
-    EXPECT_GE(p.cy - s.h / 50.0, -10.0) << p.name;
-    EXPECT_LE(p.cx + s.w / 50.0, 16.0) << p.name;
-    EXPECT_GE(p.cx - s.w / 50.0, -16.0) << p.name;
+    const Png png(p.name);
+    ASSERT_TRUE(png.ok()) << p.name;
+    int left = png.w(), right = -1, top = png.h(), bottom = -1;
+    for (int y = 0; y < png.h(); ++y)
+      for (int x = 0; x < png.w(); ++x)
+        if (png.Alpha(x, y) > 128) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+    ASSERT_GE(right, 0) << p.name;
+    // Screen units of the panel's edges.
+    const std::array<double, 4> edges = {
+        p.cx + (left - png.w() / 2.0) / 25.0, p.cx + (right + 1 - png.w() / 2.0) / 25.0,
+        p.cy + (png.h() / 2.0 - top) / 25.0, p.cy + (png.h() / 2.0 - bottom - 1) / 25.0};
+    EXPECT_GE(edges[0], -16.0) << p.name;
+    EXPECT_LE(edges[1], 16.0) << p.name;
+    EXPECT_LE(edges[2], 7.0 - 0.5) << p.name << " touches the title";
+    EXPECT_GE(edges[3], -10.0) << p.name;
+    panels.push_back(edges);
   }
+  for (size_t i = 1; i < panels.size(); ++i)
+    for (int e = 0; e < 4; ++e)
+      EXPECT_NEAR(panels[i][e], panels[0][e], 0.05) << pages[i].name << " edge " << e;
   // The menu pointer is centred on the pointer position: its tip is the
   // picture's centre, so the centre pixel must be drawn.
   Png pointer("cursor.png");

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include "WindowFixture.h"
@@ -281,6 +282,89 @@ TEST_F(engine_gl_window, SpriteRenderPresentsThatSpriteAloneAtOnce) {
   View v = Capture();
   EXPECT_GT(v.At(400, 300)[0], 250);
   EXPECT_FALSE(v.Lit(PixelX(-10), PixelY(8)));
+}
+
+// A frame whose picture is the one on screen is neither drawn nor shown; any
+// change to what is seen is, once, and the view then shows it.
+TEST_F(engine_gl_window, OnlyFramesThatChangeThePictureAreShown) {
+  OpenEngine();
+  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  iVec3 eye{0, 0, -20.7f};
+  gh::iCameraLocationSet(camera, &eye);
+  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", camera);
+  ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+  int32_t quad = WorldQuad("Data\\White.png", 200, 200, -8, 4, true);  // centre (200, 200)
+  int32_t sprite = Picture("Data\\Red300x50.png", 300, 50, 2, -3);     // centre (450, 375)
+  iVec2 textAt{-14, -10}, one{1, 1};
+  auto print = [&](const char* text) {
+    gh::iPrintsHide();
+    gh::iPrint(text, &textAt, &one, 0, font);
+  };
+  print("SCORE 10");
+  Frame();
+  const uint64_t first = ih->ihFramesShown();
+  for (int i = 0; i < 5; ++i) {
+    print("SCORE 10");  // the same text again, as a screen does every frame
+    iVec2 same{2, -3};
+    gh::iSpriteLocationSet(sprite, &same);
+    Frame();
+  }
+  EXPECT_EQ(ih->ihFramesShown(), first) << "an unchanged picture was drawn again";
+  const View still = Capture();
+  EXPECT_GT(still.At(450, 375)[0], 250);
+  int l, t, textRight, b;
+  ASSERT_TRUE(still.LitBox(0, 500, 800, 600, l, t, textRight, b));
+
+  iVec2 moved{6, -3};  // centre (550, 375)
+  iColor red{1, 0, 0, 1};
+  iVec3 behind{0, 0, 10};
+  const struct {
+    const char* change;
+    std::function<void()> apply;
+    std::function<bool(const View&)> seen;
+  } changes[] = {
+      {"moved", [&] { gh::iSpriteLocationSet(sprite, &moved); },
+       [](const View& v) { return v.At(620, 375)[0] > 250 && v.At(360, 375)[0] < 5; }},
+      {"faded", [&] { gh::iSpriteColorSet(sprite, 1, 1, 1, 0.5f); },
+       [](const View& v) { return v.At(550, 375)[0] > 100 && v.At(550, 375)[0] < 160; }},
+      {"hidden", [&] { gh::iSpriteHide(sprite); },
+       [](const View& v) { return v.At(550, 375)[0] < 5; }},
+      {"text changed", [&] { print("SCORE 1000000"); },
+       [&](const View& v) {
+         int r = 0;
+         return v.LitBox(0, 500, 800, 600, l, t, r, b) && r > textRight + 50;
+       }},
+      {"light turned red",
+       [&] {
+         gh::iLightLocalColorSet(1, &red);
+         gh::iLightLocalColorSet(2, &red);
+       },
+       [](const View& v) { return v.At(200, 200)[0] > 215 && v.At(200, 200)[1] < 50; }},
+      {"lights behind",
+       [&] {
+         for (int i = 0; i < 3; ++i) gh::iLightLocalLocationSet(i, &behind);
+       },
+       [](const View& v) { return v.At(200, 200)[0] < 50; }},
+      {"quad hidden", [&] { gh::iMeshHide(quad); },
+       [](const View& v) { return v.At(200, 200)[0] == 0; }},
+      {"window shown anew",
+       [&] {
+         SDL_HideWindow(window);
+         SDL_ShowWindow(window);
+         for (int i = 0; i < 20; ++i) SDL_PumpEvents();
+         gh::iProcessMessages();
+       },
+       [](const View& v) { return v.At(200, 200)[0] == 0; }},
+  };
+  for (const auto& c : changes) {
+    const uint64_t before = ih->ihFramesShown();
+    c.apply();
+    Frame();
+    EXPECT_EQ(ih->ihFramesShown(), before + 1) << c.change << ": not shown";
+    EXPECT_TRUE(c.seen(Capture())) << c.change << ": not what the view shows";
+    Frame();
+    EXPECT_EQ(ih->ihFramesShown(), before + 1) << c.change << ": shown again unchanged";
+  }
 }
 
 TEST_F(engine_gl_window, WiderWindowKeepsTheViewAtFourToThreeWithBlackBars) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include "harness/Desktop.h"
 
@@ -69,27 +71,48 @@ TEST_F(ProgramRun, NoAudioDevicePlaysSilently) {
   EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
 }
 
-// `cmake --install` into a fresh prefix: the layout, and a launcher that finds
-// everything from anywhere (with no display it stops with the display message,
-// not a missing file) and keeps Config.cfg in a per-user folder.
+// `cmake --install` into a fresh prefix (with a space, which the desktop entry
+// must quote): exactly the player's files, whatever else the build holds; a
+// valid desktop entry that starts the launcher by its full path; and a launcher
+// that finds everything from anywhere (with no display it stops with the
+// display message, not a missing file) and keeps Config.cfg in a per-user folder.
 TEST_F(ProgramRun, AnInstalledCopyRunsFromItsLauncher) {
-  const fs::path prefix = folder_ / "prefix";
+  const fs::path prefix = folder_ / "a prefix";
   const std::string install = "cmake --install '" GH_BUILD_DIR "' --prefix '" + prefix.string() +
                               "' > '" + (folder_ / "install.log").string() + "' 2>&1";
   ASSERT_EQ(std::system(install.c_str()), 0) << ReadFile(folder_ / "install.log");
 
   const fs::path lib = prefix / "lib/gravelhorn2";
   for (const fs::path& file :
-       {prefix / "bin/gravelhorn2", lib / "gravelhorn2", lib / "system.so", lib / "Data/sprite.x",
-        lib / "Data/font/BancoDi.wid", lib / "Data/Help.txt",
-        prefix / "share/applications/gravelhorn2.desktop",
-        prefix / "share/icons/hicolor/48x48/apps/gravelhorn2.png",
-        prefix / "share/icons/hicolor/128x128/apps/gravelhorn2.png"}) {
+       {lib / "Data/sprite.x", lib / "Data/font/BancoDi.wid", lib / "Data/Help.txt"}) {
     EXPECT_TRUE(fs::is_regular_file(file)) << file;
   }
-  const std::string desktop = ReadFile(prefix / "share/applications/gravelhorn2.desktop");
-  for (const char* line : {"Exec=gravelhorn2", "Icon=gravelhorn2", "Name=Gravelhorn 2"})
-    EXPECT_NE(desktop.find(line), std::string::npos) << line;
+  std::set<std::string> installed;
+  for (const auto& entry : fs::recursive_directory_iterator(prefix)) {
+    const std::string path = fs::relative(entry.path(), prefix).string();
+    if (!entry.is_directory() && path.rfind("lib/gravelhorn2/Data/", 0) != 0)
+      installed.insert(path);
+  }
+  const std::set<std::string> player = {"bin/gravelhorn2",
+                                        "lib/gravelhorn2/gravelhorn2",
+                                        "lib/gravelhorn2/system.so",
+                                        "share/applications/gravelhorn2.desktop",
+                                        "share/icons/hicolor/48x48/apps/gravelhorn2.png",
+                                        "share/icons/hicolor/128x128/apps/gravelhorn2.png",
+                                        "share/icons/hicolor/256x256/apps/gravelhorn2.png",
+                                        "share/icons/hicolor/scalable/apps/gravelhorn2.svg"};
+  EXPECT_EQ(installed, player);
+
+  const fs::path entry = prefix / "share/applications/gravelhorn2.desktop";
+  const std::string desktop = ReadFile(entry);
+  for (const std::string& line :
+       {"Exec=\"" + (prefix / "bin/gravelhorn2").string() + "\"\n",
+        std::string("Icon=gravelhorn2\n"), std::string("Name=Gravelhorn 2\n")})
+    EXPECT_NE(desktop.find(line), std::string::npos) << line << " in\n" << desktop;
+  ASSERT_TRUE(HaveTool("desktop-file-validate")) << "tools/deps.sh installs desktop-file-utils";
+  const std::string validate = "desktop-file-validate '" + entry.string() + "' > '" +
+                               (folder_ / "validate.log").string() + "' 2>&1";
+  EXPECT_EQ(std::system(validate.c_str()), 0) << ReadFile(folder_ / "validate.log");
   EXPECT_EQ(fs::status(prefix / "bin/gravelhorn2").permissions() & fs::perms::owner_exec,
             fs::perms::owner_exec);
 

@@ -246,6 +246,27 @@ TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
   EXPECT_EQ(box.State, TBonus::Open);
 }
 
+// Boxes land at one height: three on the scene at once stand apart, over many
+// draws of their places, and each stays inside the drop zone.
+TEST_F(BonusTest, BoxesOnTheSceneTogetherDoNotOverlap) {
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    Engine().ihSeed(seed);
+    for (auto& box : Game->Bonuses) {
+      if (box->State != 255) box->Deactivate();
+    }
+    for (auto& box : Game->Bonuses) box->Activate();
+    for (int i = 0; i < 3; ++i) {
+      const TBonus& a = *Game->Bonuses[i];
+      EXPECT_GE(a.X, -10.0f) << seed;
+      EXPECT_LE(a.X, 16.0f) << seed;
+      for (int j = i + 1; j < 3; ++j) {
+        EXPECT_GE(std::abs(a.X - Game->Bonuses[j]->X), 5.2f)
+            << "seed " << seed << ": " << i << " and " << j;
+      }
+    }
+  }
+}
+
 TEST_F(BonusTest, AFallingBoxCarriesOverIntoTheNextLevel) {
   TBonus& box = Box();
   box.Activate();

@@ -40,7 +40,38 @@ void EnsureImageInit() {
   }
 }
 
+// SDL2_ttf is loaded with the first font, not with the engine library: it brings
+// FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
+// calls keep their names; each is bound from the loaded library.
+#define GH_TTF_CALLS(X)                                                                \
+  X(TTF_WasInit)                                                                       \
+  X(TTF_Init) X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
+      X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended)
+
+#define GH_TTF_SLOT(name) decltype(&::name) name = nullptr;
+GH_TTF_CALLS(GH_TTF_SLOT)
+#undef GH_TTF_SLOT
+
+bool BindTtf() {
+  static const bool bound = [] {
+    void* lib = os::OpenLibrary(GH_TTF_LIBRARY);
+    if (!lib) return false;
+    bool all = true;
+#define GH_TTF_BIND(name)                                        \
+  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
+  all = all && name != nullptr;
+    GH_TTF_CALLS(GH_TTF_BIND)
+#undef GH_TTF_BIND
+    return all;  // the library stays loaded for the process
+  }();
+  return bound;
+}
+
 bool EnsureTtfInit(std::string& error) {
+  if (!BindTtf()) {
+    error = "the font library " GH_TTF_LIBRARY " cannot be loaded";
+    return false;
+  }
   if (TTF_WasInit()) return true;
   if (TTF_Init() != 0) {
     error = TTF_GetError();

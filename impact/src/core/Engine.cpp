@@ -103,8 +103,10 @@ int32_t Engine::Open(intptr_t window, int32_t flags) {
     return 0;
   }
   video_ = std::move(video);
+  // The audio device opens with the first sound: the loading picture, drawn
+  // before any sound is made, need not wait for it.
   audio_ = headlessChoice_ ? MakeVirtualAudio(*this) : MakeMixerAudio(*this);
-  audio_->Open();
+  audioOpen_ = false;
   headlessRun_ = headlessChoice_;
   if (fullscreenWanted_) video_->SetFullscreen(true);
   // Every launch draws its own numbers; the headless engine keeps the seed its
@@ -131,7 +133,8 @@ int32_t Engine::Open(intptr_t window, int32_t flags) {
 void Engine::Close() {
   DestroyAll(true, true);
   if (!open_) return;
-  if (audio_) audio_->Close();
+  if (audio_ && audioOpen_) audio_->Close();
+  audioOpen_ = false;
   if (video_) video_->Close();
   audio_.reset();
   video_.reset();
@@ -566,6 +569,10 @@ int32_t Engine::SoundCreate(const char* file, bool music) {
   sound.path = ResolvePath(file);
   sound.music = music;
   std::string error;
+  if (audio_ && !audioOpen_) {
+    audio_->Open();
+    audioOpen_ = true;
+  }
   if (!ProbeSound(sound, error) || (audio_ && !audio_->Load(sound, error))) {
     LoadFailed(file, error);
     return 0;

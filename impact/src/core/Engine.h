@@ -179,6 +179,18 @@ class Engine {
     captureH_ = h;
   }
   int32_t ReadCapture(uint8_t* out, int32_t maxBytes, int32_t* width, int32_t* height);
+  // The window's contents were lost or resized: the next frame is drawn even if
+  // its picture did not change.
+  void RequestRedraw() { redraw_ = true; }
+  bool TakeRedraw() {
+    const bool was = redraw_;
+    redraw_ = false;
+    return was;
+  }
+  // Frames the window backend presented (a frame whose picture is already on
+  // screen is not presented again).
+  void CountFrameShown() { ++framesShown_; }
+  uint64_t FramesShown() const { return framesShown_; }
   // GL textures of images that died, for the window backend to delete.
   std::vector<uint32_t>& DeadTextures() { return deadTextures_; }
   uint64_t GlGeneration() const { return glGeneration_; }
@@ -213,6 +225,7 @@ class Engine {
 
   std::unique_ptr<Video> video_;
   std::unique_ptr<Audio> audio_;
+  bool audioOpen_ = false;  // audio_ opened (with the first sound)
 
   Table<Texture> textures_;
   Table<Sprite> sprites_;
@@ -267,6 +280,8 @@ class Engine {
   std::array<int, 4> viewport_{0, 0, 800, 600};
   std::vector<uint32_t> deadTextures_;
   bool captureOn_ = false;
+  bool redraw_ = false;
+  uint64_t framesShown_ = 0;
   std::vector<uint8_t> capture_;
   int captureW_ = 0, captureH_ = 0;
   uint64_t glGeneration_ = 0;

@@ -182,6 +182,11 @@ void PumpWindowEvents(Engine& engine) {
       }
       case SDL_WINDOWEVENT:
         switch (e.window.event) {
+          case SDL_WINDOWEVENT_SHOWN:
+          case SDL_WINDOWEVENT_EXPOSED:
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            engine.RequestRedraw();  // what the window showed is gone
+            break;
           case SDL_WINDOWEVENT_FOCUS_GAINED:
             Send(engine, iMsgActivate);
             break;
@@ -194,6 +199,7 @@ void PumpWindowEvents(Engine& engine) {
             Send(engine, iMsgMinimize);
             break;
           case SDL_WINDOWEVENT_RESTORED:
+            engine.RequestRedraw();
             if (engine.TakeMaximiseUndo()) break;  // our own undo of a maximise
             Send(engine, iMsgRestore);
             break;

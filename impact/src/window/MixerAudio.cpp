@@ -1,11 +1,17 @@
 // The window backend's audio side, with SDL2_mixer: WAV effects on free channels
 // (rapid shots overlap), OGG tunes streamed as music. Without an audio device the
 // game plays silently.
+//
+// SDL2_mixer is loaded when the audio opens (with the first sound), not with the
+// engine library: it brings a long chain of libraries (synthesisers, sound
+// servers) that would otherwise delay the first picture. The calls below keep
+// their names; each is bound from the loaded library.
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <array>
 
+#include "Os.h"
 #include "backend/Backend.h"
 #include "core/Conventions.h"
 #include "window/ForeignAllocations.h"
@@ -14,12 +20,39 @@ namespace impact {
 
 namespace {
 
+#define GH_MIXER_CALLS(X)                                                                     \
+  X(Mix_Init)                                                                                 \
+  X(Mix_OpenAudio) X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) X(Mix_LoadWAV)    \
+      X(Mix_FreeMusic) X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic) X(Mix_HaltMusic) \
+          X(Mix_PlayChannel) X(Mix_GroupOldest) X(Mix_HaltChannel) X(Mix_Playing)
+
+#define GH_MIXER_SLOT(name) decltype(&::name) name = nullptr;
+GH_MIXER_CALLS(GH_MIXER_SLOT)
+#undef GH_MIXER_SLOT
+
+// Binds every call once; false (and the game silent) when the library or a call is missing.
+bool BindMixer() {
+  static const bool bound = [] {
+    void* lib = os::OpenLibrary(GH_MIXER_LIBRARY);
+    if (!lib) return false;
+    bool all = true;
+#define GH_MIXER_BIND(name)                                      \
+  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
+  all = all && name != nullptr;
+    GH_MIXER_CALLS(GH_MIXER_BIND)
+#undef GH_MIXER_BIND
+    return all;  // the library stays loaded for the process
+  }();
+  return bound;
+}
+
 class MixerAudio : public Audio {
  public:
   ~MixerAudio() override { Close(); }
 
   void Open() override {
     ForeignAllocations foreign;
+    if (!BindMixer()) return;  // silent
     if (!SDL_WasInit(SDL_INIT_AUDIO)) {
       if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;  // silent
       initedAudio_ = true;
@@ -52,7 +85,7 @@ class MixerAudio : public Audio {
     else
       sound.chunk = Mix_LoadWAV(sound.path.c_str());
     if (!sound.chunk) {
-      error = Mix_GetError();
+      error = SDL_GetError();
       return false;
     }
     return true;

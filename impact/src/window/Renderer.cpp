@@ -18,7 +18,8 @@ namespace {
 constexpr int kFloatsPerVertex = 10;  // position 3, uv 2, colour 4, lit 1
 
 // Lit quads larger than this (world units) are cut into cells of at most this size,
-// so that lighting per vertex follows the falloff as closely as lighting per pixel.
+// so that lighting per vertex follows the falloff as closely as lighting per pixel,
+// unless the light is the same all across them.
 constexpr float kLitCell = 4.0f;
 constexpr int kMaxLitCells = 16;
 
@@ -63,6 +64,23 @@ uniform sampler2D uTex;
 out vec4 fragColor;
 void main() { fragColor = texture(uTex, vUv) * vColor; }
 )";
+
+// White, unlit quads: the multiply by one is a cost per pixel for nothing.
+const char* kPlainFragmentShader = R"(#version 330 core
+in vec2 vUv;
+uniform sampler2D uTex;
+out vec4 fragColor;
+void main() { fragColor = texture(uTex, vUv); }
+)";
+
+// A light's share at a point of a lit quad, as the vertex shader computes it
+// (without its colour).
+float LightShare(const iVec3& light, float x, float y, float z) {
+  const float dx = light.x - x, dy = light.y - y, dz = light.z - z;
+  const float facing = std::clamp(-dz / conv::kLightFacingRamp, 0.0f, 1.0f);
+  const float r = std::sqrt(dx * dx + dy * dy + dz * dz) / conv::kLightFalloff;
+  return facing / (1.0f + r * r);
+}
 
 GLuint Compile(GLenum type, const char* source, std::string& error) {
   GLuint s = glCreateShader(type);
@@ -110,34 +128,42 @@ void Perspective(const iVec3& eye, float m[16]) {
 
 }  // namespace
 
-bool Renderer::Init(std::string& error) {
+bool Renderer::Link(Program& program, const char* fragmentSource, std::string& error) {
   GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
   if (!vs) return false;
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource, error);
   if (!fs) {
     glDeleteShader(vs);
     return false;
   }
-  program_ = glCreateProgram();
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glLinkProgram(program_);
+  const GLuint id = glCreateProgram();
+  program.id = id;
+  glAttachShader(id, vs);
+  glAttachShader(id, fs);
+  glLinkProgram(id);
   glDeleteShader(vs);
   glDeleteShader(fs);
   GLint ok = 0;
-  glGetProgramiv(program_, GL_LINK_STATUS, &ok);
+  glGetProgramiv(id, GL_LINK_STATUS, &ok);
   if (!ok) {
     error = "shader program does not link";
     return false;
   }
-  uProj_ = glGetUniformLocation(program_, "uProj");
-  uLightPos_ = glGetUniformLocation(program_, "uLightPos");
-  uLightColor_ = glGetUniformLocation(program_, "uLightColor");
-  glUseProgram(program_);
-  glUniform1i(glGetUniformLocation(program_, "uTex"), 0);
-  glUniform1f(glGetUniformLocation(program_, "uAmbient"), conv::kAmbient);
-  glUniform1f(glGetUniformLocation(program_, "uRamp"), conv::kLightFacingRamp);
-  glUniform1f(glGetUniformLocation(program_, "uFalloff"), conv::kLightFalloff);
+  program.uProj = glGetUniformLocation(id, "uProj");
+  program.uLightPos = glGetUniformLocation(id, "uLightPos");
+  program.uLightColor = glGetUniformLocation(id, "uLightColor");
+  glUseProgram(id);
+  glUniform1i(glGetUniformLocation(id, "uTex"), 0);
+  glUniform1f(glGetUniformLocation(id, "uAmbient"), conv::kAmbient);
+  glUniform1f(glGetUniformLocation(id, "uRamp"), conv::kLightFacingRamp);
+  glUniform1f(glGetUniformLocation(id, "uFalloff"), conv::kLightFalloff);
+  return true;
+}
+
+bool Renderer::Init(std::string& error) {
+  // The program that colours and lights is linked when a frame first needs it:
+  // the first frame, the loading picture, does not.
+  if (!Link(plain_, kPlainFragmentShader, error)) return false;
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
@@ -172,8 +198,11 @@ bool Renderer::Init(std::string& error) {
 }
 
 void Renderer::Shutdown() {
-  if (program_) glDeleteProgram(program_);
-  program_ = 0;
+  for (Program* p : {&lit_, &plain_}) {
+    if (p->id) glDeleteProgram(p->id);
+    *p = Program{};
+  }
+  drawn_ = false;
   if (vbo_) glDeleteBuffers(1, &vbo_);
   if (ibo_) glDeleteBuffers(1, &ibo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
@@ -218,6 +247,7 @@ void Renderer::Upload(Engine& engine, Image& image) {
   image.gl = tex;
   image.glGeneration = engine.GlGeneration();
   image.glOpaque = opaque;
+  texturesChanged_ = true;
 }
 
 void Renderer::Quad(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1,
@@ -225,16 +255,22 @@ void Renderer::Quad(Pass pass, Blend blend, const Texture& texture, float x0, fl
   const float a = color.alpha;
   if (blend == kAlpha && a >= 1.0f && texture.opaque) blend = kOpaque;
   if (trace_) Trace(pass, blend, texture, x0, y0, x1, y1, z, uv);
-  if (batches_.empty() || batches_.back().texture != texture.id || batches_.back().pass != pass ||
-      batches_.back().blend != blend) {
-    batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
-                        texture.id, pass, blend});
-  }
   const float rgba[4] = {color.red * a, color.green * a, color.blue * a, a};
   int nx = 1, ny = 1;
   if (lit) {
-    nx = std::clamp(static_cast<int>(std::ceil(std::fabs(x1 - x0) / kLitCell)), 1, kMaxLitCells);
-    ny = std::clamp(static_cast<int>(std::ceil(std::fabs(y1 - y0) / kLitCell)), 1, kMaxLitCells);
+    const Lighting lighting = LightingOver(x0, y0, x1, y1, z);
+    if (lighting == Lighting::kFull) {
+      lit = false;  // every channel clamps to one everywhere: the light changes nothing
+    } else if (lighting == Lighting::kVaries) {
+      nx = std::clamp(static_cast<int>(std::ceil(std::fabs(x1 - x0) / kLitCell)), 1, kMaxLitCells);
+      ny = std::clamp(static_cast<int>(std::ceil(std::fabs(y1 - y0) / kLitCell)), 1, kMaxLitCells);
+    }
+  }
+  const bool plain = !lit && rgba[0] == 1.0f && rgba[1] == 1.0f && rgba[2] == 1.0f && a == 1.0f;
+  if (batches_.empty() || batches_.back().texture != texture.id || batches_.back().pass != pass ||
+      batches_.back().blend != blend || batches_.back().plain != plain) {
+    batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
+                        texture.id, pass, blend, plain});
   }
   for (int j = 0; j < ny; ++j) {
     const float tb = static_cast<float>(j) / ny, tt = static_cast<float>(j + 1) / ny;
@@ -250,6 +286,40 @@ void Renderer::Quad(Pass pass, Blend blend, const Texture& texture, float x0, fl
   batches_.back().quads += static_cast<uint32_t>(nx * ny);
 }
 
+Renderer::Lighting Renderer::LightingOver(float x0, float y0, float x1, float y1, float z) const {
+  // A light's share falls with the distance from it, so over the quad it is least
+  // at a corner and most at the point nearest the light. A channel is full when
+  // even the least light reaches one (with a margin for the shader's rounding),
+  // even when no light reaches it at all.
+  const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
+  bool full = true, even = true;
+  float least[3] = {conv::kAmbient, conv::kAmbient, conv::kAmbient};
+  bool reached[3] = {false, false, false};
+  for (int i = 0; i < 3; ++i) {
+    const iVec3 at{state_.lights[i * 3], state_.lights[i * 3 + 1], state_.lights[i * 3 + 2]};
+    const float* color = &state_.lights[9 + i * 3];
+    float minShare = LightShare(at, xs[0], ys[0], z), maxShare = minShare;
+    for (int c = 1; c < 4; ++c) {
+      const float share = LightShare(at, xs[c], ys[c], z);
+      minShare = std::min(minShare, share);
+      maxShare = std::max(maxShare, share);
+    }
+    const float nx = std::clamp(at.x, std::min(x0, x1), std::max(x0, x1));
+    const float ny = std::clamp(at.y, std::min(y0, y1), std::max(y0, y1));
+    maxShare = std::max(maxShare, LightShare(at, nx, ny, z));
+    for (int ch = 0; ch < 3; ++ch) {
+      least[ch] += color[ch] * minShare;
+      if (color[ch] != 0.0f && maxShare > 0.0f) reached[ch] = true;
+    }
+  }
+  for (int ch = 0; ch < 3; ++ch) {
+    const bool chFull = least[ch] >= 1.001f;
+    full = full && chFull;
+    even = even && (chFull || !reached[ch]);
+  }
+  return full ? Lighting::kFull : even ? Lighting::kEven : Lighting::kVaries;
+}
+
 void Renderer::Emit(float x0, float y0, float x1, float y1, float z, const float uv[4],
                     const float rgba[4], float lit) {
   // Corners: bottom-left, bottom-right, top-right, top-left.
@@ -263,8 +333,10 @@ void Renderer::Emit(float x0, float y0, float x1, float y1, float z, const float
   }
 }
 
-void Renderer::TraceFrameStart(unsigned long long frame) {
-  if (trace_) std::fprintf(trace_, "f %llu\n", frame);
+void Renderer::TraceFrame(unsigned long long frame) {
+  if (!trace_) return;
+  std::fprintf(trace_, "f %llu\n", frame);
+  std::fputs(traceLines_.c_str(), trace_);
 }
 
 void Renderer::Trace(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1,
@@ -281,9 +353,11 @@ void Renderer::Trace(Pass pass, Blend blend, const Texture& texture, float x0, f
     py[i] = (1 - cy / w) * 0.5f * viewH_;
   }
   const char mode = blend == kOpaque ? 'o' : blend == kAdditive ? '+' : 'a';
-  std::fprintf(trace_, "q %u %d %d %c %.1f %.1f %.1f %.1f %.4f %.4f %.4f %.4f\n", texture.id,
-               texture.width, texture.height, mode, px[0], py[1], px[1], py[0], uv[0], uv[1], uv[2],
-               uv[3]);
+  char line[160];
+  std::snprintf(line, sizeof line, "q %u %d %d %c %.1f %.1f %.1f %.1f %.4f %.4f %.4f %.4f\n",
+                texture.id, texture.width, texture.height, mode, px[0], py[1], px[1], py[0], uv[0],
+                uv[1], uv[2], uv[3]);
+  traceLines_ += line;
 }
 
 void Renderer::AddSprite(Engine& engine, const Sprite& s) {
@@ -340,15 +414,39 @@ void Renderer::Begin(Engine& engine) {
   if (!dead.empty()) {
     glDeleteTextures(static_cast<GLsizei>(dead.size()), dead.data());
     dead.clear();
+    texturesChanged_ = true;
   }
   vertices_.clear();
   batches_.clear();
+  traceLines_.clear();
   Perspective(engine.CameraLocation(), world_);
   Ortho(screen_);
+  std::copy_n(world_, 16, state_.world);
+  const auto& lights = engine.Lights();
+  for (int i = 0; i < 3; ++i) {
+    state_.lights[i * 3 + 0] = lights[i].location.x;
+    state_.lights[i * 3 + 1] = lights[i].location.y;
+    state_.lights[i * 3 + 2] = lights[i].location.z;
+    state_.lights[9 + i * 3 + 0] = lights[i].color.red;
+    state_.lights[9 + i * 3 + 1] = lights[i].color.green;
+    state_.lights[9 + i * 3 + 2] = lights[i].color.blue;
+  }
 }
 
-void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW,
-                     int fullH) {
+bool Renderer::Changed() {
+  const bool changed = !drawn_ || texturesChanged_ || !(state_ == drawnState_) ||
+                       batches_ != drawnBatches_ || vertices_ != drawnVertices_;
+  if (changed) {
+    drawnVertices_ = vertices_;
+    drawnBatches_ = batches_;
+    drawnState_ = state_;
+    drawn_ = true;
+    texturesChanged_ = false;
+  }
+  return changed;
+}
+
+void Renderer::Flush(Engine&, int viewX, int viewY, int viewW, int viewH, int fullW, int fullH) {
   glViewport(0, 0, fullW, fullH);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -381,27 +479,33 @@ void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH,
   }
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices_.data());
 
-  float lightPos[9], lightColor[9];
-  const auto& lights = engine.Lights();
-  for (int i = 0; i < 3; ++i) {
-    lightPos[i * 3 + 0] = lights[i].location.x;
-    lightPos[i * 3 + 1] = lights[i].location.y;
-    lightPos[i * 3 + 2] = lights[i].location.z;
-    lightColor[i * 3 + 0] = lights[i].color.red;
-    lightColor[i * 3 + 1] = lights[i].color.green;
-    lightColor[i * 3 + 2] = lights[i].color.blue;
+  const bool coloured =
+      std::any_of(batches_.begin(), batches_.end(), [](const Batch& b) { return !b.plain; });
+  if (coloured && !lit_.id) {
+    std::string error;
+    if (!Link(lit_, kFragmentShader, error)) {
+      // The same source compiled in Init's program: a context this broken draws nothing.
+      glDeleteProgram(lit_.id);
+      lit_ = Program{};
+      return;
+    }
   }
-  glUseProgram(program_);
-  glUniform3fv(uLightPos_, 3, lightPos);
-  glUniform3fv(uLightColor_, 3, lightColor);
+  if (coloured) {
+    glUseProgram(lit_.id);
+    glUniform3fv(lit_.uLightPos, 3, state_.lights);
+    glUniform3fv(lit_.uLightColor, 3, state_.lights + 9);
+  }
   glActiveTexture(GL_TEXTURE0);
 
-  int pass = -1, blend = -1;
+  int pass = -1, blend = -1, plain = -1;
   uint32_t texture = UINT32_MAX;
   for (const Batch& b : batches_) {
-    if (b.pass != pass) {
+    if (b.plain != plain || b.pass != pass) {
+      plain = b.plain;
       pass = b.pass;
-      glUniformMatrix4fv(uProj_, 1, GL_FALSE, pass == kWorld ? world_ : screen_);
+      const Program& p = b.plain ? plain_ : lit_;
+      glUseProgram(p.id);
+      glUniformMatrix4fv(p.uProj, 1, GL_FALSE, pass == kWorld ? world_ : screen_);
     }
     if (b.blend != blend) {
       blend = b.blend;
@@ -425,18 +529,25 @@ void Renderer::Flush(Engine& engine, int viewX, int viewY, int viewW, int viewH,
   }
 }
 
-void Renderer::DrawScene(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW,
-                         int fullH) {
+bool Renderer::BuildScene(Engine& engine, int viewX, int viewY, int viewW, int viewH, int fullW,
+                          int fullH) {
   viewW_ = viewW;
   viewH_ = viewH;
   Begin(engine);
+  const int view[6] = {viewX, viewY, viewW, viewH, fullW, fullH};
+  std::copy_n(view, 6, state_.view);
   AddWorld(engine);
   const auto& sprites = engine.SortedSprites();
   const size_t top = engine.FirstTopSprite();
   for (size_t i = 0; i < top; ++i) AddSprite(engine, *sprites[i]);
   AddPrints(engine);
   for (size_t i = top; i < sprites.size(); ++i) AddSprite(engine, *sprites[i]);
-  Flush(engine, viewX, viewY, viewW, viewH, fullW, fullH);
+  return Changed();
+}
+
+void Renderer::DrawBuilt(Engine& engine) {
+  const int* v = state_.view;
+  Flush(engine, v[0], v[1], v[2], v[3], v[4], v[5]);
 }
 
 void Renderer::DrawSprite(Engine& engine, const Sprite& sprite, int viewX, int viewY, int viewW,
@@ -446,6 +557,7 @@ void Renderer::DrawSprite(Engine& engine, const Sprite& sprite, int viewX, int v
   Begin(engine);
   AddSprite(engine, sprite);
   Flush(engine, viewX, viewY, viewW, viewH, fullW, fullH);
+  drawn_ = false;  // the window no longer shows the scene
 }
 
 }  // namespace impact

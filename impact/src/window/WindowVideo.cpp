@@ -7,6 +7,10 @@
 // drawing time. How long drawing takes varies from frame to frame (much more so
 // when the pixels are filled on the CPU); showing frames at that offset instead of
 // as soon as they are drawn keeps the intervals the player sees even.
+//
+// A frame whose picture equals the one on screen (nothing moved, faded, blinked,
+// and the window was not exposed or resized) is neither drawn nor shown: an idle
+// menu then costs next to nothing. The frame loop itself runs on as always.
 #include <SDL.h>
 #include <epoxy/gl.h>
 
@@ -239,11 +243,16 @@ class WindowVideo : public Video {
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
-    renderer_.TraceFrameStart(++g_presented);
+    if (engine.TakeRedraw()) renderer_.Invalidate();
     // GL counts rows from the bottom.
-    renderer_.DrawScene(engine, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
+    if (!renderer_.BuildScene(engine, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h)) {
+      return;
+    }
+    renderer_.TraceFrame(++g_presented);
+    renderer_.DrawBuilt(engine);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
     Show();
+    engine.CountFrameShown();
     TraceFrame(engine);
   }
 
@@ -252,11 +261,12 @@ class WindowVideo : public Video {
     if (!context_) return;
     Rect full = UpdateViewport();
     Rect v = FitView(full.w, full.h);
-    renderer_.TraceFrameStart(++g_presented);
     renderer_.DrawSprite(engine, sprite, v.x, full.h - v.y - v.h, v.w, v.h, full.w, full.h);
+    renderer_.TraceFrame(++g_presented);
     Capture(engine, v.x, full.h - v.y - v.h, v.w, v.h);
-    SDL_GL_SwapWindow(window_);  // at once: loading pictures come outside the schedule
-    TraceFrame(engine);          // the loading picture is the first frame a player sees
+    Present();  // at once: loading pictures come outside the schedule
+    engine.CountFrameShown();
+    TraceFrame(engine);  // the loading picture is the first frame a player sees
   }
 
   void WarpPointer(float x, float y) override {
@@ -281,6 +291,12 @@ class WindowVideo : public Video {
     for (uint64_t t : drawTimes_) longest = std::max(longest, t);
     const uint64_t offset = std::min(longest + kShowMarginNs, kMaxShowOffsetNs);
     if (scheduled_ != 0 && drawn < scheduled_ + offset) os::SleepUntilNs(scheduled_ + offset);
+    Present();
+  }
+
+  // A program's window may wait hidden for its first frame: shown now, with it.
+  void Present() {
+    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(window_);
     SDL_GL_SwapWindow(window_);
   }
 

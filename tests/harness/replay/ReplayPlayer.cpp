@@ -47,7 +47,7 @@ std::string Hex64(uint64_t v) {
 }  // namespace
 
 void Observer::Frame() {
-  const uint64_t sum = Engine().ihSceneChecksum();
+  const uint64_t sum = sceneChecksums_ ? Engine().ihSceneChecksum() : 0;
   checksums_.push_back(sum);
   rolling_ = Fold(rolling_, sum);
   const auto frame = static_cast<uint32_t>(checksums_.size());
@@ -193,10 +193,10 @@ Recording Recorder::Finish() {
   return recording_;
 }
 
-PlayResult Play(const Recording& recording) {
+PlayResult Play(const Recording& recording, bool sceneChecksums) {
   PlayResult result;
   auto h = StartHarness(recording.seed, recording.config);
-  Observer observer;
+  Observer observer(sceneChecksums);
   size_t next = 0;
   for (uint32_t frame = 0; frame < recording.frames && !h->Exited(); ++frame) {
     if (next < recording.input.size() && recording.input[next].frame == frame) {

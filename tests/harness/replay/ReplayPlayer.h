@@ -16,6 +16,8 @@ namespace gh::test::replay {
 // What a run showed; `Expected()` is what a replay of it must show again.
 class Observer {
  public:
+  // Without scene checksums (a speed benchmark) every frame's checksum counts as 0.
+  explicit Observer(bool sceneChecksums = true) : sceneChecksums_(sceneChecksums) {}
   void Frame();            // after each frame
   void Ended(Harness& h);  // after the program ended (or gave up)
   Expectation Expected() const;
@@ -25,6 +27,7 @@ class Observer {
   std::vector<uint64_t> checksums_;
   uint64_t rolling_ = 1469598103934665603ull;
   Expectation end_;
+  bool sceneChecksums_ = true;
 };
 
 // The harness as a replay or a recording needs it: a clock that starts from
@@ -84,7 +87,9 @@ struct PlayResult {
 
 // Plays a recording frame by frame on a fresh program; if the program has not
 // ended by the last frame, closes it (those frames are not counted).
-PlayResult Play(const Recording& recording);
+// Without scene checksums the result's checksums, rolling hash and samples are
+// those of an all-zero scene: for timing the program alone.
+PlayResult Play(const Recording& recording, bool sceneChecksums = true);
 
 // Describes how `seen` differs from `expected` (empty: the same).
 std::string Compare(const Expectation& expected, const Expectation& seen);

@@ -1,0 +1,196 @@
+// PostgreSQL through libpq: a small pool of connections, every query with bound
+// parameters, a submission in one statement (so in one transaction).
+#include <libpq-fe.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "server/Storage.h"
+
+namespace gh::scores {
+
+namespace {
+
+struct ResultDeleter {
+  void operator()(PGresult* r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+// Any number that keeps two front ends from migrating at the same time.
+constexpr const char* MigrationLock = "SELECT pg_advisory_xact_lock(7161305)";
+
+class PostgresStorage : public Storage {
+ public:
+  PostgresStorage(const std::string& conninfo, int connections) {
+    if (connections < 1) connections = 1;
+    try {
+      for (int i = 0; i < connections; ++i) {
+        PGconn* conn = PQconnectdb(conninfo.c_str());
+        idle_.push_back(conn);
+        if (PQstatus(conn) != CONNECTION_OK)
+          throw StorageError(std::string("PostgreSQL: cannot connect: ") + PQerrorMessage(conn));
+        // Notices ("relation already exists, skipping") are not errors.
+        PQsetNoticeProcessor(
+            conn, [](void*, const char*) {}, nullptr);
+      }
+      Migrate(idle_.front());
+    } catch (...) {
+      for (PGconn* c : idle_) PQfinish(c);
+      throw;
+    }
+  }
+  ~PostgresStorage() override {
+    for (PGconn* c : idle_) PQfinish(c);
+  }
+
+  int SchemaVersion() override {
+    Lease conn(*this);
+    return ReadVersion(conn.get());
+  }
+
+  void IssueToken(const std::string& token, const std::string& cookie, int64_t expiresAt) override {
+    Lease conn(*this);
+    Query(conn.get(), "INSERT INTO tokens (token, cookie, expires) VALUES ($1, $2, $3)",
+          {token, cookie, std::to_string(expiresAt)});
+  }
+
+  TokenCheck Submit(const std::string& token, const std::string& cookie, int64_t now,
+                    const ScoreRow& row) override {
+    Lease conn(*this);
+    // EXISTS reads the snapshot from before the DELETE: with no row taken it
+    // tells a token of another cookie from one never issued or already used.
+    const Result r = Query(conn.get(),
+                           "WITH taken AS (DELETE FROM tokens WHERE token = $1 AND cookie = $2"
+                           " RETURNING expires),"
+                           " stored AS (INSERT INTO scores (name, country, score, created)"
+                           " SELECT $3, $4, $5, $6 FROM taken WHERE expires >= $7 RETURNING 1)"
+                           " SELECT (SELECT COUNT(*) FROM taken), (SELECT COUNT(*) FROM stored),"
+                           " EXISTS (SELECT 1 FROM tokens WHERE token = $1)",
+                           {token, cookie, row.name, row.country, std::to_string(row.score),
+                            std::to_string(row.time), std::to_string(now)});
+    const bool taken = std::string(PQgetvalue(r.get(), 0, 0)) != "0";
+    const bool stored = std::string(PQgetvalue(r.get(), 0, 1)) != "0";
+    const bool exists = std::string(PQgetvalue(r.get(), 0, 2)) == "t";
+    if (taken) return stored ? TokenCheck::Accepted : TokenCheck::Expired;
+    return exists ? TokenCheck::OtherCookie : TokenCheck::Unknown;
+  }
+
+  int64_t PurgeTokens(int64_t now) override {
+    Lease conn(*this);
+    const Result r =
+        Query(conn.get(), "DELETE FROM tokens WHERE expires < $1", {std::to_string(now)});
+    return std::stoll(PQcmdTuples(r.get()));
+  }
+
+  std::vector<ScoreRow> TopScores(int limit) override {
+    Lease conn(*this);
+    const Result r = Query(conn.get(),
+                           "SELECT name, country, score, created FROM scores"
+                           " ORDER BY score DESC, id ASC LIMIT $1",
+                           {std::to_string(limit)});
+    std::vector<ScoreRow> rows;
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+      rows.push_back({PQgetvalue(r.get(), i, 0), PQgetvalue(r.get(), i, 1),
+                      std::stoll(PQgetvalue(r.get(), i, 2)),
+                      std::stoll(PQgetvalue(r.get(), i, 3))});
+    }
+    return rows;
+  }
+
+  int64_t CountScores() override { return Count("SELECT COUNT(*) FROM scores"); }
+  int64_t CountTokens() override { return Count("SELECT COUNT(*) FROM tokens"); }
+
+ private:
+  // One connection taken from the pool for the length of a call; a broken one
+  // is reconnected before use.
+  class Lease {
+   public:
+    explicit Lease(PostgresStorage& pool) : pool_(pool) {
+      std::unique_lock lock(pool_.mutex_);
+      pool_.available_.wait(lock, [&] { return !pool_.idle_.empty(); });
+      conn_ = pool_.idle_.back();
+      pool_.idle_.pop_back();
+      lock.unlock();
+      if (PQstatus(conn_) != CONNECTION_OK) PQreset(conn_);
+    }
+    ~Lease() {
+      {
+        std::lock_guard lock(pool_.mutex_);
+        pool_.idle_.push_back(conn_);
+      }
+      pool_.available_.notify_one();
+    }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    PGconn* get() const { return conn_; }
+
+   private:
+    PostgresStorage& pool_;
+    PGconn* conn_ = nullptr;
+  };
+
+  static Result Query(PGconn* conn, const char* sql, const std::vector<std::string>& params) {
+    std::vector<const char*> values;
+    for (const auto& p : params) values.push_back(p.c_str());
+    Result r(PQexecParams(conn, sql, static_cast<int>(values.size()), nullptr, values.data(),
+                          nullptr, nullptr, 0));
+    const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+      throw StorageError(std::string("PostgreSQL: ") + PQerrorMessage(conn));
+    return r;
+  }
+
+  static void Exec(PGconn* conn, const std::string& sql) {
+    Result r(PQexec(conn, sql.c_str()));
+    const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+      throw StorageError(std::string("PostgreSQL: ") + PQerrorMessage(conn));
+  }
+
+  int64_t Count(const char* sql) {
+    Lease conn(*this);
+    const Result r = Query(conn.get(), sql, {});
+    return std::stoll(PQgetvalue(r.get(), 0, 0));
+  }
+
+  static int ReadVersion(PGconn* conn) {
+    const Result r = Query(conn, "SELECT version FROM schema_version", {});
+    return PQntuples(r.get()) > 0 ? std::stoi(PQgetvalue(r.get(), 0, 0)) : 0;
+  }
+
+  // Brings the database to the latest schema under an advisory lock, so front
+  // ends started together migrate once.
+  static void Migrate(PGconn* conn) {
+    Exec(conn, "BEGIN");
+    try {
+      Exec(conn, MigrationLock);
+      Exec(conn, "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+      int version = ReadVersion(conn);
+      const auto migrations = Migrations(Dialect::Postgres);
+      if (version > static_cast<int>(migrations.size()))
+        throw StorageError("the database's schema version " + std::to_string(version) +
+                           " is newer than this program's " + std::to_string(migrations.size()));
+      if (version == 0) Exec(conn, "INSERT INTO schema_version VALUES (0)");
+      for (; version < static_cast<int>(migrations.size()); ++version) {
+        Exec(conn, migrations[static_cast<size_t>(version)]);
+        Exec(conn, "UPDATE schema_version SET version = " + std::to_string(version + 1));
+      }
+      Exec(conn, "COMMIT");
+    } catch (...) {
+      Result(PQexec(conn, "ROLLBACK"));
+      throw;
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable available_;
+  std::vector<PGconn*> idle_;
+};
+
+}  // namespace
+
+std::unique_ptr<Storage> OpenPostgres(const std::string& conninfo, int connections) {
+  return std::make_unique<PostgresStorage>(conninfo, connections);
+}
+
+}  // namespace gh::scores

@@ -1,0 +1,95 @@
+// The score server's one endpoint, /cgi/version.pl, answering the game's three
+// queries: the version request (a token and a session cookie), the submission
+// and the HTML score page.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "server/Storage.h"
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace gh::scores {
+
+struct ServiceOptions {
+  char key = 'G';        // the key letter a submission must carry
+  int64_t minScore = 1;  // plausible scores, both ends included
+  int64_t maxScore = 10000000;
+  int64_t tokenSeconds = 300;  // how long a token stays good
+  size_t maxNameBytes = 24;    // longer names and countries are cut
+  size_t maxCountryBytes = 24;
+  int pageRows = 100;  // rows on the score page
+  // Requests per minute per address, for the version request and the
+  // submission each; a burst of as many is allowed. 0: no limit.
+  int versionPerMinute = 60;
+  int submitPerMinute = 30;
+  std::string title = "Gravelhorn 2 - World's Highscores";
+};
+
+// A leaky-bucket limit per address, bounded in the addresses it remembers.
+class RateLimiter {
+ public:
+  explicit RateLimiter(int perMinute) : perMinute_(perMinute) {}
+  // True when a request from `address` at `nowMs` is within the limit.
+  bool Allow(const std::string& address, int64_t nowMs);
+  size_t Tracked() const;
+
+ private:
+  int perMinute_;
+  mutable std::mutex mutex_;
+  std::map<std::string, std::pair<double, int64_t>> buckets_;  // fill, last time
+};
+
+class ScoreService {
+ public:
+  using Clock = std::function<int64_t()>;  // milliseconds since 1970
+  using Log = std::function<void(const std::string&)>;
+
+  // `clock` and `log` default to the system clock and standard error.
+  ScoreService(Storage& storage, ServiceOptions options, Clock clock = {}, Log log = {});
+
+  // Routes /cgi/version.pl (GET) on `server`; other paths answer 404.
+  void Mount(httplib::Server& server);
+  void Handle(const httplib::Request& req, httplib::Response& res);
+
+  const ServiceOptions& Options() const { return options_; }
+
+ private:
+  void Version(const httplib::Request& req, httplib::Response& res);
+  void Submit(const httplib::Request& req, httplib::Response& res);
+  void Page(httplib::Response& res);
+  void Refuse(const httplib::Request& req, httplib::Response& res, int status,
+              const std::string& reason);
+  int64_t NowSeconds() const { return clock_() / 1000; }
+
+  Storage& storage_;
+  ServiceOptions options_;
+  Clock clock_;
+  Log log_;
+  RateLimiter versionLimit_, submitLimit_;
+  std::mutex purgeMutex_;
+  int64_t nextPurge_ = 0;
+};
+
+// The HTTP server's settings for this service: `threads` requests at once, no
+// Nagle delay between a reply's header and body, short keep-alive (an idle
+// connection holds a thread), small requests, time-outs for slow clients.
+void ConfigureServer(httplib::Server& server, int threads);
+
+// The HTML score page for these rows, best first.
+std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options);
+// The value of cookie `name` in a Cookie header, or "".
+std::string CookieValue(const std::string& header, const std::string& name);
+// `bytes` random bytes from the system's generator, as lowercase hex.
+std::string RandomHex(size_t bytes);
+
+inline constexpr const char* CookieName = "gh2session";
+
+}  // namespace gh::scores

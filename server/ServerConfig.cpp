@@ -1,0 +1,143 @@
+#include "server/ServerConfig.h"
+
+#include <charconv>
+#include <fstream>
+#include <stdexcept>
+
+namespace gh::scores {
+
+const char* const UsageText =
+    "Usage: gravelhorn2-scores [options]\n"
+    "  --db PATH              SQLite file, created if missing (default scores.sqlite)\n"
+    "  --postgres CONNINFO    use PostgreSQL instead, e.g. \"host=/run/postgresql dbname=scores\"\n"
+    "  --pg-connections N     connections kept open to PostgreSQL (default 4)\n"
+    "  --bind ADDRESS         address to listen on (default 0.0.0.0)\n"
+    "  --port N               port to listen on, 0 for any free one (default 8080)\n"
+    "  --threads N            requests served at once (default 8)\n"
+    "  --key LETTER           the key letter the game sends (default G)\n"
+    "  --min-score N          lowest score taken (default 1)\n"
+    "  --max-score N          highest score taken (default 10000000)\n"
+    "  --token-seconds N      how long a token stays good (default 300)\n"
+    "  --version-rate N       version requests per minute per address, 0 = no limit (default 60)\n"
+    "  --submit-rate N        submissions per minute per address, 0 = no limit (default 30)\n"
+    "  --page-rows N          rows on the score page (default 100)\n"
+    "  --max-name N           bytes kept of a name and of a country (default 24)\n"
+    "  --title TEXT           the score page's title\n"
+    "  --config FILE          read these settings from FILE (\"name = value\" lines)\n"
+    "  --help                 this text\n";
+
+namespace {
+
+int64_t Number(const std::string& name, const std::string& value, int64_t low, int64_t high) {
+  int64_t n = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (ec != std::errc() || end != value.data() + value.size() || n < low || n > high)
+    throw std::invalid_argument(name + ": \"" + value + "\" is not a number from " +
+                                std::to_string(low) + " to " + std::to_string(high));
+  return n;
+}
+
+std::string Trim(const std::string& s) {
+  const size_t a = s.find_first_not_of(" \t\r");
+  if (a == std::string::npos) return {};
+  const size_t b = s.find_last_not_of(" \t\r");
+  return s.substr(a, b - a + 1);
+}
+
+}  // namespace
+
+void ApplySetting(ServerConfig& c, const std::string& name, const std::string& value) {
+  auto& s = c.service;
+  if (name == "db") {
+    if (value.empty()) throw std::invalid_argument("db: empty path");
+    c.sqlitePath = value;
+  } else if (name == "postgres") {
+    c.postgres = value;
+  } else if (name == "pg-connections") {
+    c.pgConnections = static_cast<int>(Number(name, value, 1, 64));
+  } else if (name == "bind") {
+    if (value.empty()) throw std::invalid_argument("bind: empty address");
+    c.bind = value;
+  } else if (name == "port") {
+    c.port = static_cast<int>(Number(name, value, 0, 65535));
+  } else if (name == "threads") {
+    c.threads = static_cast<int>(Number(name, value, 1, 256));
+  } else if (name == "key") {
+    if (value.size() != 1 || value[0] < 'A' || value[0] > 'Z')
+      throw std::invalid_argument("key: \"" + value + "\" is not one capital letter A to Z");
+    s.key = value[0];
+  } else if (name == "min-score") {
+    s.minScore = Number(name, value, INT32_MIN, INT32_MAX);
+  } else if (name == "max-score") {
+    s.maxScore = Number(name, value, INT32_MIN, INT32_MAX);
+  } else if (name == "token-seconds") {
+    s.tokenSeconds = Number(name, value, 1, 86400);
+  } else if (name == "version-rate") {
+    s.versionPerMinute = static_cast<int>(Number(name, value, 0, 1000000));
+  } else if (name == "submit-rate") {
+    s.submitPerMinute = static_cast<int>(Number(name, value, 0, 1000000));
+  } else if (name == "page-rows") {
+    s.pageRows = static_cast<int>(Number(name, value, 1, 10000));
+  } else if (name == "max-name") {
+    s.maxNameBytes = s.maxCountryBytes = static_cast<size_t>(Number(name, value, 1, 200));
+  } else if (name == "title") {
+    s.title = value;
+  } else {
+    throw std::invalid_argument("unknown setting \"" + name + "\"");
+  }
+}
+
+void ApplyConfigFile(ServerConfig& config, const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw std::invalid_argument("cannot read the configuration file " + path);
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    const size_t hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    line = Trim(line);
+    if (line.empty()) continue;
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos)
+      throw std::invalid_argument(path + ":" + std::to_string(number) + ": no \"=\" in \"" + line +
+                                  "\"");
+    try {
+      ApplySetting(config, Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+    } catch (const std::invalid_argument& e) {
+      throw std::invalid_argument(path + ":" + std::to_string(number) + ": " + e.what());
+    }
+  }
+}
+
+ServerConfig ParseArguments(const std::vector<std::string>& args, bool& help) {
+  ServerConfig config;
+  help = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      help = true;
+      continue;
+    }
+    if (a.rfind("--", 0) != 0) throw std::invalid_argument("unexpected argument \"" + a + "\"");
+    std::string name = a.substr(2), value;
+    const size_t eq = name.find('=');
+    if (eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.erase(eq);
+    } else {
+      if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
+      value = args[++i];
+    }
+    if (name == "config") {
+      ApplyConfigFile(config, value);
+    } else {
+      ApplySetting(config, name, value);
+    }
+  }
+  if (config.service.minScore > config.service.maxScore)
+    throw std::invalid_argument("min-score is above max-score");
+  return config;
+}
+
+}  // namespace gh::scores

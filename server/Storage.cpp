@@ -1,0 +1,41 @@
+#include "server/Storage.h"
+
+namespace gh::scores {
+
+std::vector<std::string> Migrations(Dialect dialect) {
+  const std::string id = dialect == Dialect::Sqlite ? " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                                    : " id BIGSERIAL PRIMARY KEY,";
+  return {
+      // 1: the table and the outstanding tokens.
+      "CREATE TABLE scores (" + id +
+          " name TEXT NOT NULL,"
+          " country TEXT NOT NULL,"
+          " score BIGINT NOT NULL,"
+          " created BIGINT NOT NULL);"
+          "CREATE TABLE tokens ("
+          " token TEXT PRIMARY KEY,"
+          " cookie TEXT NOT NULL,"
+          " expires BIGINT NOT NULL);",
+      // 2: the page reads the best scores first.
+      "CREATE INDEX scores_by_rank ON scores (score DESC, id ASC);"
+      "CREATE INDEX tokens_by_expiry ON tokens (expires);",
+  };
+}
+
+int Storage::LatestSchemaVersion() { return static_cast<int>(Migrations(Dialect::Sqlite).size()); }
+
+const char* TokenCheckText(TokenCheck check) {
+  switch (check) {
+    case TokenCheck::Accepted:
+      return "accepted";
+    case TokenCheck::Unknown:
+      return "unknown or already used token";
+    case TokenCheck::OtherCookie:
+      return "token issued with another cookie";
+    case TokenCheck::Expired:
+      return "expired token";
+  }
+  return "?";
+}
+
+}  // namespace gh::scores

@@ -1,0 +1,342 @@
+// Every screen and scene of the game drawn by the window backend, one after
+// another in one run of the real program (under xvfb-run; skipped without a
+// display): the menus, the options, the table with a long typed name, the help
+// pages, the questions, the level intro, both scenes in play with each kind of
+// vehicle, an explosion, an open box, the pause, a life lost, the game over
+// and the name entry. Each picture goes to shots/look/ beside the build's bin/
+// (or $GH_SHOTS_DIR), numbered in the order shown; tools/contact_sheet.sh puts
+// them on one sheet. Each shot is checked for showing something new, and the
+// few rules of composition a picture alone can break are checked here too.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "engine/EngineCalls.h"
+#include "game/Bonus.h"
+#include "game/Game.h"
+#include "game/Player.h"
+#include "game/Random.h"
+#include "game/Terror.h"
+#include "game/Vehicles.h"
+#include "harness/Harness.h"
+#include "harness/WindowCapture.h"
+#include "settings/Settings.h"
+#include "shell/Shell.h"
+#include "ui/Menus.h"
+
+namespace gh::test {
+namespace {
+
+struct Shot : ViewPixels {
+  // Mean absolute colour difference per pixel against another view.
+  double Difference(const Shot& other) const {
+    if (width != other.width || height != other.height || width == 0) return 255;
+    long long sum = 0;
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+      for (int c = 0; c < 3; ++c) sum += std::abs(rgba[i + c] - other.rgba[i + c]);
+    }
+    return static_cast<double>(sum) / (static_cast<double>(width) * height);
+  }
+};
+
+class ContactSheet : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no DISPLAY: run under xvfb-run";
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(capture.Bind());
+    HarnessOptions options;
+    options.seed = 7;
+    h = std::make_unique<Harness>(options);
+    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu && FadeLevel >= 1; }, 900));
+    ASSERT_TRUE(capture.OpenWindow(*h));
+    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu; }, 900));
+    folder = ShotsFolder("look");
+    for (const auto& old : std::filesystem::directory_iterator(folder)) {
+      if (old.path().extension() == ".png") std::filesystem::remove(old.path());
+    }
+  }
+
+  void TearDown() override {
+    capture.Stop();
+    h.reset();
+    Engine().ihHeadlessEnable(1);
+  }
+
+  // Saves the last presented view as "<nn>-<name>.png"; it must differ from
+  // the shot before it (a screen that failed to come up repeats the last).
+  Shot Save(const std::string& name) {
+    Shot s{capture.Read()};
+    EXPECT_GT(s.width, 0) << name;
+    if (s.width == 0) return s;
+    char number[16];
+    std::snprintf(number, sizeof number, "%02d-", ++count);
+    WindowCapture::SavePng(s, folder / (number + name + ".png"));
+    EXPECT_GT(s.Difference(last), 0.5) << name << " looks like the shot before it";
+    last = s;
+    return s;
+  }
+
+  void PointAt(const TDDControl* button) {
+    ASSERT_NE(button, nullptr);
+    iVec2 at{};
+    iSpriteLocation(button->Sprite, &at);
+    h->MouseAt(at.x, at.y);
+    h->Step(1);
+  }
+
+  void Press(const TDDControl* button) {
+    PointAt(button);
+    h->Click();
+    h->Step(2);
+  }
+
+  // Answers the open question box with "Yes" or "No".
+  void Answer(bool yes) { Press(TextButtons[yes ? 8 : 9]); }
+
+  // Brings an enemy on now, whatever the level's limits.
+  static void BringOn(TBaseEnemy& enemy) {
+    MaxEnemies = static_cast<uint8_t>(ActiveEnemies + 1);
+    enemy.Activate();
+    MaxEnemies = 0;
+  }
+
+  // A terrorist standing at x in its lane.
+  void PlaceTerror(TTerror& t, float x) {
+    BringOn(t);
+    ASSERT_EQ(t.State, 0);
+    h->Step(1);
+    t.WalkSprite->X = x;
+    t.ShootSprite->X = x;
+    h->Step(1);
+  }
+
+  static void Quiet() {
+    MaxEnemies = 0;
+    MaxBonuses = 0;
+  }
+
+  WindowCapture capture;
+  std::unique_ptr<Harness> h;
+  std::filesystem::path folder;
+  Shot last;
+  int count = 0;
+};
+
+TEST_F(ContactSheet, EveryScreenAndScene) {
+  // ---- menus ---------------------------------------------------------------------
+  h->MouseAt(12, -10);
+  h->Step(3);
+  Save("main-menu");
+  h->Tap(KeyEscape);
+  ASSERT_TRUE(h->StepUntilPrint("Exit the game?", 10));
+  h->Step(2);
+  Save("exit-question");
+  Answer(false);
+  ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu; }, 10));
+
+  Press(TextButtons[1]);
+  ASSERT_EQ(CurrentScreen, ScreenOptions);
+  h->MouseAt(12, -10);
+  h->Step(3);
+  Save("options");
+  Press(TextButtons[6]);
+
+  Press(TextButtons[3]);
+  ASSERT_EQ(CurrentScreen, ScreenHelp1);
+  h->MouseAt(12, -10);
+  h->Step(200);  // the text has scrolled into the middle
+  Save("help-1");
+  for (const char* page : {"help-2", "help-3", "help-4"}) {
+    Press(TextButtons[13]);
+    h->MouseAt(12, -10);
+    h->Step(3);
+    Save(page);
+  }
+  Press(TextButtons[7]);
+
+  Press(TextButtons[2]);
+  ASSERT_EQ(CurrentScreen, ScreenHiScore);
+  h->MouseAt(12, -10);
+  h->Step(3);
+  Save("high-score");
+  Press(ClearTableButton);
+  ASSERT_TRUE(h->StepUntilPrint("Do you want to clear", 10));
+  h->Step(2);
+  Save("clear-question");
+  Answer(false);
+  Press(TextButtons[7]);
+
+  // ---- a game: the first scene -----------------------------------------------------
+  Press(TextButtons[0]);
+  ASSERT_NE(Game, nullptr);
+  SeedRandom(99);
+  h->MouseAt(9, 6);
+  h->Step(40);
+  Save("intro-level-1");
+  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 400));
+  Quiet();
+  Game->Level = 6;  // a level of the first scene that admits every kind there
+  PlaceTerror(*Game->UpperTerrorists[0], 3.0f);
+  PlaceTerror(*Game->UpperTerrorists[2], -9.0f);
+  PlaceTerror(*Game->UpperTerrorists[4], 11.0f);
+  PlaceTerror(*Game->LowerTerrorists[1], -4.0f);
+  PlaceTerror(*Game->LowerTerrorists[3], 5.0f);
+  PlaceTerror(*Game->LowerTerrorists[5], 12.0f);
+
+  TCar& car = *Game->Cars[0];
+  BringOn(car);
+  ASSERT_EQ(car.State, 0);
+  ASSERT_TRUE(h->StepUntil([&] { return car.Body->X < 1.0f; }, 900));
+  h->Step(1);
+  Save("scene-1-car-terrorists");
+  ASSERT_TRUE(h->StepUntil([&] { return car.Body->X < -9.0f; }, 900));
+  h->Step(1);
+  Save("scene-1-car-behind-kiosk");
+  car.Health = -2;
+  h->Step(5);
+  Save("explosion-car");
+  h->Step(12);
+  Save("explosion-car-late");
+  ASSERT_TRUE(h->StepUntil([&] { return car.State == 255; }, 120));
+
+  TCar& other = *Game->Cars[1];
+  BringOn(other);
+  ASSERT_TRUE(h->StepUntil([&] { return other.Body->X < 9.0f; }, 900));
+  h->Step(1);
+  Save("scene-1-second-car-behind-tree");
+  other.Deactivate();
+
+  TKamazCar& truck = *Game->Trucks[3];
+  BringOn(truck);
+  ASSERT_EQ(truck.State, 0);
+  ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 4.0f; }, 1200));
+  h->Step(1);
+  Save("scene-1-truck");
+  truck.Deactivate();
+
+  TCar& plane = *Game->Aircraft[0];
+  BringOn(plane);
+  ASSERT_TRUE(h->StepUntil([&] { return plane.Body->X < 2.0f; }, 900));
+  TCar& plane2 = *Game->Aircraft[2];
+  plane.Deactivate();
+  BringOn(plane2);
+  ASSERT_TRUE(h->StepUntil([&] { return plane2.Body->X < -4.0f; }, 900));
+  h->Step(1);
+  Save("scene-1-helicopter");
+  plane2.Health = -2;
+  h->Step(6);
+  Save("explosion-helicopter");
+  ASSERT_TRUE(h->StepUntil([&] { return plane2.State == 255; }, 120));
+
+  // Three boxes come down side by side at once.
+  for (int i = 0; i < 3; ++i) {
+    TBonus& box = *Game->Bonuses[i];
+    box.Activate();
+    box.BonusType = static_cast<int8_t>(3 + i * 2);
+    iMeshTextureSet(box.IconSprite->Mesh, box.Textures[box.BonusType - 1]);
+  }
+  h->Step(120);
+  Save("boxes-falling");
+  ASSERT_TRUE(h->StepUntil([] { return Game->Bonuses[0]->State == TBonus::Open; }, 400));
+  h->Step(2);
+  Save("boxes-open");
+  for (int i = 0; i < 3; ++i) {
+    for (int j = i + 1; j < 3; ++j) {
+      EXPECT_GT(std::abs(Game->Bonuses[i]->X - Game->Bonuses[j]->X), 5.2f)
+          << "boxes " << i << " and " << j << " overlap";
+    }
+  }
+  for (auto& box : Game->Bonuses) box->Deactivate();
+
+  h->Tap(KeyP);
+  h->Step(3);
+  Save("pause");
+  h->Tap(KeyP);
+  h->Step(2);
+
+  h->Tap(KeyEscape);
+  ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 10));
+  h->Step(2);
+  Save("exit-to-menu-question");
+  Answer(false);
+
+  Game->Health = -1;
+  h->Step(70);
+  Save("life-lost");
+  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 300));
+
+  // ---- the second scene --------------------------------------------------------------
+  Game->TimeLeft = 0;
+  h->Step(2);
+  ASSERT_EQ(Game->Level, 7);
+  h->Step(30);
+  Save("intro-level-2");
+  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 400));
+  Quiet();
+  for (int t : {0, 1, 2}) {
+    TCar& train = *Game->Trains[t];
+    BringOn(train);
+    ASSERT_EQ(train.State, 0);
+    ASSERT_TRUE(h->StepUntil([&] { return train.Body->X < 2.0f - 6.0f * t; }, 1500));
+    // Walkers in both lanes, in front of the trains and behind the props.
+    for (auto [terror, x] : {std::pair{Game->UpperTerrorists[1].get(), -2.0f + 3.0f * t},
+                             {Game->LowerTerrorists[0].get(), -9.0f + 2.0f * t},
+                             {Game->LowerTerrorists[4].get(), 4.0f - 2.0f * t}}) {
+      if (terror->State != 255) terror->Deactivate();
+      PlaceTerror(*terror, x);
+    }
+    h->Step(1);
+    Save("scene-2-train-" + std::to_string(t + 1));
+    if (t == 1) {
+      train.Health = -2;
+      h->Step(6);
+      Save("explosion-train");
+      ASSERT_TRUE(h->StepUntil([&] { return train.State == 255; }, 120));
+    } else {
+      train.Deactivate();
+    }
+  }
+
+  // ---- the end -----------------------------------------------------------------------
+  Game->Score = HighScores[0].Score + 1230;
+  Game->Lives = 0;
+  Game->Health = -1;
+  ASSERT_TRUE(h->StepUntilPrint("GAME OVER", 200));
+  h->Step(20);
+  Save("game-over");
+  ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhaseNameEntry; }, 400));
+  h->Step(2);
+  // A long name: the box stops taking letters where the table's column ends.
+  Press(NameEdit);
+  h->Type("Maximilian Oberhuber-Wolkenstein");
+  h->Step(2);
+  Save("name-entry");
+  Answer(true);
+  ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhaseSendAsk; }, 50));
+  h->Step(2);
+  Save("send-question");
+  Answer(false);
+  ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenHiScore; }, 100));
+  h->MouseAt(12, -10);
+  h->Step(3);
+  Save("high-score-long-name");
+  EXPECT_EQ(HighScores[0].Name.rfind("Maximilian", 0), 0u) << HighScores[0].Name;
+  // The longest name the box takes ends before the score beside it.
+  const iVec2 tableScale{0.8f, 0.8f};
+  const std::string score = std::to_string(HighScores[0].Score);
+  const float nameEnd =
+      -3.8f + iPrintWidth(HighScores[0].Name.c_str(), &tableScale, -0.1f, MainFont);
+  const float scoreStart = 7.7f - iPrintWidth(score.c_str(), &tableScale, -0.1f, MainFont) / 2;
+  EXPECT_LT(nameEnd, scoreStart - 0.3f) << HighScores[0].Name << " runs into " << score;
+  EXPECT_LT(HighScores[0].Name.size(), std::string("Maximilian Oberhuber-Wolkenstein").size());
+}
+
+}  // namespace
+}  // namespace gh::test

@@ -1,0 +1,76 @@
+// The server's options and configuration file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "server/ServerConfig.h"
+
+namespace gh::scores {
+namespace {
+
+ServerConfig Parse(const std::vector<std::string>& args) {
+  bool help = false;
+  return ParseArguments(args, help);
+}
+
+TEST(ServerConfig, OptionsAndTheFileSetTheSameThings) {
+  const auto path =
+      std::filesystem::temp_directory_path() / ("gh_scores_conf_" + std::to_string(getpid()));
+  std::ofstream(path) << "# sample\n\nport = 9000\n key=Q  # the build's letter\n"
+                         "postgres = host=/run/postgresql dbname=s\nsubmit-rate = 0\n";
+  const ServerConfig c = Parse(
+      {"--db", "x.sqlite", "--config", path.string(), "--max-score=5000", "--bind", "127.0.0.1"});
+  std::filesystem::remove(path);
+  EXPECT_EQ(c.sqlitePath, "x.sqlite");
+  EXPECT_EQ(c.port, 9000);
+  EXPECT_EQ(c.service.key, 'Q');
+  EXPECT_EQ(c.postgres, "host=/run/postgresql dbname=s");
+  EXPECT_EQ(c.service.submitPerMinute, 0);
+  EXPECT_EQ(c.service.maxScore, 5000);
+  EXPECT_EQ(c.bind, "127.0.0.1");
+}
+
+TEST(ServerConfig, BadValuesAreRefusedWithAMessage) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--port", "70000"}, "port"},
+      {{"--port", "80x"}, "port"},
+      {{"--port"}, "needs a value"},
+      {{"--key", "g"}, "capital letter"},
+      {{"--key", "GG"}, "capital letter"},
+      {{"--min-score", "10", "--max-score", "5"}, "min-score is above max-score"},
+      {{"--colour", "red"}, "unknown setting"},
+      {{"stray"}, "unexpected argument"},
+      {{"--config", "/nonexistent/gh.conf"}, "cannot read"},
+      {{"--threads", "0"}, "threads"},
+      {{"--token-seconds", "-1"}, "token-seconds"},
+  };
+  for (const auto& c : cases) {
+    try {
+      Parse(c.args);
+      ADD_FAILURE() << c.args[0] << ": accepted";
+    } catch (const std::invalid_argument& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+          << c.args[0] << ": " << e.what();
+    }
+  }
+}
+
+TEST(ServerConfig, ALineWithoutEqualsNamesItsLine) {
+  const auto path =
+      std::filesystem::temp_directory_path() / ("gh_scores_bad_" + std::to_string(getpid()));
+  std::ofstream(path) << "port = 1\nport 2\n";
+  try {
+    Parse({"--config", path.string()});
+    ADD_FAILURE() << "accepted";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_NE(std::string(e.what()).find(":2:"), std::string::npos) << e.what();
+  }
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace gh::scores

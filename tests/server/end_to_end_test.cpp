@@ -1,0 +1,143 @@
+// The whole online table: the built score server started as a program, the real
+// game on the headless engine played until it scores, the result entered with a
+// name, the country typed on the Options screen, the score sent, and the row
+// found on the page that the game's "World scores" button opens.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "ServerProcess.h"
+#include "engine/EngineCalls.h"
+#include "game/Game.h"
+#include "game/Terror.h"
+#include "harness/Harness.h"
+#include "scores/WebScores.h"
+#include "settings/Settings.h"
+#include "shell/Shell.h"
+#include "ui/DXCtrl.h"
+#include "ui/Menus.h"
+
+namespace gh::scores::test {
+namespace {
+
+using gh::test::Harness;
+
+bool MenuShown() {
+  return CursorSprite != 0 && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+}
+
+void ClickOn(Harness& h, int32_t sprite) {
+  iVec2 at{};
+  iSpriteLocation(sprite, &at);
+  h.MouseAt(at.x, at.y);
+  h.Step(1);
+  h.Click();
+  h.Step(1);
+}
+
+void Answer(Harness& h, bool yes) { ClickOn(h, TextButtons[yes ? 8 : 9]->Sprite); }
+
+// The first terrorist alive on the scene, or none.
+TTerror* AliveTerror() {
+  for (auto* row : {&Game->UpperTerrorists, &Game->LowerTerrorists})
+    for (auto& t : *row)
+      if (t->State == 0 || t->State == 1) return t.get();
+  return nullptr;
+}
+
+TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("gh_e2e_scores_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  ServerProcess server({"--db", (dir / "scores.sqlite").string()}, (dir / "server.log").string());
+  ASSERT_GT(server.Port(), 0) << "the server did not start: " << server.Output();
+
+  {
+    Harness h;
+    ASSERT_TRUE(h.StepUntil(MenuShown, 900));
+    h.Step(2);
+    // The fresh table's lowest entry is 500; an emptied one lets the first
+    // kill qualify, which keeps the played part short.
+    for (auto& entry : HighScores) entry.Score = 0;
+
+    // The country, typed on the Options screen.
+    ClickOn(h, TextButtons[1]->Sprite);
+    ASSERT_EQ(CurrentScreen, ScreenOptions);
+    Country.clear();
+    ClickOn(h, CountryEdit->Sprite);
+    h.Type("Norway|N");
+    h.Step(1);
+    ASSERT_EQ(Country, "Norway|N");
+    ClickOn(h, TextButtons[6]->Sprite);  // Back
+    ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenMenu; }, 100));
+    h.Step(2);
+
+    // A game, played by aiming at the terrorists and holding the button.
+    ClickOn(h, TextButtons[0]->Sprite);
+    ASSERT_NE(Game, nullptr);
+    ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
+    int frames = 0;
+    for (; frames < 20000 && Game && Game->Score == 0 && Game->Phase == PhasePlaying; ++frames) {
+      if (TTerror* t = AliveTerror()) {
+        const auto& sprite = t->State == 1 ? t->ShootSprite : t->WalkSprite;
+        h.MouseAt(sprite->X, sprite->Y);
+        h.ButtonDown();
+      } else {
+        h.ButtonUp();
+      }
+      if (Game->Ammo[Game->Weapon] == 0) h.Click(1);  // a right click reloads
+      h.Step(1);
+    }
+    h.ButtonUp();
+    ASSERT_NE(Game, nullptr);
+    const int32_t score = Game->Score;
+    ASSERT_GT(score, 0) << "no kill in " << frames << " frames";
+    std::printf("played %d frames to a score of %d\n", frames, score);
+
+    // Leave the game: the score enters the table under a typed name.
+    h.Tap(gh::test::KeyEscape);
+    ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
+    Answer(h, true);
+    ASSERT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
+    ClickOn(h, NameEdit->Sprite);
+    h.Type("Ada <b>");
+    h.Step(1);
+    ASSERT_EQ(PlayerName, "Ada <b>");
+    Answer(h, true);
+    ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
+
+    // The player points this installed game at the LAN server with the file
+    // beside the program, then sends.
+    std::ofstream(h.Folder() / ScoreServerFile) << server.Address() << "/\n";
+    Answer(h, true);
+    ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10)) << "still asking";
+    EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
+    EXPECT_EQ(CurrentScreen, ScreenHiScore);
+
+    // "World scores" opens the page of the same server.
+    h.Step(2);
+    h.Platform().opened.clear();
+    ClickOn(h, WorldScoresButton->Sprite);
+    const std::string page = server.Address() + "/cgi/version.pl?prg=Gravelhorn2&show&type=0";
+    ASSERT_EQ(h.Platform().opened, std::vector<std::string>{page});
+
+    httplib::Client client("127.0.0.1", server.Port());
+    auto res = client.Get("/cgi/version.pl?prg=Gravelhorn2&show&type=0");
+    ASSERT_TRUE(res);
+    ASSERT_EQ(res->status, 200);
+    const std::string row =
+        "<td class=\"name\">Ada &lt;b&gt;</td><td class=\"country\">Norway|N</td>"
+        "<td class=\"score\">" +
+        std::to_string(score) + "</td>";
+    EXPECT_NE(res->body.find(row), std::string::npos) << res->body;
+    h.Close();
+  }
+  EXPECT_EQ(server.Stop(), 0) << "the server did not stop cleanly";
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace gh::scores::test

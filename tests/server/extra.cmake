@@ -1,0 +1,9 @@
+# The score server's library, a real HTTP client, the throw-away PostgreSQL
+# helper, the game's own client for the end-to-end test, and the fuzz target's
+# check for the corpus replay.
+target_link_libraries(test_${name} PRIVATE gh_scores_server)
+target_sources(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/SubmissionEntry.cpp)
+target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz)
+add_dependencies(test_${name} gravelhorn2-scores)
+target_compile_definitions(test_${name} PRIVATE
+  GH_SCORE_SERVER="${GH_SCORE_SERVER}" GH_SCORE_KEY="${GH_SCORE_KEY}")

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in a release build of their own (build-bench/) and runs
+# the main ones, printing their figures and the machine's load around them.
+# bench/README.md has every benchmark and how to read it.
+#   tools/bench.sh [--short]   (--short: one round and few frames, for CI's check)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build-bench"
+rounds=3 frames=600
+case "${1:-}" in
+  "") ;;
+  --short) rounds=1 frames=60 ;;
+  *) echo "usage: tools/bench.sh [--short]" >&2; exit 2 ;;
+esac
+"$root/tools/deps.sh"
+# The replay benchmark runs the program through the test harness, hence GH_TESTS.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGH_TESTS=ON -DGH_BENCH=ON \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+cmake --build "$build" -j"$(nproc)" --target gravelhorn2 floor_quads bench_replay_speed
+
+load() { echo "== load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores: $*"; }
+load "before"
+echo "== a recorded game on the headless engine"
+"$build/bin/bench_replay_speed" game "$rounds"
+load "between"
+echo "== the game in a window under Xvfb against the floor program"
+"$root/bench/window_bench.py" "$build/bin" "$frames"
+load "after"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Drives the real program through every screen and scene in a window under a
+# virtual X server (the contact-sheet test of tests/look/), then lays the
+# screenshots out on one sheet, docs/contact-sheet.png, and refreshes the
+# README's pictures in docs/.
+#
+#   tools/contact_sheet.sh [build dir]     (default: build/)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+"$root/tools/deps.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target test_look
+shots="$build/shots/contact-sheet"
+rm -rf "$shots"
+GH_SHOTS_DIR="$shots" xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/test_look"
+cd "$shots"
+# Each shot labelled with its name, without its number.
+args=()
+for f in [0-9][0-9]-*.png; do
+  label="${f#*-}"
+  args+=(-label "${label%.png}" "$f")
+done
+montage "${args[@]}" -tile 5x -geometry 320x240+6+6 -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -pointsize 15 -background '#1d232b' \
+  -fill '#e8edf2' "$root/docs/contact-sheet.png"
+for pick in main-menu:menu scene-1-car-terrorists:play scene-2-train-1:play-2 \
+  explosion-car:explosion high-score-long-name:high-score help-1:help; do
+  cp "$(ls [0-9][0-9]-"${pick%%:*}".png)" "$root/docs/${pick##*:}.png"
+done
+echo "wrote $root/docs/contact-sheet.png"
