@@ -27,6 +27,12 @@ void HeadlessEngine::SetUpTestSuite() {
   std::filesystem::create_directories(d / "Data/font");
   std::filesystem::copy_file(kFontFile, d / "Data/font/BancoDi.wid");
   WriteText(d / "Data/font/broken.wid", "not a font at all");
+  // Names beyond ASCII, in UTF-8 as the program passes them.
+  WriteText(d / "Data/Mod\u00e8le.x", kQuadModel);
+  WritePng(d / "Data/\u00dcbung/B\u00e4r.png", 16, 16, [](int, int) {
+    return Rgba{0, 0, 255, 255};
+  });
+  WriteWav(d / "Data/Sound/D\u00e9j\u00e0.wav", 0.2);
   WriteWav(d / "Data/Sound/Click.wav", 0.5);
   WriteOgg(d / "Data/Sound/Menu.ogg", 1.0);
   WriteOgg(d / "Data/Sound/Game.ogg", 2.0);

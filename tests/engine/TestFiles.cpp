@@ -43,7 +43,13 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ec);
 }
 
-void MakeParents(const std::string& path) { fs::create_directories(fs::path(path).parent_path()); }
+// File names are UTF-8 here as in the engine; on Windows a narrow name would
+// be taken in the ANSI code page instead.
+fs::path Native(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+void MakeParents(const std::string& path) { fs::create_directories(Native(path).parent_path()); }
 
 void WritePng(const std::string& path, int width, int height,
               const std::function<Rgba(int, int)>& pixel) {
@@ -79,7 +85,7 @@ void Put32(std::ofstream& out, uint32_t v) {
 void WriteWav(const std::string& path, double seconds, int rate, double hz) {
   MakeParents(path);
   const uint32_t samples = static_cast<uint32_t>(seconds * rate);
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(Native(path), std::ios::binary);
   out.write("RIFF", 4);
   Put32(out, 36 + samples * 2);
   out.write("WAVEfmt ", 8);
@@ -160,7 +166,7 @@ void WriteOgg(const std::string& path, double seconds, int rate) {
 
 void WriteText(const std::string& path, const std::string& text) {
   MakeParents(path);
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(Native(path), std::ios::binary);
   out << text;
 }
 

@@ -304,6 +304,15 @@ TEST_F(engine_lifecycle, NamesResolveWithBackslashesAndAnyCase) {
   EXPECT_EQ(gh::i3ImpactErrorFlag(), 0) << gh::i3ImpactErrorText();
 }
 
+// UTF-8 names reach the file system as the same names (on Windows through
+// its wide-character calls, not the ANSI code page).
+TEST_F(engine_lifecycle, NamesBeyondAsciiLoad) {
+  EXPECT_NE(gh::iSpriteCreate("Data\\Mod\u00e8le.x", 0), 0);
+  EXPECT_NE(gh::iTextureCreate("Data\\\u00dcbung\\B\u00e4r.png"), 0);
+  EXPECT_NE(gh::iSoundCreate("Data\\Sound\\D\u00e9j\u00e0.wav", -1), 0);
+  EXPECT_EQ(gh::i3ImpactErrorFlag(), 0) << gh::i3ImpactErrorText();
+}
+
 TEST_F(engine_lifecycle, MessagesReachTheHandlerInOrderEvenWhenClosed) {
   struct Log {
     std::vector<iMessage> seen;
