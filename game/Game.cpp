@@ -132,8 +132,9 @@ void TGame::BuildLevel() {
   Alarm = std::make_unique<TStaticSprite>("Alarm.png", -12.46f, -11.06f, false);
   AlarmSprite = Alarm.get();
   for (int i = 0; i < 5; ++i) {
-    WeaponIcons[i] = std::make_unique<TStaticSprite>("B" + std::to_string(i + 1) + ".png",
-                                                     -14.98f + 1.13f * i, -9.43f, true);
+    WeaponIcons[i] = std::make_unique<TStaticSprite>(
+        std::string("B").append(std::to_string(i + 1)).append(".png"), -14.98f + 1.13f * i, -9.43f,
+        true);
   }
   for (int i = 0; i < 5; ++i) {
     WeaponPictures[i] = std::make_unique<TStaticSprite>("BGun" + std::to_string(i + 1) + ".png",

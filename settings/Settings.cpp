@@ -136,8 +136,11 @@ LoadResult LoadSettings() {
 
   // A whole file is never longer than MaxConfigBytes needs, so `bytes` is the
   // entire damaged file.
-  LoadError = "\"" + std::string(ConfigFileName) + "\" ends after " + std::to_string(bytes.size()) +
-              " bytes, before all settings and scores were read";
+  LoadError = std::string("\"")
+                  .append(ConfigFileName)
+                  .append("\" ends after ")
+                  .append(std::to_string(bytes.size()))
+                  .append(" bytes, before all settings and scores were read");
   DamagedCopy = KeepDamagedCopy(bytes);
   return LoadResult::Damaged;
 }

@@ -518,7 +518,7 @@ std::string KeyName(int code) {
   if (code == 27) return "]";
   if (code >= 30 && code <= 38) return std::string(1, Row3[code - 30]);
   if (code >= 44 && code <= 50) return std::string(1, Row4[code - 44]);
-  if (code >= 59 && code <= 68) return "F" + std::to_string(code - 58);
+  if (code >= 59 && code <= 68) return std::string("F").append(std::to_string(code - 58));
   if (code == 87) return "F11";
   if (code == 88) return "F12";
   return "None";
