@@ -96,11 +96,11 @@ void CleanUp() {
   i3ImpactExitEnd();
   if (CloseRequested) {
     ThePlatform().CloseMainWindow();
-  } else if (CurrentScreen == ScreenRestart) {
+  } else if (CurrentScreen == ScreenRestarting) {
     RestoreScreenAfterRuns = true;
     StartRun();
     return;
-  } else if (CurrentScreen == ScreenQuit) {
+  } else if (CurrentScreen == ScreenQuitting) {
     ThePlatform().CloseMainWindow();
   }
   if (RestoreScreenAfterRuns) {
@@ -324,12 +324,12 @@ void ApplicationEvents1Deactivate() {
 
 void WMSysCommandMaximize() {
   Windowed = 0;
-  SwitchScreen(ScreenRestart);
+  RunCommand(CommandRestart);
 }
 
 void WMNCLButtonDblClk(int hitTest) {
   if (hitTest == 2) Windowed = 0;
-  SwitchScreen(ScreenRestart);
+  RunCommand(CommandRestart);
 }
 
 void OpenPlayLink() {

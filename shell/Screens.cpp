@@ -1,5 +1,6 @@
-// The screens: loading the shared screen resources, the screen switcher, each
-// frame's texts and widgets, the global keys and the weapon selection.
+// The screens: loading the shared screen resources, the table of screens (what
+// each shows on entry, does in a frame and on Escape), the commands, the global
+// keys and the weapon selection.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -66,7 +67,13 @@ class ShellHost final : public GameHost, public UiHost {
     EndedGameScreen = toHighScores ? ScreenHiScore : ScreenMenu;
   }
   void SetPointerPicture(const char* file) override { iSpriteTextureChange(CursorSprite, file); }
-  void Activate(uint8_t action) override { SwitchScreen(static_cast<int8_t>(action)); }
+  void Activate(uint8_t action) override {
+    if (IsCommand(action)) {
+      RunCommand(action);
+    } else {
+      SwitchScreen(static_cast<int8_t>(action));
+    }
+  }
   void PlayClick() override { PlaySoundFx(ClickSound, false); }
 };
 
@@ -92,23 +99,6 @@ void ShowSprite(int32_t sprite) {
 
 void SetAction(TDDControl* widget, int8_t screen) {
   if (widget) widget->Action = static_cast<uint8_t>(screen);
-}
-
-// Screens a player can rest on; the fade-in ends on one of them.
-bool IsRestingScreen(int8_t screen) {
-  switch (screen) {
-    case ScreenMenu:
-    case ScreenGame:
-    case ScreenOptions:
-    case ScreenHiScore:
-    case ScreenHelp1:
-    case ScreenHelp2:
-    case ScreenHelp3:
-    case ScreenHelp4:
-      return true;
-    default:
-      return false;
-  }
 }
 
 // Our display face is wider than the one the titles' places were chosen for: a
@@ -203,6 +193,209 @@ void LoadResources() {
   SwitchScreen(PreviousScreen);
 }
 
+namespace {
+
+// ---- what each screen does on entry, in a frame and on Escape ----------------
+
+void StartFade(bool in) {
+  FadeLevel = 0;
+  if (LoadingSprite) iSpriteHide(LoadingSprite);
+  if (MenuBackSprite) {
+    // The first frame of the fade draws the background as the fade begins.
+    iSpriteColorSet(MenuBackSprite, 1, 1, 1, in ? 0.0f : 1.0f);
+    iSpriteShow(MenuBackSprite);
+  }
+}
+
+void EnterMenu() {
+  ShowSprite(MenuBackSprite);
+  for (int slot = 0; slot <= 5; ++slot) ShowWidget(TextButtons[slot]);
+}
+
+void EnterGame() {
+  if (LoadingSprite) iSpriteRender(LoadingSprite, -1);
+  UpdateMusic();
+  EndedGameScreen = 0;
+  RunningGame.reset();
+  Game = nullptr;
+  RunningGame = std::make_unique<TGame>();
+  Game = RunningGame.get();
+}
+
+void EnterOptions() {
+  ShowSprite(MenuBackSprite);
+  ShowWidget(DisplayToggle);
+  ShowWidget(SoundToggle);
+  ShowWidget(MusicToggle);
+  ShowWidget(CountryEdit);
+  ShowWidget(BossKeyBox);
+  ShowWidget(TextButtons[6]);
+}
+
+void EnterHiScore() {
+  ShowSprite(MenuBackSprite);
+  ShowSprite(HiScoreSprite);
+  ShowWidget(TextButtons[7]);
+  ShowWidget(ClearTableButton);
+  ShowWidget(WorldScoresButton);
+}
+
+// A help page: its picture, Back, and Prev/Next leading to the pages around it
+// (0: none).
+void EnterHelpPage(int32_t picture, int8_t prev, int8_t next) {
+  ShowSprite(MenuBackSprite);
+  ShowSprite(picture);
+  ShowWidget(TextButtons[7]);
+  if (prev) {
+    SetAction(TextButtons[12], prev);
+    ShowWidget(TextButtons[12]);
+  }
+  if (next) {
+    SetAction(TextButtons[13], next);
+    ShowWidget(TextButtons[13]);
+  }
+}
+
+void EnterClearTableQuestion() {
+  ShowSprite(MenuBackSprite);
+  ShowSprite(HiScoreSprite);
+  Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
+    if (CurrentScreen != ScreenClearTableQuestion) return;  // left meanwhile (see AskExit)
+    if (yes) ResetHighScores();
+    SwitchScreen(ScreenHiScore);
+  });
+}
+
+void EnterExitQuestion() {
+  ShowSprite(MenuBackSprite);
+  AskExit(false);
+}
+
+void EnterQuitting() {
+  iExit();
+  SaveSettingsOrTell();
+}
+
+bool GameFrame() {
+  if (Game) Game->RunFrame();
+  // A game asking a question is checked when it is answered.
+  if (!QuestionOpen()) CloseEndedGame();
+  return false;
+}
+
+bool FadeOutFrame() {
+  if (FadeLevel >= 1.0f) RunCommand(CommandQuit);
+  iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
+  if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, 1.0f - FadeLevel);
+  return false;
+}
+
+bool FadeInFrame();
+
+bool OptionsFrame() {
+  PrintTitle("OPTIONS", 1.0f, 7.7f);
+  const struct {
+    const char* text;
+    float y;
+  } labels[] = {{"Display:", 4.3f},
+                {"Sound:", 2.0f},
+                {"Music:", -0.4f},
+                {"Your country:", -2.5f},
+                {"Boss Key:", -4.7f}};
+  for (const auto& label : labels) {
+    PrintText(label.text, AlignLeft, false, -10.5f, label.y, 1, 1, -0.3f, ColourGreen);
+  }
+  return true;
+}
+
+bool HiScoreFrame() {
+  DrawHighScoreTable();
+  PrintTitle("HIGH SCORE", -1.5f, 7.9f);
+  return true;
+}
+
+bool HelpFrame() {
+  PrintTitle("HELP", -1.5f, 7.9f);
+  return true;
+}
+
+void EscapeGame() {
+  if (!Game) {
+    SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
+  } else if (Game->Phase == 0) {
+    if (Paused) {
+      TogglePause(PausedDepth, PlayingDepth);
+    } else {
+      Game->Phase = 2;  // the game's own exit question
+    }
+  }
+}
+
+void ToMenu() { SwitchScreen(ScreenMenu); }
+
+// One entry per screen value. `frame` returns false when the screen's widgets
+// do not run (none: they run); `escape` is the Escape key's work (none: the
+// key does nothing); a fade in ends on the screen it came from when that is
+// `resting`, otherwise on the menu.
+struct ScreenEntry {
+  int8_t screen;
+  void (*enter)();
+  bool (*frame)();
+  void (*escape)();
+  bool resting;
+};
+
+const ScreenEntry Screens[] = {
+    {ScreenFadeOut, [] { StartFade(false); }, FadeOutFrame, [] { RunCommand(CommandQuit); }, false},
+    {ScreenFadeIn, [] { StartFade(true); }, FadeInFrame, ToMenu, false},
+    {ScreenMenu, EnterMenu, nullptr, [] { AskExit(true); }, true},
+    {ScreenGame, EnterGame, GameFrame, EscapeGame, true},
+    {ScreenOptions, EnterOptions, OptionsFrame, ToMenu, true},
+    {ScreenHiScore, EnterHiScore, HiScoreFrame, ToMenu, true},
+    {ScreenHelp1,
+     [] {
+       if (HelpScroller) HelpScroller->Offset = -8.0f;
+       EnterHelpPage(0, 0, ScreenHelp2);
+     },
+     [] {
+       if (HelpScroller) HelpScroller->Draw();
+       return HelpFrame();
+     },
+     ToMenu, true},
+    {ScreenHelp2, [] { EnterHelpPage(HelpBonusSprite, ScreenHelp1, ScreenHelp3); }, HelpFrame,
+     ToMenu, true},
+    {ScreenHelp3, [] { EnterHelpPage(HelpCtrlSprite, ScreenHelp2, ScreenHelp4); }, HelpFrame,
+     ToMenu, true},
+    {ScreenHelp4, [] { EnterHelpPage(HelpAboutSprite, ScreenHelp3, 0); }, HelpFrame, ToMenu, true},
+    {ScreenClearTableQuestion, EnterClearTableQuestion, nullptr,
+     [] { SwitchScreen(ScreenHiScore); }, false},
+    {ScreenExitQuestion, EnterExitQuestion, nullptr, nullptr, false},
+    {ScreenRestarting, [] { RestartEngine(Windowed); }, nullptr, nullptr, false},
+    {ScreenQuitting, EnterQuitting, nullptr, nullptr, false},
+};
+
+// The entry of a screen value; none for a value without a screen (a blank screen).
+const ScreenEntry* FindScreen(int8_t screen) {
+  for (const ScreenEntry& entry : Screens) {
+    if (entry.screen == screen) return &entry;
+  }
+  return nullptr;
+}
+
+bool FadeInFrame() {
+  if (FadeLevel >= 1.0f) {
+    const ScreenEntry* before = FindScreen(PreviousScreen);
+    SwitchScreen(before && before->resting ? PreviousScreen : int8_t{ScreenMenu});
+  }
+  iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
+  if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, FadeLevel);
+  return false;
+}
+
+}  // namespace
+
+bool ScreenExists(int8_t screen) { return FindScreen(screen) != nullptr; }
+
 void SwitchScreen(int8_t screen) {
   // Everything of the screen before, but the pointer.
   HideAllMenuItems();
@@ -213,116 +406,42 @@ void SwitchScreen(int8_t screen) {
   // A restart asked for while one is under way (a maximise in the frame of a
   // display change) must keep the screen to come back to, or every engine run
   // would restart again.
-  if (screen != ScreenRestart || CurrentScreen != ScreenRestart) PreviousScreen = CurrentScreen;
+  if (screen != ScreenRestarting || CurrentScreen != ScreenRestarting) {
+    PreviousScreen = CurrentScreen;
+  }
   CurrentScreen = screen;
+  if (const ScreenEntry* entry = FindScreen(screen)) entry->enter();
+}
 
-  switch (screen) {
-    case ScreenFadeOut:
-    case ScreenFadeIn:
-      FadeLevel = 0;
-      if (LoadingSprite) iSpriteHide(LoadingSprite);
-      if (MenuBackSprite) {
-        // The first frame of the fade draws the background as the fade begins.
-        iSpriteColorSet(MenuBackSprite, 1, 1, 1, screen == ScreenFadeIn ? 0.0f : 1.0f);
-        iSpriteShow(MenuBackSprite);
-      }
-      break;
-    case ScreenMenu:
-      ShowSprite(MenuBackSprite);
-      for (int slot = 0; slot <= 5; ++slot) ShowWidget(TextButtons[slot]);
-      break;
-    case ScreenGame:
-      if (LoadingSprite) iSpriteRender(LoadingSprite, -1);
+bool RunCommand(uint8_t command) {
+  switch (command) {
+    case CommandRestart:
+      SwitchScreen(ScreenRestarting);
+      return true;
+    case CommandMusicChanged:
+      // The screen is shown anew (a toggle is redrawn with its new value).
+      SwitchScreen(CurrentScreen);
       UpdateMusic();
-      EndedGameScreen = 0;
-      RunningGame.reset();
-      Game = nullptr;
-      RunningGame = std::make_unique<TGame>();
-      Game = RunningGame.get();
-      break;
-    case ScreenOptions:
-      ShowSprite(MenuBackSprite);
-      ShowWidget(DisplayToggle);
-      ShowWidget(SoundToggle);
-      ShowWidget(MusicToggle);
-      ShowWidget(CountryEdit);
-      ShowWidget(BossKeyBox);
-      ShowWidget(TextButtons[6]);
-      break;
-    case ScreenRestart:
-      RestartEngine(Windowed);
-      break;
-    case ScreenMusicChanged:
-      SwitchScreen(PreviousScreen);
-      UpdateMusic();
-      break;
-    case ScreenHiScore:
-      ShowSprite(MenuBackSprite);
-      ShowSprite(HiScoreSprite);
-      ShowWidget(TextButtons[7]);
-      ShowWidget(ClearTableButton);
-      ShowWidget(WorldScoresButton);
-      break;
-    case ScreenClearScores: {
-      ShowSprite(MenuBackSprite);
-      ShowSprite(HiScoreSprite);
-      Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
-        if (CurrentScreen != ScreenClearScores) return;  // left meanwhile (see AskExit)
-        if (yes) ResetHighScores();
-        SwitchScreen(ScreenHiScore);
-      });
-      break;
-    }
-    case ScreenWorldScores:
-      SwitchScreen(PreviousScreen);
+      return true;
+    case CommandClearTable:
+      SwitchScreen(ScreenClearTableQuestion);
+      return true;
+    case CommandWorldScores:
+      SwitchScreen(CurrentScreen);
       OpenWithShell(WorldScoresAddress());
-      break;
-    case ScreenHelp1:
-      if (HelpScroller) HelpScroller->Offset = -8.0f;
-      ShowSprite(MenuBackSprite);
-      ShowWidget(TextButtons[7]);
-      SetAction(TextButtons[13], ScreenHelp2);
-      ShowWidget(TextButtons[13]);
-      break;
-    case ScreenHelp2:
-      ShowSprite(MenuBackSprite);
-      ShowSprite(HelpBonusSprite);
-      ShowWidget(TextButtons[7]);
-      SetAction(TextButtons[12], ScreenHelp1);
-      ShowWidget(TextButtons[12]);
-      SetAction(TextButtons[13], ScreenHelp3);
-      ShowWidget(TextButtons[13]);
-      break;
-    case ScreenHelp3:
-      ShowSprite(MenuBackSprite);
-      ShowSprite(HelpCtrlSprite);
-      ShowWidget(TextButtons[7]);
-      SetAction(TextButtons[12], ScreenHelp2);
-      ShowWidget(TextButtons[12]);
-      SetAction(TextButtons[13], ScreenHelp4);
-      ShowWidget(TextButtons[13]);
-      break;
-    case ScreenHelp4:
-      ShowSprite(MenuBackSprite);
-      ShowSprite(HelpAboutSprite);
-      ShowWidget(TextButtons[7]);
-      SetAction(TextButtons[12], ScreenHelp3);
-      ShowWidget(TextButtons[12]);
-      break;
-    case ScreenWebsite:
-      SwitchScreen(PreviousScreen);
+      return true;
+    case CommandWebsite:
+      SwitchScreen(CurrentScreen);
       OpenWithShell(HomePageAddress());
-      break;
-    case ScreenExitAsk:
-      ShowSprite(MenuBackSprite);
-      AskExit(false);
-      break;
-    case ScreenQuit:
-      iExit();
-      SaveSettingsOrTell();
-      break;
+      return true;
+    case CommandExitAsk:
+      SwitchScreen(ScreenExitQuestion);
+      return true;
+    case CommandQuit:
+      SwitchScreen(ScreenQuitting);
+      return true;
     default:
-      break;  // a blank screen
+      return false;
   }
 }
 
@@ -348,39 +467,8 @@ void GlobalKeys() {
   }
 
   if (iKeyClick(KeyEscape)) {
-    switch (CurrentScreen) {
-      case ScreenMenu:
-        AskExit(true);
-        break;
-      case ScreenGame:
-        if (!Game) {
-          SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
-        } else if (Game->Phase == 0) {
-          if (Paused) {
-            TogglePause(PausedDepth, PlayingDepth);
-          } else {
-            Game->Phase = 2;  // the game's own exit question
-          }
-        }
-        break;
-      case ScreenOptions:
-      case ScreenHiScore:
-      case ScreenHelp1:
-      case ScreenHelp2:
-      case ScreenHelp3:
-      case ScreenHelp4:
-      case ScreenFadeIn:
-        SwitchScreen(ScreenMenu);
-        break;
-      case ScreenClearScores:
-        SwitchScreen(ScreenHiScore);
-        break;
-      case ScreenFadeOut:
-        SwitchScreen(ScreenQuit);
-        break;
-      default:
-        break;
-    }
+    const ScreenEntry* entry = FindScreen(CurrentScreen);
+    if (entry && entry->escape) entry->escape();
   }
 }
 
@@ -401,55 +489,8 @@ void FollowPointer() {
 
 // The current screen's own work in a frame; false when its widgets do not run.
 bool ScreenFrame() {
-  switch (CurrentScreen) {
-    case ScreenGame:
-      if (Game) Game->RunFrame();
-      // A game asking a question is checked when it is answered.
-      if (!QuestionOpen()) CloseEndedGame();
-      return false;
-    case ScreenFadeOut:
-      if (FadeLevel >= 1.0f) SwitchScreen(ScreenQuit);
-      iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
-      if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, 1.0f - FadeLevel);
-      return false;
-    case ScreenFadeIn:
-      if (FadeLevel >= 1.0f) {
-        SwitchScreen(IsRestingScreen(PreviousScreen) ? PreviousScreen : int8_t{ScreenMenu});
-      }
-      iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
-      if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, FadeLevel);
-      return false;
-    case ScreenOptions: {
-      PrintTitle("OPTIONS", 1.0f, 7.7f);
-      const struct {
-        const char* text;
-        float y;
-      } labels[] = {{"Display:", 4.3f},
-                    {"Sound:", 2.0f},
-                    {"Music:", -0.4f},
-                    {"Your country:", -2.5f},
-                    {"Boss Key:", -4.7f}};
-      for (const auto& label : labels) {
-        PrintText(label.text, AlignLeft, false, -10.5f, label.y, 1, 1, -0.3f, ColourGreen);
-      }
-      return true;
-    }
-    case ScreenHiScore:
-      DrawHighScoreTable();
-      PrintTitle("HIGH SCORE", -1.5f, 7.9f);
-      return true;
-    case ScreenHelp1:
-      if (HelpScroller) HelpScroller->Draw();
-      PrintTitle("HELP", -1.5f, 7.9f);
-      return true;
-    case ScreenHelp2:
-    case ScreenHelp3:
-    case ScreenHelp4:
-      PrintTitle("HELP", -1.5f, 7.9f);
-      return true;
-    default:
-      return true;
-  }
+  const ScreenEntry* entry = FindScreen(CurrentScreen);
+  return entry && entry->frame ? entry->frame() : true;
 }
 
 }  // namespace

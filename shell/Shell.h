@@ -37,7 +37,13 @@ extern int32_t MenuMusic;
 void LoadResources();
 void UpdateFrame();
 void HandleGlobalKeys();
+// Shows a screen (a value of the screen table; any other value is a blank
+// screen), after hiding everything of the one before.
 void SwitchScreen(int8_t screen);
+// Runs a command (a widget's or a window handler's); false when `command` is none.
+bool RunCommand(uint8_t command);
+// Whether the screen table has an entry for this value.
+bool ScreenExists(int8_t screen);
 
 // Weapon selection handlers of the main window.
 void FormMouseWheelDown();

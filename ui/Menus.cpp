@@ -39,19 +39,19 @@ void BuildMenus() {
   text(1, "Options", "b1", ScreenOptions, -6.0f, 1.0f);
   text(2, "High Score", "b1", ScreenHiScore, -6.0f, -1.3f);
   text(3, "Help", "b1", ScreenHelp1, -6.0f, -3.6f);
-  text(4, "Visit Website", "b1", ScreenWebsite, -6.0f, -5.9f);
-  text(5, "Exit Game", "b1", ScreenExitAsk, -6.0f, -8.2f);
+  text(4, "Visit Website", "b1", CommandWebsite, -6.0f, -5.9f);
+  text(5, "Exit Game", "b1", CommandExitAsk, -6.0f, -8.2f);
   text(6, "Back", "b2", ScreenMenu, -2.8f, -9.2f);
   text(7, "Back", "b2", ScreenMenu, -4.2f, -12.0f);
   text(12, "Prev", "b5", ScreenHelp1, 4.0f, -12.0f);
   text(13, "Next", "b5", ScreenHelp2, 9.6f, -12.0f);
 
-  ClearTableButton = NewWidget<TDDButton>("b3", ScreenClearScores, -16.1f, -2.8f);
-  WorldScoresButton = NewWidget<TDDButton>("b4", ScreenWorldScores, 10.3f, -2.8f);
+  ClearTableButton = NewWidget<TDDButton>("b3", CommandClearTable, -16.1f, -2.8f);
+  WorldScoresButton = NewWidget<TDDButton>("b4", CommandWorldScores, 10.3f, -2.8f);
 
-  DisplayToggle = NewWidget<TDDButtonToggle>("Opt1", 160, ScreenRestart, -5.0f, 3.3f, Windowed);
+  DisplayToggle = NewWidget<TDDButtonToggle>("Opt1", 160, CommandRestart, -5.0f, 3.3f, Windowed);
   SoundToggle = NewWidget<TDDButtonToggle>("Opt2", 75, ScreenOptions, -6.0f, 1.1f, SoundOn);
-  MusicToggle = NewWidget<TDDButtonToggle>("Opt2", 75, ScreenMusicChanged, -6.0f, -1.3f, MusicOn);
+  MusicToggle = NewWidget<TDDButtonToggle>("Opt2", 75, CommandMusicChanged, -6.0f, -1.3f, MusicOn);
 
   CountryEdit = NewWidget<TDDEdit>(Country, -1.0f, -3.6f);
   BossKeyBox = NewWidget<TDDBossKey>(-4.0f, -5.9f);

@@ -216,6 +216,31 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   }
 }
 
+// A widget's action either shows a screen of the screen table or runs a
+// command; a value that is neither would leave the player on a blank screen.
+TEST_F(Screens, EveryWidgetActionNamesAScreenOrACommand) {
+  Start();
+  // The help pages give Prev and Next their actions on entry.
+  for (int8_t screen : {ScreenMenu, ScreenHelp1, ScreenHelp2, ScreenHelp3, ScreenHelp4}) {
+    SwitchScreen(screen);
+    for (const auto& widget : WidgetList) {
+      // The text and key boxes act on their own and never hand on an action.
+      if (dynamic_cast<TDDEdit*>(widget.get()) || dynamic_cast<TDDBossKey*>(widget.get())) continue;
+      const uint8_t action = widget->Action;
+      EXPECT_TRUE(IsCommand(action) || ScreenExists(static_cast<int8_t>(action)))
+          << "widget " << widget->Index() << " on screen " << int(screen) << ": action "
+          << int(action);
+    }
+  }
+  // Screens and commands share the action byte: no value may be both.
+  for (int value = -128; value < 128; ++value) {
+    if (ScreenExists(static_cast<int8_t>(value))) {
+      EXPECT_FALSE(IsCommand(static_cast<uint8_t>(value))) << value;
+    }
+  }
+  EXPECT_FALSE(ScreenExists(0));
+}
+
 TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
   Start();
   ClickOn(TextButtons[3]);
