@@ -139,6 +139,16 @@ void CheckEngineError(const char* phase) {
         WithEngineText(std::string("Problem with running game dll ") + phase + " procedure"));
 }
 
+void EndRunPhase() {
+  CheckEngineError("run");
+  i3ImpactRunEnd();
+}
+
+void RenderAndHandleMessages() {
+  if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
+  iProcessMessages();
+}
+
 // The part of a frame after the resources of a new run are loaded. A question
 // opened by the screen's work ends the frame there: the question's frames
 // follow at once, and the one that answers it finishes this frame's work.
@@ -151,11 +161,9 @@ void FrameAfterInit() {
       QuestionAskedIn = AskedIn::Run;
       return;
     }
-    CheckEngineError("run");
-    i3ImpactRunEnd();
+    EndRunPhase();
   }
-  if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
-  iProcessMessages();
+  RenderAndHandleMessages();
 }
 
 void FinishInit() {
@@ -176,8 +184,7 @@ void QuestionPass() {
     if (!answered) i3ImpactRunEnd();
   }
   if (!answered) {
-    if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
-    iProcessMessages();
+    RenderAndHandleMessages();
     return;
   }
   if (QuestionOpen()) return;  // the answer asked again
@@ -186,10 +193,8 @@ void QuestionPass() {
     FrameAfterInit();
     return;
   }
-  CheckEngineError("run");
-  i3ImpactRunEnd();
-  if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
-  iProcessMessages();
+  EndRunPhase();
+  RenderAndHandleMessages();
 }
 
 // One pass of the running engine: a frame when one is due.

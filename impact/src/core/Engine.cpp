@@ -531,6 +531,8 @@ void Engine::Emit(int32_t emitter, float count, float spread) {
 void Engine::StepParticles() {
   const float dt = static_cast<float>(conv::kFrameSeconds);
   for (auto& [handle, p] : particles_) {
+    // Most systems are idle between bursts.
+    if (p.particles.empty()) continue;
     const float damping = std::exp(-std::max(p.airResistance, 0.0f) * conv::kAirDamping * dt);
     auto& list = p.particles;
     for (size_t i = 0; i < list.size();) {
