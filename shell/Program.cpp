@@ -96,11 +96,11 @@ void CleanUp() {
   i3ImpactExitEnd();
   if (CloseRequested) {
     ThePlatform().CloseMainWindow();
-  } else if (CurrentScreen == ScreenRestarting) {
+  } else if (CurrentScreen == ScreenRestart) {
     RestoreScreenAfterRuns = true;
     StartRun();
     return;
-  } else if (CurrentScreen == ScreenQuitting) {
+  } else if (CurrentScreen == ScreenQuit) {
     ThePlatform().CloseMainWindow();
   }
   if (RestoreScreenAfterRuns) {

@@ -256,22 +256,22 @@ void EnterHelpPage(int32_t picture, int8_t prev, int8_t next) {
   }
 }
 
-void EnterClearTableQuestion() {
+void EnterClearScores() {
   ShowSprite(MenuBackSprite);
   ShowSprite(HiScoreSprite);
   Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
-    if (CurrentScreen != ScreenClearTableQuestion) return;  // left meanwhile (see AskExit)
+    if (CurrentScreen != ScreenClearScores) return;  // left meanwhile (see AskExit)
     if (yes) ResetHighScores();
     SwitchScreen(ScreenHiScore);
   });
 }
 
-void EnterExitQuestion() {
+void EnterExitAsk() {
   ShowSprite(MenuBackSprite);
   AskExit(false);
 }
 
-void EnterQuitting() {
+void EnterQuit() {
   iExit();
   SaveSettingsOrTell();
 }
@@ -367,11 +367,10 @@ const ScreenEntry Screens[] = {
     {ScreenHelp3, [] { EnterHelpPage(HelpCtrlSprite, ScreenHelp2, ScreenHelp4); }, HelpFrame,
      ToMenu, true},
     {ScreenHelp4, [] { EnterHelpPage(HelpAboutSprite, ScreenHelp3, 0); }, HelpFrame, ToMenu, true},
-    {ScreenClearTableQuestion, EnterClearTableQuestion, nullptr,
-     [] { SwitchScreen(ScreenHiScore); }, false},
-    {ScreenExitQuestion, EnterExitQuestion, nullptr, nullptr, false},
-    {ScreenRestarting, [] { RestartEngine(Windowed); }, nullptr, nullptr, false},
-    {ScreenQuitting, EnterQuitting, nullptr, nullptr, false},
+    {ScreenClearScores, EnterClearScores, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
+    {ScreenExitAsk, EnterExitAsk, nullptr, nullptr, false},
+    {ScreenRestart, [] { RestartEngine(Windowed); }, nullptr, nullptr, false},
+    {ScreenQuit, EnterQuit, nullptr, nullptr, false},
 };
 
 // The entry of a screen value; none for a value without a screen (a blank screen).
@@ -406,7 +405,7 @@ void SwitchScreen(int8_t screen) {
   // A restart asked for while one is under way (a maximise in the frame of a
   // display change) must keep the screen to come back to, or every engine run
   // would restart again.
-  if (screen != ScreenRestarting || CurrentScreen != ScreenRestarting) {
+  if (screen != ScreenRestart || CurrentScreen != ScreenRestart) {
     PreviousScreen = CurrentScreen;
   }
   CurrentScreen = screen;
@@ -416,15 +415,16 @@ void SwitchScreen(int8_t screen) {
 bool RunCommand(uint8_t command) {
   switch (command) {
     case CommandRestart:
-      SwitchScreen(ScreenRestarting);
+      SwitchScreen(ScreenRestart);
       return true;
     case CommandMusicChanged:
-      // The screen is shown anew (a toggle is redrawn with its new value).
+      // The screen is shown anew, its widgets hidden and shown again, as after
+      // any other button.
       SwitchScreen(CurrentScreen);
       UpdateMusic();
       return true;
     case CommandClearTable:
-      SwitchScreen(ScreenClearTableQuestion);
+      SwitchScreen(ScreenClearScores);
       return true;
     case CommandWorldScores:
       SwitchScreen(CurrentScreen);
@@ -435,10 +435,10 @@ bool RunCommand(uint8_t command) {
       OpenWithShell(HomePageAddress());
       return true;
     case CommandExitAsk:
-      SwitchScreen(ScreenExitQuestion);
+      SwitchScreen(ScreenExitAsk);
       return true;
     case CommandQuit:
-      SwitchScreen(ScreenQuitting);
+      SwitchScreen(ScreenQuit);
       return true;
     default:
       return false;

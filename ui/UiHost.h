@@ -19,16 +19,17 @@ enum : int8_t {
   ScreenHelp2 = 51,
   ScreenHelp3 = 52,
   ScreenHelp4 = 53,
-  // The table with the question whether to clear it open over it, and the
-  // menu's background with the exit question: a restart of the engine while
-  // such a question is open comes back to it and asks again.
-  ScreenClearTableQuestion = 41,
-  ScreenExitQuestion = 7,
+  // The rest are states the program passes through, entered by commands
+  // only. The table under the question whether to clear it, and the menu's
+  // background under the exit question: a restart of the engine while such a
+  // question is open comes back to it and asks again.
+  ScreenClearScores = 41,
+  ScreenExitAsk = 7,
   // The engine is stopping to start again (a new display setting); the
   // screen to come back to is PreviousScreen.
-  ScreenRestarting = 31,
+  ScreenRestart = 31,
   // The engine is stopping for good: the window closes after its run.
-  ScreenQuitting = 71,
+  ScreenQuit = 71,
 };
 
 // Actions that are not a screen to show. Their values lie outside the screen
