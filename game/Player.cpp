@@ -32,11 +32,13 @@ std::string PlayerPicture(int n) { return "Data\\Game\\Player\\" + std::to_strin
 
 // A screen sprite showing the picture at its pixel size, hidden, as CreatePicture
 // makes it, but keeping its texture so that the game can free it, and with an
-// empty picture instead of an error when the file cannot be read.
+// empty picture instead of an error when the file cannot be read. It lies under
+// the question box.
 int32_t GunPicture(const std::string& file, float x, float y, int32_t& texture) {
   uint16_t width = 0, height = 0;
   PictureSize(file, width, height);
   const int32_t sprite = iSpriteCreate("Data\\sprite.x", 0);
+  iSpritePrioritySet(sprite, GameSpritePriority);
   texture = iTextureCreate(file.c_str());
   iSpriteTextureSet(sprite, texture);
   const iVec2 scale{PixelsToScale(width), PixelsToScale(height)};
