@@ -105,7 +105,7 @@ void TPlayer::Update() {
     g.Health = 50;
     g.Lives = static_cast<int16_t>(g.Lives - 1);
     g.Phase = g.Lives < 0 ? PhaseGameOver : PhaseLifeLost;
-    FadeLevel = 0;
+    g.CaptionLevel = 0;
   }
 
   g.Ammo[0] = 99;
@@ -130,7 +130,7 @@ void TPlayer::Update() {
   if (WouldFire()) {
     iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + 4 + column]);
     LastShotTick = GetTickCount();
-    PlayGameSound(GameSounds[w], false);
+    PlayGameSound(g.Sounds[w], false);
     g.Ammo[w] = static_cast<int16_t>(g.Ammo[w] - 1);
     if (w == 3) {
       TargetX = iMouseX() * 32.0f - 16.0f;
@@ -143,14 +143,14 @@ void TPlayer::Update() {
       FlightDistance = std::hypot(TargetY - MuzzleY, TargetX - MuzzleX);
     }
     if (w == 4) {
-      for (TBaseEnemy* enemy : EnemyList) {
+      for (TBaseEnemy* enemy : g.EnemyList) {
         if (enemy->State != 255) enemy->Health = -2;
       }
     }
     return;  // no dry click, resting picture or reload in a frame with a shot
   }
 
-  if (iMouseButtonDown(0) && g.Ammo[w] <= 0) PlayGameSound(GameSounds[5], false);
+  if (iMouseButtonDown(0) && g.Ammo[w] <= 0) PlayGameSound(g.Sounds[5], false);
   iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + column]);
   if (iMouseButtonClick(1)) g.Reload();
 }

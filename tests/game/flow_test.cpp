@@ -24,7 +24,7 @@ std::string FileBytes(const std::filesystem::path& path) {
 
 // Ends the game as if the last life had been lost.
 void EndGame() {
-  FadeLevel = 0;
+  Game->CaptionLevel = 0;
   Game->Phase = PhaseGameOver;
 }
 
@@ -259,17 +259,14 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   // A game that ended busy: enemies on the scene, a shot in the air.
   h->Step(1);
   SkipIntro();
-  MaxEnemies = 4;
+  Game->MaxEnemies = 4;
   for (auto& t : Game->UpperTerrorists) t->Activate();
   h->Step(1);
-  EXPECT_GT(ActiveEnemies, 0);
+  EXPECT_GT(Game->ActiveEnemies, 0);
   Game->Phase = PhaseToMenu;
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
   EXPECT_EQ(CurrentScreen, ScreenMenu);
-  EXPECT_TRUE(EnemyList.empty());
-  EXPECT_TRUE(BonusList.empty());
-  EXPECT_EQ(AlarmSprite, nullptr);
   EXPECT_FALSE(h->Platform().pointerConfined);
   EXPECT_TRUE(h->SpriteShown("Data/cursor.png"));
   EXPECT_TRUE(h->Meshes().empty());
@@ -279,14 +276,14 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   // level brings its terrorist.
   h->Step(2);
   StartGame();
-  EXPECT_EQ(ActiveEnemies, 0);
-  EXPECT_EQ(ActiveBonuses, 0);
-  EXPECT_FALSE(VehicleActive);
-  EXPECT_EQ(EnemyList.size(), 34u);
-  EXPECT_EQ(BonusList.size(), 3u);
+  EXPECT_EQ(Game->ActiveEnemies, 0);
+  EXPECT_EQ(Game->ActiveBonuses, 0);
+  EXPECT_FALSE(Game->VehicleActive);
+  EXPECT_EQ(Game->EnemyList.size(), 34u);
+  EXPECT_EQ(Game->BonusList.size(), 3u);
   EXPECT_TRUE(h->SpriteShown("Data/cursor2.png"));
   SkipIntro();
-  ASSERT_TRUE(h->StepUntil([] { return ActiveEnemies == 1; }, 3000));
+  ASSERT_TRUE(h->StepUntil([] { return Game->ActiveEnemies == 1; }, 3000));
   Game->Phase = PhaseToMenu;
   h->Step(1);
   EXPECT_EQ(Game, nullptr);

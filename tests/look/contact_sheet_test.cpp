@@ -116,9 +116,9 @@ class ContactSheet : public ::testing::Test {
 
   // Brings an enemy on now, whatever the level's limits.
   static void BringOn(TBaseEnemy& enemy) {
-    MaxEnemies = static_cast<uint8_t>(ActiveEnemies + 1);
+    Game->MaxEnemies = static_cast<uint8_t>(Game->ActiveEnemies + 1);
     enemy.Activate();
-    MaxEnemies = 0;
+    Game->MaxEnemies = 0;
   }
 
   // A terrorist standing at x in its lane.
@@ -132,8 +132,8 @@ class ContactSheet : public ::testing::Test {
   }
 
   static void Quiet() {
-    MaxEnemies = 0;
-    MaxBonuses = 0;
+    Game->MaxEnemies = 0;
+    Game->MaxBonuses = 0;
   }
 
   WindowCapture capture;
