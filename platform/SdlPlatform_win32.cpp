@@ -1,7 +1,8 @@
 // The desktop parts of SdlPlatform on Windows: the system's tick count and the
 // shell's "open" for web addresses.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include "platform/SdlPlatform.h"
 

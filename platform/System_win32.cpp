@@ -202,6 +202,7 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   const std::wstring target = Wide(path);
   Handle old;
   bool hadOld = true;
+  DWORD oldAttributes = INVALID_FILE_ATTRIBUTES;
   if (const auto error = OpenRegular(target, old)) {
     if (error != std::errc::no_such_file_or_directory)
       return failed(ReplaceResult::OpeningOld, error);
@@ -209,8 +210,8 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   } else {
     // A renaming would replace a read-only file as well: the player's
     // protection is checked first and the file left as it is.
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    oldAttributes = ::GetFileAttributesW(target.c_str());
+    if (oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & FILE_ATTRIBUTE_READONLY))
       return failed(ReplaceResult::OpeningOld, Errno(EACCES));
     Handle probe(::CreateFileW(target.c_str(), GENERIC_WRITE, ShareAll, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -248,6 +249,12 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   }
   if (!::FlushFileBuffers(out.get())) return abandon(LastError());
   if (!out.Close()) return abandon(LastError());
+  // The attributes the player gave the file (hidden, say) stay with it.
+  constexpr DWORD Kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & Kept) &&
+      !::SetFileAttributesW(temp.c_str(), oldAttributes & Kept))
+    return abandon(LastError());
   // ReplaceFileW keeps the old file's attributes and access rights, as the
   // POSIX save keeps its mode; the rename itself is written through.
   const bool replaced = hadOld
