@@ -13,7 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using ConfigFile = InTempFolder;
-using DamagedFile = InTempFolder;
+using UnreadableFile = InTempFolder;
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string out;
@@ -114,7 +114,7 @@ TEST_F(ConfigFile, AProtectedFileOrFolderIsLeftAsItIsAndTheMessageNamesWhatToFix
   }
 }
 
-TEST_F(DamagedFile, AFileThatCannotBeReadIsLeftAloneAndDoesNotHang) {
+TEST_F(UnreadableFile, AFileThatCannotBeReadIsLeftAloneAndDoesNotHang) {
   struct Case {
     const char* what;
     void (*make)();

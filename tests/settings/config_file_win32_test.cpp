@@ -14,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using ConfigFile = InTempFolder;
+using UnreadableFile = InTempFolder;
 
 DWORD Attributes(const char* name) { return ::GetFileAttributesA(name); }
 
@@ -92,7 +93,7 @@ TEST_F(ConfigFile, SaveKeepsTheFilesAttributesAndLeavesNoTemporaryFile) {
   ::SetFileAttributesA("Config.cfg", FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(ConfigFile, AFileThatCannotBeReadIsLeftAloneAndDoesNotHang) {
+TEST_F(UnreadableFile, AFileThatCannotBeReadIsLeftAloneAndDoesNotHang) {
   struct Case {
     const char* what;
     void (*make)();
