@@ -42,7 +42,8 @@ class ServerOverrideChoice : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = std::filesystem::current_path();
-    dir_ = std::filesystem::temp_directory_path() / ("gh_override_" + std::to_string(std::random_device()()));
+    dir_ = std::filesystem::temp_directory_path() /
+           ("gh_override_" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
     test::UnsetVariable(ScoreServerVariable);

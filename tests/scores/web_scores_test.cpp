@@ -229,7 +229,8 @@ TEST_F(ScoreServer, AProxyFromTheEnvironmentIsNotUsed) {
     test::SetVariable(var, address);
   SetScoreTimeouts(1000, 1000);
   const bool sent = SubmitScore("Ann", 1, "");
-  for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"}) test::UnsetVariable(var);
+  for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"})
+    test::UnsetVariable(var);
   EXPECT_TRUE(sent);
   EXPECT_EQ(Requests().size(), 2u);
 }
