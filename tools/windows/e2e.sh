@@ -8,7 +8,8 @@
 # expects the program to end with status 0. The Linux program (GH_LINUX_BIN:
 # build-test/bin or build/bin) goes through the same steps first, and the two
 # Config.cfg files they wrote must be the same bytes. Screenshots and the game's
-# messages (GH_LOG) are kept in build-win/e2e/.
+# messages (GH_LOG) are kept in build-win/e2e/. Last, without system.dll the
+# program must show a message box and write the message to the GH_LOG file.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 zip=${1:-$root/build-win/gravelhorn2-win64.zip}
@@ -141,4 +142,23 @@ GH_LOG="Z:${log//\//\\}" \
 cmp "$out/linux/Config.cfg" "$folder/Config.cfg" ||
   fail "Config.cfg differs from the Linux build's (build-win/e2e/{linux,win})"
 echo "windows e2e: Config.cfg the same $(stat -c %s "$folder/Config.cfg") bytes as the Linux build's" >&2
+
+# Without its engine library the program has no console to say so: a message
+# box names the file, and the message reaches the GH_LOG file.
+mv "$folder/system.dll" "$folder/system.dll.away"
+: >"$log"
+(cd "$out/elsewhere" && GH_LOG="Z:${log//\//\\}" exec "$wine" "$folder/gravelhorn2.exe") \
+  >"$out/missing.out" 2>&1 &
+pid=$!
+# (wrapped to lines of 60 characters)
+told() { grep -q 'Cannot load the engine library' "$log" && grep -q 'system\.dll' "$log"; }
+wait_for 60 told ||
+  fail "no message about the missing system.dll in GH_LOG's file"
+wait_for 30 eval '[ -n "$(xdotool search --onlyvisible --name "^Gravelhorn 2$" 2>/dev/null)" ]' ||
+  fail "no message box about the missing system.dll"
+import -window root "$out/missing-engine.png"
+"$wineserver" -k 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+mv "$folder/system.dll.away" "$folder/system.dll"
+echo "windows e2e: without system.dll, a message box and the message in GH_LOG's file" >&2
 kill "$wm" 2>/dev/null || true
