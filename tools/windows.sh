@@ -108,12 +108,19 @@ package() {
   echo "$build/gravelhorn2-win64.zip"
 }
 
+# The zip under Wine on Xvfb; its screenshots and messages in build-win/e2e.
+e2e() {
+  [ -x "$(wine64_path)" ] || install_tools
+  GH_E2E_OUT=$build/e2e GH_WINEPREFIX=$build/wine \
+    "$root/tools/windows/e2e.sh" "$build/gravelhorn2-win64.zip"
+}
+
 case "$what" in
   deps) deps ;;
   build) build ;;
   test) shift; run_tests "$@" ;;
   zip) package ;;
-  e2e) "$root/tools/windows/e2e.sh" "$build/gravelhorn2-win64.zip" ;;
-  all) build && run_tests && package && "$root/tools/windows/e2e.sh" "$build/gravelhorn2-win64.zip" ;;
+  e2e) e2e ;;
+  all) build && run_tests && package && e2e ;;
   *) sed -n '2,18p' "$0" >&2; exit 2 ;;
 esac
