@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "\nEach round starts the program afresh (start-up, menus, the whole session, quit).\n"
-      "x real time: game seconds per CPU (or wall) second; CPU covers both the program's\n"
-      "thread and the harness's, which hand each frame to each other.\n");
+      "x real time: game seconds per CPU (or wall) second; the program runs on the\n"
+      "harness's own thread, one frame per step.\n");
   return 0;
 }

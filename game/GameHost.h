@@ -2,6 +2,7 @@
 // this and registers it before the first game starts.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "impact_types.h"
@@ -12,9 +13,11 @@ class GameHost {
  public:
   virtual ~GameHost() = default;
   // A yes/no question in the question box (with the name box under it when
-  // asked); true for "Yes". The scene beneath stays as it is meanwhile.
-  virtual bool Ask(const std::string& line1, const std::string& line2, const iColor& colour,
-                   bool nameBox) = 0;
+  // asked). The game's frames stop while it is open, the scene beneath stays
+  // as it is, and `then` gets the answer (true for "Yes") in the frame that
+  // answers it.
+  virtual void Ask(const std::string& line1, const std::string& line2, const iColor& colour,
+                   bool nameBox, std::function<void(bool)> then) = 0;
   // A sound effect, heard when sounds are on.
   virtual void PlaySound(int32_t sound, bool looped) = 0;
   // The game has ended: the program frees it once its frame is over and shows

@@ -60,60 +60,54 @@ void TGame::RunFrame() {
       GrowCaption("YOU ARE DIE", 0.01f, PhasePlaying);
       break;
 
-    case PhaseExitAsk: {
-      const bool leave = TheGameHost().Ask("Exit to menu?", "", ColourGreen, false);
-      if (Game != this) return;  // the game went away while the question was open
-      if (leave) {
-        // Leaving runs the game-over path, so a good score still enters the table.
-        FadeLevel = 0;
-        Phase = PhaseGameOver;
-      } else {
-        Phase = PhasePlaying;
-        LastTick = GetTickCount();
-      }
+    case PhaseExitAsk:
+      TheGameHost().Ask("Exit to menu?", "", ColourGreen, false, [this](bool leave) {
+        if (leave) {
+          // Leaving runs the game-over path, so a good score still enters the table.
+          FadeLevel = 0;
+          Phase = PhaseGameOver;
+        } else {
+          Phase = PhasePlaying;
+          LastTick = GetTickCount();
+        }
+      });
       break;
-    }
 
     case PhaseScoreCheck:
       Phase = QualifiesForHighScores(Score) ? PhaseNameEntry : PhaseToMenu;
       break;
 
-    case PhaseNameEntry: {
-      const bool enter = TheGameHost().Ask("Your Scores is " + std::to_string(Score),
-                                           " Please, enter your name:", ColourGreen, true);
-      if (Game != this) return;
-      if (enter) {
-        Phase = PhaseSendAsk;
-        // The player learns now that the result is only in memory, not at exit.
-        std::string error;
-        if (!AddHighScore(PlayerName, Score, &error)) {
-          ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
-                                  std::string(ConfigFileName) + "\": " + error);
-        }
-      } else {
-        Phase = PhaseToMenu;
-      }
+    case PhaseNameEntry:
+      TheGameHost().Ask(
+          "Your Scores is " + std::to_string(Score), " Please, enter your name:", ColourGreen, true,
+          [this](bool enter) {
+            if (!enter) {
+              Phase = PhaseToMenu;
+              return;
+            }
+            Phase = PhaseSendAsk;
+            // The player learns now that the result is only in memory, not at exit.
+            std::string error;
+            if (!AddHighScore(PlayerName, Score, &error)) {
+              ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
+                                      std::string(ConfigFileName) + "\": " + error);
+            }
+          });
       break;
-    }
 
-    case PhaseSendAsk: {
-      const bool send =
-          TheGameHost().Ask("Send the result to", "World's Highscores page?", ColourGreen, false);
-      if (Game != this) return;
-      Phase = send ? PhaseSending : PhaseToHiScore;
+    case PhaseSendAsk:
+      TheGameHost().Ask("Send the result to", "World's Highscores page?", ColourGreen, false,
+                        [this](bool send) { Phase = send ? PhaseSending : PhaseToHiScore; });
       break;
-    }
 
     case PhaseSending:
       Phase = SubmitScore(PlayerName, Score, Country) ? PhaseToHiScore : PhaseSendFailed;
       break;
 
-    case PhaseSendFailed: {
-      const bool again = TheGameHost().Ask("Cant conect!!!", "Repeat again?", Red, false);
-      if (Game != this) return;
-      Phase = again ? PhaseSending : PhaseToHiScore;
+    case PhaseSendFailed:
+      TheGameHost().Ask("Cant conect!!!", "Repeat again?", Red, false,
+                        [this](bool again) { Phase = again ? PhaseSending : PhaseToHiScore; });
       break;
-    }
 
     case PhaseToMenu:
       Finish(false);

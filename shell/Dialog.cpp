@@ -1,5 +1,7 @@
 // The question box, sound effects and music.
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
@@ -10,51 +12,56 @@
 
 namespace gh {
 
-uint32_t DialogsAnswered = 0;
-
 namespace {
 
 enum : int32_t { KeyEscape = 1, KeyEnter = 28, KeySpace = 57 };
 
-// Keeps the keyboard inside the question box while it is open, and restores
-// the scope of an outer box when this one ends.
-class ScopedFocus {
- public:
-  explicit ScopedFocus(std::vector<const TDDControl*> scope) : saved_(std::move(FocusScope)) {
-    FocusScope = std::move(scope);
-  }
-  ~ScopedFocus() { FocusScope = std::move(saved_); }
-  ScopedFocus(const ScopedFocus&) = delete;
-  ScopedFocus& operator=(const ScopedFocus&) = delete;
+// The "Yes"/"No" pair of the widget set.
+constexpr int QuestionPair = 8;
 
- private:
-  std::vector<const TDDControl*> saved_;
+// The open question: its texts, its widgets, and what the asker does with the answer.
+struct Question {
+  std::string first;
+  std::string second;
+  iColor colour{};
+  TDDButtonText* yes = nullptr;
+  TDDButtonText* no = nullptr;
+  TDDEdit* nameEdit = nullptr;
+  int32_t panel = 0;
+  // The keyboard's scope before the question, given back with the answer.
+  std::vector<const TDDControl*> outerScope;
+  std::function<void(bool)> then;
 };
+
+std::optional<Question> Open;
 
 }  // namespace
 
-bool ModalDialog(const std::string& line1, const std::string& line2, const iColor& colour,
-                 bool nameBox, int pairSlot) {
-  // Copies: the caller's strings and colour may change while frames run.
-  const std::string first = line1;
-  const std::string second = line2;
-  const iColor textColour = colour;
-  bool answer = false;
+void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
+         std::function<void(bool)> then) {
+  TDDButtonText* const yes =
+      QuestionPair + 1 < static_cast<int>(TextButtons.size()) ? TextButtons[QuestionPair] : nullptr;
+  TDDButtonText* const no = yes ? TextButtons[QuestionPair + 1] : nullptr;
+  if (!yes || !no) {
+    if (then) then(false);
+    return;
+  }
+  Question q;
+  q.first = line1;
+  q.second = line2;
+  q.colour = colour;
+  q.yes = yes;
+  q.no = no;
+  q.nameEdit = nameBox ? NameEdit : nullptr;
+  q.panel = MessagePanel;
+  q.then = std::move(then);
 
-  if (pairSlot < 0 || pairSlot + 1 >= static_cast<int>(TextButtons.size())) return false;
-  TDDButtonText* const yes = TextButtons[pairSlot];
-  TDDButtonText* const no = TextButtons[pairSlot + 1];
-  if (!yes || !no) return false;
-  TDDEdit* const nameEdit = nameBox ? NameEdit : nullptr;
-  const int32_t panel = MessagePanel;
-  const uint32_t generation = WidgetGeneration;
-  WidgetPass pass;
+  // The keyboard stays inside the box while it is open.
+  q.outerScope = std::move(FocusScope);
+  FocusScope = {yes, no};
+  if (q.nameEdit) FocusScope.insert(FocusScope.begin(), q.nameEdit);
 
-  std::vector<const TDDControl*> scope{yes, no};
-  if (nameEdit) scope.insert(scope.begin(), nameEdit);
-  ScopedFocus focusScope(std::move(scope));
-
-  if (panel) iSpriteShow(panel);
+  if (q.panel) iSpriteShow(q.panel);
   // Their own activation must not reach the screen switcher.
   yes->Enabled = false;
   no->Enabled = false;
@@ -62,57 +69,66 @@ bool ModalDialog(const std::string& line1, const std::string& line2, const iColo
   no->Show();
   // The focus and the pointer start on the second button: the safe answer.
   yes->FocusNext();
-  if (nameEdit) nameEdit->Show();
+  if (q.nameEdit) q.nameEdit->Show();
+  Open = std::move(q);
+}
 
-  for (;;) {
-    if (i3ImpactIsActive() && i3ImpactIsReady()) {
-      i3ImpactMain();
-      if (!i3ImpactIsRendering()) break;
-      if (!i3ImpactIsSkippingRunPhase()) {
-        i3ImpactRunBegin();
-        // The box's frames run inside one frame of the screen: clear the last
-        // box frame's texts so they do not pile up.
-        iPrintsHide();
-        if (!first.empty()) {
-          PrintText(first, AlignCentre, false, 0, 3.0f, 1, 1, -0.2f, textColour);
-        }
-        if (!second.empty()) {
-          PrintText(second, AlignCentre, false, 0, 1.0f, 1, 1, -0.2f, textColour);
-        }
-        yes->Update();
-        no->Update();
-        if (nameEdit) nameEdit->Update();
-        if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
-        if (generation != WidgetGeneration) break;
+bool QuestionOpen() { return Open.has_value(); }
 
-        if (iMouseButtonClick(0) || iKeyClick(KeyEnter) || iKeyClick(KeySpace)) {
-          if (iSpritePicked(yes->Sprite)) {
-            answer = true;
-            break;
-          }
-          if (iSpritePicked(no->Sprite)) break;
-        }
-        if (iKeyClick(KeyEscape)) break;
-        HandleGlobalKeys();
-        if (generation != WidgetGeneration) break;
-        i3ImpactRunEnd();
-      }
-      if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
-    }
-    iProcessMessages();
-    // A restart while the box was open (a window message) made these widgets stale.
-    if (generation != WidgetGeneration) break;
-  }
-
-  ++DialogsAnswered;
-  if (generation != WidgetGeneration) return false;
-  yes->Enabled = true;
-  no->Enabled = true;
-  yes->Hide();
-  no->Hide();
+void AnswerQuestion(bool answer) {
+  if (!Open) return;
+  Question q = std::move(*Open);
+  Open.reset();
+  q.yes->Enabled = true;
+  q.no->Enabled = true;
+  q.yes->Hide();
+  q.no->Hide();
   if (NameEdit) NameEdit->Hide();
-  if (panel) iSpriteHide(panel);
-  return answer;
+  if (q.panel) iSpriteHide(q.panel);
+  FocusScope = std::move(q.outerScope);
+  if (q.then) q.then(answer);
+}
+
+void DropQuestion() {
+  if (!Open) return;
+  FocusScope = std::move(Open->outerScope);
+  Open.reset();
+}
+
+bool QuestionFrame() {
+  if (!Open) return false;
+  // Copies: answering ends the question these belong to.
+  TDDButtonText* const yes = Open->yes;
+  TDDButtonText* const no = Open->no;
+  TDDEdit* const nameEdit = Open->nameEdit;
+  iPrintsHide();
+  if (!Open->first.empty()) {
+    PrintText(Open->first, AlignCentre, false, 0, 3.0f, 1, 1, -0.2f, Open->colour);
+  }
+  if (!Open->second.empty()) {
+    PrintText(Open->second, AlignCentre, false, 0, 1.0f, 1, 1, -0.2f, Open->colour);
+  }
+  yes->Update();
+  no->Update();
+  if (nameEdit) nameEdit->Update();
+  if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
+
+  if (iMouseButtonClick(0) || iKeyClick(KeyEnter) || iKeyClick(KeySpace)) {
+    if (iSpritePicked(yes->Sprite)) {
+      AnswerQuestion(true);
+      return true;
+    }
+    if (iSpritePicked(no->Sprite)) {
+      AnswerQuestion(false);
+      return true;
+    }
+  }
+  if (iKeyClick(KeyEscape)) {
+    AnswerQuestion(false);
+    return true;
+  }
+  HandleGlobalKeys();
+  return false;
 }
 
 void PlaySoundFx(int32_t sound, bool looped, float, float) {

@@ -35,12 +35,20 @@ class EngineOpenError : public std::runtime_error {
 // The record handed to i3ImpactSettings; only the full-screen flag varies.
 int32_t EngineSettings[6] = {0, 0, 15360000, 0, 0, -1};
 
-// Set when the user closes the window while the engine runs: the frame loop
-// ends and the clean-up closes the window.
+// Set when the user closes the window while the engine runs: the engine stops
+// after its frame and the window closes.
 bool CloseRequested = false;
 int ExitCode = 0;
-// Frame loops running now (a restart nests one in another).
-int RunningLoops = 0;
+// The engine is open and its frames run (otherwise the program waits for
+// window events).
+bool EngineRunning = false;
+// Engine runs started to come back from a restart or a minimise: when the last
+// run of such a chain ends, the screen is the one saved before it.
+bool RestoreScreenAfterRuns = false;
+// Where the frame that opened the open question stopped: its answer finishes
+// that frame from there.
+enum class AskedIn { Run, Init };
+AskedIn QuestionAskedIn = AskedIn::Run;
 // The engine was stopped for a minimise (boss key, Alt+Tab in full screen) at
 // this tick; some desktops never minimise.
 bool StoppedToHide = false;
@@ -60,7 +68,7 @@ void FreeGame() {
   Game = nullptr;
 }
 
-void RunEngine();
+void StartRun();
 
 // Tells the player once when "Config.cfg" could not be used as it was.
 void ReportSettingsLoad(LoadResult result) {
@@ -79,57 +87,37 @@ void ReportSettingsLoad(LoadResult result) {
   }
 }
 
-// Runs on every way out of RunEngine, also while an error propagates.
+// Ends an engine run, also after an error in it: a restart starts the next
+// run at once, Quit or a closed window closes the window.
 void CleanUp() {
+  EngineRunning = false;
+  DropQuestion();
   i3ImpactExitBegin();
   i3ImpactExitEnd();
   if (CloseRequested) {
     ThePlatform().CloseMainWindow();
+  } else if (CurrentScreen == ScreenRestart) {
+    RestoreScreenAfterRuns = true;
+    StartRun();
     return;
+  } else if (CurrentScreen == ScreenQuit) {
+    ThePlatform().CloseMainWindow();
   }
-  switch (CurrentScreen) {
-    case ScreenRestart:
-      RunEngine();
-      CurrentScreen = PreviousScreen;
-      break;
-    case ScreenQuit:
-      ThePlatform().CloseMainWindow();
-      break;
-    default:
-      break;
+  if (RestoreScreenAfterRuns) {
+    RestoreScreenAfterRuns = false;
+    CurrentScreen = PreviousScreen;
   }
 }
 
-void FrameLoop() {
-  ++RunningLoops;
-  struct Leave {
-    ~Leave() { --RunningLoops; }
-  } leave;
-  while (i3ImpactIsRendering()) {
-    if (i3ImpactIsActive() && i3ImpactIsReady()) {
-      i3ImpactMain();
-      if (i3ImpactIsExecuting() && i3ImpactIsInitializing()) {
-        i3ImpactInitBegin();
-        LoadResources();
-        i3ImpactInitEnd();
-        if (i3ImpactErrorFlag())
-          throw EngineError(WithEngineText("Problem with running game dll init procedure"));
-      }
-      if (!i3ImpactIsRendering()) break;
-      if (!i3ImpactIsSkippingRunPhase()) {
-        i3ImpactRunBegin();
-        if (ThePlatform().IsApplicationActive()) UpdateFrame();
-        if (i3ImpactErrorFlag())
-          throw EngineError(WithEngineText("Problem with running game dll run procedure"));
-        i3ImpactRunEnd();
-      }
-      if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
-    }
-    iProcessMessages();
-  }
+// The normal end of a run: the engine stopped rendering.
+void EndRun() {
+  iReset(-1, -1);
+  FreeGame();
+  i3ImpactClose();
+  CleanUp();
 }
 
-void RunEngine() {
+void StartRun() {
   if (FirstRun) ReportSettingsLoad(LoadSettings());
   EngineSettings[4] = Windowed != 1 ? -1 : 0;
   i3ImpactErrorFlagSet(0);
@@ -141,16 +129,101 @@ void RunEngine() {
     throw EngineOpenError(why);
   }
   FirstRun = false;
-  try {
-    if (i3ImpactSettings(EngineSettings)) FrameLoop();
-    iReset(-1, -1);
-    FreeGame();
-    i3ImpactClose();
-  } catch (...) {
-    CleanUp();
-    throw;
+  EngineRunning = true;
+  if (!i3ImpactSettings(EngineSettings)) EndRun();
+}
+
+void CheckEngineError(const char* phase) {
+  if (i3ImpactErrorFlag())
+    throw EngineError(
+        WithEngineText(std::string("Problem with running game dll ") + phase + " procedure"));
+}
+
+void EndRunPhase() {
+  CheckEngineError("run");
+  i3ImpactRunEnd();
+}
+
+void RenderAndHandleMessages() {
+  if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
+  iProcessMessages();
+}
+
+// The part of a frame after the resources of a new run are loaded. A question
+// opened by the screen's work ends the frame there: the question's frames
+// follow at once, and the one that answers it finishes this frame's work.
+void FrameAfterInit() {
+  if (!i3ImpactIsRendering()) return;
+  if (!i3ImpactIsSkippingRunPhase()) {
+    i3ImpactRunBegin();
+    if (ThePlatform().IsApplicationActive()) UpdateFrame();
+    if (QuestionOpen()) {
+      QuestionAskedIn = AskedIn::Run;
+      return;
+    }
+    EndRunPhase();
   }
-  CleanUp();
+  RenderAndHandleMessages();
+}
+
+void FinishInit() {
+  i3ImpactInitEnd();
+  CheckEngineError("init");
+}
+
+// A frame while a question is open: the screen beneath stays as it was.
+void QuestionPass() {
+  i3ImpactMain();
+  bool answered = false;
+  if (!i3ImpactIsRendering()) {
+    AnswerQuestion(false);
+    answered = true;
+  } else if (!i3ImpactIsSkippingRunPhase()) {
+    i3ImpactRunBegin();
+    answered = QuestionFrame();
+    if (!answered) i3ImpactRunEnd();
+  }
+  if (!answered) {
+    RenderAndHandleMessages();
+    return;
+  }
+  if (QuestionOpen()) return;  // the answer asked again
+  if (QuestionAskedIn == AskedIn::Init) {
+    FinishInit();
+    FrameAfterInit();
+    return;
+  }
+  EndRunPhase();
+  RenderAndHandleMessages();
+}
+
+// One pass of the running engine: a frame when one is due.
+void EnginePass() {
+  if (!(i3ImpactIsActive() && i3ImpactIsReady())) {
+    iProcessMessages();
+    return;
+  }
+  if (QuestionOpen()) {
+    QuestionPass();
+    return;
+  }
+  i3ImpactMain();
+  if (i3ImpactIsExecuting() && i3ImpactIsInitializing()) {
+    i3ImpactInitBegin();
+    LoadResources();
+    if (QuestionOpen()) {
+      QuestionAskedIn = AskedIn::Init;
+      return;
+    }
+    FinishInit();
+  }
+  FrameAfterInit();
+}
+
+// A run whose engine stopped rendering ends (a question open meanwhile is
+// answered by the next pass first).
+void EndStoppedRun() {
+  if (EngineRunning && !QuestionOpen() && !i3ImpactIsRendering()) EndRun();
 }
 
 // Errors that reach the top of a handler are shown the way the application's
@@ -198,7 +271,7 @@ void OnMessage(const iMessage* message, void*) {
         // leaving through the menu does; settings never read are not written.
         if (!CloseRequested && !FirstRun) SaveSettingsOrTell();
         CloseRequested = true;
-        if (RunningLoops > 0) {
+        if (EngineRunning) {
           iExit();
         } else {
           ThePlatform().CloseMainWindow();
@@ -226,7 +299,7 @@ void StopEngineToHide() {
 
 void ApplicationEvents1Idle() {
   if (FirstRun) {
-    RunEngine();
+    StartRun();
     return;
   }
   // A desktop that does not minimise leaves the stopped game in sight: it
@@ -244,8 +317,8 @@ void ApplicationEvents1Idle() {
 void ApplicationEvents1Restore() {
   if (!i3ImpactIsActive() && Windowed == 0 && !FirstRun) {
     StoppedToHide = false;
-    RunEngine();
-    CurrentScreen = PreviousScreen;
+    RestoreScreenAfterRuns = true;
+    StartRun();
   }
 }
 
@@ -287,34 +360,82 @@ void ResetShellState() {
   FadeLevel = 0;
   CloseRequested = false;
   ExitCode = 0;
-  RunningLoops = 0;
+  EngineRunning = false;
+  RestoreScreenAfterRuns = false;
+  QuestionAskedIn = AskedIn::Run;
+  DropQuestion();
   StoppedToHide = false;
   HideTick = 0;
 }
 
-int ProgramMain(Platform& platform, const std::string& enginePath) {
+Program::Program(Platform& platform, const std::string& enginePath) {
   SetPlatform(&platform);
   ResetShellState();
   std::string error;
   if (!LoadEngine(enginePath, error)) {
     platform.ShowError(error);
-    return 1;
+    Finish(1);
+    return;
   }
   if (!platform.CreateMainWindow("Gravelhorn 2", 800, 600, error)) {
     platform.ShowError(error);
-    return 1;
+    Finish(1);
+    return;
   }
   iMessageHandlerSet(&OnMessage, nullptr);
-  while (platform.MainWindowOpen()) {
-    iProcessMessages();
-    if (!platform.MainWindowOpen()) break;
-    Guarded([] { ApplicationEvents1Idle(); });
-    if (!platform.MainWindowOpen()) break;
-    platform.WaitForEvents(100);
+  AfterWait();
+}
+
+Program::~Program() {
+  if (!ended_) iMessageHandlerSet(nullptr, nullptr);
+}
+
+bool Program::Step() {
+  if (ended_) return false;
+  if (EngineRunning) {
+    Guarded([] {
+      try {
+        EnginePass();
+        EndStoppedRun();
+      } catch (...) {
+        CleanUp();
+        throw;
+      }
+    });
+  } else {
+    ThePlatform().WaitForEvents(100);
+    AfterWait();
+  }
+  if (!ThePlatform().MainWindowOpen()) Finish(-1);
+  return !ended_;
+}
+
+// What follows a wait for window events: the events, then the idle work (which
+// may start the engine).
+void Program::AfterWait() {
+  Platform& platform = ThePlatform();
+  if (platform.MainWindowOpen()) iProcessMessages();
+  if (platform.MainWindowOpen() && !EngineRunning) Guarded([] { ApplicationEvents1Idle(); });
+  if (!platform.MainWindowOpen()) Finish(-1);
+}
+
+void Program::Finish(int code) {
+  if (ended_) return;
+  ended_ = true;
+  if (code >= 0) {
+    exitCode_ = code;
+    return;
   }
   iMessageHandlerSet(nullptr, nullptr);
-  if (ExitCode == 0) OpenPlayLink();
-  return ExitCode;
+  if (gh::ExitCode == 0) OpenPlayLink();
+  exitCode_ = gh::ExitCode;
+}
+
+int ProgramMain(Platform& platform, const std::string& enginePath) {
+  Program program(platform, enginePath);
+  while (program.Step()) {
+  }
+  return program.ExitCode();
 }
 
 }  // namespace gh

@@ -6,9 +6,37 @@
 
 namespace gh {
 
+// The program as one loop of steps. Each step runs up to the start of the next
+// frame: one engine frame while the engine runs (a question box, a restart of
+// the engine and the game's phases are states of this loop, never loops of
+// their own), or one wait for window events while it is stopped. A harness
+// steps it frame by frame on its own thread.
+class Program {
+ public:
+  // Loads the engine library, opens the main window and runs up to the first frame.
+  Program(Platform& platform, const std::string& enginePath);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // One step; false once the program has ended.
+  bool Step();
+  bool Ended() const { return ended_; }
+  // 0 after a normal end, 1 when the engine library, the window or the engine
+  // could not be opened.
+  int ExitCode() const { return exitCode_; }
+
+ private:
+  void AfterWait();
+  // Ends the program with `code`, or (negative) with the loop's own exit code.
+  void Finish(int code);
+
+  bool ended_ = false;
+  int exitCode_ = 0;
+};
+
 // Runs the whole program on `platform` with the engine library at `enginePath`
-// and returns its exit code: 0 after a normal end, 1 when the engine library,
-// the window or the engine cannot be opened.
+// and returns its exit code.
 int ProgramMain(Platform& platform, const std::string& enginePath);
 
 // Puts the shell's globals back to their start values (for harnesses that run

@@ -35,6 +35,17 @@ namespace {
 // while the game goes on).
 int8_t EndedGameScreen = 0;
 
+// A game that has ended is freed after its frame, then its screen follows.
+void CloseEndedGame() {
+  if (EndedGameScreen == 0) return;
+  const int8_t screen = EndedGameScreen;
+  EndedGameScreen = 0;
+  Game = nullptr;
+  RunningGame.reset();
+  SwitchScreen(screen);
+  UpdateMusic();
+}
+
 // The shell as the game and the widgets see it.
 class ShellHost final : public GameHost, public UiHost {
  public:
@@ -42,9 +53,13 @@ class ShellHost final : public GameHost, public UiHost {
     SetGameHost(this);
     SetUiHost(this);
   }
-  bool Ask(const std::string& line1, const std::string& line2, const iColor& colour,
-           bool nameBox) override {
-    return ModalDialog(line1, line2, colour, nameBox, 8);  // the "Yes"/"No" pair
+  void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
+           std::function<void(bool)> then) override {
+    // The game's frame ends with the program's check for a game that has ended.
+    ::gh::Ask(line1, line2, colour, nameBox, [then = std::move(then)](bool answer) {
+      if (then) then(answer);
+      CloseEndedGame();
+    });
   }
   void PlaySound(int32_t sound, bool looped) override { PlaySoundFx(sound, looped); }
   void EndGame(bool toHighScores) override {
@@ -56,17 +71,6 @@ class ShellHost final : public GameHost, public UiHost {
 };
 
 ShellHost Host;
-
-// A game that has ended is freed after its frame, then its screen follows.
-void CloseEndedGame() {
-  if (EndedGameScreen == 0) return;
-  const int8_t screen = EndedGameScreen;
-  EndedGameScreen = 0;
-  Game = nullptr;
-  RunningGame.reset();
-  SwitchScreen(screen);
-  UpdateMusic();
-}
 
 enum : int32_t {
   KeyEscape = 1,
@@ -117,13 +121,21 @@ void PrintTitle(const char* title, float x, float y) {
   PrintText(title, AlignLeft, true, left, y, kScale, kScale, kSpacing, ColourTitle);
 }
 
+void FollowPointer();
+bool ScreenFrame();
+
 // A question's answer is acted on only while the screen that asked is still
-// shown: a restart or a window message during the question has moved on.
-void AskExit() {
+// shown: a restart or a window message during the question has moved on. Asked
+// by the Escape key, the answer also finishes the asking frame's pointer and
+// screen work.
+void AskExit(bool byKey) {
   const int8_t asking = CurrentScreen;
-  const bool yes = ModalDialog("Exit the game?", "", ColourGreen, false, 8);
-  if (CurrentScreen != asking) return;
-  SwitchScreen(yes ? ScreenFadeOut : ScreenMenu);
+  Ask("Exit the game?", "", ColourGreen, false, [asking, byKey](bool yes) {
+    if (CurrentScreen == asking) SwitchScreen(yes ? ScreenFadeOut : ScreenMenu);
+    if (!byKey) return;
+    FollowPointer();
+    ScreenFrame();
+  });
 }
 
 // The table of ten on the HIGH SCORE screen.
@@ -254,11 +266,11 @@ void SwitchScreen(int8_t screen) {
     case ScreenClearScores: {
       ShowSprite(MenuBackSprite);
       ShowSprite(HiScoreSprite);
-      const bool yes =
-          ModalDialog("Do you want to clear", "the High Score Table?", ColourGreen, false, 8);
-      if (CurrentScreen != ScreenClearScores) break;  // left meanwhile (see AskExit)
-      if (yes) ResetHighScores();
-      SwitchScreen(ScreenHiScore);
+      Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
+        if (CurrentScreen != ScreenClearScores) return;  // left meanwhile (see AskExit)
+        if (yes) ResetHighScores();
+        SwitchScreen(ScreenHiScore);
+      });
       break;
     }
     case ScreenWorldScores:
@@ -303,7 +315,7 @@ void SwitchScreen(int8_t screen) {
       break;
     case ScreenExitAsk:
       ShowSprite(MenuBackSprite);
-      AskExit();
+      AskExit(false);
       break;
     case ScreenQuit:
       iExit();
@@ -314,7 +326,10 @@ void SwitchScreen(int8_t screen) {
   }
 }
 
-void HandleGlobalKeys() {
+namespace {
+
+// The boss key, Alt+Tab and Escape.
+void GlobalKeys() {
   // Boss key, held down. It acts once per press, and only after a key just
   // chosen in the boss-key box has been released.
   // Boss key 0 ("None") is no key and never fires.
@@ -335,7 +350,7 @@ void HandleGlobalKeys() {
   if (iKeyClick(KeyEscape)) {
     switch (CurrentScreen) {
       case ScreenMenu:
-        AskExit();
+        AskExit(true);
         break;
       case ScreenGame:
         if (!Game) {
@@ -367,9 +382,11 @@ void HandleGlobalKeys() {
         break;
     }
   }
+}
 
-  // The game's pointer follows the engine's, away from the view's edges, where
-  // the system pointer may leave the window.
+// The game's pointer follows the engine's, away from the view's edges, where
+// the system pointer may leave the window.
+void FollowPointer() {
   const float x = iMouseX();
   const float y = iMouseY();
   if (x > 0.001f && x < 0.99f && y > 0.001f && y < 0.99f) {
@@ -382,29 +399,26 @@ void HandleGlobalKeys() {
   }
 }
 
-void UpdateFrame() {
-  WidgetPass pass;
-  const uint32_t dialogs = DialogsAnswered;
-  iPrintsHide();
-  HandleGlobalKeys();
-
+// The current screen's own work in a frame; false when its widgets do not run.
+bool ScreenFrame() {
   switch (CurrentScreen) {
     case ScreenGame:
       if (Game) Game->RunFrame();
-      CloseEndedGame();
-      return;
+      // A game asking a question is checked when it is answered.
+      if (!QuestionOpen()) CloseEndedGame();
+      return false;
     case ScreenFadeOut:
       if (FadeLevel >= 1.0f) SwitchScreen(ScreenQuit);
       iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
       if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, 1.0f - FadeLevel);
-      return;
+      return false;
     case ScreenFadeIn:
       if (FadeLevel >= 1.0f) {
         SwitchScreen(IsRestingScreen(PreviousScreen) ? PreviousScreen : int8_t{ScreenMenu});
       }
       iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
       if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, FadeLevel);
-      return;
+      return false;
     case ScreenOptions: {
       PrintTitle("OPTIONS", 1.0f, 7.7f);
       const struct {
@@ -418,32 +432,41 @@ void UpdateFrame() {
       for (const auto& label : labels) {
         PrintText(label.text, AlignLeft, false, -10.5f, label.y, 1, 1, -0.3f, ColourGreen);
       }
-      break;
+      return true;
     }
     case ScreenHiScore:
       DrawHighScoreTable();
       PrintTitle("HIGH SCORE", -1.5f, 7.9f);
-      break;
+      return true;
     case ScreenHelp1:
       if (HelpScroller) HelpScroller->Draw();
       PrintTitle("HELP", -1.5f, 7.9f);
-      break;
+      return true;
     case ScreenHelp2:
     case ScreenHelp3:
     case ScreenHelp4:
       PrintTitle("HELP", -1.5f, 7.9f);
-      break;
+      return true;
     default:
-      break;
+      return true;
   }
+}
 
-  // A question answered in this frame has used its input.
-  if (DialogsAnswered != dialogs) return;
-  const uint32_t generation = WidgetGeneration;
-  for (size_t i = 0; i < WidgetList.size(); ++i) {
-    WidgetList[i]->Update();
-    if (generation != WidgetGeneration || DialogsAnswered != dialogs) return;
-  }
+}  // namespace
+
+void HandleGlobalKeys() {
+  GlobalKeys();
+  FollowPointer();
+}
+
+void UpdateFrame() {
+  iPrintsHide();
+  // Each step may open a question: the rest of the frame then waits for its answer.
+  GlobalKeys();
+  if (QuestionOpen()) return;
+  FollowPointer();
+  if (!ScreenFrame() || QuestionOpen()) return;
+  for (auto& widget : WidgetList) widget->Update();
   if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
 }
 

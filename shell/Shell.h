@@ -2,6 +2,7 @@
 // sound, music and the scene lights. Everything here runs on the one thread.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,14 +45,20 @@ void FormMouseWheelUp();
 void FormKeyUp(int virtualKey);
 
 // ---- question box, sound, music, lights --------------------------------------
-bool ModalDialog(const std::string& line1, const std::string& line2, const iColor& colour,
-                 bool nameBox, int pairSlot);
+// Opens the question box over the frozen screen. Its frames run in place of
+// the screen's; the frame that answers it calls `then` and then finishes the
+// work of the frame that asked (the asker puts that work into `then`).
+void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
+         std::function<void(bool)> then);
+bool QuestionOpen();
+// One frame of the open question; true when this frame answered it.
+bool QuestionFrame();
+// Closes the open question with this answer (the engine stopping answers "No").
+void AnswerQuestion(bool answer);
+// Closes the open question without acting on it (its asker is gone).
+void DropQuestion();
 void PlaySoundFx(int32_t sound, bool looped, float x = 0, float y = 0);
 void UpdateMusic();
-// Counts answered question boxes. A box runs frames of its own inside the frame
-// that opened it; when it returns, that frame must not act again on the input
-// that answered it (the rest of such a frame compares this count).
-extern uint32_t DialogsAnswered;
 
 // Writes the settings and the table, telling the player when that fails.
 void SaveSettingsOrTell();

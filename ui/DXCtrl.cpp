@@ -37,7 +37,6 @@ void SetUiHost(UiHost* uiHost) { host = uiHost; }
 
 std::vector<std::unique_ptr<TDDControl>> WidgetList;
 uint8_t FocusIndex = 0;
-uint32_t WidgetGeneration = 0;
 bool BossKeyArmed = true;
 std::vector<const TDDControl*> FocusScope;
 
@@ -56,15 +55,8 @@ enum : int32_t {
 
 const char* const SpriteModel = "dATA\\sprite.x";
 
-// Widgets kept outside the list, and retired widget sets waiting until no
-// widget code of theirs can still be on the stack.
+// Widgets kept outside the list.
 std::vector<std::unique_ptr<TDDControl>> UnlistedWidgets;
-std::vector<std::vector<std::unique_ptr<TDDControl>>> RetiredSets;
-int PassDepth = 0;
-
-void ReleaseRetiredSets() {
-  if (PassDepth == 0) RetiredSets.clear();
-}
 
 bool Clicked(int32_t key) { return iKeyClick(key) != 0; }
 bool EnterOrSpace() { return Clicked(KeyEnter) || Clicked(KeySpace); }
@@ -108,20 +100,9 @@ void RegisterWidget(std::unique_ptr<TDDControl> widget, bool addToList) {
 }
 
 void NewWidgetSet() {
-  RetiredSets.push_back(std::move(WidgetList));
-  RetiredSets.push_back(std::move(UnlistedWidgets));
   WidgetList.clear();
   UnlistedWidgets.clear();
   FocusIndex = 0;
-  ++WidgetGeneration;
-  ReleaseRetiredSets();
-}
-
-WidgetPass::WidgetPass() { ++PassDepth; }
-
-WidgetPass::~WidgetPass() {
-  --PassDepth;
-  ReleaseRetiredSets();
 }
 
 TDDControl* FocusedWidget() {
@@ -333,26 +314,19 @@ void TDDButtonToggle::UpdateFocused() {
 }
 
 void TDDButtonToggle::CheckActivate() {
-  const uint32_t generation = WidgetGeneration;
-  // Each step may switch screens; after a new widget set this one is stale.
   auto apply = [&](uint8_t value) {
     *Value = value;
     TheUiHost().Activate(Action);
-    return generation == WidgetGeneration;
   };
   if (iMouseButtonClick(0) && iSpritePicked(Sprite)) {
     const float x = iMouseX() * 32.0f - 16.0f;
-    if (!apply(x < SplitX ? 1 : 0)) return;
+    apply(x < SplitX ? 1 : 0);
   }
-  if (EnterOrSpace()) {
-    if (!apply(*Value == 0 ? 1 : 0)) return;
-  }
+  if (EnterOrSpace()) apply(*Value == 0 ? 1 : 0);
   // Only a toggle that already had the focus takes Left and Right: the key that
   // brought the focus here is not a choice.
   if (!HeldFocus) return;
-  if (Clicked(KeyRight)) {
-    if (!apply(0)) return;
-  }
+  if (Clicked(KeyRight)) apply(0);
   if (Clicked(KeyLeft)) apply(1);
 }
 

@@ -159,9 +159,6 @@ std::vector<std::string> SplitHelpLines(const std::string& text);
 // ---- the widget list -------------------------------------------------------------
 extern std::vector<std::unique_ptr<TDDControl>> WidgetList;
 extern uint8_t FocusIndex;
-// Counts widget sets: a new set (after an engine restart) makes every earlier
-// widget stale, and loops over the list stop when it changes.
-extern uint32_t WidgetGeneration;
 
 // Puts a constructed widget into WidgetList (or keeps it aside when not listed).
 void RegisterWidget(std::unique_ptr<TDDControl> widget, bool addToList = true);
@@ -172,20 +169,9 @@ T* NewWidget(Args&&... args) {
   RegisterWidget(std::move(widget));
   return raw;
 }
-// Starts a new widget set. The earlier one is kept until no widget code of it
-// can still be running (see WidgetPass), then released; its engine objects
-// died with the engine that made them.
+// Starts a new widget set (each engine run builds its own): the earlier
+// widgets go; their engine objects died with the engine that made them.
 void NewWidgetSet();
-
-// Marks a stretch of code that runs widget operations (a menu frame, a question
-// box): widget sets retired meanwhile are released only when the outermost ends.
-class WidgetPass {
- public:
-  WidgetPass();
-  ~WidgetPass();
-  WidgetPass(const WidgetPass&) = delete;
-  WidgetPass& operator=(const WidgetPass&) = delete;
-};
 
 // While a question box is open, keyboard navigation stays among its own
 // widgets: FocusNext and FocusPrevious only land on shown widgets listed here

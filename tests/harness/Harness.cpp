@@ -9,7 +9,6 @@
 
 #include "platform/System.h"
 #include "settings/Settings.h"
-#include "shell/Program.h"
 
 namespace gh::test {
 
@@ -130,57 +129,43 @@ Harness::Harness(HarnessOptions options) : platform_({Engine().ihMillis, Engine(
   e.ihMouseButtonSet(1, 0);
   for (int key = 0; key < 256; ++key) e.ihKeySet(key, 0);
   SoundEvents();  // forget earlier runs' sounds
-  e.ihFrameHookSet(&Harness::OnFrame, this);
+  e.ihFrameHookSet(nullptr, nullptr);
 
-  program_ = std::thread([this] {
-    const int code = ProgramMain(platform_, EnginePath);
-    std::lock_guard lock(mutex_);
-    exitCode_ = code;
+  program_ = std::make_unique<Program>(platform_, EnginePath);
+  if (program_->Ended()) {  // it could not start
     exited_ = true;
-    cv_.notify_all();
-  });
-  std::unique_lock lock(mutex_);
-  WaitPausedOrExited(lock);
+    exitCode_ = program_->ExitCode();
+  }
 }
 
 Harness::~Harness() {
   if (!exited_) Close();
-  {
-    std::lock_guard lock(mutex_);
-    aborting_ = true;
-    cv_.notify_all();
-  }
-  if (program_.joinable()) program_.join();
-  Engine().ihFrameHookSet(nullptr, nullptr);
+  program_.reset();
   Engine().ihOpenFailSet(0);
   std::error_code ec;
   std::filesystem::current_path(previousFolder_, ec);
   if (ownFolder_) std::filesystem::remove_all(folder_, ec);
 }
 
-void Harness::OnFrame(uint64_t, void* self) {
-  auto* h = static_cast<Harness*>(self);
-  std::unique_lock lock(h->mutex_);
-  while (h->budget_ == 0 && !h->aborting_) {
-    h->paused_ = true;
-    h->cv_.notify_all();
-    h->cv_.wait(lock);
-  }
-  h->paused_ = false;
-  if (h->budget_ > 0) --h->budget_;
-}
-
-void Harness::WaitPausedOrExited(std::unique_lock<std::mutex>& lock) {
-  cv_.wait(lock, [this] { return exited_ || (paused_ && budget_ == 0); });
-}
-
 void Harness::Step(int frames) {
-  if (frames <= 0) return;
-  std::unique_lock lock(mutex_);
-  if (exited_) return;
-  budget_ = frames;
-  cv_.notify_all();
-  WaitPausedOrExited(lock);
+  const auto& e = Engine();
+  for (int i = 0; i < frames && !exited_; ++i) {
+    // A step of the program without a frame (the end of an engine run, say)
+    // belongs to the frame before the next one.
+    const uint64_t frame = e.ihFrame();
+    while (e.ihFrame() == frame) {
+      if (!program_->Step()) {
+        exited_ = true;
+        exitCode_ = program_->ExitCode();
+        break;
+      }
+    }
+  }
+}
+
+uint32_t Harness::NextFrameTick() const {
+  // The engine's milliseconds are frame * 1000 / 60, truncated.
+  return static_cast<uint32_t>((Engine().ihFrame() + 1) * 1000 / 60) - platform_.tickBase;
 }
 
 bool Harness::StepUntil(const std::function<bool()>& done, int maxFrames) {

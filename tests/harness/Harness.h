@@ -1,22 +1,21 @@
 // Runs the real program on the headless engine inside a test, frame by frame.
 //
-// The program runs on its own thread and stops at the start of every frame
-// (engine frames and idle frames alike); Step(n) lets it run n frames. Between
+// The program runs on the test's own thread and stops at the start of every
+// frame (engine frames and idle frames alike); Step(n) runs n frames. Between
 // steps the test sets the input the next frame sees and reads back what is on
-// screen. Only one of the two threads runs at a time.
+// screen.
 #pragma once
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "platform/HeadlessPlatform.h"
 #include "impact_harness.h"
+#include "platform/HeadlessPlatform.h"
+#include "shell/Program.h"
 
 namespace gh::test {
 
@@ -105,6 +104,8 @@ class Harness {
   // Steps until a print with exactly this text is on screen.
   bool StepUntilPrint(const std::string& text, int maxFrames = 2000);
   bool Exited() const { return exited_; }
+  // What the program's clock (GetTickCount) reads in the next frame.
+  uint32_t NextFrameTick() const;
   int ExitCode() const { return exitCode_; }
   // Asks the program to end as closing its window would, and runs it out.
   void Close(int maxFrames = 3000);
@@ -141,20 +142,12 @@ class Harness {
   std::filesystem::path ConfigPath() const { return folder_ / "Config.cfg"; }
 
  private:
-  static void OnFrame(uint64_t frame, void* self);
-  void WaitPausedOrExited(std::unique_lock<std::mutex>& lock);
-
   HeadlessPlatform platform_;
   std::filesystem::path folder_;
   std::filesystem::path previousFolder_;
   bool ownFolder_ = false;
-  std::thread program_;
-  mutable std::mutex mutex_;
-  std::condition_variable cv_;
-  int budget_ = 0;
-  bool paused_ = false;
+  std::unique_ptr<Program> program_;
   bool exited_ = false;
-  bool aborting_ = false;
   int exitCode_ = -1;
 };
 

@@ -114,4 +114,27 @@ TEST(Layers, EveryIncludeGoesDown) {
   for (const auto& fault : faults) ADD_FAILURE() << fault;
 }
 
+// One frame loop: only the program's loop starts engine frames, and nothing
+// frees itself from inside its own call.
+TEST(Layers, OnlyTheProgramLoopRunsFrames) {
+  const fs::path root = GH_SOURCE_DIR;
+  std::vector<std::string> faults;
+  for (const auto& [layer, below] : Below) {
+    for (const auto& entry : fs::directory_iterator(root / layer)) {
+      const std::string ext = entry.path().extension().string();
+      if (ext != ".cpp" && ext != ".h") continue;
+      const std::string file = entry.path().lexically_relative(root).string();
+      std::ifstream in(entry.path());
+      std::string line;
+      for (int n = 1; std::getline(in, line); ++n) {
+        const std::string at = file + ":" + std::to_string(n);
+        if (line.find("i3ImpactMain()") != std::string::npos && file != "shell/Program.cpp")
+          faults.push_back(at + ": starts an engine frame outside the program's loop");
+        if (line.find("delete this") != std::string::npos) faults.push_back(at + ": delete this");
+      }
+    }
+  }
+  for (const auto& fault : faults) ADD_FAILURE() << fault;
+}
+
 }  // namespace

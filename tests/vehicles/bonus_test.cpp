@@ -208,7 +208,7 @@ TEST_F(BonusTest, AnOpenBoxIsThereAt12000MillisecondsAndGoneAfterWithoutEffect) 
   bool sawTheLimit = false;
   for (int frame = 0; frame < 1000; ++frame) {
     // The tick the next frame sees.
-    const uint32_t elapsed = GetTickCount() - box.OpenedTick;
+    const uint32_t elapsed = h->NextFrameTick() - box.OpenedTick;
     sawTheLimit = sawTheLimit || elapsed == TBonus::WaitMs;
     h->Step(1);
     if (elapsed <= TBonus::WaitMs) {

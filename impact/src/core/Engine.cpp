@@ -218,10 +218,7 @@ void Engine::SetMessageHandler(iMessageHandler handler, void* user) {
   handlerUser_ = user;
 }
 
-void Engine::PostMessage(const iMessage& message) {
-  std::lock_guard lock(messageMutex_);
-  messages_.push_back(message);
-}
+void Engine::PostMessage(const iMessage& message) { messages_.push_back(message); }
 
 void Engine::DispatchMessage(const iMessage& message) {
   if (handler_) handler_(&message, handlerUser_);
@@ -232,16 +229,10 @@ void Engine::ProcessMessages() {
     if (open_ && !headlessRun_) video_->WaitForFrame();
     if (WindowSystemUp()) PumpWindowEvents(*this);
   }
-  // Handlers may run whole nested frame loops (and this very call again), so take
-  // one message at a time.
-  for (;;) {
-    iMessage message;
-    {
-      std::lock_guard lock(messageMutex_);
-      if (messages_.empty()) break;
-      message = messages_.front();
-      messages_.erase(messages_.begin());
-    }
+  // A handler may post further messages (or restart the engine): take one at a time.
+  while (!messages_.empty()) {
+    const iMessage message = messages_.front();
+    messages_.erase(messages_.begin());
     DispatchMessage(message);
   }
 }
@@ -540,6 +531,8 @@ void Engine::Emit(int32_t emitter, float count, float spread) {
 void Engine::StepParticles() {
   const float dt = static_cast<float>(conv::kFrameSeconds);
   for (auto& [handle, p] : particles_) {
+    // Most systems are idle between bursts.
+    if (p.particles.empty()) continue;
     const float damping = std::exp(-std::max(p.airResistance, 0.0f) * conv::kAirDamping * dt);
     auto& list = p.particles;
     for (size_t i = 0; i < list.size();) {
@@ -703,30 +696,21 @@ void Engine::PrintsHide() {
 
 // Key 0 is no key: the window system gives it to every key the table cannot
 // name, so it must never read as pressed.
-bool Engine::KeyDown(int32_t key) {
-  std::lock_guard lock(inputMutex_);
-  return key > 0 && key < 256 && keyDown_[key];
-}
+bool Engine::KeyDown(int32_t key) { return key > 0 && key < 256 && keyDown_[key]; }
 
-bool Engine::KeyClick(int32_t key) {
-  std::lock_guard lock(inputMutex_);
-  return key > 0 && key < 256 && keyClick_[key];
-}
+bool Engine::KeyClick(int32_t key) { return key > 0 && key < 256 && keyClick_[key]; }
 
 int32_t Engine::TypedChar(bool consume) {
-  std::lock_guard lock(inputMutex_);
   int32_t ch = typedNow_;
   if (consume) typedNow_ = 0;
   return ch;
 }
 
 bool Engine::MouseButtonDown(int32_t button) {
-  std::lock_guard lock(inputMutex_);
   return button >= 0 && button < 8 && buttonDown_[button];
 }
 
 bool Engine::MouseButtonClick(int32_t button) {
-  std::lock_guard lock(inputMutex_);
   return button >= 0 && button < 8 && buttonClick_[button];
 }
 
@@ -738,40 +722,34 @@ void Engine::MouseReset(const iVec2* position) {
 
 void Engine::InputKey(int32_t scancode, bool down) {
   if (scancode <= 0 || scancode >= 256) return;
-  std::lock_guard lock(inputMutex_);
   if (down && !keyDown_[scancode]) keyPressed_[scancode] = true;
   keyDown_[scancode] = down;
 }
 
 void Engine::InputMouseButton(int32_t button, bool down) {
   if (button < 0 || button >= 8) return;
-  std::lock_guard lock(inputMutex_);
   if (down && !buttonDown_[button]) buttonPressed_[button] = true;
   buttonDown_[button] = down;
 }
 
 void Engine::InputMouseMove(float x, float y) {
-  std::lock_guard lock(inputMutex_);
   mouseX_ = Clamp01(x);
   mouseY_ = Clamp01(y);
 }
 
 void Engine::InputChar(int32_t ch) {
   if (ch < 32 || ch > 126) return;  // printable ASCII only
-  std::lock_guard lock(inputMutex_);
   if (typedCount_ == typed_.size()) return;
   typed_[(typedHead_ + typedCount_) % typed_.size()] = ch;
   ++typedCount_;
 }
 
 void Engine::ReleaseAllInput() {
-  std::lock_guard lock(inputMutex_);
   keyDown_.fill(false);
   buttonDown_.fill(false);
 }
 
 void Engine::ForgetInput() {
-  std::lock_guard lock(inputMutex_);
   keyDown_.fill(false);
   buttonDown_.fill(false);
   keyPressed_.fill(false);
@@ -783,7 +761,6 @@ void Engine::ForgetInput() {
 }
 
 void Engine::ComputeInputEdges() {
-  std::lock_guard lock(inputMutex_);
   keyClick_ = keyPressed_;
   keyPressed_.fill(false);
   buttonClick_ = buttonPressed_;

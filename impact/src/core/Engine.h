@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -246,7 +245,6 @@ class Engine {
 
   // Input. Raw state is what the window system reports; edges are taken at the
   // start of each frame.
-  std::mutex inputMutex_;
   std::array<bool, 256> keyDown_{};
   std::array<bool, 256> keyPressed_{};  // pressed since the last frame start
   std::array<bool, 256> keyClick_{};
@@ -260,7 +258,6 @@ class Engine {
   int32_t typedNow_ = 0;
   bool maximiseUndo_ = false;
 
-  std::mutex messageMutex_;
   std::vector<iMessage> messages_;
   iMessageHandler handler_ = nullptr;
   void* handlerUser_ = nullptr;
