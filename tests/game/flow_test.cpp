@@ -174,7 +174,7 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   SkipIntro();
   NoSpawns();
   // No write permission bit: the save leaves the file alone and fails.
-  ASSERT_EQ(::chmod(h->ConfigPath().c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(h->ConfigPath().string().c_str(), 0444), 0);
   const std::string before = FileBytes(h->ConfigPath());
   Game->Score = HighScores[9].Score + 500;
   EndGame();
@@ -187,7 +187,7 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   EXPECT_NE(h->Platform().errors[0].find("Config.cfg"), std::string::npos);
   EXPECT_EQ(FileBytes(h->ConfigPath()), before);
   AnswerNo();
-  ::chmod(h->ConfigPath().c_str(), 0644);
+  ::chmod(h->ConfigPath().string().c_str(), 0644);
 }
 
 // A score server that refuses the first `failures` version requests.
