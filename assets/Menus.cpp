@@ -53,7 +53,9 @@ void Sheen(cairo_t* cr, double x, double y, double w, double h, double r, double
 }
 
 // Caption buttons: the caption is printed by the program, the picture is the
-// plate. Normal: gunmetal; highlighted: warmer with a glowing orange rim.
+// plate. Normal: gunmetal; highlighted: a dark ember face in a glowing orange
+// rim. The face behind the caption stays dark enough for its orange (normal) or
+// red (highlighted) letters to read at 4.5:1, so the sheen stays above them.
 void DrawButton(Canvas& c, bool highlight) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
@@ -66,7 +68,23 @@ void DrawButton(Canvas& c, bool highlight) {
   }
   DrawPlate(cr, 4, 4, w - 8, h - 8, 11, highlight ? Hex(0x3e3a38) : kSteel,
             highlight ? kOrange : kEdge, 2.5);
-  Sheen(cr, 7, 7, w - 14, h - 14, 9, highlight ? 0.16 : 0.10);
+  // The face inside the plate's rim.
+  const double inset = 9;
+  RoundedRect(cr, inset, inset, w - 2 * inset, h - 2 * inset, 6);
+  if (highlight) {
+    FillVertical(cr, inset, h - inset, Hex(0x1f0f08), Hex(0x0c0605));
+  } else {
+    FillVertical(cr, inset, h - inset, Hex(0x333b45), Hex(0x161b22));
+  }
+  cairo_new_path(cr);
+  if (highlight) {
+    // A faint warm glow along the face's edge, lit by the rim.
+    RoundedRect(cr, inset + 1, inset + 1, w - 2 * inset - 2, h - 2 * inset - 2, 5);
+    SetRgb(cr, kOrange, 0.18);
+    cairo_set_line_width(cr, 2);
+    cairo_stroke(cr);
+  }
+  Sheen(cr, inset, inset, w - 2 * inset, 12, 5, highlight ? 0.12 : 0.10);
   // Small rivets at both ends.
   for (double x : {15.0, w - 15.0}) {
     Ellipse(cr, x, h / 2, 3.2, 3.2);

@@ -28,6 +28,12 @@ inline constexpr iColor ColourShadow{0, 0, 0, 0.5f};
 inline constexpr iColor ColourTitle{1, 1, 0, 1};      // "OPTIONS", "HIGH SCORE", "HELP"
 inline constexpr iColor ColourGreen{0.17f, 1, 0, 1};  // labels, questions, HUD
 
+// Screen sprites are drawn by priority, then in the order they were made. The
+// menus' sprites keep the engine's default and the pointer lies above them all;
+// the game's own screen sprites (the gun), made later, lie one step below, so a
+// question asked in play covers them rather than the other way round.
+inline constexpr int32_t GameSpritePriority = -1;
+
 // The screen's camera and the font every text is printed in (0 until the
 // screen resources are loaded).
 extern int32_t Camera;

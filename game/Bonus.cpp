@@ -43,7 +43,7 @@ constexpr float FirstX = -10.0f, LastX = 16.0f;
 float TBonus::SpacedX(float x) const {
   auto clear = [&](float at) {
     if (at < FirstX || at > LastX) return false;
-    for (const TBaseBonus* b : BonusList) {
+    for (const TBaseBonus* b : Owner.BonusList) {
       const auto* other = static_cast<const TBonus*>(b);
       if (other != this && other->State != 255 && std::abs(other->X - at) < BoxSpacing) {
         return false;
@@ -53,7 +53,7 @@ float TBonus::SpacedX(float x) const {
   };
   if (clear(x)) return x;
   float best = x, bestDistance = std::numeric_limits<float>::max();
-  for (const TBaseBonus* b : BonusList) {
+  for (const TBaseBonus* b : Owner.BonusList) {
     const auto* other = static_cast<const TBonus*>(b);
     if (other == this || other->State == 255) continue;
     for (float at : {other->X - BoxSpacing, other->X + BoxSpacing}) {
@@ -68,7 +68,7 @@ float TBonus::SpacedX(float x) const {
 
 // ---- TBonus --------------------------------------------------------------------
 
-TBonus::TBonus() : TBaseBonus(true) {
+TBonus::TBonus(TGame& game) : TBaseBonus(game, true) {
   X = 0;
   Y = StartY;
   BonusType = 1;
@@ -178,8 +178,7 @@ void TBonus::Deactivate() {
 }
 
 void TBonus::ApplyBonus() {
-  if (!Game) return;
-  TGame& game = *Game;
+  TGame& game = Owner;
   switch (BonusType) {
     case 1:
     case 2:
@@ -211,7 +210,7 @@ void TBonus::ApplyBonus() {
 
 // ---- THit ----------------------------------------------------------------------
 
-THit::THit() {
+THit::THit(TGame& game) : Owner(game) {
   Particles = iParticleCreate("Data\\Hit.png", 10);
   iParticleRenderModeSet(Particles, 2);
   const iVec3 noGravity{0, 0, 0};
@@ -250,7 +249,7 @@ bool THit::EmitAt(float x, float y) {
 
 bool THit::Emit() {
   iParticleEmitterEmit(Emitter, 10.0f, 0.99f);
-  if (BurstFrames == 0) PlayGameSound(GameSounds[9], false);
+  if (BurstFrames == 0) PlayGameSound(Owner.Sounds[9], false);
   // Held at the end so that a burst left running cannot wrap back to its start.
   if (BurstFrames < BurstLength) ++BurstFrames;
   return BurstFrames < BurstLength;

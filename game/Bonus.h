@@ -19,7 +19,7 @@ class TBonus : public TBaseBonus {
   // How long an open box waits to be taken, in milliseconds.
   static constexpr uint32_t WaitMs = 12000;
 
-  TBonus();
+  explicit TBonus(TGame& game);
   ~TBonus() override;
 
   void Activate() override;
@@ -51,7 +51,7 @@ class THit {
  public:
   static constexpr uint16_t BurstLength = 20;
 
-  THit();
+  explicit THit(TGame& game);
   ~THit();
   THit(const THit&) = delete;
   THit& operator=(const THit&) = delete;
@@ -63,6 +63,7 @@ class THit {
   // Places the emitter for the next emits.
   void MoveTo(float x, float y);
 
+  TGame& Owner;
   int32_t Particles = 0;
   int32_t Emitter = 0;
   uint16_t BurstFrames = 0;

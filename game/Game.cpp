@@ -15,15 +15,7 @@
 
 namespace gh {
 
-uint8_t MaxEnemies = 0;
-uint8_t MaxBonuses = 0;
-std::array<int32_t, 16> GameSounds{};
-bool VehicleActive = false;
-int8_t ArrowCount = 0;
-TStaticSprite* AlarmSprite = nullptr;
-
 TGame* Game = nullptr;
-float FadeLevel = 0;
 bool Paused = false;
 
 namespace {
@@ -72,12 +64,6 @@ TGame::TGame() {
   // them): every game starts lit as the first one.
   SetLightsLevel(1.0f);
   SetLightsDepth(-20.0f);
-  EnemyList.clear();
-  BonusList.clear();
-  ActiveEnemies = 0;
-  ActiveBonuses = 0;
-  VehicleActive = false;
-  ArrowCount = 0;
   BuildLevel();
 }
 
@@ -88,7 +74,7 @@ void TGame::BuildLevel() {
   Lives = 3;
   Health = 50;
   for (int n = 0; n < 16; ++n) {
-    GameSounds[n] = iSoundCreate(("Data\\Sound\\" + std::to_string(n) + ".wav").c_str(), -1);
+    Sounds[n] = iSoundCreate(("Data\\Sound\\" + std::to_string(n) + ".wav").c_str(), -1);
   }
 
   // Creation order is drawing order: later quads cover earlier ones.
@@ -96,24 +82,25 @@ void TGame::BuildLevel() {
   Scene2 = std::make_unique<TStaticSprite>("level2.jpg", 0.0f, 0.0f, false);
   Scene2Layers[0] = std::make_unique<TStaticSprite>("L2_1.png", 11.3f, 1.35f, false);
   for (int n = 0; n < 5; ++n) {
-    Aircraft[n] = std::make_unique<TCar>(KindAircraft, 6.0f, RandomStep(),
+    Aircraft[n] = std::make_unique<TCar>(*this, KindAircraft, 6.0f, RandomStep(),
                                          "Air" + std::to_string(n + 1), true);
   }
   for (int n = 0; n < 6; ++n) {
     const TerrorPlan& p = TerrorPlans[n];
-    UpperTerrorists[n] = std::make_unique<TTerror>(p.kind, 0, p.step, p.name);
+    UpperTerrorists[n] = std::make_unique<TTerror>(*this, p.kind, 0, p.step, p.name);
   }
-  Cars[0] = std::make_unique<TCar>(KindCar, -0.6f, RandomStep(), "Mercedes", true);
-  Cars[1] = std::make_unique<TCar>(KindCar, -0.6f, RandomStep(), "Audi", true);
-  Trains[0] = std::make_unique<TCar>(KindTrain, 0.2f, RandomStep(), "Train1", true);
-  Trains[1] = std::make_unique<TCar>(KindTrain, 0.6f, RandomStep(), "Train2", true);
-  Trains[2] = std::make_unique<TCar>(KindTrain, 0.2f, RandomStep(), "Train3", true);
+  Cars[0] = std::make_unique<TCar>(*this, KindCar, -0.6f, RandomStep(), "Mercedes", true);
+  Cars[1] = std::make_unique<TCar>(*this, KindCar, -0.6f, RandomStep(), "Audi", true);
+  Trains[0] = std::make_unique<TCar>(*this, KindTrain, 0.2f, RandomStep(), "Train1", true);
+  Trains[1] = std::make_unique<TCar>(*this, KindTrain, 0.6f, RandomStep(), "Train2", true);
+  Trains[2] = std::make_unique<TCar>(*this, KindTrain, 0.2f, RandomStep(), "Train3", true);
   for (int n = 0; n < 12; ++n) {
     const TruckPlan& p = TruckPlans[n % 6];
     const float step = n < 6 ? -0.4f : 0.4f;
-    Trucks[n] = std::make_unique<TKamazCar>(KindTruck, 0.2f, step, p.gap, p.cabin, p.trailer);
+    Trucks[n] =
+        std::make_unique<TKamazCar>(*this, KindTruck, 0.2f, step, p.gap, p.cabin, p.trailer);
   }
-  for (auto& box : Bonuses) box = std::make_unique<TBonus>();
+  for (auto& box : Bonuses) box = std::make_unique<TBonus>(*this);
   Scene2Layers[1] = std::make_unique<TStaticSprite>("L2_2.png", -7.7f, 2.6f, false);
   Scene1Layers[0] = std::make_unique<TStaticSprite>("L1_1.png", 12.0f, 3.5f, false);
   Scene1Layers[1] = std::make_unique<TStaticSprite>("L1_2.png", -11.1f, 5.28f, false);
@@ -121,7 +108,7 @@ void TGame::BuildLevel() {
   Scene2Layers[2] = std::make_unique<TStaticSprite>("L2_3.png", -12.28f, 1.91f, false);
   for (int n = 0; n < 6; ++n) {
     const TerrorPlan& p = TerrorPlans[n];
-    LowerTerrorists[n] = std::make_unique<TTerror>(p.kind, -2, p.step, p.name);
+    LowerTerrorists[n] = std::make_unique<TTerror>(*this, p.kind, -2, p.step, p.name);
   }
   Scene1Layers[3] = std::make_unique<TStaticSprite>("L1_4.png", -12.28f, -5.73f, false);
   Scene1Layers[4] = std::make_unique<TStaticSprite>("L1_5.png", 6.71f, -3.89f, false);
@@ -130,7 +117,6 @@ void TGame::BuildLevel() {
   HudPanels[1] = std::make_unique<TStaticSprite>("Panel2.png", 8.14f, 10.8f, true);
   HudPanels[2] = std::make_unique<TStaticSprite>("Panel3.png", -5.24f, -9.47f, true);
   Alarm = std::make_unique<TStaticSprite>("Alarm.png", -12.46f, -11.06f, false);
-  AlarmSprite = Alarm.get();
   for (int i = 0; i < 5; ++i) {
     WeaponIcons[i] = std::make_unique<TStaticSprite>(
         std::string("B").append(std::to_string(i + 1)).append(".png"), -14.98f + 1.13f * i, -9.43f,
@@ -151,7 +137,7 @@ TGame::~TGame() {
   ConfinePointer(false);
   // A vehicle's engine loops until stopped; nothing of the game may go on
   // sounding in the menu.
-  for (int32_t& sound : GameSounds) {
+  for (int32_t& sound : Sounds) {
     iSoundStop(sound, 0);
     iSoundDestroy(sound);
     sound = 0;
@@ -169,16 +155,9 @@ TGame::~TGame() {
   for (auto& layer : Scene1Layers) layer.reset();
   for (auto& layer : Scene2Layers) layer.reset();
   for (auto& panel : HudPanels) panel.reset();
-  AlarmSprite = nullptr;
   Alarm.reset();
   for (auto& icon : WeaponIcons) icon.reset();
   for (auto& picture : WeaponPictures) picture.reset();
-  EnemyList.clear();
-  BonusList.clear();
-  ActiveEnemies = 0;
-  ActiveBonuses = 0;
-  VehicleActive = false;
-  ArrowCount = 0;
 }
 
 bool TGame::AllowsKind(uint8_t kind) const {
@@ -209,14 +188,14 @@ void TGame::StartNextLevel() {
   }
   if (Ammo[2] > 30) Ammo[2] = 30;
   Phase = PhaseIntro;
-  FadeLevel = 0;
+  CaptionLevel = 0;
   Paused = false;
   Level = static_cast<int16_t>(Level + 1);
   MaxEnemies = static_cast<uint8_t>(Level + 1);
   MaxBonuses = static_cast<uint8_t>(Level + 1);
   LastTick = GetTickCount();
   TimeLeft = LevelTime(Level);
-  PlayGameSound(GameSounds[12], false);
+  PlayGameSound(Sounds[12], false);
   ShowScenery(static_cast<uint8_t>(Level % 2));
 }
 
@@ -254,7 +233,7 @@ void TGame::SpawnAndUpdate() {
 
 void TGame::Reload() {
   if (Weapon < 0 || Weapon > 4 || Magazines[Weapon] < 1) return;
-  PlayGameSound(GameSounds[11], false);
+  PlayGameSound(Sounds[11], false);
   Magazines[Weapon] = static_cast<int16_t>(Magazines[Weapon] - 1);
   Ammo[Weapon] = MagazineSize[Weapon];
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "Sprites.h"
 
@@ -92,6 +93,20 @@ class TGame {
   std::array<int16_t, 5> Magazines{};
   int8_t Weapon = 0;
 
+  // What the actors share. The lists reference, never own; declared before the
+  // actors, they outlive them.
+  std::vector<TBaseEnemy*> EnemyList;
+  std::vector<TBaseBonus*> BonusList;
+  int8_t ActiveEnemies = 0;
+  uint8_t MaxEnemies = 0;  // Level + 1 (low eight bits)
+  int8_t ActiveBonuses = 0;
+  uint8_t MaxBonuses = 0;            // Level + 1 (low eight bits)
+  std::array<int32_t, 16> Sounds{};  // "Data\Sound\<n>.wav"
+  bool VehicleActive = false;        // at most one vehicle on the scene
+  int8_t ArrowCount = 0;             // active vehicles showing their target arrow
+  // The level and end captions grow with this.
+  float CaptionLevel = 0;
+
   // The scene, in the slots the level build fills.
   std::unique_ptr<TStaticSprite> Scene1;  // "level1.jpg"
   std::unique_ptr<TStaticSprite> Scene2;  // "level2.jpg"
@@ -123,19 +138,9 @@ class TGame {
 
 // The running game, or none. The program owns it; the actors reach their game here.
 extern TGame* Game;
-// The level of the screen's fades, which the game's captions also time themselves by.
-extern float FadeLevel;
 extern bool Paused;
 // Pauses or resumes play: the lights go behind the scene while paused.
 void TogglePause(float pausedDepth, float playingDepth);
-
-// Values of the running game that the actors share.
-extern uint8_t MaxEnemies;                  // Level + 1 (low eight bits)
-extern uint8_t MaxBonuses;                  // Level + 1 (low eight bits)
-extern std::array<int32_t, 16> GameSounds;  // "Data\Sound\<n>.wav"
-extern bool VehicleActive;                  // at most one vehicle on the scene
-extern int8_t ArrowCount;                   // active vehicles showing their target arrow
-extern TStaticSprite* AlarmSprite;          // the game's alarm sign, or none
 
 // Milliseconds a level lasts: 41.3 s for the first, 12.3 s more for each next.
 inline int32_t LevelTime(int level) { return 41300 + 12300 * level; }

@@ -37,10 +37,10 @@ void TGame::RunFrame() {
 
   switch (Phase) {
     case PhaseIntro:
-      if (FadeLevel > 2.0f) {
+      if (CaptionLevel > 2.0f) {
         Phase = PhasePlaying;
       } else {
-        FadeLevel += 0.01f;
+        CaptionLevel += 0.01f;
       }
       PrintCentred("LEVEL " + std::to_string(Level + 1), 0, 0, 1.5f, 1.5f, -0.2f, ColourGreen);
       if ((Level + 1) % 3 == 0) {
@@ -64,7 +64,7 @@ void TGame::RunFrame() {
       TheGameHost().Ask("Exit to menu?", "", ColourGreen, false, [this](bool leave) {
         if (leave) {
           // Leaving runs the game-over path, so a good score still enters the table.
-          FadeLevel = 0;
+          CaptionLevel = 0;
           Phase = PhaseGameOver;
         } else {
           Phase = PhasePlaying;
@@ -140,11 +140,11 @@ void TGame::PlayingFrame() {
 
 // The end captions grow from nothing to 2.3 times their size, then move on.
 void TGame::GrowCaption(const char* text, float step, int8_t next) {
-  PrintCentred(text, 0, 0, 2.3f * FadeLevel, 2.3f * FadeLevel, -0.2f, Red);
-  if (FadeLevel > 1.0f) {
+  PrintCentred(text, 0, 0, 2.3f * CaptionLevel, 2.3f * CaptionLevel, -0.2f, Red);
+  if (CaptionLevel > 1.0f) {
     Phase = next;
   } else {
-    FadeLevel += step;
+    CaptionLevel += step;
   }
 }
 

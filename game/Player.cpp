@@ -32,11 +32,13 @@ std::string PlayerPicture(int n) { return "Data\\Game\\Player\\" + std::to_strin
 
 // A screen sprite showing the picture at its pixel size, hidden, as CreatePicture
 // makes it, but keeping its texture so that the game can free it, and with an
-// empty picture instead of an error when the file cannot be read.
+// empty picture instead of an error when the file cannot be read. It lies under
+// the question box.
 int32_t GunPicture(const std::string& file, float x, float y, int32_t& texture) {
   uint16_t width = 0, height = 0;
   PictureSize(file, width, height);
   const int32_t sprite = iSpriteCreate("Data\\sprite.x", 0);
+  iSpritePrioritySet(sprite, GameSpritePriority);
   texture = iTextureCreate(file.c_str());
   iSpriteTextureSet(sprite, texture);
   const iVec2 scale{PixelsToScale(width), PixelsToScale(height)};
@@ -103,7 +105,7 @@ void TPlayer::Update() {
     g.Health = 50;
     g.Lives = static_cast<int16_t>(g.Lives - 1);
     g.Phase = g.Lives < 0 ? PhaseGameOver : PhaseLifeLost;
-    FadeLevel = 0;
+    g.CaptionLevel = 0;
   }
 
   g.Ammo[0] = 99;
@@ -128,7 +130,7 @@ void TPlayer::Update() {
   if (WouldFire()) {
     iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + 4 + column]);
     LastShotTick = GetTickCount();
-    PlayGameSound(GameSounds[w], false);
+    PlayGameSound(g.Sounds[w], false);
     g.Ammo[w] = static_cast<int16_t>(g.Ammo[w] - 1);
     if (w == 3) {
       TargetX = iMouseX() * 32.0f - 16.0f;
@@ -141,14 +143,14 @@ void TPlayer::Update() {
       FlightDistance = std::hypot(TargetY - MuzzleY, TargetX - MuzzleX);
     }
     if (w == 4) {
-      for (TBaseEnemy* enemy : EnemyList) {
+      for (TBaseEnemy* enemy : g.EnemyList) {
         if (enemy->State != 255) enemy->Health = -2;
       }
     }
     return;  // no dry click, resting picture or reload in a frame with a shot
   }
 
-  if (iMouseButtonDown(0) && g.Ammo[w] <= 0) PlayGameSound(GameSounds[5], false);
+  if (iMouseButtonDown(0) && g.Ammo[w] <= 0) PlayGameSound(g.Sounds[5], false);
   iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + column]);
   if (iMouseButtonClick(1)) g.Reload();
 }

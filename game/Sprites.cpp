@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <exception>
 
+#include "Game.h"
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
 
 namespace gh {
-
-std::vector<TBaseEnemy*> EnemyList;
-std::vector<TBaseBonus*> BonusList;
-int8_t ActiveEnemies = 0;
-int8_t ActiveBonuses = 0;
 
 namespace {
 
@@ -125,40 +121,40 @@ bool TAniSprite::Animate() {
 
 // ---- TBaseEnemy ----------------------------------------------------------------
 
-TBaseEnemy::TBaseEnemy(bool listed) : Listed(listed) {
-  if (Listed) EnemyList.push_back(this);
+TBaseEnemy::TBaseEnemy(TGame& game, bool listed) : Owner(game), Listed(listed) {
+  if (Listed) Owner.EnemyList.push_back(this);
   State = 255;
 }
 
 // Leaves no dangling reference behind in the game's list.
-TBaseEnemy::~TBaseEnemy() { std::erase(EnemyList, this); }
+TBaseEnemy::~TBaseEnemy() { std::erase(Owner.EnemyList, this); }
 
 void TBaseEnemy::Activate() {
-  if (Listed) ActiveEnemies = static_cast<int8_t>(ActiveEnemies + 1);
+  if (Listed) Owner.ActiveEnemies = static_cast<int8_t>(Owner.ActiveEnemies + 1);
   State = 0;
 }
 
 void TBaseEnemy::Deactivate() {
-  if (Listed) ActiveEnemies = static_cast<int8_t>(ActiveEnemies - 1);
+  if (Listed) Owner.ActiveEnemies = static_cast<int8_t>(Owner.ActiveEnemies - 1);
   State = 255;
 }
 
 // ---- TBaseBonus ----------------------------------------------------------------
 
-TBaseBonus::TBaseBonus(bool listed) : Listed(listed) {
-  if (Listed) BonusList.push_back(this);
+TBaseBonus::TBaseBonus(TGame& game, bool listed) : Owner(game), Listed(listed) {
+  if (Listed) Owner.BonusList.push_back(this);
   State = 255;
 }
 
-TBaseBonus::~TBaseBonus() { std::erase(BonusList, this); }
+TBaseBonus::~TBaseBonus() { std::erase(Owner.BonusList, this); }
 
 void TBaseBonus::Activate() {
-  if (Listed) ActiveBonuses = static_cast<int8_t>(ActiveBonuses + 1);
+  if (Listed) Owner.ActiveBonuses = static_cast<int8_t>(Owner.ActiveBonuses + 1);
   State = 0;
 }
 
 void TBaseBonus::Deactivate() {
-  if (Listed) ActiveBonuses = static_cast<int8_t>(ActiveBonuses - 1);
+  if (Listed) Owner.ActiveBonuses = static_cast<int8_t>(Owner.ActiveBonuses - 1);
   State = 255;
 }
 

@@ -8,6 +8,8 @@
 
 namespace gh {
 
+class TGame;
+
 // A quad: its mesh, the centre it was last told and whether it is hidden.
 // Owners write X and Y and then push them with Show, UpdatePosition or Animate.
 class TBaseSprite {
@@ -64,8 +66,8 @@ class TAniSprite : public TBaseSprite {
   uint32_t LastTick = 0;
 };
 
-// Base of terrorists and vehicles. A listed enemy is in EnemyList and counts in
-// ActiveEnemies while active. State 255 means inactive.
+// Base of terrorists and vehicles. A listed enemy is in its game's EnemyList and
+// counts in its ActiveEnemies while active. State 255 means inactive.
 class TBaseEnemy {
  public:
   TBaseEnemy(const TBaseEnemy&) = delete;
@@ -80,13 +82,14 @@ class TBaseEnemy {
   // Subclasses call this base part first and then hide their sprites.
   virtual void Deactivate();
 
+  TGame& Owner;
   int8_t Kind = 0;
   uint8_t State = 255;
   int16_t Health = 0;
   bool Listed = false;
 
  protected:
-  explicit TBaseEnemy(bool listed);
+  TBaseEnemy(TGame& game, bool listed);
 };
 
 // Base of the bonus boxes: the same with BonusList and ActiveBonuses.
@@ -100,21 +103,15 @@ class TBaseBonus {
   virtual void Update() = 0;
   virtual void Deactivate();
 
+  TGame& Owner;
   int8_t Kind = 0;
   uint8_t State = 255;
   int16_t Health = 0;
   bool Listed = false;
 
  protected:
-  explicit TBaseBonus(bool listed);
+  TBaseBonus(TGame& game, bool listed);
 };
-
-// The running game's lists (they reference, never own) and active counts; the
-// game empties them and zeroes the counts before it builds its scene.
-extern std::vector<TBaseEnemy*> EnemyList;
-extern std::vector<TBaseBonus*> BonusList;
-extern int8_t ActiveEnemies;
-extern int8_t ActiveBonuses;
 
 // The pixel size of a picture, 0 x 0 when it cannot be read (a missing picture
 // then makes an empty quad instead of stopping the game).

@@ -20,7 +20,8 @@ constexpr float ExitX = 16.2f;
 constexpr float ShotLimitX = -8.0f;
 }  // namespace
 
-TTerror::TTerror(uint8_t kind, int8_t row, float step, const std::string& name) : TBaseEnemy(true) {
+TTerror::TTerror(TGame& game, uint8_t kind, int8_t row, float step, const std::string& name)
+    : TBaseEnemy(game, true) {
   Kind = static_cast<int8_t>(kind);
   const float scale = row == -2 ? 0.5f : 0.2f;
   const float y = row;
@@ -47,8 +48,8 @@ TAniSprite* TTerror::StateSprite(uint8_t state) const {
 }
 
 void TTerror::Activate() {
-  if (!Game || ActiveEnemies >= MaxEnemies || State != 255 ||
-      !Game->AllowsKind(static_cast<uint8_t>(Kind))) {
+  if (Owner.ActiveEnemies >= Owner.MaxEnemies || State != 255 ||
+      !Owner.AllowsKind(static_cast<uint8_t>(Kind))) {
     return;
   }
   TBaseEnemy::Activate();
@@ -68,7 +69,7 @@ void TTerror::Deactivate() {
 }
 
 void TTerror::Update() {
-  TGame& game = *Game;
+  TGame& game = Owner;
 
   if ((State == Walking || State == Shooting) && Random(100) == 5) {
     StateSprite(State)->Hide();
@@ -80,7 +81,7 @@ void TTerror::Update() {
 
   if (State == Shooting && ShootSprite->Frame == 1 && Random(10) == 0 &&
       ShootSprite->X > ShotLimitX) {
-    PlayGameSound(GameSounds[1], false);
+    PlayGameSound(Owner.Sounds[1], false);
     SetLightsLevel(0);  // the flash of a hit; the next playing frame restores it
     game.Health = static_cast<int16_t>(game.Health - 1);
   }
@@ -89,11 +90,11 @@ void TTerror::Update() {
   const bool underPointer =
       iMeshPicked(Camera, WalkSprite->Mesh) || iMeshPicked(Camera, ShootSprite->Mesh);
   if (underPointer && iMouseButtonDown(0) && game.Player) game.Player->TryDamage(Health);
-  if (Health != before) PlayGameSound(GameSounds[13], false);
+  if (Health != before) PlayGameSound(Owner.Sounds[13], false);
 
   if (Health <= 0) {
     if (State != Dying) {
-      PlayGameSound(GameSounds[10], false);
+      PlayGameSound(Owner.Sounds[10], false);
       if (TAniSprite* current = StateSprite(State)) current->Hide();
       State = Dying;
       DieSprite->X = WalkSprite->X;

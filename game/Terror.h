@@ -13,7 +13,7 @@ class TTerror : public TBaseEnemy {
  public:
   // Kind 1-3; Row is the lane's world y (-2: the near lane, drawn larger);
   // a negative Step walks right to left.
-  TTerror(uint8_t kind, int8_t row, float step, const std::string& name);
+  TTerror(TGame& game, uint8_t kind, int8_t row, float step, const std::string& name);
   ~TTerror() override;
 
   void Activate() override;

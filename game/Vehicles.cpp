@@ -34,30 +34,32 @@ float Sign(float v) { return v > 0 ? 1.0f : v < 0 ? -1.0f : 0.0f; }
 
 // The conditions every vehicle checks before it comes on.
 bool MayComeOn(const TBaseEnemy& vehicle) {
-  return Game && ActiveEnemies < MaxEnemies && vehicle.State == 255 && !VehicleActive &&
-         Game->AllowsKind(static_cast<uint8_t>(vehicle.Kind));
+  const TGame& game = vehicle.Owner;
+  return game.ActiveEnemies < game.MaxEnemies && vehicle.State == 255 && !game.VehicleActive &&
+         game.AllowsKind(static_cast<uint8_t>(vehicle.Kind));
 }
 
 // The part of coming on that cars and trucks share, after they placed their
 // bodies (and their arrow, should it show).
 void ComeOn(TBaseEnemy& vehicle, TAniSprite* arrow, THit& hit) {
+  TGame& game = vehicle.Owner;
   if (vehicle.Listed && arrow && Random(2) == 0) {
     arrow->Show();
-    PlayGameSound(GameSounds[SoundArrow], false);
-    ArrowCount = static_cast<int8_t>(ArrowCount + 1);
+    PlayGameSound(game.Sounds[SoundArrow], false);
+    game.ArrowCount = static_cast<int8_t>(game.ArrowCount + 1);
   }
   vehicle.State = 0;
   vehicle.Health = VehicleHealth;
-  if (ArrowCount > 0 && AlarmSprite) AlarmSprite->Show();
+  if (game.ArrowCount > 0 && game.Alarm) game.Alarm->Show();
   hit.BurstFrames = 0;
-  VehicleActive = true;
+  game.VehicleActive = true;
   switch (vehicle.Kind) {
     case KindCar:
     case KindTruck:
-      PlayGameSound(GameSounds[SoundRoad], true);
+      PlayGameSound(game.Sounds[SoundRoad], true);
       break;
     case KindTrain:
-      PlayGameSound(GameSounds[SoundTrain], true);
+      PlayGameSound(game.Sounds[SoundTrain], true);
       break;
     default:
       break;
@@ -66,37 +68,38 @@ void ComeOn(TBaseEnemy& vehicle, TAniSprite* arrow, THit& hit) {
 
 // The scoring and the alarm of leaving, after the base part and the bodies.
 void GoOff(TBaseEnemy& vehicle, TAniSprite* arrow) {
+  TGame& game = vehicle.Owner;
   if (vehicle.Listed) {
     const bool destroyed = vehicle.Health < 0;
     if (arrow && !arrow->Hidden) {
-      if (Game) Game->Score += destroyed ? ScoreChange : -ScoreChange;
+      game.Score += destroyed ? ScoreChange : -ScoreChange;
       arrow->Hide();
-      ArrowCount = static_cast<int8_t>(ArrowCount - 1);
-    } else if (destroyed && Game) {
-      Game->Score -= ScoreChange;
+      game.ArrowCount = static_cast<int8_t>(game.ArrowCount - 1);
+    } else if (destroyed) {
+      game.Score -= ScoreChange;
     }
   }
-  if (ArrowCount <= 0 && AlarmSprite) AlarmSprite->Hide();
-  VehicleActive = false;
+  if (game.ArrowCount <= 0 && game.Alarm) game.Alarm->Hide();
+  game.VehicleActive = false;
 }
 
 // Only the machine gun and weapon 3 hurt a vehicle (weapon 4 works on its own).
-void TakeShot(int16_t& health) {
-  if (!Game || !Game->Player) return;
-  if (Game->Weapon == 2 || Game->Weapon == 3) Game->Player->TryDamage(health);
+void TakeShot(TGame& game, int16_t& health) {
+  if (!game.Player) return;
+  if (game.Weapon == 2 || game.Weapon == 3) game.Player->TryDamage(health);
 }
 
 }  // namespace
 
 // ---- TCar ----------------------------------------------------------------------
 
-TCar::TCar(uint8_t kind, float y, float step, const std::string& name, bool listed)
-    : TBaseEnemy(listed) {
+TCar::TCar(TGame& game, uint8_t kind, float y, float step, const std::string& name, bool listed)
+    : TBaseEnemy(game, listed) {
   Kind = static_cast<int8_t>(kind);
   const std::string folder = step > 0 ? name + "R" : name;
   Body = std::make_unique<TAniSprite>(folder, 1.0f, y, step, 1, 1, 3);
   if (Listed) Arrow = std::make_unique<TAniSprite>("Arrow", 1.0f, y, step, 1, 2, 20);
-  Hit = std::make_unique<THit>();
+  Hit = std::make_unique<THit>(game);
   State = 255;
 }
 
@@ -119,8 +122,8 @@ void TCar::Deactivate() {
   TBaseEnemy::Deactivate();
   Body->Hide();
   GoOff(*this, Arrow.get());
-  iSoundStop(GameSounds[SoundRoad], 0);
-  iSoundStop(GameSounds[SoundTrain], 0);
+  iSoundStop(Owner.Sounds[SoundRoad], 0);
+  iSoundStop(Owner.Sounds[SoundTrain], 0);
 }
 
 void TCar::Update() {
@@ -147,7 +150,7 @@ void TCar::Update() {
   }
 
   if (iMeshPicked(Camera, Body->Mesh) && iMouseButtonDown(0)) {
-    TakeShot(Health);
+    TakeShot(Owner, Health);
     if (Health < 0) {
       // The burst is where the shot struck.
       Hit->MoveTo(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
@@ -158,15 +161,15 @@ void TCar::Update() {
 
 // ---- TKamazCar -----------------------------------------------------------------
 
-TKamazCar::TKamazCar(uint8_t kind, float y, float step, float gap, const std::string& cabinName,
-                     const std::string& trailerName)
-    : TBaseEnemy(true) {
+TKamazCar::TKamazCar(TGame& game, uint8_t kind, float y, float step, float gap,
+                     const std::string& cabinName, const std::string& trailerName)
+    : TBaseEnemy(game, true) {
   Kind = static_cast<int8_t>(kind);
   Gap = gap;
-  Cabin = std::make_unique<TCar>(kind, y, step, cabinName, false);
-  Trailer = std::make_unique<TCar>(kind, y, step, trailerName, false);
+  Cabin = std::make_unique<TCar>(game, kind, y, step, cabinName, false);
+  Trailer = std::make_unique<TCar>(game, kind, y, step, trailerName, false);
   if (Listed) Arrow = std::make_unique<TAniSprite>("Arrow", 1.0f, y, step, 1, 2, 20);
-  Hit = std::make_unique<THit>();
+  Hit = std::make_unique<THit>(game);
 }
 
 TKamazCar::~TKamazCar() = default;
@@ -194,7 +197,7 @@ void TKamazCar::Deactivate() {
   Cabin->Body->Hide();
   Trailer->Body->Hide();
   GoOff(*this, Arrow.get());
-  iSoundStop(GameSounds[SoundRoad], 0);
+  iSoundStop(Owner.Sounds[SoundRoad], 0);
 }
 
 void TKamazCar::Update() {
@@ -218,7 +221,7 @@ void TKamazCar::Update() {
   }
 
   const bool underPointer = iMeshPicked(Camera, cabin.Mesh) || iMeshPicked(Camera, trailer.Mesh);
-  if (underPointer && iMouseButtonDown(0)) TakeShot(Health);
+  if (underPointer && iMouseButtonDown(0)) TakeShot(Owner, Health);
 }
 
 }  // namespace gh

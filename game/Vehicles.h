@@ -17,7 +17,7 @@ namespace gh {
 // pictures of the folder Name + "R".
 class TCar : public TBaseEnemy {
  public:
-  TCar(uint8_t kind, float y, float step, const std::string& name, bool listed);
+  TCar(TGame& game, uint8_t kind, float y, float step, const std::string& name, bool listed);
   ~TCar() override;
 
   void Activate() override;
@@ -37,7 +37,7 @@ class TCar : public TBaseEnemy {
 // A truck (kind 6): a cabin and a trailer Gap units behind it, driven as one.
 class TKamazCar : public TBaseEnemy {
  public:
-  TKamazCar(uint8_t kind, float y, float step, float gap, const std::string& cabinName,
+  TKamazCar(TGame& game, uint8_t kind, float y, float step, float gap, const std::string& cabinName,
             const std::string& trailerName);
   ~TKamazCar() override;
 

@@ -1,15 +1,9 @@
 #include "platform/SdlPlatform.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <time.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-
-extern char** environ;
 
 namespace gh {
 
@@ -128,36 +122,14 @@ void SdlPlatform::SetCursorPos(int clientX, int clientY) {
   if (window_ && pointerMover_) pointerMover_(clientX, clientY);
 }
 
-uint32_t SdlPlatform::TickCount() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + ts.tv_nsec / 1000000;
-  return static_cast<uint32_t>(ms);
-}
-
 void SdlPlatform::ShowMessage(const std::string& text) {
   std::fprintf(stderr, "Gravelhorn 2: %s\n", text.c_str());
-  if (videoReady_) {
+  if (videoReady_ || BoxWithoutDisplay) {
     // The player must be able to close the program after the message, even when
     // no frame was ever shown.
     if (window_) SDL_ShowWindow(window_);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Gravelhorn 2", text.c_str(), window_);
   }
-}
-
-void SdlPlatform::ShellOpen(const std::string& target) {
-  ReapChildren();
-  // An argument vector, never a shell command line: the target may hold anything.
-  std::string program = "xdg-open";
-  char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0) {
-    children_.push_back(pid);
-  }
-}
-
-void SdlPlatform::ReapChildren() {
-  std::erase_if(children_, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
 }  // namespace gh

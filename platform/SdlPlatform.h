@@ -1,7 +1,8 @@
-// The real platform: an SDL2 window, the monotonic clock, message boxes and
-// xdg-open.
+// The real platform: an SDL2 window, the monotonic clock, message boxes and the
+// desktop's URL opener (xdg-open; the shell's "open" on Windows).
 #pragma once
 #include <SDL.h>
+#include <sys/types.h>
 
 #include <vector>
 
@@ -38,6 +39,13 @@ class SdlPlatform : public Platform {
   void ShowMessage(const std::string& text) override;
 
  private:
+#ifdef _WIN32
+  // Windows always has a desktop, and the game no console: a message that could
+  // not be shown in a box would be seen by nobody.
+  static constexpr bool BoxWithoutDisplay = true;
+#else
+  static constexpr bool BoxWithoutDisplay = false;
+#endif
   PointerMover pointerMover_ = nullptr;
   static int WatchEvents(void* self, SDL_Event* event);
   void ReapChildren();

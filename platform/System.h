@@ -1,5 +1,6 @@
 // The operating system's files, folders and run-time libraries, as the program
-// needs them. Everything here is POSIX on Linux; a port replaces System.cpp.
+// needs them: System_posix.cpp on Linux, System_win32.cpp on Windows. Paths are
+// UTF-8 on every system.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -52,10 +53,22 @@ bool EnterFolder(const std::string& folder);
 
 // ---- run-time libraries ----------------------------------------------------------
 
+// The file of the library `stem` in `folder`: "folder/stem.so" on Linux,
+// "folder\stem.dll" on Windows.
+std::string LibraryPath(const std::string& folder, const std::string& stem);
+
 // A library loaded at run time, or null with the system's reason in `error`.
 void* OpenModule(const std::string& path, std::string& error);
 // A function or variable of a loaded library by name, or null.
 void* ModuleSymbol(void* module, const char* name);
 void CloseModule(void* module);
+
+// ---- messages -------------------------------------------------------------------
+
+// Where a program without a console writes its messages: on Windows the game has
+// no console, and standard error goes to the file named by the variable GH_LOG
+// (appended) when it is set. Nothing changes on Linux, where standard error
+// always reaches the terminal or the desktop's journal.
+void SendMessagesToLog();
 
 }  // namespace gh

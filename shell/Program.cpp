@@ -16,6 +16,7 @@ namespace gh {
 int8_t CurrentScreen = ScreenMenu;
 int8_t PreviousScreen = -1;
 bool FirstRun = true;
+float FadeLevel = 0;
 std::unique_ptr<TGame> RunningGame;
 
 namespace {

@@ -18,6 +18,8 @@ namespace gh {
 extern int8_t CurrentScreen;   // 1 at start
 extern int8_t PreviousScreen;  // -1 at start
 extern bool FirstRun;          // true until the engine has been opened once
+// The level of the screen's fades (fade-in, fade-out).
+extern float FadeLevel;
 // The running game (Game points to it), or none.
 extern std::unique_ptr<TGame> RunningGame;
 

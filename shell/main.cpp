@@ -6,7 +6,8 @@
 #include "platform/System.h"
 #include "shell/Program.h"
 
-int main() {
+int main(int, char**) {  // SDL gives main its WinMain on Windows, with these arguments
+  gh::SendMessagesToLog();
   // Data/, Config.cfg and play.url are found beside the program, wherever it was started from.
   const std::string folder = gh::ProgramFolder();
   if (!gh::EnterFolder(folder)) return 1;
@@ -17,5 +18,5 @@ int main() {
     const iVec2 at{static_cast<float>(clientX) / 800.0f, static_cast<float>(clientY) / 600.0f};
     gh::iMouseReset(&at);
   });
-  return gh::ProgramMain(platform, folder + "/system.so");
+  return gh::ProgramMain(platform, gh::LibraryPath(folder, "system"));
 }

@@ -23,7 +23,7 @@ for f in [0-9][0-9]-*.png; do
 done
 montage "${args[@]}" -tile 5x -geometry 320x240+6+6 -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -pointsize 15 -background '#1d232b' \
   -fill '#e8edf2' "$root/docs/contact-sheet.png"
-for pick in main-menu:menu scene-1-car-terrorists:play scene-2-train-1:play-2 \
+for pick in main-menu:menu scene-1-car-behind-kiosk:play scene-2-train-1:play-2 \
   explosion-car:explosion high-score-long-name:high-score help-1:help; do
   cp "$(ls [0-9][0-9]-"${pick%%:*}".png)" "$root/docs/${pick##*:}.png"
 done

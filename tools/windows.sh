@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # The Windows build, cross-compiled here with MinGW-w64 and tested under Wine.
 #
-#   tools/windows.sh [deps|build|test|all]     (all is the default)
+#   tools/windows.sh [deps|build|test|zip|e2e|all]     (all is the default)
 #
 # deps   installs the cross tools (as root or through sudo, only what is missing)
 #        and builds SDL2 and friends from Debian's source packages into a cache
 #        outside the clone (tools/windows/deps.sh), reused when present
-# build  cross-builds the engine library (build-win/bin/system.dll) and the
-#        headless test programs
+# build  cross-builds build-win/bin/: gravelhorn2.exe, system.dll, the DLLs they
+#        load, the headless test programs, and Data/ from the Linux assetgen
+#        (the Linux build's build/bin/Data, or GH_DATA_DIR, or a build of its own)
 # test   runs those tests under Wine
-# zip    packs build-win/gravelhorn2-win64.zip from build-win/bin (once the
-#        program itself is cross-built there)
+# zip    packs build-win/gravelhorn2-win64.zip from build-win/bin
+# e2e    unpacks the zip and plays it under Wine on Xvfb to the main menu and out
+#        (tools/windows/e2e.sh)
+# all    build, test, zip and e2e
 #
 # Heavy work runs under `nice -n 19` with GH_WIN_JOBS (default 2) jobs.
 set -euo pipefail
@@ -54,6 +57,21 @@ build() {
     -DCMAKE_TOOLCHAIN_FILE="$root/tools/windows/mingw-w64.cmake" -DGH_WIN_PREFIX="$prefix" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   nice -n 19 cmake --build "$build" -j "$GH_WIN_JOBS"
+  data
+}
+
+# Data/ is the same files on every system: the Linux assetgen writes it.
+data() {
+  local from=${GH_DATA_DIR:-$root/build/bin/Data}
+  if [ ! -f "$from/Help.txt" ]; then
+    echo "windows build: making Data/ with the Linux assetgen in $build/host" >&2
+    nice -n 19 cmake -S "$root" -B "$build/host" -DGH_TESTS=OFF -DGH_BENCH=OFF \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+    nice -n 19 cmake --build "$build/host" -j "$GH_WIN_JOBS" --target data >/dev/null
+    from=$build/host/bin/Data
+  fi
+  rm -rf "$build/bin/Data"
+  cp -r "$from" "$build/bin/Data"
 }
 
 # A Wine prefix of the build's own, made once; no Mono or Gecko installers.
@@ -83,11 +101,18 @@ package() {
   rm -rf "$build/zip" "$build/gravelhorn2-win64.zip"
   mkdir -p "$stage"
   cp "$bin/gravelhorn2.exe" "$bin/system.dll" "$stage/"
-  cp "$bin"/SDL2*.dll "$bin"/libepoxy-0.dll "$stage/"
+  cp "$bin"/SDL2*.dll "$bin"/libepoxy-0.dll "$bin"/libcurl-x64.dll "$stage/"
   cp -r "$bin/Data" "$stage/"
   cp "$root/packaging/windows/README.txt" "$stage/"
   (cd "$build/zip" && zip -qrX9 "$build/gravelhorn2-win64.zip" Gravelhorn2)
   echo "$build/gravelhorn2-win64.zip"
+}
+
+# The zip under Wine on Xvfb; its screenshots and messages in build-win/e2e.
+e2e() {
+  [ -x "$(wine64_path)" ] || install_tools
+  GH_E2E_OUT=$build/e2e GH_WINEPREFIX=$build/wine \
+    "$root/tools/windows/e2e.sh" "$build/gravelhorn2-win64.zip"
 }
 
 case "$what" in
@@ -95,6 +120,7 @@ case "$what" in
   build) build ;;
   test) shift; run_tests "$@" ;;
   zip) package ;;
-  all) build && run_tests ;;
-  *) sed -n '2,13p' "$0" >&2; exit 2 ;;
+  e2e) e2e ;;
+  all) build && run_tests && package && e2e ;;
+  *) sed -n '2,18p' "$0" >&2; exit 2 ;;
 esac

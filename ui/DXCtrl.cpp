@@ -77,6 +77,14 @@ void PlaceImage(int32_t sprite, uint16_t width, uint16_t height, float left, flo
   SetLocation(sprite, PixelsToUnitsX(width / 2) + left, PixelsToUnitsY(height / 2) + bottom);
 }
 
+// A text button's caption: its size, spacing and width as printed.
+constexpr iVec2 CaptionScale{0.6f, 0.6f};
+constexpr float CaptionSpacing = -0.1f;
+
+float CaptionWidth(const std::string& caption) {
+  return iPrintWidth(caption.c_str(), &CaptionScale, CaptionSpacing, MainFont);
+}
+
 float TextWidth(const std::string& text) {
   const iVec2 scale{1.0f, 1.0f};
   return iPrintWidth(text.c_str(), &scale, -0.3f, MainFont);
@@ -171,11 +179,25 @@ bool CanTakeFocus(size_t index) {
   return false;
 }
 
-// Moves the focus to `index` and the pointer onto that widget's centre.
+// Where the pointer rests on a widget that takes the focus: on it, so that a
+// click or Enter picks it. On a text button it goes to the middle of the bare
+// face right of the caption: centred on the caption, the pointer (the aiming
+// cross in play) hid the very word the player is asked to read.
+iVec2 RestPoint(const TDDControl& widget) {
+  iVec2 at{0, 0};
+  iSpriteLocation(widget.Sprite, &at);
+  if (const auto* button = dynamic_cast<const TDDButtonText*>(&widget)) {
+    const float halfFace = PixelsToUnitsX(button->Width) / 2;
+    const float halfCaption = CaptionWidth(button->Caption) / 2;
+    if (halfCaption < halfFace) at.x += (halfCaption + halfFace) / 2;
+  }
+  return at;
+}
+
+// Moves the focus to `index` and the pointer onto that widget.
 void FocusOn(size_t index) {
   FocusIndex = static_cast<uint8_t>(index);
-  iVec2 at{0, 0};
-  iSpriteLocation(WidgetList[index]->Sprite, &at);
+  const iVec2 at = RestPoint(*WidgetList[index]);
   const iVec2 pointer{(at.x + 16.0f) / 32.0f, (at.y - 12.0f) / -24.0f};
   iMouseReset(&pointer);
 }
@@ -261,7 +283,8 @@ void TDDButtonText::Update() {
     iSpriteTextureSet(Sprite, NormalTexture);
     float x, y;
     Centre(x, y);
-    PrintText(Caption, AlignCentre, false, x, y, 0.6f, 0.6f, -0.1f, ColourCaption);
+    PrintText(Caption, AlignCentre, false, x, y, CaptionScale.x, CaptionScale.y, CaptionSpacing,
+              ColourCaption);
   }
   iSpriteColorSet(Sprite, Brightness, Brightness, Brightness, 1);
 }
@@ -272,7 +295,8 @@ void TDDButtonText::UpdateFocused() {
   iSpriteTextureSet(Sprite, HighlightTexture);
   float x, y;
   Centre(x, y);
-  PrintText(Caption, AlignCentre, false, x, y, 0.6f, 0.6f, -0.1f, ColourFocused);
+  PrintText(Caption, AlignCentre, false, x, y, CaptionScale.x, CaptionScale.y, CaptionSpacing,
+            ColourFocused);
   if (Enabled) CheckActivate();
 }
 

@@ -27,7 +27,8 @@ class TDDControl {
   virtual void Show();
   virtual void Hide();
   // Move the focus to the next (previous) shown widget, wrapping, and put the
-  // pointer on its centre. With every widget hidden the focus stays.
+  // pointer on it (beside a text button's caption). With every widget hidden
+  // the focus stays.
   void FocusNext();
   void FocusPrevious();
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -112,7 +113,19 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// A decoded PNG (cairo's reader), for alpha checks.
+// Relative luminance (WCAG 2) of an sRGB colour.
+double Luminance(const iColor& c) {
+  auto linear = [](double v) {
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue);
+}
+
+double ContrastRatio(double l1, double l2) {
+  return (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05);
+}
+
+// A decoded PNG (cairo's reader), for alpha and colour checks.
 class Png {
  public:
   explicit Png(const std::string& rel)
@@ -125,6 +138,14 @@ class Png {
     if (x < 0 || y < 0 || x >= w() || y >= h()) return 0;
     const auto* row = cairo_image_surface_get_data(s_) + y * cairo_image_surface_get_stride(s_);
     return reinterpret_cast<const uint32_t*>(row)[x] >> 24;
+  }
+  // Relative luminance (WCAG) of an opaque pixel; -1 where it is not opaque.
+  double Luminance(int x, int y) const {
+    if (Alpha(x, y) < 255) return -1;
+    const auto* row = cairo_image_surface_get_data(s_) + y * cairo_image_surface_get_stride(s_);
+    const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
+    return ::Luminance(
+        {((p >> 16) & 0xff) / 255.0f, ((p >> 8) & 0xff) / 255.0f, (p & 0xff) / 255.0f, 1});
   }
   // Lowest row holding anything visible, -1 if none.
   int LowestOpaqueRow() const {
@@ -395,6 +416,25 @@ TEST(Pictures, HudTextsSitOnTheirPanels) {
   }
   // Neighbouring weapon icons (1.13 units apart) do not overlap.
   EXPECT_LE(ProgramSize("Game/B1.png").w, static_cast<int>(1.13 * 25));
+}
+
+// A button's caption is printed on its face: orange on the plain face, red on
+// the focused one. Every bit of face the caption can cover, between the rivets
+// and across the caption's rows, gives the caption at least 4.5:1.
+TEST(Pictures, CaptionsReadOnTheirButtonFaces) {
+  for (const char* button : {"b1", "b2", "b5"}) {
+    for (const auto& [state, caption] :
+         {std::pair{"_0.png", gh::ColourCaption}, {"_1.png", gh::ColourFocused}}) {
+      const std::string name = std::string(button) + state;
+      Png png(name);
+      ASSERT_TRUE(png.ok()) << name;
+      // Captions are printed 0.6 units high (15 px) on the face's middle row.
+      double lightest = 0;
+      for (int y = png.h() / 2 - 10; y <= png.h() / 2 + 10; ++y)
+        for (int x = 22; x < png.w() - 22; ++x) lightest = std::max(lightest, png.Luminance(x, y));
+      EXPECT_GE(ContrastRatio(Luminance(caption), lightest), 4.5) << name;
+    }
+  }
 }
 
 // Walkers stand on their lane: the feet are on the picture's bottom rows in

@@ -1,21 +1,15 @@
 #include "EngineUnderTest.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "engine/EngineLibrary.h"
+#include "platform/System.h"
 
 namespace enginetest {
 
-std::string LibraryPath() {
-#ifdef _WIN32
-  return std::string(GH_BIN_DIR) + "/system.dll";
-#else
-  return std::string(GH_BIN_DIR) + "/system.so";
-#endif
-}
+std::string LibraryPath() { return gh::LibraryPath(GH_BIN_DIR, "system"); }
 
 const HarnessCalls& Engine() {
   static HarnessCalls calls;
@@ -27,11 +21,11 @@ const HarnessCalls& Engine() {
       std::abort();
     }
     void* lib = gh::EngineLibraryHandle();
-#define IH_BIND(name)                                                     \
-  calls.name = reinterpret_cast<decltype(calls.name)>(dlsym(lib, #name)); \
-  if (!calls.name) {                                                      \
-    ADD_FAILURE() << "system.so lacks " #name;                            \
-    std::abort();                                                         \
+#define IH_BIND(name)                                                                \
+  calls.name = reinterpret_cast<decltype(calls.name)>(gh::ModuleSymbol(lib, #name)); \
+  if (!calls.name) {                                                                 \
+    ADD_FAILURE() << "the engine library lacks " #name;                              \
+    std::abort();                                                                    \
   }
     IH_CALLS(IH_BIND)
 #undef IH_BIND

@@ -66,17 +66,17 @@ class GameTest : public ::testing::Test {
 
   // No enemy comes on by chance: the test places its own.
   static void NoSpawns() {
-    MaxEnemies = 0;
-    MaxBonuses = 0;
+    Game->MaxEnemies = 0;
+    Game->MaxBonuses = 0;
   }
 
   // Brings a terrorist on at (x, its lane) standing still until it next
   // advances, with its mesh already placed there for the next frame's picking.
   void PlaceTerror(TTerror* t, float x) {
-    const uint8_t limit = MaxEnemies;
-    MaxEnemies = static_cast<uint8_t>(ActiveEnemies + 1);
+    const uint8_t limit = Game->MaxEnemies;
+    Game->MaxEnemies = static_cast<uint8_t>(Game->ActiveEnemies + 1);
     t->Activate();
-    MaxEnemies = limit;
+    Game->MaxEnemies = limit;
     ASSERT_EQ(t->State, 0);
     h->Step(1);  // the first update advances at once
     t->WalkSprite->X = x;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -23,7 +24,7 @@ std::string FileBytes(const std::filesystem::path& path) {
 
 // Ends the game as if the last life had been lost.
 void EndGame() {
-  FadeLevel = 0;
+  Game->CaptionLevel = 0;
   Game->Phase = PhaseGameOver;
 }
 
@@ -46,6 +47,67 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   EXPECT_EQ(Game, nullptr);
   EXPECT_EQ(CurrentScreen, ScreenMenu);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(HighScores[i].Score, table[i].Score);
+}
+
+// A question asked in play lies over the gun, whatever the aim, and the aiming
+// cross rests on the preselected answer beside its caption, not over it.
+TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
+  SkipIntro();
+  NoSpawns();
+  // The gun turns with the aim, the right half of the view gives the pictures
+  // that reach furthest over the box.
+  for (float aimX : {-14.0f, 4.0f, 14.0f}) {
+    SCOPED_TRACE(aimX);
+    h->MouseAt(aimX, -8.0f);
+    h->Step(2);
+    h->Tap(KeyEscape);
+    ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
+    for (int answer : {9, 8}) {  // "No" as preselected, then "Yes" after Left
+      SCOPED_TRACE(TextButtons[answer]->Caption);
+      if (answer == 8) h->Tap(KeyLeft);
+      h->Step(2);
+      const auto sprites = h->Sprites();
+      auto order = [&](int32_t sprite) {
+        for (size_t i = 0; i < sprites.size(); ++i)
+          if (sprites[i].handle == sprite) return static_cast<int>(i);
+        return -1;
+      };
+      const int gun = order(Game->Player->GunSprites[Game->Weapon]);
+      ASSERT_GE(gun, 0) << "the gun is not shown under the box";
+      const ihSprite& g = sprites[gun];
+      const int panel = order(MessagePanel);
+      ASSERT_GE(panel, 0);
+      const ihSprite& m = sprites[panel];
+      // The gun reaches into the box, so which one covers the other shows.
+      EXPECT_LT(m.y - m.height / 2, g.y + g.height / 2);
+      EXPECT_LT(g.x - g.width / 2, m.x + m.width / 2);
+      EXPECT_LT(gun, panel);
+      EXPECT_LT(panel, order(TextButtons[8]->Sprite));
+      EXPECT_LT(panel, order(TextButtons[9]->Sprite));
+      EXPECT_EQ(order(CursorSprite), static_cast<int>(sprites.size()) - 1);
+
+      // The cross is on the answer, so Enter picks it, and clear of its caption.
+      EXPECT_NE(iSpritePicked(TextButtons[answer]->Sprite), 0);
+      const ihSprite& cross = sprites.back();
+      EXPECT_EQ(NormalisedFile(cross.file), "data/cursor2.png");
+      const ihSprite& button = sprites[order(TextButtons[answer]->Sprite)];
+      bool captionSeen = false;
+      for (const auto& p : h->Prints()) {
+        if (p.text != TextButtons[answer]->Caption || std::abs(p.x - button.x) > 0.01f) continue;
+        captionSeen = true;
+        EXPECT_TRUE(cross.x - cross.width / 2 > p.right || cross.x + cross.width / 2 < p.left)
+            << "the cross spans " << cross.x - cross.width / 2 << " to "
+            << cross.x + cross.width / 2 << ", the caption " << p.left << " to " << p.right;
+      }
+      EXPECT_TRUE(captionSeen);
+    }
+    h->Tap(KeyRight);
+    h->Step(1);
+    h->Tap(KeyEnter);  // "No": back to the game
+    h->Step(2);
+    ASSERT_EQ(Game->Phase, PhasePlaying);
+    EXPECT_FALSE(h->HasPrint("Exit to menu?"));
+  }
 }
 
 TEST_F(GameTest, AGameLostOnAHitFlashLeavesTheNextGameLitAsTheFirst) {
@@ -112,7 +174,7 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   SkipIntro();
   NoSpawns();
   // No write permission bit: the save leaves the file alone and fails.
-  ASSERT_EQ(::chmod(h->ConfigPath().c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(h->ConfigPath().string().c_str(), 0444), 0);
   const std::string before = FileBytes(h->ConfigPath());
   Game->Score = HighScores[9].Score + 500;
   EndGame();
@@ -125,7 +187,7 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   EXPECT_NE(h->Platform().errors[0].find("Config.cfg"), std::string::npos);
   EXPECT_EQ(FileBytes(h->ConfigPath()), before);
   AnswerNo();
-  ::chmod(h->ConfigPath().c_str(), 0644);
+  ::chmod(h->ConfigPath().string().c_str(), 0644);
 }
 
 // A score server that refuses the first `failures` version requests.
@@ -197,17 +259,14 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   // A game that ended busy: enemies on the scene, a shot in the air.
   h->Step(1);
   SkipIntro();
-  MaxEnemies = 4;
+  Game->MaxEnemies = 4;
   for (auto& t : Game->UpperTerrorists) t->Activate();
   h->Step(1);
-  EXPECT_GT(ActiveEnemies, 0);
+  EXPECT_GT(Game->ActiveEnemies, 0);
   Game->Phase = PhaseToMenu;
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
   EXPECT_EQ(CurrentScreen, ScreenMenu);
-  EXPECT_TRUE(EnemyList.empty());
-  EXPECT_TRUE(BonusList.empty());
-  EXPECT_EQ(AlarmSprite, nullptr);
   EXPECT_FALSE(h->Platform().pointerConfined);
   EXPECT_TRUE(h->SpriteShown("Data/cursor.png"));
   EXPECT_TRUE(h->Meshes().empty());
@@ -217,14 +276,14 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   // level brings its terrorist.
   h->Step(2);
   StartGame();
-  EXPECT_EQ(ActiveEnemies, 0);
-  EXPECT_EQ(ActiveBonuses, 0);
-  EXPECT_FALSE(VehicleActive);
-  EXPECT_EQ(EnemyList.size(), 34u);
-  EXPECT_EQ(BonusList.size(), 3u);
+  EXPECT_EQ(Game->ActiveEnemies, 0);
+  EXPECT_EQ(Game->ActiveBonuses, 0);
+  EXPECT_FALSE(Game->VehicleActive);
+  EXPECT_EQ(Game->EnemyList.size(), 34u);
+  EXPECT_EQ(Game->BonusList.size(), 3u);
   EXPECT_TRUE(h->SpriteShown("Data/cursor2.png"));
   SkipIntro();
-  ASSERT_TRUE(h->StepUntil([] { return ActiveEnemies == 1; }, 3000));
+  ASSERT_TRUE(h->StepUntil([] { return Game->ActiveEnemies == 1; }, 3000));
   Game->Phase = PhaseToMenu;
   h->Step(1);
   EXPECT_EQ(Game, nullptr);

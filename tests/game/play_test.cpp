@@ -12,19 +12,19 @@ TEST_F(GameTest, FirstLevelBringsOnlyTheFourT1TerroristsOneAtATime) {
   SkipIntro();
   const std::set<TBaseEnemy*> t1{Game->UpperTerrorists[0].get(), Game->UpperTerrorists[1].get(),
                                  Game->LowerTerrorists[0].get(), Game->LowerTerrorists[1].get()};
-  ASSERT_EQ(EnemyList.size(), 34u);
+  ASSERT_EQ(Game->EnemyList.size(), 34u);
   std::set<TBaseEnemy*> seen;
   int framesWithOne = 0;
   while (Game && Game->Level == 0) {
     int active = 0;
-    for (TBaseEnemy* e : EnemyList) {
+    for (TBaseEnemy* e : Game->EnemyList) {
       if (e->State == 255) continue;
       ++active;
       seen.insert(e);
       EXPECT_TRUE(t1.count(e)) << "kind " << int(e->Kind) << " came on at level 0";
     }
     EXPECT_LE(active, 1);
-    EXPECT_EQ(ActiveEnemies, active);
+    EXPECT_EQ(Game->ActiveEnemies, active);
     if (active == 1) ++framesWithOne;
     Game->Health = 50;  // stay alive whatever they shoot
     h->Step(1);
@@ -78,11 +78,11 @@ TEST_F(GameTest, OneShotHitsBothOverlappingTerrorists) {
   NoSpawns();
   TTerror* a = Game->LowerTerrorists[0].get();
   TTerror* b = Game->LowerTerrorists[1].get();
-  MaxEnemies = 2;
+  Game->MaxEnemies = 2;
   a->Activate();
   b->Activate();
-  MaxEnemies = 0;
-  ASSERT_EQ(ActiveEnemies, 2);
+  Game->MaxEnemies = 0;
+  ASSERT_EQ(Game->ActiveEnemies, 2);
   h->Step(1);
   for (TTerror* t : {a, b}) t->WalkSprite->X = t->ShootSprite->X = 0.5f;
   h->Step(1);
@@ -104,10 +104,10 @@ TEST_F(GameTest, TheFifthWeaponKillsEveryActiveEnemy) {
   NoSpawns();
   std::vector<TTerror*> all{Game->UpperTerrorists[0].get(), Game->UpperTerrorists[1].get(),
                             Game->LowerTerrorists[0].get(), Game->LowerTerrorists[1].get()};
-  MaxEnemies = 4;
+  Game->MaxEnemies = 4;
   for (TTerror* t : all) t->Activate();
-  MaxEnemies = 0;
-  ASSERT_EQ(ActiveEnemies, 4);
+  Game->MaxEnemies = 0;
+  ASSERT_EQ(Game->ActiveEnemies, 4);
   Game->Magazines[4] = 1;
   Game->ChangeWeapon(4);
   Game->Reload();
@@ -127,7 +127,7 @@ TEST_F(GameTest, TheFifthWeaponKillsEveryActiveEnemy) {
   EXPECT_EQ(CountSound(events, 13), 0);
   // Empty and without a spare magazine, the weapon gives way to the pistol.
   EXPECT_EQ(Game->Weapon, 0);
-  ASSERT_TRUE(h->StepUntil([] { return ActiveEnemies == 0; }, 200));
+  ASSERT_TRUE(h->StepUntil([] { return Game->ActiveEnemies == 0; }, 200));
   EXPECT_EQ(Game->Score, 40);
 }
 

@@ -1,12 +1,11 @@
 #include "Harness.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 
 #include "platform/System.h"
 #include "settings/Settings.h"
@@ -15,7 +14,7 @@ namespace gh::test {
 
 namespace {
 
-const std::string EnginePath = std::string(GH_BIN_DIR) + "/system.so";
+const std::string EnginePath = LibraryPath(GH_BIN_DIR, "system");
 
 // Settings as a fresh process has them.
 void ResetSettings() {
@@ -34,6 +33,26 @@ std::vector<T> ReadAll(int32_t (*read)(T*, int32_t)) {
   const int32_t n = read(items.data(), static_cast<int32_t>(items.size()));
   items.resize(static_cast<size_t>(std::clamp<int32_t>(n, 0, static_cast<int32_t>(items.size()))));
   return items;
+}
+
+// Data/ of the build, seen from `to`: a symbolic link, or where the system
+// makes none (Windows' C++ library), a tree of hard links to the same files.
+void LinkData(const std::filesystem::path& to) {
+  namespace fs = std::filesystem;
+  const fs::path data = fs::path(GH_BIN_DIR) / "Data";
+  std::error_code ec;
+  fs::create_directory_symlink(data, to, ec);
+  if (!ec) return;
+  fs::create_directories(to);
+  for (const auto& entry : fs::recursive_directory_iterator(data)) {
+    const fs::path target = to / fs::relative(entry.path(), data);
+    if (entry.is_directory()) {
+      fs::create_directories(target);
+      continue;
+    }
+    fs::create_hard_link(entry.path(), target, ec);
+    if (ec) fs::copy_file(entry.path(), target);
+  }
 }
 
 }  // namespace
@@ -75,16 +94,19 @@ Harness::Harness(HarnessOptions options) : platform_({Engine().ihMillis, Engine(
   if (options.folder) {
     folder_ = *options.folder;
   } else {
-    char pattern[] = "/tmp/gh-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made) std::abort();
-    folder_ = made;
+    // A new folder of the system's temporary folder, taken only if nobody had it.
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int i = 0; i < 100 && folder_.empty(); ++i) {
+      const auto name = std::filesystem::temp_directory_path() /
+                        ("gh-test-" + std::to_string(random() % 1000000000));
+      std::error_code ec;
+      if (std::filesystem::create_directory(name, ec)) folder_ = name;
+    }
+    if (folder_.empty()) std::abort();
     ownFolder_ = true;
   }
-  if (options.linkData && !std::filesystem::exists(folder_ / "Data")) {
-    std::filesystem::create_directory_symlink(std::filesystem::path(GH_BIN_DIR) / "Data",
-                                              folder_ / "Data");
-  }
+  if (options.linkData && !std::filesystem::exists(folder_ / "Data")) LinkData(folder_ / "Data");
   if (options.config) {
     std::ofstream(folder_ / "Config.cfg", std::ios::binary) << *options.config;
   }

@@ -1,17 +1,26 @@
 // A listening socket on the loopback that never accepts nor answers: a server
 // that hangs. Once closed, its port refuses.
 #pragma once
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
-#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
+#include <gtest/gtest.h>
 
 namespace gh::test {
 
 class SilentSocket {
  public:
   SilentSocket() {
+#ifdef _WIN32
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);  // counted; undone by WSACleanup below
+#endif
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -23,13 +32,24 @@ class SilentSocket {
     }
     port_ = ntohs(addr.sin_port);
   }
-  ~SilentSocket() { ::close(fd_); }
+  ~SilentSocket() {
+#ifdef _WIN32
+    ::closesocket(fd_);
+    ::WSACleanup();
+#else
+    ::close(fd_);
+#endif
+  }
   SilentSocket(const SilentSocket&) = delete;
   SilentSocket& operator=(const SilentSocket&) = delete;
   int Port() const { return port_; }
 
  private:
+#ifdef _WIN32
+  SOCKET fd_ = INVALID_SOCKET;
+#else
   int fd_ = -1;
+#endif
   int port_ = 0;
 };
 

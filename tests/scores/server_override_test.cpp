@@ -1,11 +1,12 @@
 // Pointing the game at another score server at run time: the environment
 // variable, then the file beside the program, then the build's address.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
+#include "harness/Environment.h"
 #include "scores/WebScores.h"
 
 namespace gh {
@@ -41,14 +42,15 @@ class ServerOverrideChoice : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = std::filesystem::current_path();
-    dir_ = std::filesystem::temp_directory_path() / ("gh_override_" + std::to_string(getpid()));
+    dir_ = std::filesystem::temp_directory_path() /
+           ("gh_override_" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
-    unsetenv(ScoreServerVariable);
+    test::UnsetVariable(ScoreServerVariable);
     SetScoreServerAddress("");
   }
   void TearDown() override {
-    unsetenv(ScoreServerVariable);
+    test::UnsetVariable(ScoreServerVariable);
     SetScoreServerAddress("");
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(dir_);
@@ -61,12 +63,12 @@ TEST_F(ServerOverrideChoice, VariableThenFileThenBuild) {
   std::ofstream(dir_ / ScoreServerFile) << "http://127.0.0.1:9001/\nignored second line\n";
   EXPECT_EQ(ScoreServerAddress(), "http://127.0.0.1:9001");
   EXPECT_EQ(ScorePageAddress(), "http://127.0.0.1:9001/cgi/version.pl?prg=Gravelhorn2&show&type=0");
-  setenv(ScoreServerVariable, "http://127.0.0.1:9002", 1);
+  test::SetVariable(ScoreServerVariable, "http://127.0.0.1:9002");
   EXPECT_EQ(ScoreServerAddress(), "http://127.0.0.1:9002");
   // A broken variable falls back to the build's address, not to the file.
-  setenv(ScoreServerVariable, "not an address", 1);
+  test::SetVariable(ScoreServerVariable, "not an address");
   EXPECT_EQ(ScoreServerAddress(), GH_SCORE_SERVER);
-  unsetenv(ScoreServerVariable);
+  test::UnsetVariable(ScoreServerVariable);
   std::ofstream(dir_ / ScoreServerFile) << "garbage\n";
   EXPECT_EQ(ScoreServerAddress(), GH_SCORE_SERVER);
   // A test's own address wins over both.

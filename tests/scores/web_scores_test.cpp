@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "harness/Environment.h"
 #include "harness/SilentSocket.h"
 #include "scores/WebScores.h"
 
@@ -225,10 +226,11 @@ TEST_F(ScoreServer, AProxyFromTheEnvironmentIsNotUsed) {
   test::SilentSocket proxy;
   const std::string address = "http://127.0.0.1:" + std::to_string(proxy.Port());
   for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"})
-    ::setenv(var, address.c_str(), 1);
+    test::SetVariable(var, address);
   SetScoreTimeouts(1000, 1000);
   const bool sent = SubmitScore("Ann", 1, "");
-  for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"}) ::unsetenv(var);
+  for (const char* var : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"})
+    test::UnsetVariable(var);
   EXPECT_TRUE(sent);
   EXPECT_EQ(Requests().size(), 2u);
 }

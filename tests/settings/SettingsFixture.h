@@ -2,11 +2,11 @@
 // has them.
 #pragma once
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "settings/Settings.h"
@@ -36,9 +36,16 @@ class InTempFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/gh-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    // A new folder of the system's temporary folder, taken only if nobody had it.
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int i = 0; i < 100 && folder_.empty(); ++i) {
+      const auto name = std::filesystem::temp_directory_path() /
+                        ("gh-settings-" + std::to_string(random() % 1000000000));
+      std::error_code ec;
+      if (std::filesystem::create_directory(name, ec)) folder_ = name;
+    }
+    ASSERT_FALSE(folder_.empty()) << "no temporary folder";
     std::filesystem::current_path(folder_);
     ResetToStartValues();
   }

@@ -73,10 +73,23 @@ class MenuTest : public ::testing::Test {
   static float PointerX() { return iMouseX() * 32.0f - 16.0f; }
   static float PointerY() { return 12.0f - iMouseY() * 24.0f; }
 
+  // The pointer rests on the widget, inside its picture (a click there picks
+  // it), and on a text button beside its caption, not on the letters.
   bool PointerOn(const TDDControl* widget) const {
     const auto sprite = Drawn(widget->Sprite);
-    return sprite && std::abs(PointerX() - sprite->x) < 0.05f &&
-           std::abs(PointerY() - sprite->y) < 0.05f;
+    if (!sprite || std::abs(PointerX() - sprite->x) > sprite->width / 2 - 0.1f ||
+        std::abs(PointerY() - sprite->y) > sprite->height / 2 - 0.1f) {
+      return false;
+    }
+    const auto* button = dynamic_cast<const TDDButtonText*>(widget);
+    if (!button) return true;
+    for (const auto& p : h->Prints()) {
+      if (p.text == button->Caption && std::abs(p.x - sprite->x) < 0.01f &&
+          std::abs(p.y - sprite->y) < 0.01f) {
+        return PointerX() < p.left || PointerX() > p.right;
+      }
+    }
+    return false;  // the caption is not printed
   }
 
   int CountPrints(const std::string& text) const {

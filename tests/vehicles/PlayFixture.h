@@ -58,8 +58,8 @@ class PlayTest : public ::testing::Test {
 
   // Nothing comes on by chance until the next level starts.
   static void Quiet() {
-    MaxEnemies = 0;
-    MaxBonuses = 0;
+    Game->MaxEnemies = 0;
+    Game->MaxBonuses = 0;
   }
 
   // Makes `level` (0-based) the current one, for the enemy filter.
@@ -76,9 +76,9 @@ class PlayTest : public ::testing::Test {
         break;
       }
     }
-    MaxEnemies = static_cast<uint8_t>(ActiveEnemies + 1);
+    Game->MaxEnemies = static_cast<uint8_t>(Game->ActiveEnemies + 1);
     vehicle.Activate();
-    MaxEnemies = 0;
+    Game->MaxEnemies = 0;
     return vehicle.State == 0;
   }
 

@@ -32,7 +32,7 @@ TEST_F(BonusTest, ABoxFallsOpensAndIsTakenByHoldingTheButtonOnItButNotByAnEarlie
   Game->Score = 0;
   box.Activate();
   box.BonusType = 7;
-  ASSERT_EQ(ActiveBonuses, 1);
+  ASSERT_EQ(Game->ActiveBonuses, 1);
   h->Step(1);
   EXPECT_TRUE(MeshOnScreen(box.ParachuteSprite->Mesh));
   EXPECT_FALSE(MeshOnScreen(box.IconSprite->Mesh));
@@ -83,7 +83,7 @@ TEST_F(BonusTest, ABoxFallsOpensAndIsTakenByHoldingTheButtonOnItButNotByAnEarlie
   // Holding the button on it takes it.
   TakeBox(box);
   EXPECT_EQ(box.State, 255);
-  EXPECT_EQ(ActiveBonuses, 0);
+  EXPECT_EQ(Game->ActiveBonuses, 0);
   EXPECT_EQ(Game->Score, 100);
   EXPECT_FALSE(MeshOnScreen(box.IconSprite->Mesh));
   h->Step(1);
@@ -222,7 +222,7 @@ TEST_F(BonusTest, AnOpenBoxIsThereAt12000MillisecondsAndGoneAfterWithoutEffect) 
   }
   EXPECT_TRUE(sawTheLimit);
   EXPECT_EQ(box.State, 255);
-  EXPECT_EQ(ActiveBonuses, 0);
+  EXPECT_EQ(Game->ActiveBonuses, 0);
   EXPECT_EQ(Game->Score, score);
 }
 
@@ -236,7 +236,7 @@ TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
     const uint8_t state = box.State;
     const uint32_t opened = box.OpenedTick;
     box.Activate();
-    EXPECT_EQ(ActiveBonuses, 1);
+    EXPECT_EQ(Game->ActiveBonuses, 1);
     EXPECT_EQ(box.X, x);
     EXPECT_EQ(box.Y, y);
     EXPECT_EQ(box.BonusType, type);
@@ -275,7 +275,7 @@ TEST_F(BonusTest, AFallingBoxCarriesOverIntoTheNextLevel) {
   Game->TimeLeft = 1;
   ASSERT_TRUE(h->StepUntil([] { return Game->Level == 1; }, 5));
   EXPECT_EQ(box.State, TBonus::Falling);
-  EXPECT_EQ(ActiveBonuses, 1);
+  EXPECT_EQ(Game->ActiveBonuses, 1);
   // It goes on falling once the next level is played.
   ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 400));
   Quiet();

@@ -51,8 +51,8 @@ Target ChooseTarget(int& weapon) {
 }
 
 TEST_F(PlayTest, AScriptedGameReachesTheSeventhLevelAndShowsEveryEnemyKindAndBothScenes) {
-  MaxEnemies = static_cast<uint8_t>(Game->Level + 1);  // chance spawning as the game has it
-  MaxBonuses = MaxEnemies;
+  Game->MaxEnemies = static_cast<uint8_t>(Game->Level + 1);  // chance spawning as the game has it
+  Game->MaxBonuses = Game->MaxEnemies;
   std::set<int> kinds;
   std::array<bool, 2> scenes{};
   std::set<int> levels;
@@ -60,7 +60,7 @@ TEST_F(PlayTest, AScriptedGameReachesTheSeventhLevelAndShowsEveryEnemyKindAndBot
   int frame = 0;
   const int limit = 60 * 60 * 10;
   for (; frame < limit && Game; ++frame) {
-    for (TBaseEnemy* e : EnemyList) {
+    for (TBaseEnemy* e : Game->EnemyList) {
       if (e->State != 255) kinds.insert(e->Kind);
     }
     scenes[0] = scenes[0] || MeshOnScreen(Game->Scene1->Mesh);

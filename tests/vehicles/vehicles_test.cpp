@@ -94,8 +94,8 @@ TEST_P(VehicleWeaponTest, OnlyTheMachineGunAndTheFourthWeaponHurtAVehicle) {
   EXPECT_EQ(frames, 20);
   EXPECT_EQ(CountGameSound(h->SoundEvents(), 9), 1);
   EXPECT_EQ(car.State, 255);
-  EXPECT_EQ(ActiveEnemies, 0);
-  EXPECT_FALSE(VehicleActive);
+  EXPECT_EQ(Game->ActiveEnemies, 0);
+  EXPECT_FALSE(Game->VehicleActive);
 }
 
 INSTANTIATE_TEST_SUITE_P(Weapons, VehicleWeaponTest,
@@ -125,10 +125,10 @@ TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 6), o.marked ? 1 : 0);
   EXPECT_EQ(CountGameSound(events, 7), 1);
-  EXPECT_TRUE(Engine().ihSoundPlaying(GameSounds[7]));
+  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[7]));
   EXPECT_EQ(AlarmOn(), o.marked);
   EXPECT_EQ(MeshOnScreen(car.Arrow->Mesh), o.marked);
-  EXPECT_EQ(ArrowCount, o.marked ? 1 : 0);
+  EXPECT_EQ(Game->ArrowCount, o.marked ? 1 : 0);
   if (o.marked) {
     // Two units above the body, near its rear end.
     EXPECT_NEAR(car.Arrow->Y, car.Body->Y + 2.0f, 1e-4f);
@@ -161,12 +161,12 @@ TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
   EXPECT_FALSE(AlarmOn());
   EXPECT_FALSE(MeshOnScreen(car.Arrow->Mesh));
   EXPECT_FALSE(MeshOnScreen(car.Body->Mesh));
-  EXPECT_EQ(ArrowCount, 0);
-  EXPECT_FALSE(VehicleActive);
+  EXPECT_EQ(Game->ArrowCount, 0);
+  EXPECT_FALSE(Game->VehicleActive);
   events = h->SoundEvents();
   EXPECT_GE(CountGameSound(events, 7, 3), 1);
   EXPECT_GE(CountGameSound(events, 8, 3), 1);
-  EXPECT_FALSE(Engine().ihSoundPlaying(GameSounds[7]));
+  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[7]));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, VehicleScoreTest,
@@ -247,8 +247,8 @@ TEST_P(LevelEndTest, AMarkedVehicleCountsAsEscapedWhileDrivingAndDestroyedWhileB
   ASSERT_EQ(Game->Level, 7);
   EXPECT_EQ(plane.State, 255);
   EXPECT_EQ(Game->Score, score + (bursting ? 50 : -50));
-  EXPECT_FALSE(VehicleActive);
-  EXPECT_EQ(ArrowCount, 0);
+  EXPECT_FALSE(Game->VehicleActive);
+  EXPECT_EQ(Game->ArrowCount, 0);
   EXPECT_FALSE(AlarmOn());
 }
 
@@ -323,13 +323,13 @@ TEST_F(VehicleTest, OnlyOneVehicleAtATimeEvenWhileItBursts) {
   TCar& car = Car();
   TCar& plane = *Game->Aircraft[1];
   ASSERT_TRUE(BringOn(car, true));
-  MaxEnemies = 10;  // room for more enemies
+  Game->MaxEnemies = 10;  // room for more enemies
   plane.Activate();
   Game->Trucks[2]->Activate();
   EXPECT_EQ(plane.State, 255);
   EXPECT_EQ(Game->Trucks[2]->State, 255);
-  EXPECT_EQ(ActiveEnemies, 1);
-  EXPECT_EQ(ArrowCount, 1);
+  EXPECT_EQ(Game->ActiveEnemies, 1);
+  EXPECT_EQ(Game->ArrowCount, 1);
   Quiet();
 
   WaitUntilInView(*car.Body);
@@ -338,7 +338,7 @@ TEST_F(VehicleTest, OnlyOneVehicleAtATimeEvenWhileItBursts) {
   ASSERT_LT(car.Health, 0);
   h->Step(5);
   ASSERT_EQ(car.State, 0);
-  MaxEnemies = 10;
+  Game->MaxEnemies = 10;
   plane.Activate();
   EXPECT_EQ(plane.State, 255);
   Quiet();
@@ -364,8 +364,8 @@ TEST_F(VehicleTest, VehiclesComeOnlyAtTheLevelsThatAllowThem) {
     EXPECT_EQ(BringOn(*c.vehicle, false), c.allowed) << "level " << c.level;
     if (c.vehicle->State == 0) c.vehicle->Deactivate();
   }
-  EXPECT_EQ(ActiveEnemies, 0);
-  EXPECT_FALSE(VehicleActive);
+  EXPECT_EQ(Game->ActiveEnemies, 0);
+  EXPECT_FALSE(Game->VehicleActive);
 }
 
 TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
@@ -378,19 +378,19 @@ TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 8), 1);
   EXPECT_EQ(CountGameSound(events, 7), 0);
-  EXPECT_TRUE(Engine().ihSoundPlaying(GameSounds[8]));
+  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[8]));
   train.Deactivate();
-  EXPECT_FALSE(Engine().ihSoundPlaying(GameSounds[8]));
+  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[8]));
 }
 
 TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLayers) {
-  ASSERT_EQ(EnemyList.size(), 34u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(EnemyList[i], Game->Aircraft[i].get());
-  EXPECT_EQ(EnemyList[11], Game->Cars[0].get());
-  EXPECT_EQ(EnemyList[12], Game->Cars[1].get());
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(EnemyList[13 + i], Game->Trains[i].get());
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(EnemyList[16 + i], Game->Trucks[i].get());
-  ASSERT_EQ(BonusList.size(), 3u);
+  ASSERT_EQ(Game->EnemyList.size(), 34u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Game->EnemyList[i], Game->Aircraft[i].get());
+  EXPECT_EQ(Game->EnemyList[11], Game->Cars[0].get());
+  EXPECT_EQ(Game->EnemyList[12], Game->Cars[1].get());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Game->EnemyList[13 + i], Game->Trains[i].get());
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(Game->EnemyList[16 + i], Game->Trucks[i].get());
+  ASSERT_EQ(Game->BonusList.size(), 3u);
 
   // Drawn over the background, under the scenery in front of the road.
   TKamazCar& truck = *Game->Trucks[5];

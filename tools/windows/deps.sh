@@ -8,7 +8,9 @@
 #
 # Built: SDL2, SDL2_image (PNG and JPEG through its bundled stb loaders),
 # SDL2_mixer (WAV, Ogg Vorbis through libogg + libvorbis), SDL2_ttf (FreeType),
-# libepoxy, libcurl (Schannel, static) and GoogleTest (for the tests).
+# libepoxy, libcurl (Schannel, static; HTTP only) and GoogleTest and the
+# header-only cpp-httplib (for the tests). Each is configured with only what the
+# game uses, so that a fresh machine (CI) builds the lot in minutes.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -18,7 +20,8 @@ triple=x86_64-w64-mingw32
 log() { echo "windows deps: $*" >&2; }
 
 # Source package -> the folder its upstream tarball unpacks to is found at run time.
-sources=(libsdl2 libsdl2-image libsdl2-mixer libsdl2-ttf libepoxy libogg libvorbis freetype curl)
+sources=(libsdl2 libsdl2-image libsdl2-mixer libsdl2-ttf libepoxy libogg libvorbis freetype curl
+  cpp-httplib)
 
 mkdir -p "$base/apt/lists/partial" "$base/src"
 # A private copy of the system's apt sources with deb-src added; the system's
@@ -150,7 +153,12 @@ cmake_build() { # <name> <source dir> [cmake options...]
   touch "$prefix/.built-$name"
 }
 
-cmake_build sdl2 "$(srcdir libsdl2)" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF
+# SDL: the window with OpenGL, events, audio, threads and timers; no renderer,
+# joysticks, haptics, sensors, DirectX, Vulkan or GLES.
+cmake_build sdl2 "$(srcdir libsdl2)" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
+  -DSDL_RENDER=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_POWER=OFF \
+  -DSDL_SENSOR=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF -DSDL_DIRECTX=OFF \
+  -DSDL_XINPUT=OFF -DSDL_VULKAN=OFF -DSDL_OPENGLES=OFF -DSDL_RENDER_D3D=OFF
 cmake_build ogg "$(srcdir libogg)" -DBUILD_SHARED_LIBS=OFF -DINSTALL_DOCS=OFF -DBUILD_TESTING=OFF
 cmake_build vorbis "$(srcdir libvorbis)" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF
 cmake_build freetype "$(srcdir freetype)" -DBUILD_SHARED_LIBS=OFF \
@@ -170,12 +178,18 @@ cmake_build sdl2_ttf "$(srcdir libsdl2-ttf)" -DBUILD_SHARED_LIBS=ON \
   -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF -DSDL2TTF_SAMPLES=OFF
 # Schannel is Windows' own TLS, so no OpenSSL to build or ship; static, so the
 # program carries it and the zip holds one DLL fewer.
-cmake_build curl "$(srcdir curl)" -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF \
+cmake_build curl "$(srcdir curl)" -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DHTTP_ONLY=ON \
   -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF \
   -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_LIBIDN2=OFF -DUSE_NGHTTP2=OFF \
   -DCURL_USE_LIBSSH2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DENABLE_UNIX_SOCKETS=OFF
 cmake_build googletest /usr/src/googletest -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON \
   -Dgtest_disable_pthreads=OFF
+
+# cpp-httplib is one header (the tests' HTTP server).
+if [ ! -f "$prefix/.built-httplib" ]; then
+  cp "$(srcdir cpp-httplib)/httplib.h" "$prefix/include/"
+  touch "$prefix/.built-httplib"
+fi
 
 # libepoxy builds with Meson.
 if [ ! -f "$prefix/.built-epoxy" ]; then

@@ -1,5 +1,3 @@
-#include "platform/System.h"
-
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -8,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+
+#include "platform/System.h"
 
 namespace gh {
 
@@ -168,6 +168,10 @@ std::string ProgramFolder() {
 
 bool EnterFolder(const std::string& folder) { return ::chdir(folder.c_str()) == 0; }
 
+std::string LibraryPath(const std::string& folder, const std::string& stem) {
+  return folder + "/" + stem + ".so";
+}
+
 void* OpenModule(const std::string& path, std::string& error) {
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) {
@@ -184,5 +188,7 @@ void* ModuleSymbol(void* module, const char* name) {
 void CloseModule(void* module) {
   if (module) ::dlclose(module);
 }
+
+void SendMessagesToLog() {}
 
 }  // namespace gh
