@@ -41,9 +41,7 @@ std::string Trim(const std::string& s) {
 // picture. The calls keep their names.
 #define GH_IMG_CALLS(X) X(IMG_Init) X(IMG_Load)
 
-#define GH_IMG_SLOT(name) decltype(&::name) name = nullptr;
-GH_IMG_CALLS(GH_IMG_SLOT)
-#undef GH_IMG_SLOT
+GH_LATE_CALLS(GH_IMG_CALLS)
 
 std::once_flag imageLibraryOnce;
 bool imageLibraryBound = false;
@@ -52,16 +50,8 @@ bool imageLibraryBound = false;
 // waits for it.
 bool BindImage() {
   std::call_once(imageLibraryOnce, [] {
-    void* lib = os::OpenLibrary(GH_IMAGE_LIBRARY);
-    if (!lib) return;
-    bool all = true;
-#define GH_IMG_BIND(name)                                                      \
-  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
-  all = all && name != nullptr;
-    GH_IMG_CALLS(GH_IMG_BIND)
-#undef GH_IMG_BIND
-    if (all) IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
-    imageLibraryBound = all;  // the library stays loaded for the process
+    imageLibraryBound = GH_BIND_LATE_LIBRARY(GH_IMAGE_LIBRARY, GH_IMG_CALLS);
+    if (imageLibraryBound) IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
   });
   return imageLibraryBound;
 }
@@ -79,29 +69,18 @@ struct ImagePrefetch {
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
 // calls keep their names; each is bound from the loaded library.
-#define GH_TTF_CALLS(X)                                                             \
-  X(TTF_WasInit)                                                                    \
-  X(TTF_Init)                                                                       \
-  X(TTF_OpenFont)                                                                   \
-  X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) X(TTF_GlyphIsProvided32) \
-      X(TTF_RenderGlyph32_Blended) X(TTF_SetFontOutline)
+#define GH_TTF_CALLS(X)                                                                         \
+  X(TTF_WasInit)                                                                                \
+  X(TTF_Init)                                                                                   \
+  X(TTF_OpenFont)                                                                               \
+  X(TTF_CloseFont)                                                                              \
+  X(TTF_FontAscent) X(TTF_GlyphMetrics32) X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) \
+      X(TTF_SetFontOutline)
 
-#define GH_TTF_SLOT(name) decltype(&::name) name = nullptr;
-GH_TTF_CALLS(GH_TTF_SLOT)
-#undef GH_TTF_SLOT
+GH_LATE_CALLS(GH_TTF_CALLS)
 
 bool BindTtf() {
-  static const bool bound = [] {
-    void* lib = os::OpenLibrary(GH_TTF_LIBRARY);
-    if (!lib) return false;
-    bool all = true;
-#define GH_TTF_BIND(name)                                                      \
-  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
-  all = all && name != nullptr;
-    GH_TTF_CALLS(GH_TTF_BIND)
-#undef GH_TTF_BIND
-    return all;  // the library stays loaded for the process
-  }();
+  static const bool bound = GH_BIND_LATE_LIBRARY(GH_TTF_LIBRARY, GH_TTF_CALLS);
   return bound;
 }
 
