@@ -69,12 +69,13 @@ struct ImagePrefetch {
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
 // calls keep their names; each is bound from the loaded library.
-#define GH_TTF_CALLS(X)                                                                         \
-  X(TTF_WasInit)                                                                                \
-  X(TTF_Init)                                                                                   \
-  X(TTF_OpenFont)                                                                               \
-  X(TTF_CloseFont)                                                                              \
-  X(TTF_FontAscent) X(TTF_GlyphMetrics32) X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) \
+#define GH_TTF_CALLS(X)                                                       \
+  X(TTF_WasInit)                                                              \
+  X(TTF_Init)                                                                 \
+  X(TTF_OpenFont)                                                             \
+  X(TTF_CloseFont)                                                            \
+  X(TTF_FontAscent)                                                           \
+  X(TTF_GlyphMetrics32) X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) \
       X(TTF_SetFontOutline)
 
 GH_LATE_CALLS(GH_TTF_CALLS)
@@ -103,8 +104,10 @@ void SetLiveEngine(Engine* engine) { liveEngine = engine; }
 
 Image::~Image() {
   // The texture lives in the window backend's context; hand it back for deletion.
-  if (gl && liveEngine && glGeneration == liveEngine->GlGeneration())
+  if (gl && liveEngine && glGeneration == liveEngine->GlGeneration()) {
     liveEngine->DeadTextures().push_back(gl);
+    for (uint32_t smaller : glSmaller) liveEngine->DeadTextures().push_back(smaller);
+  }
 }
 
 float Image::AlphaAt(float u, float v) const {
