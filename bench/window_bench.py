@@ -5,6 +5,11 @@ else. Prints figures and how to read them; never fails on time.
 
   bench/window_bench.py <build>/bin [pairs=3]
   bench/window_bench.py <build>/bin soak <seconds>   # random xdotool input, RSS over time
+  bench/window_bench.py <build>/bin starts [pairs=9] # start-up only: a first start, a later
+                                                     # start (Config.cfg there), the floor
+  bench/window_bench.py <build>/bin ab <other build>/bin [rounds=3]
+                                                     # the menu with the pointer moving,
+                                                     # two builds of the program in turn
 
 How it measures, so that a shared, loaded machine cannot bend the figures:
 - its own Xvfb on a display that Xvfb itself found free (-displayfd), checked to be
@@ -26,6 +31,7 @@ BIN = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/bin")
 MODE = sys.argv[2] if len(sys.argv) > 2 and not sys.argv[2].isdigit() else "bench"
 PAIRS = max(3, int(sys.argv[2])) if len(sys.argv) > 2 and sys.argv[2].isdigit() else 3
 SOAK_S = int(sys.argv[3]) if MODE == "soak" and len(sys.argv) > 3 else 300
+MODE_N = int(sys.argv[-1]) if MODE in ("starts", "ab") and sys.argv[-1].isdigit() else None
 TICK = os.sysconf("SC_CLK_TCK")
 IDLE_S = 30      # idle main menu
 SCREEN_S = 10    # idle Options, idle High Score
@@ -177,10 +183,13 @@ def click(env, game, x, y):
 class Game:
     """The program with its frame trace read on a thread."""
 
-    def __init__(self, env, quad_trace=False):
+    def __init__(self, env, quad_trace=False, config=None, bin_dir=None):
         self.folder = tempfile.mkdtemp(prefix="gh-window-")
         for name in ("gravelhorn2", "system.so"):
-            shutil.copy(os.path.join(BIN, name), self.folder)
+            shutil.copy(os.path.join(bin_dir or BIN, name), self.folder)
+        if config is not None:  # a later start: the settings file is there
+            with open(os.path.join(self.folder, "Config.cfg"), "wb") as f:
+                f.write(config)
         os.symlink(os.path.join(BIN, "Data"), os.path.join(self.folder, "Data"))
         self.frames = []  # (n, ns, sprites + meshes)
         self.quad_trace = os.path.join(self.folder, "quads.txt") if quad_trace else None
@@ -349,8 +358,8 @@ def program_run(env):
     return out
 
 
-def program_first_frame(env):
-    game = Game(env)
+def program_first_frame(env, config=None):
+    game = Game(env, config=config)
     first = game.wait_frames(lambda f: True)
     game.stop()
     return (first[1] - game.start_ns) / 1e6 if first else float("nan")
@@ -494,5 +503,69 @@ def soak_main():
         xvfb.stop()
 
 
+def first_config(env):
+    """The Config.cfg a first start writes (behind its loading picture)."""
+    game = start_to_menu(env)
+    with open(os.path.join(game.folder, "Config.cfg"), "rb") as f:
+        data = f.read()
+    game.stop()
+    return data
+
+
+def starts_main():
+    """Start-up alone: a first start, a later start and the floor, in turn."""
+    pairs = MODE_N or 9
+    xvfb = OwnXvfb()
+    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    try:
+        print(f"own Xvfb on {xvfb.display}; {load()}", flush=True)
+        config = first_config(env)
+        rows = []
+        for _ in range(pairs):
+            rows.append((program_first_frame(env), program_first_frame(env, config),
+                         floor_first_frame(env)))
+        print(f"{pairs} rounds (first start, later start, floor), {load()}:")
+        for i, name in enumerate(("first start", "later start", "floor")):
+            v = [r[i] for r in rows]
+            print(f"  {name:<12} exec to the first presented frame {median(v):6.1f} ms"
+                  f" ({' '.join(f'{x:.0f}' for x in v)})")
+        for i, name in enumerate(("first start", "later start")):
+            ratios = [r[i] / r[2] for r in rows]
+            print(f"  {name:<12} / floor per round {' '.join(f'{x:.2f}' for x in ratios)},"
+                  f" median {median(ratios):.2f}x  (target 1.05x)")
+    finally:
+        xvfb.stop()
+
+
+def ab_main():
+    """The menu with the pointer moving: CPU a frame shown, two builds in turn."""
+    global BIN
+    builds = [BIN, os.path.abspath(sys.argv[3])]
+    rounds = MODE_N if MODE_N and len(sys.argv) > 4 else 3
+    xvfb = OwnXvfb()
+    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    results = {b: [] for b in builds}
+    try:
+        print(f"own Xvfb on {xvfb.display}; {load()}", flush=True)
+        for r in range(rounds):
+            for b in builds:
+                BIN = b
+                game = start_to_menu(env)
+                game.settle()
+                inp = Input(env, "Gravelhorn 2", moving_script(ACTIVE_S + 2))
+                time.sleep(0.5)
+                m = game.measure(ACTIVE_S, inp)
+                game.stop()
+                results[b].append(m)
+                print(f"round {r + 1} {b}: {m['ms_per_frame']:.2f} CPU ms a frame shown"
+                      f" ({m['shown_per_s']:.1f} shown/s, {m['cpu_per_s']:.3f} CPU s/s)", flush=True)
+        ratios = [m2["ms_per_frame"] / m1["ms_per_frame"]
+                  for m1, m2 in zip(results[builds[0]], results[builds[1]])]
+        print(f"second/first per round {' '.join(f'{x:.3f}' for x in ratios)},"
+              f" median {median(ratios):.3f}; {load()}")
+    finally:
+        xvfb.stop()
+
+
 if __name__ == "__main__":
-    soak_main() if MODE == "soak" else main()
+    {"soak": soak_main, "starts": starts_main, "ab": ab_main}.get(MODE, main)()
