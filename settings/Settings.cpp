@@ -112,7 +112,7 @@ bool SaveSettings(std::string* error) {
   return fail(writeError);
 }
 
-LoadResult LoadSettings() {
+LoadResult LoadSettings(NewFile newFile) {
   LoadError.clear();
   DamagedCopy.clear();
   // A pipe in its place cannot hold the start-up (see ReadFileStart).
@@ -122,10 +122,10 @@ LoadResult LoadSettings() {
       LoadError = OpenError(ConfigFileName, error);
       return LoadResult::Unreadable;
     }
-    // First start: the default table, written at once.
+    // First start: the default table, written at once unless the caller will.
     ResetHighScores();
     std::string why;
-    if (!SaveSettings(&why)) LoadError = why;
+    if (newFile == NewFile::SaveNow && !SaveSettings(&why)) LoadError = why;
     return LoadResult::Created;
   }
 

@@ -25,7 +25,8 @@ extern const char* const ConfigFileName;  // "Config.cfg"
 
 enum class LoadResult {
   Loaded,      // read whole
-  Created,     // there was no file: written with the defaults
+  Created,     // there was no file: the defaults, written at once unless
+               // the caller asked to write them itself (NewFile::SaveLater)
   Damaged,     // cut short: values read before the damage kept, the rest as
                // they were (the defaults at start); the damaged file was copied
                // aside (DamagedCopyName) before any save can overwrite it
@@ -34,7 +35,11 @@ enum class LoadResult {
                // it until it can be read
 };
 
-LoadResult LoadSettings();
+// A first start's new file is written by LoadSettings, or later by the caller:
+// the program shows its first picture before it, since a file system that
+// syncs slowly (tens of milliseconds here) would otherwise hold up the window.
+enum class NewFile { SaveNow, SaveLater };
+LoadResult LoadSettings(NewFile newFile = NewFile::SaveNow);
 // Writes the settings and the table. The file is replaced as a whole, never
 // half-written, and bytes of the old file past the new end are kept (the
 // layout relies on them). False when the file cannot be read or written;

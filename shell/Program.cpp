@@ -71,6 +71,14 @@ void FreeGame() {
 
 void StartRun();
 
+// A first start: the new "Config.cfg" is written once the loading picture is up.
+bool NewSettingsFilePending = false;
+
+void TellSettingsUnusable(const std::string& why) {
+  ThePlatform().ShowError("\"Config.cfg\" cannot be used: " + why +
+                          "\nSettings and scores of this session will not be saved.");
+}
+
 // Tells the player once when "Config.cfg" could not be used as it was.
 void ReportSettingsLoad(LoadResult result) {
   if (result == LoadResult::Damaged) {
@@ -81,10 +89,8 @@ void ReportSettingsLoad(LoadResult result) {
     text += copy.empty() ? " A copy of the damaged file could not be kept."
                          : " A copy of the damaged file was kept as \"" + copy + "\".";
     ThePlatform().ShowError(text);
-  } else if (result == LoadResult::Unreadable ||
-             (result == LoadResult::Created && !SettingsError().empty())) {
-    ThePlatform().ShowError("\"Config.cfg\" cannot be used: " + SettingsError() +
-                            "\nSettings and scores of this session will not be saved.");
+  } else if (result == LoadResult::Unreadable) {
+    TellSettingsUnusable(SettingsError());
   }
 }
 
@@ -121,7 +127,11 @@ void EndRun() {
 }
 
 void StartRun() {
-  if (FirstRun) ReportSettingsLoad(LoadSettings());
+  if (FirstRun) {
+    const LoadResult loaded = LoadSettings(NewFile::SaveLater);
+    NewSettingsFilePending = loaded == LoadResult::Created;
+    ReportSettingsLoad(loaded);
+  }
   EngineSettings[4] = Windowed != 1 ? -1 : 0;
   i3ImpactErrorFlagSet(false);
   if (!i3ImpactOpen(ThePlatform().MainWindowHandle(), 0)) {
@@ -288,6 +298,13 @@ void OnMessage(const iMessage* message, void*) {
 
 }  // namespace
 
+void SaveNewSettingsFile() {
+  if (!NewSettingsFilePending) return;
+  NewSettingsFilePending = false;
+  std::string why;
+  if (!SaveSettings(&why)) TellSettingsUnusable(why);
+}
+
 void RestartEngine(uint8_t windowed) {
   Windowed = windowed;
   iExit();
@@ -358,6 +375,7 @@ void ResetShellState() {
   CurrentScreen = ScreenMenu;
   PreviousScreen = -1;
   FirstRun = true;
+  NewSettingsFilePending = false;
   Paused = false;
   FreeGame();
   FadeLevel = 0;

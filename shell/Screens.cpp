@@ -164,6 +164,7 @@ void LoadResources() {
 
   LoadingSprite = CreatePicture("Data\\loading.jpg", false, 0, 0);
   iSpriteRender(LoadingSprite, true);
+  SaveNewSettingsFile();
 
   ClickSound = iSoundCreate("Data\\Sound\\Click.wav", -1).release();
 

@@ -71,6 +71,8 @@ void UpdateMusic();
 
 // Writes the settings and the table, telling the player when that fails.
 void SaveSettingsOrTell();
+// On a first start, writes the new "Config.cfg" (once the loading picture is up).
+void SaveNewSettingsFile();
 
 // ---- engine life cycle (main window) -------------------------------------------
 // Stores the display setting and stops the engine; the frame loop restarts it.

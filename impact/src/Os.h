@@ -25,4 +25,27 @@ std::ifstream OpenForReading(const std::string& path);
 void* OpenLibrary(const char* name);
 void* LibraryFunction(void* library, const char* name);
 
+// Stores the library's function `name` in `call`, typed as the call it is; false
+// when the library lacks it.
+template <typename Fn>
+bool BindCall(void* library, const char* name, Fn*& call) {
+  call = reinterpret_cast<Fn*>(LibraryFunction(library, name));
+  return call != nullptr;
+}
+
 }  // namespace impact::os
+
+// Libraries loaded by name when first wanted. Their calls are listed as an
+// X-macro, `#define CALLS(X) X(Mix_Init) X(Mix_OpenAudio) ...`; GH_LATE_CALLS(CALLS)
+// declares a pointer named like each call, and GH_BIND_LATE_LIBRARY(file, CALLS)
+// loads the library for the rest of the process and binds them all: true when
+// the library and every call were there.
+#define GH_LATE_CALL_SLOT_(name) decltype(&::name) name = nullptr;
+#define GH_LATE_CALLS(calls) calls(GH_LATE_CALL_SLOT_)
+#define GH_LATE_CALL_BIND_(name) all = all && ::impact::os::BindCall(library, #name, name);
+#define GH_BIND_LATE_LIBRARY(file, calls)            \
+  [] {                                               \
+    void* library = ::impact::os::OpenLibrary(file); \
+    bool all = library != nullptr;                   \
+    calls(GH_LATE_CALL_BIND_) return all;            \
+  }()

@@ -71,6 +71,20 @@ TEST_F(ConfigFile, FirstStartWritesTheDefaultFile) {
   EXPECT_EQ(HighScores[4].Score, 3000);
 }
 
+TEST_F(ConfigFile, AFirstStartLeftToTheCallerWritesNothingUntilItSaves) {
+  EXPECT_EQ(LoadSettings(NewFile::SaveLater), LoadResult::Created);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "Config.cfg"));
+  EXPECT_EQ(HighScores[9].Score, 500);  // the defaults are in place all the same
+  EXPECT_TRUE(SettingsError().empty());
+
+  ASSERT_TRUE(SaveSettings());
+  const std::string first = FileBytes();
+  std::filesystem::remove(folder_ / "Config.cfg");
+  ResetToStartValues();
+  ASSERT_EQ(LoadSettings(), LoadResult::Created);
+  EXPECT_EQ(FileBytes(), first) << "the later save writes what a save at once writes";
+}
+
 TEST_F(ConfigFile, StringsAreStoredComplementedAfterTheirLength) {
   ResetHighScores();
   Country = "abc";

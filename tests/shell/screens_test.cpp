@@ -1,6 +1,7 @@
 // The screens and the moves between them, on the real program.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +17,8 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
   Start(false);
   ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
   EXPECT_EQ(Engine().ihLastRendered(), LoadingSprite.get());
+  // The new Config.cfg is written behind the loading picture, not left to the end.
+  EXPECT_TRUE(std::filesystem::exists(h->ConfigPath()));
   h->Step(1);
 
   // The background comes up from transparent while no button is shown.

@@ -12,7 +12,10 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 #include "Os.h"
 #include "core/Conventions.h"
@@ -32,39 +35,53 @@ std::string Trim(const std::string& s) {
   return s.substr(a, b - a + 1);
 }
 
-void EnsureImageInit() {
-  static bool done = false;
-  if (!done) {
-    IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
-    done = true;
-  }
+// SDL2_image is loaded by name too, and early on a thread of its own (see
+// PrefetchImageLibrary): it brings libtiff, libwebp and more, about 9 ms of
+// loading that would otherwise stand between the program's start and its first
+// picture. The calls keep their names.
+#define GH_IMG_CALLS(X) X(IMG_Init) X(IMG_Load)
+
+GH_LATE_CALLS(GH_IMG_CALLS)
+
+std::once_flag imageLibraryOnce;
+bool imageLibraryBound = false;
+
+// Loads and binds SDL2_image once, from whichever thread comes first; the other
+// waits for it.
+bool BindImage() {
+  std::call_once(imageLibraryOnce, [] {
+    imageLibraryBound = GH_BIND_LATE_LIBRARY(GH_IMAGE_LIBRARY, GH_IMG_CALLS);
+    if (imageLibraryBound) IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+  });
+  return imageLibraryBound;
 }
+
+// The prefetch thread lives from the window's opening to the first picture
+// (or the window's closing), never across an unload of this library.
+struct ImagePrefetch {
+  std::thread thread;
+  void Join() {
+    if (thread.joinable()) thread.join();
+  }
+  ~ImagePrefetch() { Join(); }
+} imagePrefetch;
 
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
 // calls keep their names; each is bound from the loaded library.
-#define GH_TTF_CALLS(X)                                                    \
-  X(TTF_WasInit)                                                           \
-  X(TTF_Init)                                                              \
-  X(TTF_OpenFont) X(TTF_CloseFont) X(TTF_FontAscent) X(TTF_GlyphMetrics32) \
-      X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) X(TTF_SetFontOutline)
+#define GH_TTF_CALLS(X)                                                       \
+  X(TTF_WasInit)                                                              \
+  X(TTF_Init)                                                                 \
+  X(TTF_OpenFont)                                                             \
+  X(TTF_CloseFont)                                                            \
+  X(TTF_FontAscent)                                                           \
+  X(TTF_GlyphMetrics32) X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) \
+      X(TTF_SetFontOutline)
 
-#define GH_TTF_SLOT(name) decltype(&::name) name = nullptr;
-GH_TTF_CALLS(GH_TTF_SLOT)
-#undef GH_TTF_SLOT
+GH_LATE_CALLS(GH_TTF_CALLS)
 
 bool BindTtf() {
-  static const bool bound = [] {
-    void* lib = os::OpenLibrary(GH_TTF_LIBRARY);
-    if (!lib) return false;
-    bool all = true;
-#define GH_TTF_BIND(name)                                                      \
-  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
-  all = all && name != nullptr;
-    GH_TTF_CALLS(GH_TTF_BIND)
-#undef GH_TTF_BIND
-    return all;  // the library stays loaded for the process
-  }();
+  static const bool bound = GH_BIND_LATE_LIBRARY(GH_TTF_LIBRARY, GH_TTF_CALLS);
   return bound;
 }
 
@@ -87,8 +104,10 @@ void SetLiveEngine(Engine* engine) { liveEngine = engine; }
 
 Image::~Image() {
   // The texture lives in the window backend's context; hand it back for deletion.
-  if (gl && liveEngine && glGeneration == liveEngine->GlGeneration())
+  if (gl && liveEngine && glGeneration == liveEngine->GlGeneration()) {
     liveEngine->DeadTextures().push_back(gl);
+    for (uint32_t smaller : glSmaller) liveEngine->DeadTextures().push_back(smaller);
+  }
 }
 
 float Image::AlphaAt(float u, float v) const {
@@ -98,8 +117,25 @@ float Image::AlphaAt(float u, float v) const {
   return rgba[(static_cast<size_t>(y) * width + x) * 4 + 3] / 255.0f;
 }
 
+void PrefetchImageLibrary() {
+  // Not while a prefetch runs: only then may the flag be written meanwhile.
+  if (imagePrefetch.thread.joinable() || imageLibraryBound) return;
+  try {
+    imagePrefetch.thread = std::thread([] { BindImage(); });
+  } catch (const std::system_error&) {
+    // No thread to spare: the first picture loads the library itself.
+  }
+}
+
+void FinishImagePrefetch() { imagePrefetch.Join(); }
+
 bool DecodeImage(const std::string& path, Image& image, std::string& error) {
-  EnsureImageInit();
+  const bool bound = BindImage();
+  FinishImagePrefetch();
+  if (!bound) {
+    error = "the picture library " GH_IMAGE_LIBRARY " cannot be loaded";
+    return false;
+  }
   SDL_Surface* loaded = IMG_Load(path.c_str());
   if (!loaded) {
     error = IMG_GetError();

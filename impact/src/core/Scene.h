@@ -26,6 +26,9 @@ struct Image {
   uint32_t gl = 0;
   uint64_t glGeneration = 0;
   bool glOpaque = false;  // every pixel's alpha is 255: drawn without blending
+  // Glyph atlases only: the picture at a half, a quarter, ... of its size, one
+  // texture each, for prints drawn that much smaller than the raster.
+  std::vector<uint32_t> glSmaller;
 
   Image() = default;
   Image(const Image&) = delete;

@@ -59,31 +59,20 @@ class SoftLimiter {
 
 namespace {
 
-#define GH_MIXER_CALLS(X)                                                                          \
-  X(Mix_Init)                                                                                      \
-  X(Mix_OpenAudio)                                                                                 \
-  X(Mix_OpenAudioDevice) X(Mix_QuerySpec) X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) \
-      X(Mix_LoadWAV) X(Mix_FreeMusic) X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic)        \
-          X(Mix_HaltMusic) X(Mix_VolumeMusic) X(Mix_PlayChannel) X(Mix_GroupOldest)                \
-              X(Mix_HaltChannel) X(Mix_Playing) X(Mix_Volume) X(Mix_SetPostMix)
+#define GH_MIXER_CALLS(X)                                                                     \
+  X(Mix_Init)                                                                                 \
+  X(Mix_OpenAudio)                                                                            \
+  X(Mix_OpenAudioDevice)                                                                      \
+  X(Mix_QuerySpec) X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) X(Mix_LoadWAV)    \
+      X(Mix_FreeMusic) X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic) X(Mix_HaltMusic) \
+          X(Mix_VolumeMusic) X(Mix_PlayChannel) X(Mix_GroupOldest) X(Mix_HaltChannel)         \
+              X(Mix_Playing) X(Mix_Volume) X(Mix_SetPostMix)
 
-#define GH_MIXER_SLOT(name) decltype(&::name) name = nullptr;
-GH_MIXER_CALLS(GH_MIXER_SLOT)
-#undef GH_MIXER_SLOT
+GH_LATE_CALLS(GH_MIXER_CALLS)
 
 // Binds every call once; false (and the game silent) when the library or a call is missing.
 bool BindMixer() {
-  static const bool bound = [] {
-    void* lib = os::OpenLibrary(GH_MIXER_LIBRARY);
-    if (!lib) return false;
-    bool all = true;
-#define GH_MIXER_BIND(name)                                                    \
-  name = reinterpret_cast<decltype(&::name)>(os::LibraryFunction(lib, #name)); \
-  all = all && name != nullptr;
-    GH_MIXER_CALLS(GH_MIXER_BIND)
-#undef GH_MIXER_BIND
-    return all;  // the library stays loaded for the process
-  }();
+  static const bool bound = GH_BIND_LATE_LIBRARY(GH_MIXER_LIBRARY, GH_MIXER_CALLS);
   return bound;
 }
 

@@ -17,6 +17,33 @@ namespace {
 
 constexpr int kFloatsPerVertex = 10;  // position 3, uv 2, colour 4, lit 1
 
+// Smaller copies kept of a glyph atlas: down to an eighth of its size.
+constexpr size_t kAtlasCopies = 3;
+
+// A premultiplied RGBA picture at half its size, each pixel the mean of four.
+std::vector<uint8_t> HalfSize(const std::vector<uint8_t>& rgba, int width, int height) {
+  const int w = width / 2, h = height / 2;
+  std::vector<uint8_t> out(static_cast<size_t>(w) * h * 4);
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* row0 = &rgba[static_cast<size_t>(2 * y) * width * 4];
+    const uint8_t* row1 = row0 + static_cast<size_t>(width) * 4;
+    uint8_t* to = &out[static_cast<size_t>(y) * w * 4];
+    for (int x = 0; x < w * 4; ++x) {
+      const int i = (x / 4) * 8 + x % 4;
+      to[x] = static_cast<uint8_t>((row0[i] + row0[i + 4] + row1[i] + row1[i + 4] + 2) / 4);
+    }
+  }
+  return out;
+}
+
+// Bilinear, clamped to the picture's edge, for the bound texture.
+void SetFilter() {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
 // Lit quads larger than this (world units) are cut into cells of at most this size,
 // so that lighting per vertex follows the falloff as closely as lighting per pixel,
 // unless the light is the same all across them.
@@ -212,6 +239,17 @@ void Renderer::Shutdown() {
   vboBytes_ = 0;
 }
 
+Renderer::Texture Renderer::AtlasCopy(Engine& engine, Image* image, float atlasPerPixel) {
+  Texture t = TextureOf(engine, image);
+  if (!image || image->glSmaller.empty() || atlasPerPixel < 1.5f) return t;
+  // The copy whose size is nearest: a quarter-size copy serves 3 to 6 atlas
+  // pixels a screen pixel.
+  const int level = std::min(static_cast<int>(std::log2(atlasPerPixel / 1.5f)) + 1,
+                             static_cast<int>(image->glSmaller.size()));
+  return {image->glSmaller[level - 1], std::max(1, t.width >> level),
+          std::max(1, t.height >> level), t.opaque};
+}
+
 Renderer::Texture Renderer::TextureOf(Engine& engine, Image* image) {
   if (!image || image->width <= 0 || image->height <= 0) return {white_, 1, 1, true};
   if (!image->gl || image->glGeneration != engine.GlGeneration()) Upload(engine, *image);
@@ -236,14 +274,24 @@ void Renderer::Upload(Engine& engine, Image& image) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                pre.data());
-  // Glyph atlases are drawn well below their raster size: mipmaps keep text smooth.
+  SetFilter();
+  // Glyph atlases are drawn well below their raster size. Each print takes the
+  // copy nearest its size, filtered bilinearly: as smooth as mipmaps, and
+  // software rasterisers keep their fast path, which mipmapping leaves.
   const bool atlas = image.path.size() > 6 && image.path.ends_with("#atlas");
-  if (atlas) glGenerateMipmap(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                  atlas ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  image.glSmaller.clear();  // copies made in an earlier context went with it
+  for (int w = image.width, h = image.height;
+       atlas && w >= 2 && h >= 2 && image.glSmaller.size() < kAtlasCopies;) {
+    pre = HalfSize(pre, w, h);
+    w /= 2;
+    h /= 2;
+    GLuint smaller = 0;
+    glGenTextures(1, &smaller);
+    glBindTexture(GL_TEXTURE_2D, smaller);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pre.data());
+    SetFilter();
+    image.glSmaller.push_back(smaller);
+  }
   image.gl = tex;
   image.glGeneration = engine.GlGeneration();
   image.glOpaque = opaque;
@@ -370,9 +418,14 @@ void Renderer::AddSprite(Engine& engine, const Sprite& s) {
 }
 
 void Renderer::AddPrints(Engine& engine) {
+  // Screen pixels a screen unit.
+  const float pixels = static_cast<float>(viewW_) / (2 * conv::kPlaneHalfWidth);
   for (const Print& p : engine.Prints()) {
     const FontData& font = *p.font;
-    const Texture tex = TextureOf(engine, font.atlas.get());
+    // All of a print's letters shrink the atlas alike (the larger of its two scales).
+    const float shown =
+        UnitsPerFontPixel(font) * std::max(std::fabs(p.scale.x), std::fabs(p.scale.y)) * pixels;
+    const Texture tex = AtlasCopy(engine, font.atlas.get(), shown > 0 ? 1.0f / shown : 1.0f);
     const float iw = 1.0f / font.atlas->width, ih = 1.0f / font.atlas->height;
     const char* text = engine.PrintTextAt(p);
     // The dark outline first, under every letter of the print; a print that is

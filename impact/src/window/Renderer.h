@@ -72,6 +72,9 @@ class Renderer {
   };
 
   Texture TextureOf(Engine& engine, Image* image);
+  // A glyph atlas drawn at `atlasPerPixel` of its pixels a screen pixel: its copy
+  // nearest that size (the atlas itself when drawn at about its size or larger).
+  Texture AtlasCopy(Engine& engine, Image* image, float atlasPerPixel);
   // First use in this context: uploads the picture.
   void Upload(Engine& engine, Image& image);
   // An axis-aligned quad from (x0, y0) to (x1, y1) at depth z; uv = (u0, v0, u1, v1)
