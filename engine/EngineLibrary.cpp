@@ -5,16 +5,18 @@
 
 namespace gh {
 
+namespace raw {
 #define IMPACT_FN(ret, name, params) ret(*name) params = nullptr;
 #include "impact_api.inc"
 #undef IMPACT_FN
+}  // namespace raw
 
 namespace {
 
 void* library = nullptr;
 
 void ClearCalls() {
-#define IMPACT_FN(ret, name, params) name = nullptr;
+#define IMPACT_FN(ret, name, params) raw::name = nullptr;
 #include "impact_api.inc"
 #undef IMPACT_FN
 }
@@ -39,7 +41,7 @@ bool LoadEngine(const std::string& path, std::string& error) {
   }
 #include "impact_api.inc"
 #undef IMPACT_FN
-#define IMPACT_FN(ret, name, params) name = bound_##name;
+#define IMPACT_FN(ret, name, params) raw::name = bound_##name;
 #include "impact_api.inc"
 #undef IMPACT_FN
   library = handle;
@@ -47,6 +49,9 @@ bool LoadEngine(const std::string& path, std::string& error) {
 }
 
 void UnloadEngine() {
+  // A library loaded again counts its objects afresh: nothing made so far may
+  // be freed through it.
+  EndEngineRun();
   ClearCalls();
   if (library) {
     CloseModule(library);

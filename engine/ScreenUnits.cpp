@@ -11,8 +11,8 @@
 
 namespace gh {
 
-int32_t Camera = 0;
-int32_t MainFont = 0;
+CameraRef Camera;
+FontRef MainFont;
 
 namespace {
 
@@ -108,11 +108,11 @@ void PrintText(const std::string& text, uint8_t alignment, bool shadow, float x,
   print(x, y);
 }
 
-int32_t CreatePicture(const std::string& file, bool show, float x, float y) {
+SpriteRef CreatePicture(const std::string& file, bool show, float x, float y) {
   uint16_t w = 0, h = 0;
   GetImageSize(file, w, h);
-  const int32_t sprite = iSpriteCreate("Data\\sprite.x", 0);
-  const int32_t texture = iTextureCreate(file.c_str());
+  const SpriteRef sprite = iSpriteCreate("Data\\sprite.x", 0).release();
+  const TextureRef texture = iTextureCreate(file.c_str()).release();
   iSpriteTextureSet(sprite, texture);
   const iVec2 scale{PixelsToScale(w), PixelsToScale(h)};
   iSpriteScaleSet(sprite, &scale);

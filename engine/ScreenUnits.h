@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/EngineHandles.h"
 #include "impact_types.h"
 
 namespace gh {
@@ -36,8 +37,8 @@ inline constexpr int32_t GameSpritePriority = -1;
 
 // The screen's camera and the font every text is printed in (0 until the
 // screen resources are loaded).
-extern int32_t Camera;
-extern int32_t MainFont;
+extern CameraRef Camera;
+extern FontRef MainFont;
 
 // Reads an image's pixel size from its header (".png" and ".jpg" only, matched
 // with case; others give 0 x 0). Throws std::runtime_error for a missing file
@@ -54,8 +55,9 @@ void PrintText(const std::string& text, uint8_t alignment, bool shadow, float x,
                float scaleX, float scaleY, float spacing, const iColor& colour);
 void SetPrintColour(const iColor& colour);
 
-// A screen sprite showing the image at its pixel size, centred at (x, y).
-int32_t CreatePicture(const std::string& file, bool show, float x, float y);
+// A screen sprite showing the image at its pixel size, centred at (x, y). The
+// sprite and its texture stay until the engine run ends.
+SpriteRef CreatePicture(const std::string& file, bool show, float x, float y);
 
 // Opens a document or web address with the desktop's default handler.
 void OpenWithShell(const std::string& target);

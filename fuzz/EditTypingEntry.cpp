@@ -7,10 +7,10 @@
 
 #include "FuzzEntries.h"
 #include "engine/EngineCalls.h"
+#include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
-#include "engine/ScreenUnits.h"
 
 namespace gh::fuzz {
 
@@ -82,21 +82,25 @@ class StandInPlatform final : public Platform {
 };
 
 void BindStandIn() {
-#define IMPACT_FN(ret, name, params) name = &Stub_##name;
+#define IMPACT_FN(ret, name, params) raw::name = &Stub_##name;
 #include "impact_api.inc"
 #undef IMPACT_FN
-  iSpriteCreate = [](const char*, int32_t) { return nextHandle++; };
-  iTextureCreate = [](const char*) { return nextHandle++; };
-  iTypedChar = [](int32_t) { return frame.typed; };
-  iKeyClick = [](int32_t key) -> int32_t {
+  raw::iSpriteCreate = [](const char*, int32_t) { return nextHandle++; };
+  raw::iTextureCreate = [](const char*) { return nextHandle++; };
+  raw::iTypedChar = [](int32_t) { return frame.typed; };
+  raw::iKeyClick = [](int32_t key) -> int32_t {
     return (key == 28 && frame.enter) || (key == 57 && frame.space) ||
                    (key == 14 && frame.backspace)
                ? -1
                : 0;
   };
-  iMouseButtonClick = [](int32_t button) -> int32_t { return button == 0 && frame.mouse ? -1 : 0; };
-  iSpritePicked = [](int32_t) -> int32_t { return frame.picked ? -1 : 0; };
-  iPrintWidth = [](const char* text, const iVec2*, float, int32_t) { return MeasuredWidth(text); };
+  raw::iMouseButtonClick = [](int32_t button) -> int32_t {
+    return button == 0 && frame.mouse ? -1 : 0;
+  };
+  raw::iSpritePicked = [](int32_t) -> int32_t { return frame.picked ? -1 : 0; };
+  raw::iPrintWidth = [](const char* text, const iVec2*, float, int32_t) {
+    return MeasuredWidth(text);
+  };
 }
 
 std::string dataFolder;

@@ -25,7 +25,7 @@ constexpr float HangBelow = 2.0f;  // the box hangs this far below the parachute
 void Rewind(TAniSprite& sprite) {
   sprite.Frame = 0;
   sprite.LastTick = 0;
-  if (!sprite.Frames.empty() && sprite.Frames[0] != 0) {
+  if (!sprite.Frames.empty() && sprite.Frames[0]) {
     iMeshTextureSet(sprite.Mesh, sprite.Frames[0]);
   }
 }
@@ -90,10 +90,7 @@ TBonus::~TBonus() {
   ParachuteSprite.reset();
   IconSprite.reset();
   // A game builds its boxes anew each time; the content pictures go with them.
-  for (int32_t& texture : Textures) {
-    iTextureDestroy(texture);
-    texture = 0;
-  }
+  for (TextureHandle& texture : Textures) texture.reset();
 }
 
 void TBonus::Activate() {
@@ -230,10 +227,7 @@ THit::THit(TGame& game) : Owner(game) {
   iParticleShow(Particles);
 }
 
-THit::~THit() {
-  iParticleEmitterDestroy(Emitter);
-  iParticleDestroy(Particles);
-}
+THit::~THit() = default;
 
 void THit::MoveTo(float x, float y) {
   X = x;

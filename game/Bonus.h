@@ -29,7 +29,7 @@ class TBonus : public TBaseBonus {
   // Applies the content (BonusType) to the running game.
   void ApplyBonus();
 
-  std::array<int32_t, 8> Textures{};  // content pictures; entry n - 1 for type n
+  std::array<TextureHandle, 8> Textures;  // content pictures; entry n - 1 for type n
   int8_t BonusType = 1;  // 1-4 weapons 2-5, 5 -30 health, 6 full health, 7 +100, 8 +1 life
   float X = 0;           // world x of the parachute and the box
   float Y = 0;           // world y of the parachute; the box hangs 2 below
@@ -64,8 +64,8 @@ class THit {
   void MoveTo(float x, float y);
 
   TGame& Owner;
-  int32_t Particles = 0;
-  int32_t Emitter = 0;
+  ParticleSystemHandle Particles;
+  EmitterHandle Emitter;  // freed before its particle system
   uint16_t BurstFrames = 0;
   // Where the emitter was last placed.
   float X = 0;

@@ -137,10 +137,9 @@ TGame::~TGame() {
   ConfinePointer(false);
   // A vehicle's engine loops until stopped; nothing of the game may go on
   // sounding in the menu.
-  for (int32_t& sound : Sounds) {
+  for (SoundHandle& sound : Sounds) {
     iSoundStop(sound, 0);
-    iSoundDestroy(sound);
-    sound = 0;
+    sound.reset();
   }
   Player.reset();
   for (auto& box : Bonuses) box.reset();

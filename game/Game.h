@@ -100,10 +100,10 @@ class TGame {
   int8_t ActiveEnemies = 0;
   uint8_t MaxEnemies = 0;  // Level + 1 (low eight bits)
   int8_t ActiveBonuses = 0;
-  uint8_t MaxBonuses = 0;            // Level + 1 (low eight bits)
-  std::array<int32_t, 16> Sounds{};  // "Data\Sound\<n>.wav"
-  bool VehicleActive = false;        // at most one vehicle on the scene
-  int8_t ArrowCount = 0;             // active vehicles showing their target arrow
+  uint8_t MaxBonuses = 0;              // Level + 1 (low eight bits)
+  std::array<SoundHandle, 16> Sounds;  // "Data\Sound\<n>.wav"
+  bool VehicleActive = false;          // at most one vehicle on the scene
+  int8_t ArrowCount = 0;               // active vehicles showing their target arrow
   // The level and end captions grow with this.
   float CaptionLevel = 0;
 

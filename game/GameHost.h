@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/EngineHandles.h"
 #include "impact_types.h"
 
 namespace gh {
@@ -19,7 +20,7 @@ class GameHost {
   virtual void Ask(const std::string& line1, const std::string& line2, const iColor& colour,
                    bool nameBox, std::function<void(bool)> then) = 0;
   // A sound effect, heard when sounds are on.
-  virtual void PlaySound(int32_t sound, bool looped) = 0;
+  virtual void PlaySound(SoundRef sound, bool looped) = 0;
   // The game has ended: the program frees it once its frame is over and shows
   // the high-score table or the menu.
   virtual void EndGame(bool toHighScores) = 0;
@@ -30,6 +31,6 @@ class GameHost {
 GameHost& TheGameHost();
 void SetGameHost(GameHost* host);
 
-inline void PlayGameSound(int32_t sound, bool looped) { TheGameHost().PlaySound(sound, looped); }
+inline void PlayGameSound(SoundRef sound, bool looped) { TheGameHost().PlaySound(sound, looped); }
 
 }  // namespace gh

@@ -34,10 +34,10 @@ std::string PlayerPicture(int n) { return "Data\\Game\\Player\\" + std::to_strin
 // makes it, but keeping its texture so that the game can free it, and with an
 // empty picture instead of an error when the file cannot be read. It lies under
 // the question box.
-int32_t GunPicture(const std::string& file, float x, float y, int32_t& texture) {
+SpriteHandle GunPicture(const std::string& file, float x, float y, TextureHandle& texture) {
   uint16_t width = 0, height = 0;
   PictureSize(file, width, height);
-  const int32_t sprite = iSpriteCreate("Data\\sprite.x", 0);
+  SpriteHandle sprite = iSpriteCreate("Data\\sprite.x", 0);
   iSpritePrioritySet(sprite, GameSpritePriority);
   texture = iTextureCreate(file.c_str());
   iSpriteTextureSet(sprite, texture);
@@ -56,29 +56,21 @@ TPlayer::TPlayer(TGame& game) : Owner(game) {
     const GunPlace& g = GunPlaces[w];
     GunSprites[w] = GunPicture(PlayerPicture(g.picture), g.x, g.y, GunSpriteTextures[w]);
   }
-  for (int i = 0; i < 24; ++i) GunTextures[i] = iTextureCreate(PlayerPicture(i + 1).c_str());
-  // The last two weapons have one resting and one firing picture for every aim.
-  const int32_t heavy = iTextureCreate(PlayerPicture(25).c_str());
-  for (int i = 24; i < 32; ++i) GunTextures[i] = heavy;
-  const int32_t rocketResting = iTextureCreate(PlayerPicture(26).c_str());
-  for (int i = 32; i < 36; ++i) GunTextures[i] = rocketResting;
-  const int32_t rocketFiring = iTextureCreate(PlayerPicture(27).c_str());
-  for (int i = 36; i < 40; ++i) GunTextures[i] = rocketFiring;
+  for (int i = 0; i < 27; ++i) GunPictures[i] = iTextureCreate(PlayerPicture(i + 1).c_str());
+  for (int i = 0; i < 24; ++i) GunTextures[i] = GunPictures[i];
+  for (int i = 24; i < 32; ++i) GunTextures[i] = GunPictures[24];  // heavy weapon
+  for (int i = 32; i < 36; ++i) GunTextures[i] = GunPictures[25];  // rocket, resting
+  for (int i = 36; i < 40; ++i) GunTextures[i] = GunPictures[26];  // rocket, firing
 }
 
+// Each gun sprite goes with the picture it was made with, then the gun pictures.
 TPlayer::~TPlayer() {
   for (int w = 0; w < 5; ++w) {
-    iSpriteDestroy(GunSprites[w]);
-    iTextureDestroy(GunSpriteTextures[w]);
-    GunSprites[w] = 0;
-    GunSpriteTextures[w] = 0;
+    GunSprites[w].reset();
+    GunSpriteTextures[w].reset();
   }
-  // Entries 24-39 share three textures: each is destroyed once.
-  for (int i = 0; i < 24; ++i) iTextureDestroy(GunTextures[i]);
-  iTextureDestroy(GunTextures[24]);
-  iTextureDestroy(GunTextures[32]);
-  iTextureDestroy(GunTextures[36]);
-  GunTextures.fill(0);
+  GunTextures.fill(TextureRef());
+  for (TextureHandle& picture : GunPictures) picture.reset();
 }
 
 int TPlayer::AimColumn() {

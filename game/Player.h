@@ -45,13 +45,18 @@ class TPlayer {
 
   uint32_t LastShotTick = 0;
   std::unique_ptr<TAniSprite> FireSprite;
-  std::array<int32_t, 5> GunSprites{};
-  std::array<int32_t, 40> GunTextures{};
+  std::array<SpriteHandle, 5> GunSprites;
+  // The gun pictures by weapon * 8 + aim column (+ 4 firing); the last two
+  // weapons have one resting and one firing picture for every aim.
+  std::array<TextureRef, 40> GunTextures{};
   // The picture each gun sprite was made with, shown until the weapon is first drawn.
-  std::array<int32_t, 5> GunSpriteTextures{};
+  std::array<TextureHandle, 5> GunSpriteTextures;
 
  private:
   bool WouldFire() const;
+
+  // What GunTextures shows: "Player\1.png" ... "Player\27.png", in that order.
+  std::array<TextureHandle, 27> GunPictures;
 
   TGame& Owner;
 };

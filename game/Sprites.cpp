@@ -13,7 +13,7 @@ namespace {
 
 const char* const QuadModel = "Data\\sprite.x";
 
-void PlaceMesh(int32_t mesh, float x, float y) {
+void PlaceMesh(MeshRef mesh, float x, float y) {
   const iVec3 at{x, y, 0};
   iMeshLocationSet(mesh, &at);
 }
@@ -33,7 +33,7 @@ void PictureSize(const std::string& file, uint16_t& width, uint16_t& height) {
 
 TBaseSprite::TBaseSprite() = default;
 
-TBaseSprite::~TBaseSprite() { iMeshDestroy(Mesh); }
+TBaseSprite::~TBaseSprite() = default;
 
 void TBaseSprite::Hide() {
   Hidden = true;
@@ -61,12 +61,8 @@ TStaticSprite::TStaticSprite(const std::string& name, float x, float y, bool vis
   iMeshTextureSet(Mesh, Texture);
   Hidden = !visible;
   if (visible) iMeshShow(Mesh);
-  iMeshLocalLightsEnable(Mesh, -1);
+  iMeshLocalLightsEnable(Mesh, true);
 }
-
-// The picture goes with its sprite: a game builds its scene anew each time, so
-// keeping textures would pile them up game after game.
-TStaticSprite::~TStaticSprite() { iTextureDestroy(Texture); }
 
 void TStaticSprite::UpdatePosition() { PlaceMesh(Mesh, X, Y); }
 
@@ -93,11 +89,7 @@ TAniSprite::TAniSprite(const std::string& name, float scale, float y, float step
   PlaceMesh(Mesh, 0, Y);
   iMeshScaleSet(Mesh, ScaleX, ScaleY, 1.0f);
   iMeshTextureSet(Mesh, Frames[0]);
-  iMeshLocalLightsEnable(Mesh, -1);
-}
-
-TAniSprite::~TAniSprite() {
-  for (int32_t texture : Frames) iTextureDestroy(texture);
+  iMeshLocalLightsEnable(Mesh, true);
 }
 
 bool TAniSprite::Animate() {
@@ -111,7 +103,7 @@ bool TAniSprite::Animate() {
       wrapped = true;
     }
     Frame = static_cast<uint8_t>(next);
-    if (Frame < Frames.size() && Frames[Frame] != 0) iMeshTextureSet(Mesh, Frames[Frame]);
+    if (Frame < Frames.size() && Frames[Frame]) iMeshTextureSet(Mesh, Frames[Frame]);
     X += Step;
     LastTick = static_cast<uint32_t>(iTic());
   }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineHandles.h"
+
 namespace gh {
 
 class TGame;
@@ -22,7 +24,7 @@ class TBaseSprite {
   // Also re-sends the stored position.
   void Show();
 
-  int32_t Mesh = 0;
+  MeshHandle Mesh;
   float X = 0;
   float Y = 0;
   bool Hidden = true;
@@ -35,11 +37,12 @@ class TBaseSprite {
 class TStaticSprite : public TBaseSprite {
  public:
   TStaticSprite(const std::string& name, float x, float y, bool visible);
-  ~TStaticSprite() override;
 
   virtual void UpdatePosition();
 
-  int32_t Texture = 0;
+  // The picture goes with its sprite (before the mesh): a game builds its
+  // scene anew each time, so keeping textures would pile them up game after game.
+  TextureHandle Texture;
 };
 
 // A row of pictures First.png ... Last.png in the folder "Data\Game\" + Name,
@@ -48,7 +51,6 @@ class TAniSprite : public TBaseSprite {
  public:
   TAniSprite(const std::string& name, float scale, float y, float step, uint8_t first, uint8_t last,
              uint16_t delay);
-  ~TAniSprite() override;
 
   // Advances at most one picture, and only when more than Delay engine ticks
   // have passed since the last advance (the first call after creation advances
@@ -56,7 +58,7 @@ class TAniSprite : public TBaseSprite {
   // call that wrapped back to the first picture.
   virtual bool Animate();
 
-  std::vector<int32_t> Frames;
+  std::vector<TextureHandle> Frames;  // freed in order, before the mesh
   uint8_t Frame = 0;
   uint8_t LastFrame = 0;
   float Step = 0;

@@ -27,7 +27,7 @@ struct Question {
   TDDButtonText* yes = nullptr;
   TDDButtonText* no = nullptr;
   TDDEdit* nameEdit = nullptr;
-  int32_t panel = 0;
+  SpriteRef panel;
   // The keyboard's scope before the question, given back with the answer.
   std::vector<const TDDControl*> outerScope;
   std::function<void(bool)> then;
@@ -131,19 +131,19 @@ bool QuestionFrame() {
   return false;
 }
 
-void PlaySoundFx(int32_t sound, bool looped, float, float) {
-  if (SoundOn && sound) iSoundPlay(sound, looped ? -1 : 0);
+void PlaySoundFx(SoundRef sound, bool looped, float, float) {
+  if (SoundOn && sound) iSoundPlay(sound, looped);
 }
 
 void UpdateMusic() {
-  if (MenuMusic == 0 || GameMusic == 0) return;
+  if (!MenuMusic || !GameMusic) return;
   iSoundStop(GameMusic, 0);
   iSoundStop(MenuMusic, 0);
   if (!MusicOn) return;
   if (CurrentScreen == ScreenGame) {
-    iSoundPlay(GameMusic, -1);
+    iSoundPlay(GameMusic, true);
   } else {
-    iSoundPlayNow(MenuMusic, -1);
+    iSoundPlayNow(MenuMusic, true);
   }
 }
 

@@ -118,7 +118,9 @@ void CleanUp() {
 
 // The normal end of a run: the engine stopped rendering.
 void EndRun() {
-  iReset(-1, -1);
+  iReset(true, true);
+  // The game's handles are older than the reset: freeing it frees nothing twice.
+  EndEngineRun();
   FreeGame();
   i3ImpactClose();
   CleanUp();
@@ -131,7 +133,7 @@ void StartRun() {
     ReportSettingsLoad(loaded);
   }
   EngineSettings[4] = Windowed != 1 ? -1 : 0;
-  i3ImpactErrorFlagSet(0);
+  i3ImpactErrorFlagSet(false);
   if (!i3ImpactOpen(ThePlatform().MainWindowHandle(), 0)) {
     // Retrying on every idle event would spin silently: say why and stop.
     const std::string why = WithEngineText("The game engine could not start (no display?).");

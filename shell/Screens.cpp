@@ -19,16 +19,16 @@
 
 namespace gh {
 
-int32_t ClickSound = 0;
-int32_t CursorSprite = 0;
-int32_t LoadingSprite = 0;
-int32_t MenuBackSprite = 0;
-int32_t HelpBonusSprite = 0;
-int32_t HelpAboutSprite = 0;
-int32_t HelpCtrlSprite = 0;
-int32_t HiScoreSprite = 0;
-int32_t GameMusic = 0;
-int32_t MenuMusic = 0;
+SoundRef ClickSound;
+SpriteRef CursorSprite;
+SpriteRef LoadingSprite;
+SpriteRef MenuBackSprite;
+SpriteRef HelpBonusSprite;
+SpriteRef HelpAboutSprite;
+SpriteRef HelpCtrlSprite;
+SpriteRef HiScoreSprite;
+SoundRef GameMusic;
+SoundRef MenuMusic;
 
 namespace {
 
@@ -62,7 +62,7 @@ class ShellHost final : public GameHost, public UiHost {
       CloseEndedGame();
     });
   }
-  void PlaySound(int32_t sound, bool looped) override { PlaySoundFx(sound, looped); }
+  void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
   void EndGame(bool toHighScores) override {
     EndedGameScreen = toHighScores ? ScreenHiScore : ScreenMenu;
   }
@@ -93,7 +93,7 @@ void ShowWidget(TDDControl* widget) {
   if (widget) widget->Show();
 }
 
-void ShowSprite(int32_t sprite) {
+void ShowSprite(SpriteRef sprite) {
   if (sprite) iSpriteShow(sprite);
 }
 
@@ -163,10 +163,10 @@ void LoadResources() {
   SetLightsDepth(PlayingDepth);
 
   LoadingSprite = CreatePicture("Data\\loading.jpg", false, 0, 0);
-  iSpriteRender(LoadingSprite, -1);
+  iSpriteRender(LoadingSprite, true);
   SaveNewSettingsFile();
 
-  ClickSound = iSoundCreate("Data\\Sound\\Click.wav", -1);
+  ClickSound = iSoundCreate("Data\\Sound\\Click.wav", -1).release();
 
   MenuBackSprite = CreatePicture("Data\\MenuBack.jpg", false, 0, 0);
   HelpBonusSprite = CreatePicture("Data\\Help_Bonus.png", false, 0, -1.5f);
@@ -181,10 +181,10 @@ void LoadResources() {
 
   // The tunes of an earlier engine run went with that engine; their handles
   // must not reach the new one, which may have given them to other objects.
-  GameMusic = 0;
-  MenuMusic = 0;
-  GameMusic = iSoundOggCreate("Data\\Sound\\Game.ogg", 0, 18000000);
-  MenuMusic = iSoundOggCreate("Data\\Sound\\Menu.ogg", 0, 18000000);
+  GameMusic = SoundRef();
+  MenuMusic = SoundRef();
+  GameMusic = iSoundOggCreate("Data\\Sound\\Game.ogg", 0, 18000000).release();
+  MenuMusic = iSoundOggCreate("Data\\Sound\\Menu.ogg", 0, 18000000).release();
   UpdateMusic();
 
   MainFont = iFontCreate("Data\\font\\BancoDi.wid", Camera);
@@ -214,7 +214,7 @@ void EnterMenu() {
 }
 
 void EnterGame() {
-  if (LoadingSprite) iSpriteRender(LoadingSprite, -1);
+  if (LoadingSprite) iSpriteRender(LoadingSprite, true);
   UpdateMusic();
   EndedGameScreen = 0;
   RunningGame.reset();
@@ -243,7 +243,7 @@ void EnterHiScore() {
 
 // A help page: its picture, Back, and Prev/Next leading to the pages around it
 // (0: none).
-void EnterHelpPage(int32_t picture, int8_t prev, int8_t next) {
+void EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next) {
   ShowSprite(MenuBackSprite);
   ShowSprite(picture);
   ShowWidget(TextButtons[7]);
@@ -356,7 +356,7 @@ const ScreenEntry Screens[] = {
     {ScreenHelp1,
      [] {
        if (HelpScroller) HelpScroller->Offset = -8.0f;
-       EnterHelpPage(0, 0, ScreenHelp2);
+       EnterHelpPage(SpriteRef(), 0, ScreenHelp2);
      },
      [] {
        if (HelpScroller) HelpScroller->Draw();
@@ -399,8 +399,8 @@ bool ScreenExists(int8_t screen) { return FindScreen(screen) != nullptr; }
 void SwitchScreen(int8_t screen) {
   // Everything of the screen before, but the pointer.
   HideAllMenuItems();
-  for (int32_t sprite : {MenuBackSprite, LoadingSprite, HiScoreSprite, HelpBonusSprite,
-                         HelpCtrlSprite, HelpAboutSprite}) {
+  for (SpriteRef sprite : {MenuBackSprite, LoadingSprite, HiScoreSprite, HelpBonusSprite,
+                           HelpCtrlSprite, HelpAboutSprite}) {
     if (sprite) iSpriteHide(sprite);
   }
   // A restart asked for while one is under way (a maximise in the frame of a

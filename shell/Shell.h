@@ -23,17 +23,18 @@ extern float FadeLevel;
 // The running game (Game points to it), or none.
 extern std::unique_ptr<TGame> RunningGame;
 
-// Engine handles of the shared screen resources (0 = none).
-extern int32_t ClickSound;
-extern int32_t CursorSprite;
-extern int32_t LoadingSprite;
-extern int32_t MenuBackSprite;
-extern int32_t HelpBonusSprite;
-extern int32_t HelpAboutSprite;
-extern int32_t HelpCtrlSprite;
-extern int32_t HiScoreSprite;
-extern int32_t GameMusic;
-extern int32_t MenuMusic;
+// Engine handles of the shared screen resources (empty = none). Each engine
+// run makes them anew; its end frees them.
+extern SoundRef ClickSound;
+extern SpriteRef CursorSprite;
+extern SpriteRef LoadingSprite;
+extern SpriteRef MenuBackSprite;
+extern SpriteRef HelpBonusSprite;
+extern SpriteRef HelpAboutSprite;
+extern SpriteRef HelpCtrlSprite;
+extern SpriteRef HiScoreSprite;
+extern SoundRef GameMusic;
+extern SoundRef MenuMusic;
 
 // ---- the frame loop's per-phase work (screens and screen flow) -----------------
 void LoadResources();
@@ -65,7 +66,7 @@ bool QuestionFrame();
 void AnswerQuestion(bool answer);
 // Closes the open question without acting on it (its asker is gone).
 void DropQuestion();
-void PlaySoundFx(int32_t sound, bool looped, float x = 0, float y = 0);
+void PlaySoundFx(SoundRef sound, bool looped, float x = 0, float y = 0);
 void UpdateMusic();
 
 // Writes the settings and the table, telling the player when that fails.

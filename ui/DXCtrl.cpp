@@ -58,21 +58,21 @@ const char* const SpriteModel = "dATA\\sprite.x";
 // Widgets kept outside the list.
 std::vector<std::unique_ptr<TDDControl>> UnlistedWidgets;
 
-bool Clicked(int32_t key) { return iKeyClick(key) != 0; }
+bool Clicked(int32_t key) { return iKeyClick(key); }
 bool EnterOrSpace() { return Clicked(KeyEnter) || Clicked(KeySpace); }
 
-void SetScale(int32_t sprite, uint16_t width, uint16_t height) {
+void SetScale(SpriteRef sprite, uint16_t width, uint16_t height) {
   const iVec2 scale{PixelsToScale(width), PixelsToScale(height)};
   iSpriteScaleSet(sprite, &scale);
 }
 
-void SetLocation(int32_t sprite, float x, float y) {
+void SetLocation(SpriteRef sprite, float x, float y) {
   const iVec2 at{x, y};
   iSpriteLocationSet(sprite, &at);
 }
 
 // Places a widget's image with its lower-left corner at (left, bottom).
-void PlaceImage(int32_t sprite, uint16_t width, uint16_t height, float left, float bottom) {
+void PlaceImage(SpriteRef sprite, uint16_t width, uint16_t height, float left, float bottom) {
   SetScale(sprite, width, height);
   SetLocation(sprite, PixelsToUnitsX(width / 2) + left, PixelsToUnitsY(height / 2) + bottom);
 }
@@ -120,7 +120,7 @@ TDDControl* FocusedWidget() {
 // ---- TDDControl ----------------------------------------------------------------------
 
 TDDControl::TDDControl() {
-  Sprite = iSpriteCreate(SpriteModel, 0);
+  Sprite = iSpriteCreate(SpriteModel, 0).release();
   iSpriteHide(Sprite);
 }
 
@@ -232,8 +232,8 @@ void TDDControl::FocusPrevious() {
 // ---- TDDButton ---------------------------------------------------------------------
 
 TDDButton::TDDButton(const std::string& image, uint8_t action, float left, float bottom) {
-  NormalTexture = iTextureCreate(ImageFile(image, 0).c_str());
-  HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str());
+  NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
+  HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
   GetImageSize(ImageFile(image, 0), Width, Height);
   Action = action;
   iSpriteTextureSet(Sprite, HighlightTexture);
@@ -261,8 +261,8 @@ void TDDButton::UpdateFocused() {
 TDDButtonText::TDDButtonText(const std::string& caption, const std::string& image, uint8_t action,
                              float left, float bottom)
     : Caption(caption) {
-  NormalTexture = iTextureCreate(ImageFile(image, 0).c_str());
-  HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str());
+  NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
+  HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
   GetImageSize(ImageFile(image, 0), Width, Height);
   Action = action;
   iSpriteTextureSet(Sprite, NormalTexture);
@@ -306,8 +306,8 @@ TDDButtonToggle::TDDButtonToggle(const std::string& image, uint16_t splitPixels,
                                  float left, float bottom, uint8_t& value)
     : Value(&value) {
   Action = action;
-  OffTexture = iTextureCreate(ImageFile(image, 0).c_str());
-  OnTexture = iTextureCreate(ImageFile(image, 1).c_str());
+  OffTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
+  OnTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
   GetImageSize(ImageFile(image, 0), Width, Height);
   SplitX = PixelsToUnitsX(splitPixels) + left;
   iSpriteTextureSet(Sprite, OnTexture);
@@ -357,14 +357,14 @@ void TDDButtonToggle::CheckActivate() {
 // ---- TDDEdit -------------------------------------------------------------------------
 
 TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
-  BoxTexture = iTextureCreate("Data\\Edit.png");
+  BoxTexture = iTextureCreate("Data\\Edit.png").release();
   GetImageSize("Data\\Edit.png", Width, Height);
   TextX = left + 1.0f;
   TextY = PixelsToUnitsY(Height / 2) + bottom;
-  CaretSprite = iSpriteCreate(SpriteModel, 0);
+  CaretSprite = iSpriteCreate(SpriteModel, 0).release();
   iSpriteHide(CaretSprite);
   iSpriteTextureSet(Sprite, BoxTexture);
-  CaretTexture = iTextureCreate("Data\\EditCursor.png");
+  CaretTexture = iTextureCreate("Data\\EditCursor.png").release();
   iSpriteTextureSet(CaretSprite, CaretTexture);
   // The caret picture is drawn at its own pixel size.
   uint16_t caretWidth = 0, caretHeight = 0;
@@ -419,7 +419,7 @@ void TDDEdit::CheckActivate() {
   }
   if (!Editing) return;
 
-  const int32_t ch = iTypedChar(-1);
+  const int32_t ch = iTypedChar(true);
   // Printable characters only: control characters (Enter's CR, Tab, Escape)
   // and bytes beyond ASCII never enter the text.
   if (ch >= 32 && ch <= 126 && Text->size() < MaxLength) {
@@ -444,7 +444,7 @@ void TDDEdit::CheckActivate() {
 // ---- TDDBossKey ----------------------------------------------------------------------
 
 TDDBossKey::TDDBossKey(float left, float bottom) {
-  BoxTexture = iTextureCreate("Data\\BossKey.png");
+  BoxTexture = iTextureCreate("Data\\BossKey.png").release();
   GetImageSize("Data\\BossKey.png", Width, Height);
   iSpriteTextureSet(Sprite, BoxTexture);
   TextX = PixelsToUnitsX(Width / 2) + left;

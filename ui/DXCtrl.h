@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineHandles.h"
+
 namespace gh {
 
 class TDDControl {
@@ -40,7 +42,9 @@ class TDDControl {
   bool Hidden = true;  // the sprite starts hidden
   bool Enabled = true;
   uint16_t Width = 0, Height = 0;
-  int32_t Sprite = 0;
+  // A widget's sprites and textures belong to the engine run that made the
+  // widget set: they go when that run ends.
+  SpriteRef Sprite;
   float Brightness = 0;
 
  protected:
@@ -62,8 +66,8 @@ class TDDButton : public TDDControl {
   void Update() override;
   void UpdateFocused() override;
 
-  int32_t NormalTexture = 0;
-  int32_t HighlightTexture = 0;
+  TextureRef NormalTexture;
+  TextureRef HighlightTexture;
 };
 
 // Image button with a printed caption.
@@ -74,8 +78,8 @@ class TDDButtonText : public TDDControl {
   void Update() override;
   void UpdateFocused() override;
 
-  int32_t NormalTexture = 0;
-  int32_t HighlightTexture = 0;
+  TextureRef NormalTexture;
+  TextureRef HighlightTexture;
   std::string Caption;
 };
 
@@ -91,8 +95,8 @@ class TDDButtonToggle : public TDDControl {
 
   uint8_t* Value;
   float SplitX = 0;
-  int32_t OffTexture = 0;
-  int32_t OnTexture = 0;
+  TextureRef OffTexture;
+  TextureRef OnTexture;
 
  private:
   bool HeldFocus = false;  // was already focused when this frame began
@@ -107,14 +111,14 @@ class TDDEdit : public TDDControl {
   void UpdateFocused() override;
   void Hide() override;
 
-  int32_t BoxTexture = 0;
-  int32_t CaretTexture = 0;
+  TextureRef BoxTexture;
+  TextureRef CaretTexture;
   std::string* Text;
   bool Editing = false;
   bool CaretVisible = false;
   uint32_t LastBlink = 0;
   float TextX = 0, TextY = 0;
-  int32_t CaretSprite = 0;
+  SpriteRef CaretSprite;
 
   // A hard limit behind the width limit, for a font that measures nothing.
   static constexpr size_t MaxLength = 255;
@@ -129,7 +133,7 @@ class TDDBossKey : public TDDControl {
   void UpdateFocused() override;
   void Hide() override;
 
-  int32_t BoxTexture = 0;
+  TextureRef BoxTexture;
   bool Capturing = false;
   float TextX = 0, TextY = 0;
 };

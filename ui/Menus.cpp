@@ -16,7 +16,7 @@ TDDButtonToggle* MusicToggle = nullptr;
 TDDEdit* CountryEdit = nullptr;
 TDDEdit* NameEdit = nullptr;
 TDDBossKey* BossKeyBox = nullptr;
-int32_t MessagePanel = 0;
+SpriteRef MessagePanel;
 std::unique_ptr<TDDScrollText> HelpScroller;
 
 void BuildMenus() {
@@ -28,7 +28,7 @@ void BuildMenus() {
   DisplayToggle = SoundToggle = MusicToggle = nullptr;
   CountryEdit = NameEdit = nullptr;
   BossKeyBox = nullptr;
-  MessagePanel = 0;
+  MessagePanel = SpriteRef();
   HelpScroller.reset();
 
   auto text = [](int slot, const char* caption, const char* image, uint8_t action, float left,

@@ -20,7 +20,7 @@ extern TDDButtonToggle* MusicToggle;
 extern TDDEdit* CountryEdit;
 extern TDDEdit* NameEdit;
 extern TDDBossKey* BossKeyBox;
-extern int32_t MessagePanel;  // the question box's background picture
+extern SpriteRef MessagePanel;  // the question box's background picture
 extern std::unique_ptr<TDDScrollText> HelpScroller;
 
 // Creates every widget above, replacing an earlier set. A missing asset stops

@@ -47,6 +47,10 @@ IMPACT_EXPORT void ihErrorRaise(void);
 // Makes the next i3ImpactOpen fail (no display, no device); 0 clears it.
 // fail > 0 fails that many next opens; a negative value fails every open until cleared.
 IMPACT_EXPORT void ihOpenFailSet(int32_t fail);
+// While on, object numbers start again from 1 once every object is gone
+// (iReset of objects and sounds, i3ImpactClose), as an engine that reuses
+// freed numbers may do; off (numbers never repeat) by default.
+IMPACT_EXPORT void ihNumbersReusedSet(int32_t on);
 
 // ---- what is on screen -----------------------------------------------------------
 #define IH_NAME 160

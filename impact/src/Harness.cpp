@@ -30,6 +30,7 @@ IMPACT_EXPORT void ihMessagePost(const iMessage* message) {
 }
 IMPACT_EXPORT void ihErrorRaise(void) { TheEngine().RaiseError("An engine failure was raised"); }
 IMPACT_EXPORT void ihOpenFailSet(int32_t fail) { TheEngine().SetOpenFail(fail); }
+IMPACT_EXPORT void ihNumbersReusedSet(int32_t on) { TheEngine().SetNumbersReused(on != 0); }
 
 IMPACT_EXPORT int32_t ihSprites(ihSprite* out, int32_t max) {
   return TheEngine().ReadSprites(out, max);

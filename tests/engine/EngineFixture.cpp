@@ -47,38 +47,39 @@ void HeadlessEngine::SetUp() {
   std::filesystem::current_path(dir->path());
   ih->ihHeadlessEnable(1);
   ih->ihOpenFailSet(0);
+  ih->ihNumbersReusedSet(0);
   ih->ihFrameHookSet(nullptr, nullptr);
-  gh::iMessageHandlerSet(nullptr, nullptr);
-  gh::i3ImpactErrorFlagSet(0);
-  ASSERT_EQ(gh::i3ImpactOpen(0, 0), -1);
+  gh::raw::iMessageHandlerSet(nullptr, nullptr);
+  gh::raw::i3ImpactErrorFlagSet(0);
+  ASSERT_EQ(gh::raw::i3ImpactOpen(0, 0), -1);
   SoundEvents();  // empties the log
 }
 
 void HeadlessEngine::TearDown() {
-  gh::i3ImpactClose();
+  gh::raw::i3ImpactClose();
   ih->ihFrameHookSet(nullptr, nullptr);
-  gh::iMessageHandlerSet(nullptr, nullptr);
+  gh::raw::iMessageHandlerSet(nullptr, nullptr);
   for (int k = 0; k < 256; ++k) ih->ihKeySet(k, 0);
   for (int b = 0; b < 8; ++b) ih->ihMouseButtonSet(b, 0);
   // Flush edges and typed characters left by the test.
-  gh::i3ImpactMain();
-  while (gh::iTypedChar(-1)) gh::i3ImpactMain();
+  gh::raw::i3ImpactMain();
+  while (gh::raw::iTypedChar(-1)) gh::raw::i3ImpactMain();
   std::filesystem::current_path(oldCwd_);
 }
 
 void HeadlessEngine::Frame() {
-  gh::i3ImpactMain();
-  gh::i3ImpactRender();
+  gh::raw::i3ImpactMain();
+  gh::raw::i3ImpactRender();
 }
 
 int32_t HeadlessEngine::Picture(const char* file, int w, int h, float x, float y, bool show) {
-  int32_t s = gh::iSpriteCreate("Data\\sprite.x", 0);
-  int32_t t = gh::iTextureCreate(file);
-  gh::iSpriteTextureSet(s, t);
+  int32_t s = gh::raw::iSpriteCreate("Data\\sprite.x", 0);
+  int32_t t = gh::raw::iTextureCreate(file);
+  gh::raw::iSpriteTextureSet(s, t);
   iVec2 scale{w / 40.0f, h / 40.0f}, at{x, y};
-  gh::iSpriteScaleSet(s, &scale);
-  gh::iSpriteLocationSet(s, &at);
-  if (show) gh::iSpriteShow(s);
+  gh::raw::iSpriteScaleSet(s, &scale);
+  gh::raw::iSpriteLocationSet(s, &at);
+  if (show) gh::raw::iSpriteShow(s);
   return s;
 }
 
@@ -108,8 +109,8 @@ std::vector<ihSoundEvent> HeadlessEngine::SoundEvents() {
 }
 
 int32_t HeadlessEngine::MainFont() {
-  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
-  return gh::iFontCreate("Data\\font\\BancoDi.wid", camera);
+  int32_t camera = gh::raw::iCameraCreate(0, 0, 1, 1);
+  return gh::raw::iFontCreate("Data\\font\\BancoDi.wid", camera);
 }
 
 }  // namespace enginetest

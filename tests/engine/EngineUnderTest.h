@@ -1,5 +1,6 @@
 // Loads bin/system.so the way the program does (gh::LoadEngine binds the engine
-// calls into gh::) and binds the headless harness calls beside them.
+// calls into gh::raw, the table the tests call) and binds the headless harness
+// calls beside them.
 #pragma once
 #include <string>
 
@@ -13,8 +14,10 @@ struct HarnessCalls {
   X(ihHeadlessEnable)                                                                              \
   X(ihHeadless)                                                                                    \
   X(ihMillis)                                                                                      \
-  X(ihFrame) X(ihIdleTick) X(ihSeed) X(ihFrameHookSet) X(ihMouseSet) X(ihMouseButtonSet)           \
-      X(ihKeySet) X(ihCharType) X(ihMessagePost) X(ihErrorRaise) X(ihOpenFailSet) X(ihSprites)     \
+  X(ihFrame)                                                                                       \
+  X(ihIdleTick)                                                                                    \
+  X(ihSeed) X(ihFrameHookSet) X(ihMouseSet) X(ihMouseButtonSet) X(ihKeySet) X(ihCharType)          \
+      X(ihMessagePost) X(ihErrorRaise) X(ihOpenFailSet) X(ihNumbersReusedSet) X(ihSprites)         \
           X(ihMeshes) X(ihPrints) X(ihSoundEvents) X(ihSoundPlaying) X(ihLight) X(ihParticles)     \
               X(ihOpenCount) X(ihFullscreen) X(ihObjectCount) X(ihSceneChecksum) X(ihLastRendered) \
                   X(ihCaptureEnable) X(ihViewPixels) X(ihFramesShown)

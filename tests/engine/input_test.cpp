@@ -8,19 +8,19 @@ using engine_input = HeadlessEngine;
 
 TEST_F(engine_input, ClickIsTrueForEveryQueryOfTheOneFrameAfterThePress) {
   ih->ihKeySet(28, 1);
-  EXPECT_EQ(gh::iKeyClick(28), 0);  // not before the next frame starts
-  EXPECT_NE(gh::iKeyDown(28), 0);
-  gh::i3ImpactMain();
-  EXPECT_NE(gh::iKeyClick(28), 0);
-  EXPECT_NE(gh::iKeyClick(28), 0);
-  EXPECT_NE(gh::iKeyDown(28), 0);
-  gh::i3ImpactMain();
-  EXPECT_EQ(gh::iKeyClick(28), 0);  // held, but no new press
-  EXPECT_NE(gh::iKeyDown(28), 0);
+  EXPECT_EQ(gh::raw::iKeyClick(28), 0);  // not before the next frame starts
+  EXPECT_NE(gh::raw::iKeyDown(28), 0);
+  gh::raw::i3ImpactMain();
+  EXPECT_NE(gh::raw::iKeyClick(28), 0);
+  EXPECT_NE(gh::raw::iKeyClick(28), 0);
+  EXPECT_NE(gh::raw::iKeyDown(28), 0);
+  gh::raw::i3ImpactMain();
+  EXPECT_EQ(gh::raw::iKeyClick(28), 0);  // held, but no new press
+  EXPECT_NE(gh::raw::iKeyDown(28), 0);
   ih->ihKeySet(28, 0);
-  gh::i3ImpactMain();
-  EXPECT_EQ(gh::iKeyDown(28), 0);
-  EXPECT_EQ(gh::iKeyClick(28), 0);
+  gh::raw::i3ImpactMain();
+  EXPECT_EQ(gh::raw::iKeyDown(28), 0);
+  EXPECT_EQ(gh::raw::iKeyClick(28), 0);
 }
 
 TEST_F(engine_input, PressAndReleaseWithinOneFrameStillClicks) {
@@ -35,26 +35,28 @@ TEST_F(engine_input, PressAndReleaseWithinOneFrameStillClicks) {
         ih->ihMouseButtonSet(-c.key - 1, down);
     };
     auto click = [&] {
-      return c.key >= 0 ? gh::iKeyClick(c.key) : gh::iMouseButtonClick(-c.key - 1);
+      return c.key >= 0 ? gh::raw::iKeyClick(c.key) : gh::raw::iMouseButtonClick(-c.key - 1);
     };
-    auto down = [&] { return c.key >= 0 ? gh::iKeyDown(c.key) : gh::iMouseButtonDown(-c.key - 1); };
+    auto down = [&] {
+      return c.key >= 0 ? gh::raw::iKeyDown(c.key) : gh::raw::iMouseButtonDown(-c.key - 1);
+    };
     set(1);
     set(0);
-    gh::i3ImpactMain();
+    gh::raw::i3ImpactMain();
     EXPECT_NE(click(), 0) << c.key;
     EXPECT_EQ(down(), 0) << c.key;
-    gh::i3ImpactMain();
+    gh::raw::i3ImpactMain();
     EXPECT_EQ(click(), 0) << c.key;
   }
 }
 
 TEST_F(engine_input, MouseButtonsAreSeparate) {
   ih->ihMouseButtonSet(1, 1);
-  gh::i3ImpactMain();
-  EXPECT_NE(gh::iMouseButtonClick(1), 0);
-  EXPECT_NE(gh::iMouseButtonDown(1), 0);
-  EXPECT_EQ(gh::iMouseButtonClick(0), 0);
-  EXPECT_EQ(gh::iMouseButtonDown(0), 0);
+  gh::raw::i3ImpactMain();
+  EXPECT_NE(gh::raw::iMouseButtonClick(1), 0);
+  EXPECT_NE(gh::raw::iMouseButtonDown(1), 0);
+  EXPECT_EQ(gh::raw::iMouseButtonClick(0), 0);
+  EXPECT_EQ(gh::raw::iMouseButtonDown(0), 0);
 }
 
 TEST_F(engine_input, TypedCharactersComeOneAFrameAndAreConsumed) {
@@ -63,11 +65,11 @@ TEST_F(engine_input, TypedCharactersComeOneAFrameAndAreConsumed) {
   ih->ihCharType(200);  // neither is anything beyond ASCII
   std::string got;
   for (int i = 0; i < 6; ++i) {
-    gh::i3ImpactMain();
-    int32_t peek = gh::iTypedChar(0);
-    int32_t ch = gh::iTypedChar(-1);
+    gh::raw::i3ImpactMain();
+    int32_t peek = gh::raw::iTypedChar(0);
+    int32_t ch = gh::raw::iTypedChar(-1);
     EXPECT_EQ(peek, ch);
-    EXPECT_EQ(gh::iTypedChar(-1), 0);  // consumed
+    EXPECT_EQ(gh::raw::iTypedChar(-1), 0);  // consumed
     if (ch) got.push_back(static_cast<char>(ch));
   }
   EXPECT_EQ(got, "Ab 1");
@@ -75,24 +77,24 @@ TEST_F(engine_input, TypedCharactersComeOneAFrameAndAreConsumed) {
 
 TEST_F(engine_input, UnreadCharacterIsGoneNextFrame) {
   ih->ihCharType('x');
-  gh::i3ImpactMain();
-  gh::i3ImpactMain();
-  EXPECT_EQ(gh::iTypedChar(-1), 0);
+  gh::raw::i3ImpactMain();
+  gh::raw::i3ImpactMain();
+  EXPECT_EQ(gh::raw::iTypedChar(-1), 0);
 }
 
 TEST_F(engine_input, PointerIsAFractionOfTheViewAndResetMovesIt) {
   ih->ihMouseSet(0.25f, 0.75f);
-  EXPECT_FLOAT_EQ(gh::iMouseX(), 0.25f);
-  EXPECT_FLOAT_EQ(gh::iMouseY(), 0.75f);
+  EXPECT_FLOAT_EQ(gh::raw::iMouseX(), 0.25f);
+  EXPECT_FLOAT_EQ(gh::raw::iMouseY(), 0.75f);
   ih->ihMouseSet(-3, 7);
-  EXPECT_FLOAT_EQ(gh::iMouseX(), 0);
-  EXPECT_FLOAT_EQ(gh::iMouseY(), 1);
+  EXPECT_FLOAT_EQ(gh::raw::iMouseX(), 0);
+  EXPECT_FLOAT_EQ(gh::raw::iMouseY(), 1);
   iVec2 centre{(6.0f + 16) / 32, (1.0f - 12) / -24};
-  gh::iMouseReset(&centre);
-  EXPECT_FLOAT_EQ(gh::iMouseX(), centre.x);
-  EXPECT_FLOAT_EQ(gh::iMouseY(), centre.y);
-  gh::iMouseReset(nullptr);
-  EXPECT_FLOAT_EQ(gh::iMouseX(), centre.x);
+  gh::raw::iMouseReset(&centre);
+  EXPECT_FLOAT_EQ(gh::raw::iMouseX(), centre.x);
+  EXPECT_FLOAT_EQ(gh::raw::iMouseY(), centre.y);
+  gh::raw::iMouseReset(nullptr);
+  EXPECT_FLOAT_EQ(gh::raw::iMouseX(), centre.x);
 }
 
 }  // namespace

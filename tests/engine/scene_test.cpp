@@ -24,7 +24,7 @@ TEST_F(engine_scene, PictureAtItsPixelScaleCoversItsPixelsInUnits) {
   EXPECT_FLOAT_EQ(list[0].y, -3.0f);
   EXPECT_STREQ(list[0].file, "Data\\Half.png");
   iVec2 at;
-  gh::iSpriteLocation(s, &at);
+  gh::raw::iSpriteLocation(s, &at);
   EXPECT_FLOAT_EQ(at.x, 2.5f);
   EXPECT_FLOAT_EQ(at.y, -3.0f);
 }
@@ -32,24 +32,24 @@ TEST_F(engine_scene, PictureAtItsPixelScaleCoversItsPixelsInUnits) {
 TEST_F(engine_scene, SpritesStartHiddenAndShowHideToggles) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 0, 0, false);
   EXPECT_TRUE(Sprites().empty());
-  gh::iSpriteShow(s);
+  gh::raw::iSpriteShow(s);
   EXPECT_EQ(Sprites().size(), 1u);
-  gh::iSpriteHide(s);
+  gh::raw::iSpriteHide(s);
   EXPECT_TRUE(Sprites().empty());
-  int32_t m = gh::iMeshCreate("Data\\sprite.x");
+  int32_t m = gh::raw::iMeshCreate("Data\\sprite.x");
   EXPECT_TRUE(Meshes().empty());
-  gh::iMeshShow(m);
+  gh::raw::iMeshShow(m);
   EXPECT_EQ(Meshes().size(), 1u);
 }
 
 TEST_F(engine_scene, TheModelFileGivesTheQuadSize) {
-  int32_t s = gh::iSpriteCreate("Data\\wide.x", 0);
-  int32_t m = gh::iMeshCreate("Data\\wide.x");
+  int32_t s = gh::raw::iSpriteCreate("Data\\wide.x", 0);
+  int32_t m = gh::raw::iMeshCreate("Data\\wide.x");
   iVec2 two{2, 2};
-  gh::iSpriteScaleSet(s, &two);
-  gh::iSpriteShow(s);
-  gh::iMeshScaleSet(m, -1, 1, 1);  // mirrored: same size
-  gh::iMeshShow(m);
+  gh::raw::iSpriteScaleSet(s, &two);
+  gh::raw::iSpriteShow(s);
+  gh::raw::iMeshScaleSet(m, -1, 1, 1);  // mirrored: same size
+  gh::raw::iMeshShow(m);
   EXPECT_FLOAT_EQ(Sprites()[0].width, 6.4f);
   EXPECT_FLOAT_EQ(Sprites()[0].height, 1.6f);
   EXPECT_FLOAT_EQ(Meshes()[0].width, 3.2f);
@@ -58,11 +58,11 @@ TEST_F(engine_scene, TheModelFileGivesTheQuadSize) {
 
 TEST_F(engine_scene, SpritesDrawByPriorityThenCreationOrder) {
   int32_t cursor = Picture("Data\\cursor.png", 32, 32, 0, 0);
-  gh::iSpritePrioritySet(cursor, 1);
+  gh::raw::iSpritePrioritySet(cursor, 1);
   int32_t a = Picture("Data\\cursor.png", 32, 32, 0, 0);
   int32_t b = Picture("Data\\cursor.png", 32, 32, 0, 0);
   int32_t low = Picture("Data\\cursor.png", 32, 32, 0, 0);
-  gh::iSpritePrioritySet(low, -1);
+  gh::raw::iSpritePrioritySet(low, -1);
   std::vector<int32_t> order;
   for (const ihSprite& s : Sprites()) order.push_back(s.handle);
   EXPECT_EQ(order, (std::vector<int32_t>{low, a, b, cursor}));
@@ -72,10 +72,10 @@ TEST_F(engine_scene, SpritesDrawByPriorityThenCreationOrder) {
 TEST_F(engine_scene, MeshesDrawInCreationOrder) {
   std::vector<int32_t> made;
   for (int i = 0; i < 4; ++i) {
-    made.push_back(gh::iMeshCreate("Data\\sprite.x"));
-    gh::iMeshShow(made.back());
+    made.push_back(gh::raw::iMeshCreate("Data\\sprite.x"));
+    gh::raw::iMeshShow(made.back());
   }
-  gh::iMeshHide(made[1]);
+  gh::raw::iMeshHide(made[1]);
   std::vector<int32_t> order;
   for (const ihMesh& m : Meshes()) order.push_back(m.handle);
   EXPECT_EQ(order, (std::vector<int32_t>{made[0], made[2], made[3]}));
@@ -92,24 +92,24 @@ TEST_F(engine_scene, SpriteIsPickedInsideItsRectangleWhileShown) {
   };
   for (const Case& c : cases) {
     PointAt(ih, c.x, c.y);
-    EXPECT_EQ(gh::iSpritePicked(s) != 0, c.picked) << c.x << "," << c.y;
+    EXPECT_EQ(gh::raw::iSpritePicked(s) != 0, c.picked) << c.x << "," << c.y;
   }
   PointAt(ih, 0, 0);
-  gh::iSpriteHide(s);
-  EXPECT_EQ(gh::iSpritePicked(s), 0);
+  gh::raw::iSpriteHide(s);
+  EXPECT_EQ(gh::raw::iSpritePicked(s), 0);
 }
 
 TEST_F(engine_scene, MeshIsPickedOnlyWhereItsPictureIsOpaque) {
-  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  int32_t camera = gh::raw::iCameraCreate(0, 0, 1, 1);
   iVec3 eye{0, 0, -20.7f};
-  gh::iCameraLocationSet(camera, &eye);
-  int32_t m = gh::iMeshCreate("Data\\sprite.x");
-  int32_t t = gh::iTextureCreate("Data\\Half.png");
-  gh::iMeshTextureSet(m, t);
-  gh::iMeshScaleSet(m, 7.5f, 1.25f, 1);  // 12 x 2 units at z = 0: x -6..6 around its centre
+  gh::raw::iCameraLocationSet(camera, &eye);
+  int32_t m = gh::raw::iMeshCreate("Data\\sprite.x");
+  int32_t t = gh::raw::iTextureCreate("Data\\Half.png");
+  gh::raw::iMeshTextureSet(m, t);
+  gh::raw::iMeshScaleSet(m, 7.5f, 1.25f, 1);  // 12 x 2 units at z = 0: x -6..6 around its centre
   iVec3 at{4, 2, 0};
-  gh::iMeshLocationSet(m, &at);
-  gh::iMeshShow(m);
+  gh::raw::iMeshLocationSet(m, &at);
+  gh::raw::iMeshShow(m);
   struct Case {
     float x, y;
     bool picked;
@@ -121,51 +121,51 @@ TEST_F(engine_scene, MeshIsPickedOnlyWhereItsPictureIsOpaque) {
   };
   for (const Case& c : cases) {
     PointAt(ih, c.x, c.y);
-    EXPECT_EQ(gh::iMeshPicked(camera, m) != 0, c.picked) << c.x << "," << c.y;
+    EXPECT_EQ(gh::raw::iMeshPicked(camera, m) != 0, c.picked) << c.x << "," << c.y;
   }
   // A mirrored quad mirrors its picture, and the picking with it.
-  gh::iMeshScaleSet(m, -7.5f, 1.25f, 1);
+  gh::raw::iMeshScaleSet(m, -7.5f, 1.25f, 1);
   PointAt(ih, 5, 2);
-  EXPECT_NE(gh::iMeshPicked(camera, m), 0);
+  EXPECT_NE(gh::raw::iMeshPicked(camera, m), 0);
   PointAt(ih, 1, 2);
-  EXPECT_EQ(gh::iMeshPicked(camera, m), 0);
-  gh::iMeshHide(m);
+  EXPECT_EQ(gh::raw::iMeshPicked(camera, m), 0);
+  gh::raw::iMeshHide(m);
   PointAt(ih, 5, 2);
-  EXPECT_EQ(gh::iMeshPicked(camera, m), 0);
+  EXPECT_EQ(gh::raw::iMeshPicked(camera, m), 0);
 }
 
 TEST_F(engine_scene, PickingFollowsTheRayForQuadsOffThePlane) {
-  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  int32_t camera = gh::raw::iCameraCreate(0, 0, 1, 1);
   iVec3 eye{0, 0, -20.7f};
-  gh::iCameraLocationSet(camera, &eye);
-  int32_t m = gh::iMeshCreate("Data\\sprite.x");
+  gh::raw::iCameraLocationSet(camera, &eye);
+  int32_t m = gh::raw::iMeshCreate("Data\\sprite.x");
   iVec3 at{8, 0, 20.7f};  // twice as far: the aimed plane point is at half the distance
-  gh::iMeshLocationSet(m, &at);
-  gh::iMeshShow(m);
+  gh::raw::iMeshLocationSet(m, &at);
+  gh::raw::iMeshShow(m);
   PointAt(ih, 4, 0);
-  EXPECT_NE(gh::iMeshPicked(camera, m), 0);
+  EXPECT_NE(gh::raw::iMeshPicked(camera, m), 0);
   PointAt(ih, 8, 0);
-  EXPECT_EQ(gh::iMeshPicked(camera, m), 0);
+  EXPECT_EQ(gh::raw::iMeshPicked(camera, m), 0);
   iVec3 behind{0, 0, -30};
-  gh::iMeshLocationSet(m, &behind);
+  gh::raw::iMeshLocationSet(m, &behind);
   PointAt(ih, 0, 0);
-  EXPECT_EQ(gh::iMeshPicked(camera, m), 0);  // behind the camera
+  EXPECT_EQ(gh::raw::iMeshPicked(camera, m), 0);  // behind the camera
 }
 
 TEST_F(engine_scene, TextureChangeSwapsThePictureAndKeepsItOnFailure) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 0, 0);
-  gh::iSpriteTextureChange(s, "Data\\cursor2.png");
+  gh::raw::iSpriteTextureChange(s, "Data\\cursor2.png");
   EXPECT_STREQ(Sprites()[0].file, "Data\\cursor2.png");
-  EXPECT_EQ(gh::i3ImpactErrorFlag(), 0);
-  gh::iSpriteTextureChange(s, "Data\\cursor3.png");
+  EXPECT_EQ(gh::raw::i3ImpactErrorFlag(), 0);
+  gh::raw::iSpriteTextureChange(s, "Data\\cursor3.png");
   EXPECT_STREQ(Sprites()[0].file, "Data\\cursor2.png");
-  EXPECT_NE(gh::i3ImpactErrorFlag(), 0);
-  EXPECT_NE(std::string(gh::i3ImpactErrorText()).find("cursor3.png"), std::string::npos);
+  EXPECT_NE(gh::raw::i3ImpactErrorFlag(), 0);
+  EXPECT_NE(std::string(gh::raw::i3ImpactErrorText()).find("cursor3.png"), std::string::npos);
 }
 
 TEST_F(engine_scene, DestroyedTextureLeavesItsSpritesDrawn) {
   int32_t s = Picture("Data\\cursor.png", 32, 32, 0, 0);
-  gh::iTextureDestroy(Sprites()[0].texture);
+  gh::raw::iTextureDestroy(Sprites()[0].texture);
   Frame();
   ASSERT_EQ(Sprites().size(), 1u);
   EXPECT_EQ(Sprites()[0].handle, s);
@@ -175,10 +175,10 @@ TEST_F(engine_scene, DestroyedTextureLeavesItsSpritesDrawn) {
 TEST_F(engine_scene, SpriteRenderIsReportedAsTheLastRendered) {
   EXPECT_EQ(ih->ihLastRendered(), 0);
   int32_t s = Picture("Data\\Half.png", 300, 50, 0, 0, false);
-  gh::iSpriteRender(s, -1);
+  gh::raw::iSpriteRender(s, -1);
   EXPECT_EQ(ih->ihLastRendered(), s);
-  gh::i3ImpactClose();
-  ASSERT_EQ(gh::i3ImpactOpen(0, 0), -1);
+  gh::raw::i3ImpactClose();
+  ASSERT_EQ(gh::raw::i3ImpactOpen(0, 0), -1);
   EXPECT_EQ(ih->ihLastRendered(), 0);
 }
 
@@ -189,11 +189,11 @@ TEST_F(engine_scene, ChecksumFollowsWhatIsDrawn) {
   Frame();
   EXPECT_EQ(ih->ihSceneChecksum(), a);
   iVec2 moved{1, 0};
-  gh::iSpriteLocationSet(s, &moved);
+  gh::raw::iSpriteLocationSet(s, &moved);
   uint64_t b = ih->ihSceneChecksum();
   EXPECT_NE(b, a);
   iColor red{1, 0, 0, 1};
-  gh::iLightLocalColorSet(2, &red);
+  gh::raw::iLightLocalColorSet(2, &red);
   EXPECT_NE(ih->ihSceneChecksum(), b);
 }
 
@@ -210,52 +210,52 @@ TEST_F(engine_scene, LightsStartRedGreenBlueInFrontAndFollowTheCalls) {
   }
   iVec3 behind{0, 0, 10};
   iColor off{0, 0, 0, 1};
-  gh::iLightLocalLocationSet(1, &behind);
-  gh::iLightLocalColorSet(1, &off);
+  gh::raw::iLightLocalLocationSet(1, &behind);
+  gh::raw::iLightLocalColorSet(1, &off);
   iVec3 at;
   iColor c;
   ih->ihLight(1, &at, &c);
   EXPECT_EQ(at.z, 10);
   EXPECT_EQ(c.green, 0);
   // A new engine run starts from the defaults again.
-  gh::i3ImpactClose();
-  ASSERT_EQ(gh::i3ImpactOpen(0, 0), -1);
+  gh::raw::i3ImpactClose();
+  ASSERT_EQ(gh::raw::i3ImpactOpen(0, 0), -1);
   ih->ihLight(1, &at, &c);
   EXPECT_LT(at.z, 0);
   EXPECT_EQ(c.green, 1);
 }
 
 TEST_F(engine_scene, ParticleBurstLivesForItsLifeTime) {
-  int32_t p = gh::iParticleCreate("Data\\cursor.png", 10);
+  int32_t p = gh::raw::iParticleCreate("Data\\cursor.png", 10);
   ASSERT_NE(p, 0);
-  gh::iParticleRenderModeSet(p, 2);
+  gh::raw::iParticleRenderModeSet(p, 2);
   iVec3 zero{0, 0, 0}, lo{-0.9f, -0.9f, -0.9f}, hi{0.9f, 0.9f, 0.9f};
   iVec3 c0{0.98f, 0.94f, 0.67f}, c1{0.25f, 0.05f, 0.01f};
   iVec2 s0{2.0f, 2.2f}, s1{5.0f, 5.5f};
-  gh::iParticleGravitySet(p, &zero);
-  gh::iParticleAirResistanceSet(p, 0.2f);
-  gh::iParticleColorSet(p, &c0, &c1);
-  gh::iParticleLifeTimeSet(p, 0.4f);
-  int32_t e = gh::iParticleEmitterCreate(p);
+  gh::raw::iParticleGravitySet(p, &zero);
+  gh::raw::iParticleAirResistanceSet(p, 0.2f);
+  gh::raw::iParticleColorSet(p, &c0, &c1);
+  gh::raw::iParticleLifeTimeSet(p, 0.4f);
+  int32_t e = gh::raw::iParticleEmitterCreate(p);
   ASSERT_NE(e, 0);
-  gh::iParticleEmitterDirectionSet(e, &lo, &hi);
-  gh::iParticleEmitterScaleSet(e, &s0, &s1);
-  gh::iParticleShow(p);
+  gh::raw::iParticleEmitterDirectionSet(e, &lo, &hi);
+  gh::raw::iParticleEmitterScaleSet(e, &s0, &s1);
+  gh::raw::iParticleShow(p);
   iVec3 at{3, 4, 0};
-  gh::iParticleEmitterLocationSet(e, &at);
-  gh::iParticleEmitterEmit(e, 10.0f, 0.99f);
+  gh::raw::iParticleEmitterLocationSet(e, &at);
+  gh::raw::iParticleEmitterEmit(e, 10.0f, 0.99f);
   EXPECT_EQ(ih->ihParticles(), 10);
-  gh::iParticleEmitterEmit(e, 10.0f, 0.99f);
+  gh::raw::iParticleEmitterEmit(e, 10.0f, 0.99f);
   EXPECT_EQ(ih->ihParticles(), 20);
   Frames(23);  // 0.383 s
   EXPECT_EQ(ih->ihParticles(), 20);
   Frames(2);  // past 0.4 s
   EXPECT_EQ(ih->ihParticles(), 0);
-  gh::iParticleEmitterEmit(e, 1000000.0f, 1);  // bounded
+  gh::raw::iParticleEmitterEmit(e, 1000000.0f, 1);  // bounded
   EXPECT_LE(ih->ihParticles(), 10000);
-  gh::iParticleDestroy(p);
+  gh::raw::iParticleDestroy(p);
   EXPECT_EQ(ih->ihParticles(), 0);
-  gh::iParticleEmitterEmit(e, 10, 1);  // its emitter went with it
+  gh::raw::iParticleEmitterEmit(e, 10, 1);  // its emitter went with it
   EXPECT_EQ(ih->ihParticles(), 0);
 }
 

@@ -84,8 +84,8 @@ void WindowEngine::SetUp() {
   ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
   ih->ihHeadlessEnable(0);
   ih->ihCaptureEnable(1);
-  gh::iMessageHandlerSet(nullptr, nullptr);
-  gh::i3ImpactErrorFlagSet(0);
+  gh::raw::iMessageHandlerSet(nullptr, nullptr);
+  gh::raw::i3ImpactErrorFlagSet(0);
 }
 
 void WindowEngine::OpenEngine(bool ownWindow) {
@@ -96,11 +96,11 @@ void WindowEngine::OpenEngine(bool ownWindow) {
     ASSERT_NE(window, nullptr) << SDL_GetError();
     id = SDL_GetWindowID(window);
   }
-  ASSERT_EQ(gh::i3ImpactOpen(id, 0), -1) << gh::i3ImpactErrorText();
+  ASSERT_EQ(gh::raw::i3ImpactOpen(id, 0), -1) << gh::raw::i3ImpactErrorText();
 }
 
 void WindowEngine::CloseEngine() {
-  gh::i3ImpactClose();
+  gh::raw::i3ImpactClose();
   if (window) SDL_DestroyWindow(window);
   window = nullptr;
 }
@@ -108,15 +108,15 @@ void WindowEngine::CloseEngine() {
 void WindowEngine::TearDown() {
   if (skipped_) return;
   CloseEngine();
-  gh::iMessageHandlerSet(nullptr, nullptr);
+  gh::raw::iMessageHandlerSet(nullptr, nullptr);
   ih->ihCaptureEnable(0);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   std::filesystem::current_path(oldCwd_);
 }
 
 void WindowEngine::Frame() {
-  gh::i3ImpactMain();
-  gh::i3ImpactRender();
+  gh::raw::i3ImpactMain();
+  gh::raw::i3ImpactRender();
 }
 
 View WindowEngine::Capture() {
@@ -131,23 +131,23 @@ View WindowEngine::Capture() {
 }
 
 int32_t WindowEngine::Picture(const char* file, int w, int h, float x, float y) {
-  int32_t s = gh::iSpriteCreate("Data\\sprite.x", 0);
-  gh::iSpriteTextureSet(s, gh::iTextureCreate(file));
+  int32_t s = gh::raw::iSpriteCreate("Data\\sprite.x", 0);
+  gh::raw::iSpriteTextureSet(s, gh::raw::iTextureCreate(file));
   iVec2 scale{w / 40.0f, h / 40.0f}, at{x, y};
-  gh::iSpriteScaleSet(s, &scale);
-  gh::iSpriteLocationSet(s, &at);
-  gh::iSpriteShow(s);
+  gh::raw::iSpriteScaleSet(s, &scale);
+  gh::raw::iSpriteLocationSet(s, &at);
+  gh::raw::iSpriteShow(s);
   return s;
 }
 
 int32_t WindowEngine::WorldQuad(const char* file, int w, int h, float x, float y, bool lit) {
-  int32_t m = gh::iMeshCreate("Data\\sprite.x");
-  gh::iMeshTextureSet(m, gh::iTextureCreate(file));
-  gh::iMeshScaleSet(m, w / 40.0f, h / 40.0f, 1);
+  int32_t m = gh::raw::iMeshCreate("Data\\sprite.x");
+  gh::raw::iMeshTextureSet(m, gh::raw::iTextureCreate(file));
+  gh::raw::iMeshScaleSet(m, w / 40.0f, h / 40.0f, 1);
   iVec3 at{x, y, 0};
-  gh::iMeshLocationSet(m, &at);
-  gh::iMeshLocalLightsEnable(m, lit ? -1 : 0);
-  gh::iMeshShow(m);
+  gh::raw::iMeshLocationSet(m, &at);
+  gh::raw::iMeshLocalLightsEnable(m, lit ? -1 : 0);
+  gh::raw::iMeshShow(m);
   return m;
 }
 

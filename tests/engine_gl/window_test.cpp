@@ -38,9 +38,9 @@ TEST_F(engine_gl_window, PictureSpriteCoversItsPixelsCentredWhereAsked) {
 
 TEST_F(engine_gl_window, WorldQuadAtZeroCoversItsPicturesPixelsAtTheAimedPoint) {
   OpenEngine();
-  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  int32_t camera = gh::raw::iCameraCreate(0, 0, 1, 1);
   iVec3 eye{0, 0, -20.7f};
-  gh::iCameraLocationSet(camera, &eye);
+  gh::raw::iCameraLocationSet(camera, &eye);
   WorldQuad("Data\\Green100x60.png", 100, 60, -4, 5, false);  // centre (300, 175)
   Frame();
   View v = Capture();
@@ -55,26 +55,27 @@ TEST_F(engine_gl_window, WorldQuadAtZeroCoversItsPicturesPixelsAtTheAimedPoint) 
 
 TEST_F(engine_gl_window, PrintStartsWhereAskedAndItsWidthIsWhatIsDrawn) {
   OpenEngine();
-  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", gh::iCameraCreate(0, 0, 1, 1));
-  ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+  int32_t font =
+      gh::raw::iFontCreate("Data\\font\\BancoDi.wid", gh::raw::iCameraCreate(0, 0, 1, 1));
+  ASSERT_NE(font, 0) << gh::raw::i3ImpactErrorText();
   iVec2 left{-10, 0}, centred{5, 6}, one{1, 1}, big{2, 2};
-  gh::iPrintColorSet(1, 1, 1, 1);
-  gh::iPrint("HELLO", &left, &one, -0.1f, font);
-  gh::iPrintCentered("HIGH SCORE", &centred, &big, -0.2f, font, 26);
+  gh::raw::iPrintColorSet(1, 1, 1, 1);
+  gh::raw::iPrint("HELLO", &left, &one, -0.1f, font);
+  gh::raw::iPrintCentered("HIGH SCORE", &centred, &big, -0.2f, font, 26);
   Frame();
   View v = Capture();
   int l, t, r, b;
   // The left-aligned print, around y = 0 (row 300).
   ASSERT_TRUE(v.LitBox(0, 250, 800, 350, l, t, r, b));
   EXPECT_NEAR(l, PixelX(-10), 3);
-  EXPECT_NEAR(r + 1 - l, gh::iPrintWidth("HELLO", &one, -0.1f, font) * 25, 4);
+  EXPECT_NEAR(r + 1 - l, gh::raw::iPrintWidth("HELLO", &one, -0.1f, font) * 25, 4);
   // Capital letters one unit (25 px) high, centred on y.
   EXPECT_NEAR(b + 1 - t, 25, 2);
   EXPECT_NEAR((t + b + 1) / 2.0, PixelY(0), 2);
   // The centred print, twice as large.
   ASSERT_TRUE(v.LitBox(0, 100, 800, 200, l, t, r, b));
   EXPECT_NEAR((l + r + 1) / 2.0, PixelX(5), 3);
-  EXPECT_NEAR(r + 1 - l, gh::iPrintWidth("HIGH SCORE", &big, -0.2f, font) * 25, 5);
+  EXPECT_NEAR(r + 1 - l, gh::raw::iPrintWidth("HIGH SCORE", &big, -0.2f, font) * 25, 5);
   EXPECT_NEAR(b + 1 - t, 50, 3);
 }
 
@@ -102,16 +103,16 @@ TEST_F(engine_gl_window, CaptionsReadOnAnySceneThroughTheirDarkOutline) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     OpenEngine();
-    int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
-    ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+    int32_t font = gh::raw::iFontCreate("Data\\font\\BancoDi.wid", 0);
+    ASSERT_NE(font, 0) << gh::raw::i3ImpactErrorText();
     Picture(c.scene, 800, 600, 0, 0);
     iVec2 at{0, 3}, big{2, 2};
-    gh::iPrintColorSet(c.r, c.g, c.b, 1);
-    gh::iPrintCentered(c.text, &at, &big, -0.2f, font, 26);
+    gh::raw::iPrintColorSet(c.r, c.g, c.b, 1);
+    gh::raw::iPrintCentered(c.text, &at, &big, -0.2f, font, 26);
     Frame();
     View v = Capture();
     const double scene = Luminance(v.At(400, 500));
-    const int width = static_cast<int>(gh::iPrintWidth(c.text, &big, -0.2f, font) * 25);
+    const int width = static_cast<int>(gh::raw::iPrintWidth(c.text, &big, -0.2f, font) * 25);
     // Dark pixels in the caption's band (capitals 50 px high around row 225).
     int left = 800, right = -1, dark = 0;
     double darkest = 1;
@@ -136,8 +137,8 @@ TEST_F(engine_gl_window, CaptionsReadOnAnySceneThroughTheirDarkOutline) {
 
 TEST_F(engine_gl_window, LettersStayApartAtTheTightestSpacing) {
   OpenEngine();
-  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
-  ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+  int32_t font = gh::raw::iFontCreate("Data\\font\\BancoDi.wid", 0);
+  ASSERT_NE(font, 0) << gh::raw::i3ImpactErrorText();
   // The name box's text (scale 1, spacing -0.3) and the buttons' (0.6, -0.1): every
   // letter is its own run of lit columns, with a dark column before the next.
   struct Case {
@@ -152,9 +153,9 @@ TEST_F(engine_gl_window, LettersStayApartAtTheTightestSpacing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     iVec2 at{-12, 0}, scale{c.scale, c.scale};
-    gh::iPrintsHide();
-    gh::iPrintColorSet(1, 1, 1, 1);
-    gh::iPrint(c.text, &at, &scale, c.spacing, font);
+    gh::raw::iPrintsHide();
+    gh::raw::iPrintColorSet(1, 1, 1, 1);
+    gh::raw::iPrint(c.text, &at, &scale, c.spacing, font);
     Frame();
     View v = Capture();
     int runs = 0;
@@ -171,13 +172,13 @@ TEST_F(engine_gl_window, LettersStayApartAtTheTightestSpacing) {
 
 TEST_F(engine_gl_window, PrintsAreAboveSpritesAndThePointerAboveThem) {
   OpenEngine();
-  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", 0);
+  int32_t font = gh::raw::iFontCreate("Data\\font\\BancoDi.wid", 0);
   int32_t back = Picture("Data\\Red300x50.png", 300, 50, 0, 0);
   int32_t pointer = Picture("Data\\Green100x60.png", 20, 20, -3, 0);
-  gh::iSpritePrioritySet(pointer, 1);
+  gh::raw::iSpritePrioritySet(pointer, 1);
   iVec2 at{0, 0}, one{1, 1};
-  gh::iPrintColorSet(0, 0, 1, 1);
-  gh::iPrintCentered("MMMMMMMM", &at, &one, 0, font, 26);
+  gh::raw::iPrintColorSet(0, 0, 1, 1);
+  gh::raw::iPrintCentered("MMMMMMMM", &at, &one, 0, font, 26);
   Frame();
   View v = Capture();
   (void)back;
@@ -192,7 +193,7 @@ TEST_F(engine_gl_window, PrintsAreAboveSpritesAndThePointerAboveThem) {
 
 TEST_F(engine_gl_window, PickingFollowsTheSystemPointerNotOnTransparentPixelsNeverWhenHidden) {
   OpenEngine();
-  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  int32_t camera = gh::raw::iCameraCreate(0, 0, 1, 1);
   int32_t sprite = Picture("Data\\Red300x50.png", 300, 50, 0, -8);
   int32_t mesh = WorldQuad("Data\\Half.png", 200, 100, 4, 4, false);  // x 0..8, opaque 0..4
   Frame();
@@ -206,20 +207,20 @@ TEST_F(engine_gl_window, PickingFollowsTheSystemPointerNotOnTransparentPixelsNev
   };
   for (const Case& c : cases) {
     SDL_WarpMouseInWindow(window, PixelX(c.x), PixelY(c.y));
-    gh::iProcessMessages();
-    EXPECT_NEAR(gh::iMouseX(), PixelX(c.x) / 800.0f, 0.002f);
-    EXPECT_NEAR(gh::iMouseY(), PixelY(c.y) / 600.0f, 0.002f);
-    EXPECT_EQ(gh::iSpritePicked(sprite) != 0, c.sprite) << c.x << "," << c.y;
-    EXPECT_EQ(gh::iMeshPicked(camera, mesh) != 0, c.mesh) << c.x << "," << c.y;
+    gh::raw::iProcessMessages();
+    EXPECT_NEAR(gh::raw::iMouseX(), PixelX(c.x) / 800.0f, 0.002f);
+    EXPECT_NEAR(gh::raw::iMouseY(), PixelY(c.y) / 600.0f, 0.002f);
+    EXPECT_EQ(gh::raw::iSpritePicked(sprite) != 0, c.sprite) << c.x << "," << c.y;
+    EXPECT_EQ(gh::raw::iMeshPicked(camera, mesh) != 0, c.mesh) << c.x << "," << c.y;
   }
   SDL_WarpMouseInWindow(window, PixelX(2), PixelY(4));
-  gh::iProcessMessages();
-  gh::iMeshHide(mesh);
-  EXPECT_EQ(gh::iMeshPicked(camera, mesh), 0);
+  gh::raw::iProcessMessages();
+  gh::raw::iMeshHide(mesh);
+  EXPECT_EQ(gh::raw::iMeshPicked(camera, mesh), 0);
   // iMouseReset moves the system pointer too.
   iVec2 to{0.25f, 0.75f};
-  gh::iMouseReset(&to);
-  gh::iProcessMessages();
+  gh::raw::iMouseReset(&to);
+  gh::raw::iProcessMessages();
   int mx = 0, my = 0;
   SDL_GetMouseState(&mx, &my);
   EXPECT_EQ(mx, 200);
@@ -232,11 +233,11 @@ TEST_F(engine_gl_window, LightsBehindDarkenAndZeroedLightsTintRed) {
   auto setLights = [](float z, float level) {
     for (int i = 0; i < 3; ++i) {
       iVec3 at{0, 0, z};
-      gh::iLightLocalLocationSet(i, &at);
+      gh::raw::iLightLocalLocationSet(i, &at);
     }
     iColor g{0, level, 0, 1}, b{0, 0, level, 1};
-    gh::iLightLocalColorSet(1, &g);
-    gh::iLightLocalColorSet(2, &b);
+    gh::raw::iLightLocalColorSet(1, &g);
+    gh::raw::iLightLocalColorSet(2, &b);
   };
   setLights(-20, 1);
   Frame();
@@ -269,9 +270,9 @@ TEST_F(engine_gl_window, LargeLitQuadShowsEachPartOfItsPictureInPlaceLitSmoothly
   const iVec3 light{-15, 11, -4};  // over the top left corner
   const float level = 0.6f;
   for (int i = 0; i < 3; ++i) {
-    gh::iLightLocalLocationSet(i, &light);
+    gh::raw::iLightLocalLocationSet(i, &light);
     iColor c{i == 0 ? level : 0, i == 0 ? level : 0, i == 0 ? level : 0, 1};
-    gh::iLightLocalColorSet(i, &c);
+    gh::raw::iLightLocalColorSet(i, &c);
   }
   Frame();
   View v = Capture();
@@ -324,7 +325,7 @@ TEST_F(engine_gl_window, OpaquePictureCoversWhatIsBelowUnlessItsColourFadesIt) {
   View solid = Capture();
   EXPECT_GT(solid.At(400, 300)[0], 250);
   EXPECT_LT(solid.At(400, 300)[1], 5);
-  gh::iSpriteColorSet(red, 1, 1, 1, 0.5f);
+  gh::raw::iSpriteColorSet(red, 1, 1, 1, 0.5f);
   Frame();
   View faded = Capture();
   EXPECT_NEAR(faded.At(400, 300)[0], 128, 3);
@@ -334,21 +335,21 @@ TEST_F(engine_gl_window, OpaquePictureCoversWhatIsBelowUnlessItsColourFadesIt) {
 
 TEST_F(engine_gl_window, ParticleBurstIsVisible) {
   OpenEngine();
-  int32_t p = gh::iParticleCreate("Data\\Hit.png", 10);
-  gh::iParticleRenderModeSet(p, 2);
+  int32_t p = gh::raw::iParticleCreate("Data\\Hit.png", 10);
+  gh::raw::iParticleRenderModeSet(p, 2);
   iVec3 lo{-0.9f, -0.9f, -0.9f}, hi{0.9f, 0.9f, 0.9f}, c0{0.98f, 0.94f, 0.67f},
       c1{0.25f, 0.05f, 0.01f}, zero{0, 0, 0}, at{-6, 3, 0};
   iVec2 s0{2.0f, 2.2f}, s1{5.0f, 5.5f};
-  gh::iParticleGravitySet(p, &zero);
-  gh::iParticleAirResistanceSet(p, 0.2f);
-  gh::iParticleColorSet(p, &c0, &c1);
-  gh::iParticleLifeTimeSet(p, 0.4f);
-  int32_t e = gh::iParticleEmitterCreate(p);
-  gh::iParticleEmitterDirectionSet(e, &lo, &hi);
-  gh::iParticleEmitterScaleSet(e, &s0, &s1);
-  gh::iParticleShow(p);
-  gh::iParticleEmitterLocationSet(e, &at);
-  gh::iParticleEmitterEmit(e, 10, 0.99f);
+  gh::raw::iParticleGravitySet(p, &zero);
+  gh::raw::iParticleAirResistanceSet(p, 0.2f);
+  gh::raw::iParticleColorSet(p, &c0, &c1);
+  gh::raw::iParticleLifeTimeSet(p, 0.4f);
+  int32_t e = gh::raw::iParticleEmitterCreate(p);
+  gh::raw::iParticleEmitterDirectionSet(e, &lo, &hi);
+  gh::raw::iParticleEmitterScaleSet(e, &s0, &s1);
+  gh::raw::iParticleShow(p);
+  gh::raw::iParticleEmitterLocationSet(e, &at);
+  gh::raw::iParticleEmitterEmit(e, 10, 0.99f);
   Frame();
   Frame();
   View v = Capture();
@@ -374,7 +375,7 @@ TEST_F(engine_gl_window, ParticleBurstIsVisible) {
   EXPECT_LT(whitish, reddish / 4);
   // Over a white wall, its dark smoke shows.
   int32_t wall = WorldQuad("Data\\White.png", 800, 600, 0, 0, false);
-  gh::iParticleEmitterEmit(e, 10, 0.99f);
+  gh::raw::iParticleEmitterEmit(e, 10, 0.99f);
   for (int i = 0; i < 19; ++i) Frame();
   View smoky = Capture();
   int darkened = 0;
@@ -384,7 +385,7 @@ TEST_F(engine_gl_window, ParticleBurstIsVisible) {
       darkened += c[1] < 200 && c[2] < 200;
     }
   EXPECT_GT(darkened, 100) << "no smoke";
-  gh::iMeshHide(wall);
+  gh::raw::iMeshHide(wall);
   for (int i = 0; i < 30; ++i) Frame();
   View after = Capture();
   EXPECT_FALSE(after.LitBox(0, 0, 800, 600, l, t, r, b, 40));  // gone after its life time
@@ -394,8 +395,8 @@ TEST_F(engine_gl_window, SpriteRenderPresentsThatSpriteAloneAtOnce) {
   OpenEngine();
   Picture("Data\\Green100x60.png", 100, 60, -10, 8);
   int32_t loading = Picture("Data\\Red300x50.png", 300, 50, 0, 0);
-  gh::iSpriteHide(loading);
-  gh::iSpriteRender(loading, -1);
+  gh::raw::iSpriteHide(loading);
+  gh::raw::iSpriteRender(loading, -1);
   EXPECT_EQ(ih->ihLastRendered(), loading);
   View v = Capture();
   EXPECT_GT(v.At(400, 300)[0], 250);
@@ -406,17 +407,17 @@ TEST_F(engine_gl_window, SpriteRenderPresentsThatSpriteAloneAtOnce) {
 // change to what is seen is, once, and the view then shows it.
 TEST_F(engine_gl_window, OnlyFramesThatChangeThePictureAreShown) {
   OpenEngine();
-  int32_t camera = gh::iCameraCreate(0, 0, 1, 1);
+  int32_t camera = gh::raw::iCameraCreate(0, 0, 1, 1);
   iVec3 eye{0, 0, -20.7f};
-  gh::iCameraLocationSet(camera, &eye);
-  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", camera);
-  ASSERT_NE(font, 0) << gh::i3ImpactErrorText();
+  gh::raw::iCameraLocationSet(camera, &eye);
+  int32_t font = gh::raw::iFontCreate("Data\\font\\BancoDi.wid", camera);
+  ASSERT_NE(font, 0) << gh::raw::i3ImpactErrorText();
   int32_t quad = WorldQuad("Data\\White.png", 200, 200, -8, 4, true);  // centre (200, 200)
   int32_t sprite = Picture("Data\\Red300x50.png", 300, 50, 2, -3);     // centre (450, 375)
   iVec2 textAt{-14, -10}, one{1, 1};
   auto print = [&](const char* text) {
-    gh::iPrintsHide();
-    gh::iPrint(text, &textAt, &one, 0, font);
+    gh::raw::iPrintsHide();
+    gh::raw::iPrint(text, &textAt, &one, 0, font);
   };
   print("SCORE 10");
   Frame();
@@ -424,7 +425,7 @@ TEST_F(engine_gl_window, OnlyFramesThatChangeThePictureAreShown) {
   for (int i = 0; i < 5; ++i) {
     print("SCORE 10");  // the same text again, as a screen does every frame
     iVec2 same{2, -3};
-    gh::iSpriteLocationSet(sprite, &same);
+    gh::raw::iSpriteLocationSet(sprite, &same);
     Frame();
   }
   EXPECT_EQ(ih->ihFramesShown(), first) << "an unchanged picture was drawn again";
@@ -441,11 +442,11 @@ TEST_F(engine_gl_window, OnlyFramesThatChangeThePictureAreShown) {
     std::function<void()> apply;
     std::function<bool(const View&)> seen;
   } changes[] = {
-      {"moved", [&] { gh::iSpriteLocationSet(sprite, &moved); },
+      {"moved", [&] { gh::raw::iSpriteLocationSet(sprite, &moved); },
        [](const View& v) { return v.At(620, 375)[0] > 250 && v.At(360, 375)[0] < 5; }},
-      {"faded", [&] { gh::iSpriteColorSet(sprite, 1, 1, 1, 0.5f); },
+      {"faded", [&] { gh::raw::iSpriteColorSet(sprite, 1, 1, 1, 0.5f); },
        [](const View& v) { return v.At(550, 375)[0] > 100 && v.At(550, 375)[0] < 160; }},
-      {"hidden", [&] { gh::iSpriteHide(sprite); },
+      {"hidden", [&] { gh::raw::iSpriteHide(sprite); },
        [](const View& v) { return v.At(550, 375)[0] < 5; }},
       {"text changed", [&] { print("SCORE 1000000"); },
        [&](const View& v) {
@@ -454,23 +455,23 @@ TEST_F(engine_gl_window, OnlyFramesThatChangeThePictureAreShown) {
        }},
       {"light turned red",
        [&] {
-         gh::iLightLocalColorSet(1, &red);
-         gh::iLightLocalColorSet(2, &red);
+         gh::raw::iLightLocalColorSet(1, &red);
+         gh::raw::iLightLocalColorSet(2, &red);
        },
        [](const View& v) { return v.At(200, 200)[0] > 215 && v.At(200, 200)[1] < 50; }},
       {"lights behind",
        [&] {
-         for (int i = 0; i < 3; ++i) gh::iLightLocalLocationSet(i, &behind);
+         for (int i = 0; i < 3; ++i) gh::raw::iLightLocalLocationSet(i, &behind);
        },
        [](const View& v) { return v.At(200, 200)[0] < 50; }},
-      {"quad hidden", [&] { gh::iMeshHide(quad); },
+      {"quad hidden", [&] { gh::raw::iMeshHide(quad); },
        [](const View& v) { return v.At(200, 200)[0] == 0; }},
       {"window shown anew",
        [&] {
          SDL_HideWindow(window);
          SDL_ShowWindow(window);
          for (int i = 0; i < 20; ++i) SDL_PumpEvents();
-         gh::iProcessMessages();
+         gh::raw::iProcessMessages();
        },
        [](const View& v) { return v.At(200, 200)[0] == 0; }},
   };
@@ -505,14 +506,14 @@ TEST_F(engine_gl_window, WiderWindowKeepsTheViewAtFourToThreeWithBlackBars) {
   EXPECT_EQ(v.height, 600);
   // The pointer maps through the bars: the window's x = 100 is the view's left edge.
   SDL_WarpMouseInWindow(window, 100, 300);
-  gh::iProcessMessages();
-  EXPECT_NEAR(gh::iMouseX(), 0.0f, 0.002f);
+  gh::raw::iProcessMessages();
+  EXPECT_NEAR(gh::raw::iMouseX(), 0.0f, 0.002f);
   SDL_WarpMouseInWindow(window, 50, 300);
-  gh::iProcessMessages();
-  EXPECT_NEAR(gh::iMouseX(), 0.0f, 0.002f);  // clamped on the bar
+  gh::raw::iProcessMessages();
+  EXPECT_NEAR(gh::raw::iMouseX(), 0.0f, 0.002f);  // clamped on the bar
   SDL_WarpMouseInWindow(window, 500, 300);
-  gh::iProcessMessages();
-  EXPECT_NEAR(gh::iMouseX(), 0.5f, 0.002f);
+  gh::raw::iProcessMessages();
+  EXPECT_NEAR(gh::raw::iMouseX(), 0.5f, 0.002f);
 }
 
 TEST_F(engine_gl_window, TheFrameLoopSleepsUntilTheNextFrameIsDue) {
@@ -522,13 +523,13 @@ TEST_F(engine_gl_window, TheFrameLoopSleepsUntilTheNextFrameIsDue) {
   int passes = 0, notReady = 0;
   for (int frame = 0; frame < 30; ++frame) {
     // The program's loop: run a frame when one is due, pump messages every pass.
-    while (!gh::i3ImpactIsReady() && passes < 100000) {
+    while (!gh::raw::i3ImpactIsReady() && passes < 100000) {
       ++notReady;
-      gh::iProcessMessages();  // sleeps until the frame is due or events come
+      gh::raw::iProcessMessages();  // sleeps until the frame is due or events come
       ++passes;
     }
     Frame();
-    gh::iProcessMessages();
+    gh::raw::iProcessMessages();
     ++passes;
   }
   EXPECT_EQ(ih->ihFrame(), f0 + 30);
@@ -539,7 +540,7 @@ TEST_F(engine_gl_window, TheFrameLoopSleepsUntilTheNextFrameIsDue) {
 TEST_F(engine_gl_window, WindowEventsBecomeInputAndMessages) {
   OpenEngine();
   std::vector<iMessage> seen;
-  gh::iMessageHandlerSet(
+  gh::raw::iMessageHandlerSet(
       [](const iMessage* m, void* user) {
         static_cast<std::vector<iMessage>*>(user)->push_back(*m);
       },
@@ -567,24 +568,24 @@ TEST_F(engine_gl_window, WindowEventsBecomeInputAndMessages) {
   close.window.event = SDL_WINDOWEVENT_CLOSE;
   close.window.windowID = SDL_GetWindowID(window);
   SDL_PushEvent(&close);
-  gh::iProcessMessages();
-  gh::i3ImpactMain();
-  EXPECT_NE(gh::iKeyClick(30), 0);  // A, pressed and released within the frame
-  EXPECT_EQ(gh::iKeyDown(30), 0);
-  EXPECT_NE(gh::iKeyDown(200), 0);  // Up, held
-  EXPECT_NE(gh::iKeyClick(3), 0);   // the 2 key
-  EXPECT_EQ(gh::iTypedChar(-1), 'a');
-  gh::i3ImpactMain();
-  EXPECT_EQ(gh::iTypedChar(-1), '@');  // US layout, shifted
+  gh::raw::iProcessMessages();
+  gh::raw::i3ImpactMain();
+  EXPECT_NE(gh::raw::iKeyClick(30), 0);  // A, pressed and released within the frame
+  EXPECT_EQ(gh::raw::iKeyDown(30), 0);
+  EXPECT_NE(gh::raw::iKeyDown(200), 0);  // Up, held
+  EXPECT_NE(gh::raw::iKeyClick(3), 0);   // the 2 key
+  EXPECT_EQ(gh::raw::iTypedChar(-1), 'a');
+  gh::raw::i3ImpactMain();
+  EXPECT_EQ(gh::raw::iTypedChar(-1), '@');  // US layout, shifted
   std::vector<std::pair<int, int>> kinds;
   for (const iMessage& m : seen)
     if (m.kind != iMsgActivate && m.kind != iMsgDeactivate)  // the focus comes and goes
       kinds.push_back({m.kind, m.a});
   EXPECT_EQ(kinds, (std::vector<std::pair<int, int>>{
                        {iMsgKeyUp, 'A'}, {iMsgKeyUp, '2'}, {iMsgWheelDown, 0}, {iMsgClose, 0}}));
-  EXPECT_NE(gh::i3ImpactIsRendering(), 0);  // a close request does not stop the engine
+  EXPECT_NE(gh::raw::i3ImpactIsRendering(), 0);  // a close request does not stop the engine
   key(SDL_SCANCODE_UP, false);
-  gh::iProcessMessages();
+  gh::raw::iProcessMessages();
 }
 
 TEST_F(engine_gl_window, EngineMakesItsOwnWindowWhenGivenNone) {
@@ -604,10 +605,10 @@ TEST_F(engine_gl_window, EngineMakesItsOwnWindowWhenGivenNone) {
 TEST_F(engine_gl_window, FullScreenSettingFillsTheDesktop) {
   OpenEngine();
   const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
-  EXPECT_EQ(gh::i3ImpactSettings(full), -1);
+  EXPECT_EQ(gh::raw::i3ImpactSettings(full), -1);
   EXPECT_NE(ih->ihFullscreen(), 0);
   const int32_t windowed[6] = {0, 0, 15360000, 0, 0, -1};
-  EXPECT_EQ(gh::i3ImpactSettings(windowed), -1);
+  EXPECT_EQ(gh::raw::i3ImpactSettings(windowed), -1);
   EXPECT_EQ(ih->ihFullscreen(), 0);
 }
 
@@ -616,11 +617,11 @@ TEST_F(engine_gl_window, FullScreenSettingFillsTheDesktop) {
 TEST_F(engine_gl_window, FullScreenThatNobodyHonoursStillShowsTheWholeViewInTheWindow) {
   OpenEngine();
   const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
-  ASSERT_EQ(gh::i3ImpactSettings(full), -1);
+  ASSERT_EQ(gh::raw::i3ImpactSettings(full), -1);
   // A red bar along the view's bottom edge, up to its right-hand corner.
   Picture("Data\\Red300x50.png", 300, 50, 16 - 6, -12 + 1);
   for (int i = 0; i < 3; ++i) {
-    gh::iProcessMessages();
+    gh::raw::iProcessMessages();
     Frame();
   }
   int w = 0, h = 0;
@@ -642,9 +643,9 @@ TEST_F(engine_gl_window, FullScreenThatNobodyHonoursStillShowsTheWholeViewInTheW
   motion.motion.x = left + v.width - 1;
   motion.motion.y = top + v.height - 1;
   SDL_PushEvent(&motion);
-  gh::iProcessMessages();
-  EXPECT_NEAR(gh::iMouseX(), 1.0f, 0.01f);
-  EXPECT_NEAR(gh::iMouseY(), 1.0f, 0.01f);
+  gh::raw::iProcessMessages();
+  EXPECT_NEAR(gh::raw::iMouseX(), 1.0f, 0.01f);
+  EXPECT_NEAR(gh::raw::iMouseY(), 1.0f, 0.01f);
 }
 
 TEST_F(engine_gl_window, EveryOpeningDrawsItsOwnRandomNumbers) {
@@ -652,7 +653,7 @@ TEST_F(engine_gl_window, EveryOpeningDrawsItsOwnRandomNumbers) {
     ih->ihSeed(7);  // the same state before every opening
     OpenEngine();
     std::vector<int32_t> numbers;
-    for (int i = 0; i < 8; ++i) numbers.push_back(gh::iIntRand(0, 1 << 30));
+    for (int i = 0; i < 8; ++i) numbers.push_back(gh::raw::iIntRand(0, 1 << 30));
     CloseEngine();
     return numbers;
   };
@@ -664,7 +665,7 @@ TEST_F(engine_gl_window, EveryOpeningDrawsItsOwnRandomNumbers) {
 // none is open; it must not act in the next run's first frame.
 TEST_F(engine_gl_window, WhatWasPressedWhileTheEngineWasClosedIsNoInputOfTheNextRun) {
   OpenEngine();
-  gh::i3ImpactClose();  // the program's window stays, as after the boss key
+  gh::raw::i3ImpactClose();  // the program's window stays, as after the boss key
   SDL_Event press{};
   press.type = SDL_MOUSEBUTTONDOWN;
   press.button.windowID = SDL_GetWindowID(window);
@@ -678,45 +679,46 @@ TEST_F(engine_gl_window, WhatWasPressedWhileTheEngineWasClosedIsNoInputOfTheNext
   key.key.windowID = SDL_GetWindowID(window);
   key.key.keysym.scancode = SDL_SCANCODE_RETURN;
   SDL_PushEvent(&key);
-  gh::iProcessMessages();
-  ASSERT_EQ(gh::i3ImpactOpen(SDL_GetWindowID(window), 0), -1) << gh::i3ImpactErrorText();
+  gh::raw::iProcessMessages();
+  ASSERT_EQ(gh::raw::i3ImpactOpen(SDL_GetWindowID(window), 0), -1) << gh::raw::i3ImpactErrorText();
   Frame();
-  EXPECT_EQ(gh::iMouseButtonClick(0), 0);
-  EXPECT_EQ(gh::iMouseButtonDown(0), 0);
-  EXPECT_EQ(gh::iKeyClick(28), 0);
-  EXPECT_EQ(gh::iKeyDown(28), 0);
+  EXPECT_EQ(gh::raw::iMouseButtonClick(0), 0);
+  EXPECT_EQ(gh::raw::iMouseButtonDown(0), 0);
+  EXPECT_EQ(gh::raw::iKeyClick(28), 0);
+  EXPECT_EQ(gh::raw::iKeyDown(28), 0);
 }
 
 TEST_F(engine_gl_window, ComposedSceneScreenshot) {
   const char* out = std::getenv("GH_ENGINE_SHOT");
   OpenEngine();
-  int32_t font = gh::iFontCreate("Data\\font\\BancoDi.wid", gh::iCameraCreate(0, 0, 1, 1));
+  int32_t font =
+      gh::raw::iFontCreate("Data\\font\\BancoDi.wid", gh::raw::iCameraCreate(0, 0, 1, 1));
   WorldQuad("Data\\Sky.png", 800, 600, 0, 0, true);
   WorldQuad("Data\\Half.png", 200, 100, -6, 4, true);
   Picture("Data\\Red300x50.png", 300, 50, 0, -8);
-  int32_t p = gh::iParticleCreate("Data\\Hit.png", 10);
-  gh::iParticleRenderModeSet(p, 2);
+  int32_t p = gh::raw::iParticleCreate("Data\\Hit.png", 10);
+  gh::raw::iParticleRenderModeSet(p, 2);
   iVec3 lo{-0.9f, -0.9f, -0.9f}, hi{0.9f, 0.9f, 0.9f}, c0{0.98f, 0.94f, 0.67f},
       c1{0.25f, 0.05f, 0.01f}, at{6, 4, 0};
   iVec2 s0{2.0f, 2.2f}, s1{5.0f, 5.5f};
-  gh::iParticleColorSet(p, &c0, &c1);
-  gh::iParticleLifeTimeSet(p, 0.4f);
-  int32_t e = gh::iParticleEmitterCreate(p);
-  gh::iParticleEmitterDirectionSet(e, &lo, &hi);
-  gh::iParticleEmitterScaleSet(e, &s0, &s1);
-  gh::iParticleEmitterLocationSet(e, &at);
-  gh::iParticleShow(p);
-  gh::iParticleEmitterEmit(e, 10, 0.99f);
+  gh::raw::iParticleColorSet(p, &c0, &c1);
+  gh::raw::iParticleLifeTimeSet(p, 0.4f);
+  int32_t e = gh::raw::iParticleEmitterCreate(p);
+  gh::raw::iParticleEmitterDirectionSet(e, &lo, &hi);
+  gh::raw::iParticleEmitterScaleSet(e, &s0, &s1);
+  gh::raw::iParticleEmitterLocationSet(e, &at);
+  gh::raw::iParticleShow(p);
+  gh::raw::iParticleEmitterEmit(e, 10, 0.99f);
   iVec2 title{1, 7.7f}, two{2, 2}, label{-10.5f, 4.3f}, one{1, 1}, mid{0, -8}, small{0.6f, 0.6f};
-  gh::iPrintColorSet(0, 0, 0, 0.5f);
+  gh::raw::iPrintColorSet(0, 0, 0, 0.5f);
   iVec2 shadow{title.x - 0.2f, title.y - 0.1f};
-  gh::iPrint("OPTIONS", &shadow, &two, -0.2f, font);
-  gh::iPrintColorSet(1, 1, 0, 1);
-  gh::iPrint("OPTIONS", &title, &two, -0.2f, font);
-  gh::iPrintColorSet(0.17f, 1, 0, 1);
-  gh::iPrint("Display:", &label, &one, -0.3f, font);
-  gh::iPrintColorSet(1, 0.47f, 0, 1);
-  gh::iPrintCentered("Start Game", &mid, &small, -0.1f, font, 26);
+  gh::raw::iPrint("OPTIONS", &shadow, &two, -0.2f, font);
+  gh::raw::iPrintColorSet(1, 1, 0, 1);
+  gh::raw::iPrint("OPTIONS", &title, &two, -0.2f, font);
+  gh::raw::iPrintColorSet(0.17f, 1, 0, 1);
+  gh::raw::iPrint("Display:", &label, &one, -0.3f, font);
+  gh::raw::iPrintColorSet(1, 0.47f, 0, 1);
+  gh::raw::iPrintCentered("Start Game", &mid, &small, -0.1f, font, 26);
   for (int i = 0; i < 3; ++i) Frame();
   View v = Capture();
   ASSERT_EQ(v.width, 800);
@@ -733,13 +735,13 @@ TEST_F(engine_gl_window, WavPlayedThroughTheDiskDriverLeavesSound) {
   setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
   setenv("SDL_DISKAUDIODELAY", "1", 1);
   OpenEngine();
-  int32_t s = gh::iSoundCreate("Data\\Sound\\Click.wav", -1);
-  ASSERT_NE(s, 0) << gh::i3ImpactErrorText();
-  gh::iSoundPlay(s, 0);
+  int32_t s = gh::raw::iSoundCreate("Data\\Sound\\Click.wav", -1);
+  ASSERT_NE(s, 0) << gh::raw::i3ImpactErrorText();
+  gh::raw::iSoundPlay(s, 0);
   EXPECT_NE(ih->ihSoundPlaying(s), 0);
   for (int i = 0; i < 40; ++i) {
     Frame();
-    while (!gh::i3ImpactIsReady()) gh::iProcessMessages();
+    while (!gh::raw::i3ImpactIsReady()) gh::raw::iProcessMessages();
   }
   CloseEngine();
   unsetenv("SDL_DISKAUDIOFILE");

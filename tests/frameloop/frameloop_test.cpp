@@ -24,7 +24,7 @@ TEST(StartUp, OpensTheTitledWindowAndDrawsTheLoadingPictureFirst) {
   // The loading picture was presented at once, before the first frame was drawn.
   const int32_t rendered = Engine().ihLastRendered();
   ASSERT_NE(rendered, 0);
-  EXPECT_EQ(rendered, LoadingSprite);
+  EXPECT_EQ(rendered, LoadingSprite.get());
   EXPECT_TRUE(h.Platform().errors.empty());
 }
 
@@ -112,7 +112,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   SwitchScreen(ScreenOptions);
   h.Step(2);
   const int opens = Engine().ihOpenCount();
-  const int32_t oldCursor = CursorSprite;
+  const int32_t oldCursor = CursorSprite.get();
   ASSERT_EQ(Engine().ihFullscreen(), 0);
 
   // The maximise command: full screen through a restart.
@@ -122,7 +122,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   EXPECT_EQ(Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
   EXPECT_EQ(CurrentScreen, ScreenOptions);
-  EXPECT_NE(CursorSprite, oldCursor);  // every engine object made anew
+  EXPECT_NE(CursorSprite.get(), oldCursor);  // every engine object made anew
   EXPECT_TRUE(h.HasPrint("OPTIONS"));
 
   // A double click on the frame but not the caption restarts without a change.

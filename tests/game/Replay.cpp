@@ -35,7 +35,7 @@ TTerror* Target() {
 }  // namespace
 
 bool MenuShown() {
-  return CursorSprite != 0 && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+  return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
 }
 
 void AnswerQuestion(Harness& h, bool yes) {

@@ -67,9 +67,9 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
       if (answer == 8) h->Tap(KeyLeft);
       h->Step(2);
       const auto sprites = h->Sprites();
-      auto order = [&](int32_t sprite) {
+      auto order = [&](SpriteRef sprite) {
         for (size_t i = 0; i < sprites.size(); ++i)
-          if (sprites[i].handle == sprite) return static_cast<int>(i);
+          if (sprites[i].handle == sprite.get()) return static_cast<int>(i);
         return -1;
       };
       const int gun = order(Game->Player->GunSprites[Game->Weapon]);

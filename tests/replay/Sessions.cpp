@@ -15,15 +15,15 @@ namespace {
 
 Recorder* current = nullptr;
 
-bool Shown(int32_t sprite) {
+bool Shown(SpriteRef sprite) {
   if (!current || !sprite) return false;
   for (const auto& s : current->H().Sprites())
-    if (s.handle == sprite) return true;
+    if (s.handle == sprite.get()) return true;
   return false;
 }
 
 bool MenuUp() {
-  return CursorSprite != 0 && CurrentScreen == ScreenMenu && TextButtons[0] &&
+  return CursorSprite && CurrentScreen == ScreenMenu && TextButtons[0] &&
          Shown(TextButtons[0]->Sprite);
 }
 

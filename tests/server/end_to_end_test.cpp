@@ -26,10 +26,10 @@ namespace {
 using gh::test::Harness;
 
 bool MenuShown() {
-  return CursorSprite != 0 && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+  return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
 }
 
-void ClickOn(Harness& h, int32_t sprite) {
+void ClickOn(Harness& h, SpriteRef sprite) {
   iVec2 at{};
   iSpriteLocation(sprite, &at);
   h.MouseAt(at.x, at.y);

@@ -45,7 +45,7 @@ class Program : public ::testing::Test {
 
   void OpenHighScores() {
     for (const auto& s : h->Sprites()) {
-      if (s.handle == TextButtons[2]->Sprite) {
+      if (s.handle == TextButtons[2]->Sprite.get()) {
         h->MouseAt(s.x, s.y);
         h->Step(1);
         h->Click();

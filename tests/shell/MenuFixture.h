@@ -38,12 +38,12 @@ class MenuTest : public ::testing::Test {
   static bool OnScreen(int8_t screen) { return CurrentScreen == screen; }
 
   bool Shown(const TDDControl* widget) const { return widget && Drawn(widget->Sprite).has_value(); }
-  bool Shown(int32_t sprite) const { return sprite && Drawn(sprite).has_value(); }
+  bool Shown(SpriteRef sprite) const { return sprite && Drawn(sprite).has_value(); }
 
   // The widget's sprite as drawn now, if it is shown.
-  std::optional<ihSprite> Drawn(int32_t sprite) const {
+  std::optional<ihSprite> Drawn(SpriteRef sprite) const {
     for (const auto& s : h->Sprites())
-      if (s.handle == sprite) return s;
+      if (s.handle == sprite.get()) return s;
     return std::nullopt;
   }
 

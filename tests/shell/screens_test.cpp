@@ -16,7 +16,7 @@ using Screens = MenuTest;
 TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons) {
   Start(false);
   ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
-  EXPECT_EQ(Engine().ihLastRendered(), LoadingSprite);
+  EXPECT_EQ(Engine().ihLastRendered(), LoadingSprite.get());
   // The new Config.cfg is written behind the loading picture, not left to the end.
   EXPECT_TRUE(std::filesystem::exists(h->ConfigPath()));
   h->Step(1);
@@ -198,7 +198,7 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   ASSERT_TRUE(OnScreen(ScreenHelp1));
   EXPECT_FALSE(Shown(TextButtons[12]));  // no Prev on page 1
   const int8_t pages[] = {ScreenHelp1, ScreenHelp2, ScreenHelp3, ScreenHelp4};
-  const int32_t pictures[] = {0, HelpBonusSprite, HelpCtrlSprite, HelpAboutSprite};
+  const SpriteRef pictures[] = {SpriteRef(), HelpBonusSprite, HelpCtrlSprite, HelpAboutSprite};
   for (int i = 1; i < 4; ++i) {
     ClickOn(TextButtons[13]);
     ASSERT_TRUE(OnScreen(pages[i])) << i;
@@ -280,25 +280,25 @@ TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
 
 TEST_F(Screens, MusicFollowsTheToggleAndTheScreen) {
   Start();
-  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic));
-  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic));
+  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
+  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic.get()));
   ClickOn(TextButtons[1]);
   Hover(MusicToggle);
   ClickOn(MusicToggle, 2.0f);  // right half: off
   EXPECT_EQ(MusicOn, 0);
   EXPECT_TRUE(OnScreen(ScreenOptions));
   EXPECT_TRUE(Shown(MusicToggle));
-  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic));
-  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic));
+  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic.get()));
+  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic.get()));
   ClickOn(MusicToggle, -2.0f);  // left half: on
   EXPECT_EQ(MusicOn, 1);
   EXPECT_TRUE(OnScreen(ScreenOptions));
-  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic));
+  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
   Press(KeyEscape);
   ClickOn(TextButtons[0]);
   ASSERT_TRUE(OnScreen(ScreenGame));
-  EXPECT_TRUE(Engine().ihSoundPlaying(GameMusic));
-  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic));
+  EXPECT_TRUE(Engine().ihSoundPlaying(GameMusic.get()));
+  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic.get()));
 }
 
 TEST_F(Screens, SoundEffectsOffSilencesClicksButNotMusic) {
@@ -311,7 +311,7 @@ TEST_F(Screens, SoundEffectsOffSilencesClicksButNotMusic) {
     Hover(TextButtons[2]);
     h->Step(5);  // hovering on plays nothing more
     EXPECT_EQ(Clicks(), on ? 2 : 0);
-    EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic));
+    EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
   }
 }
 

@@ -131,7 +131,7 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
   // The picture follows the value.
   SoundOn = 0;
   h->Step(1);
-  EXPECT_EQ(Drawn(SoundToggle->Sprite)->texture, SoundToggle->OffTexture);
+  EXPECT_EQ(Drawn(SoundToggle->Sprite)->texture, SoundToggle->OffTexture.get());
 }
 
 TEST_F(Widgets, TheKeyThatBringsTheFocusToAToggleDoesNotChangeIt) {

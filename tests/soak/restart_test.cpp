@@ -9,9 +9,9 @@
 namespace gh::test::replay {
 namespace {
 
-bool Shown(Harness& h, int32_t sprite) {
+bool Shown(Harness& h, SpriteRef sprite) {
   for (const auto& s : h.Sprites())
-    if (s.handle == sprite) return true;
+    if (s.handle == sprite.get()) return true;
   return false;
 }
 

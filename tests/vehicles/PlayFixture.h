@@ -98,16 +98,16 @@ class PlayTest : public ::testing::Test {
   }
 
   // Whether the engine draws this world quad now.
-  bool MeshOnScreen(int32_t mesh) const {
+  bool MeshOnScreen(MeshRef mesh) const {
     const auto meshes = h->Meshes();
     return std::any_of(meshes.begin(), meshes.end(),
-                       [&](const ihMesh& m) { return m.handle == mesh; });
+                       [&](const ihMesh& m) { return m.handle == mesh.get(); });
   }
 
-  bool SpriteOnScreen(int32_t sprite) const {
+  bool SpriteOnScreen(SpriteRef sprite) const {
     const auto sprites = h->Sprites();
     return std::any_of(sprites.begin(), sprites.end(),
-                       [&](const ihSprite& s) { return s.handle == sprite; });
+                       [&](const ihSprite& s) { return s.handle == sprite.get(); });
   }
 
   // Arms the player with a loaded weapon.

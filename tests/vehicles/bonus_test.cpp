@@ -43,7 +43,7 @@ TEST_F(BonusTest, ABoxFallsOpensAndIsTakenByHoldingTheButtonOnItButNotByAnEarlie
   h->Step(10);
   EXPECT_NEAR(box.Y, y0 - 0.5f, 1e-3f);
   for (const ihMesh& m : h->Meshes()) {
-    if (m.handle == box.ParachuteSprite->Mesh) {
+    if (m.handle == box.ParachuteSprite->Mesh.get()) {
       EXPECT_NEAR(m.x, box.X, 1e-4f);
       EXPECT_NEAR(m.y, box.Y, 1e-4f);
     }

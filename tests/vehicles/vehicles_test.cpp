@@ -125,7 +125,7 @@ TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 6), o.marked ? 1 : 0);
   EXPECT_EQ(CountGameSound(events, 7), 1);
-  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[7]));
+  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[7].get()));
   EXPECT_EQ(AlarmOn(), o.marked);
   EXPECT_EQ(MeshOnScreen(car.Arrow->Mesh), o.marked);
   EXPECT_EQ(Game->ArrowCount, o.marked ? 1 : 0);
@@ -166,7 +166,7 @@ TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
   events = h->SoundEvents();
   EXPECT_GE(CountGameSound(events, 7, 3), 1);
   EXPECT_GE(CountGameSound(events, 8, 3), 1);
-  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[7]));
+  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[7].get()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, VehicleScoreTest,
@@ -272,7 +272,7 @@ TEST_P(TruckTest, LeavesWhenItsTrailerOrCabinPassesForty) {
   EXPECT_TRUE(AlarmOn());
   // Rightward trucks have pictures of their own.
   for (const ihMesh& m : h->Meshes()) {
-    if (m.handle == cabin.Mesh) {
+    if (m.handle == cabin.Mesh.get()) {
       EXPECT_EQ(NormalisedFile(m.file).find("r/1.png") != std::string::npos, !leftward) << m.file;
     }
   }
@@ -378,9 +378,9 @@ TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 8), 1);
   EXPECT_EQ(CountGameSound(events, 7), 0);
-  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[8]));
+  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[8].get()));
   train.Deactivate();
-  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[8]));
+  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[8].get()));
 }
 
 TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLayers) {
@@ -399,9 +399,9 @@ TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLay
   box.Activate();
   ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 5.0f; }, 900));
   const auto meshes = h->Meshes();
-  auto place = [&](int32_t mesh) {
+  auto place = [&](MeshRef mesh) {
     for (size_t i = 0; i < meshes.size(); ++i) {
-      if (meshes[i].handle == mesh) return static_cast<int>(i);
+      if (meshes[i].handle == mesh.get()) return static_cast<int>(i);
     }
     return -1;
   };
@@ -409,8 +409,8 @@ TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLay
   const int layer = place(Game->Scene1Layers[0]->Mesh);
   ASSERT_GE(background, 0);
   ASSERT_GE(layer, 0);
-  for (int32_t mesh : {truck.Cabin->Body->Mesh, truck.Trailer->Body->Mesh, truck.Arrow->Mesh,
-                       box.ParachuteSprite->Mesh}) {
+  for (MeshRef mesh : {truck.Cabin->Body->Mesh.ref(), truck.Trailer->Body->Mesh.ref(),
+                       truck.Arrow->Mesh.ref(), box.ParachuteSprite->Mesh.ref()}) {
     const int at = place(mesh);
     EXPECT_GT(at, background);
     EXPECT_LT(at, layer);

@@ -199,6 +199,7 @@ void Engine::DestroyAll(bool objects, bool sounds) {
       if (audio_) audio_->Free(handle, sound);
     sounds_.clear();
   }
+  if (objects && sounds && numbersReused_) nextHandle_ = 0;
 }
 
 void Engine::SetErrorFlag(bool on) {

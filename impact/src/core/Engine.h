@@ -142,6 +142,7 @@ class Engine {
     hookUser_ = user;
   }
   void SetOpenFail(int32_t fail) { openFail_ = fail; }
+  void SetNumbersReused(bool on) { numbersReused_ = on; }
   int32_t OpenCount() const { return openCount_; }
   bool Fullscreen() const;
   int32_t LastRendered() const { return lastRendered_; }
@@ -215,6 +216,8 @@ class Engine {
   bool headlessRun_ = false;
   bool fullscreenWanted_ = false;
   int32_t openFail_ = 0;
+  // Numbering starts again once every object is gone (harness option).
+  bool numbersReused_ = false;
   int32_t openCount_ = 0;
   uint64_t frame_ = 0;
   uint64_t openFrame_ = 0;
