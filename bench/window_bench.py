@@ -109,6 +109,14 @@ class OwnXvfb:
             self.proc.kill()
 
 
+def own_display():
+    """Our own Xvfb and the environment every run gets: its display, the frame trace on,
+    no audio device."""
+    xvfb = OwnXvfb()
+    return xvfb, dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1",
+                      SDL_AUDIODRIVER="dummy")
+
+
 # ---- input: one xdotool process per phase, the same script for both programs ---------
 
 def moving_script(seconds):
@@ -371,8 +379,7 @@ def floor_first_frame(env):
 
 
 def main():
-    xvfb = OwnXvfb()
-    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    xvfb, env = own_display()
     try:
         print(f"own Xvfb on {xvfb.display} (pid {xvfb.proc.pid}, its socket checked); {load()}")
         trace, spans = trace_run(env)
@@ -495,8 +502,7 @@ def soak(env, game):
 
 
 def soak_main():
-    xvfb = OwnXvfb()
-    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    xvfb, env = own_display()
     try:
         print(f"own Xvfb on {xvfb.display}; {load()}")
         game = Game(env)
@@ -522,8 +528,7 @@ def first_config(env):
 def starts_main():
     """Start-up alone: a first start, a later start and the floor, in turn."""
     pairs = MODE_N or 9
-    xvfb = OwnXvfb()
-    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    xvfb, env = own_display()
     try:
         print(f"own Xvfb on {xvfb.display}; {load()}", flush=True)
         config = first_config(env)
@@ -556,8 +561,7 @@ def ab_main():
     global BIN
     builds = [BIN, os.path.abspath(sys.argv[3])]
     rounds = MODE_N if MODE_N and len(sys.argv) > 4 else 3
-    xvfb = OwnXvfb()
-    env = dict(os.environ, DISPLAY=xvfb.display, GH_FRAME_TRACE="1", SDL_AUDIODRIVER="dummy")
+    xvfb, env = own_display()
     results = {b: [] for b in builds}
     try:
         print(f"own Xvfb on {xvfb.display}; {load()}", flush=True)
