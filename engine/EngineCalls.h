@@ -70,6 +70,7 @@ using raw::iLightLocalLocationSet;
 inline TextureHandle iTextureCreate(const char* file) {
   return TextureHandle(TextureRef(raw::iTextureCreate(file)));
 }
+using raw::iTexturePrefetch;
 inline SpriteHandle iSpriteCreate(const char* model, int32_t flags) {
   return SpriteHandle(SpriteRef(raw::iSpriteCreate(model, flags)));
 }

@@ -52,6 +52,8 @@ void UnloadEngine() {
   // A library loaded again counts its objects afresh: nothing made so far may
   // be freed through it.
   EndEngineRun();
+  // A decoding thread must not be inside the loader while the library unloads.
+  if (raw::iTexturePrefetch) raw::iTexturePrefetch(nullptr);
   ClearCalls();
   if (library) {
     CloseModule(library);

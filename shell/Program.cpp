@@ -403,6 +403,8 @@ Program::Program(Platform& platform, const std::string& enginePath) {
     Finish(1);
     return;
   }
+  // Decoded on the other core while this one makes the engine's GL context.
+  iTexturePrefetch(LoadingPictureFile);
   iMessageHandlerSet(&OnMessage, nullptr);
   AfterWait();
 }

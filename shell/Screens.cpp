@@ -162,7 +162,7 @@ void LoadResources() {
   iCameraLocationSet(Camera, &cameraAt);
   SetLightsDepth(PlayingDepth);
 
-  LoadingSprite = CreatePicture("Data\\loading.jpg", false, 0, 0);
+  LoadingSprite = CreatePicture(LoadingPictureFile, false, 0, 0);
   iSpriteRender(LoadingSprite, true);
   SaveNewSettingsFile();
 

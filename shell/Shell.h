@@ -35,6 +35,8 @@ extern SpriteRef HelpCtrlSprite;
 extern SpriteRef HiScoreSprite;
 extern SoundRef GameMusic;
 extern SoundRef MenuMusic;
+// The first picture a player sees, shown while everything else loads.
+inline constexpr const char* LoadingPictureFile = "Data\\loading.jpg";
 
 // ---- the frame loop's per-phase work (screens and screen flow) -----------------
 void LoadResources();

@@ -67,6 +67,7 @@ IMPACT_EXPORT void iLightLocalColorSet(int32_t light, const iColor* color) {
 
 // ---- textures and screen sprites ------------------------------------------
 IMPACT_EXPORT int32_t iTextureCreate(const char* file) { return TheEngine().TextureCreate(file); }
+IMPACT_EXPORT void iTexturePrefetch(const char* file) { TheEngine().TexturePrefetch(file); }
 IMPACT_EXPORT void iTextureDestroy(int32_t texture) { TheEngine().TextureDestroy(texture); }
 IMPACT_EXPORT int32_t iSpriteCreate(const char* model, int32_t flags) {
   return TheEngine().SpriteCreate(model, flags);

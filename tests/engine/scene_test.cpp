@@ -1,5 +1,6 @@
 // Sprites, meshes, picking, particles and lights as the headless read-back shows them.
 #include <algorithm>
+#include <filesystem>
 
 #include "EngineFixture.h"
 
@@ -161,6 +162,56 @@ TEST_F(engine_scene, TextureChangeSwapsThePictureAndKeepsItOnFailure) {
   EXPECT_STREQ(Sprites()[0].file, "Data\\cursor2.png");
   EXPECT_NE(gh::raw::i3ImpactErrorFlag(), 0);
   EXPECT_NE(std::string(gh::raw::i3ImpactErrorText()).find("cursor3.png"), std::string::npos);
+}
+
+// The program's first picture is decoded ahead on a thread of the engine's own;
+// a texture made from it must still show the file as it is then.
+TEST_F(engine_scene, APrefetchedPictureServesOnlyWhileItsFileIsUnchanged) {
+  const auto opaque = [](int, int) { return Rgba{255, 0, 0, 255}; };
+  // Overwritten in place with bytes no decoder reads; `sameStamp` keeps its size and time.
+  const auto spoil = [](const std::string& file, bool sameStamp) {
+    const auto time = std::filesystem::last_write_time(file);
+    const auto size = std::filesystem::file_size(file);
+    WriteText(file, std::string(sameStamp ? size : size + 1, 'x'));
+    if (sameStamp) std::filesystem::last_write_time(file, time);
+  };
+  struct Case {
+    const char* name;
+    bool sameStamp, made;
+  } cases[] = {
+      {"Ahead.png", true, true},      // only the decoded copy can serve it
+      {"Changed.png", false, false},  // read afresh: the spoiled file fails
+  };
+  for (const Case& c : cases) {
+    const std::string file = *dir / (std::string("Data/") + c.name);
+    WritePng(file, 40, 40, opaque);
+    const std::string name = std::string("Data\\") + c.name;
+    gh::raw::iTexturePrefetch(name.c_str());
+    gh::raw::iTexturePrefetch(nullptr);  // waits for the decoding
+    spoil(file, c.sameStamp);
+    gh::raw::i3ImpactErrorFlagSet(0);
+    EXPECT_EQ(gh::raw::iTextureCreate(name.c_str()) != 0, c.made) << c.name;
+    EXPECT_EQ(gh::raw::i3ImpactErrorFlag() != 0, !c.made) << c.name;
+  }
+
+  // Prefetched before the engine opens and taken at once by the texture.
+  WritePng(*dir / "Data/Soon.png", 40, 40, opaque);
+  gh::raw::i3ImpactClose();
+  gh::raw::iTexturePrefetch("Data\\Soon.png");
+  ASSERT_EQ(gh::raw::i3ImpactOpen(0, 0), -1);
+  EXPECT_NE(gh::raw::iTextureCreate("Data\\Soon.png"), 0);
+
+  // Files that cannot be read say nothing when prefetched, and fail as ever
+  // when their texture is made.
+  for (const char* name : {"Data\\Missing.png", "Data\\broken.png"}) {
+    gh::raw::i3ImpactErrorFlagSet(0);
+    gh::raw::iTexturePrefetch(name);
+    gh::raw::iTexturePrefetch(nullptr);
+    EXPECT_EQ(gh::raw::i3ImpactErrorFlag(), 0) << name;
+    EXPECT_EQ(gh::raw::iTextureCreate(name), 0) << name;
+    EXPECT_NE(std::string(gh::raw::i3ImpactErrorText()).find(name + 5), std::string::npos)
+        << gh::raw::i3ImpactErrorText();
+  }
 }
 
 TEST_F(engine_scene, DestroyedTextureLeavesItsSpritesDrawn) {

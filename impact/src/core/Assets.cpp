@@ -35,10 +35,10 @@ std::string Trim(const std::string& s) {
   return s.substr(a, b - a + 1);
 }
 
-// SDL2_image is loaded by name too, and early on a thread of its own (see
-// PrefetchImageLibrary): it brings libtiff, libwebp and more, about 9 ms of
-// loading that would otherwise stand between the program's start and its first
-// picture. The calls keep their names.
+// SDL2_image is loaded by name too, with the first picture (decoded on a thread
+// of its own when the program prefetches it): it brings libtiff, libwebp and
+// more, about 9 ms of loading that would otherwise stand between the program's
+// start and its first picture. The calls keep their names.
 #define GH_IMG_CALLS(X) X(IMG_Init) X(IMG_Load)
 
 GH_LATE_CALLS(GH_IMG_CALLS)
@@ -55,16 +55,6 @@ bool BindImage() {
   });
   return imageLibraryBound;
 }
-
-// The prefetch thread lives from the window's opening to the first picture
-// (or the window's closing), never across an unload of this library.
-struct ImagePrefetch {
-  std::thread thread;
-  void Join() {
-    if (thread.joinable()) thread.join();
-  }
-  ~ImagePrefetch() { Join(); }
-} imagePrefetch;
 
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
@@ -117,22 +107,8 @@ float Image::AlphaAt(float u, float v) const {
   return rgba[(static_cast<size_t>(y) * width + x) * 4 + 3] / 255.0f;
 }
 
-void PrefetchImageLibrary() {
-  // Not while a prefetch runs: only then may the flag be written meanwhile.
-  if (imagePrefetch.thread.joinable() || imageLibraryBound) return;
-  try {
-    imagePrefetch.thread = std::thread([] { BindImage(); });
-  } catch (const std::system_error&) {
-    // No thread to spare: the first picture loads the library itself.
-  }
-}
-
-void FinishImagePrefetch() { imagePrefetch.Join(); }
-
 bool DecodeImage(const std::string& path, Image& image, std::string& error) {
-  const bool bound = BindImage();
-  FinishImagePrefetch();
-  if (!bound) {
+  if (!BindImage()) {
     error = "the picture library " GH_IMAGE_LIBRARY " cannot be loaded";
     return false;
   }
@@ -142,14 +118,30 @@ bool DecodeImage(const std::string& path, Image& image, std::string& error) {
     if (error.empty()) error = "not a picture this engine can read";
     return false;
   }
+  image.width = loaded->w;
+  image.height = loaded->h;
+  // Plain RGB(A) pixels (every JPEG, most PNGs) convert straight into the
+  // picture's own buffer; palettes and colour keys take SDL's full conversion.
+  const Uint32 format = loaded->format->format;
+  if (!SDL_ISPIXELFORMAT_INDEXED(format) && !SDL_HasColorKey(loaded) && !SDL_MUSTLOCK(loaded)) {
+    image.rgba.resize(static_cast<size_t>(loaded->w) * loaded->h * 4);
+    const int failed =
+        SDL_ConvertPixels(loaded->w, loaded->h, format, loaded->pixels, loaded->pitch,
+                          SDL_PIXELFORMAT_RGBA32, image.rgba.data(), loaded->w * 4);
+    SDL_FreeSurface(loaded);
+    if (failed) {
+      error = SDL_GetError();
+      image.rgba.clear();
+      return false;
+    }
+    return true;
+  }
   SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
   SDL_FreeSurface(loaded);
   if (!rgba) {
     error = SDL_GetError();
     return false;
   }
-  image.width = rgba->w;
-  image.height = rgba->h;
   image.rgba.resize(static_cast<size_t>(rgba->w) * rgba->h * 4);
   SDL_LockSurface(rgba);
   for (int y = 0; y < rgba->h; ++y)
@@ -435,7 +427,47 @@ bool LoadCached(const std::string& path, std::map<std::string, std::shared_ptr<T
 
 }  // namespace
 
+void Engine::TexturePrefetch(const char* file) {
+  if (!file || prefetch_.thread.joinable()) {
+    if (!file) TakePrefetchedImage();
+    return;  // one at a time: the first picture is the one that matters
+  }
+  const std::string path = ResolvePath(file);
+  int64_t time = 0, size = 0;
+  std::string error;
+  // A file that cannot be read is reported when its texture is made, as ever.
+  if (!os::StatFile(path, time, size, error)) return;
+  auto found = imageCache_.find(path);
+  if (found != imageCache_.end() && found->second->fileTime == time &&
+      found->second->fileSize == size)
+    return;
+  auto image = std::make_shared<Image>();
+  image->path = path;
+  image->fileTime = time;
+  image->fileSize = size;
+  prefetch_.image = image;
+  prefetch_.decoded = false;
+  try {
+    prefetch_.thread = std::thread([this, image] {
+      std::string ignored;  // a failure is decoded again, and told, by the texture's load
+      prefetch_.decoded = DecodeImage(image->path, *image, ignored);
+    });
+  } catch (const std::system_error&) {
+    prefetch_.image.reset();  // no thread to spare: the texture decodes it
+  }
+}
+
+void Engine::TakePrefetchedImage() {
+  if (!prefetch_.thread.joinable()) return;
+  prefetch_.thread.join();
+  // The cache checks it against the file's time and size like any other picture.
+  if (prefetch_.decoded) imageCache_[prefetch_.image->path] = prefetch_.image;
+  prefetch_.image.reset();
+  prefetch_.decoded = false;
+}
+
 bool Engine::LoadImage(const std::string& file, ImageRef& out) {
+  TakePrefetchedImage();
   std::string error;
   if (LoadCached(ResolvePath(file), imageCache_, DecodeImage, out, error)) return true;
   LoadFailed(file, error);

@@ -11,13 +11,8 @@ class Engine;
 // Images give their GL textures back to this engine when they die.
 void SetLiveEngine(Engine* engine);
 
+// Safe on any thread (the engine decodes its first picture on one of its own).
 bool DecodeImage(const std::string& path, Image& image, std::string& error);
-// Starts loading the picture library on a thread of its own, so that it loads
-// while the caller does other work (the window backend: creating its GL
-// context); the first DecodeImage waits for it. FinishImagePrefetch waits too,
-// for a caller about to go away before any picture was decoded.
-void PrefetchImageLibrary();
-void FinishImagePrefetch();
 // The quad model file: first line "gravelhorn-quad 1", then "size <w> <h>";
 // blank lines and lines starting with '#' are skipped.
 bool ParseModel(const std::string& text, Model& model, std::string& error);

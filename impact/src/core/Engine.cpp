@@ -64,6 +64,7 @@ Engine::Engine() {
 }
 
 Engine::~Engine() {
+  TakePrefetchedImage();
   Close();
   SetLiveEngine(nullptr);
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "backend/Backend.h"
@@ -50,6 +51,9 @@ class Engine {
   // ---- textures, sprites, meshes ---------------------------------------------------
   int32_t TextureCreate(const char* file);
   void TextureDestroy(int32_t texture);
+  // Decodes a picture on a thread of its own for a texture made soon after;
+  // null waits for the decoding under way.
+  void TexturePrefetch(const char* file);
   int32_t SpriteCreate(const char* model, int32_t flags);
   void SpriteDestroy(int32_t sprite);
   void SpriteShow(int32_t sprite, bool shown);
@@ -199,6 +203,8 @@ class Engine {
  private:
   int32_t NewHandle();
   bool LoadImage(const std::string& file, ImageRef& out);
+  // Waits for a prefetch under way and keeps its picture in the cache.
+  void TakePrefetchedImage();
   bool LoadModel(const std::string& file, Model& out);
   bool LoadFont(const std::string& file, FontRef& out);
   void LoadFailed(const std::string& file, const std::string& reason);
@@ -275,6 +281,13 @@ class Engine {
   std::map<std::string, ImageRef> imageCache_;
   std::map<std::string, Model> modelCache_;
   std::map<std::string, FontRef> fontCache_;
+  // One picture decoded ahead: the thread writes only `image` and `decoded`,
+  // read after it is joined.
+  struct ImagePrefetch {
+    std::thread thread;
+    ImageRef image;
+    bool decoded = false;
+  } prefetch_;
   int32_t nextHandle_ = 0;
 
   std::array<int, 4> viewport_{0, 0, 800, 600};

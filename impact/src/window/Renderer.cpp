@@ -257,28 +257,35 @@ Renderer::Texture Renderer::TextureOf(Engine& engine, Image* image) {
 }
 
 void Renderer::Upload(Engine& engine, Image& image) {
-  // Premultiplied by alpha so that filtering and blending leave no dark fringes.
-  std::vector<uint8_t> pre(image.rgba.size());
+  // Premultiplied by alpha so that filtering and blending leave no dark fringes;
+  // an opaque picture (every JPEG, the backdrops) is its own premultiplied copy,
+  // uploaded as it is: the loading picture is the first frame, and waits for this.
+  const size_t bytes = image.rgba.size() / 4 * 4;
   bool opaque = true;
-  for (size_t i = 0; i + 3 < pre.size(); i += 4) {
-    const unsigned a = image.rgba[i + 3];
-    opaque = opaque && a == 255;
-    pre[i + 0] = static_cast<uint8_t>((image.rgba[i + 0] * a + 127) / 255);
-    pre[i + 1] = static_cast<uint8_t>((image.rgba[i + 1] * a + 127) / 255);
-    pre[i + 2] = static_cast<uint8_t>((image.rgba[i + 2] * a + 127) / 255);
-    pre[i + 3] = static_cast<uint8_t>(a);
+  for (size_t i = 3; i < bytes && opaque; i += 4) opaque = image.rgba[i] == 255;
+  std::vector<uint8_t> pre;
+  if (!opaque) {
+    pre.resize(bytes);
+    for (size_t i = 0; i < bytes; i += 4) {
+      const unsigned a = image.rgba[i + 3];
+      pre[i + 0] = static_cast<uint8_t>((image.rgba[i + 0] * a + 127) / 255);
+      pre[i + 1] = static_cast<uint8_t>((image.rgba[i + 1] * a + 127) / 255);
+      pre[i + 2] = static_cast<uint8_t>((image.rgba[i + 2] * a + 127) / 255);
+      pre[i + 3] = static_cast<uint8_t>(a);
+    }
   }
   GLuint tex = 0;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               pre.data());
+               opaque ? image.rgba.data() : pre.data());
   SetFilter();
   // Glyph atlases are drawn well below their raster size. Each print takes the
   // copy nearest its size, filtered bilinearly: as smooth as mipmaps, and
   // software rasterisers keep their fast path, which mipmapping leaves.
   const bool atlas = image.path.size() > 6 && image.path.ends_with("#atlas");
+  if (atlas && opaque) pre = image.rgba;
   image.glSmaller.clear();  // copies made in an earlier context went with it
   for (int w = image.width, h = image.height;
        atlas && w >= 2 && h >= 2 && image.glSmaller.size() < kAtlasCopies;) {

@@ -98,9 +98,6 @@ class WindowVideo : public Video {
 
   bool Open(intptr_t window, int32_t, std::string& error) override {
     ForeignAllocations foreign;
-    // The picture library loads on the other core while this one creates the
-    // GL context; the first picture comes right after.
-    PrefetchImageLibrary();
     if (window != 0) {
       if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         error = "the program's window system is not running";
@@ -190,7 +187,6 @@ class WindowVideo : public Video {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       initedVideo_ = false;
     }
-    FinishImagePrefetch();
   }
 
   void SetFullscreen(bool on) override {
