@@ -5,14 +5,18 @@
 //   floor_quads <quads> <frames> [backdrop]
 //     N alpha-blended 64 x 64 pixel quads at fixed places; with "backdrop" the first
 //     covers the whole view, as a scene's background does.
-//   floor_quads scene <quad trace> <first frame> <frames> [frames to draw]
+//   floor_quads scene <quad trace> <first frame> <frames> [frames to run] [shown per second]
 //     the very quads the engine drew in those frames (over and over, for as many
 //     frames as asked; by default once each), as written by its quad trace
 //     (GH_QUAD_TRACE): same places, same texture sizes and parts, same blending
 //     (none for opaque pictures, additive where the engine adds), in the same order.
+//     With a rate below 60, only that many of the 60 frames a second are drawn and
+//     shown, evenly spread (the engine shows no frame whose picture is on screen).
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -105,6 +109,7 @@ int main(int argc, char** argv) {
                      : argc > 2 ? std::atoi(argv[2])
                                 : 600;
   const bool backdrop = !scene && argc > 3 && std::strcmp(argv[3], "backdrop") == 0;
+  const double shownPerSecond = scene && argc > 6 ? std::clamp(std::atof(argv[6]), 1.0, 60.0) : 60;
   std::vector<std::vector<TracedQuad>> traced;
   if (scene) {
     traced = ReadTrace(argv[2], std::atol(argv[3]), traceFrames);
@@ -122,7 +127,9 @@ int main(int argc, char** argv) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_Window* w = SDL_CreateWindow("floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800,
                                    600, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+  const uint64_t windowNs = bench::MonotonicNs();
   SDL_GLContext ctx = w ? SDL_GL_CreateContext(w) : nullptr;
+  const uint64_t contextNs = bench::MonotonicNs();
   if (!ctx) {
     std::fprintf(stderr, "floor_quads: %s\n", SDL_GetError());
     return 1;
@@ -196,6 +203,7 @@ in vec2 v; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v); })";
   presents.reserve(static_cast<size_t>(frames));
   double cpu0 = 0;
   uint64_t wall0 = 0;
+  size_t shown = 0, shownSteady = 0;
   for (int f = 0; f < frames; ++f) {
     timespec ts{static_cast<time_t>(due / 1000000000ull), static_cast<long>(due % 1000000000ull)};
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
@@ -209,12 +217,15 @@ in vec2 v; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v); })";
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
     }
+    const bool show =
+        f == 0 || std::floor(f * shownPerSecond / 60) > std::floor((f - 1) * shownPerSecond / 60);
+    if (!show) continue;
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     verts.clear();
     if (scene) {
       // Consecutive quads with one texture and one blending go in one draw.
-      const auto& quadsNow = traced[static_cast<size_t>(f) % traced.size()];
+      const auto& quadsNow = traced[shown % traced.size()];
       for (const TracedQuad& q : quadsNow) {
         const float x0 = q.left / 400 - 1, x1 = q.right / 400 - 1;
         const float yt = 1 - q.top / 300, yb = 1 - q.bottom / 300;
@@ -255,9 +266,15 @@ in vec2 v; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v); })";
     SDL_GL_SwapWindow(w);
     presents.push_back(bench::MonotonicNs());
     if (f == 0) first = presents.back();
+    ++shown;
+    if (f >= 1) ++shownSteady;
   }
   bench::Report(first, bench::CpuSeconds() - cpu0, (bench::MonotonicNs() - wall0) / 1e9, starts,
                 presents);
+  // The steps of start-up, as the program's frame trace gives its own.
+  std::printf("window_ns=%llu\ncontext_ns=%llu\n", static_cast<unsigned long long>(windowNs),
+              static_cast<unsigned long long>(contextNs));
+  std::printf("shown=%zu\n", shownSteady);  // frames shown from the second on
   SDL_GL_DeleteContext(ctx);
   SDL_DestroyWindow(w);
   SDL_Quit();

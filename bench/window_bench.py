@@ -202,6 +202,7 @@ class Game:
                 f.write(config)
         os.symlink(os.path.join(BIN, "Data"), os.path.join(self.folder, "Data"))
         self.frames = []  # (n, ns, sprites + meshes)
+        self.steps = {}   # start-up steps of the engine's opening: name -> ns
         self.quad_trace = os.path.join(self.folder, "quads.txt") if quad_trace else None
         if quad_trace:
             env = dict(env, GH_QUAD_TRACE=self.quad_trace)
@@ -215,6 +216,9 @@ class Game:
             if line.startswith("gh-frame "):
                 _, n, ns, sprites, meshes = line.split()
                 self.frames.append((int(n), int(ns), int(sprites) + int(meshes)))
+            elif line.startswith("gh-start "):
+                _, step, ns = line.split()
+                self.steps.setdefault(step, int(ns))
 
     def wait_frames(self, pred, timeout=60):
         end = time.time() + timeout
@@ -280,11 +284,13 @@ def run_floor(env, args, script=None):
     return dict(line.split("=", 1) for line in out.splitlines() if "=" in line), t0
 
 
-def floor_cpu(env, trace, frames, script):
-    """The floor drawing the traced frames (first, count) at 60 Hz: CPU s/s and ms a frame."""
-    kv, _ = run_floor(env, ["scene", trace, frames[0], frames[1], ACTIVE_S * FPS], script)
-    cpu, wall, n = float(kv["cpu_s"]), float(kv["wall_s"]), int(kv["frames"])
-    return dict(cpu_per_s=cpu / wall, shown_per_s=(n - 1) / wall, ms_per_frame=cpu * 1000 / max(1, n - 1))
+def floor_cpu(env, trace, frames, script, shown_per_s=FPS):
+    """The floor drawing the traced frames (first, count), `shown_per_s` of its 60 frames a
+    second (as many as the program showed): CPU s/s and ms a frame shown."""
+    kv, _ = run_floor(env, ["scene", trace, frames[0], frames[1], ACTIVE_S * FPS,
+                            f"{min(FPS, shown_per_s):.2f}"], script)
+    cpu, wall, n = float(kv["cpu_s"]), float(kv["wall_s"]), int(kv["shown"])
+    return dict(cpu_per_s=cpu / wall, shown_per_s=n / wall, ms_per_frame=cpu * 1000 / max(1, n))
 
 
 # ---- the phases (the same in the trace run and the measured runs) ----------------------
@@ -368,15 +374,23 @@ def program_run(env):
     return out
 
 
-def program_first_frame(env, config=None):
+def program_first_frame(env, config=None, steps=None):
+    """ms from exec to the first presented frame; `steps` gets the steps on the way."""
     game = Game(env, config=config)
     first = game.wait_frames(lambda f: True)
     game.stop()
+    if steps is not None and first:
+        steps.append({k: (game.steps.get(s, 0) - game.start_ns) / 1e6
+                      for k, s in (("window", "open"), ("context", "context"), ("ready", "ready"))})
+        steps[-1]["frame"] = (first[1] - game.start_ns) / 1e6
     return (first[1] - game.start_ns) / 1e6 if first else float("nan")
 
 
-def floor_first_frame(env):
+def floor_first_frame(env, steps=None):
     kv, t0 = run_floor(env, [8, 30, "backdrop"])
+    if steps is not None:
+        steps.append({k: (int(kv[k + "_ns"]) - t0) / 1e6 for k in ("window", "context")})
+        steps[-1]["frame"] = (int(kv["first_frame_ns"]) - t0) / 1e6
     return (int(kv["first_frame_ns"]) - t0) / 1e6
 
 
@@ -390,8 +404,11 @@ def main():
         for pair in range(PAIRS):
             before = load()
             p = program_run(env)
-            f_moving = floor_cpu(env, trace, spans["moving"], moving_script(ACTIVE_S + 2))
-            f_busy = floor_cpu(env, trace, spans["busy"], busy_script(ACTIVE_S + 2))
+            # The floor shows as many frames a second as the program did in the phase.
+            f_moving = floor_cpu(env, trace, spans["moving"], moving_script(ACTIVE_S + 2),
+                                 p["moving"]["shown_per_s"])
+            f_busy = floor_cpu(env, trace, spans["busy"], busy_script(ACTIVE_S + 2),
+                               p["busy"]["shown_per_s"])
             rows.append((p, f_moving, f_busy))
             print(f"pair {pair + 1} ({before}):\n"
                   f"    idle: main menu {p['idle']['cpu_per_s'] * 100:.1f} % of a core"
@@ -535,8 +552,9 @@ def starts_main():
     try:
         print(f"own Xvfb on {xvfb.display}; {load()}", flush=True)
         config = first_config(env)
-        runs = (lambda: program_first_frame(env), lambda: program_first_frame(env, config),
-                lambda: floor_first_frame(env))
+        later_steps, floor_steps = [], []
+        runs = (lambda: program_first_frame(env), lambda: program_first_frame(env, config, later_steps),
+                lambda: floor_first_frame(env, floor_steps))
         rows = []
         for r in range(pairs):
             # The order turns from round to round: a start right after another's exit
@@ -556,6 +574,14 @@ def starts_main():
             print(f"  {name:<12} / floor per round {' '.join(f'{x:.2f}' for x in ratios)},"
                   f" median {median(ratios):.2f}x (median over median"
                   f" {median([r[i] for r in rows]) / median([r[2] for r in rows]):.2f}x)  (target 1.05x)")
+        # Where the time goes: the window is made (the program: its engine library
+        # loaded and the engine called to open on it), the GL context, the engine
+        # ready to draw (its shader program linked), the first frame shown.
+        def steps_line(steps, names):
+            return ", ".join(f"{n} {median([s[n] for s in steps]):.1f}" for n in names)
+        print("  steps, median ms from exec:")
+        print("    later start  " + steps_line(later_steps, ("window", "context", "ready", "frame")))
+        print("    floor        " + steps_line(floor_steps, ("window", "context", "frame")))
     finally:
         xvfb.stop()
 

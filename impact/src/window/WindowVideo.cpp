@@ -34,7 +34,8 @@ namespace impact {
 namespace {
 
 // Benchmarks only. GH_FRAME_TRACE=1 prints a line per presented frame to standard
-// error: "gh-frame <n> <CLOCK_MONOTONIC ns> <shown screen sprites> <shown world quads>".
+// error: "gh-frame <n> <CLOCK_MONOTONIC ns> <shown screen sprites> <shown world quads>",
+// and the steps of opening on a window: "gh-start <open|context|ready> <ns>".
 // GH_QUAD_TRACE=<file> writes every frame's quads to that file ("f <n>" and then
 // one "q" line per quad), numbered as the frame trace numbers them.
 bool FrameTraceOn() {
@@ -57,6 +58,12 @@ std::FILE* QuadTraceFile() {
 unsigned long long g_presented = 0;
 
 using os::MonotonicNs;
+
+void TraceStart(const char* step) {
+  if (FrameTraceOn())
+    std::fprintf(stderr, "gh-start %s %llu\n", step,
+                 static_cast<unsigned long long>(MonotonicNs()));
+}
 
 void TraceFrame(Engine& engine) {
   if (!FrameTraceOn()) return;
@@ -98,6 +105,7 @@ class WindowVideo : public Video {
 
   bool Open(intptr_t window, int32_t, std::string& error) override {
     ForeignAllocations foreign;
+    TraceStart("open");
     if (window != 0) {
       if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         error = "the program's window system is not running";
@@ -142,6 +150,7 @@ class WindowVideo : public Video {
       return false;
     }
     SDL_GL_MakeCurrent(window_, context_);
+    TraceStart("context");
     // Frames are paced by our own clock at exactly 60 per second.
     SDL_GL_SetSwapInterval(0);
     engine_.NewGlGeneration();
@@ -165,6 +174,7 @@ class WindowVideo : public Video {
         engine_.InputMouseMove(static_cast<float>(mx - vp[0]) / vp[2],
                                static_cast<float>(my - vp[1]) / vp[3]);
     }
+    TraceStart("ready");
     return true;
   }
 
