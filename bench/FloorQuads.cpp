@@ -36,6 +36,8 @@ struct TracedQuad {
   char mode;  // 'a' alpha, 'o' opaque, '+' additive
   float left, top, right, bottom;
   float u0, v0, u1, v1;
+  bool coloured = false;  // the picture times a colour (or the engine's light)
+  float rgba[4] = {1, 1, 1, 1};
 };
 
 // Frames first .. first + count - 1 of a quad trace (fewer if the trace ends).
@@ -57,7 +59,12 @@ std::vector<std::vector<TracedQuad>> ReadTrace(const char* path, long first, lon
       TracedQuad q{};
       fields >> q.texture >> q.width >> q.height >> q.mode >> q.left >> q.top >> q.right >>
           q.bottom >> q.u0 >> q.v0 >> q.u1 >> q.v1;
-      if (fields) frames.back().push_back(q);
+      if (!fields) continue;
+      char kind = 'p';
+      if (fields >> kind && kind == 'c' &&
+          fields >> q.rgba[0] >> q.rgba[1] >> q.rgba[2] >> q.rgba[3])
+        q.coloured = true;
+      frames.back().push_back(q);
     }
   }
   return frames;
@@ -141,14 +148,28 @@ layout(location=0) in vec2 p; layout(location=1) in vec2 t; out vec2 v;
 void main(){ gl_Position = vec4(p, 0, 1); v = t; })";
   const char* fs = R"(#version 330 core
 in vec2 v; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v); })";
-  GLuint prog = glCreateProgram();
-  for (auto [type, src] : {std::pair{GL_VERTEX_SHADER, vs}, {GL_FRAGMENT_SHADER, fs}}) {
-    GLuint sh = glCreateShader(type);
-    glShaderSource(sh, 1, &src, nullptr);
-    glCompileShader(sh);
-    glAttachShader(prog, sh);
-  }
-  glLinkProgram(prog);
+  // A coloured quad cannot be drawn for less than its picture times its colour.
+  const char* vsColoured = R"(#version 330 core
+layout(location=0) in vec2 p; layout(location=1) in vec2 t; layout(location=2) in vec4 k;
+out vec2 v; out vec4 col; void main(){ gl_Position = vec4(p, 0, 1); v = t; col = k; })";
+  const char* fsColoured = R"(#version 330 core
+in vec2 v; in vec4 col; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v) * col; })";
+  auto link = [](const char* vertex, const char* fragment) {
+    GLuint prog = glCreateProgram();
+    for (auto [type, src] : {std::pair{GL_VERTEX_SHADER, vertex}, {GL_FRAGMENT_SHADER, fragment}}) {
+      GLuint sh = glCreateShader(type);
+      glShaderSource(sh, 1, &src, nullptr);
+      glCompileShader(sh);
+      glAttachShader(prog, sh);
+    }
+    glLinkProgram(prog);
+    return prog;
+  };
+  const GLuint prog = link(vs, fs);
+  bool anyColoured = false;
+  for (const auto& f : traced)
+    for (const TracedQuad& q : f) anyColoured = anyColoured || q.coloured;
+  const GLuint progColoured = anyColoured ? link(vsColoured, fsColoured) : 0;
   glUseProgram(prog);
 
   std::vector<uint8_t> pixels(64 * 64 * 4);
@@ -188,10 +209,16 @@ in vec2 v; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v); })";
   glBindVertexArray(vao);
   glGenBuffers(1, &vbo);
   glBindBuffer(GL_ARRAY_BUFFER, vbo);
+  // A scene's vertices carry a colour too.
+  const GLsizei stride = scene ? 32 : 16;
   glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, nullptr);
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
   glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, reinterpret_cast<void*>(8));
+  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(8));
+  if (scene) {
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(16));
+  }
   std::vector<float> verts;
   verts.reserve(static_cast<size_t>(quads) * 6 * 4);
 
@@ -224,22 +251,27 @@ in vec2 v; uniform sampler2D s; out vec4 c; void main(){ c = texture(s, v); })";
     glClear(GL_COLOR_BUFFER_BIT);
     verts.clear();
     if (scene) {
-      // Consecutive quads with one texture and one blending go in one draw.
+      // Consecutive quads with one texture, one blending and one program go in one draw.
       const auto& quadsNow = traced[shown % traced.size()];
       for (const TracedQuad& q : quadsNow) {
         const float x0 = q.left / 400 - 1, x1 = q.right / 400 - 1;
         const float yt = 1 - q.top / 300, yb = 1 - q.bottom / 300;
         const float v[6][4] = {{x0, yb, q.u0, q.v1}, {x1, yb, q.u1, q.v1}, {x1, yt, q.u1, q.v0},
                                {x0, yb, q.u0, q.v1}, {x1, yt, q.u1, q.v0}, {x0, yt, q.u0, q.v0}};
-        for (auto& c : v) verts.insert(verts.end(), c, c + 4);
+        for (auto& c : v) {
+          verts.insert(verts.end(), c, c + 4);
+          verts.insert(verts.end(), q.rgba, q.rgba + 4);
+        }
       }
       glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(verts.size() * sizeof(float)),
                    verts.data(), GL_STREAM_DRAW);
       size_t run = 0;
       for (size_t i = 1; i <= quadsNow.size(); ++i) {
         if (i < quadsNow.size() && quadsNow[i].texture == quadsNow[run].texture &&
-            quadsNow[i].mode == quadsNow[run].mode)
+            quadsNow[i].mode == quadsNow[run].mode &&
+            quadsNow[i].coloured == quadsNow[run].coloured)
           continue;
+        glUseProgram(quadsNow[run].coloured ? progColoured : prog);
         SetMode(quadsNow[run].mode);
         glBindTexture(GL_TEXTURE_2D,
                       sceneTextures[{quadsNow[run].texture,

@@ -309,7 +309,6 @@ void Renderer::Quad(Pass pass, Blend blend, const Texture& texture, float x0, fl
                     float y1, float z, const float uv[4], const iColor& color, bool lit) {
   const float a = color.alpha;
   if (blend == kAlpha && a >= 1.0f && texture.opaque) blend = kOpaque;
-  if (trace_) Trace(pass, blend, texture, x0, y0, x1, y1, z, uv);
   const float rgba[4] = {color.red * a, color.green * a, color.blue * a, a};
   int nx = 1, ny = 1;
   if (lit) {
@@ -322,6 +321,7 @@ void Renderer::Quad(Pass pass, Blend blend, const Texture& texture, float x0, fl
     }
   }
   const bool plain = !lit && rgba[0] == 1.0f && rgba[1] == 1.0f && rgba[2] == 1.0f && a == 1.0f;
+  if (trace_) Trace(pass, blend, texture, x0, y0, x1, y1, z, uv, rgba, plain);
   if (batches_.empty() || batches_.back().texture != texture.id || batches_.back().pass != pass ||
       batches_.back().blend != blend || batches_.back().plain != plain) {
     batches_.push_back({static_cast<uint32_t>(vertices_.size() / (4 * kFloatsPerVertex)), 0,
@@ -395,7 +395,7 @@ void Renderer::TraceFrame(unsigned long long frame) {
 }
 
 void Renderer::Trace(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1,
-                     float y1, float z, const float uv[4]) {
+                     float y1, float z, const float uv[4], const float rgba[4], bool plain) {
   const float* m = pass == kWorld ? world_ : screen_;
   float px[2], py[2];
   const float xs[2] = {x0, x1}, ys[2] = {y0, y1};
@@ -408,10 +408,13 @@ void Renderer::Trace(Pass pass, Blend blend, const Texture& texture, float x0, f
     py[i] = (1 - cy / w) * 0.5f * viewH_;
   }
   const char mode = blend == kOpaque ? 'o' : blend == kAdditive ? '+' : 'a';
-  char line[160];
-  std::snprintf(line, sizeof line, "q %u %d %d %c %.1f %.1f %.1f %.1f %.4f %.4f %.4f %.4f\n",
+  // Coloured ('c': a colour or light multiplies the picture, premultiplied rgba
+  // follows) or plain ('p').
+  char line[200];
+  std::snprintf(line, sizeof line,
+                "q %u %d %d %c %.1f %.1f %.1f %.1f %.4f %.4f %.4f %.4f %c %.3f %.3f %.3f %.3f\n",
                 texture.id, texture.width, texture.height, mode, px[0], py[1], px[1], py[0], uv[0],
-                uv[1], uv[2], uv[3]);
+                uv[1], uv[2], uv[3], plain ? 'p' : 'c', rgba[0], rgba[1], rgba[2], rgba[3]);
   traceLines_ += line;
 }
 

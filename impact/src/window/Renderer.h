@@ -85,7 +85,7 @@ class Renderer {
   void Emit(float x0, float y0, float x1, float y1, float z, const float uv[4], const float rgba[4],
             float lit);
   void Trace(Pass pass, Blend blend, const Texture& texture, float x0, float y0, float x1, float y1,
-             float z, const float uv[4]);
+             float z, const float uv[4], const float rgba[4], bool plain);
   void AddSprite(Engine& engine, const Sprite& s);
   void AddPrints(Engine& engine);
   void AddWorld(Engine& engine);
