@@ -35,7 +35,8 @@ namespace {
 
 // Benchmarks only. GH_FRAME_TRACE=1 prints a line per presented frame to standard
 // error: "gh-frame <n> <CLOCK_MONOTONIC ns> <shown screen sprites> <shown world quads>",
-// and the steps of opening on a window: "gh-start <open|context|ready> <ns>".
+// and the steps of start-up: "gh-start <library|open|context|ready> <ns>" (this
+// library loaded, opening on the program's window, GL context made, ready to draw).
 // GH_QUAD_TRACE=<file> writes every frame's quads to that file ("f <n>" and then
 // one "q" line per quad), numbered as the frame trace numbers them.
 bool FrameTraceOn() {
@@ -64,6 +65,9 @@ void TraceStart(const char* step) {
     std::fprintf(stderr, "gh-start %s %llu\n", step,
                  static_cast<unsigned long long>(MonotonicNs()));
 }
+
+// When the program has loaded this library (its first step after exec).
+const bool libraryLoadedTraced = (TraceStart("library"), true);
 
 void TraceFrame(Engine& engine) {
   if (!FrameTraceOn()) return;
