@@ -4,7 +4,5 @@ target_sources(test_${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/engine/TestFiles
   ${CMAKE_CURRENT_SOURCE_DIR}/engine/EngineUnderTest.cpp)
 target_include_directories(test_${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/engine)
 target_link_libraries(test_${name} PRIVATE PkgConfig::GH_ENGINE_GL_TEST_LIBS)
-# Every window test uses the one display of the test command: two at once put
-# their windows over each other and take the pointer and the focus from each
-# other.
-set(GH_TEST_PROPERTIES RESOURCE_LOCK shared_display)
+# Every test here opens a window on the test command's one display.
+set(GH_DISPLAY_TESTS "*")
