@@ -1,5 +1,6 @@
 // Sprites, meshes, picking, particles and lights as the headless read-back shows them.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "EngineFixture.h"
@@ -168,12 +169,16 @@ TEST_F(engine_scene, TextureChangeSwapsThePictureAndKeepsItOnFailure) {
 // a texture made from it must still show the file as it is then.
 TEST_F(engine_scene, APrefetchedPictureServesOnlyWhileItsFileIsUnchanged) {
   const auto opaque = [](int, int) { return Rgba{255, 0, 0, 255}; };
+  // Whole seconds: some systems set a file's time no finer than that.
+  const auto stampOf = [](const std::string& file) {
+    return std::chrono::time_point_cast<std::chrono::seconds>(
+        std::filesystem::last_write_time(file));
+  };
   // Overwritten in place with bytes no decoder reads; `sameStamp` keeps its size and time.
-  const auto spoil = [](const std::string& file, bool sameStamp) {
-    const auto time = std::filesystem::last_write_time(file);
+  const auto spoil = [](const std::string& file, bool sameStamp, auto stamp) {
     const auto size = std::filesystem::file_size(file);
     WriteText(file, std::string(sameStamp ? size : size + 1, 'x'));
-    if (sameStamp) std::filesystem::last_write_time(file, time);
+    if (sameStamp) std::filesystem::last_write_time(file, stamp);
   };
   struct Case {
     const char* name;
@@ -185,10 +190,12 @@ TEST_F(engine_scene, APrefetchedPictureServesOnlyWhileItsFileIsUnchanged) {
   for (const Case& c : cases) {
     const std::string file = *dir / (std::string("Data/") + c.name);
     WritePng(file, 40, 40, opaque);
+    const auto stamp = stampOf(file);
+    std::filesystem::last_write_time(file, stamp);
     const std::string name = std::string("Data\\") + c.name;
     gh::raw::iTexturePrefetch(name.c_str());
     gh::raw::iTexturePrefetch(nullptr);  // waits for the decoding
-    spoil(file, c.sameStamp);
+    spoil(file, c.sameStamp, stamp);
     gh::raw::i3ImpactErrorFlagSet(0);
     EXPECT_EQ(gh::raw::iTextureCreate(name.c_str()) != 0, c.made) << c.name;
     EXPECT_EQ(gh::raw::i3ImpactErrorFlag() != 0, !c.made) << c.name;
