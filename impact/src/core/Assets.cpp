@@ -402,6 +402,16 @@ bool ProbeSound(Sound& sound, std::string& error) {
 
 namespace {
 
+// The cached item of `path` if the file still has the time and size it was decoded with.
+template <typename T>
+std::shared_ptr<T> FreshCached(const std::map<std::string, std::shared_ptr<T>>& cache,
+                               const std::string& path, int64_t time, int64_t size) {
+  auto found = cache.find(path);
+  if (found != cache.end() && found->second->fileTime == time && found->second->fileSize == size)
+    return found->second;
+  return nullptr;
+}
+
 // Pictures and fonts are decoded once per file and decoded again only when the
 // file on disk changed (its time or size). False with `error` when the file
 // cannot be read or decoded.
@@ -410,9 +420,8 @@ bool LoadCached(const std::string& path, std::map<std::string, std::shared_ptr<T
                 Decode decode, std::shared_ptr<T>& out, std::string& error) {
   int64_t time = 0, size = 0;
   if (!os::StatFile(path, time, size, error)) return false;
-  auto found = cache.find(path);
-  if (found != cache.end() && found->second->fileTime == time && found->second->fileSize == size) {
-    out = found->second;
+  if (auto fresh = FreshCached(cache, path, time, size)) {
+    out = std::move(fresh);
     return true;
   }
   auto item = std::make_shared<T>();
@@ -436,11 +445,7 @@ void Engine::TexturePrefetch(const char* file) {
   int64_t time = 0, size = 0;
   std::string error;
   // A file that cannot be read is reported when its texture is made, as ever.
-  if (!os::StatFile(path, time, size, error)) return;
-  auto found = imageCache_.find(path);
-  if (found != imageCache_.end() && found->second->fileTime == time &&
-      found->second->fileSize == size)
-    return;
+  if (!os::StatFile(path, time, size, error) || FreshCached(imageCache_, path, time, size)) return;
   auto image = std::make_shared<Image>();
   image->path = path;
   image->fileTime = time;
