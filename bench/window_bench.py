@@ -27,7 +27,7 @@ presented frame; every presented frame's quads to a file).
 """
 import os, random, shutil, subprocess, sys, tempfile, threading, time
 
-BIN = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/bin")
+BIN = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build-bench/bin")
 MODE = sys.argv[2] if len(sys.argv) > 2 and not sys.argv[2].isdigit() else "bench"
 PAIRS = max(3, int(sys.argv[2])) if len(sys.argv) > 2 and sys.argv[2].isdigit() else 3
 SOAK_S = int(sys.argv[3]) if MODE == "soak" and len(sys.argv) > 3 else 300

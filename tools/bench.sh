@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in a release build of their own (build-bench/) and runs
-# the main ones, printing their figures and the machine's load around them.
+# Builds the benchmarks in a release build of their own (build-bench/,
+# tools/build.sh) and runs the main ones, printing their figures and the
+# machine's load around them.
 # bench/README.md has every benchmark and how to read it.
 #   tools/bench.sh [--short]   (--short: one replay round and no window benchmark,
 #                               which takes minutes; for CI's check)
@@ -13,11 +14,7 @@ case "${1:-}" in
   --short) rounds=1 window=0 ;;
   *) echo "usage: tools/bench.sh [--short]" >&2; exit 2 ;;
 esac
-"$root/tools/deps.sh"
-# The replay benchmark runs the program through the test harness, hence GH_TESTS.
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGH_TESTS=ON -DGH_BENCH=ON \
-  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
-cmake --build "$build" -j"$(nproc)" --target gravelhorn2 floor_quads bench_replay_speed
+"$root/tools/build.sh" bench gravelhorn2 floor_quads bench_replay_speed
 
 load() { echo "== load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores: $*"; }
 load "before"

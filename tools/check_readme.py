@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
 """Follows README.md as a newcomer would: in a fresh clone of the committed
-tree, runs every ```sh block in order, then starts the installed game from its
-desktop entry under Xvfb, waits for the main menu and leaves it through Escape
-and the exit question. Any failing step fails the check (exit 1).
+tree, runs every ```sh block in order, then those of docs/ARCHITECTURE.md,
+then starts the installed game from its desktop entry under Xvfb, waits for
+the main menu and leaves it through Escape and the exit question. Any failing
+step fails the check (exit 1).
 
   tools/check_readme.py [--keep] [--skip-tests]
     --keep: leave the scratch folder; --skip-tests: pass over tools/test.sh
     (for a quick try by hand; CI runs everything)
 
-The README's commands run as written except for the quick forms below, and
-with HOME set to a scratch folder, so `~/.local` is a fresh prefix.
+The commands run as written except for the quick forms below, and with HOME
+set to a scratch folder, so `~/.local` is a fresh prefix.
 """
 import os, re, shutil, subprocess, sys, tempfile, time
+
+# The documents whose ```sh blocks run, in this order.
+DOCUMENTS = ["README.md", "docs/ARCHITECTURE.md"]
 
 # Command (at a line's start) -> its quick form: build without starting the
 # game, a short benchmark, short fuzz runs.
@@ -19,6 +23,7 @@ QUICK = [
     (re.compile(r"^tools/play\.sh(?=\s|$)"), "tools/play.sh --build-only"),
     (re.compile(r"^tools/bench\.sh(?=\s|$)"), "tools/bench.sh --short"),
     (re.compile(r"^tools/fuzz\.sh(\s+\d+)?(?=\s|$)"), "tools/fuzz.sh 2000"),
+    (re.compile(r"^(build-bench/bin/bench_replay_speed\s+\w+)\s+\d+"), r"\1 1"),
 ]
 # A server command (one that runs until stopped): started in the background,
 # it must answer HTTP on its --port within 30 s; then it is stopped.
@@ -73,24 +78,25 @@ def quick(block, skip_tests):
     return "\n".join(lines) + "\n"
 
 
-def run_blocks(clone, env, skip_tests):
-    with open(os.path.join(clone, "README.md")) as f:
+def run_blocks(clone, env, skip_tests, document):
+    with open(os.path.join(clone, document)) as f:
         blocks = sh_blocks(f.read())
     if not blocks:
-        fail("README.md has no ```sh block")
+        fail(f"{document} has no ```sh block")
     # CI's tests run through the README's test command: it must be there.
-    if not re.search(r"^tools/test\.sh(?=\s|$)", "\n".join(blocks), re.M):
+    tests = re.search(r"^tools/test\.sh(?=\s|$)", "\n".join(blocks), re.M)
+    if document == "README.md" and not tests:
         fail("no README block runs tools/test.sh, so CI would run no test")
     for n, block in enumerate(blocks, 1):
         script = quick(block, skip_tests)
-        print(f"== README block {n}:\n{script}", flush=True)
+        print(f"== {document} block {n}:\n{script}", flush=True)
         started = time.monotonic()
         # -e: the first failing command fails the block; -x shows each one.
         done = subprocess.run(["bash", "-e", "-o", "pipefail", "-x", "-c", SERVE_BRIEFLY + script],
                               cwd=clone, env=env)
         print(f"== block {n}: exit {done.returncode} after {time.monotonic() - started:.0f} s", flush=True)
         if done.returncode != 0:
-            fail(f"README block {n} failed (exit {done.returncode}):\n{script}")
+            fail(f"{document} block {n} failed (exit {done.returncode}):\n{script}")
 
 
 def installed_files(prefix):
@@ -299,10 +305,11 @@ def main():
             cache = subprocess.run(["ccache", "-k", "cache_dir"], capture_output=True, text=True)
             if cache.returncode == 0 and cache.stdout.strip():
                 env["CCACHE_DIR"] = cache.stdout.strip()
-        run_blocks(clone, env, "--skip-tests" in sys.argv[1:])
+        for document in DOCUMENTS:
+            run_blocks(clone, env, "--skip-tests" in sys.argv[1:], document)
         program = check_install(home)
         play_installed(program, home, scratch)
-        print(f"check_readme: every README command works ({time.monotonic() - started:.0f} s)")
+        print(f"check_readme: every command of {' and '.join(DOCUMENTS)} works ({time.monotonic() - started:.0f} s)")
     finally:
         if keep:
             print(f"check_readme: kept {scratch}")

@@ -4,13 +4,21 @@
 # screenshots out on one sheet, docs/contact-sheet.png, and refreshes the
 # README's pictures in docs/.
 #
-#   tools/contact_sheet.sh [build dir]     (default: build/)
+#   tools/contact_sheet.sh [build dir]
+# Without a folder it uses the test build, build-test/ (tools/build.sh test),
+# where the test is built anyway; a folder given must hold a build with the
+# tests, and is built as it was configured.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build}"
-"$root/tools/deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target test_look
+if [ $# -gt 0 ]; then
+  build="$(cd "$1" && pwd)"
+  cmake --build "$build" -j"$(nproc)" --target test_look
+else
+  build="$root/build-test"
+  "$root/tools/build.sh" test test_look
+fi
+# Harmless outside a sanitizer build.
+. "$root/tools/sanitizers.sh"
 shots="$build/shots/contact-sheet"
 rm -rf "$shots"
 GH_SHOTS_DIR="$shots" xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/test_look"

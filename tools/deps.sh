@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, play and test the game.
+# Installs what a fresh Debian 12 machine lacks to build, play and test the game,
+# and the packages named on its command line (tools/windows.sh names its cross
+# tools): the one place that installs packages.
+#   tools/deps.sh [package ...]
 # Runs apt-get only when something is missing (as root, or through sudo).
 set -euo pipefail
 
@@ -14,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev sox
   libsqlite3-dev libpq-dev postgresql
   desktop-file-utils
+  "$@"
 )
 
 missing=()
@@ -22,7 +26,7 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]}" >&2
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 $sudo apt-get update -qq

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang in a build of their own (build-fuzz/)
-# and runs them: each on its corpus in fuzz/corpus/ plus build-fuzz/new/<target>
-# for what it finds new (copy what is worth keeping into the corpus). A finding
-# stops the target with its report and a crash-* file in build-fuzz/.
+# Builds the libFuzzer targets with clang in a build of their own (build-fuzz/,
+# tools/build.sh) and runs them: each on its corpus in fuzz/corpus/ plus
+# build-fuzz/new/<target> for what it finds new (copy what is worth keeping
+# into the corpus). A finding stops the target with its report and a crash-*
+# file in build-fuzz/.
 #   tools/fuzz.sh [runs] [target ...]   default: 10000000 runs of every target
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -21,10 +22,7 @@ for t in "${targets[@]}"; do
     exit 2
   fi
 done
-"$root/tools/deps.sh"
-cmake -S "$root" -B "$build" -DGH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
-  -DGH_TESTS=OFF -DGH_BENCH=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
-cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+"$root/tools/build.sh" fuzz "${targets[@]}"
 new="$build/new"
 for t in "${targets[@]}"; do
   mkdir -p "$new/$t"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and starts it.
+# Installs what is missing, builds the game (build/, tools/build.sh) and starts it.
 #   tools/play.sh [--build-only]   (--build-only: CI's check of the README)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -9,10 +9,7 @@ case "${1:-}" in
   --build-only) start=0 ;;
   *) echo "usage: tools/play.sh [--build-only]" >&2; exit 2 ;;
 esac
-"$root/tools/deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DGH_TESTS=OFF -DGH_BENCH=OFF \
-  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
 # The program's target brings everything `cmake --install build` installs.
-cmake --build "$root/build" -j"$(nproc)" --target gravelhorn2
+"$root/tools/build.sh" play gravelhorn2
 [ "$start" -eq 1 ] || exit 0
 exec "$root/build/bin/gravelhorn2"

@@ -28,16 +28,8 @@ install_tools() {
     wine64 dpkg-dev cmake ninja-build meson pkg-config python3 googletest zip unzip
     xvfb xauth
   )
-  local missing=() p
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}" >&2
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # The same installer as the Linux build's, which the Data/ step needs too.
+  "$root/tools/deps.sh" "${packages[@]}"
 }
 
 wine64_path() {
