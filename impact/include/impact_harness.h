@@ -58,36 +58,36 @@ IMPACT_EXPORT void ihNumbersReusedSet(int32_t on);
 
 typedef struct ihSprite {
   int32_t handle;
-  float x, y;            // centre, screen units (-16..16, -12..12)
-  float width, height;   // drawn size in screen units (1.6 units at scale 1)
+  float x, y;           // centre, screen units (-16..16, -12..12)
+  float width, height;  // drawn size in screen units (1.6 units at scale 1)
   iColor color;
   int32_t priority;
-  int32_t texture;       // texture handle (0 none)
-  char file[IH_NAME];    // the texture's file as given to the engine
+  int32_t texture;     // texture handle (0 none)
+  char file[IH_NAME];  // the texture's file as given to the engine
 } ihSprite;
 
 typedef struct ihMesh {
   int32_t handle;
-  float x, y, z;          // world location
-  float width, height;    // world units (1.6 units at scale 1)
-  int32_t lit;            // local lights enabled
+  float x, y, z;        // world location
+  float width, height;  // world units (1.6 units at scale 1)
+  int32_t lit;          // local lights enabled
   int32_t texture;
   char file[IH_NAME];
 } ihMesh;
 
 typedef struct ihPrint {
   char text[IH_TEXT];
-  float x, y;             // as passed: left end (iPrint) or centre (iPrintCentered)
+  float x, y;  // as passed: left end (iPrint) or centre (iPrintCentered)
   float scaleX, scaleY, spacing;
   int32_t centered;
   iColor color;
-  float left, right;      // horizontal extent actually covered, screen units
+  float left, right;  // horizontal extent actually covered, screen units
 } ihPrint;
 
 typedef struct ihSoundEvent {
   uint64_t frame;
-  int32_t sound;          // handle
-  int32_t kind;           // 1 play, 2 play now, 3 stop
+  int32_t sound;  // handle
+  int32_t kind;   // 1 play, 2 play now, 3 stop
   int32_t loop;
   char file[IH_NAME];
 } ihSoundEvent;

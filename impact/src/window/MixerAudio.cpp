@@ -59,14 +59,30 @@ class SoftLimiter {
 
 namespace {
 
-#define GH_MIXER_CALLS(X)                                                                     \
-  X(Mix_Init)                                                                                 \
-  X(Mix_OpenAudio)                                                                            \
-  X(Mix_OpenAudioDevice)                                                                      \
-  X(Mix_QuerySpec) X(Mix_AllocateChannels) X(Mix_CloseAudio) X(Mix_LoadMUS) X(Mix_LoadWAV)    \
-      X(Mix_FreeMusic) X(Mix_FreeChunk) X(Mix_PlayMusic) X(Mix_PlayingMusic) X(Mix_HaltMusic) \
-          X(Mix_VolumeMusic) X(Mix_PlayChannel) X(Mix_GroupOldest) X(Mix_HaltChannel)         \
-              X(Mix_Playing) X(Mix_Volume) X(Mix_SetPostMix)
+// One call a line (clang-format lays such a list out differently on each run).
+// clang-format off
+#define GH_MIXER_CALLS(X) \
+  X(Mix_Init) \
+  X(Mix_OpenAudio) \
+  X(Mix_OpenAudioDevice) \
+  X(Mix_QuerySpec) \
+  X(Mix_AllocateChannels) \
+  X(Mix_CloseAudio) \
+  X(Mix_LoadMUS) \
+  X(Mix_LoadWAV) \
+  X(Mix_FreeMusic) \
+  X(Mix_FreeChunk) \
+  X(Mix_PlayMusic) \
+  X(Mix_PlayingMusic) \
+  X(Mix_HaltMusic) \
+  X(Mix_VolumeMusic) \
+  X(Mix_PlayChannel) \
+  X(Mix_GroupOldest) \
+  X(Mix_HaltChannel) \
+  X(Mix_Playing) \
+  X(Mix_Volume) \
+  X(Mix_SetPostMix)
+// clang-format on
 
 GH_LATE_CALLS(GH_MIXER_CALLS)
 
