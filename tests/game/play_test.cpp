@@ -1,7 +1,9 @@
 // The playing game on the headless engine: spawning, shots, terrorists, the HUD
 // and the level clock.
+#include <algorithm>
 #include <functional>
 #include <set>
+#include <string>
 
 #include "GameFixture.h"
 
@@ -301,6 +303,39 @@ TEST_F(GameTest, HealthZeroIsAliveAndTheFourthLossEndsTheGame) {
       },
       5));
   EXPECT_FALSE(died);
+}
+
+// The limits on enemies and boxes are the level number plus one in eight bits,
+// as recorded games expect: level 255 (index 254) has room for 255, level 256
+// for none, level 257 for one again.
+TEST_F(GameTest, TheLevelsEnemyAndBoxLimitsKeepTheLowEightBits) {
+  SkipIntro();
+  Game->Level = 253;
+  struct Case {
+    int level;
+    int limit;
+  };
+  for (const Case& c : {Case{254, 255}, Case{255, 0}, Case{256, 1}}) {
+    SCOPED_TRACE("level index " + std::to_string(c.level));
+    Game->TimeLeft = 0;
+    h->Step(2);
+    ASSERT_EQ(Game->Level, c.level);
+    EXPECT_EQ(Game->MaxEnemies, c.limit);
+    EXPECT_EQ(Game->MaxBonuses, c.limit);
+    SkipIntro();
+    int most = 0;
+    for (int frame = 0; frame < 600; ++frame) {
+      Game->Health = 50;  // the level's walkers never end the game
+      h->Step(1);
+      most = std::max(most, static_cast<int>(Game->ActiveEnemies));
+    }
+    if (c.limit == 0) {
+      EXPECT_EQ(most, 0) << "an enemy came on at a limit of none";
+    } else {
+      EXPECT_GT(most, 0);
+      EXPECT_LE(most, c.limit);
+    }
+  }
 }
 
 TEST_F(GameTest, EveryThirdLevelHasAnUnlimitedMachineGunCutToThirtyAfter) {
