@@ -759,7 +759,8 @@ void DrawHelpControls(Canvas& c) {
   Text(cr, "pause", 280, ky + 23 + 44, 0, kText);
   Key(cr, 400, ky + 44, 56, "Esc");
   Text(cr, "menu", 466, ky + 23 + 44, 0, kText);
-  Key(cr, 230, ky + 88, 52, "F12");
+  // The program prints the boss key that is set on this cap.
+  Key(cr, 230, ky + 88, 52, "");
   Text(cr, "boss key: hide the game at once", 292, ky + 23 + 88, 0, kText);
   SetFont(cr, Face::Condensed, 15);
   Text(cr, "The boss key can be", mx, my + 132, 0.5, Hex(0x8d99a6));

@@ -203,6 +203,9 @@ void HelpPage(View& v, int page) {
     v.Sprite("Help_Bonus.png", 0, -1.5);
   } else if (page == 3) {
     v.Sprite("Help_CTRL.png", 2.0, -1.5);
+    // The program prints the boss key set on the blank key cap.
+    v.Print("F12", true, 2.0 - 14.8 + 256 / 25.0, -1.5 + 7.8 - 367 / 25.0, 0.5, 0.5, -0.1,
+            {0.08, 0.09, 0.125}, 1);
   } else {
     v.Sprite("Help_About.png", 0, 0);
   }

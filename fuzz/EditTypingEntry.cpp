@@ -105,7 +105,8 @@ void BindStandIn() {
 
 std::string dataFolder;
 
-bool Printable(char c) { return c >= 32 && c <= 126; }
+// Printable ASCII or a printable Latin-1 letter or sign.
+bool Printable(char c) { return TDDEdit::Accepts(static_cast<unsigned char>(c)); }
 
 }  // namespace
 
@@ -137,7 +138,7 @@ std::string CheckEditTyping(const uint8_t* data, size_t size) {
   const float room = PixelsToUnitsX(edit->Width - 20);
 
   // The text is always a start of the text it began with, followed by typed
-  // printable characters.
+  // printable 8-bit characters.
   size_t keptOfStart = start.size();
   for (size_t at = 2 + startLength; at + 1 < size; at += 2) {
     const uint8_t ch = data[at], keys = data[at + 1];
@@ -157,7 +158,8 @@ std::string CheckEditTyping(const uint8_t* data, size_t size) {
     if (text.size() > before.size()) {
       if (text.size() != before.size() + 1 || text.compare(0, before.size(), before) != 0)
         return "typing did more than add one character";
-      if (!Printable(text.back())) return "a character outside printable ASCII entered the text";
+      if (!Printable(text.back()))
+        return "a character outside printable 8-bit text entered the text";
       if (text.size() > TDDEdit::MaxLength) return "the text grew past its hard limit";
       // The engine measures (and prints) up to a zero byte, which a damaged
       // Config.cfg may have put in the starting text.

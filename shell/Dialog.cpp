@@ -67,9 +67,17 @@ void Ask(const std::string& line1, const std::string& line2, const iColor& colou
   no->Enabled = false;
   yes->Show();
   no->Show();
-  // The focus and the pointer start on the second button: the safe answer.
-  yes->FocusNext();
-  if (q.nameEdit) q.nameEdit->Show();
+  if (q.nameEdit) {
+    // A name is asked for: the keyboard goes to the name box, typing at once,
+    // and Enter there answers "Yes". A key meant for the name never throws the
+    // score away.
+    q.nameEdit->Show();
+    q.nameEdit->TakeFocus();
+    q.nameEdit->StartEditing();
+  } else {
+    // The focus and the pointer start on the second button: the safe answer.
+    yes->FocusNext();
+  }
   Open = std::move(q);
 }
 
@@ -111,8 +119,13 @@ bool QuestionFrame() {
   yes->Update();
   no->Update();
   if (nameEdit) nameEdit->Update();
-  if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
+  TDDControl* const focused = FocusedWidget();
+  if (focused) focused->UpdateFocused();
 
+  if (nameEdit && focused == nameEdit && iKeyClick(KeyEnter)) {
+    AnswerQuestion(true);
+    return true;
+  }
   if (iMouseButtonClick(0) || iKeyClick(KeyEnter) || iKeyClick(KeySpace)) {
     if (iSpritePicked(yes->Sprite)) {
       AnswerQuestion(true);

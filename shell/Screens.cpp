@@ -320,6 +320,17 @@ bool HelpFrame() {
   return true;
 }
 
+// The controls page names the boss key that is set, on the blank key cap its
+// picture leaves for it (the cap's centre, 256 by 367 pixels into the picture's
+// 740 by 390 pixels, drawn centred at (2.0, -1.5)).
+bool HelpControlsFrame() {
+  constexpr float CapX = 2.0f - 14.8f + 256.0f / 25.0f;
+  constexpr float CapY = -1.5f + 7.8f - 367.0f / 25.0f;
+  constexpr iColor CapInk{0.08f, 0.09f, 0.125f, 1.0f};
+  PrintText(KeyName(BossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f, CapInk);
+  return HelpFrame();
+}
+
 void EscapeGame() {
   if (!Game) {
     SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
@@ -365,8 +376,8 @@ const ScreenEntry Screens[] = {
      ToMenu, true},
     {ScreenHelp2, [] { EnterHelpPage(HelpBonusSprite, ScreenHelp1, ScreenHelp3); }, HelpFrame,
      ToMenu, true},
-    {ScreenHelp3, [] { EnterHelpPage(HelpCtrlSprite, ScreenHelp2, ScreenHelp4); }, HelpFrame,
-     ToMenu, true},
+    {ScreenHelp3, [] { EnterHelpPage(HelpCtrlSprite, ScreenHelp2, ScreenHelp4); },
+     HelpControlsFrame, ToMenu, true},
     {ScreenHelp4, [] { EnterHelpPage(HelpAboutSprite, ScreenHelp3, 0); }, HelpFrame, ToMenu, true},
     {ScreenClearScores, EnterClearScores, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
     {ScreenExitAsk, EnterExitAsk, nullptr, nullptr, false},

@@ -1,5 +1,6 @@
 #include "ui/DXCtrl.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -47,6 +48,11 @@ enum : int32_t {
   KeyEnter = 28,
   KeySpace = 57,
   KeyBackspace = 14,
+  KeyTab = 15,
+  KeyLeftShift = 42,
+  KeyRightShift = 54,
+  KeyLeftAlt = 56,
+  KeyRightAlt = 184,
   KeyUp = 200,
   KeyLeft = 203,
   KeyRight = 205,
@@ -136,8 +142,11 @@ void TDDControl::Hide() {
 
 void TDDControl::Navigate(bool sideways) {
   if (!Current) return;
-  if (Clicked(KeyDown) || (sideways && Clicked(KeyRight))) FocusNext();
-  if (Clicked(KeyUp) || (sideways && Clicked(KeyLeft))) FocusPrevious();
+  // Tab and Shift+Tab move as Down and Up; Alt+Tab belongs to the desktop.
+  const bool tab = Clicked(KeyTab) && !iKeyDown(KeyLeftAlt) && !iKeyDown(KeyRightAlt);
+  const bool shift = iKeyDown(KeyLeftShift) || iKeyDown(KeyRightShift);
+  if (Clicked(KeyDown) || (sideways && Clicked(KeyRight)) || (tab && !shift)) FocusNext();
+  if (Clicked(KeyUp) || (sideways && Clicked(KeyLeft)) || (tab && shift)) FocusPrevious();
 }
 
 void TDDControl::Update() {
@@ -182,7 +191,10 @@ bool CanTakeFocus(size_t index) {
 // Where the pointer rests on a widget that takes the focus: on it, so that a
 // click or Enter picks it. On a text button it goes to the middle of the bare
 // face right of the caption: centred on the caption, the pointer (the aiming
-// cross in play) hid the very word the player is asked to read.
+// cross in play) hid the very word the player is asked to read. On a text box
+// it goes to the box's right end, where the text reaches only when the box is
+// nearly full, a pointer's half width inside the edge so that a small move does
+// not leave the box (which ends editing).
 iVec2 RestPoint(const TDDControl& widget) {
   iVec2 at{0, 0};
   iSpriteLocation(widget.Sprite, &at);
@@ -190,6 +202,9 @@ iVec2 RestPoint(const TDDControl& widget) {
     const float halfFace = PixelsToUnitsX(button->Width) / 2;
     const float halfCaption = CaptionWidth(button->Caption) / 2;
     if (halfCaption < halfFace) at.x += (halfCaption + halfFace) / 2;
+  } else if (dynamic_cast<const TDDEdit*>(&widget)) {
+    constexpr float EndMargin = 1.0f;
+    at.x += std::max(0.0f, PixelsToUnitsX(widget.Width) / 2 - EndMargin);
   }
   return at;
 }
@@ -203,6 +218,10 @@ void FocusOn(size_t index) {
 }
 
 }  // namespace
+
+void TDDControl::TakeFocus() {
+  if (ListIndex >= 0) FocusOn(static_cast<size_t>(ListIndex));
+}
 
 void TDDControl::FocusNext() {
   const size_t n = WidgetList.size();
@@ -382,6 +401,7 @@ void TDDEdit::Hide() {
   TDDControl::Hide();
   // Leaving the screen ends editing and takes the caret along.
   Editing = false;
+  JustStarted = false;
   CaretVisible = false;
   iSpriteHide(CaretSprite);
 }
@@ -411,18 +431,38 @@ void TDDEdit::UpdateFocused() {
   CheckActivate();
 }
 
+bool TDDEdit::Accepts(int32_t ch) {
+  // Printable ASCII and the printable Latin-1 letters and signs (one byte each,
+  // as the settings file stores names; the font draws them all). Control
+  // characters and the invisible soft hyphen never enter the text.
+  return (ch >= 32 && ch <= 126) || (ch >= 161 && ch <= 255 && ch != 173);
+}
+
+void TDDEdit::StartEditing() {
+  if (Hidden) return;
+  Editing = true;
+  JustStarted = true;
+}
+
 void TDDEdit::CheckActivate() {
   if (Hidden) return;
-  // Typed characters already follow the US layout (the engine maps them).
-  if ((!Editing && iMouseButtonClick(0)) || Clicked(KeyEnter) || Clicked(KeySpace)) {
-    Editing = !Editing;
+  // Enter, Space or a click start editing; while editing, Space is a space and
+  // only Enter ends it.
+  bool started = JustStarted;
+  JustStarted = false;
+  if (!Editing) {
+    if (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace)) {
+      Editing = true;
+      started = true;
+    }
+  } else if (!started && Clicked(KeyEnter)) {
+    Editing = false;
   }
   if (!Editing) return;
 
   const int32_t ch = iTypedChar(true);
-  // Printable characters only: control characters (Enter's CR, Tab, Escape)
-  // and bytes beyond ASCII never enter the text.
-  if (ch >= 32 && ch <= 126 && Text->size() < MaxLength) {
+  // The space typed by the Space key that started editing is not text.
+  if (!(started && ch == ' ') && Accepts(ch) && Text->size() < MaxLength) {
     const std::string longer = *Text + static_cast<char>(ch);
     if (PixelsToUnitsX(Width - 20) > TextWidth(longer)) *Text = longer;
   }
@@ -485,10 +525,17 @@ void TDDBossKey::UpdateFocused() {
 
 void TDDBossKey::CheckActivate() {
   if (Hidden) return;
-  if ((!Capturing && iMouseButtonClick(0)) || Clicked(KeyEnter) || Clicked(KeySpace)) {
-    Capturing = !Capturing;
+  if (!Capturing) {
+    // The key (or click) that starts the capture is never the key captured:
+    // the capture takes the next key pressed.
+    if (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace)) Capturing = true;
+    return;
   }
-  if (!Capturing) return;
+  // Enter or Space end the capture and keep the old key.
+  if (Clicked(KeyEnter) || Clicked(KeySpace)) {
+    Capturing = false;
+    return;
+  }
   // Code 0 is a key without a code: it is never chosen.
   for (int32_t code = 1; code <= 88; ++code) {
     if (Clicked(code)) {

@@ -33,6 +33,8 @@ class TDDControl {
   // the focus stays.
   void FocusNext();
   void FocusPrevious();
+  // Takes the focus and puts the pointer on this widget, as FocusNext does.
+  void TakeFocus();
 
   // Position in WidgetList, or -1 for a widget outside it.
   int Index() const { return ListIndex; }
@@ -120,8 +122,16 @@ class TDDEdit : public TDDControl {
   float TextX = 0, TextY = 0;
   SpriteRef CaretSprite;
 
+  // Editing starts at once: typed letters go into the box from the next frame on.
+  void StartEditing();
+  // Whether a typed character may enter the text.
+  static bool Accepts(int32_t ch);
+
   // A hard limit behind the width limit, for a font that measures nothing.
   static constexpr size_t MaxLength = 255;
+
+ private:
+  bool JustStarted = false;  // editing was started from outside since the last frame
 };
 
 // Shows the boss key's name and captures a new key.

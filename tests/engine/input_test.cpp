@@ -1,4 +1,7 @@
 // Keys, buttons, typed characters and the pointer, frame by frame.
+#include <utility>
+#include <vector>
+
 #include "EngineFixture.h"
 
 namespace enginetest {
@@ -61,10 +64,12 @@ TEST_F(engine_input, MouseButtonsAreSeparate) {
 
 TEST_F(engine_input, TypedCharactersComeOneAFrameAndAreConsumed) {
   for (char ch : std::string("Ab 1")) ih->ihCharType(ch);
-  ih->ihCharType(8);    // control characters are not text
-  ih->ihCharType(200);  // neither is anything beyond ASCII
+  ih->ihCharType(8);       // control characters are not text
+  ih->ihCharType(0x85);    // nor are the 8-bit ones
+  ih->ihCharType(0x20AC);  // nor anything beyond 8 bits
+  ih->ihCharType(0xE9);    // a Latin-1 letter is
   std::string got;
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 8; ++i) {
     gh::raw::i3ImpactMain();
     int32_t peek = gh::raw::iTypedChar(0);
     int32_t ch = gh::raw::iTypedChar(-1);
@@ -72,7 +77,48 @@ TEST_F(engine_input, TypedCharactersComeOneAFrameAndAreConsumed) {
     EXPECT_EQ(gh::raw::iTypedChar(-1), 0);  // consumed
     if (ch) got.push_back(static_cast<char>(ch));
   }
-  EXPECT_EQ(got, "Ab 1");
+  EXPECT_EQ(got, "Ab 1\xE9");
+}
+
+// Presses faster than frames: each press is a click of its own frame, in the
+// order pressed, with the character it typed; modifiers ride along.
+TEST_F(engine_input, PressesWithinOneFrameComeOneAFrameInOrder) {
+  struct Event {
+    int key;  // a press and release of this key, or 0
+    int ch;   // then this character, or 0
+  };
+  struct Case {
+    const char* name;
+    std::vector<Event> events;                // all within one frame
+    std::vector<std::pair<int, int>> frames;  // per frame: the key clicked (0 none), the char
+  };
+  const Case cases[] = {
+      {"three Backspaces", {{14, 0}, {14, 0}, {14, 0}}, {{14, 0}, {14, 0}, {14, 0}, {0, 0}}},
+      {"a letter, then Enter", {{31, 's'}, {28, 0}}, {{31, 's'}, {28, 0}, {0, 0}}},
+      {"Backspace, then a letter", {{14, 0}, {31, 's'}}, {{14, 0}, {31, 's'}, {0, 0}}},
+      {"Shift rides with the letter", {{42, 0}, {31, 'S'}}, {{31, 'S'}, {0, 0}}},
+      {"a character typed before a press", {{0, 'x'}, {28, 0}}, {{0, 'x'}, {28, 0}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const Event& e : c.events) {
+      if (e.key) ih->ihKeySet(e.key, 1);
+      if (e.ch) ih->ihCharType(e.ch);
+      if (e.key) ih->ihKeySet(e.key, 0);
+    }
+    for (const auto& [key, ch] : c.frames) {
+      gh::raw::i3ImpactMain();
+      int clicked = 0, count = 0;
+      for (int k = 1; k < 256; ++k)
+        if (gh::raw::iKeyClick(k) && k != 42) {
+          clicked = k;
+          ++count;
+        }
+      EXPECT_LE(count, 1);
+      EXPECT_EQ(clicked, key);
+      EXPECT_EQ(gh::raw::iTypedChar(-1), ch);
+    }
+  }
 }
 
 TEST_F(engine_input, UnreadCharacterIsGoneNextFrame) {

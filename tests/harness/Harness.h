@@ -60,6 +60,8 @@ enum Key : int {
   KeyEscape = 1,
   KeyBackspace = 14,
   KeyTab = 15,
+  KeyS = 31,
+  KeyLeftShift = 42,
   KeyP = 25,
   KeyEnter = 28,
   KeyLeftCtrl = 29,

@@ -49,6 +49,74 @@ TEST_F(Dialog, AnswersByKeyboard) {
   }
 }
 
+// The name question: the keyboard starts in the name box, typing at once, and
+// Enter there answers "Yes"; only a deliberate move to "No" (or Escape) declines.
+TEST_F(Dialog, NameQuestionKeySequences) {
+  struct Step {
+    int key;            // 0: none
+    const char* typed;  // typed after the key, one character per frame
+  };
+  struct Case {
+    const char* name;
+    const char* before;  // the name from the game before
+    std::vector<Step> steps;
+    std::optional<bool> answer;  // none: still open
+    const char* after;
+  };
+  const Case cases[] = {
+      {"a name, then Enter", "", {{0, "Ann"}, {KeyEnter, ""}}, true, "Ann"},
+      {"Enter at once keeps the name already there", "Old", {{KeyEnter, ""}}, true, "Old"},
+      {"a name with a space",
+       "",
+       {{0, "Tester"}, {KeySpace, " "}, {0, "Two"}, {KeyEnter, ""}},
+       true,
+       "Tester Two"},
+      {"accented letters", "", {{0, "Zo\xEB"}, {KeyEnter, ""}}, true, "Zo\xEB"},
+      {"Backspace",
+       "Old",
+       {{KeyBackspace, ""}, {KeyBackspace, ""}, {0, "ld"}, {KeyEnter, ""}},
+       true,
+       "Old"},
+      {"Space alone types a space", "Old", {{KeySpace, " "}}, std::nullopt, "Old "},
+      {"Tab to Yes, Enter", "Old", {{KeyTab, ""}, {KeyEnter, ""}}, true, "Old"},
+      {"Down to Yes, Enter", "Old", {{KeyDown, ""}, {KeyEnter, ""}}, true, "Old"},
+      {"Tab twice to No, Enter", "Old", {{KeyTab, ""}, {KeyTab, ""}, {KeyEnter, ""}}, false, "Old"},
+      {"Escape declines", "", {{0, "Ann"}, {KeyEscape, ""}}, false, "Ann"},
+  };
+  Start();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PlayerName = c.before;
+    std::optional<bool> answer;
+    Ask("Your Scores is 4200", " Please, enter your name:", ColourGreen, true,
+        [&](bool yes) { answer = yes; });
+    h->Step(1);
+    ASSERT_TRUE(Shown(NameEdit));
+    EXPECT_EQ(FocusIndex, NameEdit->Index());
+    EXPECT_TRUE(NameEdit->Editing);
+    EXPECT_TRUE(PointerOn(NameEdit));
+    for (const Step& s : c.steps) {
+      if (s.key) {
+        h->KeyDown(s.key);
+        if (s.typed[0]) Engine().ihCharType(static_cast<unsigned char>(s.typed[0]));
+        h->Step(1);
+        h->KeyUp(s.key);
+        if (s.typed[0]) h->Type(s.typed + 1);
+      } else {
+        h->Type(s.typed);
+      }
+    }
+    h->Step(1);
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_EQ(PlayerName, c.after);
+    if (QuestionOpen()) Press(KeyEscape);
+    ASSERT_FALSE(QuestionOpen());
+    EXPECT_FALSE(Shown(NameEdit));
+    EXPECT_FALSE(Shown(TextButtons[8]));
+    EXPECT_TRUE(OnScreen(ScreenMenu));
+  }
+}
+
 TEST_F(Dialog, ClickingBesideTheButtonsDoesNothingAndClickingAButtonAnswers) {
   Start();
   ClickOn(TextButtons[5]);  // "Exit Game"

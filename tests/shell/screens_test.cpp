@@ -221,6 +221,29 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
 
 // A widget's action either shows a screen of the screen table or runs a
 // command; a value that is neither would leave the player on a blank screen.
+// The controls page names the boss key that is set, not always the first one.
+TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
+  const struct {
+    uint8_t key;
+    const char* name;
+  } cases[] = {{88, "F12"}, {63, "F5"}, {16, "Q"}, {29, "None"}};
+  Start();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    BossKey = c.key;
+    SwitchScreen(ScreenHelp3);
+    h->Step(2);
+    ASSERT_TRUE(Shown(HelpCtrlSprite));
+    const ihPrint* name = LastPrint(c.name);
+    ASSERT_NE(name, nullptr) << "the page does not name the key";
+    // On the picture's key cap, left of its "boss key" line.
+    const auto picture = Drawn(HelpCtrlSprite);
+    EXPECT_GT(name->left, picture->x - picture->width / 2);
+    EXPECT_LT(name->y, picture->y);
+  }
+  BossKey = 88;
+}
+
 TEST_F(Screens, EveryWidgetActionNamesAScreenOrACommand) {
   Start();
   // The help pages give Prev and Next their actions on entry.

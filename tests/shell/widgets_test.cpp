@@ -18,6 +18,7 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
     int from;
     int key;
     int to;
+    bool shift = false;  // Shift held with the key
   };
   const Case cases[] = {
       {"menu: Down from Exit Game wraps to Start Game", -1, 5, KeyDown, 0},
@@ -28,6 +29,11 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
       {"options: Up from the display toggle goes back to Back", 1, 12, KeyUp, 6},
       {"options: Up from Back wraps to the boss-key box", 1, 6, KeyUp, 16},
       {"high score: Down from Back goes to the clear button", 2, 7, KeyDown, 10},
+      {"menu: Tab moves on like Down", -1, 2, KeyTab, 3},
+      {"menu: Tab wraps from Exit Game", -1, 5, KeyTab, 0},
+      {"menu: Shift+Tab moves back like Up", -1, 2, KeyTab, 1, true},
+      {"options: Tab leaves a toggle, which keeps Left and Right", 1, 13, KeyTab, 14},
+      {"options: Shift+Tab from the display toggle goes back to Back", 1, 12, KeyTab, 6, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -35,7 +41,9 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
     if (c.openSlot >= 0) ClickOn(TextButtons[c.openSlot]);
     Hover(WidgetList[c.from].get());
     ASSERT_EQ(FocusIndex, c.from);
+    if (c.shift) h->KeyDown(KeyLeftShift);
     Press(c.key);
+    if (c.shift) h->KeyUp(KeyLeftShift);
     EXPECT_EQ(FocusIndex, c.to);
     EXPECT_TRUE(WidgetList[c.to]->Current);
     EXPECT_TRUE(PointerOn(WidgetList[c.to].get()));
@@ -184,20 +192,19 @@ TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   EXPECT_TRUE(h->HasPrint("Wales"));
   Press(KeyBackspace);
   EXPECT_EQ(Country, "Wale");
-  // Control characters and bytes beyond ASCII are dropped.
-  for (int ch : {9, 13, 27, 8, 127, 200}) {
+  // Control characters, the soft hyphen and characters beyond 8 bits are dropped.
+  for (int ch : {9, 13, 27, 8, 127, 0x85, 0xAD, 0x20AC}) {
     Engine().ihCharType(ch);
     h->Step(1);
   }
   EXPECT_EQ(Country, "Wale");
-  // Space ends editing and adds nothing; typing then does nothing.
-  Press(KeySpace);
+  // Enter ends editing; typing or Backspace then do nothing; Enter starts again.
+  Press(KeyEnter);
   EXPECT_FALSE(CountryEdit->Editing);
-  h->Type("s");
-  EXPECT_EQ(Country, "Wale");
   Press(KeyBackspace);
   EXPECT_EQ(Country, "Wale");
-  Press(KeyEnter);  // Enter starts again
+  Press(KeyEnter);
+  EXPECT_TRUE(CountryEdit->Editing);
   h->Type("s");
   EXPECT_EQ(Country, "Wales");
 
@@ -381,6 +388,147 @@ TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   ASSERT_TRUE(
       h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
+}
+
+}  // namespace
+}  // namespace gh::test
+
+namespace gh::test {
+namespace {
+
+// While editing, Space types a space (the window gives its press and its
+// character in the same frame) and Latin-1 letters are text; Space on an idle
+// box starts editing and types nothing.
+TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
+  Start();
+  ClickOn(TextButtons[1]);
+  Country = "Zoe";
+  Hover(CountryEdit);
+  auto space = [&] {
+    h->KeyDown(KeySpace);
+    Engine().ihCharType(' ');
+    h->Step(1);
+    h->KeyUp(KeySpace);
+  };
+  space();
+  ASSERT_TRUE(CountryEdit->Editing);
+  EXPECT_EQ(Country, "Zoe");
+  h->Step(1);
+  space();
+  h->Type("\xC9ire");  // "Eire" with an acute E, in Latin-1
+  h->Step(1);
+  EXPECT_EQ(Country, "Zoe \xC9ire");
+  EXPECT_TRUE(CountryEdit->Editing);
+  EXPECT_TRUE(h->HasPrint("Zoe \xC9ire"));
+  // The font draws it: the accented letter is as wide as the plain one.
+  const iVec2 scale{1, 1};
+  EXPECT_NEAR(iPrintWidth("\xC9", &scale, 0, MainFont), iPrintWidth("E", &scale, 0, MainFont),
+              0.01f);
+}
+
+// Backspace pressed faster than frames come: every press removes a character,
+// whether the presses fall into different frames or into one.
+TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
+  Start();
+  ClickOn(TextButtons[1]);
+  const struct {
+    const char* name;
+    int pressesPerFrame;
+  } cases[] = {{"one press per frame", 1}, {"three presses within one frame", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Country = "Wales";
+    ClickOn(CountryEdit);
+    ASSERT_TRUE(CountryEdit->Editing);
+    for (int pressed = 0; pressed < 3;) {
+      for (int i = 0; i < c.pressesPerFrame; ++i, ++pressed) {
+        h->KeyDown(KeyBackspace);
+        h->KeyUp(KeyBackspace);
+      }
+      h->Step(1);
+    }
+    h->Step(3);
+    EXPECT_EQ(Country, "Wa");
+  }
+}
+
+// Keys pressed within one frame act in the order they were pressed, each with
+// the character it typed.
+TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
+  Start();
+  ClickOn(TextButtons[1]);
+  Country = "Wale";
+  ClickOn(CountryEdit);
+  ASSERT_TRUE(CountryEdit->Editing);
+  auto press = [&](int key, int ch = 0) {
+    h->KeyDown(key);
+    if (ch) Engine().ihCharType(ch);
+    h->KeyUp(key);
+  };
+  press(KeyBackspace);
+  press(KeyS, 's');
+  h->Step(3);
+  EXPECT_EQ(Country, "Wals");
+  press(KeyS, 's');
+  press(KeyEnter);
+  h->Step(3);
+  EXPECT_EQ(Country, "Walss");
+  EXPECT_FALSE(CountryEdit->Editing);
+}
+
+// The pointer that comes with the focus rests in the box, clear of its text.
+TEST_F(Widgets, ThePointerRestsBesideATextBoxesText) {
+  Start();
+  ClickOn(TextButtons[1]);
+  Country = "Ireland";
+  Hover(MusicToggle);
+  Press(KeyDown);
+  ASSERT_EQ(FocusIndex, CountryEdit->Index());
+  h->Step(1);
+  EXPECT_TRUE(PointerOn(CountryEdit));
+  const ihPrint* text = LastPrint(Country);
+  ASSERT_NE(text, nullptr);
+  const auto pointer = Drawn(CursorSprite);
+  ASSERT_TRUE(pointer.has_value());
+  EXPECT_GT(pointer->x - pointer->width / 2, text->right)
+      << "the pointer covers the text up to " << text->right;
+}
+
+// The key or click that starts a capture is never the key captured: the box
+// waits for the next key.
+TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
+  Start();
+  ClickOn(TextButtons[1]);
+  const struct {
+    const char* name;
+    int key;  // -1: a click
+  } starts[] = {{"click", -1}, {"Enter", KeyEnter}, {"Space", KeySpace}};
+  for (const auto& c : starts) {
+    SCOPED_TRACE(c.name);
+    BossKey = 88;
+    Hover(BossKeyBox);
+    if (c.key < 0) {
+      h->Click();
+      h->Step(1);
+    } else {
+      Press(c.key);
+    }
+    h->Step(2);
+    EXPECT_EQ(BossKey, 88);
+    EXPECT_TRUE(h->HasPrint("...")) << "not waiting for a key";
+    Press(KeyF5);
+    EXPECT_EQ(BossKey, 63);
+    EXPECT_TRUE(h->HasPrint("F5"));
+    EXPECT_EQ(h->Platform().minimised, 0);
+  }
+  // Enter or Space during the capture ends it and keeps the key.
+  for (int key : {KeyEnter, KeySpace}) {
+    Press(KeyEnter);
+    ASSERT_TRUE(h->HasPrint("..."));
+    Press(key);
+    EXPECT_EQ(BossKey, 63);
+    EXPECT_TRUE(h->HasPrint("F5"));
+  }
 }
 
 }  // namespace

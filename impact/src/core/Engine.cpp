@@ -724,8 +724,15 @@ void Engine::MouseReset(const iVec2* position) {
 
 void Engine::InputKey(int32_t scancode, bool down) {
   if (scancode <= 0 || scancode >= 256) return;
-  if (down && !keyDown_[scancode]) keyPressed_[scancode] = true;
+  if (down && !keyDown_[scancode]) QueueKeyEvent({scancode, 0});
   keyDown_[scancode] = down;
+}
+
+void Engine::QueueKeyEvent(KeyEvent event) {
+  // A full queue (input far faster than frames) drops what comes after it.
+  if (keyEventCount_ == keyEvents_.size()) return;
+  keyEvents_[(keyEventHead_ + keyEventCount_) % keyEvents_.size()] = event;
+  ++keyEventCount_;
 }
 
 void Engine::InputMouseButton(int32_t button, bool down) {
@@ -740,10 +747,9 @@ void Engine::InputMouseMove(float x, float y) {
 }
 
 void Engine::InputChar(int32_t ch) {
-  if (ch < 32 || ch > 126) return;  // printable ASCII only
-  if (typedCount_ == typed_.size()) return;
-  typed_[(typedHead_ + typedCount_) % typed_.size()] = ch;
-  ++typedCount_;
+  // Printable 8-bit text: ASCII and the Latin-1 letters and signs the font draws.
+  if (ch < 32 || ch == 127 || (ch > 127 && ch < 160) || ch > 255) return;
+  QueueKeyEvent({0, ch});
 }
 
 void Engine::ReleaseAllInput() {
@@ -754,26 +760,38 @@ void Engine::ReleaseAllInput() {
 void Engine::ForgetInput() {
   keyDown_.fill(false);
   buttonDown_.fill(false);
-  keyPressed_.fill(false);
   buttonPressed_.fill(false);
   keyClick_.fill(false);
   buttonClick_.fill(false);
-  typedHead_ = typedCount_ = 0;
+  keyEventHead_ = keyEventCount_ = 0;
   typedNow_ = 0;
 }
 
 void Engine::ComputeInputEdges() {
-  keyClick_ = keyPressed_;
-  keyPressed_.fill(false);
   buttonClick_ = buttonPressed_;
   buttonPressed_.fill(false);
-  // One typed character per frame; a burst typed within one frame comes out over
-  // the following frames instead of being lost.
+  // One press and one typed character per frame, in the order they came; a
+  // burst within one frame comes out over the following frames instead of
+  // being merged or reordered.
+  keyClick_.fill(false);
   typedNow_ = 0;
-  if (typedCount_) {
-    typedNow_ = typed_[typedHead_];
-    typedHead_ = (typedHead_ + 1) % typed_.size();
-    --typedCount_;
+  bool pressTaken = false;
+  while (keyEventCount_) {
+    const KeyEvent& e = keyEvents_[keyEventHead_];
+    if (e.key) {
+      const bool modifier = e.key == 29 || e.key == 42 || e.key == 54 || e.key == 56 ||
+                            e.key == 157 || e.key == 184 || e.key == 219 || e.key == 220;
+      // A press after this frame's character or press waits for the next frame.
+      if (!modifier && (pressTaken || typedNow_)) break;
+      if (modifier && typedNow_) break;
+      keyClick_[e.key] = true;
+      if (!modifier) pressTaken = true;
+    } else {
+      if (typedNow_) break;
+      typedNow_ = e.ch;
+    }
+    keyEventHead_ = (keyEventHead_ + 1) % keyEvents_.size();
+    --keyEventCount_;
   }
 }
 

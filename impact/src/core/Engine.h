@@ -255,16 +255,25 @@ class Engine {
   // Input. Raw state is what the window system reports; edges are taken at the
   // start of each frame.
   std::array<bool, 256> keyDown_{};
-  std::array<bool, 256> keyPressed_{};  // pressed since the last frame start
   std::array<bool, 256> keyClick_{};
   std::array<bool, 8> buttonDown_{};
   std::array<bool, 8> buttonPressed_{};
   std::array<bool, 8> buttonClick_{};
   float mouseX_ = 0.5f;
   float mouseY_ = 0.5f;
-  std::array<int32_t, 64> typed_{};
-  size_t typedHead_ = 0, typedCount_ = 0;
+  // Key presses and typed characters in the order they came, not yet given to a
+  // frame. Each frame takes one press (with the character it typed) or one
+  // character, so fast presses of one key are never merged into one click and
+  // a character typed before Enter or Backspace is seen before it. Presses of
+  // the modifier keys ride along with the next press.
+  struct KeyEvent {
+    int32_t key;  // scan code of a press, or 0
+    int32_t ch;   // typed character, or 0
+  };
+  std::array<KeyEvent, 256> keyEvents_{};
+  size_t keyEventHead_ = 0, keyEventCount_ = 0;
   int32_t typedNow_ = 0;
+  void QueueKeyEvent(KeyEvent event);
   bool maximiseUndo_ = false;
 
   std::vector<iMessage> messages_;

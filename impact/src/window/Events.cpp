@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "core/Engine.h"
 #include "impact_types.h"
@@ -118,6 +119,30 @@ void Send(Engine& engine, int32_t kind, int32_t a = 0) {
   engine.DispatchMessage(m);
 }
 
+// The code points of UTF-8 text that fit in one byte (Latin-1); the others,
+// and broken sequences, are skipped.
+std::vector<int32_t> Latin1Chars(const char* text) {
+  std::vector<int32_t> out;
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p) {
+    int length = *p < 0x80           ? 1
+                 : (*p >> 5) == 0x6  ? 2
+                 : (*p >> 4) == 0xE  ? 3
+                 : (*p >> 3) == 0x1E ? 4
+                                     : 0;
+    if (length == 0) {
+      ++p;
+      continue;
+    }
+    int32_t cp = length == 1 ? *p : *p & (0x7F >> length);
+    int i = 1;
+    for (; i < length && (p[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (p[i] & 0x3F);
+    if (i == length && cp <= 0xFF) out.push_back(cp);
+    p += i;
+  }
+  return out;
+}
+
 void MovePointer(Engine& engine, int x, int y) {
   auto vp = engine.Viewport();
   if (vp[2] <= 0 || vp[3] <= 0) return;
@@ -146,14 +171,13 @@ void PumpWindowEvents(Engine& engine) {
       case SDL_KEYDOWN: {
         const int32_t sc = e.key.keysym.scancode;
         if (!e.key.repeat) engine.InputKey(DirectInputKey(sc), true);
-        const Uint16 mod = e.key.keysym.mod;
-        if (!(mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI))) {
-          bool shift = (mod & KMOD_SHIFT) != 0;
-          if ((mod & KMOD_CAPS) && sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) shift = !shift;
-          if (int32_t ch = UsLayoutChar(sc, shift)) engine.InputChar(ch);
-        }
         break;
       }
+      case SDL_TEXTINPUT:
+        // Typed text follows the player's own layout, so accented letters can be
+        // typed; the engine keeps what 8-bit text can hold.
+        for (int32_t ch : Latin1Chars(e.text.text)) engine.InputChar(ch);
+        break;
       case SDL_KEYUP: {
         const int32_t sc = e.key.keysym.scancode;
         engine.InputKey(DirectInputKey(sc), false);

@@ -155,6 +155,8 @@ class WindowVideo : public Video {
     }
     SDL_GL_MakeCurrent(window_, context_);
     TraceStart("context");
+    // Typed characters come as text in the player's layout (SDL_TEXTINPUT).
+    SDL_StartTextInput();
     // Frames are paced by our own clock at exactly 60 per second.
     SDL_GL_SetSwapInterval(0);
     engine_.NewGlGeneration();
