@@ -59,14 +59,13 @@ bool BindImage() {
 // SDL2_ttf is loaded with the first font, not with the engine library: it brings
 // FreeType, HarfBuzz and GLib, which would otherwise delay the first picture. The
 // calls keep their names; each is bound from the loaded library.
-#define GH_TTF_CALLS(X)                                                       \
-  X(TTF_WasInit)                                                              \
-  X(TTF_Init)                                                                 \
-  X(TTF_OpenFont)                                                             \
-  X(TTF_CloseFont)                                                            \
-  X(TTF_FontAscent)                                                           \
-  X(TTF_GlyphMetrics32) X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) \
-      X(TTF_SetFontOutline)
+#define GH_TTF_CALLS(X) \
+  X(TTF_WasInit)        \
+  X(TTF_Init)           \
+  X(TTF_OpenFont)       \
+  X(TTF_CloseFont)      \
+  X(TTF_FontAscent)     \
+  X(TTF_GlyphMetrics32) X(TTF_GlyphIsProvided32) X(TTF_RenderGlyph32_Blended) X(TTF_SetFontOutline)
 
 GH_LATE_CALLS(GH_TTF_CALLS)
 
@@ -521,7 +520,7 @@ bool Engine::LoadFont(const std::string& file, FontRef& out) {
 }
 
 void Engine::LoadFailed(const std::string& file, const std::string& reason) {
-  RaiseError("Cannot load \"" + file + "\": " + reason);
+  RaiseError("Cannot load \"" + os::ShownPath(file) + "\": " + reason);
 }
 
 }  // namespace impact
