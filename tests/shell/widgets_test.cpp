@@ -352,7 +352,8 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
   ASSERT_TRUE(h->StepUntil([&] { return Engine().ihOpenCount() > opens; }, 180))
       << "the game never came back";
   const uint32_t waited = desktop.TickCount() - hidden;
-  EXPECT_GE(waited, 1000u) << "a desktop that minimises must get its chance";
+  // A second, give or take the frames between the key and these readings.
+  EXPECT_GE(waited, 950u) << "a desktop that minimises must get its chance";
   EXPECT_LE(waited, 1100u);
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
   EXPECT_EQ(Windowed, 0);
