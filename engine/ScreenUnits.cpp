@@ -8,6 +8,7 @@
 #include "engine/EngineCalls.h"
 #include "impact_path.h"
 #include "platform/Platform.h"
+#include "platform/System.h"
 
 namespace gh {
 
@@ -67,7 +68,8 @@ void GetImageSize(const std::string& file, uint16_t& width, uint16_t& height) {
   const std::string path = ResolveDataPath(file);
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
-    throw std::runtime_error("Cannot open file \"" + file + "\". " + std::strerror(errno));
+    throw std::runtime_error("Cannot open file \"" + ShownPath(file) + "\". " +
+                             std::strerror(errno));
   }
   bool ok;
   if (ext == ".png") {
@@ -80,7 +82,8 @@ void GetImageSize(const std::string& file, uint16_t& width, uint16_t& height) {
     width = 0;
     height = 0;
     // Name the file: the player has to know which one is damaged.
-    throw std::runtime_error("Stream read error: \"" + file + "\" is cut short or damaged.");
+    throw std::runtime_error("Stream read error: \"" + ShownPath(file) +
+                             "\" is cut short or damaged.");
   }
 }
 

@@ -145,7 +145,7 @@ void TBonus::Update() {
       if (!wrapped) wrapped = Box2Sprite->Animate();
       if (wrapped) {
         State = Open;
-        OpenedTick = GetTickCount();
+        OpenedTick = Owner.Now();
         Box1Sprite->Hide();
         Box2Sprite->Hide();
         return;
@@ -159,7 +159,7 @@ void TBonus::Update() {
         Deactivate();
         return;
       }
-      if (GetTickCount() - OpenedTick > WaitMs) Deactivate();
+      if (Owner.Now() - OpenedTick > WaitMs) Deactivate();
       return;
     default:
       return;

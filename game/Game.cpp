@@ -60,11 +60,67 @@ constexpr TerrorPlan TerrorPlans[6] = {{1, -0.6f, "T1"}, {1, 0.6f, "T1"},  {2, -
 }  // namespace
 
 TGame::TGame() {
+  // Unpaused, the game's clock reads what the system clock reads.
+  ClockMs = GetTickCount();
   // The last hit of a finished game left the lights red (and a pause moves
   // them): every game starts lit as the first one.
   SetLightsLevel(1.0f);
   SetLightsDepth(-20.0f);
   BuildLevel();
+}
+
+TGame::TGame(const GameProgress& p) : TGame() {
+  Level = p.Level;
+  MaxEnemies = static_cast<uint8_t>(Level + 1);
+  MaxBonuses = static_cast<uint8_t>(Level + 1);
+  ShowScenery(static_cast<uint8_t>(Level % 2));
+  TimeLeft = p.TimeLeft;
+  Score = p.Score;
+  Lives = p.Lives;
+  Health = p.Health;
+  Ammo = p.Ammo;
+  Magazines = p.Magazines;
+  ChangeWeapon(p.Weapon);
+  ClockMs = p.ClockMs;
+  LastTick = GetTickCount();
+  // A caption or a question the stop cut short starts again; play comes back
+  // paused, so the player is not shot before seeing the scene.
+  switch (p.Phase) {
+    case PhaseIntro:
+      Phase = PhaseIntro;
+      break;
+    case PhaseGameOver:
+    case PhaseScoreCheck:
+    case PhaseNameEntry:
+      Phase = PhaseGameOver;
+      break;
+    case PhaseSendAsk:
+    case PhaseSending:
+    case PhaseSendFailed:
+      Phase = PhaseSendAsk;
+      break;
+    default:
+      Phase = PhasePlaying;
+      Paused = false;
+      TogglePause(10.0f, -20.0f);
+      break;
+  }
+}
+
+std::optional<GameProgress> TGame::Progress() const {
+  if (Phase == PhaseToMenu || Phase == PhaseToHiScore) return std::nullopt;
+  GameProgress p;
+  p.Phase = Phase;
+  p.Level = Level;
+  p.Lives = Lives;
+  p.Health = Health;
+  p.Score = Score;
+  p.TimeLeft = TimeLeft;
+  p.Ammo = Ammo;
+  p.Magazines = Magazines;
+  p.Weapon = Weapon;
+  p.ClockMs = ClockMs;
+  return p;
 }
 
 void TGame::BuildLevel() {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Sprites.h"
@@ -44,15 +45,38 @@ enum : int8_t {
   PhaseLifeLost = 11,
 };
 
+// What of a game outlives an engine run (a display change, the boss key in
+// full screen): the scene is made anew by the next run, the player's progress
+// is kept.
+struct GameProgress {
+  int8_t Phase = PhasePlaying;
+  int16_t Level = 0;
+  int16_t Lives = 0;
+  int16_t Health = 0;
+  int32_t Score = 0;
+  int32_t TimeLeft = 0;
+  std::array<int16_t, 5> Ammo{};
+  std::array<int16_t, 5> Magazines{};
+  int8_t Weapon = 0;
+  uint32_t ClockMs = 0;
+
+  bool operator==(const GameProgress&) const = default;
+};
+
 class TGame {
  public:
   TGame();
+  // Builds the scene and goes on with a game an engine run stopped: a game in
+  // play comes back paused.
+  explicit TGame(const GameProgress& progress);
   ~TGame();
   TGame(const TGame&) = delete;
   TGame& operator=(const TGame&) = delete;
 
   // Builds the scene once and starts the first level.
   void BuildLevel();
+  // What an engine restart must keep of this game; nothing when it has ended.
+  std::optional<GameProgress> Progress() const;
   // May an enemy of this kind appear at the current level.
   bool AllowsKind(uint8_t kind) const;
   // Ends the current level (every enemy leaves) and starts the next one.
@@ -81,8 +105,14 @@ class TGame {
   // Shows a weapon's gun and picture and hides its icon (second half of a change).
   void ShowWeapon(int weapon);
 
+  // The game's own clock in milliseconds, for every game timer (weapon delays,
+  // bonus boxes): it follows the system clock but stands still while the game
+  // is paused, so nothing runs out during a pause.
+  uint32_t Now() const { return ClockMs; }
+
   int8_t Phase = 0;
-  uint32_t LastTick = 0;
+  uint32_t ClockMs = 0;
+  uint32_t LastTick = 0;  // the system tick the clocks last advanced to
   int32_t TimeLeft = 0;
   std::unique_ptr<TPlayer> Player;
   int16_t Lives = 0;

@@ -27,10 +27,13 @@ void PrintCentred(const std::string& text, float x, float y, float scaleX, float
 }  // namespace
 
 void TGame::RunFrame() {
-  // The level clock runs only while playing and not paused; whatever time any
-  // other phase or a question box took is never charged.
+  // No game clock runs while paused. The level clock runs only while playing;
+  // whatever time any other phase or a question box took is never charged.
   const uint32_t now = GetTickCount();
-  if (!Paused && Phase == PhasePlaying) TimeLeft -= static_cast<int32_t>(now - LastTick);
+  if (!Paused) {
+    ClockMs += now - LastTick;
+    if (Phase == PhasePlaying) TimeLeft -= static_cast<int32_t>(now - LastTick);
+  }
   LastTick = now;
 
   if (Phase != PhasePlaying) ConfinePointer(false);

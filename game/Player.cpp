@@ -81,8 +81,7 @@ int TPlayer::AimColumn() {
 bool TPlayer::WouldFire() const {
   const int w = Owner.Weapon;
   if (w < 0 || w > 4) return false;
-  return iMouseButtonDown(0) != 0 && GetTickCount() - LastShotTick > FireDelay[w] &&
-         Owner.Ammo[w] > 0;
+  return iMouseButtonDown(0) != 0 && Owner.Now() - LastShotTick > FireDelay[w] && Owner.Ammo[w] > 0;
 }
 
 void TPlayer::TryDamage(int16_t& health) const {
@@ -121,7 +120,7 @@ void TPlayer::Update() {
   const int column = AimColumn();
   if (WouldFire()) {
     iSpriteTextureSet(GunSprites[w], GunTextures[w * 8 + 4 + column]);
-    LastShotTick = GetTickCount();
+    LastShotTick = g.Now();
     PlayGameSound(g.Sounds[w], false);
     g.Ammo[w] = static_cast<int16_t>(g.Ammo[w] - 1);
     if (w == 3) {

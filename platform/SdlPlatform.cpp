@@ -128,7 +128,9 @@ void SdlPlatform::ShowMessage(const std::string& text) {
     // The player must be able to close the program after the message, even when
     // no frame was ever shown.
     if (window_) SDL_ShowWindow(window_);
+    EndOnStopSignals(true);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Gravelhorn 2", text.c_str(), window_);
+    EndOnStopSignals(false);
   }
 }
 

@@ -48,6 +48,9 @@ class SdlPlatform : public Platform {
 #endif
   PointerMover pointerMover_ = nullptr;
   static int WatchEvents(void* self, SDL_Event* event);
+  // While a message box is up nothing reads SDL's quit event: a request to end
+  // (SIGTERM, SIGINT) ends the program at once, with exit code 1.
+  static void EndOnStopSignals(bool on);
   void ReapChildren();
 
   SDL_Window* window_ = nullptr;

@@ -1,8 +1,10 @@
 // The desktop parts of SdlPlatform that differ between systems: the clock and
 // the URL opener (xdg-open).
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -27,6 +29,40 @@ void SdlPlatform::ShellOpen(const std::string& target) {
   pid_t pid = 0;
   if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0) {
     children_.push_back(pid);
+  }
+}
+
+namespace {
+
+// SDL's own handlers turn the signals into a quit event, which a message box
+// never reads: the desktop's request to end would hang on the box.
+extern "C" void EndAtOnce(int) { _exit(1); }
+
+struct StopSignals {
+  struct sigaction term {};
+  struct sigaction interrupt {};
+  bool saved = false;
+};
+
+StopSignals& SavedStopSignals() {
+  static StopSignals saved;
+  return saved;
+}
+
+}  // namespace
+
+void SdlPlatform::EndOnStopSignals(bool on) {
+  StopSignals& saved = SavedStopSignals();
+  if (on) {
+    struct sigaction end {};
+    end.sa_handler = EndAtOnce;
+    sigemptyset(&end.sa_mask);
+    saved.saved = sigaction(SIGTERM, &end, &saved.term) == 0 &&
+                  sigaction(SIGINT, &end, &saved.interrupt) == 0;
+  } else if (saved.saved) {
+    sigaction(SIGTERM, &saved.term, nullptr);
+    sigaction(SIGINT, &saved.interrupt, nullptr);
+    saved.saved = false;
   }
 }
 

@@ -21,6 +21,9 @@ void SdlPlatform::ShellOpen(const std::string& target) {
   ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// Windows ends a program without signals; closing the box's owner ends it.
+void SdlPlatform::EndOnStopSignals(bool) {}
+
 // ShellExecuteW leaves no child to wait for.
 void SdlPlatform::ReapChildren() {}
 

@@ -3,6 +3,7 @@
 // UTF-8 on every system.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -43,6 +44,38 @@ struct ReplaceResult {
 // at its protection, so it is checked first. Without any write permission bit
 // it counts as read-only even for an administrator, who could open it anyway.
 ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view bytes);
+
+// Removes what a replacement of `path` that never finished (the program was
+// killed mid-save) left beside it: only files of the replacement's own naming.
+// Call it only where no other process can be replacing the same file.
+void RemoveLeftoverReplacements(const std::string& path);
+
+// An exclusive advisory lock on a file, held until the object goes; the
+// system drops it when the process ends, a crash included. Another process
+// (or another FileLock in this one) cannot take it meanwhile.
+class FileLock {
+ public:
+  enum class Result {
+    Taken,
+    HeldElsewhere,  // another holder has it
+    Unavailable,    // the file cannot be made or locked here (`error` says why)
+  };
+  FileLock() = default;
+  ~FileLock() { Release(); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  // Creates `path` when missing and takes the lock without waiting for it.
+  Result Take(const std::string& path, std::error_code& error);
+  void Release();
+  bool Held() const { return handle_ != -1; }
+
+ private:
+  intptr_t handle_ = -1;  // a file descriptor, or a Windows handle
+};
+
+// A file's name as messages show it, with the system's own separator
+// ("Data\\Help.txt" reads "Data/Help.txt" on Linux).
+std::string ShownPath(std::string name);
 
 // ---- the program's folder --------------------------------------------------------
 

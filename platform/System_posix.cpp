@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +156,40 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   if (::rename(temp.c_str(), path.c_str()) != 0)
     return abandon(LastError(), ReplaceResult::Renaming);
   return {};
+}
+
+FileLock::Result FileLock::Take(const std::string& path, std::error_code& error) {
+  Release();
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    error = LastError();
+    return Result::Unavailable;
+  }
+  // flock, not fcntl: its lock belongs to this open file, so a second FileLock
+  // in the same process is refused as another process would be.
+  int rc;
+  do {
+    rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    const int err = errno;
+    ::close(fd);
+    error = LastError(err);
+    return err == EWOULDBLOCK ? Result::HeldElsewhere : Result::Unavailable;
+  }
+  handle_ = fd;
+  return Result::Taken;
+}
+
+void FileLock::Release() {
+  if (handle_ == -1) return;
+  ::close(static_cast<int>(handle_));  // closing the file drops its lock
+  handle_ = -1;
+}
+
+std::string ShownPath(std::string name) {
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
 }
 
 std::string ProgramFolder() {

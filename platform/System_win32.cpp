@@ -267,6 +267,32 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   return {};
 }
 
+FileLock::Result FileLock::Take(const std::string& path, std::error_code& error) {
+  Release();
+  // No sharing at all: while this handle is open nobody else can open the file.
+  HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    error = FromWindows(code);
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ? Result::HeldElsewhere
+                                                                           : Result::Unavailable;
+  }
+  handle_ = reinterpret_cast<intptr_t>(h);
+  return Result::Taken;
+}
+
+void FileLock::Release() {
+  if (handle_ == -1) return;
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+}
+
+std::string ShownPath(std::string name) {
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
 std::string ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

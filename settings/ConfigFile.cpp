@@ -100,6 +100,12 @@ std::string WriteConfig(const ConfigData& data) {
   return out;
 }
 
+ConfigData FirstStartConfig() {
+  ConfigData d;
+  for (int i = 0; i < 10; ++i) d.HighScores[i] = THiScores{"Anonymous", (10 - i) * 500};
+  return d;
+}
+
 ConfigData CurrentConfig() {
   ConfigData d;
   d.Windowed = Windowed;

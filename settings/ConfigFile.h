@@ -44,6 +44,10 @@ inline constexpr int ConfigFieldCount = 25;
 // its first 255, so the length byte always tells the truth.
 std::string WriteConfig(const ConfigData& data);
 
+// What a first start has: the settings above and a table of ten "Anonymous"
+// entries from 5000 down to 500. A damaged file's unread fields take these.
+ConfigData FirstStartConfig();
+
 // The settings and table in memory, as one value, and back.
 ConfigData CurrentConfig();
 void ApplyConfig(const ConfigData& data);

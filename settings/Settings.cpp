@@ -18,6 +18,7 @@ std::string PlayerName;
 std::array<THiScores, 10> HighScores{};
 
 const char* const ConfigFileName = "Config.cfg";
+const char* const ConfigLockFileName = "Config.cfg.lock";
 
 namespace {
 
@@ -66,9 +67,9 @@ std::string KeepDamagedCopy(std::string_view bytes) {
 std::string DamagedCopyName() { return DamagedCopy; }
 std::string SettingsError() { return LoadError; }
 
-void ResetHighScores() {
-  for (int i = 0; i < 10; ++i) HighScores[i] = THiScores{"Anonymous", (10 - i) * 500};
-}
+void ResetHighScores() { HighScores = FirstStartConfig().HighScores; }
+
+void RemoveUnfinishedSaves() { RemoveLeftoverReplacements(ConfigTarget().string()); }
 
 bool SaveSettings(std::string* error) {
   auto fail = [&](const std::string& why) {
@@ -129,7 +130,9 @@ LoadResult LoadSettings(NewFile newFile) {
     return LoadResult::Created;
   }
 
-  ConfigData data = CurrentConfig();
+  // What a damaged file no longer holds takes the first start's values, as the
+  // message about it promises (never an empty table).
+  ConfigData data = FirstStartConfig();
   const int fields = ReadConfig(bytes, data);
   ApplyConfig(data);
   if (fields == ConfigFieldCount) return LoadResult::Loaded;

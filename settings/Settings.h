@@ -22,13 +22,15 @@ extern std::string PlayerName;                // typed in the name box; not stor
 extern std::array<THiScores, 10> HighScores;  // best first
 
 extern const char* const ConfigFileName;  // "Config.cfg"
+// Beside it: held locked by the one copy of the program that uses the folder.
+extern const char* const ConfigLockFileName;  // "Config.cfg.lock"
 
 enum class LoadResult {
   Loaded,      // read whole
   Created,     // there was no file: the defaults, written at once unless
                // the caller asked to write them itself (NewFile::SaveLater)
-  Damaged,     // cut short: values read before the damage kept, the rest as
-               // they were (the defaults at start); the damaged file was copied
+  Damaged,     // cut short: values read before the damage kept, the rest the
+               // first start's (FirstStartConfig); the damaged file was copied
                // aside (DamagedCopyName) before any save can overwrite it
   Unreadable,  // there is a file but it cannot be read (SettingsError says
                // why): nothing changed in memory, and saves refuse to replace
@@ -46,6 +48,10 @@ LoadResult LoadSettings(NewFile newFile = NewFile::SaveNow);
 // `error` says why and the old file is left as it was.
 bool SaveSettings(std::string* error = nullptr);
 void ResetHighScores();
+// Removes what a save cut short (a crash, a kill) left beside the file. Only
+// for the copy of the program that holds ConfigLockFileName: another copy's
+// save under way would look the same.
+void RemoveUnfinishedSaves();
 
 // Where the last damaged file was copied ("Config.cfg.damaged", or with a
 // number after it when that name holds another file); empty when the copy

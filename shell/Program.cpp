@@ -54,9 +54,8 @@ AskedIn QuestionAskedIn = AskedIn::Run;
 // this tick; some desktops never minimise.
 bool StoppedToHide = false;
 uint32_t HideTick = 0;
-// Window events queued before the desktop acted on the minimise are not the
-// player coming back.
-constexpr uint32_t HideGraceMs = 500;
+// How long a desktop may take to minimise the window after the boss key.
+constexpr uint32_t NoMinimiseMs = 1000;
 
 std::string WithEngineText(const std::string& message) {
   const char* text = i3ImpactErrorText ? i3ImpactErrorText() : nullptr;
@@ -121,6 +120,9 @@ void EndRun() {
   iReset(true, true);
   // The game's handles are older than the reset: freeing it frees nothing twice.
   EndEngineRun();
+  // A restart or a minimise stops the engine, never the game: the next run
+  // rebuilds its scene and goes on with it.
+  if (!CloseRequested && CurrentScreen != ScreenQuit) SuspendRunningGame();
   FreeGame();
   i3ImpactClose();
   CleanUp();
@@ -239,19 +241,30 @@ void EndStoppedRun() {
   if (EngineRunning && !QuestionOpen() && !i3ImpactIsRendering()) EndRun();
 }
 
-// Errors that reach the top of a handler are shown the way the application's
-// default error report would: a message, and the program stays in its loop.
+// Errors that reach the top of a handler are shown, and the program ends with
+// exit code 1: a stopped engine would leave a frozen frame that never answers.
 template <typename F>
 void Guarded(F&& handler) {
   try {
     handler();
-  } catch (const EngineOpenError& e) {
+  } catch (const std::exception& e) {
     ThePlatform().ShowError(e.what());
     ExitCode = 1;
     ThePlatform().CloseMainWindow();
-  } catch (const std::exception& e) {
-    ThePlatform().ShowError(e.what());
   }
+}
+
+// After a fatal engine error: the engine is closed as at a normal end (a GL
+// context left behind would fail at exit), and what the player changed is
+// kept as a close would keep it, quietly (the error is the message to see).
+void CloseEngineAfterError() {
+  CloseRequested = true;  // no restart follows an error
+  if (!EngineRunning) return;
+  iReset(true, true);
+  EndEngineRun();
+  FreeGame();
+  i3ImpactClose();
+  if (!FirstRun) SaveSettings();
 }
 
 void OnMessage(const iMessage* message, void*) {
@@ -322,15 +335,13 @@ void ApplicationEvents1Idle() {
     StartRun();
     return;
   }
-  // A desktop that does not minimise leaves the stopped game in sight: it
-  // comes back when the player shows, focuses, exposes, clicks or types in the
-  // window after the desktop had its chance to minimise it.
+  // A desktop that does not minimise leaves the stopped game in sight, frozen,
+  // and nothing would ever bring it back: a minimise comes at once if at all,
+  // so without one after a second the game comes back by itself.
   if (!StoppedToHide || i3ImpactIsActive() || Windowed != 0) return;
   Platform& platform = ThePlatform();
   if (platform.IsMinimised()) return;
-  const uint32_t sinceHide = platform.TickCount() - HideTick;
-  const uint32_t useAfterHide = platform.LastWindowUse() - HideTick;
-  if (sinceHide < HideGraceMs || useAfterHide < HideGraceMs || useAfterHide > sinceHide) return;
+  if (platform.TickCount() - HideTick < NoMinimiseMs) return;
   ApplicationEvents1Restore();
 }
 
@@ -378,6 +389,7 @@ void ResetShellState() {
   NewSettingsFilePending = false;
   Paused = false;
   FreeGame();
+  SuspendRunningGame();  // with no game: forgets one an earlier program kept
   FadeLevel = 0;
   CloseRequested = false;
   ExitCode = 0;
@@ -403,10 +415,33 @@ Program::Program(Platform& platform, const std::string& enginePath) {
     Finish(1);
     return;
   }
+  if (!TakeFolder(platform)) {
+    Finish(1);
+    return;
+  }
   // Decoded on the other core while this one makes the engine's GL context.
   iTexturePrefetch(LoadingPictureFile);
   iMessageHandlerSet(&OnMessage, nullptr);
   AfterWait();
+}
+
+bool Program::TakeFolder(Platform& platform) {
+  std::error_code error;
+  switch (folderLock_.Take(ConfigLockFileName, error)) {
+    case FileLock::Result::Taken:
+      RemoveUnfinishedSaves();
+      return true;
+    case FileLock::Result::HeldElsewhere:
+      platform.ShowError(
+          "Gravelhorn 2 is already running in this folder. Only one copy at a time can keep its "
+          "settings and scores here.");
+      return false;
+    case FileLock::Result::Unavailable:
+      // A folder that refuses a new file refuses the saves too, and says so then;
+      // nothing else here needs the lock.
+      return true;
+  }
+  return true;
 }
 
 Program::~Program() {
@@ -421,6 +456,7 @@ bool Program::Step() {
         EnginePass();
         EndStoppedRun();
       } catch (...) {
+        CloseEngineAfterError();
         CleanUp();
         throw;
       }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/System.h"
 
 namespace gh {
 
@@ -28,9 +29,14 @@ class Program {
 
  private:
   void AfterWait();
+  // Takes the folder's lock (false: another copy runs here, and the player was told).
+  bool TakeFolder(Platform& platform);
   // Ends the program with `code`, or (negative) with the loop's own exit code.
   void Finish(int code);
 
+  // Held for the program's life: a second copy in the same folder would
+  // overwrite this one's scores with its own older table.
+  FileLock folderLock_;
   bool ended_ = false;
   int exitCode_ = 0;
 };

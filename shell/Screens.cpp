@@ -3,6 +3,7 @@
 // keys and the weapon selection.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "engine/EngineCalls.h"
@@ -35,6 +36,9 @@ namespace {
 // Where the program goes once the frame of a game that has ended is over (0
 // while the game goes on).
 int8_t EndedGameScreen = 0;
+
+// A game the last engine run stopped, to go on with in the next.
+std::optional<GameProgress> SuspendedGame;
 
 // A game that has ended is freed after its frame, then its screen follows.
 void CloseEndedGame() {
@@ -192,6 +196,12 @@ void LoadResources() {
   ThePlatform().HideSystemPointer();
 
   SwitchScreen(PreviousScreen);
+  SuspendedGame.reset();  // a game not taken up by now is over
+}
+
+void SuspendRunningGame() {
+  SuspendedGame.reset();
+  if (Game && EndedGameScreen == 0) SuspendedGame = Game->Progress();
 }
 
 namespace {
@@ -219,7 +229,13 @@ void EnterGame() {
   EndedGameScreen = 0;
   RunningGame.reset();
   Game = nullptr;
-  RunningGame = std::make_unique<TGame>();
+  if (SuspendedGame) {
+    const GameProgress progress = *SuspendedGame;
+    SuspendedGame.reset();
+    RunningGame = std::make_unique<TGame>(progress);
+  } else {
+    RunningGame = std::make_unique<TGame>();
+  }
   Game = RunningGame.get();
 }
 

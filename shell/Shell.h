@@ -80,9 +80,14 @@ void SaveNewSettingsFile();
 // Stores the display setting and stops the engine; the frame loop restarts it.
 void RestartEngine(uint8_t windowed);
 // Stops the engine before the window is minimised (full screen); it starts
-// again on restore, or when the desktop did not minimise and the player uses
-// the window again.
+// again on restore, or by itself when the desktop has not minimised the window
+// within a second.
 void StopEngineToHide();
+
+// Keeps the progress of the running game (if any, and not ended) for the next
+// engine run, whose entry to the game screen goes on with it; forgets what was
+// kept before. The next run's loading forgets it if it does not show the game.
+void SuspendRunningGame();
 
 // Addresses of the score server's world-scores page and of the game's home page.
 std::string WorldScoresAddress();

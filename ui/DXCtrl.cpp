@@ -10,6 +10,7 @@
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
+#include "platform/System.h"
 #include "settings/Settings.h"
 #include "ui/UiHost.h"
 
@@ -588,7 +589,8 @@ std::vector<std::string> ReadHelpFile() {
   const std::string name = "Data\\Help.txt";
   std::ifstream file(ResolveDataPath(name), std::ios::binary);
   if (!file) {
-    throw std::runtime_error("Cannot open file \"" + name + "\". " + std::strerror(errno));
+    throw std::runtime_error("Cannot open file \"" + ShownPath(name) + "\". " +
+                             std::strerror(errno));
   }
   std::ostringstream text;
   text << file.rdbuf();

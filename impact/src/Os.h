@@ -20,6 +20,24 @@ bool StatFile(const std::string& path, int64_t& time, int64_t& size, std::string
 // Opens a file for binary reading by its UTF-8 name.
 std::ifstream OpenForReading(const std::string& path);
 
+// The engine library's own file name, as messages name it.
+inline const char* LibraryName() {
+#ifdef _WIN32
+  return "system.dll";
+#else
+  return "system.so";
+#endif
+}
+
+// A data file's name as messages show it: with the system's own separator.
+inline std::string ShownPath(std::string name) {
+#ifndef _WIN32
+  for (char& c : name)
+    if (c == '\\') c = '/';
+#endif
+  return name;
+}
+
 // Loads a shared library for the rest of the process (nullptr when it cannot be
 // loaded) and finds a function in it by name (nullptr when it is not there).
 void* OpenLibrary(const char* name);

@@ -2,9 +2,12 @@
 // at all, no audio device, and an installed copy started through its launcher.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "harness/Desktop.h"
 
@@ -69,6 +72,82 @@ TEST_F(ProgramRun, NoAudioDevicePlaysSilently) {
   EXPECT_EQ(game.ExitCode(), 0) << log;
   EXPECT_TRUE(fs::exists(folder_ / "Config.cfg")) << log;
   EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+}
+
+// A data file that stops the program: after its message the program ends by
+// itself with exit code 1, also when asked to end while the message is up,
+// and never through an abort of the GL loader at exit.
+TEST_F(ProgramRun, AMissingDataFileEndsWithExitCode1AfterItsMessage) {
+  for (const char* tool : {"Xvfb", "xdotool"})
+    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  struct Case {
+    const char* file;
+    bool terminate;  // SIGTERM while the message is up, instead of OK
+  };
+  const std::vector<Case> cases = {
+      {"Data/MenuBack.jpg", false},
+      {"Data/MenuBack.jpg", true},
+      {"Data/font/BancoDi.wid", false},
+      {"Data/Help.txt", false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + (c.terminate ? ", SIGTERM" : ", OK"));
+    const fs::path folder = folder_ / std::to_string(n++);
+    fs::create_directories(folder);
+    CopyProgramTo(folder);
+    // Data/ as links to the build's files, less the one the case removes.
+    fs::remove(folder / "Data");
+    const fs::path data = fs::canonical(fs::path(GH_BIN_DIR) / "Data");
+    for (const auto& entry : fs::recursive_directory_iterator(data)) {
+      const fs::path to = folder / "Data" / fs::relative(entry.path(), data);
+      if (entry.is_directory()) {
+        fs::create_directories(to);
+      } else {
+        fs::create_directories(to.parent_path());
+        fs::create_symlink(entry.path(), to);
+      }
+    }
+    ASSERT_TRUE(fs::remove(folder / c.file));
+
+    VirtualDisplay display(folder / "xvfb.log");
+    ASSERT_TRUE(display.Ready()) << "Xvfb did not start";
+    const fs::path logFile = folder / "game.log";
+    ChildProcess game({(folder / "gravelhorn2").string()},
+                      {"DISPLAY=" + display.Name(), "SDL_AUDIODRIVER=dummy", NoLeakCheck()},
+                      {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, logFile.string());
+    ASSERT_TRUE(game.Started());
+    // The message is written to standard error just before its box shows; the
+    // box is the one window with the game's title (the game's own is not shown yet).
+    const auto box = [&]() -> std::optional<ScreenRect> {
+      const std::string tree = display.Run("xwininfo -root -children");
+      const size_t at = tree.find("\"Gravelhorn 2\": ()");
+      ScreenRect r;
+      if (at == std::string::npos ||
+          std::sscanf(tree.c_str() + at, "\"Gravelhorn 2\": () %dx%d+%d+%d", &r.w, &r.h, &r.x,
+                      &r.y) != 4)
+        return std::nullopt;
+      return r;
+    };
+    const auto boxUp = [&] {
+      return ReadFile(logFile).find(c.file) != std::string::npos && box().has_value();
+    };
+    ASSERT_TRUE(WaitFor([&] { return game.Ended() || boxUp(); }, 60)) << ReadFile(logFile);
+    ASSERT_FALSE(game.Ended()) << "no message waited for the player: " << ReadFile(logFile);
+    if (c.terminate) {
+      game.Signal(SIGTERM);
+    } else {
+      // OK sits in the middle of the box's foot.
+      const ScreenRect r = *box();
+      display.MovePointer(r.x + r.w / 2, r.y + r.h - 26);
+      display.Run("xdotool click 1");
+    }
+    ASSERT_TRUE(WaitFor([&] { return game.Ended(); }, 30)) << ReadFile(logFile);
+    const std::string log = ReadFile(logFile);
+    EXPECT_EQ(game.ExitCode(), 1) << "ended by a signal or with another code: " << log;
+    EXPECT_EQ(log.find("Couldn't find current"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+  }
 }
 
 // `cmake --install` into a fresh prefix (with a space, which the desktop entry

@@ -4,8 +4,11 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "GameFixture.h"
+#include "game/Bonus.h"
+#include "settings/Settings.h"
 
 namespace gh::test {
 namespace {
@@ -249,6 +252,104 @@ TEST_F(GameTest, LevelClockStopsInTheIntroThePauseTheLifeLostCaptionAndAQuestion
     EXPECT_LE(before - after, 40) << stop.what;
     h->Step(3);
     EXPECT_LT(Game->TimeLeft, after) << stop.what << ": the clock runs again";
+  }
+}
+
+TEST_F(GameTest, AnOpenBonusBoxWaitsItsTwelveSecondsOfPlayWhateverAPauseTook) {
+  SkipIntro();
+  NoSpawns();
+  Game->TimeLeft = 10 * 60 * 1000;  // no new level during the test
+  TBonus& box = *Game->Bonuses[0];
+  Game->MaxBonuses = 1;
+  box.Activate();
+  Game->MaxBonuses = 0;
+  ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Open; }, 3000));
+  h->Step(60);
+  h->Tap(KeyP);
+  h->Step(1);
+  ASSERT_TRUE(Paused);
+  h->Step(20 * 60);  // longer than a box waits
+  h->Tap(KeyP);
+  h->Step(1);
+  ASSERT_FALSE(Paused);
+  EXPECT_EQ(box.State, TBonus::Open) << "the box ran out while the game was paused";
+  // Its twelve seconds of play: about eleven are left.
+  h->Step(10 * 60);
+  EXPECT_EQ(box.State, TBonus::Open);
+  EXPECT_TRUE(h->StepUntil([&] { return box.State == 255; }, 2 * 60));
+}
+
+// A display change and the boss key in full screen stop the engine: the game
+// must not be lost with it.
+TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
+  SkipIntro();
+  NoSpawns();
+  HeadlessPlatform& desktop = h->Platform();
+  struct Stop {
+    const char* what;
+    std::function<void()> stop;
+  };
+  const std::vector<Stop> stops{
+      {"the maximise command (to full screen)", [&] { h->Post(iMsgMaximize); }},
+      {"the boss key where the desktop does not minimise", [&] { h->Tap(KeyF12); }},
+      {"the boss key, minimised and restored",
+       [&] {
+         h->Tap(KeyF12);
+         desktop.minimisedNow = true;
+         h->Step(120);
+         desktop.minimisedNow = false;
+         h->Post(iMsgRestore);
+       }},
+      {"a double click on the caption", [&] { h->Post(iMsgCaptionDblClk, 2); }},
+  };
+  int16_t level = 3;
+  for (const Stop& stop : stops) {
+    SCOPED_TRACE(stop.what);
+    // Progress unlike a new game's in every field.
+    ++level;
+    Game->Level = level;
+    Game->MaxEnemies = 0;
+    Game->ShowScenery(static_cast<uint8_t>(level % 2));
+    Game->Score = 1000 * level + 7;
+    Game->Lives = 1;
+    Game->Health = static_cast<int16_t>(20 + level);
+    Game->TimeLeft = 30000 + level;
+    Game->Ammo = {99, 5, static_cast<int16_t>(level), 2, 1};
+    Game->Magazines = {0, 3, 4, static_cast<int16_t>(level), 1};
+    Game->ChangeWeapon(level % 2 ? 2 : 3);
+    h->Step(1);
+    ASSERT_TRUE(Game->Progress());
+    const GameProgress before = *Game->Progress();
+    const int opens = Engine().ihOpenCount();
+
+    stop.stop();
+    ASSERT_TRUE(h->StepUntil(
+        [&] { return Engine().ihOpenCount() > opens && Game && CurrentScreen == ScreenGame; }, 600))
+        << "the game screen never came back";
+    h->Step(2);
+    ASSERT_NE(Game, nullptr);
+    ASSERT_TRUE(Game->Progress());
+    const GameProgress after = *Game->Progress();
+    EXPECT_EQ(after.Phase, PhasePlaying);
+    EXPECT_EQ(after.Level, before.Level);
+    EXPECT_EQ(after.Score, before.Score);
+    EXPECT_EQ(after.Lives, before.Lives);
+    EXPECT_EQ(after.Health, before.Health);
+    EXPECT_EQ(after.Ammo, before.Ammo);
+    EXPECT_EQ(after.Magazines, before.Magazines);
+    EXPECT_EQ(after.Weapon, before.Weapon);
+    // Only the frame that stopped it ran on; the time stopped did not count.
+    EXPECT_NEAR(after.TimeLeft, before.TimeLeft, 40);
+    EXPECT_NEAR(static_cast<int32_t>(after.ClockMs - before.ClockMs), 0, 40);
+    EXPECT_TRUE(Paused);
+    EXPECT_TRUE(h->HasPrint("PAUSE"));
+    EXPECT_EQ(Windowed, 0);
+    EXPECT_NE(Engine().ihFullscreen(), 0) << "the display setting and the engine disagree";
+    h->Tap(KeyP);
+    h->Step(2);
+    ASSERT_FALSE(Paused);
+    EXPECT_EQ(PrintAt(*h, 6.5f, 11.3f), std::to_string(before.Score));
+    EXPECT_EQ(PrintAt(*h, 13.5f, 11.3f), "LEVEL " + std::to_string(level + 1));
   }
 }
 

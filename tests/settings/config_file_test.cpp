@@ -224,7 +224,7 @@ FileBuilder Original() {
 }
 
 // Checks that every field that ends within `length` bytes holds the original's
-// value and every later one its start value.
+// value and every later one the first start's (never an empty table).
 void ExpectReadUpTo(const FileBuilder& f, size_t length) {
   auto read = [&](size_t field) { return f.ends[field] <= length; };
   EXPECT_EQ(Windowed, read(0) ? 0 : 1);
@@ -233,8 +233,11 @@ void ExpectReadUpTo(const FileBuilder& f, size_t length) {
   EXPECT_EQ(BossKey, read(3) ? 63 : 88);
   EXPECT_EQ(Country, read(4) ? "Norway" : "");
   for (size_t i = 0; i < 10; ++i) {
-    EXPECT_EQ(HighScores[i].Name, read(5 + 2 * i) ? "Player" + std::to_string(i) : "") << i;
-    EXPECT_EQ(HighScores[i].Score, read(6 + 2 * i) ? 9000 - 700 * static_cast<int>(i) : 0) << i;
+    EXPECT_EQ(HighScores[i].Name, read(5 + 2 * i) ? "Player" + std::to_string(i) : "Anonymous")
+        << i;
+    EXPECT_EQ(HighScores[i].Score,
+              read(6 + 2 * i) ? 9000 - 700 * static_cast<int>(i) : 5000 - 500 * static_cast<int>(i))
+        << i;
   }
 }
 
@@ -262,7 +265,7 @@ class DamagedFile : public InTempFolder {
   }
 };
 
-TEST_F(DamagedFile, CutAtEveryByteKeepsWhatWasReadAndStartValuesForTheRest) {
+TEST_F(DamagedFile, CutAtEveryByteKeepsWhatWasReadAndFirstStartValuesForTheRest) {
   const FileBuilder f = Original();
   for (size_t length = 0; length < f.bytes.size(); ++length) {
     SCOPED_TRACE("cut at " + std::to_string(length));
@@ -293,7 +296,7 @@ TEST_F(DamagedFile, LengthBytesPromisingMoreThanThereIs) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     LoadDamaged(c.bytes);
-    ConfigData expected;
+    ConfigData expected = FirstStartConfig();
     EXPECT_EQ(ReadConfig(c.bytes, expected), c.fieldsRead);
     EXPECT_TRUE(CurrentConfig() == expected);
     SaveAndReload();

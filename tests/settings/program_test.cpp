@@ -6,9 +6,11 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "SettingsFixture.h"
 #include "harness/Harness.h"
+#include "platform/System.h"
 #include "settings/ConfigFile.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
@@ -110,7 +112,11 @@ TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
   EXPECT_EQ(reports, 1);
   EXPECT_EQ(Country, "Chile");           // read before the damage
   EXPECT_EQ(HighScores[0].Name, "Ace");  // its score was cut
-  EXPECT_EQ(HighScores[0].Score, 0);
+  // The message promises default values: the rest of the table is the first
+  // start's, never ten empty names with 0.
+  EXPECT_EQ(HighScores[0].Score, 5000);
+  for (int i = 1; i < 10; ++i)
+    EXPECT_EQ(HighScores[i], (THiScores{"Anonymous", 5000 - 500 * i})) << i;
   EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
 }
 
@@ -163,6 +169,59 @@ TEST_F(Program, TheFirstStartWritesTheDefaultTable) {
   ASSERT_EQ(ReadConfig(bytes, onDisk), ConfigFieldCount);
   EXPECT_EQ(onDisk.HighScores[0], (THiScores{"Anonymous", 5000}));
   EXPECT_TRUE(h->Platform().errors.empty());
+}
+
+// ---- one copy per folder -------------------------------------------------------
+
+class OneCopyPerFolder : public InTempFolder {
+ protected:
+  std::unique_ptr<Harness> StartHere(const std::string& config) {
+    HarnessOptions options;
+    options.folder = folder_;
+    options.config = config;
+    return std::make_unique<Harness>(options);
+  }
+};
+
+TEST_F(OneCopyPerFolder, ASecondCopySaysSoAndExitsWithoutTouchingTheFile) {
+  const std::string config = WriteConfig(TableOnFile());
+  // The first copy, as another process would hold the folder.
+  FileLock first;
+  std::error_code error;
+  ASSERT_EQ(first.Take((folder_ / ConfigLockFileName).string(), error), FileLock::Result::Taken);
+
+  auto second = StartHere(config);
+  second->Step(50);
+  ASSERT_TRUE(second->Exited()) << "the second copy ran on and would save its own old table";
+  EXPECT_EQ(second->ExitCode(), 1);
+  ASSERT_EQ(second->Platform().errors.size(), 1u);
+  EXPECT_NE(second->Platform().errors[0].find("already running in this folder"), std::string::npos);
+  second.reset();
+  EXPECT_EQ(FileBytes(), config);
+
+  // Once the first copy has gone, the next start runs.
+  first.Release();
+  auto next = StartHere(config);
+  ASSERT_TRUE(next->StepUntilPrint("High Score", 1500));
+  EXPECT_TRUE(next->Platform().errors.empty());
+}
+
+TEST_F(OneCopyPerFolder, WhatASaveCutShortLeftIsRemovedAtStartAndNothingElse) {
+  struct Case {
+    const char* name;
+    bool removed;
+  };
+  const std::vector<Case> cases = {
+      {"Config.cfg.new4242-0", true},    {"Config.cfg.new1-17", true},
+      {"Config.cfg.new4242", false},     {"Config.cfg.newer", false},
+      {"Config.cfg.new12-3.txt", false}, {"Other.cfg.new12-3", false},
+      {"Config.cfg.damaged", false},
+  };
+  for (const Case& c : cases) WriteBytes(folder_ / c.name, "left");
+  auto program = StartHere(WriteConfig(TableOnFile()));
+  ASSERT_TRUE(program->StepUntilPrint("High Score", 1500));
+  for (const Case& c : cases)
+    EXPECT_EQ(std::filesystem::exists(folder_ / c.name), !c.removed) << c.name;
 }
 
 }  // namespace

@@ -520,7 +520,7 @@ bool Engine::LoadFont(const std::string& file, FontRef& out) {
 }
 
 void Engine::LoadFailed(const std::string& file, const std::string& reason) {
-  RaiseError("Cannot load \"" + file + "\": " + reason);
+  RaiseError("Cannot load \"" + os::ShownPath(file) + "\": " + reason);
 }
 
 }  // namespace impact

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 
+#include "Os.h"
 #include "core/Assets.h"
 #include "core/Conventions.h"
 #include "core/Text.h"
@@ -576,8 +578,12 @@ int32_t Engine::SoundCreate(const char* file, bool music) {
     audioOpen_ = true;
   }
   if (!ProbeSound(sound, error) || (audio_ && !audio_->Load(sound, error))) {
-    LoadFailed(file, error);
-    return 0;
+    // A sound is never worth stopping the game for: it plays as silence, and
+    // the reason goes where a player or a packager looks.
+    std::fprintf(stderr, "%s: cannot load \"%s\": %s; it plays as silence\n", os::LibraryName(),
+                 os::ShownPath(file).c_str(), error.c_str());
+    sound.silent = true;
+    sound.durationMs = 0;
   }
   int32_t handle = NewHandle();
   sounds_[handle] = std::move(sound);
@@ -607,19 +613,19 @@ void Engine::SoundPlay(int32_t sound, bool loop, bool now) {
   Sound* s = Find(sounds_, sound);
   if (!s) return;
   LogSound(sound, now ? 2 : 1, loop, s->file);
-  if (audio_) audio_->Play(sound, *s, loop, now);
+  if (audio_ && !s->silent) audio_->Play(sound, *s, loop, now);
 }
 
 void Engine::SoundStop(int32_t sound) {
   Sound* s = Find(sounds_, sound);
   if (!s) return;
   LogSound(sound, 3, false, s->file);
-  if (audio_) audio_->Stop(sound, *s);
+  if (audio_ && !s->silent) audio_->Stop(sound, *s);
 }
 
 bool Engine::SoundPlaying(int32_t sound) {
   Sound* s = Find(sounds_, sound);
-  return s && audio_ && audio_->Playing(sound, *s);
+  return s && !s->silent && audio_ && audio_->Playing(sound, *s);
 }
 
 // ---- text -------------------------------------------------------------------------------

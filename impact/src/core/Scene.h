@@ -147,6 +147,7 @@ struct Sound {
   bool music = false;
   uint32_t durationMs = 0;  // length of one play
   void* chunk = nullptr;    // audio backend data (Mix_Chunk / Mix_Music)
+  bool silent = false;      // its file could not be loaded: it plays as silence
 };
 
 struct Font {

@@ -207,6 +207,18 @@ class WindowVideo : public Video {
 
   void SetFullscreen(bool on) override {
     if (!window_) return;
+    // A minimise leaves full screen but keeps the window's full-screen flag
+    // until the restore; where the desktop ignored the minimise no restore
+    // comes, and asking for full screen again would be taken as done already.
+    if (on && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                  SDL_WINDOW_FULLSCREEN_DESKTOP) {
+      int w = 0, h = 0;
+      SDL_GetWindowSize(window_, &w, &h);
+      SDL_Rect screen{};
+      if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &screen) == 0 &&
+          (w != screen.w || h != screen.h))
+        SDL_SetWindowFullscreen(window_, 0);
+    }
     SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!on) SDL_SetWindowSize(window_, conv::kViewWidth, conv::kViewHeight);
     sizeKnown_ = false;

@@ -1,0 +1,54 @@
+// What System.h does the same way on every system.
+#include "platform/System.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace gh {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path FromUtf8(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string ToUtf8(const fs::path& path) {
+  const std::u8string u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+bool AllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (const char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+void RemoveLeftoverReplacements(const std::string& path) {
+  // ReplaceFileKeepingTail writes "<name>.new<process>-<try>" beside the file.
+  const fs::path full = FromUtf8(path);
+  const std::string prefix = ToUtf8(full.filename()) + ".new";
+  fs::path folder = full.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = ToUtf8(it->path().filename());
+    if (name.rfind(prefix, 0) != 0) continue;
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    const size_t dash = rest.find('-');
+    if (dash == std::string_view::npos || !AllDigits(rest.substr(0, dash)) ||
+        !AllDigits(rest.substr(dash + 1)))
+      continue;
+    std::error_code kindError;
+    if (!it->is_regular_file(kindError)) continue;
+    std::error_code removeError;
+    fs::remove(it->path(), removeError);  // what cannot go stays; it harms nothing
+  }
+}
+
+}  // namespace gh
