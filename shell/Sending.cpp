@@ -25,7 +25,7 @@ constexpr float RowScale = 0.8f;
 float RowY(int row) { return static_cast<float>(4.1 - 1.43 * row); }
 constexpr float TableLeft = -9.8f;
 constexpr float TableRight = 9.8f;
-constexpr float MarkX = 9.3f;
+constexpr float MarkX = 8.9f;  // after the score, inside the table's frame
 
 // The list, read from its file at its first use in a run of the program.
 class UnsentList {

@@ -251,18 +251,16 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
   EXPECT_EQ(onDisk.Country, "Nowhere");
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, ScoreServerFault,
-                         ::testing::Values(Case{"Refuses", Fault::Refuses, true, 0},
-                                           Case{"Error500", Fault::Error500, true, 0},
-                                           Case{"Error404", Fault::Error404, true, 0},
-                                           Case{"Garbage", Fault::Garbage, false, 1},
-                                           Case{"Slow", Fault::Slow, true, 0},
-                                           Case{"Never", Fault::Never, true, 0},
-                                           Case{"RefusesSubmission", Fault::RefusesSubmission,
-                                                true, 1},
-                                           Case{"DropsSubmission", Fault::DropsSubmission, true,
-                                                1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ScoreServerFault,
+    ::testing::Values(Case{"Refuses", Fault::Refuses, true, 0},
+                      Case{"Error500", Fault::Error500, true, 0},
+                      Case{"Error404", Fault::Error404, true, 0},
+                      Case{"Garbage", Fault::Garbage, false, 1}, Case{"Slow", Fault::Slow, true, 0},
+                      Case{"Never", Fault::Never, true, 0},
+                      Case{"RefusesSubmission", Fault::RefusesSubmission, true, 1},
+                      Case{"DropsSubmission", Fault::DropsSubmission, true, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A server that takes the connection and never answers: the frames go on with
 // "Sending..." on the question's panel, and the player gives up with Escape
@@ -340,7 +338,8 @@ class LaterSend : public ::testing::TestWithParam<SendFrom> {
  protected:
   void SetUp() override {
     previous_ = ScoreServerAddress();
-    folder_ = fs::temp_directory_path() / ("gh-later-send-" + std::to_string(std::random_device()()));
+    folder_ =
+        fs::temp_directory_path() / ("gh-later-send-" + std::to_string(std::random_device()()));
     fs::create_directories(folder_);
   }
   void TearDown() override {

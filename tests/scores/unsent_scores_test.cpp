@@ -128,8 +128,7 @@ TEST(UnsentScoresRows, EachEntryMarksOneRowOfItsNameAndScore) {
 
   // The result whose row left the table is dropped; the others stay in order.
   EXPECT_TRUE(list.KeepOnly(table));
-  EXPECT_EQ(list.Entries(),
-            (std::vector<UnsentScore>{{"Bob", 500, "A"}, {"Ann", 900, "B"}}));
+  EXPECT_EQ(list.Entries(), (std::vector<UnsentScore>{{"Bob", 500, "A"}, {"Ann", 900, "B"}}));
   EXPECT_FALSE(list.KeepOnly(table));
 }
 

@@ -291,7 +291,9 @@ TEST_F(ScoreServer, TheSubmissionCountsOnlyWhenTheServerTookIt) {
     bool sent;
   } cases[] = {
       {"our server's acceptance",
-       [](const httplib::Request&, httplib::Response& res) { res.set_content("OK\n", "text/plain"); },
+       [](const httplib::Request&, httplib::Response& res) {
+         res.set_content("OK\n", "text/plain");
+       },
        true},
       {"an older server's page",
        [](const httplib::Request&, httplib::Response& res) {
