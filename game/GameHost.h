@@ -19,6 +19,14 @@ class GameHost {
   // answers it.
   virtual void Ask(const std::string& line1, const std::string& line2, const iColor& colour,
                    bool nameBox, std::function<void(bool)> then) = 0;
+  // The result just entered into the table: it counts as not sent until a
+  // send of it succeeds.
+  virtual void ScoreEntered(const std::string& name, int32_t score, const std::string& country) = 0;
+  // Sends a result while the program's frames go on ("Sending..." over the
+  // frozen scene, Escape gives up); `then` gets true, in the frame that learns
+  // it, when the server took the result.
+  virtual void SendScore(const std::string& name, int32_t score, const std::string& country,
+                         std::function<void(bool)> then) = 0;
   // A sound effect, heard when sounds are on.
   virtual void PlaySound(SoundRef sound, bool looped) = 0;
   // The game has ended: the program frees it once its frame is over and shows

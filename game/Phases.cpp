@@ -10,7 +10,6 @@
 #include "game/GameHost.h"
 #include "platform/Platform.h"
 #include "scores/HighScoreTable.h"
-#include "scores/WebScores.h"
 #include "settings/Settings.h"
 
 namespace gh {
@@ -95,6 +94,7 @@ void TGame::RunFrame() {
               ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
                                       std::string(ConfigFileName) + "\": " + error);
             }
+            TheGameHost().ScoreEntered(PlayerName, Score, Country);
           });
       break;
 
@@ -104,7 +104,9 @@ void TGame::RunFrame() {
       break;
 
     case PhaseSending:
-      Phase = SubmitScore(PlayerName, Score, Country) ? PhaseToHiScore : PhaseSendFailed;
+      TheGameHost().SendScore(PlayerName, Score, Country, [this](bool sent) {
+        Phase = sent ? PhaseToHiScore : PhaseSendFailed;
+      });
       break;
 
     case PhaseSendFailed:

@@ -2,12 +2,18 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "platform/System.h"
 #include "settings/Settings.h"
@@ -45,10 +51,17 @@ std::optional<std::string> ServerAddress;
   X(curl_easy_init) \
   X(curl_easy_cleanup) \
   X(curl_easy_setopt) \
-  X(curl_easy_perform) \
   X(curl_slist_append) \
   X(curl_slist_free_all) \
-  X(curl_easy_getinfo)
+  X(curl_easy_getinfo) \
+  X(curl_multi_init) \
+  X(curl_multi_cleanup) \
+  X(curl_multi_add_handle) \
+  X(curl_multi_remove_handle) \
+  X(curl_multi_perform) \
+  X(curl_multi_poll) \
+  X(curl_multi_wakeup) \
+  X(curl_multi_info_read)
 // clang-format on
 
 #define GH_CURL_SLOT(name) decltype(&::name) name = nullptr;
@@ -76,6 +89,11 @@ bool BindCurl() {
 
 long ConnectTimeoutMs = 4000;
 long TotalTimeoutMs = 10000;
+
+// The first word of our server's answer to a submission it did not take (it
+// comes with an error status, but a proxy or an older server may pass it on
+// with 200).
+constexpr const char* RefusalReply = "refused";
 
 struct EasyDeleter {
   void operator()(CURL* c) const { curl_easy_cleanup(c); }
@@ -105,20 +123,133 @@ size_t KeepReply(char* data, size_t size, size_t count, void* user) {
   return 0;
 }
 
-// One GET on the shared handle; false for any error, a time-out included, and
-// for every status but 2xx: a redirect (moved server, http to https) is not
-// followed, and its page holds no token.
-bool Get(CURL* curl, const std::string& query, Reply* reply) {
-  const std::string url = ScoreServerAddress() + ScriptPath + query;
+// Everything one exchange needs, taken on the thread that starts it: the
+// exchange itself may run on another.
+struct Request {
+  std::string server;
+  long connectMs = 0;
+  long totalMs = 0;
+  std::string name;
+  int score = 0;
+  std::string country;
+};
+
+Request MakeRequest(const std::string& name, int score, const std::string& country) {
+  return Request{ScoreServerAddress(), ConnectTimeoutMs, TotalTimeoutMs, name, score, country};
+}
+
+// Lets another thread end an exchange at once: the transfer under way is woken
+// and abandoned.
+struct SendControl {
+  std::atomic<bool> cancelled{false};
+  std::mutex mutex;
+  CURLM* transfer = nullptr;  // the transfer under way, if any
+
+  void Cancel() {
+    cancelled = true;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (transfer) curl_multi_wakeup(transfer);
+  }
+  void Attach(CURLM* multi) {
+    std::lock_guard<std::mutex> lock(mutex);
+    transfer = multi;
+  }
+};
+
+// One transfer of `curl`, ended early by a cancel. The wait between steps
+// ends on the socket, on curl's own timers (the time-outs) or on the cancel.
+CURLcode Perform(CURL* curl, SendControl& control) {
+  CURLM* multi = curl_multi_init();
+  if (!multi) return CURLE_OUT_OF_MEMORY;
+  if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
+    curl_multi_cleanup(multi);
+    return CURLE_FAILED_INIT;
+  }
+  control.Attach(multi);
+  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  while (!control.cancelled) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    if (running == 0) {
+      result = CURLE_GOT_NOTHING;
+      int left = 0;
+      while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == curl) {
+          result = message->data.result;
+        }
+      }
+      break;
+    }
+    if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+  }
+  control.Attach(nullptr);
+  curl_multi_remove_handle(multi, curl);
+  curl_multi_cleanup(multi);
+  return control.cancelled ? CURLE_ABORTED_BY_CALLBACK : result;
+}
+
+// One GET on the shared handle; false for any error, a time-out or a cancel
+// included, and for every status but 2xx: a redirect (moved server, http to
+// https) is not followed, and its page holds no token.
+bool Get(CURL* curl, const std::string& url, Reply& reply, SendControl& control) {
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &KeepReply);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, reply);
-  const CURLcode result = curl_easy_perform(curl);
-  if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && reply && reply->cut)) return false;
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+  const CURLcode result = Perform(curl, control);
+  if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && reply.cut)) return false;
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   return status >= 200 && status <= 299;
+}
+
+// Whether a 2xx answer to the submission took it: anything but a refusal. Our
+// server answers "OK"; the servers the protocol began with answered what they
+// liked, and their 2xx is believed.
+bool Accepted(const std::string& reply) {
+  const size_t start = reply.find_first_not_of(" \t\r\n");
+  return start == std::string::npos ||
+         reply.compare(start, std::strlen(RefusalReply), RefusalReply) != 0;
+}
+
+// Both requests; true only when the server took the submission.
+bool Exchange(const Request& request, SendControl& control) {
+  if (!BindCurl()) return false;
+  std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
+  if (!curl) return false;
+  std::unique_ptr<curl_slist, ListDeleter> headers;
+  for (const char* h : {"Accept: text/html, */*", "Content-Type: text/html",
+                        "User-Agent: Mozilla/3.0 (compatible; Indy Library)"}) {
+    curl_slist* more = curl_slist_append(headers.get(), h);
+    if (!more) return false;
+    headers.release();
+    headers.reset(more);
+  }
+  CURL* c = curl.get();
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");  // cookies live on this handle only
+  curl_easy_setopt(c, CURLOPT_PROXY, "");       // no proxy, whatever the environment says
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, request.connectMs);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, request.totalMs);
+  curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+
+  const std::string script = request.server + ScriptPath;
+  Reply version;
+  if (!Get(c, script + VersionQuery, version, control)) return false;
+  const std::string text =
+      SubmissionText(request.name, request.score, TokenFromReply(version.text), request.country);
+  // A submission counts only when the server answered it and did not refuse it.
+  Reply answer;
+  return Get(c, script + SubmitQuery + EncodeSubmission(text), answer, control) &&
+         Accepted(answer.text);
 }
 
 }  // namespace
@@ -218,33 +349,57 @@ std::string SubmissionText(const std::string& name, int score, const std::string
 }
 
 bool SubmitScore(const std::string& name, int score, const std::string& country) {
-  if (!BindCurl()) return false;
-  std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-  if (!curl) return false;
-  std::unique_ptr<curl_slist, ListDeleter> headers;
-  for (const char* h : {"Accept: text/html, */*", "Content-Type: text/html",
-                        "User-Agent: Mozilla/3.0 (compatible; Indy Library)"}) {
-    curl_slist* more = curl_slist_append(headers.get(), h);
-    if (!more) return false;
-    headers.release();
-    headers.reset(more);
-  }
-  CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");  // cookies live on this handle only
-  curl_easy_setopt(c, CURLOPT_PROXY, "");       // no proxy, whatever the environment says
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
-  curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  SendControl control;
+  return Exchange(MakeRequest(name, score, country), control);
+}
 
-  Reply reply;
-  if (!Get(c, VersionQuery, &reply)) return false;
-  const std::string text = SubmissionText(name, score, TokenFromReply(reply.text), country);
-  // The server's answer to the submission, and any failure of it, is not used.
-  Get(c, SubmitQuery + EncodeSubmission(text), nullptr);
-  return true;
+struct ScoreSend::Shared {
+  SendControl control;
+  mutable std::mutex mutex;
+  mutable std::condition_variable ended;
+  Result result = Result::Pending;
+
+  void End(Result r) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (result == Result::Pending) result = r;
+    }
+    ended.notify_all();
+  }
+};
+
+ScoreSend::ScoreSend(const std::string& name, int score, const std::string& country)
+    : shared_(std::make_unique<Shared>()) {
+  Shared* shared = shared_.get();
+  try {
+    thread_ = std::thread([shared, request = MakeRequest(name, score, country)] {
+      const bool sent = Exchange(request, shared->control);
+      shared->End(sent ? Result::Sent : Result::Failed);
+    });
+  } catch (const std::system_error&) {
+    shared->End(Result::Failed);  // no thread to send with: not sent
+  }
+}
+
+ScoreSend::~ScoreSend() {
+  Cancel();
+  if (thread_.joinable()) thread_.join();
+}
+
+ScoreSend::Result ScoreSend::Poll() const {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->result;
+}
+
+void ScoreSend::Cancel() {
+  shared_->End(Result::Failed);
+  shared_->control.Cancel();
+}
+
+bool ScoreSend::WaitFor(std::chrono::milliseconds limit) const {
+  std::unique_lock<std::mutex> lock(shared_->mutex);
+  return shared_->ended.wait_for(lock, limit,
+                                 [this] { return shared_->result != Result::Pending; });
 }
 
 }  // namespace gh

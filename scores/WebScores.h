@@ -1,18 +1,49 @@
 // The score server client: the version request, the encoded submission and the
 // address of the online score page.
 #pragma once
+#include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace gh {
 
 extern const char* const SymbolAlphabet;  // 32 symbols, value 0 first
 
-// Sends a game's result: the player's name, the score and the country; false
-// only when the version request failed (no connection, an HTTP error status, a
-// broken transfer or a time-out). Blocks until both requests have ended.
+// Sends a game's result: the player's name, the score and the country. True
+// only when the server took it: both requests answered with a 2xx status and
+// the submission's answer is not a refusal. Anything else (no connection, an
+// error status, a broken or dropped transfer, a time-out) is false. Blocks
+// until both requests have ended.
 bool SubmitScore(const std::string& name, int score, const std::string& country);
+
+// The same exchange on a thread of its own, so that frames go on while it
+// runs. The server's address and the time-outs are taken when it starts.
+class ScoreSend {
+ public:
+  enum class Result { Pending, Sent, Failed };
+
+  ScoreSend(const std::string& name, int score, const std::string& country);
+  // Gives up on a send still under way and waits for its thread, which the
+  // cancel ends at once.
+  ~ScoreSend();
+  ScoreSend(const ScoreSend&) = delete;
+  ScoreSend& operator=(const ScoreSend&) = delete;
+
+  Result Poll() const;
+  // Gives up: the request under way ends at once, and a send not yet ended
+  // counts as failed.
+  void Cancel();
+  // Waits until the send has ended, at most `limit`; true when it has.
+  bool WaitFor(std::chrono::milliseconds limit) const;
+
+ private:
+  struct Shared;
+  std::unique_ptr<Shared> shared_;
+  std::thread thread_;
+};
 
 std::string ToBitText(const std::string& text);
 std::string BitTextToSymbols(std::string bits);

@@ -1,10 +1,12 @@
 // The question box, sound effects and music.
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
+#include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
 #include "ui/DXCtrl.h"
@@ -31,6 +33,9 @@ struct Question {
   // The keyboard's scope before the question, given back with the answer.
   std::vector<const TDDControl*> outerScope;
   std::function<void(bool)> then;
+  // While a score is being sent: the box has no buttons, its answer is the
+  // send's, and Escape gives up.
+  std::unique_ptr<ScoreSend> send;
 };
 
 std::optional<Question> Open;
@@ -81,16 +86,34 @@ void Ask(const std::string& line1, const std::string& line2, const iColor& colou
   Open = std::move(q);
 }
 
+void SendShowingProgress(const std::string& name, int32_t score, const std::string& country,
+                         std::function<void(bool)> then) {
+  Question q;
+  q.first = "Sending...";
+  q.second = "Escape cancels";
+  q.colour = ColourGreen;
+  q.panel = MessagePanel;
+  q.outerScope = FocusScope;
+  q.then = std::move(then);
+  q.send = std::make_unique<ScoreSend>(name, score, country);
+  if (q.panel) iSpriteShow(q.panel);
+  Open = std::move(q);
+}
+
+const ScoreSend* SendInProgress() { return Open ? Open->send.get() : nullptr; }
+
 bool QuestionOpen() { return Open.has_value(); }
 
 void AnswerQuestion(bool answer) {
   if (!Open) return;
   Question q = std::move(*Open);
   Open.reset();
-  q.yes->Enabled = true;
-  q.no->Enabled = true;
-  q.yes->Hide();
-  q.no->Hide();
+  q.send.reset();  // a send still under way is given up
+  for (TDDButtonText* button : {q.yes, q.no}) {
+    if (!button) continue;
+    button->Enabled = true;
+    button->Hide();
+  }
   if (NameEdit) NameEdit->Hide();
   if (q.panel) iSpriteHide(q.panel);
   FocusScope = std::move(q.outerScope);
@@ -103,8 +126,31 @@ void DropQuestion() {
   Open.reset();
 }
 
+namespace {
+
+// A frame of the box while a score is being sent.
+bool SendingFrame() {
+  iPrintsHide();
+  PrintText(Open->first, AlignCentre, false, 0, 3.0f, 1, 1, -0.2f, Open->colour);
+  PrintText(Open->second, AlignCentre, false, 0, 1.0f, 0.6f, 0.6f, -0.2f, Open->colour);
+  const ScoreSend::Result result = Open->send->Poll();
+  if (result != ScoreSend::Result::Pending) {
+    AnswerQuestion(result == ScoreSend::Result::Sent);
+    return true;
+  }
+  if (iKeyClick(KeyEscape)) {
+    AnswerQuestion(false);
+    return true;
+  }
+  HandleGlobalKeys();
+  return false;
+}
+
+}  // namespace
+
 bool QuestionFrame() {
   if (!Open) return false;
+  if (Open->send) return SendingFrame();
   // Copies: answering ends the question these belong to.
   TDDButtonText* const yes = Open->yes;
   TDDButtonText* const no = Open->no;

@@ -397,6 +397,7 @@ void ResetShellState() {
   RestoreScreenAfterRuns = false;
   QuestionAskedIn = AskedIn::Run;
   DropQuestion();
+  ResetUnsentScores();
   StoppedToHide = false;
   HideTick = 0;
 }

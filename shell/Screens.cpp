@@ -66,6 +66,16 @@ class ShellHost final : public GameHost, public UiHost {
       CloseEndedGame();
     });
   }
+  void ScoreEntered(const std::string& name, int32_t score, const std::string& country) override {
+    RememberUnsentScore(name, score, country);
+  }
+  void SendScore(const std::string& name, int32_t score, const std::string& country,
+                 std::function<void(bool)> then) override {
+    ::gh::SendScore(name, score, country, [then = std::move(then)](bool sent) {
+      if (then) then(sent);
+      CloseEndedGame();
+    });
+  }
   void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
   void EndGame(bool toHighScores) override {
     EndedGameScreen = toHighScores ? ScreenHiScore : ScreenMenu;
@@ -255,6 +265,8 @@ void EnterHiScore() {
   ShowWidget(TextButtons[7]);
   ShowWidget(ClearTableButton);
   ShowWidget(WorldScoresButton);
+  const auto unsent = UnsentRows();
+  if (std::find(unsent.begin(), unsent.end(), true) != unsent.end()) ShowWidget(TextButtons[10]);
 }
 
 // A help page: its picture, Back, and Prev/Next leading to the pages around it
@@ -278,9 +290,18 @@ void EnterClearScores() {
   ShowSprite(HiScoreSprite);
   Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
     if (CurrentScreen != ScreenClearScores) return;  // left meanwhile (see AskExit)
-    if (yes) ResetHighScores();
+    if (yes) {
+      ResetHighScores();
+      ForgetUnsentScores();
+    }
     SwitchScreen(ScreenHiScore);
   });
+}
+
+void EnterSendScore() {
+  ShowSprite(MenuBackSprite);
+  ShowSprite(HiScoreSprite);
+  AskToSendChosen();
 }
 
 void EnterExitAsk() {
@@ -327,7 +348,17 @@ bool OptionsFrame() {
 
 bool HiScoreFrame() {
   DrawHighScoreTable();
+  DrawUnsentMarks();
   PrintTitle("HIGH SCORE", -1.5f, 7.9f);
+  // A click on a row marked as not sent offers to send it.
+  if (iMouseButtonClick(0)) {
+    const int row = UnsentRowAt(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
+    if (row >= 0) {
+      ChooseRowToSend(row);
+      SwitchScreen(ScreenSendScore);
+      return false;
+    }
+  }
   return true;
 }
 
@@ -396,6 +427,7 @@ const ScreenEntry Screens[] = {
      HelpControlsFrame, ToMenu, true},
     {ScreenHelp4, [] { EnterHelpPage(HelpAboutSprite, ScreenHelp3, 0); }, HelpFrame, ToMenu, true},
     {ScreenClearScores, EnterClearScores, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
+    {ScreenSendScore, EnterSendScore, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
     {ScreenExitAsk, EnterExitAsk, nullptr, nullptr, false},
     {ScreenRestart, [] { RestartEngine(Windowed); }, nullptr, nullptr, false},
     {ScreenQuit, EnterQuit, nullptr, nullptr, false},
@@ -467,6 +499,10 @@ bool RunCommand(uint8_t command) {
       return true;
     case CommandQuit:
       SwitchScreen(ScreenQuit);
+      return true;
+    case CommandSendScore:
+      ChooseRowToSend(-1);
+      SwitchScreen(ScreenSendScore);
       return true;
     default:
       return false;

@@ -1,6 +1,7 @@
 // The application shell's shared state and services: screens, the question box,
 // sound, music and the scene lights. Everything here runs on the one thread.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "engine/Lights.h"
 #include "engine/ScreenUnits.h"
 #include "game/Game.h"
+#include "scores/WebScores.h"
 #include "ui/UiHost.h"
 
 namespace gh {
@@ -68,8 +70,39 @@ bool QuestionFrame();
 void AnswerQuestion(bool answer);
 // Closes the open question without acting on it (its asker is gone).
 void DropQuestion();
+// Sends a score while frames go on: the box shows "Sending..." over the frozen
+// screen and has no buttons; `then` gets true when the server took the score,
+// false when it did not or the player gave up with Escape.
+void SendShowingProgress(const std::string& name, int32_t score, const std::string& country,
+                         std::function<void(bool)> then);
+// The send under way in the box, or none (harnesses wait on it).
+const ScoreSend* SendInProgress();
 void PlaySoundFx(SoundRef sound, bool looped, float x = 0, float y = 0);
 void UpdateMusic();
+
+// ---- scores the server has not taken ------------------------------------------
+// A result just entered into the table counts as not sent, and is marked so on
+// the HIGH SCORE table, until a send of it succeeds; one whose row leaves the
+// table is forgotten. The list lives in its own file beside "Config.cfg".
+void RememberUnsentScore(const std::string& name, int32_t score, const std::string& country);
+// SendShowingProgress, and a score the server took is no longer marked.
+void SendScore(const std::string& name, int32_t score, const std::string& country,
+               std::function<void(bool)> then);
+// For each row of the table: whether it is marked as not sent.
+std::array<bool, 10> UnsentRows();
+// The table was cleared: nothing in it is marked.
+void ForgetUnsentScores();
+// Marks on the HIGH SCORE table, and the row under the pointer that a click
+// offers to send (-1: none).
+void DrawUnsentMarks();
+int UnsentRowAt(float x, float y);
+// The table's row the send question is about, chosen before entering
+// ScreenSendScore; -1 takes the first marked row.
+void ChooseRowToSend(int row);
+// The question whether to send the chosen result, on entering ScreenSendScore.
+void AskToSendChosen();
+// The list is read again at the next use (a harness runs the program anew).
+void ResetUnsentScores();
 
 // Writes the settings and the table, telling the player when that fails.
 void SaveSettingsOrTell();

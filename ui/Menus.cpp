@@ -64,6 +64,9 @@ void BuildMenus() {
   text(8, "Yes", "b2", static_cast<uint8_t>(ScreenFadeOut), -8.8f, -5.0f);
   text(9, "No", "b2", ScreenMenu, 0.2f, -5.0f);
 
+  // Last in the keyboard order: shown only when the table holds a result not sent.
+  text(10, "Send", "b5", CommandSendScore, 10.5f, -5.9f);
+
   HelpScroller = std::make_unique<TDDScrollText>();
 }
 

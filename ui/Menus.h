@@ -10,7 +10,8 @@
 
 namespace gh {
 
-// Slots 0-9, 12 and 13 are used; 10 and 11 stay empty.
+// Slots 0-10, 12 and 13 are used; 11 stays empty. Slot 10 is the HIGH SCORE
+// screen's "Send", for the results the score server has not taken.
 extern std::array<TDDButtonText*, 14> TextButtons;
 extern TDDButton* ClearTableButton;
 extern TDDButton* WorldScoresButton;

@@ -24,6 +24,9 @@ enum : int8_t {
   // background under the exit question: a restart of the engine while such a
   // question is open comes back to it and asks again.
   ScreenClearScores = 41,
+  // The table under the question whether to send one of its results that the
+  // score server has not taken, and under the sending.
+  ScreenSendScore = 43,
   ScreenExitAsk = 7,
   // The engine is stopping to start again (a new display setting); the
   // screen to come back to is PreviousScreen.
@@ -42,9 +45,10 @@ enum : uint8_t {
   CommandWebsite = 105,       // open the game's home page
   CommandExitAsk = 106,       // ask whether to leave the game
   CommandQuit = 107,          // stop the engine and close the window
+  CommandSendScore = 108,     // offer to send a result the server has not taken
 };
 constexpr bool IsCommand(uint8_t action) {
-  return action >= CommandRestart && action <= CommandQuit;
+  return action >= CommandRestart && action <= CommandSendScore;
 }
 
 class UiHost {

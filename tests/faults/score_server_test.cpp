@@ -1,20 +1,25 @@
-// A score server that refuses, fails, answers garbage, answers slowly or never:
-// after a real game the player is asked "Cant conect!!!" / "Repeat again?"
-// within the client's time-out, the game goes on to the high-score screen, and
-// the table on disk is whole and holds the new entry.
+// A score server that refuses, fails, answers garbage, answers slowly or never,
+// or refuses or drops the submission: after a real game the player is asked
+// "Cant conect!!!" / "Repeat again?" within the client's time-out, the game
+// goes on to the high-score screen, the table on disk is whole and holds the
+// new entry, and an entry the server did not take stays marked as not sent.
+// Meanwhile the frames go on, and the player can give up with Escape.
 #include <httplib.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "FaultHelpers.h"
 #include "game/Game.h"
 #include "harness/SilentSocket.h"
+#include "scores/UnsentScores.h"
 #include "scores/WebScores.h"
 #include "settings/ConfigFile.h"
 #include "settings/Settings.h"
@@ -23,7 +28,19 @@
 namespace gh::test {
 namespace {
 
-enum class Fault { Refuses, Error500, Error404, Garbage, Slow, Never };
+namespace fs = std::filesystem;
+
+enum class Fault {
+  Refuses,
+  Error500,
+  Error404,
+  Garbage,
+  Slow,
+  Never,
+  RefusesSubmission,
+  DropsSubmission,
+  Accepts,
+};
 
 // A score server with one way of failing. A slow reply sends its headers and a
 // first piece of the body, then stalls until the server goes away.
@@ -43,11 +60,24 @@ class FaultyServer {
     server_.Get("/cgi/version.pl", [this](const httplib::Request& req, httplib::Response& res) {
       if (req.has_param("hs")) {
         ++submissions_;
-        res.set_content("ok", "text/html");
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          lastSubmission_ = req.get_param_value("inf");
+        }
+        if (fault_ == Fault::RefusesSubmission) {
+          res.status = 403;
+          res.set_content("refused\n", "text/plain");
+        } else if (fault_ == Fault::DropsSubmission) {
+          // The headers promise a body; the connection closes before it.
+          res.set_content_provider(100, "text/plain",
+                                   [](size_t, size_t, httplib::DataSink&) { return false; });
+        } else {
+          res.set_content("ok", "text/html");
+        }
         return;
       }
       ++versions_;
-      switch (fault_) {
+      switch (fault_.load()) {
         case Fault::Error500:
           res.status = 500;
           res.set_content("1|2|3|4|TOKEN|6", "text/html");
@@ -89,9 +119,16 @@ class FaultyServer {
   std::string Address() const { return "http://127.0.0.1:" + std::to_string(port_); }
   int versions() const { return versions_; }
   int submissions() const { return submissions_; }
+  std::string lastSubmission() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastSubmission_;
+  }
+  // Changes how a server that answers answers.
+  void SetFault(Fault fault) { fault_ = fault; }
 
  private:
-  Fault fault_;
+  std::atomic<Fault> fault_;
+  std::string lastSubmission_;
   httplib::Server server_;
   std::thread thread_;
   std::unique_ptr<SilentSocket> silent_;
@@ -114,10 +151,35 @@ ConfigData LowTable() {
   return data;
 }
 
+// The entries of the list of results not sent, beside Config.cfg.
+std::vector<UnsentScore> UnsentOnDisk(Harness& h) {
+  std::ifstream in(h.Folder() / UnsentScoresFileName, std::ios::binary);
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  std::vector<std::string> problems;
+  const auto entries = ReadUnsentScores(text, problems);
+  EXPECT_TRUE(problems.empty()) << problems.front();
+  return entries;
+}
+
+// Leaves a new game at once, enters its score 0 under the name "Faulty" and
+// stops at the question whether to send it.
+void ReachSendQuestion(Harness& h) {
+  ASSERT_TRUE(StartGameFromMenu(h));
+  ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
+  h.Tap(KeyEscape);
+  ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
+  AnswerQuestion(h, true);
+  ASSERT_TRUE(h.StepUntilPrint("Your Scores is 0", 600));
+  PlayerName = "Faulty";
+  AnswerQuestion(h, true);
+  ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
+}
+
 struct Case {
   const char* name;
   Fault fault;
-  bool asksAgain;
+  bool asksAgain;   // the server did not take the score
+  int submissions;  // that reached the server
 };
 
 class ScoreServerFault : public ::testing::TestWithParam<Case> {
@@ -139,15 +201,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
   HarnessOptions options;
   options.config = WriteConfig(LowTable());
   Harness h(options);
-  ASSERT_TRUE(StartGameFromMenu(h));
-  ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
-  h.Tap(KeyEscape);
-  ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
-  AnswerQuestion(h, true);
-  ASSERT_TRUE(h.StepUntilPrint("Your Scores is 0", 600));
-  PlayerName = "Faulty";
-  AnswerQuestion(h, true);
-  ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
+  ASSERT_NO_FATAL_FAILURE(ReachSendQuestion(h));
 
   const auto sent = std::chrono::steady_clock::now();
   AnswerQuestion(h, true);
@@ -157,15 +211,26 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
     EXPECT_TRUE(h.HasPrint("Repeat again?"));
     // The client's own time-out ended the request, not some default of minutes.
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count(), 5000);
-    EXPECT_EQ(server.submissions(), 0);
     AnswerQuestion(h, false);
   }
   ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
   EXPECT_EQ(CurrentScreen, ScreenHiScore);
+  EXPECT_EQ(server.submissions(), c.submissions);
   if (c.fault == Fault::Garbage) {
     // A reply of plain text is a reply: the score went out with an empty token.
     EXPECT_EQ(server.versions(), 1);
-    EXPECT_EQ(server.submissions(), 1);
+  }
+  // A score the server did not take stays marked, here and in its own file.
+  h.Step(2);
+  const std::array<bool, 10> marked = UnsentRows();
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(marked[i], i == 9 && c.asksAgain) << i;
+  EXPECT_EQ(h.HasPrint("*"), c.asksAgain);
+  EXPECT_EQ(!TextButtons[10]->Hidden, c.asksAgain);
+  const auto unsent = UnsentOnDisk(h);
+  if (c.asksAgain) {
+    EXPECT_EQ(unsent, (std::vector<UnsentScore>{{"Faulty", 0, "Nowhere"}}));
+  } else {
+    EXPECT_TRUE(unsent.empty());
   }
 
   // The game goes on: the menus answer and the program closes normally.
@@ -186,14 +251,163 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
   EXPECT_EQ(onDisk.Country, "Nowhere");
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, ScoreServerFault,
-                         ::testing::Values(Case{"Refuses", Fault::Refuses, true},
-                                           Case{"Error500", Fault::Error500, true},
-                                           Case{"Error404", Fault::Error404, true},
-                                           Case{"Garbage", Fault::Garbage, false},
-                                           Case{"Slow", Fault::Slow, true},
-                                           Case{"Never", Fault::Never, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ScoreServerFault,
+    ::testing::Values(Case{"Refuses", Fault::Refuses, true, 0},
+                      Case{"Error500", Fault::Error500, true, 0},
+                      Case{"Error404", Fault::Error404, true, 0},
+                      Case{"Garbage", Fault::Garbage, false, 1}, Case{"Slow", Fault::Slow, true, 0},
+                      Case{"Never", Fault::Never, true, 0},
+                      Case{"RefusesSubmission", Fault::RefusesSubmission, true, 1},
+                      Case{"DropsSubmission", Fault::DropsSubmission, true, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A server that takes the connection and never answers: the frames go on with
+// "Sending..." on the question's panel, and the player gives up with Escape
+// (a failed send, offered again) or closes the window (the program ends at
+// once). Either way the score stays marked as not sent.
+enum class GiveUp { Escape, CloseWindow };
+
+class StalledSend : public ::testing::TestWithParam<GiveUp> {
+ protected:
+  void SetUp() override { previous_ = ScoreServerAddress(); }
+  void TearDown() override {
+    SetScoreServerAddress(previous_);
+    SetScoreTimeouts(4000, 10000);
+  }
+  std::string previous_;
+};
+
+TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
+  FaultyServer server(Fault::Never);
+  SetScoreServerAddress(server.Address());
+  // Longer than the test: only giving up ends the send.
+  SetScoreTimeouts(120000, 120000);
+
+  HarnessOptions options;
+  options.config = WriteConfig(LowTable());
+  options.settleScoreSends = false;  // frames run on while the send is under way
+  Harness h(options);
+  ASSERT_NO_FATAL_FAILURE(ReachSendQuestion(h));
+  AnswerQuestion(h, true);
+  ASSERT_TRUE(h.StepUntil([] { return SendInProgress() != nullptr; }, 5));
+
+  // Two seconds of frames while the server says nothing.
+  for (int i = 0; i < 120; ++i) {
+    h.Step(1);
+    ASSERT_NE(SendInProgress(), nullptr) << "frame " << i;
+    ASSERT_EQ(SendInProgress()->Poll(), ScoreSend::Result::Pending) << "frame " << i;
+    ASSERT_TRUE(h.HasPrint("Sending...")) << "frame " << i;
+  }
+  // On its panel, without the question's buttons.
+  EXPECT_TRUE(h.SpriteShown("Data/Table.jpg"));
+  EXPECT_FALSE(h.HasPrint("Yes"));
+  EXPECT_FALSE(h.HasPrint("No"));
+  ASSERT_NE(Game, nullptr);
+  EXPECT_EQ(Game->Phase, PhaseSending);
+
+  if (GetParam() == GiveUp::Escape) {
+    h.Tap(KeyEscape);
+    ASSERT_TRUE(h.StepUntilPrint("Cant conect!!!", 5));
+    EXPECT_TRUE(h.HasPrint("Repeat again?"));
+    EXPECT_EQ(SendInProgress(), nullptr);
+    AnswerQuestion(h, false);
+    ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
+    EXPECT_EQ(CurrentScreen, ScreenHiScore);
+    EXPECT_TRUE(UnsentRows()[9]);
+  } else {
+    h.Close(200);
+    ASSERT_TRUE(h.Exited()) << "the program did not end while sending";
+    EXPECT_EQ(h.ExitCode(), 0);
+  }
+  EXPECT_EQ(UnsentOnDisk(h), (std::vector<UnsentScore>{{"Faulty", 0, "Nowhere"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, StalledSend,
+                         ::testing::Values(GiveUp::Escape, GiveUp::CloseWindow),
+                         [](const auto& info) {
+                           return info.param == GiveUp::Escape ? "Escape" : "CloseWindow";
+                         });
+
+// A score the server refused is sent later from the HIGH SCORE table, by its
+// "Send" button or by a click on its marked row, after the program has been
+// started anew: the same questions, and once the server takes it, no mark.
+enum class SendFrom { Button, Row };
+
+class LaterSend : public ::testing::TestWithParam<SendFrom> {
+ protected:
+  void SetUp() override {
+    previous_ = ScoreServerAddress();
+    folder_ =
+        fs::temp_directory_path() / ("gh-later-send-" + std::to_string(std::random_device()()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    SetScoreServerAddress(previous_);
+    SetScoreTimeouts(4000, 10000);
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+  }
+  std::string previous_;
+  fs::path folder_;
+};
+
+TEST_P(LaterSend, FromTheTableAfterARestart) {
+  FaultyServer server(Fault::RefusesSubmission);
+  SetScoreServerAddress(server.Address());
+  SetScoreTimeouts(2000, 4000);
+  HarnessOptions options;
+  options.config = WriteConfig(LowTable());
+  options.folder = folder_;
+  {
+    Harness h(options);
+    ASSERT_NO_FATAL_FAILURE(ReachSendQuestion(h));
+    AnswerQuestion(h, true);
+    ASSERT_TRUE(h.StepUntilPrint("Cant conect!!!", 10));
+    AnswerQuestion(h, false);
+    ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
+    h.Close();
+  }
+  ASSERT_EQ(server.submissions(), 1);
+
+  server.SetFault(Fault::Accepts);
+  options.config.reset();  // the one the first run saved
+  Harness h(options);
+  ASSERT_TRUE(h.StepUntil(MainMenuShown, 900));
+  h.Step(2);
+  ClickWidget(h, TextButtons[2]);  // High Score
+  ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenHiScore; }, 10));
+  h.Step(2);
+  ASSERT_TRUE(UnsentRows()[9]);
+  ASSERT_FALSE(TextButtons[10]->Hidden);
+
+  if (GetParam() == SendFrom::Button) {
+    ClickWidget(h, TextButtons[10]);
+  } else {
+    h.MouseAt(0, static_cast<float>(4.1 - 1.43 * 9));
+    h.Step(1);
+    h.Click();
+    h.Step(1);
+  }
+  ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
+  AnswerQuestion(h, true);
+  ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenHiScore && !QuestionOpen(); }, 10));
+  h.Step(2);
+
+  EXPECT_EQ(server.submissions(), 2);
+  EXPECT_EQ(server.lastSubmission(), EncodeSubmission(SubmissionText("Faulty", 0, "", "Nowhere")));
+  EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
+  EXPECT_EQ(UnsentRows(), (std::array<bool, 10>{}));
+  EXPECT_FALSE(h.HasPrint("*"));
+  EXPECT_TRUE(TextButtons[10]->Hidden);
+  EXPECT_TRUE(UnsentOnDisk(h).empty());
+  EXPECT_EQ(HighScores[9].Name, "Faulty");  // the table itself is as it was
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, LaterSend, ::testing::Values(SendFrom::Button, SendFrom::Row),
+                         [](const auto& info) {
+                           return info.param == SendFrom::Button ? "Button" : "Row";
+                         });
 
 }  // namespace
 }  // namespace gh::test

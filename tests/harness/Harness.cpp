@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -9,6 +10,7 @@
 
 #include "platform/System.h"
 #include "settings/Settings.h"
+#include "shell/Shell.h"
 
 namespace gh::test {
 
@@ -111,6 +113,7 @@ Harness::Harness(HarnessOptions options) : platform_({Engine().ihMillis, Engine(
     std::ofstream(folder_ / "Config.cfg", std::ios::binary) << *options.config;
   }
   std::filesystem::current_path(folder_);
+  settleScoreSends_ = options.settleScoreSends;
 
   ResetSettings();
   platform_.displayAvailable = options.displayAvailable;
@@ -153,6 +156,10 @@ void Harness::Step(int frames) {
     // A step of the program without a frame (the end of an engine run, say)
     // belongs to the frame before the next one.
     const uint64_t frame = e.ihFrame();
+    if (settleScoreSends_) {
+      // Two requests, each within the client's whole-request limit (10 s at most).
+      if (const ScoreSend* send = SendInProgress()) send->WaitFor(std::chrono::seconds(25));
+    }
     while (e.ihFrame() == frame) {
       if (!program_->Step()) {
         exited_ = true;

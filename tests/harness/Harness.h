@@ -89,6 +89,11 @@ struct HarnessOptions {
   // the engine's 60 Hz clock, whatever ran before in this process: replays
   // then see the same tick counts as in a fresh process.
   bool zeroClock = false;
+  // Before each frame, wait until a score being sent has its answer (at most
+  // the requests' own time limits), so that frames stay in step whatever the
+  // network's speed. Off, frames run on while the send is under way, as in the
+  // game.
+  bool settleScoreSends = true;
 };
 
 class Harness {
@@ -151,6 +156,7 @@ class Harness {
   std::unique_ptr<Program> program_;
   bool exited_ = false;
   int exitCode_ = -1;
+  bool settleScoreSends_ = true;
 };
 
 // The file name as the engine would match it: '\' as '/', lower case.

@@ -109,6 +109,15 @@ class ScoreServer : public ::testing::Test {
     std::lock_guard lock(mutex_);
     return seen_;
   }
+  // Waits until the server has seen `count` requests, at most 20 s.
+  bool WaitForRequests(size_t count) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (Requests().size() < count) {
+      if (std::chrono::steady_clock::now() > until) return false;
+      std::this_thread::yield();
+    }
+    return true;
+  }
 
   // A handler that holds its request until the test releases it.
   Handler Hang() {
@@ -270,19 +279,87 @@ TEST_F(ScoreServer, ARefusedConnectionFails) {
   EXPECT_FALSE(SubmitScore("Ann", 1, ""));
 }
 
-TEST_F(ScoreServer, AFailedSubmissionStillCountsAsSent) {
-  OnSubmit([](const httplib::Request&, httplib::Response& res) { res.status = 500; });
-  EXPECT_TRUE(SubmitScore("Ann", 1, ""));
-  EXPECT_EQ(Requests().size(), 2u);
+TEST_F(ScoreServer, TheSubmissionCountsOnlyWhenTheServerTookIt) {
+  // A connection dropped before the whole answer arrived.
+  const Handler drop = [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(100, "text/plain",
+                             [](size_t, size_t, httplib::DataSink&) { return false; });
+  };
+  const struct {
+    const char* name;
+    Handler onSubmit;
+    bool sent;
+  } cases[] = {
+      {"our server's acceptance",
+       [](const httplib::Request&, httplib::Response& res) {
+         res.set_content("OK\n", "text/plain");
+       },
+       true},
+      {"an older server's page",
+       [](const httplib::Request&, httplib::Response& res) {
+         res.set_content("<html>thanks</html>", "text/html");
+       },
+       true},
+      {"an empty 200", [](const httplib::Request&, httplib::Response&) {}, true},
+      {"our server's refusal",
+       [](const httplib::Request&, httplib::Response& res) {
+         res.status = 403;
+         res.set_content("refused\n", "text/plain");
+       },
+       false},
+      {"a refusal passed on with 200",
+       [](const httplib::Request&, httplib::Response& res) {
+         res.set_content("refused\n", "text/plain");
+       },
+       false},
+      {"a server error", [](const httplib::Request&, httplib::Response& res) { res.status = 500; },
+       false},
+      {"a dropped connection", drop, false},
+      {"no answer within the time-out", Hang(), false},
+  };
+  SetScoreTimeouts(2000, 2000);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    OnSubmit(c.onSubmit);
+    OnVersion([](const httplib::Request&, httplib::Response& res) {
+      res.set_content("1|2|3|4|TOK|", "text/html");
+    });
+    EXPECT_EQ(SubmitScore("Ann", 1, ""), c.sent);
+    // The same on a thread of its own.
+    ScoreSend send("Ann", 1, "");
+    ASSERT_TRUE(send.WaitFor(std::chrono::seconds(20)));
+    EXPECT_EQ(send.Poll(), c.sent ? ScoreSend::Result::Sent : ScoreSend::Result::Failed);
+    EXPECT_EQ(Requests().size(), 4u);
+  }
+}
 
-  // A submission that is never answered ends with the time-out, still true.
-  OnSubmit(Hang());
-  SetScoreTimeouts(300, 300);
-  bool result = false;
-  const auto took = Timed(result);
-  EXPECT_TRUE(result);
-  EXPECT_LT(took.count(), 3000);
-  EXPECT_EQ(Requests().size(), 4u);
+TEST_F(ScoreServer, ACancelledSendEndsAtOnceAndCountsAsFailed) {
+  // Either request may be the one under way when the player gives up.
+  for (const bool inSubmission : {false, true}) {
+    SCOPED_TRACE(inSubmission ? "submission" : "version request");
+    if (inSubmission) {
+      OnVersion([](const httplib::Request&, httplib::Response& res) {
+        res.set_content("1|2|3|4|TOK|", "text/html");
+      });
+      OnSubmit(Hang());
+    } else {
+      OnVersion(Hang());
+    }
+    // Far beyond the bound below: only the cancel can end it sooner.
+    SetScoreTimeouts(90000, 90000);
+    const auto start = std::chrono::steady_clock::now();
+    {
+      ScoreSend send("Ann", 1, "");
+      // The request reaches the server, which holds it.
+      ASSERT_TRUE(WaitForRequests(inSubmission ? 2u : 1u));
+      EXPECT_EQ(send.Poll(), ScoreSend::Result::Pending);
+      send.Cancel();
+      EXPECT_EQ(send.Poll(), ScoreSend::Result::Failed);
+    }  // its thread is joined here
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(took).count(), 60);
+  }
+  Release();
 }
 
 TEST(ScorePage, IsTheServerScriptWithTheShowQuery) {
