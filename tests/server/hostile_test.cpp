@@ -350,5 +350,58 @@ TEST_F(HostileTest, ADatabaseThatCannotBeWrittenIsRefusedAtStart) {
   EXPECT_NE(ServerLog().find("cannot write"), std::string::npos) << ServerLog();
 }
 
+// The program's moderation commands: each one's output, exit code and log line.
+TEST_F(HostileTest, ModerationCommandsListHideAndDeleteRowsAndLogIt) {
+  {
+    auto storage = OpenSqlite((dir_ / "scores.sqlite").string());
+    const char* names[] = {"Ann", "Spam", "Spam"};
+    for (int n = 0; n < 3; ++n) {
+      const std::string token = std::string(31, '0') + std::to_string(n);
+      storage->IssueToken(token, "c", 100);
+      storage->Submit(token, "c", 1, {names[n], "X", 100 - n, 1, "203.0.113." + std::to_string(n)});
+    }
+  }
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {std::string(GH_BIN_DIR) + "/gravelhorn2-scores", "--db",
+                               (dir_ / "scores.sqlite").string()});
+    std::string command;
+    for (const auto& a : args) command += "'" + a + "' ";
+    command += "2>>'" + (dir_ / "server.log").string() + "'";
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int status = pclose(pipe);
+    return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, out);
+  };
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    const char* output;  // in what it prints
+    const char* log;     // in its log, "" for nothing
+  } cases[] = {
+      {{"rows", "--name", "Spam"}, 0, "203.0.113.2", ""},
+      {{"hide", "--name", "Spam"}, 0, "", "hid 2 rows (name \"Spam\")"},
+      {{"rows", "--address", "203.0.113.1"}, 0, "hidden", ""},
+      {{"unhide", "2"}, 0, "", "showed again 1 rows (id 2)"},
+      {{"delete", "--address", "203.0.113.2"}, 0, "", "deleted 1 rows (address 203.0.113.2)"},
+      {{"delete", "99"}, 1, "", "deleted 0 rows (id 99)"},
+      {{"rows"}, 0, "Ann", ""},
+  };
+  for (const auto& c : cases) {
+    const auto [code, out] = run(c.args);
+    EXPECT_EQ(code, c.code) << c.args[0] << " " << c.args.back();
+    EXPECT_NE(out.find(c.output), std::string::npos) << c.args[0] << ": " << out;
+    if (*c.log)
+      EXPECT_NE(ServerLog().find(c.log), std::string::npos) << c.log << "\n" << ServerLog();
+  }
+  auto storage = OpenSqlite((dir_ / "scores.sqlite").string());
+  const auto page = storage->TopScores(10);
+  ASSERT_EQ(page.size(), 2u);
+  EXPECT_EQ(page[0].name, "Ann");
+  EXPECT_EQ(storage->FindRows({0, "Spam", ""}, 10).at(0).address, "203.0.113.1");
+}
+
 }  // namespace
 }  // namespace gh::scores::test

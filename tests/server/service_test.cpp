@@ -1,5 +1,7 @@
 // The score server over HTTP on the loopback: what the game's client gets, and
 // what a forger gets.
+#include <sqlite3.h>
+
 #include <algorithm>
 
 #include "ServerFixture.h"
@@ -369,6 +371,21 @@ TEST_F(ServiceTest, RefusalsAreLoggedWithTheTimeSummedUpInAFloodAndWithoutTokens
   const std::string summary = Log().back();
   EXPECT_NE(summary.find(std::to_string(500 - 19) + " more refusals"), std::string::npos)
       << summary;
+}
+
+// A database that stays locked answers 503 with a retry time, not a hang or a 500.
+TEST_F(ServiceTest, ABusyDatabaseIsAnswered503) {
+  storage_ = OpenSqlite((dir_ / "scores.sqlite").string(), 200);
+  Start(ServiceOptions{});
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open((dir_ / "scores.sqlite").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const HttpResponse res = service_->Handle(Request("GET", "version&prg=Gravelhorn2"));
+  sqlite3_close(other);
+  EXPECT_EQ(res.status, 503);
+  EXPECT_EQ(HeaderOf(res, "Retry-After"), "5");
+  EXPECT_TRUE(Logged("busy")) << "the log says why";
+  EXPECT_EQ(service_->Handle(Request("GET", "version&prg=Gravelhorn2")).status, 200);
 }
 
 TEST_F(ServiceTest, TheEmptyTableSaysSo) {
