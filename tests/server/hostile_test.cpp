@@ -63,12 +63,19 @@ struct Reply {
   std::string head, body;
 };
 
-// Reads one reply from `fd`, at most 10 s (the game's own limit).
-Reply ReadReply(int fd) {
+// Reads one reply from `fd`, at most 10 s (the game's own limit); bytes after
+// it stay in `data` for the next one.
+Reply ReadReply(int fd, std::string& data) {
   Reply r;
-  std::string data;
   const auto until = Clock::now() + std::chrono::seconds(10);
   size_t headEnd = std::string::npos, length = 0;
+  const auto findHead = [&] {
+    if (headEnd == std::string::npos && (headEnd = data.find("\r\n\r\n")) != std::string::npos) {
+      const size_t at = data.find("Content-Length: ");
+      if (at != std::string::npos && at < headEnd) length = std::stoul(data.substr(at + 16));
+    }
+  };
+  findHead();
   while (Clock::now() < until) {
     if (headEnd != std::string::npos && data.size() >= headEnd + 4 + length) break;
     pollfd p{fd, POLLIN, 0};
@@ -77,16 +84,19 @@ Reply ReadReply(int fd) {
     const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
     if (n <= 0) break;
     data.append(buffer, static_cast<size_t>(n));
-    if (headEnd == std::string::npos && (headEnd = data.find("\r\n\r\n")) != std::string::npos) {
-      const size_t at = data.find("Content-Length: ");
-      if (at != std::string::npos && at < headEnd) length = std::stoul(data.substr(at + 16));
-    }
+    findHead();
   }
   if (headEnd == std::string::npos || data.size() < 12) return r;
   r.status = std::stoi(data.substr(9, 3));
   r.head = data.substr(0, headEnd);
   r.body = data.substr(headEnd + 4, length);
+  data.erase(0, std::min(data.size(), headEnd + 4 + length));
   return r;
+}
+
+Reply ReadReply(int fd) {
+  std::string data;
+  return ReadReply(fd, data);
 }
 
 bool SendAll(int fd, const std::string& bytes) {
@@ -319,6 +329,45 @@ TEST_F(HostileTest, StopsOnSigtermWhileClientsDrip) {
   if (done == pid) server->Reaped();
   ASSERT_EQ(done, pid) << "still running 20 s after SIGTERM";
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Requests sent back to back on one connection each get their reply; a body
+// on a GET is never taken for the next request.
+TEST_F(HostileTest, PipelinedRequestsAreAnsweredAndBodiesAreNotRequests) {
+  auto server = Start({});
+  ASSERT_GT(server->Port(), 0) << ServerLog();
+  const std::string page = Get(std::string(protocol::PageQuery));
+  const std::string version = Get(std::string(protocol::VersionQuery));
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<int> statuses;
+  } cases[] = {
+      {"two pipelined requests", page + version, {200, 200}},
+      {"a version request hidden in a GET's body",
+       Get(std::string(protocol::PageQuery),
+           "Content-Length: " + std::to_string(version.size()) + "\r\n") +
+           version,
+       {400}},
+  };
+  for (const auto& c : cases) {
+    const int fd = Open(server->Port(), "127.0.0.8");
+    ASSERT_TRUE(SendAll(fd, c.bytes));
+    std::vector<int> statuses;
+    std::string pending;
+    while (true) {
+      const Reply r = ReadReply(fd, pending);
+      if (r.status < 0) break;
+      statuses.push_back(r.status);
+      if (r.head.find("Connection: close") != std::string::npos) break;
+      if (statuses.size() == c.statuses.size()) break;
+    }
+    EXPECT_EQ(statuses, c.statuses) << c.what;
+    EXPECT_TRUE(c.statuses.size() > 1 || ClosedByServer(fd, 10000)) << c.what;
+  }
+  server->Stop();
+  EXPECT_EQ(OpenSqlite((dir_ / "scores.sqlite").string())->CountTokens(), 1)
+      << "only the pipelined version request issued a token";
 }
 
 // A database file the server cannot write: it says so and does not start.
