@@ -237,7 +237,9 @@ TEST_F(HostileTest, SlowAndIdleClientsNeitherBlockPlayersNorStayForever) {
   }
   EXPECT_EQ(cut, static_cast<int>(hostile.size())) << "connections the server kept";
   for (const auto& h : hostile)
-    if (h.slow) EXPECT_LT(h.sent, head.size()) << "a slow head was completed, not cut";
+    if (h.slow) {
+      EXPECT_LT(h.sent, head.size()) << "a slow head was completed, not cut";
+    }
   EXPECT_EQ(server->Stop(), 0);
 }
 
@@ -442,8 +444,9 @@ TEST_F(HostileTest, ModerationCommandsListHideAndDeleteRowsAndLogIt) {
     const auto [code, out] = run(c.args);
     EXPECT_EQ(code, c.code) << c.args[0] << " " << c.args.back();
     EXPECT_NE(out.find(c.output), std::string::npos) << c.args[0] << ": " << out;
-    if (*c.log)
+    if (*c.log) {
       EXPECT_NE(ServerLog().find(c.log), std::string::npos) << c.log << "\n" << ServerLog();
+    }
   }
   auto storage = OpenSqlite((dir_ / "scores.sqlite").string());
   const auto page = storage->TopScores(10);

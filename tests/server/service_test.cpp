@@ -271,7 +271,9 @@ TEST_F(ServiceTest, OnlyAGetWithoutABodyHasEffects) {
     const HttpResponse res = service_->Handle(req);
     EXPECT_EQ(res.status, c.status) << c.what;
     EXPECT_EQ(HeaderOf(res, "Allow"), c.allow) << c.what;
-    if (c.body) EXPECT_TRUE(res.close) << c.what << ": the body must not be read as a request";
+    if (c.body) {
+      EXPECT_TRUE(res.close) << c.what << ": the body must not be read as a request";
+    }
   }
   EXPECT_EQ(storage_->CountTokens(), 0);
   EXPECT_FALSE(Logged("refused")) << "no submission was looked at";

@@ -55,7 +55,7 @@ class StorageTest : public ::testing::TestWithParam<Backend> {
     return IsPostgres() ? OpenPostgres(target_, 4, waitMs) : OpenSqlite(target_, waitMs);
   }
   static ScoreRow Row(const std::string& name, int64_t score, int64_t time = 1000) {
-    return {name, "Somewhere", score, time};
+    return {name, "Somewhere", score, time, {}};
   }
 
   std::string target_;
@@ -110,7 +110,7 @@ TEST_P(StorageTest, TopScoresBestFirstTiesInArrivalOrderTextsAsGiven) {
                                       Row("tie-early", 500),
                                       Row("tie-late", 500),
                                       Row("'); DROP TABLE scores; --", 100),
-                                      {"\xc3\xa9t\xc3\xa9 <b>", "\"q\" \\ %", 50, 7}};
+                                      {"\xc3\xa9t\xc3\xa9 <b>", "\"q\" \\ %", 50, 7, {}}};
   int n = 0;
   for (const auto& row : rows) {
     const std::string token = "t" + std::to_string(n++);
