@@ -6,7 +6,13 @@
 //
 //   bench_score_server [clients] [submissions per run] [rounds] [seconds cap per run]
 //                      [server threads]
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -16,7 +22,10 @@
 
 #include "BenchStats.h"
 #include "TempPostgres.h"
+#include "scores/ScoreProtocol.h"
+#include "server/HttpServer.h"
 #include "server/ScoreService.h"
+#include "server/ServerConfig.h"
 #include "server/Submission.h"
 
 namespace {
@@ -34,17 +43,8 @@ std::string LoadAverage() {
 // the game).
 std::string Encode(const std::string& name, int score, const std::string& token,
                    const std::string& country) {
-  std::string text = "type=0|name=" + name + "|score=" + std::to_string(score) +
-                     "|key=G|p=" + token + "|add=" + country + "|z=";
-  while (text.size() % 5 != 0) text += '0';
-  std::string symbols;
-  for (size_t block = 0; block < text.size(); block += 5) {
-    uint64_t bits = 0;
-    for (size_t k = 0; k < 5; ++k) bits = bits << 8 | static_cast<unsigned char>(text[block + k]);
-    for (int shift = 35; shift >= 0; shift -= 5)
-      symbols.push_back(SymbolAlphabet[bits >> shift & 31]);
-  }
-  return symbols;
+  return gh::protocol::EncodeBlocks(
+      gh::protocol::SubmissionText(name, score, gh::protocol::DefaultKey, token, country));
 }
 
 // The fifth "|"-separated field of a version reply.
@@ -69,17 +69,99 @@ struct Figures {
   int64_t sent = 0, accepted = 0, failed = 0, rows = 0, distinct = 0;
 };
 
-Figures Run(Storage& storage, int clients, int threads, int total, int secondsCap) {
+// Hostile clients beside the players: `slow` connections sending their heads a
+// byte a second and `idle` ones sending nothing, each from one of many
+// loopback addresses (under the per-address cap), reopened when the server
+// cuts them so that as many stay open through the run.
+class HostileClients {
+ public:
+  HostileClients(int port, int slow, int idle) : port_(port) {
+    for (int n = 0; n < slow + idle; ++n) slots_.push_back({-1, n < slow, 0});
+    Refill();
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        Refill();
+      }
+    });
+  }
+  ~HostileClients() {
+    stop_ = true;
+    thread_.join();
+    for (auto& s : slots_)
+      if (s.fd >= 0) close(s.fd);
+  }
+  int Open() const {
+    int n = 0;
+    for (const auto& s : slots_) n += s.fd >= 0 ? 1 : 0;
+    return n;
+  }
+
+ private:
+  struct Slot {
+    int fd;
+    bool slow;
+    size_t sent;
+  };
+  void Refill() {
+    static const std::string head = "GET /cgi/version.pl?version&prg=Gravelhorn2 HTTP/1.1\r\n";
+    for (size_t i = 0; i < slots_.size(); ++i) {
+      Slot& s = slots_[i];
+      if (s.fd >= 0) {
+        pollfd p{s.fd, POLLIN, 0};
+        char byte;
+        if (poll(&p, 1, 0) > 0 && recv(s.fd, &byte, 1, MSG_DONTWAIT) <= 0) {
+          close(s.fd);
+          s.fd = -1;
+        }
+      }
+      if (s.fd < 0) {
+        s.fd = Connect("127.0.1." + std::to_string(1 + i / 30));
+        s.sent = 0;
+      }
+      if (s.fd >= 0 && s.slow && s.sent < head.size() &&
+          send(s.fd, head.data() + s.sent, 1, MSG_NOSIGNAL) == 1)
+        ++s.sent;
+    }
+  }
+  int Connect(const std::string& source) const {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in from{}, to{};
+    from.sin_family = to.sin_family = AF_INET;
+    inet_pton(AF_INET, source.c_str(), &from.sin_addr);
+    inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+    to.sin_port = htons(static_cast<uint16_t>(port_));
+    if (bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+        connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+      close(fd);
+      return -1;
+    }
+    return fd;
+  }
+  int port_;
+  std::vector<Slot> slots_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+Figures Run(Storage& storage, int clients, int threads, int total, int secondsCap, int slow = 0,
+            int idle = 0) {
   ServiceOptions options;
   options.versionPerMinute = 0;  // every client shares 127.0.0.1
   options.submitPerMinute = 0;
   options.pageRows = total + 100;
   ScoreService service(storage, options, {}, [](const std::string&) {});
-  httplib::Server server;
-  ConfigureServer(server, threads);
-  service.Mount(server);
-  const int port = server.bind_to_any_port("127.0.0.1");
-  std::thread listener([&] { server.listen_after_bind(); });
+  // The program's own configuration: its defaults and the thread count given.
+  ServerConfig config;
+  config.threads = threads;
+  // Every player here comes from 127.0.0.1: one address's cap would be the
+  // bench's limit, not the server's.
+  config.http.perAddress = 100000;
+  HttpServer server([&service](const HttpRequest& req) { return service.Handle(req); },
+                    ServerLimits(config));
+  const int port = server.Start("127.0.0.1", 0);
+  std::unique_ptr<HostileClients> hostile;
+  if (slow + idle > 0) hostile = std::make_unique<HostileClients>(port, slow, idle);
 
   const int perClient = total / clients;
   const uint64_t deadline = bench::MonotonicNs() + uint64_t(secondsCap) * 1000000000ull;
@@ -123,8 +205,9 @@ Figures Run(Storage& storage, int clients, int threads, int total, int secondsCa
   }
   for (auto& w : workers) w.join();
   const double seconds = (bench::MonotonicNs() - start) / 1e9;
-  server.stop();
-  listener.join();
+  if (hostile) std::printf("hostile connections open at the end: %d\n", hostile->Open());
+  hostile.reset();
+  server.Stop();
 
   Figures f;
   std::vector<double> pairs, submits;
@@ -188,6 +271,17 @@ int main(int argc, char** argv) {
       auto storage = OpenPostgres(db, 8);
       Print("PostgreSQL", Run(*storage, clients, threads, total, cap));
     }
+  }
+  // Players beside 256 slow and 1,000 idle connections (SQLite).
+  {
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 8192);
+    setrlimit(RLIMIT_NOFILE, &limit);
+    const auto file = dir / "hostile.sqlite";
+    auto storage = OpenSqlite(file.string());
+    std::printf("with 256 slow and 1000 idle connections, load %s:\n", LoadAverage().c_str());
+    Print("SQLite", Run(*storage, clients, threads, total / 4, cap, 256, 1000));
   }
   std::filesystem::remove_all(dir);
   std::printf("load average after: %s\n", LoadAverage().c_str());

@@ -27,15 +27,25 @@ send() {  # name score country
   rm -f "$jar"
   reply=$(curl -s -c "$jar" "$base?version&prg=Gravelhorn2")
   token=$(cut -d'|' -f5 <<< "$reply")
-  inf=$(python3 - "$1" "$2" "$token" "$3" <<'PY'
-import sys
-name, score, token, country = sys.argv[1:]
-text = f"type=0|name={name}|score={score}|key=G|p={token}|add={country}|z=".encode("latin-1")
-text += b"0" * (-len(text) % 5)
-alphabet = "ABCDEFGHJKLMNPQRSTUVWXY123456789"
+  inf=$(python3 - "$root/scores/ScoreProtocol.h" "$1" "$2" "$token" "$3" <<'PY'
+import re, sys
+# The protocol's constants from the header the game and the server share.
+header, name, score, token, country = sys.argv[1:]
+source = open(header).read()
+def text(constant):
+    return re.search(constant + r' = "([^"]*)"', source).group(1)
+def char(constant):
+    return re.search(constant + r" = '(.)'", source).group(1)
+key = char("DefaultKey")
+fields = [text("TypeField"), text("NameField") + name, text("ScoreField") + score,
+          text("KeyField") + key, text("TokenFieldName") + token, text("CountryField") + country,
+          text("PaddingField")]
+data = "".join(fields).encode("latin-1")
+data += char("PaddingByte").encode() * (-len(data) % 5)
+alphabet = text("SymbolAlphabet")
 out = ""
-for i in range(0, len(text), 5):
-    n = int.from_bytes(text[i:i + 5], "big")
+for i in range(0, len(data), 5):
+    n = int.from_bytes(data[i:i + 5], "big")
     out += "".join(alphabet[(n >> s) & 31] for s in range(35, -1, -5))
 print(out)
 PY

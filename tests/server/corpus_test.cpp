@@ -1,4 +1,4 @@
-// The submission fuzz target's corpus, replayed through its own check.
+// The server's fuzz targets' corpora, replayed through their own checks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,18 +9,26 @@
 
 namespace {
 
-TEST(SubmissionCorpus, EveryFileIsHandled) {
-  const auto dir = std::filesystem::path(GH_SOURCE_DIR) / "fuzz/corpus/submission";
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::string bytes(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(
-        gh::fuzz::CheckSubmission(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "")
-        << entry.path();
-    ++files;
+TEST(ServerFuzzCorpora, EveryFileIsHandled) {
+  const struct {
+    const char* corpus;
+    std::string (*check)(const uint8_t*, size_t);
+  } targets[] = {
+      {"submission", gh::fuzz::CheckSubmission},
+      {"client_address", gh::fuzz::CheckClientAddress},
+  };
+  for (const auto& t : targets) {
+    const auto dir = std::filesystem::path(GH_SOURCE_DIR) / "fuzz/corpus" / t.corpus;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string bytes(std::istreambuf_iterator<char>(in), {});
+      EXPECT_EQ(t.check(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "")
+          << entry.path();
+      ++files;
+    }
+    EXPECT_GT(files, 0) << t.corpus;
   }
-  EXPECT_GT(files, 0);
 }
 
 }  // namespace

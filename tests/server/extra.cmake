@@ -1,8 +1,10 @@
 # The score server's library, a real HTTP client, the throw-away PostgreSQL
 # helper, the game's own client for the end-to-end test, and the fuzz target's
 # check for the corpus replay.
-target_link_libraries(test_${name} PRIVATE gh_scores_server)
-target_sources(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/SubmissionEntry.cpp)
+pkg_check_modules(GH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+target_link_libraries(test_${name} PRIVATE gh_scores_server PkgConfig::GH_HTTPLIB)
+target_sources(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/SubmissionEntry.cpp
+  ${CMAKE_SOURCE_DIR}/fuzz/ClientAddressEntry.cpp)
 target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz)
 add_dependencies(test_${name} gravelhorn2-scores)
 target_compile_definitions(test_${name} PRIVATE
