@@ -38,12 +38,11 @@ std::optional<std::string> ServerAddress;
 // libcurl is loaded when the first score is sent, not at start: the game needs it
 // for nothing else, and loading it (and what it brings) would delay the first
 // picture. The calls keep their names; each is bound from the loaded library.
-#define GH_CURL_CALLS(X)                                                               \
-  X(curl_global_init)                                                                  \
-  X(curl_easy_init)                                                                    \
-  X(curl_easy_cleanup)                                                                 \
-  X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) X(curl_slist_free_all) \
-      X(curl_easy_getinfo)
+#define GH_CURL_CALLS(X)                                                             \
+  X(curl_global_init)                                                                \
+  X(curl_easy_init)                                                                  \
+  X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) \
+      X(curl_slist_free_all) X(curl_easy_getinfo)
 
 #define GH_CURL_SLOT(name) decltype(&::name) name = nullptr;
 GH_CURL_CALLS(GH_CURL_SLOT)
@@ -57,7 +56,7 @@ bool BindCurl() {
     void* lib = OpenModule(GH_CURL_LIBRARY, error);
     if (!lib) return false;
     bool all = true;
-#define GH_CURL_BIND(name)                                              \
+#define GH_CURL_BIND(name)                                       \
   name = reinterpret_cast<decltype(&::name)>(ModuleSymbol(lib, #name)); \
   all = all && name != nullptr;
     GH_CURL_CALLS(GH_CURL_BIND)
