@@ -25,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -347,7 +348,7 @@ TEST(BehindProxy, TwoFrontEndsOnPostgresServeTheGameOverHttpsAndLoseNothing) {
   const fs::path dir = fs::temp_directory_path() / ("gh_proxy_" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
-  // nginx's workers give up root; they pass through this folder to theirs.
+  // nginx's workers give up root; they pass through this folder to their own.
   chmod(dir.c_str(), 0711);
 
   // A self-signed certificate for the proxy's address, made now.
@@ -393,7 +394,6 @@ TEST(BehindProxy, TwoFrontEndsOnPostgresServeTheGameOverHttpsAndLoseNothing) {
   // The game's own client trusts the certificate only when told to, and still
   // checks that it names the host.
   {
-    ScopedVariable server(ScoreServerVariable, https);
     struct Case {
       const char* what;
       std::string address, ca;
@@ -410,7 +410,8 @@ TEST(BehindProxy, TwoFrontEndsOnPostgresServeTheGameOverHttpsAndLoseNothing) {
     SetScoreServerAddress("");
   }
 
-  // Many players send at once while the front end serving them is stopped.
+  // Forty players send one after another; the front end that served the
+  // latest of the first ten is stopped while the others go on.
   constexpr int Players = 40;
   std::vector<Player::Sent> sent(Players);
   std::mutex mutex;
