@@ -16,7 +16,10 @@
 
 #include "BenchStats.h"
 #include "TempPostgres.h"
+#include "scores/ScoreProtocol.h"
+#include "server/HttpServer.h"
 #include "server/ScoreService.h"
+#include "server/ServerConfig.h"
 #include "server/Submission.h"
 
 namespace {
@@ -34,17 +37,8 @@ std::string LoadAverage() {
 // the game).
 std::string Encode(const std::string& name, int score, const std::string& token,
                    const std::string& country) {
-  std::string text = "type=0|name=" + name + "|score=" + std::to_string(score) +
-                     "|key=G|p=" + token + "|add=" + country + "|z=";
-  while (text.size() % 5 != 0) text += '0';
-  std::string symbols;
-  for (size_t block = 0; block < text.size(); block += 5) {
-    uint64_t bits = 0;
-    for (size_t k = 0; k < 5; ++k) bits = bits << 8 | static_cast<unsigned char>(text[block + k]);
-    for (int shift = 35; shift >= 0; shift -= 5)
-      symbols.push_back(SymbolAlphabet[bits >> shift & 31]);
-  }
-  return symbols;
+  return gh::protocol::EncodeBlocks(
+      gh::protocol::SubmissionText(name, score, gh::protocol::DefaultKey, token, country));
 }
 
 // The fifth "|"-separated field of a version reply.
@@ -75,11 +69,12 @@ Figures Run(Storage& storage, int clients, int threads, int total, int secondsCa
   options.submitPerMinute = 0;
   options.pageRows = total + 100;
   ScoreService service(storage, options, {}, [](const std::string&) {});
-  httplib::Server server;
-  ConfigureServer(server, threads);
-  service.Mount(server);
-  const int port = server.bind_to_any_port("127.0.0.1");
-  std::thread listener([&] { server.listen_after_bind(); });
+  // The program's own configuration: its defaults and the thread count given.
+  ServerConfig config;
+  config.threads = threads;
+  HttpServer server([&service](const HttpRequest& req) { return service.Handle(req); },
+                    ServerLimits(config));
+  const int port = server.Start("127.0.0.1", 0);
 
   const int perClient = total / clients;
   const uint64_t deadline = bench::MonotonicNs() + uint64_t(secondsCap) * 1000000000ull;
@@ -123,8 +118,7 @@ Figures Run(Storage& storage, int clients, int threads, int total, int secondsCa
   }
   for (auto& w : workers) w.join();
   const double seconds = (bench::MonotonicNs() - start) / 1e9;
-  server.stop();
-  listener.join();
+  server.Stop();
 
   Figures f;
   std::vector<double> pairs, submits;

@@ -1,22 +1,14 @@
 #include <string_view>
 
 #include "FuzzEntries.h"
+#include "scores/ScoreProtocol.h"
 #include "server/Submission.h"
 
 namespace gh::fuzz {
 
 namespace {
 
-std::string Encode(const std::string& bytes) {
-  std::string symbols;
-  for (size_t block = 0; block + 5 <= bytes.size(); block += 5) {
-    uint64_t bits = 0;
-    for (size_t k = 0; k < 5; ++k) bits = bits << 8 | static_cast<unsigned char>(bytes[block + k]);
-    for (int shift = 35; shift >= 0; shift -= 5)
-      symbols.push_back(scores::SymbolAlphabet[bits >> shift & 31]);
-  }
-  return symbols;
-}
+std::string Encode(const std::string& bytes) { return protocol::EncodeBlocks(bytes); }
 
 bool ValidUtf8WithoutControls(const std::string& s) {
   for (size_t i = 0; i < s.size(); ++i) {
@@ -38,11 +30,9 @@ std::string CheckText(std::string_view text) {
   if (!r.submission) return {};
   const scores::Submission& s = *r.submission;
   if (!scores::IsWellFormedToken(s.token)) return "a token that is not well formed";
-  // The fields put back together give the text again, up to its padding.
-  std::string again = "type=0|name=" + s.name + "|score=" + std::to_string(s.score) +
-                      "|key=" + s.key + "|p=" + s.token + "|add=" + s.country + "|z=";
-  if (again.size() > text.size() || text.substr(0, again.size()) != again)
-    return "the fields do not give back the text";
+  // The fields put back together give the text again, its padding too.
+  const std::string again = protocol::SubmissionText(s.name, s.score, s.key, s.token, s.country);
+  if (again != text) return "the fields do not give back the text";
   for (const std::string* field : {&s.name, &s.country}) {
     const std::string clean = scores::CleanText(*field, 24);
     if (!ValidUtf8WithoutControls(clean)) return "a cleaned text with control bytes or bad UTF-8";

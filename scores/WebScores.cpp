@@ -10,39 +10,42 @@
 #include <optional>
 
 #include "platform/System.h"
+#include "scores/ScoreProtocol.h"
 #include "settings/Settings.h"
 
 #ifndef GH_SCORE_SERVER
 #define GH_SCORE_SERVER "http://scores.gravelhorn2.net"
 #endif
-#ifndef GH_SCORE_KEY
-#define GH_SCORE_KEY "G"
-#endif
-
+#ifdef GH_SCORE_KEY
 static_assert(sizeof(GH_SCORE_KEY) == 2 && GH_SCORE_KEY[0] >= 'A' && GH_SCORE_KEY[0] <= 'Z',
               "GH_SCORE_KEY must be one capital letter");
+constexpr char ScoreKey = GH_SCORE_KEY[0];
+#else
+constexpr char ScoreKey = gh::protocol::DefaultKey;
+#endif
 
 namespace gh {
 
-const char* const SymbolAlphabet = "ABCDEFGHJKLMNPQRSTUVWXY123456789";
+const char* const SymbolAlphabet = protocol::SymbolAlphabet.data();
 
 namespace {
 
-constexpr const char* ScriptPath = "/cgi/version.pl?";
-constexpr const char* VersionQuery = "version&prg=Gravelhorn2";
-constexpr const char* SubmitQuery = "hs&prg=Gravelhorn2&inf=";
-constexpr const char* PageQuery = "prg=Gravelhorn2&show&type=0";
+const std::string ScriptPath = std::string(protocol::ScriptPath) + "?";
+const std::string VersionQuery(protocol::VersionQuery);
+const std::string SubmitQuery(protocol::SubmitQuery);
+const std::string PageQuery(protocol::PageQuery);
 
 // Set by SetScoreServerAddress; until then the run-time override or the build's address.
 std::optional<std::string> ServerAddress;
 // libcurl is loaded when the first score is sent, not at start: the game needs it
 // for nothing else, and loading it (and what it brings) would delay the first
 // picture. The calls keep their names; each is bound from the loaded library.
-#define GH_CURL_CALLS(X)                                                             \
-  X(curl_global_init)                                                                \
-  X(curl_easy_init)                                                                  \
-  X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) \
-      X(curl_slist_free_all) X(curl_easy_getinfo)
+#define GH_CURL_CALLS(X)                                                               \
+  X(curl_global_init)                                                                  \
+  X(curl_easy_init)                                                                    \
+  X(curl_easy_cleanup)                                                                 \
+  X(curl_easy_setopt) X(curl_easy_perform) X(curl_slist_append) X(curl_slist_free_all) \
+      X(curl_easy_getinfo)
 
 #define GH_CURL_SLOT(name) decltype(&::name) name = nullptr;
 GH_CURL_CALLS(GH_CURL_SLOT)
@@ -56,7 +59,7 @@ bool BindCurl() {
     void* lib = OpenModule(GH_CURL_LIBRARY, error);
     if (!lib) return false;
     bool all = true;
-#define GH_CURL_BIND(name)                                       \
+#define GH_CURL_BIND(name)                                              \
   name = reinterpret_cast<decltype(&::name)>(ModuleSymbol(lib, #name)); \
   all = all && name != nullptr;
     GH_CURL_CALLS(GH_CURL_BIND)
@@ -204,10 +207,7 @@ std::string TokenFromReply(std::string reply) {
 
 std::string SubmissionText(const std::string& name, int score, const std::string& token,
                            const std::string& country) {
-  std::string text = "type=0|name=" + name + "|score=" + std::to_string(score) +
-                     "|key=" GH_SCORE_KEY "|p=" + token + "|add=" + country + "|z=";
-  while (text.size() % 5 != 0) text.push_back('0');
-  return text;
+  return protocol::SubmissionText(name, score, ScoreKey, token, country);
 }
 
 bool SubmitScore(const std::string& name, int score, const std::string& country) {

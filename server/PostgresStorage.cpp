@@ -2,6 +2,7 @@
 // parameters, a submission in one statement (so in one transaction).
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -21,7 +22,7 @@ constexpr const char* MigrationLock = "SELECT pg_advisory_xact_lock(7161305)";
 
 class PostgresStorage : public Storage {
  public:
-  PostgresStorage(const std::string& conninfo, int connections) {
+  PostgresStorage(const std::string& conninfo, int connections, int waitMs) : waitMs_(waitMs) {
     if (connections < 1) connections = 1;
     try {
       for (int i = 0; i < connections; ++i) {
@@ -34,6 +35,7 @@ class PostgresStorage : public Storage {
             conn, [](void*, const char*) {}, nullptr);
       }
       Migrate(idle_.front());
+      for (PGconn* c : idle_) Setup(c);
     } catch (...) {
       for (PGconn* c : idle_) PQfinish(c);
       throw;
@@ -62,12 +64,12 @@ class PostgresStorage : public Storage {
     const Result r = Query(conn.get(),
                            "WITH taken AS (DELETE FROM tokens WHERE token = $1 AND cookie = $2"
                            " RETURNING expires),"
-                           " stored AS (INSERT INTO scores (name, country, score, created)"
-                           " SELECT $3, $4, $5, $6 FROM taken WHERE expires >= $7 RETURNING 1)"
+                           " stored AS (INSERT INTO scores (name, country, score, created, address)"
+                           " SELECT $3, $4, $5, $6, $8 FROM taken WHERE expires >= $7 RETURNING 1)"
                            " SELECT (SELECT COUNT(*) FROM taken), (SELECT COUNT(*) FROM stored),"
                            " EXISTS (SELECT 1 FROM tokens WHERE token = $1)",
                            {token, cookie, row.name, row.country, std::to_string(row.score),
-                            std::to_string(row.time), std::to_string(now)});
+                            std::to_string(row.time), std::to_string(now), row.address});
     const bool taken = std::string(PQgetvalue(r.get(), 0, 0)) != "0";
     const bool stored = std::string(PQgetvalue(r.get(), 0, 1)) != "0";
     const bool exists = std::string(PQgetvalue(r.get(), 0, 2)) == "t";
@@ -85,16 +87,54 @@ class PostgresStorage : public Storage {
   std::vector<ScoreRow> TopScores(int limit) override {
     Lease conn(*this);
     const Result r = Query(conn.get(),
-                           "SELECT name, country, score, created FROM scores"
+                           "SELECT name, country, score, created FROM scores WHERE hidden = 0"
                            " ORDER BY score DESC, id ASC LIMIT $1",
                            {std::to_string(limit)});
     std::vector<ScoreRow> rows;
     for (int i = 0; i < PQntuples(r.get()); ++i) {
-      rows.push_back({PQgetvalue(r.get(), i, 0), PQgetvalue(r.get(), i, 1),
+      rows.push_back({PQgetvalue(r.get(), i, 0),
+                      PQgetvalue(r.get(), i, 1),
                       std::stoll(PQgetvalue(r.get(), i, 2)),
-                      std::stoll(PQgetvalue(r.get(), i, 3))});
+                      std::stoll(PQgetvalue(r.get(), i, 3)),
+                      {}});
     }
     return rows;
+  }
+
+  std::vector<ScoreRow> FindRows(const RowFilter& filter, int limit) override {
+    Lease conn(*this);
+    const Result r =
+        Query(conn.get(),
+              ("SELECT name, country, score, created, address, id, hidden FROM scores"
+               " WHERE " +
+               std::string(Filter) + " ORDER BY score DESC, id ASC LIMIT $4")
+                  .c_str(),
+              {std::to_string(filter.id), filter.name, filter.address, std::to_string(limit)});
+    std::vector<ScoreRow> rows;
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+      ScoreRow row{PQgetvalue(r.get(), i, 0), PQgetvalue(r.get(), i, 1),
+                   std::stoll(PQgetvalue(r.get(), i, 2)), std::stoll(PQgetvalue(r.get(), i, 3)),
+                   PQgetvalue(r.get(), i, 4)};
+      row.id = std::stoll(PQgetvalue(r.get(), i, 5));
+      row.hidden = std::string(PQgetvalue(r.get(), i, 6)) != "0";
+      rows.push_back(std::move(row));
+    }
+    return rows;
+  }
+
+  int64_t SetHidden(const RowFilter& filter, bool hidden) override {
+    Lease conn(*this);
+    const Result r =
+        Query(conn.get(), ("UPDATE scores SET hidden = $4 WHERE " + std::string(Filter)).c_str(),
+              {std::to_string(filter.id), filter.name, filter.address, hidden ? "1" : "0"});
+    return std::stoll(PQcmdTuples(r.get()));
+  }
+
+  int64_t DeleteRows(const RowFilter& filter) override {
+    Lease conn(*this);
+    const Result r = Query(conn.get(), ("DELETE FROM scores WHERE " + std::string(Filter)).c_str(),
+                           {std::to_string(filter.id), filter.name, filter.address});
+    return std::stoll(PQcmdTuples(r.get()));
   }
 
   int64_t CountScores() override { return Count("SELECT COUNT(*) FROM scores"); }
@@ -107,17 +147,33 @@ class PostgresStorage : public Storage {
    public:
     explicit Lease(PostgresStorage& pool) : pool_(pool) {
       std::unique_lock lock(pool_.mutex_);
-      pool_.available_.wait(lock, [&] { return !pool_.idle_.empty(); });
+      // Every connection busy for longer than a statement may take: give up.
+      if (!pool_.available_.wait_for(lock, std::chrono::milliseconds(pool_.waitMs_) * 2,
+                                     [&] { return !pool_.idle_.empty(); }))
+        throw StorageBusy("PostgreSQL: every connection is busy");
       conn_ = pool_.idle_.back();
       pool_.idle_.pop_back();
       lock.unlock();
-      if (PQstatus(conn_) != CONNECTION_OK) PQreset(conn_);
+      if (PQstatus(conn_) != CONNECTION_OK) {
+        PQreset(conn_);
+        if (PQstatus(conn_) == CONNECTION_OK) {
+          try {
+            pool_.Setup(conn_);
+          } catch (...) {
+            Return();
+            throw;
+          }
+        }
+      }
     }
-    ~Lease() {
+    ~Lease() { Return(); }
+    void Return() {
+      if (!conn_) return;
       {
         std::lock_guard lock(pool_.mutex_);
         pool_.idle_.push_back(conn_);
       }
+      conn_ = nullptr;
       pool_.available_.notify_one();
     }
     Lease(const Lease&) = delete;
@@ -135,10 +191,28 @@ class PostgresStorage : public Storage {
     Result r(PQexecParams(conn, sql, static_cast<int>(values.size()), nullptr, values.data(),
                           nullptr, nullptr, 0));
     const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+      // Cancelled by the statement or the lock time-out: another session
+      // holds what this one needs.
+      const char* state = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
+      const std::string code = state ? state : "";
+      if (code == "57014" || code == "55P03")
+        throw StorageBusy(std::string("PostgreSQL: ") + PQerrorMessage(conn));
       throw StorageError(std::string("PostgreSQL: ") + PQerrorMessage(conn));
+    }
     return r;
   }
+
+  // A statement or a lock wait is bounded, so a lock held elsewhere cannot
+  // hold every request.
+  void Setup(PGconn* conn) const {
+    const std::string ms = std::to_string(waitMs_);
+    Exec(conn, "SET statement_timeout = " + ms + "; SET lock_timeout = " + ms);
+  }
+
+  static constexpr const char* Filter =
+      "($1::bigint = 0 OR id = $1::bigint) AND ($2::text = '' OR name = $2::text)"
+      " AND ($3::text = '' OR address = $3::text)";
 
   static void Exec(PGconn* conn, const std::string& sql) {
     Result r(PQexec(conn, sql.c_str()));
@@ -182,6 +256,7 @@ class PostgresStorage : public Storage {
     }
   }
 
+  int waitMs_;
   std::mutex mutex_;
   std::condition_variable available_;
   std::vector<PGconn*> idle_;
@@ -189,8 +264,8 @@ class PostgresStorage : public Storage {
 
 }  // namespace
 
-std::unique_ptr<Storage> OpenPostgres(const std::string& conninfo, int connections) {
-  return std::make_unique<PostgresStorage>(conninfo, connections);
+std::unique_ptr<Storage> OpenPostgres(const std::string& conninfo, int connections, int waitMs) {
+  return std::make_unique<PostgresStorage>(conninfo, connections, waitMs);
 }
 
 }  // namespace gh::scores

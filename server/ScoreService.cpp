@@ -1,24 +1,45 @@
 #include "server/ScoreService.h"
 
-#include <httplib.h>
 #include <sys/random.h>
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 
+#include "scores/ScoreProtocol.h"
 #include "server/Submission.h"
 
 namespace gh::scores {
 
 namespace {
 
-constexpr const char* ScriptPath = "/cgi/version.pl";
-constexpr const char* Product = "Gravelhorn2";
+namespace protocol = gh::protocol;
+
+// The page shows text and an inline style sheet, never a script or a frame.
+constexpr const char* PagePolicy =
+    "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'; "
+    "frame-ancestors 'none'";
 
 int64_t SystemMillis() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// Texts of a refusal with the value of every "|p=" field left out: a token is
+// never written to the log.
+std::string WithoutTokens(std::string_view text) {
+  std::string out;
+  size_t at = 0;
+  while (true) {
+    const size_t field = text.find(protocol::TokenFieldName, at);
+    if (field == std::string_view::npos) break;
+    const size_t value = field + protocol::TokenFieldName.size();
+    out.append(text.substr(at, value - at)).append("(token)");
+    const size_t next = text.find('|', value);
+    at = next == std::string_view::npos ? text.size() : next;
+  }
+  out.append(text.substr(at));
+  return out;
 }
 
 void StandardErrorLog(const std::string& line) {
@@ -126,49 +147,74 @@ ScoreService::ScoreService(Storage& storage, ServiceOptions options, Clock clock
       versionLimit_(options_.versionPerMinute),
       submitLimit_(options_.submitPerMinute) {}
 
-void ConfigureServer(httplib::Server& server, int threads) {
-  const size_t count = static_cast<size_t>(std::max(1, threads));
-  server.new_task_queue = [count] { return new httplib::ThreadPool(count); };
-  server.set_tcp_nodelay(true);
-  server.set_keep_alive_max_count(4);
-  server.set_keep_alive_timeout(2);
-  server.set_payload_max_length(4096);
-  server.set_read_timeout(5, 0);
-  server.set_write_timeout(5, 0);
+std::string LogTime(int64_t ms) {
+  const std::time_t t = static_cast<std::time_t>(ms / 1000);
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+  return text;
 }
 
-void ScoreService::Mount(httplib::Server& server) {
-  server.Get(R"(/cgi/version\.pl)",
-             [this](const httplib::Request& req, httplib::Response& res) { Handle(req, res); });
-}
+void ScoreService::Note(const std::string& line) { log_(LogTime(clock_()) + " " + line); }
 
-void ScoreService::Handle(const httplib::Request& req, httplib::Response& res) {
+HttpResponse ScoreService::Handle(const HttpRequest& req) {
+  HttpResponse res;
+  res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  if (req.path != protocol::ScriptPath) {
+    res.Set(404, "text/plain", "not found\n");
+    return res;
+  }
+  const bool head = req.method == "HEAD";
+  if (req.method != "GET" && !head) {
+    res.headers.emplace_back("Allow", "GET, HEAD");
+    res.Set(405, "text/plain", "only GET\n");
+    return res;
+  }
+  if (req.hasBody) {
+    res.Set(400, "text/plain", "a request with a body\n");
+    res.close = true;
+    return res;
+  }
+  const std::string client =
+      ClientAddress(req.peer, req.Header("x-forwarded-for"), options_.trustedProxies);
+  SummariseRefusals(clock_());
   // The game sends bare words ("version", "hs", "show") as parameters
   // without a value; every query also names the product.
-  const bool ours = req.get_param_value("prg") == Product;
+  const bool ours = req.Value(protocol::ProductParam) == protocol::Product;
+  const bool version = req.Has(protocol::VersionWord), submit = req.Has(protocol::SubmitWord),
+             show = req.Has(protocol::PageWord);
   try {
-    if (ours && req.has_param("version") && !req.has_param("hs") && !req.has_param("show")) {
-      Version(req, res);
-    } else if (ours && req.has_param("hs") && req.has_param("inf") && !req.has_param("version")) {
-      Submit(req, res);
-    } else if (ours && req.has_param("show") && req.get_param_value("type") == "0") {
-      Page(res);
+    if (ours && show && req.Value(protocol::TableParam) == protocol::ScoreTable) {
+      return Page();
+    } else if (head && ours && (version || submit)) {
+      // Only GET issues tokens and takes submissions.
+      res.headers.emplace_back("Allow", "GET");
+      res.Set(405, "text/plain", "only GET\n");
+    } else if (ours && version && !submit && !show) {
+      return Version(client);
+    } else if (ours && submit && req.Has(protocol::SubmissionParam) && !version) {
+      return Submit(req, client);
     } else {
-      res.status = 400;
-      res.set_content("unknown query\n", "text/plain");
+      res.Set(400, "text/plain", "unknown query\n");
     }
+  } catch (const StorageBusy& e) {
+    Note(std::string("busy: ") + e.what());
+    res.headers.emplace_back("Retry-After", "5");
+    res.Set(503, "text/plain", "the score table is busy, try again\n");
   } catch (const std::exception& e) {
-    log_(std::string("error: ") + e.what());
-    res.status = 500;
-    res.set_content("server error\n", "text/plain");
+    Note(std::string("error: ") + e.what());
+    res.Set(500, "text/plain", "server error\n");
   }
+  return res;
 }
 
-void ScoreService::Version(const httplib::Request& req, httplib::Response& res) {
-  if (!versionLimit_.Allow(req.remote_addr, clock_())) {
-    res.status = 429;
-    res.set_content("too many requests\n", "text/plain");
-    return;
+HttpResponse ScoreService::Version(const std::string& client) {
+  HttpResponse res;
+  res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  if (!versionLimit_.Allow(RateGroup(client), clock_())) {
+    res.Set(429, "text/plain", "too many requests\n");
+    return res;
   }
   const int64_t now = NowSeconds();
   {
@@ -182,55 +228,103 @@ void ScoreService::Version(const httplib::Request& req, httplib::Response& res) 
   const std::string token = RandomHex(TokenLength / 2);
   const std::string cookie = RandomHex(16);
   storage_.IssueToken(token, cookie, now + options_.tokenSeconds);
-  res.set_header("Set-Cookie", std::string(CookieName) + "=" + cookie +
-                                   "; Path=/cgi; Max-Age=" + std::to_string(options_.tokenSeconds) +
-                                   "; HttpOnly; SameSite=Strict");
-  res.set_header("Cache-Control", "no-store");
+  res.headers.emplace_back(
+      "Set-Cookie", std::string(CookieName) + "=" + cookie + "; Path=/cgi; Max-Age=" +
+                        std::to_string(options_.tokenSeconds) + "; HttpOnly; SameSite=Strict");
+  res.headers.emplace_back("Cache-Control", "no-store");
   // The game takes the fifth field; the others say what answered and when.
-  res.set_content(std::string("1|") + Product + "|2.0|" + std::to_string(now) + "|" + token + "|",
-                  "text/html");
+  res.Set(
+      200, "text/html",
+      "1|" + std::string(protocol::Product) + "|2.0|" + std::to_string(now) + "|" + token + "|");
+  return res;
 }
 
-void ScoreService::Refuse(const httplib::Request& req, httplib::Response& res, int status,
-                          const std::string& reason) {
-  log_("refused submission from " + req.remote_addr + ": " + reason);
-  res.status = status;
-  res.set_header("Cache-Control", "no-store");
-  res.set_content("refused\n", "text/plain");
+void ScoreService::SummariseRefusals(int64_t nowMs) {
+  std::string summary;
+  {
+    std::lock_guard lock(refusalMutex_);
+    if (nowMs < refusalWindowEnd_) return;
+    if (!refusalsUnlogged_.empty()) {
+      int64_t total = 0;
+      std::string reasons;
+      for (const auto& [reason, count] : refusalsUnlogged_) {
+        total += count;
+        reasons += (reasons.empty() ? "" : ", ") + reason + " " + std::to_string(count);
+      }
+      summary = std::to_string(total) + " more refusals in the last minute: " + reasons;
+      refusalsUnlogged_.clear();
+    }
+    refusalsLogged_ = 0;
+    refusalWindowEnd_ = nowMs + 60000;
+  }
+  if (!summary.empty()) Note(summary);
 }
 
-void ScoreService::Submit(const httplib::Request& req, httplib::Response& res) {
-  if (!submitLimit_.Allow(req.remote_addr, clock_())) return Refuse(req, res, 429, "rate limit");
-  const std::string inf = req.get_param_value("inf");
+HttpResponse ScoreService::Refuse(const std::string& client, int status,
+                                  const std::string& reason) {
+  {
+    std::unique_lock lock(refusalMutex_);
+    if (refusalsLogged_ >= options_.refusalLinesPerMinute) {
+      // A flood: counted by the reason's kind (its words before any detail).
+      const std::string kind =
+          reason.substr(0, std::min(reason.find_first_of(":(\"0123456789"), size_t{40}));
+      ++refusalsUnlogged_[kind.substr(0, kind.find_last_not_of(' ') + 1)];
+    } else {
+      ++refusalsLogged_;
+      lock.unlock();
+      Note("refused submission from " + client + ": " + reason);
+    }
+  }
+  HttpResponse res;
+  res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  res.headers.emplace_back("Cache-Control", "no-store");
+  res.Set(status, "text/plain", "refused\n");
+  return res;
+}
+
+HttpResponse ScoreService::Submit(const HttpRequest& req, const std::string& client) {
+  if (!submitLimit_.Allow(RateGroup(client), clock_())) return Refuse(client, 429, "rate limit");
+  const std::string inf = req.Value(protocol::SubmissionParam);
   if (inf.size() > MaxSymbols)
-    return Refuse(req, res, 400, "inf of " + std::to_string(inf.size()) + " symbols is too long");
+    return Refuse(client, 400, "inf of " + std::to_string(inf.size()) + " symbols is too long");
   const auto text = DecodeSymbols(inf);
-  if (!text) return Refuse(req, res, 400, "inf does not decode: " + Printable(inf));
+  // The symbols carry the token: only their count is logged.
+  if (!text)
+    return Refuse(client, 400, "inf does not decode (" + std::to_string(inf.size()) + " symbols)");
   const ParseResult parsed = ParseSubmission(*text);
-  if (!parsed.submission) return Refuse(req, res, 400, parsed.error + ": " + Printable(*text, 200));
+  if (!parsed.submission)
+    return Refuse(client, 400, parsed.error + ": " + Printable(WithoutTokens(*text), 200));
   const Submission& s = *parsed.submission;
   const std::string who =
       " (name \"" + Printable(s.name) + "\", score " + std::to_string(s.score) + ")";
-  if (s.key != options_.key) return Refuse(req, res, 403, std::string("wrong key ") + s.key + who);
+  if (s.key != options_.key) return Refuse(client, 403, std::string("wrong key ") + s.key + who);
   if (s.score < options_.minScore || s.score > options_.maxScore)
-    return Refuse(req, res, 403, "score out of range" + who);
+    return Refuse(client, 403, "score out of range" + who);
 
   ScoreRow row;
   row.name = CleanText(s.name, options_.maxNameBytes);
   row.country = CleanText(s.country, options_.maxCountryBytes);
   row.score = s.score;
   row.time = NowSeconds();
-  const std::string cookie = CookieValue(req.get_header_value("Cookie"), CookieName);
+  row.address = client;
+  const std::string cookie = CookieValue(req.Header("cookie"), CookieName);
   const TokenCheck check = storage_.Submit(s.token, cookie, row.time, row);
-  if (check != TokenCheck::Accepted) return Refuse(req, res, 403, TokenCheckText(check) + who);
-  res.set_header("Cache-Control", "no-store");
-  res.set_content("OK\n", "text/plain");
+  if (check != TokenCheck::Accepted) return Refuse(client, 403, TokenCheckText(check) + who);
+  HttpResponse res;
+  res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  res.headers.emplace_back("Cache-Control", "no-store");
+  res.Set(200, "text/plain", "OK\n");
+  return res;
 }
 
-void ScoreService::Page(httplib::Response& res) {
-  res.set_header("Cache-Control", "no-cache");
-  res.set_content(RenderPage(storage_.TopScores(options_.pageRows), options_),
-                  "text/html; charset=utf-8");
+HttpResponse ScoreService::Page() {
+  HttpResponse res;
+  res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  res.headers.emplace_back("Content-Security-Policy", PagePolicy);
+  res.headers.emplace_back("Cache-Control", "no-cache");
+  res.Set(200, "text/html; charset=utf-8",
+          RenderPage(storage_.TopScores(options_.pageRows), options_));
+  return res;
 }
 
 std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options) {

@@ -1,6 +1,6 @@
-// The score server's one endpoint, /cgi/version.pl, answering the game's three
-// queries: the version request (a token and a session cookie), the submission
-// and the HTML score page.
+// The score server's one endpoint, the game's script path, answering the
+// game's three queries: the version request (a token and a session cookie),
+// the submission and the HTML score page. Independent of the HTTP library.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -8,13 +8,9 @@
 #include <mutex>
 #include <string>
 
+#include "server/ClientAddress.h"
+#include "server/Http.h"
 #include "server/Storage.h"
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
 
 namespace gh::scores {
 
@@ -31,6 +27,10 @@ struct ServiceOptions {
   int versionPerMinute = 60;
   int submitPerMinute = 30;
   std::string title = "Gravelhorn 2 - World's Highscores";
+  // Peers whose X-Forwarded-For names the client (a reverse proxy's address).
+  TrustedProxies trustedProxies;
+  // Refusals logged one by one in a minute; the rest are counted and summed up.
+  int refusalLinesPerMinute = 20;
 };
 
 // A leaky-bucket limit per address, bounded in the addresses it remembers.
@@ -55,18 +55,21 @@ class ScoreService {
   // `clock` and `log` default to the system clock and standard error.
   ScoreService(Storage& storage, ServiceOptions options, Clock clock = {}, Log log = {});
 
-  // Routes /cgi/version.pl (GET) on `server`; other paths answer 404.
-  void Mount(httplib::Server& server);
-  void Handle(const httplib::Request& req, httplib::Response& res);
+  // Answers one request: the script path by GET (HEAD for the page), 404 for
+  // other paths, 405 for other methods. Safe to call from many threads.
+  HttpResponse Handle(const HttpRequest& req);
 
   const ServiceOptions& Options() const { return options_; }
 
+  // Writes a line to the log with the time in front.
+  void Note(const std::string& line);
+
  private:
-  void Version(const httplib::Request& req, httplib::Response& res);
-  void Submit(const httplib::Request& req, httplib::Response& res);
-  void Page(httplib::Response& res);
-  void Refuse(const httplib::Request& req, httplib::Response& res, int status,
-              const std::string& reason);
+  HttpResponse Version(const std::string& client);
+  HttpResponse Submit(const HttpRequest& req, const std::string& client);
+  HttpResponse Page();
+  HttpResponse Refuse(const std::string& client, int status, const std::string& reason);
+  void SummariseRefusals(int64_t nowMs);
   int64_t NowSeconds() const { return clock_() / 1000; }
 
   Storage& storage_;
@@ -76,12 +79,15 @@ class ScoreService {
   RateLimiter versionLimit_, submitLimit_;
   std::mutex purgeMutex_;
   int64_t nextPurge_ = 0;
+  // Refusals of the current minute: how many, and those not logged by reason.
+  std::mutex refusalMutex_;
+  int64_t refusalWindowEnd_ = 0;
+  int refusalsLogged_ = 0;
+  std::map<std::string, int64_t> refusalsUnlogged_;
 };
 
-// The HTTP server's settings for this service: `threads` requests at once, no
-// Nagle delay between a reply's header and body, short keep-alive (an idle
-// connection holds a thread), small requests, time-outs for slow clients.
-void ConfigureServer(httplib::Server& server, int threads);
+// Log lines' time: "2026-01-31T12:00:00Z".
+std::string LogTime(int64_t ms);
 
 // The HTML score page for these rows, best first.
 std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options);

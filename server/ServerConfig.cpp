@@ -1,6 +1,7 @@
 #include "server/ServerConfig.h"
 
 #include <charconv>
+#include <cstdint>
 #include <fstream>
 #include <stdexcept>
 
@@ -14,6 +15,17 @@ const char* const UsageText =
     "  --bind ADDRESS         address to listen on (default 0.0.0.0)\n"
     "  --port N               port to listen on, 0 for any free one (default 8080)\n"
     "  --threads N            requests served at once (default 8)\n"
+    "  --head-seconds N       time for a request head, and for the next one on a kept\n"
+    "                         connection; slower connections are closed (default 5)\n"
+    "  --idle-seconds N       a connection silent both ways this long is closed (default 5)\n"
+    "  --max-head-bytes N     memory per connection for a request head; a longer head\n"
+    "                         is answered 431 (default 8192)\n"
+    "  --per-address N        open connections from one address (default 32)\n"
+    "  --max-connections N    open connections in all (default 4096)\n"
+    "  --db-wait-ms N         longest wait for a lock held by another database session;\n"
+    "                         then the request is answered 503 (default 2000)\n"
+    "  --trusted-proxy ADDR   a reverse proxy whose X-Forwarded-For names the client;\n"
+    "                         repeatable (in a file: trusted-proxy = 127.0.0.1, ::1)\n"
     "  --key LETTER           the key letter the game sends (default G)\n"
     "  --min-score N          lowest score taken (default 1)\n"
     "  --max-score N          highest score taken (default 10000000)\n"
@@ -24,7 +36,11 @@ const char* const UsageText =
     "  --max-name N           bytes kept of a name and of a country (default 24)\n"
     "  --title TEXT           the score page's title\n"
     "  --config FILE          read these settings from FILE (\"name = value\" lines)\n"
-    "  --help                 this text\n";
+    "  --help                 this text\n"
+    "Moderation (with --db or --postgres, and --config):\n"
+    "  rows [--name N] [--address A] [--limit N]   list rows, hidden ones too\n"
+    "  hide|unhide|delete (ID... | --name N | --address A)\n"
+    "                         take rows off the page, put them back, or delete them\n";
 
 namespace {
 
@@ -62,6 +78,30 @@ void ApplySetting(ServerConfig& c, const std::string& name, const std::string& v
     c.port = static_cast<int>(Number(name, value, 0, 65535));
   } else if (name == "threads") {
     c.threads = static_cast<int>(Number(name, value, 1, 256));
+  } else if (name == "head-seconds") {
+    c.http.headSeconds = static_cast<int>(Number(name, value, 1, 3600));
+  } else if (name == "idle-seconds") {
+    c.http.idleSeconds = static_cast<int>(Number(name, value, 1, 3600));
+  } else if (name == "max-head-bytes") {
+    c.http.headBytes = static_cast<size_t>(Number(name, value, 2048, 1 << 20));
+  } else if (name == "per-address") {
+    c.http.perAddress = static_cast<int>(Number(name, value, 1, 100000));
+  } else if (name == "max-connections") {
+    c.http.connections = static_cast<int>(Number(name, value, 1, 1000000));
+  } else if (name == "db-wait-ms") {
+    c.dbWaitMs = static_cast<int>(Number(name, value, 1, 600000));
+  } else if (name == "trusted-proxy") {
+    size_t at = 0;
+    while (at <= value.size()) {
+      size_t comma = value.find(',', at);
+      if (comma == std::string::npos) comma = value.size();
+      try {
+        s.trustedProxies.Add(Trim(value.substr(at, comma - at)));
+      } catch (const std::invalid_argument& e) {
+        throw std::invalid_argument("trusted-proxy: " + std::string(e.what()));
+      }
+      at = comma + 1;
+    }
   } else if (name == "key") {
     if (value.size() != 1 || value[0] < 'A' || value[0] > 'Z')
       throw std::invalid_argument("key: \"" + value + "\" is not one capital letter A to Z");
@@ -94,8 +134,13 @@ void ApplyConfigFile(ServerConfig& config, const std::string& path) {
   int number = 0;
   while (std::getline(in, line)) {
     ++number;
-    const size_t hash = line.find('#');
-    if (hash != std::string::npos) line.erase(hash);
+    // "#" inside a value ("title = Top #1") is the value's own.
+    for (size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
+      if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+        line.erase(hash);
+        break;
+      }
+    }
     line = Trim(line);
     if (line.empty()) continue;
     const size_t eq = line.find('=');
@@ -119,7 +164,17 @@ ServerConfig ParseArguments(const std::vector<std::string>& args, bool& help) {
       help = true;
       continue;
     }
-    if (a.rfind("--", 0) != 0) throw std::invalid_argument("unexpected argument \"" + a + "\"");
+    if (a.rfind("--", 0) != 0) {
+      if (config.command.empty() &&
+          (a == "rows" || a == "hide" || a == "unhide" || a == "delete")) {
+        config.command = a;
+      } else if (!config.command.empty() && config.command != "rows") {
+        config.ids.push_back(Number("id", a, 1, INT64_MAX));
+      } else {
+        throw std::invalid_argument("unexpected argument \"" + a + "\"");
+      }
+      continue;
+    }
     std::string name = a.substr(2), value;
     const size_t eq = name.find('=');
     if (eq != std::string::npos) {
@@ -131,13 +186,35 @@ ServerConfig ParseArguments(const std::vector<std::string>& args, bool& help) {
     }
     if (name == "config") {
       ApplyConfigFile(config, value);
+    } else if (name == "name") {
+      config.filter.name = value;
+    } else if (name == "address") {
+      config.filter.address = value;
+    } else if (name == "limit") {
+      config.limit = static_cast<int>(Number(name, value, 1, 1000000));
     } else {
       ApplySetting(config, name, value);
     }
   }
   if (config.service.minScore > config.service.maxScore)
     throw std::invalid_argument("min-score is above max-score");
+  const bool filtered = !config.filter.Empty();
+  if (filtered && config.command.empty())
+    throw std::invalid_argument("--name and --address go with a moderation command");
+  if (!config.command.empty() && config.command != "rows" && config.ids.empty() == !filtered)
+    throw std::invalid_argument(config.command +
+                                ": name rows by ids, or by --name or --address, not both");
   return config;
+}
+
+}  // namespace gh::scores
+
+namespace gh::scores {
+
+HttpLimits ServerLimits(const ServerConfig& config) {
+  HttpLimits limits = config.http;
+  limits.threads = config.threads;
+  return limits;
 }
 
 }  // namespace gh::scores

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "server/HttpServer.h"
 #include "server/ScoreService.h"
 
 namespace gh::scores {
@@ -15,15 +16,29 @@ struct ServerConfig {
   std::string bind = "0.0.0.0";
   int port = 8080;
   int threads = 8;
+  int dbWaitMs = 2000;  // the longest wait for a lock held by another session
+  HttpLimits http;      // its threads are `threads`
   ServiceOptions service;
+
+  // A moderation command instead of serving: "rows", "hide", "unhide" or
+  // "delete", the ids after it, and --name / --address / --limit.
+  std::string command;
+  std::vector<int64_t> ids;
+  RowFilter filter;
+  int limit = 100;
 };
+
+// The HTTP limits the program serves with, from its settings; the benchmark
+// measures the same.
+HttpLimits ServerLimits(const ServerConfig& config);
 
 // Reads the options (argv[0] excluded). Throws std::invalid_argument with a
 // message for the user on anything it cannot take. Sets `help` for --help.
 ServerConfig ParseArguments(const std::vector<std::string>& args, bool& help);
 // Applies one "name = value" setting; the same names as the options without "--".
 void ApplySetting(ServerConfig& config, const std::string& name, const std::string& value);
-// Applies a configuration file: "#" starts a comment, blank lines are skipped.
+// Applies a configuration file: "#" at a line's start or after white space
+// starts a comment, blank lines are skipped.
 void ApplyConfigFile(ServerConfig& config, const std::string& path);
 
 extern const char* const UsageText;

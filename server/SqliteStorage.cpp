@@ -2,6 +2,7 @@
 // under a lock (SQLite writes one transaction at a time anyway).
 #include <sqlite3.h>
 
+#include <chrono>
 #include <mutex>
 
 #include "server/Storage.h"
@@ -9,6 +10,13 @@
 namespace gh::scores {
 
 namespace {
+
+// A lock held by another connection, after the busy wait: busy, not broken.
+[[noreturn]] void Fail(sqlite3* db, const std::string& what) {
+  const int code = sqlite3_errcode(db) & 0xFF;
+  if (code == SQLITE_BUSY || code == SQLITE_LOCKED) throw StorageBusy("SQLite: " + what);
+  throw StorageError("SQLite: " + what);
+}
 
 class Statement {
  public:
@@ -41,7 +49,8 @@ class Statement {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw StorageError(std::string("SQLite: ") + sqlite3_errmsg(db_));
+    sqlite3_reset(stmt_);
+    Fail(db_, sqlite3_errmsg(db_));
   }
   void Run() {
     while (Step()) {
@@ -67,7 +76,7 @@ class Statement {
 
 class SqliteStorage : public Storage {
  public:
-  explicit SqliteStorage(const std::string& path) {
+  SqliteStorage(const std::string& path, int waitMs) : waitMs_(waitMs) {
     const int rc = sqlite3_open_v2(
         path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
         nullptr);
@@ -77,8 +86,11 @@ class SqliteStorage : public Storage {
       throw StorageError("cannot open " + path + ": " + why);
     }
     try {
-      // Another process on the same file waits for a lock instead of failing.
-      sqlite3_busy_timeout(db_, 5000);
+      // A file opened for reading only would take no row: refuse to start.
+      if (sqlite3_db_readonly(db_, "main") == 1)
+        throw StorageError("cannot write " + path + ": it is read-only");
+      // Another process on the same file is waited for, but not for long.
+      sqlite3_busy_timeout(db_, waitMs);
       Exec("PRAGMA journal_mode=WAL");
       // In WAL mode NORMAL loses no committed row when the program dies, only
       // possibly the last ones when the whole machine does; never corrupts.
@@ -98,18 +110,18 @@ class SqliteStorage : public Storage {
   }
 
   int SchemaVersion() override {
-    std::lock_guard lock(mutex_);
+    Lock lock(*this);
     return ReadVersion();
   }
 
   void IssueToken(const std::string& token, const std::string& cookie, int64_t expiresAt) override {
-    std::lock_guard lock(mutex_);
+    Lock lock(*this);
     insertToken_->Reset().Bind(token).Bind(cookie).Bind(expiresAt).Run();
   }
 
   TokenCheck Submit(const std::string& token, const std::string& cookie, int64_t now,
                     const ScoreRow& row) override {
-    std::lock_guard lock(mutex_);
+    Lock lock(*this);
     Exec("BEGIN IMMEDIATE");
     try {
       TokenCheck result;
@@ -126,6 +138,7 @@ class SqliteStorage : public Storage {
               .Bind(row.country)
               .Bind(row.score)
               .Bind(row.time)
+              .Bind(row.address)
               .Run();
           result = TokenCheck::Accepted;
         }
@@ -145,19 +158,48 @@ class SqliteStorage : public Storage {
   }
 
   int64_t PurgeTokens(int64_t now) override {
-    std::lock_guard lock(mutex_);
+    Lock lock(*this);
     purgeTokens_->Reset().Bind(now).Run();
     return sqlite3_changes64(db_);
   }
 
   std::vector<ScoreRow> TopScores(int limit) override {
-    std::lock_guard lock(mutex_);
+    Lock lock(*this);
     std::vector<ScoreRow> rows;
     auto& top = *topScores_;
     top.Reset().Bind(static_cast<int64_t>(limit));
-    while (top.Step()) rows.push_back({top.Text(0), top.Text(1), top.Int(2), top.Int(3)});
+    while (top.Step()) rows.push_back({top.Text(0), top.Text(1), top.Int(2), top.Int(3), {}});
     top.Reset();
     return rows;
+  }
+
+  std::vector<ScoreRow> FindRows(const RowFilter& filter, int limit) override {
+    Lock lock(*this);
+    std::vector<ScoreRow> rows;
+    auto& find = *findRows_;
+    Bind(find, filter).Bind(static_cast<int64_t>(limit));
+    while (find.Step()) {
+      ScoreRow row{find.Text(0), find.Text(1), find.Int(2), find.Int(3), find.Text(4)};
+      row.id = find.Int(5);
+      row.hidden = find.Int(6) != 0;
+      rows.push_back(std::move(row));
+    }
+    find.Reset();
+    return rows;
+  }
+
+  int64_t SetHidden(const RowFilter& filter, bool hidden) override {
+    Lock lock(*this);
+    auto& set = *setHidden_;
+    set.Reset().Bind(int64_t{hidden ? 1 : 0});
+    BindFilter(set, filter).Run();
+    return sqlite3_changes64(db_);
+  }
+
+  int64_t DeleteRows(const RowFilter& filter) override {
+    Lock lock(*this);
+    Bind(*deleteRows_, filter).Run();
+    return sqlite3_changes64(db_);
   }
 
   int64_t CountScores() override { return Count("SELECT COUNT(*) FROM scores"); }
@@ -169,12 +211,32 @@ class SqliteStorage : public Storage {
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
       const std::string why = error ? error : sqlite3_errmsg(db_);
       sqlite3_free(error);
-      throw StorageError("SQLite: " + why);
+      Fail(db_, why);
     }
   }
 
+  // The one connection, waited for no longer than the database's own wait.
+  class Lock {
+   public:
+    explicit Lock(SqliteStorage& s) : mutex_(s.mutex_) {
+      if (!mutex_.try_lock_for(std::chrono::milliseconds(s.waitMs_)))
+        throw StorageBusy("SQLite: the database is busy");
+    }
+    ~Lock() { mutex_.unlock(); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    std::timed_mutex& mutex_;
+  };
+
+  static Statement& BindFilter(Statement& st, const RowFilter& f) {
+    return st.Bind(f.id).Bind(f.id).Bind(f.name).Bind(f.name).Bind(f.address).Bind(f.address);
+  }
+  static Statement& Bind(Statement& st, const RowFilter& f) { return BindFilter(st.Reset(), f); }
+
   int64_t Count(const char* sql) {
-    std::lock_guard lock(mutex_);
+    Lock lock(*this);
     Statement count(db_, sql);
     return count.Step() ? count.Int(0) : 0;
   }
@@ -196,6 +258,8 @@ class SqliteStorage : public Storage {
         throw StorageError("the database's schema version " + std::to_string(version) +
                            " is newer than this program's " + std::to_string(migrations.size()));
       if (version == 0) Exec("INSERT INTO schema_version VALUES (0)");
+      // A write now, so a file that cannot take one is found at the start.
+      Exec("UPDATE schema_version SET version = version");
       for (; version < static_cast<int>(migrations.size()); ++version) {
         Exec(migrations[static_cast<size_t>(version)]);
         Exec("UPDATE schema_version SET version = " + std::to_string(version + 1));
@@ -214,11 +278,20 @@ class SqliteStorage : public Storage {
         db_, "DELETE FROM tokens WHERE token = ? AND cookie = ? RETURNING expires");
     findToken_ = std::make_unique<Statement>(db_, "SELECT 1 FROM tokens WHERE token = ?");
     insertScore_ = std::make_unique<Statement>(
-        db_, "INSERT INTO scores (name, country, score, created) VALUES (?, ?, ?, ?)");
+        db_, "INSERT INTO scores (name, country, score, created, address) VALUES (?, ?, ?, ?, ?)");
     purgeTokens_ = std::make_unique<Statement>(db_, "DELETE FROM tokens WHERE expires < ?");
     topScores_ = std::make_unique<Statement>(
         db_,
-        "SELECT name, country, score, created FROM scores ORDER BY score DESC, id ASC LIMIT ?");
+        "SELECT name, country, score, created FROM scores WHERE hidden = 0"
+        " ORDER BY score DESC, id ASC LIMIT ?");
+    findRows_ = std::make_unique<Statement>(
+        db_, ("SELECT name, country, score, created, address, id, hidden FROM scores WHERE " +
+              std::string(Filter) + " ORDER BY score DESC, id ASC LIMIT ?")
+                 .c_str());
+    setHidden_ = std::make_unique<Statement>(
+        db_, ("UPDATE scores SET hidden = ? WHERE " + std::string(Filter)).c_str());
+    deleteRows_ = std::make_unique<Statement>(
+        db_, ("DELETE FROM scores WHERE " + std::string(Filter)).c_str());
   }
 
   void Finalize() {
@@ -228,18 +301,25 @@ class SqliteStorage : public Storage {
     insertScore_.reset();
     purgeTokens_.reset();
     topScores_.reset();
+    findRows_.reset();
+    setHidden_.reset();
+    deleteRows_.reset();
   }
 
+  static constexpr const char* Filter =
+      "(? = 0 OR id = ?) AND (? = '' OR name = ?) AND (? = '' OR address = ?)";
+
   sqlite3* db_ = nullptr;
-  std::mutex mutex_;
+  int waitMs_;
+  std::timed_mutex mutex_;
   std::unique_ptr<Statement> insertToken_, takeToken_, findToken_, insertScore_, purgeTokens_,
-      topScores_;
+      topScores_, findRows_, setHidden_, deleteRows_;
 };
 
 }  // namespace
 
-std::unique_ptr<Storage> OpenSqlite(const std::string& path) {
-  return std::make_unique<SqliteStorage>(path);
+std::unique_ptr<Storage> OpenSqlite(const std::string& path, int waitMs) {
+  return std::make_unique<SqliteStorage>(path, waitMs);
 }
 
 }  // namespace gh::scores

@@ -19,6 +19,11 @@ std::vector<std::string> Migrations(Dialect dialect) {
       // 2: the page reads the best scores first.
       "CREATE INDEX scores_by_rank ON scores (score DESC, id ASC);"
       "CREATE INDEX tokens_by_expiry ON tokens (expires);",
+      // 3: moderation: who sent a row, and rows kept but off the page.
+      "ALTER TABLE scores ADD COLUMN address TEXT NOT NULL DEFAULT '';"
+      "ALTER TABLE scores ADD COLUMN hidden INTEGER NOT NULL DEFAULT 0;"
+      "CREATE INDEX scores_by_name ON scores (name);"
+      "CREATE INDEX scores_by_address ON scores (address);",
   };
 }
 

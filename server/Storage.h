@@ -14,7 +14,18 @@ struct ScoreRow {
   std::string name;     // UTF-8, cleaned
   std::string country;  // UTF-8, cleaned
   int64_t score = 0;
-  int64_t time = 0;  // seconds since 1970, UTC
+  int64_t time = 0;     // seconds since 1970, UTC
+  std::string address;  // the client that sent it
+  int64_t id = 0;       // set when read back
+  bool hidden = false;  // kept, but not on the page
+};
+
+// Which rows a moderation command means; an empty field matches every row.
+struct RowFilter {
+  int64_t id = 0;
+  std::string name;     // exactly, as stored
+  std::string address;  // exactly, as stored
+  bool Empty() const { return id == 0 && name.empty() && address.empty(); }
 };
 
 enum class TokenCheck {
@@ -29,6 +40,12 @@ const char* TokenCheckText(TokenCheck check);
 class StorageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// The database did not answer in time: another session holds a lock.
+class StorageBusy : public StorageError {
+ public:
+  using StorageError::StorageError;
 };
 
 class Storage {
@@ -48,17 +65,26 @@ class Storage {
   // Drops tokens that ran out before `now`; how many went.
   virtual int64_t PurgeTokens(int64_t now) = 0;
 
-  // Best first; equal scores in the order they arrived.
+  // Best first; equal scores in the order they arrived; hidden rows left out.
   virtual std::vector<ScoreRow> TopScores(int limit) = 0;
+  // Moderation: the rows a filter matches, hidden ones too, best first; hiding,
+  // showing again and deleting them. How many rows changed.
+  virtual std::vector<ScoreRow> FindRows(const RowFilter& filter, int limit) = 0;
+  virtual int64_t SetHidden(const RowFilter& filter, bool hidden) = 0;
+  virtual int64_t DeleteRows(const RowFilter& filter) = 0;
   virtual int64_t CountScores() = 0;
   virtual int64_t CountTokens() = 0;
 };
 
-// SQLite in WAL mode; the file is created with its schema if missing.
-std::unique_ptr<Storage> OpenSqlite(const std::string& path);
+// SQLite in WAL mode; the file is created with its schema if missing, and
+// refused when it cannot be written. A lock held elsewhere is waited for at
+// most `waitMs`, then StorageBusy.
+std::unique_ptr<Storage> OpenSqlite(const std::string& path, int waitMs = 2000);
 // PostgreSQL through libpq with a small pool of connections; `conninfo` is a
-// libpq connection string ("host=/run/postgresql dbname=scores").
-std::unique_ptr<Storage> OpenPostgres(const std::string& conninfo, int connections = 4);
+// libpq connection string ("host=/run/postgresql dbname=scores"). A statement
+// or a lock wait longer than `waitMs` is cancelled: StorageBusy.
+std::unique_ptr<Storage> OpenPostgres(const std::string& conninfo, int connections = 4,
+                                      int waitMs = 2000);
 
 // The migrations, in order: migration i brings the schema from version i to
 // i + 1. The two databases differ only in how a row gets its id.

@@ -6,14 +6,20 @@ namespace gh::scores {
 
 namespace {
 
-constexpr std::string_view Head = "type=0|name=";
-constexpr std::string_view Tail = "|z=";
+namespace protocol = gh::protocol;
+
+// "type=0|name=" and "|z=".
+constexpr std::string_view TypeAndName = "type=0|name=";
+static_assert(TypeAndName.substr(0, 6) == protocol::TypeField &&
+              TypeAndName.substr(6) == protocol::NameField);
+constexpr std::string_view Head = TypeAndName;
+constexpr std::string_view Tail = protocol::PaddingField;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads "|score=<digits>|key=<capital>|p=<token>|add=" at `at`; its length, or 0.
 size_t MatchMiddle(std::string_view text, size_t at, Submission& out) {
-  constexpr std::string_view score = "|score=";
+  constexpr std::string_view score = protocol::ScoreField;
   if (text.substr(at, score.size()) != score) return 0;
   size_t i = at + score.size();
   const size_t digitsStart = i;
@@ -27,20 +33,20 @@ size_t MatchMiddle(std::string_view text, size_t at, Submission& out) {
   const auto [end, ec] = std::from_chars(text.data() + digitsStart, text.data() + i, value);
   if (ec != std::errc() || end != text.data() + i) return 0;
 
-  constexpr std::string_view key = "|key=";
+  constexpr std::string_view key = protocol::KeyField;
   if (text.substr(i, key.size()) != key) return 0;
   i += key.size();
   if (i >= text.size() || text[i] < 'A' || text[i] > 'Z') return 0;
   const char keyLetter = text[i++];
 
-  constexpr std::string_view p = "|p=";
+  constexpr std::string_view p = protocol::TokenFieldName;
   if (text.substr(i, p.size()) != p) return 0;
   i += p.size();
   const std::string_view token = text.substr(i, TokenLength);
   if (!IsWellFormedToken(token)) return 0;
   i += TokenLength;
 
-  constexpr std::string_view add = "|add=";
+  constexpr std::string_view add = protocol::CountryField;
   if (text.substr(i, add.size()) != add) return 0;
   i += add.size();
 
@@ -87,7 +93,8 @@ ParseResult ParseSubmission(std::string_view text) {
   if (tail == std::string_view::npos || tail < Head.size())
     return {std::nullopt, "no |z= padding field"};
   const std::string_view padding = text.substr(tail + Tail.size());
-  if (padding.size() > 4 || padding.find_first_not_of('0') != std::string_view::npos)
+  if (padding.size() >= protocol::BlockBytes ||
+      padding.find_first_not_of(protocol::PaddingByte) != std::string_view::npos)
     return {std::nullopt, "padding is not 0 to 4 zeros"};
 
   std::optional<Submission> found;

@@ -6,10 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "scores/ScoreProtocol.h"
+
 namespace gh::scores {
 
-// The 32 symbols, value 0 first (the letters A to Y without I and O, then 1 to 9).
-inline constexpr std::string_view SymbolAlphabet = "ABCDEFGHJKLMNPQRSTUVWXY123456789";
+using gh::protocol::SymbolAlphabet;
 
 // The longest `inf` value taken; the game's longest honest submission is far shorter.
 inline constexpr size_t MaxSymbols = 1024;

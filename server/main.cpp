@@ -1,15 +1,27 @@
 // gravelhorn2-scores: the game's online score table.
-#include <httplib.h>
 #include <signal.h>
 
-#include <atomic>
+#include <chrono>
 #include <cstdio>
-#include <thread>
+#include <iostream>
 
+#include "server/HttpServer.h"
+#include "server/Moderation.h"
 #include "server/ScoreService.h"
 #include "server/ServerConfig.h"
 
 using namespace gh::scores;
+
+namespace {
+
+void LogLine(const std::string& line) {
+  using namespace std::chrono;
+  const int64_t ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  std::fprintf(stderr, "%s %s\n", LogTime(ms).c_str(), line.c_str());
+  std::fflush(stderr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   ServerConfig config;
@@ -25,8 +37,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // SIGINT and SIGTERM are taken by one thread that stops the server, so the
-  // database is closed cleanly; every other thread inherits the blocked set.
+  // SIGINT and SIGTERM are blocked before any thread starts, so every thread
+  // inherits that and the main thread alone takes them, with sigwait.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
@@ -36,52 +48,42 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<Storage> storage;
   try {
-    storage = config.postgres.empty() ? OpenSqlite(config.sqlitePath)
-                                      : OpenPostgres(config.postgres, config.pgConnections);
+    storage = config.postgres.empty()
+                  ? OpenSqlite(config.sqlitePath, config.dbWaitMs)
+                  : OpenPostgres(config.postgres, config.pgConnections, config.dbWaitMs);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "gravelhorn2-scores: %s\n", e.what());
     return 1;
   }
 
-  ScoreService service(*storage, config.service);
-  httplib::Server server;
-  const int threads = config.threads;
-  server.new_task_queue = [threads] {
-    return new httplib::ThreadPool(static_cast<size_t>(threads));
-  };
-  server.set_payload_max_length(4096);
-  server.set_read_timeout(5, 0);
-  server.set_write_timeout(5, 0);
-  service.Mount(server);
-
-  int port = config.port;
-  if (port == 0) {
-    port = server.bind_to_any_port(config.bind);
-  } else if (!server.bind_to_port(config.bind, port)) {
-    port = -1;
+  if (!config.command.empty()) {
+    try {
+      return Moderate(config, *storage, std::cout, LogLine);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "gravelhorn2-scores: %s\n", e.what());
+      return 1;
+    }
   }
-  if (port <= 0) {
-    std::fprintf(stderr, "gravelhorn2-scores: cannot listen on %s:%d\n", config.bind.c_str(),
-                 config.port);
+
+  ScoreService service(*storage, config.service, {}, LogLine);
+  HttpServer server([&service](const HttpRequest& req) { return service.Handle(req); },
+                    ServerLimits(config),
+                    [&service](const std::string& line) { service.Note(line); });
+  int port = 0;
+  try {
+    port = server.Start(config.bind, config.port);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "gravelhorn2-scores: %s\n", e.what());
     return 1;
   }
   std::printf("gravelhorn2-scores: listening on %s:%d, %s\n", config.bind.c_str(), port,
               config.postgres.empty() ? ("SQLite " + config.sqlitePath).c_str() : "PostgreSQL");
   std::fflush(stdout);
 
-  std::atomic<bool> ended{false};
-  std::thread stopper([&] {
-    int sig = 0;
-    sigwait(&stopSignals, &sig);
-    // A stop before the listening loop runs would be lost: wait for the loop.
-    while (!server.is_running() && !ended) std::this_thread::yield();
-    server.stop();
-  });
-  const bool ok = server.listen_after_bind();
-  ended = true;
-  // Wake the stopper if the server ended on its own.
-  pthread_kill(stopper.native_handle(), SIGTERM);
-  stopper.join();
+  int sig = 0;
+  sigwait(&stopSignals, &sig);
+  // Closes every connection, slow ones too, and ends the server's threads.
+  server.Stop();
   std::printf("gravelhorn2-scores: stopped\n");
-  return ok ? 0 : 1;
+  return 0;
 }

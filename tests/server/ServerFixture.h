@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "server/HttpServer.h"
 #include "server/ScoreService.h"
 
 namespace gh::scores::test {
@@ -30,7 +31,7 @@ class ServiceTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  void Start(ServiceOptions options) {
+  void Start(ServiceOptions options, HttpLimits limits = {}) {
     Stop();
     service_ = std::make_unique<ScoreService>(
         *storage_, options, [this] { return nowMs_.load(); },
@@ -38,23 +39,12 @@ class ServiceTest : public ::testing::Test {
           std::lock_guard lock(logMutex_);
           log_.push_back(line);
         });
-    server_ = std::make_unique<httplib::Server>();
-    service_->Mount(*server_);
-    port_ = server_->bind_to_any_port("127.0.0.1");
+    server_ = std::make_unique<HttpServer>(
+        [this](const HttpRequest& req) { return service_->Handle(req); }, limits);
+    port_ = server_->Start("127.0.0.1", 0);
     ASSERT_GT(port_, 0);
-    // A bound socket already listens: requests wait until the thread accepts.
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
   }
   void Stop() {
-    // stop() before the listening loop runs would be lost and the join would
-    // never end: wait for the loop first.
-    if (server_) {
-      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-      while (!server_->is_running() && std::chrono::steady_clock::now() < until)
-        std::this_thread::yield();
-      server_->stop();
-    }
-    if (thread_.joinable()) thread_.join();
     server_.reset();
     service_.reset();
   }
@@ -80,8 +70,7 @@ class ServiceTest : public ::testing::Test {
   std::filesystem::path dir_;
   std::unique_ptr<Storage> storage_;
   std::unique_ptr<ScoreService> service_;
-  std::unique_ptr<httplib::Server> server_;
-  std::thread thread_;
+  std::unique_ptr<HttpServer> server_;
   int port_ = 0;
   std::atomic<int64_t> nowMs_{1700000000000};
   std::mutex logMutex_;

@@ -1,7 +1,8 @@
 # The score server's library, a real HTTP client, the throw-away PostgreSQL
 # helper, the game's own client for the end-to-end test, and the fuzz target's
 # check for the corpus replay.
-target_link_libraries(test_${name} PRIVATE gh_scores_server)
+pkg_check_modules(GH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+target_link_libraries(test_${name} PRIVATE gh_scores_server PkgConfig::GH_HTTPLIB)
 target_sources(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/SubmissionEntry.cpp)
 target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz)
 add_dependencies(test_${name} gravelhorn2-scores)

@@ -1,0 +1,292 @@
+#include "server/HttpServer.h"
+
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <unordered_set>
+
+#include "server/ClientAddress.h"
+
+namespace gh::scores {
+
+namespace {
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// One open connection, for the head's time limit.
+struct Connection {
+  int fd = -1;
+  int64_t since = 0;  // when its head began: the connection's start or the last reply
+  bool busy = false;  // a whole head came and is being answered
+  bool cut = false;
+};
+
+std::string Lower(const char* text) {
+  std::string s(text ? text : "");
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::string PeerText(const sockaddr* addr) {
+  if (!addr) return {};
+  char text[INET6_ADDRSTRLEN] = {};
+  if (addr->sa_family == AF_INET) {
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(addr)->sin_addr, text, sizeof text);
+  } else if (addr->sa_family == AF_INET6) {
+    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(addr)->sin6_addr, text, sizeof text);
+  }
+  // An IPv4 client of a dual-stack socket is named as IPv4.
+  const auto ip = ParseIp(text);
+  return ip ? FormatIp(*ip) : std::string(text);
+}
+
+}  // namespace
+
+bool HttpRequest::Has(std::string_view name) const {
+  for (const auto& p : query)
+    if (p.name == name) return true;
+  return false;
+}
+
+std::string HttpRequest::Value(std::string_view name) const {
+  for (const auto& p : query)
+    if (p.name == name) return p.value;
+  return {};
+}
+
+std::string HttpRequest::Header(std::string_view lowerName) const {
+  for (const auto& [name, value] : headers)
+    if (name == lowerName) return value;
+  return {};
+}
+
+struct HttpServer::State {
+  Handler handler;
+  HttpLimits limits;
+  Log log;
+  MHD_Daemon* daemon = nullptr;
+
+  std::mutex mutex;
+  std::unordered_set<Connection*> open;
+  std::condition_variable wake;
+  bool stopping = false;
+  std::thread reaper;
+  std::atomic<int64_t> headTimeouts{0};
+
+  static void Notify(void* cls, MHD_Connection* c, void** socketContext,
+                     MHD_ConnectionNotificationCode code) {
+    auto* self = static_cast<State*>(cls);
+    std::lock_guard lock(self->mutex);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      auto* conn = new Connection;
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
+      conn->fd = info ? info->connect_fd : -1;
+      conn->since = NowMs();
+      *socketContext = conn;
+      self->open.insert(conn);
+    } else {
+      // Called before the library closes the socket: the reaper never
+      // shuts down a number that another connection has taken since.
+      auto* conn = static_cast<Connection*>(*socketContext);
+      self->open.erase(conn);
+      delete conn;
+      *socketContext = nullptr;
+    }
+  }
+
+  static Connection* Of(MHD_Connection* c) {
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info ? static_cast<Connection*>(info->socket_context) : nullptr;
+  }
+
+  static void Completed(void* cls, MHD_Connection* c, void**, MHD_RequestTerminationCode) {
+    auto* self = static_cast<State*>(cls);
+    std::lock_guard lock(self->mutex);
+    if (Connection* conn = Of(c)) {
+      conn->busy = false;
+      conn->since = NowMs();  // the next head's time starts now
+    }
+  }
+
+  static MHD_Result Access(void* cls, MHD_Connection* c, const char* url, const char* method,
+                           const char*, const char*, size_t* uploadSize, void** requestContext) {
+    auto* self = static_cast<State*>(cls);
+    // The first call comes with the head; the request is answered on the next
+    // one, once the library has the whole of it: a reply queued earlier would
+    // close the connection and lose any request pipelined behind.
+    static char pending, answered;
+    const bool first = *requestContext == nullptr;
+    if (*requestContext == &answered || (!first && *uploadSize != 0)) {
+      *uploadSize = 0;  // a body is never read (answered already, see below)
+      return MHD_YES;
+    }
+    *requestContext = &pending;
+    if (first) {
+      {
+        std::lock_guard lock(self->mutex);
+        if (Connection* conn = Of(c)) conn->busy = true;
+      }
+      const char* length = MHD_lookup_connection_value(c, MHD_HEADER_KIND, "Content-Length");
+      const bool body = (length && std::string(length) != "0") ||
+                        MHD_lookup_connection_value(c, MHD_HEADER_KIND, "Transfer-Encoding");
+      if (!body) return MHD_YES;
+    }
+    HttpRequest req;
+    req.method = method ? method : "";
+    req.path = url ? url : "";
+    MHD_get_connection_values(
+        c, MHD_GET_ARGUMENT_KIND,
+        [](void* out, MHD_ValueKind, const char* key, const char* value) -> MHD_Result {
+          static_cast<HttpRequest*>(out)->query.push_back(
+              {key ? key : "", value ? value : "", value != nullptr});
+          return MHD_YES;
+        },
+        &req);
+    MHD_get_connection_values(
+        c, MHD_HEADER_KIND,
+        [](void* out, MHD_ValueKind, const char* key, const char* value) -> MHD_Result {
+          static_cast<HttpRequest*>(out)->headers.emplace_back(Lower(key), value ? value : "");
+          return MHD_YES;
+        },
+        &req);
+    const std::string length = req.Header("content-length");
+    req.hasBody = (!length.empty() && length != "0") || !req.Header("transfer-encoding").empty();
+    const MHD_ConnectionInfo* peer = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    req.peer = PeerText(peer ? peer->client_addr : nullptr);
+
+    HttpResponse res;
+    try {
+      res = self->handler(req);
+    } catch (const std::exception& e) {
+      if (self->log) self->log(std::string("error: ") + e.what());
+      res = HttpResponse{};
+      res.Set(500, "text/plain", "server error\n");
+    }
+    // A body is never read: it could only be taken for the next request.
+    if (req.hasBody) res.close = true;
+    *requestContext = &answered;
+    MHD_Response* reply =
+        MHD_create_response_from_buffer(res.body.size(), res.body.data(), MHD_RESPMEM_MUST_COPY);
+    if (!reply) return MHD_NO;
+    MHD_add_response_header(reply, "Content-Type", res.contentType.c_str());
+    for (const auto& [name, value] : res.headers)
+      MHD_add_response_header(reply, name.c_str(), value.c_str());
+    if (res.close) MHD_add_response_header(reply, "Connection", "close");
+    const MHD_Result queued = MHD_queue_response(c, static_cast<unsigned>(res.status), reply);
+    MHD_destroy_response(reply);
+    return queued;
+  }
+
+  // Cuts connections whose head has taken too long: the library's own
+  // time-out counts from the last byte, so one byte a second would hold a
+  // connection for ever.
+  void Reap() {
+    std::unique_lock lock(mutex);
+    int64_t reported = 0, nextReport = NowMs() + 60000;
+    while (!stopping) {
+      wake.wait_for(lock, std::chrono::milliseconds(200));
+      const int64_t now = NowMs();
+      const int64_t limit = int64_t(limits.headSeconds) * 1000;
+      for (Connection* conn : open) {
+        if (conn->busy || conn->cut || now - conn->since <= limit) continue;
+        shutdown(conn->fd, SHUT_RDWR);
+        conn->cut = true;
+        ++headTimeouts;
+      }
+      if (now >= nextReport) {
+        nextReport = now + 60000;
+        const int64_t total = headTimeouts.load();
+        if (total != reported && log)
+          log(std::to_string(total - reported) +
+              " connections closed in the last minute for a slow or missing request head");
+        reported = total;
+      }
+    }
+  }
+};
+
+HttpServer::HttpServer(Handler handler, HttpLimits limits, Log log)
+    : state_(std::make_unique<State>()) {
+  state_->handler = std::move(handler);
+  state_->limits = limits;
+  state_->log = std::move(log);
+}
+
+HttpServer::~HttpServer() { Stop(); }
+
+int HttpServer::Start(const std::string& address, int port) {
+  State& s = *state_;
+  sockaddr_storage where{};
+  unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL;
+  in_addr v4{};
+  in6_addr v6{};
+  if (inet_pton(AF_INET, address.c_str(), &v4) == 1) {
+    auto* a = reinterpret_cast<sockaddr_in*>(&where);
+    a->sin_family = AF_INET;
+    a->sin_port = htons(static_cast<uint16_t>(port));
+    a->sin_addr = v4;
+  } else if (inet_pton(AF_INET6, address.c_str(), &v6) == 1) {
+    auto* a = reinterpret_cast<sockaddr_in6*>(&where);
+    a->sin6_family = AF_INET6;
+    a->sin6_port = htons(static_cast<uint16_t>(port));
+    a->sin6_addr = v6;
+    flags |= MHD_USE_IPv6;
+  } else {
+    throw std::runtime_error("\"" + address + "\" is not an IP address to listen on");
+  }
+  const HttpLimits& l = s.limits;
+  s.daemon = MHD_start_daemon(
+      flags, static_cast<uint16_t>(port), nullptr, nullptr, &State::Access, &s,
+      MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&where), MHD_OPTION_THREAD_POOL_SIZE,
+      static_cast<unsigned>(l.threads), MHD_OPTION_CONNECTION_LIMIT,
+      static_cast<unsigned>(l.connections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+      static_cast<unsigned>(l.perAddress), MHD_OPTION_CONNECTION_TIMEOUT,
+      static_cast<unsigned>(l.idleSeconds), MHD_OPTION_CONNECTION_MEMORY_LIMIT, l.headBytes,
+      MHD_OPTION_CONNECTION_MEMORY_INCREMENT, std::min<size_t>(1024, l.headBytes / 4),
+      MHD_OPTION_LISTEN_BACKLOG_SIZE, static_cast<unsigned>(l.backlog),
+      MHD_OPTION_STRICT_FOR_CLIENT, 1, MHD_OPTION_NOTIFY_CONNECTION, &State::Notify, &s,
+      MHD_OPTION_NOTIFY_COMPLETED, &State::Completed, &s, MHD_OPTION_END);
+  if (!s.daemon)
+    throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port) + ": " +
+                             std::strerror(errno));
+  const MHD_DaemonInfo* info = MHD_get_daemon_info(s.daemon, MHD_DAEMON_INFO_BIND_PORT);
+  {
+    std::lock_guard lock(s.mutex);
+    s.stopping = false;
+  }
+  s.reaper = std::thread([&s] { s.Reap(); });
+  return info ? info->port : port;
+}
+
+void HttpServer::Stop() {
+  State& s = *state_;
+  if (s.reaper.joinable()) {
+    {
+      std::lock_guard lock(s.mutex);
+      s.stopping = true;
+    }
+    s.wake.notify_all();
+    s.reaper.join();
+  }
+  if (s.daemon) {
+    MHD_stop_daemon(s.daemon);
+    s.daemon = nullptr;
+  }
+}
+
+int64_t HttpServer::HeadTimeouts() const { return state_->headTimeouts.load(); }
+
+}  // namespace gh::scores

@@ -1,0 +1,53 @@
+// The HTTP side of the score server: an event-driven server (libmicrohttpd on
+// epoll) that hands whole requests to a handler. Slow and idle clients cost a
+// connection, never a worker: a request head has a time limit, heads and
+// per-connection memory are capped (an oversized head is answered 431), and
+// connections are capped in all and per address.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "server/Http.h"
+
+namespace gh::scores {
+
+struct HttpLimits {
+  int threads = 8;          // workers; each runs handlers one at a time
+  int headSeconds = 5;      // a request head (or the wait for the next one) at most
+  size_t headBytes = 8192;  // memory for a connection's head and reply header
+  int idleSeconds = 5;      // no byte either way for this long closes a connection
+  int perAddress = 32;      // open connections from one address
+  int connections = 4096;   // open connections in all
+  int backlog = 4096;       // connections waiting to be accepted
+};
+
+class HttpServer {
+ public:
+  using Handler = std::function<HttpResponse(const HttpRequest&)>;
+  // What the server reports (connections cut for their slow heads); may be empty.
+  using Log = std::function<void(const std::string&)>;
+
+  HttpServer(Handler handler, HttpLimits limits, Log log = {});
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  // Listens on `address` ("0.0.0.0", "::", "127.0.0.1" ...) and `port` (0: any
+  // free one) and serves on the server's own threads. The port, or throws
+  // std::runtime_error with a message.
+  int Start(const std::string& address, int port);
+  // Closes every connection and ends the threads; also done by the destructor.
+  void Stop();
+
+  // Connections cut because their head ran out of time, since the start.
+  int64_t HeadTimeouts() const;
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace gh::scores
