@@ -455,7 +455,8 @@ TEST(BehindProxy, TwoFrontEndsOnPostgresServeTheGameOverHttpsAndLoseNothing) {
     for (const auto& row : storage->TopScores(1000)) names.insert(row.name);
     for (int i = 0; i < Players; ++i) {
       EXPECT_TRUE(sent[i].versionOk) << "player " << i << " had no token";
-      EXPECT_TRUE(names.count("player" + std::to_string(i))) << "player " << i << " lost";
+      EXPECT_TRUE(names.count("player" + std::to_string(i)))
+          << "player " << i << "'s score is not stored";
     }
   }
 
