@@ -25,5 +25,8 @@ std::string CheckEditTyping(const uint8_t* data, size_t size);
 // A score server's `inf` value, and a decoded submission text: decoded, split
 // into fields, and the fields cleaned for the table and the page.
 std::string CheckSubmission(const uint8_t* data, size_t size);
+// A request's peer (picked by the first byte) and its X-Forwarded-For value (the
+// rest): the client address taken from them and its rate group.
+std::string CheckClientAddress(const uint8_t* data, size_t size);
 
 }  // namespace gh::fuzz

@@ -44,6 +44,9 @@ class ServerProcess {
   ServerProcess& operator=(const ServerProcess&) = delete;
 
   int Port() const { return port_; }
+  pid_t Pid() const { return pid_; }
+  // For a caller that waited for the process itself.
+  void Reaped() { pid_ = -1; }
   std::string Address() const { return "http://127.0.0.1:" + std::to_string(port_); }
   const std::string& Output() const { return output_; }
 

@@ -31,6 +31,26 @@ TEST(ServerConfig, OptionsAndTheFileSetTheSameThings) {
   EXPECT_EQ(c.bind, "127.0.0.1");
 }
 
+// "#" starts a comment at a line's start or after white space only; the new
+// options reach the settings.
+TEST(ServerConfig, AHashInsideAValueIsTheValuesOwn) {
+  const auto path =
+      std::filesystem::temp_directory_path() / ("gh_scores_hash_" + std::to_string(getpid()));
+  std::ofstream(path) << "#port = 1\ntitle = No#1 of C#\t# a comment\n"
+                         "port = 9001 #the port\ntrusted-proxy = 127.0.0.1, ::1\n"
+                         "head-seconds = 7\t# slow heads\n";
+  const ServerConfig c =
+      Parse({"--config", path.string(), "--trusted-proxy", "10.1.2.3", "--max-head-bytes", "4096"});
+  std::filesystem::remove(path);
+  EXPECT_EQ(c.service.title, "No#1 of C#");
+  EXPECT_EQ(c.port, 9001);
+  EXPECT_EQ(c.http.headSeconds, 7);
+  EXPECT_EQ(ServerLimits(c).headBytes, 4096u);
+  for (const char* proxy : {"127.0.0.1", "::1", "10.1.2.3"})
+    EXPECT_TRUE(c.service.trustedProxies.Contains(*ParseIp(proxy))) << proxy;
+  EXPECT_FALSE(c.service.trustedProxies.Contains(*ParseIp("10.1.2.4")));
+}
+
 TEST(ServerConfig, BadValuesAreRefusedWithAMessage) {
   const struct {
     std::vector<std::string> args;
@@ -47,6 +67,11 @@ TEST(ServerConfig, BadValuesAreRefusedWithAMessage) {
       {{"--config", "/nonexistent/gh.conf"}, "cannot read"},
       {{"--threads", "0"}, "threads"},
       {{"--token-seconds", "-1"}, "token-seconds"},
+      {{"--trusted-proxy", "proxy.example"}, "trusted-proxy"},
+      {{"hide"}, "by ids, or by --name"},
+      {{"delete", "3", "--name", "x"}, "not both"},
+      {{"--name", "x"}, "moderation command"},
+      {{"rows", "4"}, "unexpected argument"},
   };
   for (const auto& c : cases) {
     try {

@@ -217,6 +217,160 @@ TEST(RateLimiter, ForgetsDrainedAddressesInsteadOfGrowing) {
   EXPECT_EQ(limiter.Tracked(), 1u);
 }
 
+HttpRequest Request(const std::string& method, const std::string& query,
+                    const std::string& peer = "198.51.100.7") {
+  HttpRequest req;
+  req.method = method;
+  req.path = "/cgi/version.pl";
+  req.peer = peer;
+  size_t at = 0;
+  while (at < query.size()) {
+    size_t amp = query.find('&', at);
+    if (amp == std::string::npos) amp = query.size();
+    const std::string pair = query.substr(at, amp - at);
+    const size_t eq = pair.find('=');
+    if (eq == std::string::npos) {
+      req.query.push_back({pair, "", false});
+    } else {
+      req.query.push_back({pair.substr(0, eq), pair.substr(eq + 1), true});
+    }
+    at = amp + 1;
+  }
+  return req;
+}
+
+std::string HeaderOf(const HttpResponse& res, const std::string& name) {
+  for (const auto& [n, v] : res.headers)
+    if (n == name) return v;
+  return {};
+}
+
+// Methods, bodies and HEAD: only a GET issues a token or takes a submission.
+TEST_F(ServiceTest, OnlyAGetWithoutABodyHasEffects) {
+  const struct {
+    const char* what;
+    const char* method;
+    const char* query;
+    bool body;
+    int status;
+    const char* allow;
+  } cases[] = {
+      {"POST", "POST", "version&prg=Gravelhorn2", false, 405, "GET, HEAD"},
+      {"PUT", "PUT", "version&prg=Gravelhorn2", false, 405, "GET, HEAD"},
+      {"DELETE", "DELETE", "prg=Gravelhorn2&show&type=0", false, 405, "GET, HEAD"},
+      {"HEAD of the version request", "HEAD", "version&prg=Gravelhorn2", false, 405, "GET"},
+      {"HEAD of a submission", "HEAD", "hs&prg=Gravelhorn2&inf=AAAAAAAA", false, 405, "GET"},
+      {"GET with a body", "GET", "version&prg=Gravelhorn2", true, 400, ""},
+      {"HEAD of the page", "HEAD", "prg=Gravelhorn2&show&type=0", false, 200, ""},
+  };
+  for (const auto& c : cases) {
+    HttpRequest req = Request(c.method, c.query);
+    req.hasBody = c.body;
+    const HttpResponse res = service_->Handle(req);
+    EXPECT_EQ(res.status, c.status) << c.what;
+    EXPECT_EQ(HeaderOf(res, "Allow"), c.allow) << c.what;
+    if (c.body) EXPECT_TRUE(res.close) << c.what << ": the body must not be read as a request";
+  }
+  EXPECT_EQ(storage_->CountTokens(), 0);
+  EXPECT_FALSE(Logged("refused")) << "no submission was looked at";
+}
+
+TEST_F(ServiceTest, ThePageForbidsScriptsAndSniffing) {
+  const HttpResponse res = service_->Handle(Request("GET", "prg=Gravelhorn2&show&type=0"));
+  ASSERT_EQ(res.status, 200);
+  EXPECT_EQ(HeaderOf(res, "X-Content-Type-Options"), "nosniff");
+  const std::string policy = HeaderOf(res, "Content-Security-Policy");
+  EXPECT_NE(policy.find("default-src 'none'"), std::string::npos) << policy;
+  EXPECT_EQ(policy.find("script-src"), std::string::npos) << policy;
+}
+
+// Who counts as the client, and whose budget a request takes.
+TEST_F(ServiceTest, RateLimitsGroupIpv6By64AndReadForwardedForOnlyFromTrustedProxies) {
+  ServiceOptions options;
+  options.versionPerMinute = 2;
+  options.trustedProxies.Add("10.0.0.1");
+  Start(options);
+  const auto version = [&](const std::string& peer, const std::string& forwarded = "") {
+    HttpRequest req = Request("GET", "version&prg=Gravelhorn2", peer);
+    if (!forwarded.empty()) req.headers.emplace_back("x-forwarded-for", forwarded);
+    return service_->Handle(req).status;
+  };
+  // One /64: its two addresses share one budget of 2.
+  EXPECT_EQ(version("2001:db8:1:2::1"), 200);
+  EXPECT_EQ(version("2001:db8:1:2:aaaa::9"), 200);
+  EXPECT_EQ(version("2001:db8:1:2:ffff:ffff:ffff:ffff"), 429);
+  EXPECT_EQ(version("2001:db8:1:3::1"), 200) << "the next /64 is someone else";
+  // Behind the trusted proxy each player has a budget of his own.
+  for (const char* player : {"203.0.113.1", "203.0.113.2"}) {
+    EXPECT_EQ(version("10.0.0.1", player), 200) << player;
+    EXPECT_EQ(version("10.0.0.1", std::string("192.0.2.66, ") + player), 200)
+        << "a forged left entry does not give a new budget";
+    EXPECT_EQ(version("10.0.0.1", player), 429) << player;
+  }
+  // An untrusted peer's header is ignored: the peer's own budget.
+  EXPECT_EQ(version("198.51.100.1", "203.0.113.50"), 200);
+  EXPECT_EQ(version("198.51.100.1", "203.0.113.51"), 200);
+  EXPECT_EQ(version("198.51.100.1", "203.0.113.52"), 429);
+}
+
+TEST(ClientAddress, TheRightMostUntrustedEntryBehindTrustedProxies) {
+  TrustedProxies trusted;
+  trusted.Add("10.0.0.1");
+  trusted.Add("::1");
+  const struct {
+    const char* peer;
+    const char* forwarded;
+    const char* client;
+  } cases[] = {
+      {"10.0.0.1", "203.0.113.9", "203.0.113.9"},
+      {"10.0.0.1", "1.1.1.1, 203.0.113.9", "203.0.113.9"},
+      {"10.0.0.1", "203.0.113.9, ::1", "203.0.113.9"},
+      {"::1", " 2001:db8::7 ,10.0.0.1", "2001:db8::7"},
+      {"10.0.0.1", "10.0.0.1, ::1", "10.0.0.1"},
+      {"10.0.0.1", "", "10.0.0.1"},
+      {"10.0.0.1", "not-an-address", "10.0.0.1"},
+      {"10.0.0.1", "203.0.113.9, junk", "10.0.0.1"},
+      {"198.51.100.4", "203.0.113.9", "198.51.100.4"},
+      {"::ffff:198.51.100.4", "", "198.51.100.4"},
+      {"::ffff:10.0.0.1", "[2001:db8::8]", "2001:db8::8"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ClientAddress(c.peer, c.forwarded, trusted), c.client)
+        << c.peer << " / " << c.forwarded;
+  EXPECT_EQ(RateGroup("2001:db8:1:2:3:4:5:6"), "2001:db8:1:2::/64");
+  EXPECT_EQ(RateGroup("203.0.113.9"), "203.0.113.9");
+  EXPECT_THROW(trusted.Add("proxy.example"), std::invalid_argument);
+}
+
+// Log lines carry the time; a flood of refusals is summed up, not written line
+// by line; a token is never written.
+TEST_F(ServiceTest, RefusalsAreLoggedWithTheTimeSummedUpInAFloodAndWithoutTokens) {
+  const Issued i = [&] {
+    auto client = Client();
+    return AskVersion(client);
+  }();
+  ASSERT_FALSE(i.token.empty());
+  // The middle twice (ambiguous): the text, token and all, would be logged.
+  const std::string middle = "|score=5|key=G|p=" + i.token + "|add=";
+  const std::string ambiguous = Inf("x" + middle + "y", 5, i.token, "z");
+  HttpRequest req = Request("GET", "hs&prg=Gravelhorn2&inf=" + ambiguous);
+  EXPECT_EQ(service_->Handle(req).status, 400);
+  ASSERT_TRUE(Logged("ambiguous"));
+  EXPECT_FALSE(Logged(i.token)) << "a token in the log";
+  EXPECT_EQ(Log().back().rfind("2023-11-14T22:13:20Z ", 0), 0u) << Log().back();
+
+  const size_t before = Log().size();
+  for (int n = 0; n < 500; ++n) service_->Handle(Request("GET", "hs&prg=Gravelhorn2&inf=AAAAAAAB"));
+  const size_t flood = Log().size() - before;
+  EXPECT_LE(flood, 20u) << "one line per refusal";
+  Advance(61);
+  service_->Handle(Request("GET", "prg=Gravelhorn2&show&type=0"));
+  ASSERT_GT(Log().size(), before + flood);
+  const std::string summary = Log().back();
+  EXPECT_NE(summary.find(std::to_string(500 - 19) + " more refusals"), std::string::npos)
+      << summary;
+}
+
 TEST_F(ServiceTest, TheEmptyTableSaysSo) {
   auto client = Client();
   const std::string page = Page(client);

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -50,8 +51,8 @@ class StorageTest : public ::testing::TestWithParam<Backend> {
     if (!dir_.empty()) fs::remove_all(dir_);
   }
   bool IsPostgres() const { return std::string(GetParam().name) == "PostgreSQL"; }
-  std::unique_ptr<Storage> Open() {
-    return IsPostgres() ? OpenPostgres(target_, 4) : OpenSqlite(target_);
+  std::unique_ptr<Storage> Open(int waitMs = 2000) {
+    return IsPostgres() ? OpenPostgres(target_, 4, waitMs) : OpenSqlite(target_, waitMs);
   }
   static ScoreRow Row(const std::string& name, int64_t score, int64_t time = 1000) {
     return {name, "Somewhere", score, time};
@@ -170,6 +171,111 @@ TEST_P(StorageTest, ADatabaseFromANewerProgramIsRefused) {
   } catch (const StorageError& e) {
     EXPECT_NE(std::string(e.what()).find("99"), std::string::npos) << e.what();
   }
+}
+
+// Another session holding a lock makes every call give up after the wait, as
+// busy, instead of hanging.
+TEST_P(StorageTest, ALockHeldElsewhereIsBusyAfterTheWait) {
+  storage_ = Open(300);
+  storage_->IssueToken("00000000000000000000000000000001", "c", 100);
+  // The other session: a transaction holding the tables.
+  sqlite3* lite = nullptr;
+  PGconn* pg = nullptr;
+  if (IsPostgres()) {
+    pg = PQconnectdb(target_.c_str());
+    ASSERT_EQ(PQstatus(pg), CONNECTION_OK);
+    PQclear(PQexec(pg, "BEGIN; LOCK TABLE scores, tokens IN ACCESS EXCLUSIVE MODE"));
+  } else {
+    ASSERT_EQ(sqlite3_open(target_.c_str(), &lite), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(lite, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+  const struct {
+    const char* what;
+    std::function<void()> call;
+  } cases[] = {
+      {"IssueToken", [&] { storage_->IssueToken("00000000000000000000000000000002", "c", 100); }},
+      {"Submit",
+       [&] { storage_->Submit("00000000000000000000000000000001", "c", 1, Row("n", 5)); }},
+      {"TopScores", [&] { storage_->TopScores(10); }},
+  };
+  for (const auto& c : cases) {
+    // PostgreSQL readers are not blocked by SQLite-style exclusive locks, but
+    // by ACCESS EXCLUSIVE they are; SQLite in WAL mode still lets readers read.
+    if (!IsPostgres() && std::string(c.what) == "TopScores") continue;
+    EXPECT_THROW(c.call(), StorageBusy) << c.what;
+  }
+  if (pg) PQfinish(pg);
+  if (lite) sqlite3_close(lite);
+  // The lock gone, the same calls work again.
+  EXPECT_NO_THROW(storage_->IssueToken("00000000000000000000000000000003", "c", 100));
+}
+
+// Moderation: rows found by id, name or address; hidden ones leave the page
+// but stay; deleted ones go.
+TEST_P(StorageTest, RowsAreFoundHiddenShownAndDeletedByIdNameOrAddress) {
+  const struct {
+    const char* name;
+    int64_t score;
+    const char* address;
+  } rows[] = {{"Ann", 500, "203.0.113.1"},
+              {"Bob", 400, "203.0.113.2"},
+              {"Ann", 300, "203.0.113.3"},
+              {"Cy", 200, "203.0.113.2"}};
+  int n = 0;
+  for (const auto& r : rows) {
+    const std::string token = std::string(31, '0') + std::to_string(n++);
+    storage_->IssueToken(token, "c", 100);
+    ScoreRow row = Row(r.name, r.score);
+    row.address = r.address;
+    ASSERT_EQ(storage_->Submit(token, "c", 1, row), TokenCheck::Accepted);
+  }
+  const auto names = [&](const std::vector<ScoreRow>& found) {
+    std::string s;
+    for (const auto& r : found) s += r.name + (r.hidden ? "(h) " : " ");
+    return s;
+  };
+  EXPECT_EQ(names(storage_->FindRows({}, 10)), "Ann Bob Ann Cy ");
+  EXPECT_EQ(names(storage_->FindRows({0, "Ann", ""}, 10)), "Ann Ann ");
+  const auto bob = storage_->FindRows({0, "", "203.0.113.2"}, 10);
+  ASSERT_EQ(bob.size(), 2u);
+  EXPECT_EQ(bob[0].address, "203.0.113.2");
+
+  EXPECT_EQ(storage_->SetHidden({0, "Ann", ""}, true), 2);
+  EXPECT_EQ(names(storage_->TopScores(10)), "Bob Cy ");
+  EXPECT_EQ(names(storage_->FindRows({}, 10)), "Ann(h) Bob Ann(h) Cy ");
+  EXPECT_EQ(storage_->SetHidden({bob[0].id, "", ""}, true), 1);
+  EXPECT_EQ(names(storage_->TopScores(10)), "Cy ");
+  EXPECT_EQ(storage_->SetHidden({0, "", "203.0.113.2"}, false), 2);
+  EXPECT_EQ(names(storage_->TopScores(10)), "Bob Cy ");
+  EXPECT_EQ(storage_->DeleteRows({0, "", "203.0.113.2"}), 2);
+  EXPECT_EQ(storage_->CountScores(), 2);
+  EXPECT_EQ(storage_->DeleteRows({9999, "", ""}), 0);
+}
+
+// A database of the schema before moderation keeps its rows, which show.
+TEST(SqliteStorage, AnOlderDatabaseIsMigratedInPlace) {
+  const auto dir = fs::temp_directory_path() / ("gh_scores_old_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const std::string path = (dir / "old.sqlite").string();
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  const auto migrations = Migrations(Dialect::Sqlite);
+  std::string sql =
+      "CREATE TABLE schema_version (version INTEGER NOT NULL);"
+      "INSERT INTO schema_version VALUES (2);" +
+      migrations[0] + migrations[1] +
+      "INSERT INTO scores (name, country, score, created) VALUES ('Old', 'X', 77, 5);";
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  auto storage = OpenSqlite(path);
+  EXPECT_EQ(storage->SchemaVersion(), Storage::LatestSchemaVersion());
+  const auto rows = storage->TopScores(10);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "Old");
+  EXPECT_EQ(storage->SetHidden({0, "Old", ""}, true), 1);
+  EXPECT_TRUE(storage->TopScores(10).empty());
+  storage.reset();
+  fs::remove_all(dir);
 }
 
 TEST(SqliteStorage, AnUnwritablePlaceIsAClearError) {
