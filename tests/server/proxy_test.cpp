@@ -287,12 +287,6 @@ std::string LastUpstream(const std::string& log) {
   return line.substr(at + 9, stop == std::string::npos ? std::string::npos : stop - at - 9);
 }
 
-bool ServerTakesOption(const fs::path& dir, const std::string& option) {
-  const fs::path out = dir / "help.txt";
-  RunCommand({std::string(GH_BIN_DIR) + "/gravelhorn2-scores", "--help"}, out);
-  return ReadAll(out).find(option) != std::string::npos;
-}
-
 void ClickOn(Harness& h, SpriteRef sprite) {
   iVec2 at{};
   iSpriteLocation(sprite, &at);
@@ -359,22 +353,14 @@ TEST(BehindProxy, TwoFrontEndsOnPostgresServeTheGameOverHttpsAndLoseNothing) {
       << ReadAll(dir / "openssl.log");
   const std::string ca = (dir / "cert.pem").string();
 
-  // A player's budget: a few submissions a minute, counted per player only when
-  // the front ends take the player's address from the proxy they trust.
-  const bool perPlayer = ServerTakesOption(dir, "--trusted-proxy");
-  if (!perPlayer)
-    std::printf("the server has no --trusted-proxy yet: per-player budgets are not checked\n");
+  // The front ends' sample configuration, with this test's database and a
+  // player's budget of a few submissions a minute.
   const int budget = 3;
-  // The front ends' sample configuration, with this test's database.
-  std::vector<std::string> options = {"--postgres", conninfo, "--page-rows", "200"};
-  if (perPlayer) {
-    const fs::path sample =
-        fs::path(GH_SOURCE_DIR) / "packaging/gravelhorn2-scores-behind-proxy.conf";
-    options.insert(options.begin(), {"--config", sample.string()});
-    options.insert(options.end(), {"--submit-rate", std::to_string(budget)});
-  } else {
-    options.insert(options.end(), {"--submit-rate", "0", "--version-rate", "0"});
-  }
+  const fs::path sample =
+      fs::path(GH_SOURCE_DIR) / "packaging/gravelhorn2-scores-behind-proxy.conf";
+  const std::vector<std::string> options = {"--config",      sample.string(),       "--postgres",
+                                            conninfo,        "--page-rows",         "200",
+                                            "--submit-rate", std::to_string(budget)};
   auto front1 = std::make_unique<ServerProcess>(options, (dir / "front1.log").string());
   auto front2 = std::make_unique<ServerProcess>(options, (dir / "front2.log").string());
   ASSERT_GT(front1->Port(), 0) << front1->Output() << ReadAll(dir / "front1.log");
@@ -460,13 +446,11 @@ TEST(BehindProxy, TwoFrontEndsOnPostgresServeTheGameOverHttpsAndLoseNothing) {
 
   // One front end left: a player who used up their budget is refused, and the
   // game's player, from another address, is not.
-  if (perPlayer) {
-    Player greedy(https, "127.0.0.2", ca);
-    int refused = 0;
-    for (int i = 0; i < budget + 2 && refused == 0; ++i)
-      if (greedy.Send("greedy", 500 + i).submitStatus == 429) ++refused;
-    EXPECT_EQ(refused, 1) << "no budget per player";
-  }
+  Player greedy(https, "127.0.0.2", ca);
+  int refused = 0;
+  for (int i = 0; i < budget + 2 && refused == 0; ++i)
+    if (greedy.Send("greedy", 500 + i).submitStatus == 429) ++refused;
+  EXPECT_EQ(refused, 1) << "no budget per player";
   {
     ScopedVariable server(ScoreServerVariable, https);
     ScopedVariable trust(ScoreCaVariable, ca);
