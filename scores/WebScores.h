@@ -65,6 +65,10 @@ void SetScoreServerAddress(const std::string& address);
 // The address in `text` when it is one: "http://" or "https://" and a host,
 // nothing unprintable; trailing "/" dropped.
 std::optional<std::string> CheckedServerAddress(std::string text);
+// A PEM file of certificate authorities that a https:// score server's
+// certificate must chain to instead of the system's (a private CA of a LAN
+// party or a test); the host name is still checked.
+inline constexpr const char* ScoreCaVariable = "GRAVELHORN2_SCORE_CA";
 // The online score table's address, opened in the browser.
 std::string ScorePageAddress();
 

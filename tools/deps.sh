@@ -15,7 +15,7 @@ packages=(
   xvfb xauth xdotool evilwm xfonts-base imagemagick x11-utils libgl1-mesa-dri mesa-utils
   libx11-dev
   clang libclang-rt-14-dev sox
-  libsqlite3-dev libpq-dev postgresql libmicrohttpd-dev
+  libsqlite3-dev libpq-dev postgresql libmicrohttpd-dev nginx-light
   desktop-file-utils
   "$@"
 )

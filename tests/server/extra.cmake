@@ -9,3 +9,6 @@ target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz)
 add_dependencies(test_${name} gravelhorn2-scores)
 target_compile_definitions(test_${name} PRIVATE
   GH_SCORE_SERVER="${GH_SCORE_SERVER}" GH_SCORE_KEY="${GH_SCORE_KEY}")
+# The players' own https clients in the test behind a proxy.
+pkg_check_modules(GH_TEST_CURL REQUIRED IMPORTED_TARGET libcurl)
+target_link_libraries(test_${name} PRIVATE PkgConfig::GH_TEST_CURL)
