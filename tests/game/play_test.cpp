@@ -346,6 +346,22 @@ TEST_F(GameTest, LosingTheFocusShowsThePauseAtOnce) {
   EXPECT_TRUE(h->HasPrint("PAUSE"));
 }
 
+TEST_F(GameTest, OnlyAQuestionsFocusMovesTheSystemPointer) {
+  SkipIntro();
+  const int32_t warps = Engine().ihPointerWarps();
+  for (int frame = 0; frame < 120; ++frame) {
+    h->MouseFraction(0.2f + frame * 0.005f, 0.3f + frame * 0.002f);
+    h->Step(1);
+  }
+  EXPECT_EQ(Engine().ihPointerWarps(), warps) << "aiming moved the system pointer";
+  // The exit question puts the pointer on its safe answer: a move the program means.
+  h->Tap(KeyEscape);
+  h->Step(2);
+  ASSERT_EQ(Game->Phase, PhaseExitAsk);
+  EXPECT_EQ(Engine().ihPointerWarps(), warps + 1);
+  AnswerNo();
+}
+
 TEST_F(GameTest, HealthZeroIsAliveAndTheFourthLossEndsTheGame) {
   SkipIntro();
   NoSpawns();
