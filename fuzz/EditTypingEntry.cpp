@@ -75,10 +75,10 @@ class StandInPlatform final : public Platform {
   uint32_t LastWindowUse() override { return 0; }
   void HideSystemPointer() override {}
   void ConfinePointer(bool) override {}
-  void SetCursorPos(int, int) override {}
   uint32_t TickCount() override { return ticks; }
   void ShowMessage(const std::string&) override {}
   void ShellOpen(const std::string&) override {}
+  std::vector<std::string> FailedOpens() override { return {}; }
 };
 
 void BindStandIn() {

@@ -215,6 +215,14 @@ TGame::~TGame() {
   for (auto& picture : WeaponPictures) picture.reset();
 }
 
+void TGame::FlashHit() {
+  const uint32_t now = GetTickCount();
+  if (Flashed && now - LastFlashTick < FlashSpacingMs) return;
+  Flashed = true;
+  LastFlashTick = now;
+  SetLightsLevel(0);  // the next playing frame restores it
+}
+
 bool TGame::AllowsKind(uint8_t kind) const {
   switch (Level) {
     case 0:

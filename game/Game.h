@@ -92,6 +92,14 @@ class TGame {
   void Reload();
   // The HUD texts of a playing frame.
   void DrawHud();
+  // The caption of a paused game, over the darkened scene.
+  void ShowPauseCaption();
+
+  // A terrorist's shot hit the player: a red flash of the scene, but at most
+  // one for all hits within FlashSpacingMs of the flash before, so the scene
+  // never flashes more than three times a second.
+  void FlashHit();
+  static constexpr uint32_t FlashSpacingMs = 334;
 
   // Weapon selection (mouse wheel, keys 1-5, weapon boxes, an empty weapon).
   bool CanChooseWeapon(int weapon) const;
@@ -164,6 +172,8 @@ class TGame {
   void ConfinePointer(bool confine);
 
   bool PointerConfined = false;
+  bool Flashed = false;
+  uint32_t LastFlashTick = 0;  // GetTickCount of the last hit flash
 };
 
 // The running game, or none. The program owns it; the actors reach their game here.

@@ -131,7 +131,7 @@ void TGame::PlayingFrame() {
   if (iKeyClick(25)) TogglePause(10.0f, -20.0f);  // P
   if (Paused) {
     ConfinePointer(false);
-    PrintCentred("PAUSE", 0, 0, 1.0f, 1.0f, 0.0f, ColourGreen);
+    ShowPauseCaption();
     return;
   }
   ConfinePointer(true);
@@ -142,6 +142,8 @@ void TGame::PlayingFrame() {
   if (Score < 0) Score = 0;
   if (TimeLeft < 0) StartNextLevel();
 }
+
+void TGame::ShowPauseCaption() { PrintCentred("PAUSE", 0, 0, 1.0f, 1.0f, 0.0f, ColourGreen); }
 
 // The end captions grow from nothing to 2.3 times their size, then move on.
 void TGame::GrowCaption(const char* text, float step, int8_t next) {
@@ -161,11 +163,14 @@ void TGame::DrawHud() {
   PrintCentred(std::to_string(Health), 2.3f, -10.5f, 0.6f, 0.8f, -0.2f, ColourGreen);
   PrintCentred("LEVEL " + std::to_string(Level + 1), 13.5f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
   PrintCentred(std::to_string(Score), 6.5f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
-  // Whole seconds, truncated: the last frame of a level can show 0:0. A frame
-  // that overran the level's end shows 0:0 too rather than negative time.
+  // Whole seconds, truncated: the last frame of a level can show 0:00. A frame
+  // that overran the level's end shows 0:00 too rather than negative time.
+  // Seconds take two digits, so 1:03 never reads as 1:30.
   const int32_t seconds = TimeLeft > 0 ? TimeLeft / 1000 : 0;
-  PrintCentred(std::to_string(seconds / 60) + ":" + std::to_string(seconds % 60), -14.0f, 11.3f,
-               0.6f, 0.6f, -0.2f, ColourGreen);
+  const int32_t secondsOfMinute = seconds % 60;
+  PrintCentred(std::to_string(seconds / 60) + (secondsOfMinute < 10 ? ":0" : ":") +
+                   std::to_string(secondsOfMinute),
+               -14.0f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
 }
 
 void TGame::Finish(bool toHighScores) { TheGameHost().EndGame(toHighScores); }

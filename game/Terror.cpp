@@ -4,7 +4,6 @@
 #include "Player.h"
 #include "Random.h"
 #include "engine/EngineCalls.h"
-#include "engine/Lights.h"
 #include "engine/ScreenUnits.h"
 #include "game/GameHost.h"
 
@@ -82,7 +81,7 @@ void TTerror::Update() {
   if (State == Shooting && ShootSprite->Frame == 1 && Random(10) == 0 &&
       ShootSprite->X > ShotLimitX) {
     PlayGameSound(Owner.Sounds[1], false);
-    SetLightsLevel(0);  // the flash of a hit; the next playing frame restores it
+    game.FlashHit();
     game.Health = static_cast<int16_t>(game.Health - 1);
   }
 

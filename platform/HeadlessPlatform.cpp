@@ -14,11 +14,6 @@ bool HeadlessPlatform::CreateMainWindow(const char* windowTitle, int, int, std::
 
 void HeadlessPlatform::WaitForEvents(int) { clock_.idleTick(); }
 
-void HeadlessPlatform::SetCursorPos(int clientX, int clientY) {
-  cursorX = clientX;
-  cursorY = clientY;
-}
-
 uint32_t HeadlessPlatform::TickCount() { return clock_.millis() - tickBase; }
 
 }  // namespace gh

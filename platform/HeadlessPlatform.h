@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -32,10 +33,13 @@ class HeadlessPlatform : public Platform {
   uint32_t LastWindowUse() override { return lastWindowUse; }
   void HideSystemPointer() override { pointerHidden = true; }
   void ConfinePointer(bool confine) override { pointerConfined = confine; }
-  void SetCursorPos(int clientX, int clientY) override;
   uint32_t TickCount() override;
   void ShowMessage(const std::string& text) override { errors.push_back(text); }
-  void ShellOpen(const std::string& target) override { opened.push_back(target); }
+  void ShellOpen(const std::string& target) override {
+    opened.push_back(target);
+    if (!browser) failed.push_back(target);
+  }
+  std::vector<std::string> FailedOpens() override { return std::exchange(failed, {}); }
 
   // What the program did, and knobs a test may turn.
   bool displayAvailable = true;
@@ -46,10 +50,11 @@ class HeadlessPlatform : public Platform {
   int minimised = 0;
   bool minimisedNow = false;
   uint32_t lastWindowUse = 0;  // in TickCount's milliseconds
-  int cursorX = -1, cursorY = -1;
   std::string title;
   std::vector<std::string> errors;
   std::vector<std::string> opened;
+  bool browser = true;              // false: nothing can open what ShellOpen is given
+  std::vector<std::string> failed;  // not yet collected by FailedOpens
   // Subtracted from the engine's virtual milliseconds (see HarnessOptions::zeroClock).
   uint32_t tickBase = 0;
 

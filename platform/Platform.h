@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gh {
 
@@ -40,9 +41,6 @@ class Platform {
   virtual void HideSystemPointer() = 0;
   // Keeps the pointer inside the window (during play).
   virtual void ConfinePointer(bool confine) = 0;
-  // Moves the system pointer to a point of the window's client area, in pixels
-  // of the 800 x 600 view; nothing happens when it is there already.
-  virtual void SetCursorPos(int clientX, int clientY) = 0;
 
   // Milliseconds from a monotonic clock, 32 bits, wrapping.
   virtual uint32_t TickCount() = 0;
@@ -52,8 +50,11 @@ class Platform {
   // box is wider than the screen.
   void ShowError(const std::string& text) { ShowMessage(WrapMessage(text)); }
   // Opens a document or web address with the desktop's default handler; not
-  // waited for, failures ignored.
+  // waited for. Whether it could be opened is learnt later: see FailedOpens.
   virtual void ShellOpen(const std::string& target) = 0;
+  // The targets of ShellOpen found since the last call to have no handler that
+  // could open them (no browser), each once.
+  virtual std::vector<std::string> FailedOpens() = 0;
 
  protected:
   // Shows an error message already wrapped.

@@ -118,10 +118,6 @@ void SdlPlatform::ConfinePointer(bool confine) {
   if (window_) SDL_SetWindowGrab(window_, confine ? SDL_TRUE : SDL_FALSE);
 }
 
-void SdlPlatform::SetCursorPos(int clientX, int clientY) {
-  if (window_ && pointerMover_) pointerMover_(clientX, clientY);
-}
-
 void SdlPlatform::ShowMessage(const std::string& text) {
   std::fprintf(stderr, "Gravelhorn 2: %s\n", text.c_str());
   if (videoReady_ || BoxWithoutDisplay) {

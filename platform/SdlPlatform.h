@@ -26,14 +26,9 @@ class SdlPlatform : public Platform {
   uint32_t LastWindowUse() override { return lastUse_; }
   void HideSystemPointer() override;
   void ConfinePointer(bool confine) override;
-  void SetCursorPos(int clientX, int clientY) override;
-  // Only the engine knows where the view really lies in the window (a
-  // full-screen request may not have been honoured): the program hands the
-  // platform the engine's way of moving the pointer there.
-  using PointerMover = void (*)(int clientX, int clientY);
-  void SetPointerMover(PointerMover mover) { pointerMover_ = mover; }
   uint32_t TickCount() override;
   void ShellOpen(const std::string& target) override;
+  std::vector<std::string> FailedOpens() override;
 
  protected:
   void ShowMessage(const std::string& text) override;
@@ -46,7 +41,6 @@ class SdlPlatform : public Platform {
 #else
   static constexpr bool BoxWithoutDisplay = false;
 #endif
-  PointerMover pointerMover_ = nullptr;
   static int WatchEvents(void* self, SDL_Event* event);
   // While a message box is up nothing reads SDL's quit event: a request to end
   // (SIGTERM, SIGINT) ends the program at once, with exit code 1.
@@ -57,7 +51,13 @@ class SdlPlatform : public Platform {
   bool videoReady_ = false;
   bool active_ = true;
   uint32_t lastUse_ = 0;
-  std::vector<pid_t> children_;
+  // Openers still running, with what they were asked to open.
+  struct Child {
+    pid_t pid;
+    std::string target;
+  };
+  std::vector<Child> children_;
+  std::vector<std::string> failedOpens_;
 };
 
 }  // namespace gh

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/SdlPlatform.h"
 
@@ -28,7 +29,9 @@ void SdlPlatform::ShellOpen(const std::string& target) {
   char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
   pid_t pid = 0;
   if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0) {
-    children_.push_back(pid);
+    children_.push_back({pid, target});
+  } else {
+    failedOpens_.push_back(target);  // no xdg-open at all
   }
 }
 
@@ -66,8 +69,23 @@ void SdlPlatform::EndOnStopSignals(bool on) {
   }
 }
 
+// xdg-open ends with a nonzero status when no handler could be started; it may
+// also go on running as long as the browser it started, which is success. It is
+// never waited for: the frame loop asks now and then.
 void SdlPlatform::ReapChildren() {
-  std::erase_if(children_, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+  std::erase_if(children_, [this](const Child& child) {
+    int status = 0;
+    const pid_t done = waitpid(child.pid, &status, WNOHANG);
+    if (done == 0) return false;
+    if (done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      failedOpens_.push_back(child.target);
+    return true;
+  });
+}
+
+std::vector<std::string> SdlPlatform::FailedOpens() {
+  ReapChildren();
+  return std::exchange(failedOpens_, {});
 }
 
 }  // namespace gh

@@ -4,6 +4,8 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include <utility>
+
 #include "platform/SdlPlatform.h"
 
 namespace gh {
@@ -18,7 +20,10 @@ void SdlPlatform::ShellOpen(const std::string& target) {
   if (n <= 0) return;
   std::wstring wide(static_cast<size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, target.c_str(), -1, wide.data(), n);
-  ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // Values of 32 and below are failures (no program is associated with the address).
+  const auto result = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result <= 32) failedOpens_.push_back(target);
 }
 
 // Windows ends a program without signals; closing the box's owner ends it.
@@ -26,5 +31,7 @@ void SdlPlatform::EndOnStopSignals(bool) {}
 
 // ShellExecuteW leaves no child to wait for.
 void SdlPlatform::ReapChildren() {}
+
+std::vector<std::string> SdlPlatform::FailedOpens() { return std::exchange(failedOpens_, {}); }
 
 }  // namespace gh

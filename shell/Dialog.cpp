@@ -40,6 +40,19 @@ struct Question {
 
 std::optional<Question> Open;
 
+// The widest a line may be: the question box's panel, 480 pixels, less a margin.
+constexpr float LineRoom = 18.0f;
+
+// A line of the question, centred; a line too long for the panel (a web
+// address) is printed smaller until it fits.
+void PrintLine(const std::string& text, float y, const iColor& colour) {
+  if (text.empty()) return;
+  const iVec2 unit{1.0f, 1.0f};
+  const float width = iPrintWidth(text.c_str(), &unit, -0.2f, MainFont);
+  const float scale = width > LineRoom ? LineRoom / width : 1.0f;
+  PrintText(text, AlignCentre, false, 0, y, scale, scale, -0.2f * scale, colour);
+}
+
 }  // namespace
 
 void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
@@ -156,12 +169,8 @@ bool QuestionFrame() {
   TDDButtonText* const no = Open->no;
   TDDEdit* const nameEdit = Open->nameEdit;
   iPrintsHide();
-  if (!Open->first.empty()) {
-    PrintText(Open->first, AlignCentre, false, 0, 3.0f, 1, 1, -0.2f, Open->colour);
-  }
-  if (!Open->second.empty()) {
-    PrintText(Open->second, AlignCentre, false, 0, 1.0f, 1, 1, -0.2f, Open->colour);
-  }
+  PrintLine(Open->first, 3.0f, Open->colour);
+  PrintLine(Open->second, 1.0f, Open->colour);
   yes->Update();
   no->Update();
   if (nameEdit) nameEdit->Update();

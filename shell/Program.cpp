@@ -355,7 +355,15 @@ void ApplicationEvents1Restore() {
 
 void ApplicationEvents1Deactivate() {
   Paused = false;
-  if (CurrentScreen == ScreenGame && Game && Game->Phase == 0) TogglePause(10.0f, -20.0f);
+  if (CurrentScreen == ScreenGame && Game && Game->Phase == 0) {
+    TogglePause(10.0f, -20.0f);
+    // No frame runs the game until the focus returns, so the screen shows the
+    // pause now, as the pause key does: the caption instead of the HUD.
+    if (Paused) {
+      iPrintsHide();
+      Game->ShowPauseCaption();
+    }
+  }
 }
 
 void WMSysCommandMaximize() {

@@ -536,19 +536,28 @@ void GlobalKeys() {
   }
 }
 
-// The game's pointer follows the engine's, away from the view's edges, where
-// the system pointer may leave the window.
+// The game's pointer follows the engine's, away from the view's edges. The
+// system pointer is left where the player put it: putting it back on the
+// view's 800 x 600 grid every frame would swallow small moves wherever a view
+// pixel is not a screen pixel (play keeps it in the window by a grab).
 void FollowPointer() {
   const float x = iMouseX();
   const float y = iMouseY();
   if (x > 0.001f && x < 0.99f && y > 0.001f && y < 0.99f) {
-    if (ThePlatform().IsApplicationActive()) {
-      ThePlatform().SetCursorPos(static_cast<int>(std::lround(x * 800.0f)),
-                                 static_cast<int>(std::lround(y * 600.0f)));
-    }
     const iVec2 at{x * 32.0f - 16.0f, 12.0f - y * 24.0f};
     if (CursorSprite) iSpriteLocationSet(CursorSprite, &at);
   }
+}
+
+// A web page that no browser could open (none installed or none working): the
+// player is told its address. Not during a game, whose clock runs on; the
+// platform keeps what failed until it is asked.
+void TellUnopenedPage() {
+  if (CurrentScreen == ScreenGame || QuestionOpen()) return;
+  const std::vector<std::string> failed = ThePlatform().FailedOpens();
+  if (failed.empty()) return;
+  Ask("No web browser could be started. Please open", failed.back(), ColourGreen, false,
+      [](bool) {});
 }
 
 // The current screen's own work in a frame; false when its widgets do not run.
@@ -568,6 +577,8 @@ void UpdateFrame() {
   iPrintsHide();
   // Each step may open a question: the rest of the frame then waits for its answer.
   GlobalKeys();
+  if (QuestionOpen()) return;
+  TellUnopenedPage();
   if (QuestionOpen()) return;
   FollowPointer();
   if (!ScreenFrame() || QuestionOpen()) return;

@@ -1,7 +1,6 @@
 // The game's entry point: the real platform and the engine library beside the program.
 #include <string>
 
-#include "engine/EngineCalls.h"
 #include "platform/SdlPlatform.h"
 #include "platform/System.h"
 #include "shell/Program.h"
@@ -12,11 +11,5 @@ int main(int, char**) {  // SDL gives main its WinMain on Windows, with these ar
   const std::string folder = gh::ProgramFolder();
   if (!gh::EnterFolder(folder)) return 1;
   gh::SdlPlatform platform;
-  // The engine warps the pointer, and not at all when it is there already.
-  platform.SetPointerMover([](int clientX, int clientY) {
-    if (!gh::iMouseReset) return;
-    const iVec2 at{static_cast<float>(clientX) / 800.0f, static_cast<float>(clientY) / 600.0f};
-    gh::iMouseReset(&at);
-  });
   return gh::ProgramMain(platform, gh::LibraryPath(folder, "system"));
 }

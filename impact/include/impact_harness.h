@@ -117,6 +117,8 @@ IMPACT_EXPORT int32_t ihObjectCount(void);
 IMPACT_EXPORT uint64_t ihSceneChecksum(void);
 // The last picture presented by iSpriteRender (handle), 0 if none since open.
 IMPACT_EXPORT int32_t ihLastRendered(void);
+// Times the program moved the system pointer (iMouseReset with a position).
+IMPACT_EXPORT int32_t ihPointerWarps(void);
 
 // ---- window backend read-back ------------------------------------------------------
 // Frames the window backend presented since the library was loaded, pictures

@@ -56,6 +56,7 @@ IMPACT_EXPORT int32_t ihFullscreen(void) { return TheEngine().Fullscreen() ? -1 
 IMPACT_EXPORT int32_t ihObjectCount(void) { return TheEngine().ObjectCount(); }
 IMPACT_EXPORT uint64_t ihSceneChecksum(void) { return TheEngine().SceneChecksum(); }
 IMPACT_EXPORT int32_t ihLastRendered(void) { return TheEngine().LastRendered(); }
+IMPACT_EXPORT int32_t ihPointerWarps(void) { return TheEngine().PointerWarps(); }
 IMPACT_EXPORT uint64_t ihFramesShown(void) { return TheEngine().FramesShown(); }
 IMPACT_EXPORT void ihCaptureEnable(int32_t on) { TheEngine().SetCapture(on != 0); }
 IMPACT_EXPORT int32_t ihViewPixels(uint8_t* out, int32_t max_bytes, int32_t* width,

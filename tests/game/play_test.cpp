@@ -374,6 +374,97 @@ TEST_F(GameTest, PausePrintsPauseAndDarkensTheScene) {
   EXPECT_FLOAT_EQ(at.z, -20.0f);
 }
 
+TEST_F(GameTest, TheLevelClockShowsSecondsWithTwoDigits) {
+  SkipIntro();
+  NoSpawns();
+  struct Case {
+    int32_t timeLeft;  // before a frame of about 17 ms
+    const char* shown;
+  };
+  const Case cases[] = {{63500, "1:03"}, {60500, "1:00"}, {75500, "1:15"},
+                        {9500, "0:09"},  {500, "0:00"},   {600500, "10:00"}};
+  for (const Case& c : cases) {
+    Game->TimeLeft = c.timeLeft;
+    h->Step(1);
+    EXPECT_EQ(PrintAt(*h, -14.0f, 11.3f), c.shown) << c.timeLeft << " ms left";
+  }
+}
+
+// Four terrorists held on the picture that shoots, each hitting the player in
+// about one frame of ten: many hits a second.
+TEST_F(GameTest, HitsFlashTheSceneRedAtMostThreeTimesASecond) {
+  SkipIntro();
+  NoSpawns();
+  Game->Health = 30000;
+  TTerror* shooters[] = {Game->UpperTerrorists[0].get(), Game->UpperTerrorists[1].get(),
+                         Game->LowerTerrorists[0].get(), Game->LowerTerrorists[1].get()};
+  float x = 0.0f;
+  for (TTerror* t : shooters) {
+    PlaceTerror(t, x);
+    x += 2.0f;
+    t->WalkSprite->Hide();
+    t->State = 1;
+    t->ShootSprite->Show();
+    t->ShootSprite->Frame = 1;
+    // Never due to advance: the walk and the shooting picture stay where they are.
+    for (TAniSprite* s : {t->WalkSprite.get(), t->ShootSprite.get()}) {
+      s->LastTick = static_cast<uint32_t>(iTic()) + 1000000u;
+    }
+  }
+  const int16_t healthBefore = Game->Health;
+  std::vector<int> redFrames;
+  constexpr int Frames = 180;
+  for (int frame = 0; frame < Frames; ++frame) {
+    h->Step(1);
+    iVec3 at{};
+    iColor green{};
+    Engine().ihLight(1, &at, &green);
+    if (green.green == 0.0f) redFrames.push_back(frame);
+  }
+  const int hits = healthBefore - Game->Health;
+  ASSERT_GT(hits, 20) << "the terrorists hardly shot";
+  // Hits still show: a flash in every second, and no more than three in any.
+  EXPECT_GE(redFrames.size(), 7u) << hits << " hits";
+  for (size_t i = 0; i + 3 < redFrames.size(); ++i) {
+    EXPECT_GT(redFrames[i + 3] - redFrames[i], 60)
+        << "four flashes within a second, from frame " << redFrames[i] << " (" << hits << " hits)";
+  }
+}
+
+TEST_F(GameTest, LosingTheFocusShowsThePauseAtOnce) {
+  SkipIntro();
+  NoSpawns();
+  h->Step(2);
+  ASSERT_NE(PrintAt(*h, 6.5f, 11.3f), "");  // the HUD's score
+  h->Platform().active = false;
+  h->Post(iMsgDeactivate);
+  h->Step(2);
+  EXPECT_TRUE(Paused);
+  EXPECT_TRUE(h->HasPrint("PAUSE"));
+  EXPECT_EQ(PrintAt(*h, 6.5f, 11.3f), "");  // no HUD while paused
+  h->Platform().active = true;
+  h->Post(iMsgActivate);
+  h->Step(2);
+  EXPECT_TRUE(Paused);
+  EXPECT_TRUE(h->HasPrint("PAUSE"));
+}
+
+TEST_F(GameTest, OnlyAQuestionsFocusMovesTheSystemPointer) {
+  SkipIntro();
+  const int32_t warps = Engine().ihPointerWarps();
+  for (int frame = 0; frame < 120; ++frame) {
+    h->MouseFraction(0.2f + frame * 0.005f, 0.3f + frame * 0.002f);
+    h->Step(1);
+  }
+  EXPECT_EQ(Engine().ihPointerWarps(), warps) << "aiming moved the system pointer";
+  // The exit question puts the pointer on its safe answer: a move the program means.
+  h->Tap(KeyEscape);
+  h->Step(2);
+  ASSERT_EQ(Game->Phase, PhaseExitAsk);
+  EXPECT_EQ(Engine().ihPointerWarps(), warps + 1);
+  AnswerNo();
+}
+
 TEST_F(GameTest, HealthZeroIsAliveAndTheFourthLossEndsTheGame) {
   SkipIntro();
   NoSpawns();

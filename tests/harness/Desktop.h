@@ -95,15 +95,15 @@ struct ScreenRect {
   int x = 0, y = 0, w = 0, h = 0;
 };
 
-// An Xvfb server (1024 x 768) on a display number of its own choosing, so that
-// tests running side by side never share one.
+// An Xvfb server (1024 x 768 unless told) on a display number of its own
+// choosing, so that tests running side by side never share one.
 class VirtualDisplay {
  public:
-  explicit VirtualDisplay(const std::filesystem::path& log) {
+  explicit VirtualDisplay(const std::filesystem::path& log, const std::string& size = "1024x768") {
     int fds[2];
     if (pipe(fds) != 0) return;
     server_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
-                                             "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                                             "-screen", "0", size + "x24", "-nolisten", "tcp"},
                     std::vector<std::string>{}, log.string());
     close(fds[1]);
     std::string number;
@@ -189,8 +189,11 @@ class Desktop : public VirtualDisplay {
   // evilwm's default face needs font packages; "fixed" is built into every X
   // server.
   explicit Desktop(const std::filesystem::path& folder,
-                   std::vector<std::string> windowManager = {"evilwm", "-fn", "fixed"})
-      : VirtualDisplay(folder / "xvfb.log"), wmLog_(folder / "wm.log"), wmName_(windowManager[0]) {
+                   std::vector<std::string> windowManager = {"evilwm", "-fn", "fixed"},
+                   const std::string& size = "1024x768")
+      : VirtualDisplay(folder / "xvfb.log", size),
+        wmLog_(folder / "wm.log"),
+        wmName_(windowManager[0]) {
     DesktopBroken() = false;
     if (!VirtualDisplay::Ready()) {
       problem_ = "Xvfb did not start: " + ReadFile(folder / "xvfb.log");

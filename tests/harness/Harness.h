@@ -46,7 +46,8 @@ struct EngineHarnessCalls {
   X(int32_t, ihFullscreen, (void))                    \
   X(int32_t, ihObjectCount, (void))                   \
   X(uint64_t, ihSceneChecksum, (void))                \
-  X(int32_t, ihLastRendered, (void))
+  X(int32_t, ihLastRendered, (void))                  \
+  X(int32_t, ihPointerWarps, (void))
 #define IH_MEMBER(ret, name, params) ret(*name) params = nullptr;
   IH_CALLS(IH_MEMBER)
 #undef IH_MEMBER

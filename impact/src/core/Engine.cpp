@@ -724,6 +724,7 @@ bool Engine::MouseButtonClick(int32_t button) {
 
 void Engine::MouseReset(const iVec2* position) {
   if (!position) return;
+  ++pointerWarps_;
   InputMouseMove(position->x, position->y);
   if (open_) video_->WarpPointer(mouseX_, mouseY_);
 }

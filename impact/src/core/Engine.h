@@ -150,6 +150,8 @@ class Engine {
   int32_t OpenCount() const { return openCount_; }
   bool Fullscreen() const;
   int32_t LastRendered() const { return lastRendered_; }
+  // Times the program moved the system pointer (iMouseReset).
+  int32_t PointerWarps() const { return pointerWarps_; }
   int32_t ObjectCount() const;
   uint64_t SceneChecksum();
   int32_t ReadSprites(ihSprite* out, int32_t max);
@@ -225,6 +227,7 @@ class Engine {
   // Numbering starts again once every object is gone (harness option).
   bool numbersReused_ = false;
   int32_t openCount_ = 0;
+  int32_t pointerWarps_ = 0;
   uint64_t frame_ = 0;
   uint64_t openFrame_ = 0;
   bool errorFlag_ = false;
