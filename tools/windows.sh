@@ -104,6 +104,8 @@ package() {
   for f in "$stage"/*.exe "$stage"/*.dll; do
     x86_64-w64-mingw32-strip --strip-unneeded "$f"
   done
+  # Notepad before Windows 10 shows a file of bare line feeds as one line.
+  sed -i 's/\r\?$/\r/' "$stage/README.txt"
   (cd "$build/zip" && zip -qrX9 "$build/gravelhorn2-win64.zip" Gravelhorn2)
   echo "$build/gravelhorn2-win64.zip"
 }
