@@ -198,7 +198,7 @@ echo "windows e2e: Config.cfg the same $(stat -c %s "$folder/Config.cfg") bytes 
 (cd "$out/elsewhere" && MESA_GL_VERSION_OVERRIDE=3.0 GH_LOG="Z:${log//\//\\}" exec "$wine" \
   "$folder/gravelhorn2.exe") >"$out/no-gl33.out" 2>&1 &
 pid=$!
-told_gl() { tr '\r\n' '  ' <"$log" | grep -q "The game needs OpenGL 3.3, which this computer's graphics driver does not offer"; }
+told_gl() { tr '\r\n' '  ' <"$log" | tr -s ' ' | grep -q "The game needs OpenGL 3.3, which this computer's graphics driver does not offer"; }
 wait_for 60 told_gl || fail "no message about OpenGL 3.3 in GH_LOG's file"
 sleep 2
 import -window root "$out/no-gl33.png"
