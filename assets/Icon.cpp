@@ -3,8 +3,13 @@
 #include <cairo-svg.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "Canvas.h"
 
@@ -58,7 +63,97 @@ bool Check(cairo_t* cr, cairo_surface_t* surface, const std::string& path, std::
   return false;
 }
 
+void Put16(std::string& out, uint32_t v) {
+  out += static_cast<char>(v & 0xff);
+  out += static_cast<char>((v >> 8) & 0xff);
+}
+void Put32(std::string& out, uint32_t v) {
+  Put16(out, v & 0xffff);
+  Put16(out, v >> 16);
+}
+
+cairo_status_t AppendPng(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+// One picture of the icon file as Windows reads it before Vista: a bitmap header
+// of twice the height (the colour rows, then the transparency mask), 32-bit
+// BGRA rows bottom up with straight alpha, and an all-zero 1-bit mask (the
+// alpha decides).
+std::string IconBitmap(cairo_surface_t* surface, int size) {
+  std::string out;
+  const int maskRow = ((size + 31) / 32) * 4;
+  Put32(out, 40);
+  Put32(out, size);
+  Put32(out, 2 * size);
+  Put16(out, 1);   // planes
+  Put16(out, 32);  // bits per pixel
+  Put32(out, 0);   // uncompressed
+  Put32(out, size * size * 4 + maskRow * size);
+  for (int i = 0; i < 4; ++i) Put32(out, 0);
+  cairo_surface_flush(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = size - 1; y >= 0; --y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+    for (int x = 0; x < size; ++x) {
+      const uint32_t argb = row[x];  // premultiplied, as cairo keeps it
+      const uint32_t a = argb >> 24;
+      auto straight = [&](int shift) {
+        const uint32_t c = (argb >> shift) & 0xff;
+        return static_cast<char>(a ? std::min<uint32_t>(255, (c * 255 + a / 2) / a) : 0);
+      };
+      out += straight(0);
+      out += straight(8);
+      out += straight(16);
+      out += static_cast<char>(a);
+    }
+  }
+  out.append(static_cast<size_t>(maskRow * size), '\0');
+  return out;
+}
+
 }  // namespace
+
+std::string IconFile(const std::vector<int>& sizes) {
+  std::vector<std::string> images;
+  for (int size : sizes) {
+    Canvas canvas(size, size);
+    DrawIcon(canvas.cr(), size);
+    std::string image;
+    // Large pictures are stored as PNG, as Windows since Vista reads them;
+    // the small ones every version reads.
+    if (size >= 256) {
+      cairo_surface_flush(canvas.surface());
+      if (cairo_surface_write_to_png_stream(canvas.surface(), AppendPng, &image) !=
+          CAIRO_STATUS_SUCCESS)
+        return "";
+    } else {
+      image = IconBitmap(canvas.surface(), size);
+    }
+    images.push_back(std::move(image));
+  }
+  std::string out;
+  Put16(out, 0);  // reserved
+  Put16(out, 1);  // an icon, not a cursor
+  Put16(out, static_cast<uint32_t>(sizes.size()));
+  uint32_t offset = 6 + 16 * static_cast<uint32_t>(sizes.size());
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    const int size = sizes[i];
+    out += static_cast<char>(size >= 256 ? 0 : size);  // 0 stands for 256
+    out += static_cast<char>(size >= 256 ? 0 : size);
+    out += '\0';  // no palette
+    out += '\0';
+    Put16(out, 1);   // planes
+    Put16(out, 32);  // bits per pixel
+    Put32(out, static_cast<uint32_t>(images[i].size()));
+    Put32(out, offset);
+    offset += static_cast<uint32_t>(images[i].size());
+  }
+  for (const std::string& image : images) out += image;
+  return out;
+}
 
 bool WriteIcons(const std::string& dir, std::string& error) {
   namespace fs = std::filesystem;
@@ -71,6 +166,20 @@ bool WriteIcons(const std::string& dir, std::string& error) {
     if (!Check(canvas.cr(), canvas.surface(), folder, error) ||
         !canvas.SavePng(folder + "/gravelhorn2.png", error))
       return false;
+  }
+  // The Windows program's icon, built into gravelhorn2.exe.
+  const std::string ico = dir + "/gravelhorn2.ico";
+  const std::string icoBytes = IconFile({16, 24, 32, 48, 64, 256});
+  std::ofstream icoFile(ico, std::ios::binary);
+  if (icoBytes.empty() ||
+      !icoFile.write(icoBytes.data(), static_cast<std::streamsize>(icoBytes.size()))) {
+    error = "cannot write " + ico;
+    return false;
+  }
+  icoFile.close();
+  if (!icoFile) {
+    error = "cannot write " + ico;
+    return false;
   }
   const std::string folder = dir + "/scalable";
   fs::create_directories(folder, ec);

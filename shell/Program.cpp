@@ -138,7 +138,9 @@ void StartRun() {
   i3ImpactErrorFlagSet(false);
   if (!i3ImpactOpen(ThePlatform().MainWindowHandle(), 0)) {
     // Retrying on every idle event would spin silently: say why and stop.
-    const std::string why = WithEngineText("The game engine could not start (no display?).");
+    // The engine says why (no OpenGL 3.3, a window it cannot use); no display at
+    // all was caught before the window was made.
+    const std::string why = WithEngineText("The game engine could not start.");
     i3ImpactExitBegin();
     i3ImpactExitEnd();
     throw EngineOpenError(why);

@@ -3,16 +3,18 @@
 #
 #   tools/windows.sh [deps|build|test|zip|e2e|all]     (all is the default)
 #
-# deps   installs the cross tools (as root or through sudo, only what is missing)
-#        and builds SDL2 and friends from Debian's source packages into a cache
-#        outside the clone (tools/windows/deps.sh), reused when present
-# build  cross-builds build-win/bin/: gravelhorn2.exe, system.dll, the DLLs they
-#        load, the headless test programs, and Data/ from the Linux assetgen
-#        (the Linux build's build/bin/Data, or GH_DATA_DIR, or a build of its own)
+# deps   installs the cross tools and the Linux build's packages (as root or
+#        through sudo, only what is missing) and builds SDL2 and friends from
+#        Debian's source packages into a cache outside the clone
+#        (tools/windows/deps.sh), reused when present
+# build  builds the Linux program in build-win/host (its assetgen writes Data/ and
+#        the icon; e2e compares with it), then cross-builds the same project into
+#        build-win/bin/: gravelhorn2.exe, system.dll, the DLLs they load, the
+#        headless test programs and Data/
 # test   runs those tests under Wine
-# zip    packs build-win/gravelhorn2-win64.zip from build-win/bin
-# e2e    unpacks the zip and plays it under Wine on Xvfb to the main menu and out
-#        (tools/windows/e2e.sh)
+# zip    packs build-win/gravelhorn2-win64.zip, stripped, with one top folder
+# e2e    unpacks the zip and plays it under Wine on Xvfb to the main menu and out,
+#        and the Linux program of build-win/host the same way (tools/windows/e2e.sh)
 # all    build, test, zip and e2e
 #
 # Heavy work runs under `nice -n 19` with GH_WIN_JOBS (default 2) jobs.
@@ -40,30 +42,29 @@ wine64_path() {
 prefix=""
 deps() {
   install_tools
+  "$root/tools/deps.sh" >&2
   prefix=$("$root/tools/windows/deps.sh")
+}
+
+# The Linux program from the same sources: its assetgen writes Data/ and the
+# icon, which do not cross-build, and e2e plays it beside the Windows one.
+host() {
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  echo "windows build: the Linux program in $build/host" >&2
+  nice -n 19 cmake -S "$root" -B "$build/host" -DGH_TESTS=OFF -DGH_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+  nice -n 19 cmake --build "$build/host" -j "$GH_WIN_JOBS" --target gravelhorn2 >/dev/null
 }
 
 build() {
   [ -n "$prefix" ] || deps
-  nice -n 19 cmake -S "$root/tools/windows" -B "$build" -G Ninja \
+  host
+  echo "windows build: the Windows program in $build" >&2
+  nice -n 19 cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/tools/windows/mingw-w64.cmake" -DGH_WIN_PREFIX="$prefix" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DGH_HOST_BUILD="$build/host" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   nice -n 19 cmake --build "$build" -j "$GH_WIN_JOBS"
-  data
-}
-
-# Data/ is the same files on every system: the Linux assetgen writes it.
-data() {
-  local from=${GH_DATA_DIR:-$root/build/bin/Data}
-  if [ ! -f "$from/Help.txt" ]; then
-    echo "windows build: making Data/ with the Linux assetgen in $build/host" >&2
-    nice -n 19 cmake -S "$root" -B "$build/host" -DGH_TESTS=OFF -DGH_BENCH=OFF \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-    nice -n 19 cmake --build "$build/host" -j "$GH_WIN_JOBS" --target data >/dev/null
-    from=$build/host/bin/Data
-  fi
-  rm -rf "$build/bin/Data"
-  cp -r "$from" "$build/bin/Data"
 }
 
 # A Wine prefix of the build's own, made once; no Mono or Gecko installers.
@@ -83,19 +84,20 @@ run_tests() {
 }
 
 # The zip a player unpacks: one folder holding the program, the engine library,
-# the libraries they load, Data/ and README.txt.
+# the libraries they load, Data/ and README.txt (the build's install rules),
+# without debug information.
 package() {
   local bin=$build/bin stage=$build/zip/Gravelhorn2 f
   for f in gravelhorn2.exe system.dll; do
     [ -f "$bin/$f" ] || { echo "windows zip: $bin/$f is not built" >&2; return 1; }
   done
-  [ -d "$bin/Data" ] || { echo "windows zip: $bin/Data is missing" >&2; return 1; }
   rm -rf "$build/zip" "$build/gravelhorn2-win64.zip"
-  mkdir -p "$stage"
-  cp "$bin/gravelhorn2.exe" "$bin/system.dll" "$stage/"
-  cp "$bin"/SDL2*.dll "$bin"/libepoxy-0.dll "$bin"/libcurl-x64.dll "$stage/"
-  cp -r "$bin/Data" "$stage/"
-  cp "$root/packaging/windows/README.txt" "$stage/"
+  cmake --install "$build" --prefix "$stage" >/dev/null
+  for f in "$stage"/*.exe "$stage"/*.dll; do
+    x86_64-w64-mingw32-strip --strip-unneeded "$f"
+  done
+  # Notepad before Windows 10 shows a file of bare line feeds as one line.
+  sed -i 's/\r\?$/\r/' "$stage/README.txt"
   (cd "$build/zip" && zip -qrX9 "$build/gravelhorn2-win64.zip" Gravelhorn2)
   echo "$build/gravelhorn2-win64.zip"
 }
@@ -103,7 +105,7 @@ package() {
 # The zip under Wine on Xvfb; its screenshots and messages in build-win/e2e.
 e2e() {
   [ -x "$(wine64_path)" ] || install_tools
-  GH_E2E_OUT=$build/e2e GH_WINEPREFIX=$build/wine \
+  GH_E2E_OUT=$build/e2e GH_WINEPREFIX=$build/wine GH_LINUX_BIN=${GH_LINUX_BIN:-$build/host/bin} \
     "$root/tools/windows/e2e.sh" "$build/gravelhorn2-win64.zip"
 }
 

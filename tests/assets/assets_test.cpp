@@ -563,3 +563,101 @@ TEST(Assetgen, TwoRunsWriteIdenticalFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+cairo_status_t ReadFromString(void* closure, unsigned char* data, unsigned int length) {
+  auto* source = static_cast<std::pair<const std::string*, size_t>*>(closure);
+  if (source->second + length > source->first->size()) return CAIRO_STATUS_READ_ERROR;
+  std::copy_n(source->first->data() + source->second, length, data);
+  source->second += length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+// One picture of an icon file as straight RGBA rows, top first (empty if it is
+// neither a PNG nor a 32-bit bitmap of the size its entry gives).
+std::vector<std::array<uint8_t, 4>> IconPixels(const std::string& image, int size) {
+  std::vector<std::array<uint8_t, 4>> pixels;
+  if (image.rfind("\x89PNG", 0) == 0) {
+    std::pair<const std::string*, size_t> source{&image, 0};
+    cairo_surface_t* s = cairo_image_surface_create_from_png_stream(ReadFromString, &source);
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS &&
+        cairo_image_surface_get_width(s) == size && cairo_image_surface_get_height(s) == size) {
+      for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+          const uint32_t p = reinterpret_cast<const uint32_t*>(
+              cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
+          const uint32_t a = p >> 24;
+          auto straight = [&](int shift) {
+            return static_cast<uint8_t>(a ? std::min<uint32_t>(255, ((p >> shift) & 0xff) * 255 / a)
+                                          : 0);
+          };
+          pixels.push_back({straight(16), straight(8), straight(0), static_cast<uint8_t>(a)});
+        }
+    }
+    cairo_surface_destroy(s);
+    return pixels;
+  }
+  const size_t maskRow = ((size + 31) / 32) * 4;
+  if (image.size() != 40 + size * size * 4 + maskRow * size || Le(image, 0, 4) != 40 ||
+      Le(image, 4, 4) != static_cast<uint32_t>(size) ||
+      Le(image, 8, 4) != static_cast<uint32_t>(2 * size) || Le(image, 14, 2) != 32 ||
+      Le(image, 16, 4) != 0)
+    return pixels;
+  for (int y = size - 1; y >= 0; --y)  // bottom row first in the file
+    for (int x = 0; x < size; ++x) {
+      const size_t at = 40 + (static_cast<size_t>(y) * size + x) * 4;
+      pixels.push_back({static_cast<uint8_t>(image[at + 2]), static_cast<uint8_t>(image[at + 1]),
+                        static_cast<uint8_t>(image[at]), static_cast<uint8_t>(image[at + 3])});
+    }
+  return pixels;
+}
+
+}  // namespace
+
+// The Windows program's icon: an icon file with the sizes Explorer and the task
+// bar ask for, each picture where its entry says, of its size, and the drawing
+// itself (clear corners, the badge's olive, the red centre dot), not a blank.
+TEST(Icons, TheWindowsIconHoldsEverySizeOfTheDrawing) {
+  const fs::path dir = fs::temp_directory_path() / "gh_assets_icons";
+  fs::remove_all(dir);
+  const std::string cmd = std::string("\"") + GH_ASSETGEN + "\" --icons \"" + dir.string() + "\"";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  const std::string ico = ReadFile(dir / "gravelhorn2.ico");
+  ASSERT_GE(ico.size(), 6u) << "no icon file";
+  EXPECT_EQ(Le(ico, 0, 2), 0u);
+  EXPECT_EQ(Le(ico, 2, 2), 1u) << "not an icon";
+  const int count = static_cast<int>(Le(ico, 4, 2));
+  ASSERT_GE(ico.size(), 6u + 16 * count);
+  std::set<int> sizes;
+  size_t end = 6 + 16 * count;
+  for (int i = 0; i < count; ++i) {
+    const size_t entry = 6 + 16 * i;
+    const int size = ico[entry] ? static_cast<uint8_t>(ico[entry]) : 256;
+    SCOPED_TRACE("size " + std::to_string(size));
+    sizes.insert(size);
+    EXPECT_EQ(static_cast<uint8_t>(ico[entry + 1]), static_cast<uint8_t>(ico[entry]));
+    EXPECT_EQ(Le(ico, entry + 6, 2), 32u);
+    const uint32_t bytes = Le(ico, entry + 8, 4), offset = Le(ico, entry + 12, 4);
+    ASSERT_EQ(offset, end) << "pictures follow each other";
+    ASSERT_LE(offset + bytes, ico.size());
+    end = offset + bytes;
+    const auto pixels = IconPixels(ico.substr(offset, bytes), size);
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(size * size)) << "does not decode";
+    const auto at = [&](double fx, double fy) {
+      return pixels[static_cast<int>(fy * size) * size + static_cast<int>(fx * size)];
+    };
+    EXPECT_EQ(at(0, 0)[3], 0) << "corner not clear";
+    const auto centre = at(0.5, 0.5);
+    EXPECT_GT(centre[0], 120);
+    EXPECT_GT(centre[0], 2 * centre[1]) << "not the red dot";
+    EXPECT_EQ(centre[3], 255);
+    const auto badge = at(0.3, 0.15);  // 0x4a5a2c lit from the upper left
+    EXPECT_EQ(badge[3], 255);
+    EXPECT_GT(badge[1], badge[2]);
+    EXPECT_LT(badge[0], 160);
+  }
+  EXPECT_EQ(end, ico.size());
+  EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 64, 256}));
+  fs::remove_all(dir);
+}

@@ -150,6 +150,35 @@ TEST_F(ProgramRun, AMissingDataFileEndsWithExitCode1AfterItsMessage) {
   }
 }
 
+// A graphics driver without OpenGL 3.3 (Mesa told to offer 3.0 at most): the
+// message names what is missing, not a display that is there.
+TEST_F(ProgramRun, NoOpenGl33SaysWhatIsMissing) {
+  if (!HaveTool("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  VirtualDisplay display(folder_ / "xvfb.log");
+  ASSERT_TRUE(display.Ready()) << "Xvfb did not start";
+  const fs::path logFile = folder_ / "game.log";
+  ChildProcess game({(folder_ / "gravelhorn2").string()},
+                    {"DISPLAY=" + display.Name(), "MESA_GL_VERSION_OVERRIDE=3.0", NoLeakCheck()},
+                    {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, logFile.string());
+  ASSERT_TRUE(game.Started());
+  // The message goes to the log before its box opens (which waits for the player).
+  const auto told = [&] {
+    return ReadFile(logFile).find("driver does not offer") != std::string::npos;
+  };
+  ASSERT_TRUE(WaitFor([&] { return told() || game.Ended(); }, 60)) << ReadFile(logFile);
+  game.Signal(SIGKILL);
+  // Lines are wrapped for the box: compare the words.
+  std::string log = ReadFile(logFile);
+  for (char& c : log)
+    if (c == '\n') c = ' ';
+  EXPECT_NE(
+      log.find("The game needs OpenGL 3.3, which this computer's graphics driver does not offer"),
+      std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("no display"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+}
+
 // `cmake --install` into a fresh prefix (with a space, which the desktop entry
 // must quote): exactly the player's files, whatever else the build holds; a
 // valid desktop entry that starts the launcher by its full path; and a launcher

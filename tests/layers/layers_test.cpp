@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,17 +15,52 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Each layer and what it may include besides itself (the build's libraries
-// link the same way).
-const std::map<std::string, std::set<std::string>> Below = {
-    {"platform", {}},
-    {"settings", {"platform"}},
-    {"engine", {"platform"}},
-    {"scores", {"settings", "platform"}},
-    {"game", {"engine", "scores", "settings", "platform"}},
-    {"ui", {"engine", "settings", "platform"}},
-    {"shell", {"game", "ui", "engine", "scores", "settings", "platform"}},
-};
+// The layer graph as layers.txt writes it: one line per layer, lowest first, the
+// folder and then the layers it builds on. Gives each layer and every layer it
+// may include besides itself (those it builds on and, through them, theirs), or
+// an empty map and the fault in `error`.
+std::map<std::string, std::set<std::string>> ReadLayers(const std::string& text,
+                                                        std::string& error) {
+  std::map<std::string, std::set<std::string>> below;
+  std::istringstream in(text);
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n) {
+    std::istringstream words(line);
+    std::string layer, on;
+    if (!(words >> layer) || layer[0] == '#') continue;
+    if (below.count(layer)) {
+      error = "line " + std::to_string(n) + ": " + layer + " is listed twice";
+      return {};
+    }
+    std::set<std::string> all;
+    while (words >> on) {
+      // Only a layer listed above: so the graph has no cycle.
+      if (!below.count(on)) {
+        error = "line " + std::to_string(n) + ": " + layer + " builds on " + on +
+                ", which is not a layer listed above it";
+        return {};
+      }
+      all.insert(on);
+      all.insert(below[on].begin(), below[on].end());
+    }
+    below[layer] = all;
+  }
+  if (below.empty()) error = "no layers";
+  return below;
+}
+
+const std::map<std::string, std::set<std::string>>& Layers() {
+  static const auto layers = [] {
+    std::ifstream in(std::filesystem::path(GH_SOURCE_DIR) / "layers.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string error;
+    auto read = ReadLayers(text.str(), error);
+    EXPECT_EQ(error, "") << "layers.txt";
+    return read;
+  }();
+  return layers;
+}
 
 // Headers of the operating system and the window system: calls through them
 // belong in platform/.
@@ -55,8 +91,9 @@ std::string CheckInclude(const std::string& layer, const std::string& line) {
   const size_t slash = header.find('/');
   if (slash == std::string::npos) return "";  // beside the including file
   const std::string target = header.substr(0, slash);
-  if (target == layer || !Below.count(target)) return "";
-  if (!Below.at(layer).count(target)) return layer + "/ includes " + header + " of a layer above";
+  const auto& below = Layers();
+  if (target == layer || !below.count(target)) return "";
+  if (!below.at(layer).count(target)) return layer + "/ includes " + header + " of a layer above";
   return "";
 }
 
@@ -89,11 +126,36 @@ TEST(Layers, TheCheckCatchesWhatItShould) {
   }
 }
 
+TEST(Layers, TheLayerListIsReadWithWhatEachBuildsOn) {
+  using Graph = std::map<std::string, std::set<std::string>>;
+  const struct {
+    const char* text;
+    Graph layers;  // empty: a fault
+  } cases[] = {
+      {"# comment\nbase\nmid base\n\ntop mid\n",
+       {{"base", {}}, {"mid", {"base"}}, {"top", {"mid", "base"}}}},
+      {"a\nb a\nc a\nd b  c\n", {{"a", {}}, {"b", {"a"}}, {"c", {"a"}}, {"d", {"a", "b", "c"}}}},
+      {"top mid\nmid\n", {}},  // a layer above the one it builds on
+      {"a b\nb a\n", {}},      // a cycle
+      {"a\na\n", {}},          // twice
+      {"# nothing\n", {}},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(ReadLayers(c.text, error), c.layers) << c.text;
+    EXPECT_EQ(error.empty(), !c.layers.empty()) << c.text << error;
+  }
+  // The program's own list: shell on top of every other layer, platform at the bottom.
+  ASSERT_EQ(Layers().size(), 7u);
+  EXPECT_EQ(Layers().at("platform"), std::set<std::string>{});
+  EXPECT_EQ(Layers().at("shell").size(), 6u);
+}
+
 TEST(Layers, EveryIncludeGoesDown) {
   const fs::path root = GH_SOURCE_DIR;
   std::vector<std::string> faults;
   int files = 0;
-  for (const auto& [layer, below] : Below) {
+  for (const auto& [layer, below] : Layers()) {
     ASSERT_TRUE(fs::is_directory(root / layer)) << layer;
     for (const auto& entry : fs::directory_iterator(root / layer)) {
       const std::string ext = entry.path().extension().string();
@@ -119,7 +181,7 @@ TEST(Layers, EveryIncludeGoesDown) {
 TEST(Layers, OnlyTheProgramLoopRunsFrames) {
   const fs::path root = GH_SOURCE_DIR;
   std::vector<std::string> faults;
-  for (const auto& [layer, below] : Below) {
+  for (const auto& [layer, below] : Layers()) {
     for (const auto& entry : fs::directory_iterator(root / layer)) {
       const std::string ext = entry.path().extension().string();
       if (ext != ".cpp" && ext != ".h") continue;

@@ -1,8 +1,6 @@
 # A real HTTP server inside the tests, and the fuzz target's checks for the
 # corpus replay.
-pkg_check_modules(GH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
-find_package(Threads REQUIRED)
-target_link_libraries(test_${name} PRIVATE PkgConfig::GH_HTTPLIB Threads::Threads)
+target_link_libraries(test_${name} PRIVATE gh_test_httplib)
 target_sources(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/VersionReplyEntry.cpp)
 target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz ${CMAKE_SOURCE_DIR}/tests/settings)
 target_compile_definitions(test_${name} PRIVATE

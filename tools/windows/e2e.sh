@@ -5,11 +5,14 @@
 #
 # Unpacks the zip into a fresh folder and starts gravelhorn2.exe from another
 # folder; waits for the main menu (its pixels), answers Escape with "Yes", and
-# expects the program to end with status 0. The Linux program (GH_LINUX_BIN:
-# build-test/bin or build/bin) goes through the same steps first, and the two
+# expects the program to end with status 0. The Linux program (GH_LINUX_BIN,
+# which tools/windows.sh sets to its own Linux build; else build-test/bin or
+# build/bin) goes through the same steps first, and the two
 # Config.cfg files they wrote must be the same bytes. Screenshots and the game's
-# messages (GH_LOG) are kept in build-win/e2e/. Last, without system.dll the
-# program must show a message box and write the message to the GH_LOG file.
+# messages (GH_LOG) are kept in build-win/e2e/. Before, the zip must hold one
+# folder, the program its icon and version information, and nothing debug
+# information (pe_check.py). Last, with a driver without OpenGL 3.3 and without
+# system.dll the program must say so in the GH_LOG file (and a message box).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 zip=${1:-$root/build-win/gravelhorn2-win64.zip}
@@ -168,8 +171,16 @@ play() { # <name> <folder> <program and arguments...>
 cp -r "$linux_bin/gravelhorn2" "$linux_bin/system.so" "$linux_bin/Data" "$out/linux/"
 ASAN_OPTIONS=detect_leaks=0 play linux "$out/linux" "$out/linux/gravelhorn2"
 
+# The zip unpacks into one folder; the program carries its icon and version
+# information, and nothing in it carries debug information.
+tops=$(unzip -Z1 "$zip" | cut -d/ -f1 | sort -u | tr '\n' ' ')
+[ "$tops" = "Gravelhorn2 " ] || fail "the zip's top level is not the one folder Gravelhorn2: $tops"
 (cd "$out/win" && unzip -q "$zip")
 folder=$out/win/Gravelhorn2
+pe_check=$root/tools/windows/pe_check.py
+resources=$(python3 "$pe_check" "$folder/gravelhorn2.exe") || fail "gravelhorn2.exe: $resources"
+python3 "$pe_check" --no-debug "$folder"/*.exe "$folder"/*.dll || fail "debug information in the zip"
+echo "windows e2e: the zip: one folder; gravelhorn2.exe: $resources; no debug information" >&2
 # Wine's drive Z: is the root folder.
 log=$out/win/game.log
 startlog=$log GH_LOG="Z:${log//\//\\}" \
@@ -179,6 +190,22 @@ startlog=$log GH_LOG="Z:${log//\//\\}" \
 cmp "$out/linux/Config.cfg" "$folder/Config.cfg" ||
   fail "Config.cfg differs from the Linux build's (build-win/e2e/{linux,win})"
 echo "windows e2e: Config.cfg the same $(stat -c %s "$folder/Config.cfg") bytes as the Linux build's" >&2
+
+# A graphics driver without OpenGL 3.3 (the host's Mesa, which Wine draws with,
+# told to offer 3.0 at most): the message says so, without a guess at the
+# display or the system's "Success." after it.
+: >"$log"
+(cd "$out/elsewhere" && MESA_GL_VERSION_OVERRIDE=3.0 GH_LOG="Z:${log//\//\\}" exec "$wine" \
+  "$folder/gravelhorn2.exe") >"$out/no-gl33.out" 2>&1 &
+pid=$!
+told_gl() { tr '\r\n' '  ' <"$log" | tr -s ' ' | grep -q "The game needs OpenGL 3.3, which this computer's graphics driver does not offer"; }
+wait_for 60 told_gl || fail "no message about OpenGL 3.3 in GH_LOG's file"
+sleep 2
+import -window root "$out/no-gl33.png"
+! grep -qi -e 'no display' -e 'success' "$log" || fail "the OpenGL 3.3 message: $(cat "$log")"
+"$wineserver" -k 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+echo "windows e2e: without OpenGL 3.3, the message says so" >&2
 
 # Without its engine library the program has no console to say so: a message
 # box names the file, and the message reaches the GH_LOG file.

@@ -103,7 +103,7 @@ int32_t Engine::Open(intptr_t window, int32_t flags) {
       headlessChoice_ ? MakeHeadlessVideo(*this) : MakeWindowVideo(*this);
   std::string error;
   if (!video->Open(window, flags, error)) {
-    if (errorText_.empty()) errorText_ = "Cannot open the engine: " + error;
+    if (errorText_.empty()) errorText_ = error;
     return 0;
   }
   video_ = std::move(video);

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "Os.h"
@@ -102,6 +103,23 @@ Rect FitView(int w, int h) {
 // changed (a window manager may apply a full-screen request late, unannounced).
 constexpr int kSizeCheckFrames = 30;
 
+// What the player reads when there is no OpenGL 3.3: `offered` is the version
+// the driver gave instead (as 21 for 2.1), 0 when it gave none.
+std::string NoOpenGl33Message(int offered, const std::string& detail) {
+  std::string text =
+      "The game needs OpenGL 3.3, which this computer's graphics driver does not offer";
+  if (offered > 0)
+    text += " (it offers OpenGL " + std::to_string(offered / 10) + "." +
+            std::to_string(offered % 10) + ")";
+  text += ". A newer driver from the graphics card's maker may help.";
+  // The system's own words, unless they only say that its last call went well
+  // (as Windows' do after some failures: "Success.").
+  const bool says = !detail.empty() && detail.find("Success") == std::string::npos &&
+                    detail.find("completed successfully") == std::string::npos;
+  if (says) text += "\n(" + detail + ")";
+  return text;
+}
+
 class WindowVideo : public Video {
  public:
   explicit WindowVideo(Engine& engine) : engine_(engine) {}
@@ -149,11 +167,18 @@ class WindowVideo : public Video {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     context_ = SDL_GL_CreateContext(window_);
     if (!context_) {
-      error = std::string("no OpenGL 3.3 context: ") + SDL_GetError();
+      error = NoOpenGl33Message(0, SDL_GetError());
       Close();
       return false;
     }
     SDL_GL_MakeCurrent(window_, context_);
+    // Where the driver lacks 3.3, SDL on Windows hands back an older context
+    // instead of failing, and the first call it lacks would end the program.
+    if (const int version = epoxy_gl_version(); version < 33 || !epoxy_is_desktop_gl()) {
+      error = NoOpenGl33Message(version, "");
+      Close();
+      return false;
+    }
     TraceStart("context");
     // Typed characters come as text in the player's layout (SDL_TEXTINPUT).
     SDL_StartTextInput();
