@@ -76,7 +76,7 @@ const char* const kHelp[] = {
     "KEYS",
     "P: pause",
     "Escape: leave the game or menu",
-    "Boss key: hides the game (set it in Options)",
+    "Boss key: hides the game (see Options)",
     "1 to 5: choose a weapon",
     "",
     "CREDITS",

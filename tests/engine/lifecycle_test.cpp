@@ -253,7 +253,12 @@ TEST_F(engine_lifecycle, ErrorFlagKeepsTheFirstErrorUntilCleared) {
   EXPECT_EQ(gh::raw::iTextureCreate("Data\\missing.png"), 0);
   EXPECT_NE(gh::raw::i3ImpactErrorFlag(), 0);
   std::string first = gh::raw::i3ImpactErrorText();
+  // Messages name the file as the system spells its paths.
+#ifdef _WIN32
   EXPECT_EQ(first.rfind("Cannot load \"Data\\missing.png\": ", 0), 0u) << first;
+#else
+  EXPECT_EQ(first.rfind("Cannot load \"Data/missing.png\": ", 0), 0u) << first;
+#endif
   EXPECT_EQ(gh::raw::iSpriteCreate("Data\\bad.x", 0), 0);
   EXPECT_EQ(std::string(gh::raw::i3ImpactErrorText()), first);
   gh::raw::i3ImpactErrorFlagSet(0);
@@ -263,12 +268,15 @@ TEST_F(engine_lifecycle, ErrorFlagKeepsTheFirstErrorUntilCleared) {
   EXPECT_NE(gh::raw::i3ImpactErrorFlag(), 0);
 }
 
-// Each file that cannot be loaded gives no object and names the file.
+// Each picture, model or font that cannot be loaded gives no object and names the
+// file; a sound or tune that cannot be loaded is an object that plays silence (the
+// game goes on without it), and no error.
 TEST_F(engine_lifecycle, BrokenFilesGiveNoObjectAndAClearError) {
   struct Case {
     const char* what;
     std::function<int32_t()> create;
     const char* name;
+    bool silent = false;
   } cases[] = {
       {"missing texture", [] { return gh::raw::iTextureCreate("Data\\nothere.png"); },
        "nothere.png"},
@@ -282,23 +290,30 @@ TEST_F(engine_lifecycle, BrokenFilesGiveNoObjectAndAClearError) {
       {"missing font", [] { return gh::raw::iFontCreate("Data\\font\\none.wid", 0); }, "none.wid"},
       {"broken font", [] { return gh::raw::iFontCreate("Data\\font\\broken.wid", 0); },
        "broken.wid"},
-      {"missing sound", [] { return gh::raw::iSoundCreate("Data\\Sound\\x.wav", -1); }, "x.wav"},
+      {"missing sound", [] { return gh::raw::iSoundCreate("Data\\Sound\\x.wav", -1); }, "x.wav", true},
       {"broken sound", [] { return gh::raw::iSoundCreate("Data\\Sound\\broken.wav", -1); },
-       "broken.wav"},
+       "broken.wav", true},
       {"wav as tune", [] { return gh::raw::iSoundOggCreate("Data\\Sound\\Click.wav", 0, 1); },
-       "Click.wav"},
+       "Click.wav", true},
       {"missing particles", [] { return gh::raw::iParticleCreate("Data\\Hit.png", 10); },
        "Hit.png"},
   };
+  int silent = 0;
   for (const Case& c : cases) {
     gh::raw::i3ImpactErrorFlagSet(0);
+    if (c.silent) {
+      EXPECT_NE(c.create(), 0) << c.what;
+      EXPECT_EQ(gh::raw::i3ImpactErrorFlag(), 0) << c.what;
+      ++silent;
+      continue;
+    }
     EXPECT_EQ(c.create(), 0) << c.what;
     EXPECT_NE(gh::raw::i3ImpactErrorFlag(), 0) << c.what;
     std::string text = gh::raw::i3ImpactErrorText();
     EXPECT_NE(text.find("Cannot load \""), std::string::npos) << c.what << ": " << text;
     EXPECT_NE(text.find(c.name), std::string::npos) << c.what << ": " << text;
   }
-  EXPECT_EQ(ih->ihObjectCount(), 0);
+  EXPECT_EQ(ih->ihObjectCount(), silent);
 }
 
 TEST_F(engine_lifecycle, NamesResolveWithBackslashesAndAnyCase) {
