@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "GameClicks.h"
 #include "ServerProcess.h"
 #include "engine/EngineCalls.h"
 #include "game/Game.h"
@@ -28,17 +29,6 @@ using gh::test::Harness;
 bool MenuShown() {
   return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
 }
-
-void ClickOn(Harness& h, SpriteRef sprite) {
-  iVec2 at{};
-  iSpriteLocation(sprite, &at);
-  h.MouseAt(at.x, at.y);
-  h.Step(1);
-  h.Click();
-  h.Step(1);
-}
-
-void Answer(Harness& h, bool yes) { ClickOn(h, TextButtons[yes ? 8 : 9]->Sprite); }
 
 // The first terrorist alive on the scene, or none.
 TTerror* AliveTerror() {

@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "GameClicks.h"
 #include "ServerProcess.h"
 #include "TempPostgres.h"
 #include "engine/EngineCalls.h"
@@ -54,24 +55,8 @@ std::string ReadAll(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs a command to its end, its output appended to `log`; the exit code, -1
-// when it could not start or ended by a signal.
 int RunCommand(const std::vector<std::string>& command, const fs::path& log) {
-  std::vector<std::string> argv = command;
-  std::vector<char*> args;
-  for (auto& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return gh::test::RunLogged(command, log.string());
 }
 
 // An environment variable set for one scope, then put back as it was.
@@ -286,17 +271,6 @@ std::string LastUpstream(const std::string& log) {
   const size_t stop = line.find_first_of(", ", at);
   return line.substr(at + 9, stop == std::string::npos ? std::string::npos : stop - at - 9);
 }
-
-void ClickOn(Harness& h, SpriteRef sprite) {
-  iVec2 at{};
-  iSpriteLocation(sprite, &at);
-  h.MouseAt(at.x, at.y);
-  h.Step(1);
-  h.Click();
-  h.Step(1);
-}
-
-void Answer(Harness& h, bool yes) { ClickOn(h, TextButtons[yes ? 8 : 9]->Sprite); }
 
 // The game, headless: a game ended with `score`, entered under `name` and sent
 // to the server the environment names. False when it asked to try again.

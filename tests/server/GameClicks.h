@@ -1,0 +1,22 @@
+// Clicks of the server tests on the real game (headless): a widget, and an
+// answer to the open question.
+#pragma once
+#include "engine/EngineCalls.h"
+#include "harness/Harness.h"
+#include "ui/DXCtrl.h"
+#include "ui/Menus.h"
+
+namespace gh::scores::test {
+
+inline void ClickOn(gh::test::Harness& h, SpriteRef sprite) {
+  iVec2 at{};
+  iSpriteLocation(sprite, &at);
+  h.MouseAt(at.x, at.y);
+  h.Step(1);
+  h.Click();
+  h.Step(1);
+}
+
+inline void Answer(gh::test::Harness& h, bool yes) { ClickOn(h, TextButtons[yes ? 8 : 9]->Sprite); }
+
+}  // namespace gh::scores::test
