@@ -199,6 +199,19 @@ class Desktop : public VirtualDisplay {
       problem_ = "Xvfb did not start: " + ReadFile(folder / "xvfb.log");
       return;
     }
+    // The window manager gives up at once when it cannot open the display, so it
+    // starts only once a client can (Xvfb may name its display a moment early).
+    const bool open = WaitFor(
+        [&] {
+          return CommandOutput("DISPLAY=" + Name() + " xprop -root _NET_SUPPORTED 2>&1")
+                     .find("unable to open display") == std::string::npos;
+        },
+        30);
+    if (!open) {
+      problem_ = "no client could open the display " + Name() +
+                 " within 30 s: " + ReadFile(folder / "xvfb.log");
+      return;
+    }
     wm_.emplace(windowManager, std::vector<std::string>{"DISPLAY=" + Name()}, wmLog_.string());
     if (!wm_->Started()) {
       problem_ = "the window manager " + wmName_ + " could not be started";
