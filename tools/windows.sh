@@ -42,7 +42,6 @@ wine64_path() {
 prefix=""
 deps() {
   install_tools
-  "$root/tools/deps.sh" >&2
   prefix=$("$root/tools/windows/deps.sh")
 }
 
