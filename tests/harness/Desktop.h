@@ -102,9 +102,10 @@ class VirtualDisplay {
   explicit VirtualDisplay(const std::filesystem::path& log, const std::string& size = "1024x768") {
     int fds[2];
     if (pipe(fds) != 0) return;
-    server_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
-                                             "-screen", "0", size + "x24", "-nolisten", "tcp"},
-                    std::vector<std::string>{}, log.string());
+    server_.emplace(
+        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                 size + "x24", "-nolisten", "tcp", "-noreset"},
+        std::vector<std::string>{}, log.string());
     close(fds[1]);
     std::string number;
     char c;
@@ -114,7 +115,21 @@ class VirtualDisplay {
       server_.reset();
       return;
     }
-    display_ = ":" + number;
+    // Without -noreset the server resets whenever its last client leaves, and
+    // refuses connections meanwhile: a program started just after a probe (or
+    // after the window manager's check) would find no display. The display is
+    // ready once a client can open it.
+    const std::string name = ":" + number;
+    if (!WaitFor(
+            [&] {
+              return CommandOutput("DISPLAY=" + name + " xdotool getdisplaygeometry 2>/dev/null")
+                         .find_first_of("0123456789") != std::string::npos;
+            },
+            30)) {
+      server_.reset();
+      return;
+    }
+    display_ = name;
   }
 
   bool Ready() const { return !display_.empty(); }
@@ -197,19 +212,6 @@ class Desktop : public VirtualDisplay {
     DesktopBroken() = false;
     if (!VirtualDisplay::Ready()) {
       problem_ = "Xvfb did not start: " + ReadFile(folder / "xvfb.log");
-      return;
-    }
-    // The window manager gives up at once when it cannot open the display, so it
-    // starts only once a client can (Xvfb may name its display a moment early).
-    const bool open = WaitFor(
-        [&] {
-          return CommandOutput("DISPLAY=" + Name() + " xprop -root _NET_SUPPORTED 2>&1")
-                     .find("unable to open display") == std::string::npos;
-        },
-        30);
-    if (!open) {
-      problem_ = "no client could open the display " + Name() +
-                 " within 30 s: " + ReadFile(folder / "xvfb.log");
       return;
     }
     wm_.emplace(windowManager, std::vector<std::string>{"DISPLAY=" + Name()}, wmLog_.string());
