@@ -87,6 +87,8 @@ void GetImageSize(const std::string& file, uint16_t& width, uint16_t& height) {
   }
 }
 
+iVec2 PointerOnPlane() { return ViewToPlane(iMouseX(), iMouseY()); }
+
 void SetPrintColour(const iColor& colour) {
   iPrintColorSet(colour.red, colour.green, colour.blue, colour.alpha);
 }

@@ -17,6 +17,13 @@ inline float PixelsToUnitsX(int p) { return static_cast<float>(p * 32) / 800.0f;
 inline float PixelsToUnitsY(int p) { return static_cast<float>(p * 24) / 600.0f; }
 
 inline iVec2 Vec2(float x, float y) { return {x, y}; }
+
+// A point given as fractions of the view (0, 0 its top left corner, as the
+// engine reports the pointer) on the screen plane, and back.
+inline iVec2 ViewToPlane(float x, float y) { return {x * 32.0f - 16.0f, 12.0f - y * 24.0f}; }
+inline iVec2 PlaneToView(float x, float y) { return {(x + 16.0f) / 32.0f, (12.0f - y) / 24.0f}; }
+// Where the engine's pointer is, on the screen plane.
+iVec2 PointerOnPlane();
 inline iVec3 Vec3(float x, float y, float z) { return {x, y, z}; }
 inline iColor Colour(float r, float g, float b, float a) { return {r, g, b, a}; }
 

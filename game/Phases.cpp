@@ -5,6 +5,7 @@
 #include "Game.h"
 #include "Player.h"
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/Lights.h"
 #include "engine/ScreenUnits.h"
 #include "game/GameHost.h"
@@ -28,7 +29,7 @@ void PrintCentred(const std::string& text, float x, float y, float scaleX, float
 void TGame::RunFrame() {
   // No game clock runs while paused. The level clock runs only while playing;
   // whatever time any other phase or a question box took is never charged.
-  const uint32_t now = GetTickCount();
+  const uint32_t now = TickCount();
   if (!Paused) {
     ClockMs += now - LastTick;
     if (Phase == PhasePlaying) TimeLeft -= static_cast<int32_t>(now - LastTick);
@@ -70,7 +71,7 @@ void TGame::RunFrame() {
           Phase = PhaseGameOver;
         } else {
           Phase = PhasePlaying;
-          LastTick = GetTickCount();
+          LastTick = TickCount();
         }
       });
       break;
@@ -128,7 +129,7 @@ void TGame::RunFrame() {
 }
 
 void TGame::PlayingFrame() {
-  if (iKeyClick(25)) TogglePause(10.0f, -20.0f);  // P
+  if (iKeyClick(Key::LetterP)) TogglePause(10.0f, -20.0f);
   if (Paused) {
     ConfinePointer(false);
     ShowPauseCaption();

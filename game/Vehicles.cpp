@@ -153,7 +153,8 @@ void TCar::Update() {
     TakeShot(Owner, Health);
     if (Health < 0) {
       // The burst is where the shot struck.
-      Hit->MoveTo(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
+      const iVec2 pointer = PointerOnPlane();
+      Hit->MoveTo(pointer.x, pointer.y);
       BurstPlaced = true;
     }
   }

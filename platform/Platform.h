@@ -66,6 +66,6 @@ Platform& ThePlatform();
 void SetPlatform(Platform* platform);
 
 // The system millisecond tick count, as the game's timers read it.
-inline uint32_t GetTickCount() { return ThePlatform().TickCount(); }
+inline uint32_t TickCount() { return ThePlatform().TickCount(); }
 
 }  // namespace gh

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/ScreenUnits.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
@@ -15,8 +16,6 @@
 namespace gh {
 
 namespace {
-
-enum : int32_t { KeyEscape = 1, KeyEnter = 28, KeySpace = 57 };
 
 // The "Yes"/"No" pair of the widget set.
 constexpr int QuestionPair = 8;
@@ -151,7 +150,7 @@ bool SendingFrame() {
     AnswerQuestion(result == ScoreSend::Result::Sent);
     return true;
   }
-  if (iKeyClick(KeyEscape)) {
+  if (iKeyClick(Key::Escape)) {
     AnswerQuestion(false);
     return true;
   }
@@ -177,11 +176,11 @@ bool QuestionFrame() {
   TDDControl* const focused = FocusedWidget();
   if (focused) focused->UpdateFocused();
 
-  if (nameEdit && focused == nameEdit && iKeyClick(KeyEnter)) {
+  if (nameEdit && focused == nameEdit && iKeyClick(Key::Enter)) {
     AnswerQuestion(true);
     return true;
   }
-  if (iMouseButtonClick(0) || iKeyClick(KeyEnter) || iKeyClick(KeySpace)) {
+  if (iMouseButtonClick(0) || iKeyClick(Key::Enter) || iKeyClick(Key::Space)) {
     if (iSpritePicked(yes->Sprite)) {
       AnswerQuestion(true);
       return true;
@@ -191,7 +190,7 @@ bool QuestionFrame() {
       return true;
     }
   }
-  if (iKeyClick(KeyEscape)) {
+  if (iKeyClick(Key::Escape)) {
     AnswerQuestion(false);
     return true;
   }

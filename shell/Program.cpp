@@ -33,9 +33,6 @@ class EngineOpenError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The record handed to i3ImpactSettings; only the full-screen flag varies.
-int32_t EngineSettings[6] = {0, 0, 15360000, 0, 0, -1};
-
 // Set when the user closes the window while the engine runs: the engine stops
 // after its frame and the window closes.
 bool CloseRequested = false;
@@ -134,7 +131,6 @@ void StartRun() {
     NewSettingsFilePending = loaded == LoadResult::Created;
     ReportSettingsLoad(loaded);
   }
-  EngineSettings[4] = Windowed != 1 ? -1 : 0;
   i3ImpactErrorFlagSet(false);
   if (!i3ImpactOpen(ThePlatform().MainWindowHandle(), 0)) {
     // Retrying on every idle event would spin silently: say why and stop.
@@ -147,7 +143,7 @@ void StartRun() {
   }
   FirstRun = false;
   EngineRunning = true;
-  if (!i3ImpactSettings(EngineSettings)) EndRun();
+  if (!i3ImpactSettings(EngineSettings::ForDisplaySetting(Windowed))) EndRun();
 }
 
 void CheckEngineError(const char* phase) {

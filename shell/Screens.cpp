@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/ScreenUnits.h"
 #include "game/Game.h"
 #include "game/GameHost.h"
@@ -92,13 +93,6 @@ class ShellHost final : public GameHost, public UiHost {
 };
 
 ShellHost Host;
-
-enum : int32_t {
-  KeyEscape = 1,
-  KeyTab = 15,
-  KeyLeftAlt = 56,
-  KeyRightAlt = 184,
-};
 
 constexpr float PausedDepth = 10.0f;
 constexpr float PlayingDepth = -20.0f;
@@ -352,7 +346,8 @@ bool HiScoreFrame() {
   PrintTitle("HIGH SCORE", -1.5f, 7.9f);
   // A click on a row marked as not sent offers to send it.
   if (iMouseButtonClick(0)) {
-    const int row = UnsentRowAt(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
+    const iVec2 pointer = PointerOnPlane();
+    const int row = UnsentRowAt(pointer.x, pointer.y);
     if (row >= 0) {
       ChooseRowToSend(row);
       SwitchScreen(ScreenSendScore);
@@ -525,12 +520,12 @@ void GlobalKeys() {
   if (!bossDown) BossKeyArmed = true;
 
   // Alt+Tab in full screen; in a window the desktop handles it.
-  if ((iKeyDown(KeyRightAlt) || iKeyDown(KeyLeftAlt)) && iKeyClick(KeyTab) && Windowed == 0) {
+  if ((iKeyDown(Key::RightAlt) || iKeyDown(Key::LeftAlt)) && iKeyClick(Key::Tab) && Windowed == 0) {
     StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
 
-  if (iKeyClick(KeyEscape)) {
+  if (iKeyClick(Key::Escape)) {
     const ScreenEntry* entry = FindScreen(CurrentScreen);
     if (entry && entry->escape) entry->escape();
   }
@@ -544,7 +539,7 @@ void FollowPointer() {
   const float x = iMouseX();
   const float y = iMouseY();
   if (x > 0.001f && x < 0.99f && y > 0.001f && y < 0.99f) {
-    const iVec2 at{x * 32.0f - 16.0f, 12.0f - y * 24.0f};
+    const iVec2 at = ViewToPlane(x, y);
     if (CursorSprite) iSpriteLocationSet(CursorSprite, &at);
   }
 }

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -44,29 +45,13 @@ std::vector<const TDDControl*> FocusScope;
 
 namespace {
 
-// Keyboard scan codes the widgets read.
-enum : int32_t {
-  KeyEnter = 28,
-  KeySpace = 57,
-  KeyBackspace = 14,
-  KeyTab = 15,
-  KeyLeftShift = 42,
-  KeyRightShift = 54,
-  KeyLeftAlt = 56,
-  KeyRightAlt = 184,
-  KeyUp = 200,
-  KeyLeft = 203,
-  KeyRight = 205,
-  KeyDown = 208,
-};
-
 const char* const SpriteModel = "dATA\\sprite.x";
 
 // Widgets kept outside the list.
 std::vector<std::unique_ptr<TDDControl>> UnlistedWidgets;
 
 bool Clicked(int32_t key) { return iKeyClick(key); }
-bool EnterOrSpace() { return Clicked(KeyEnter) || Clicked(KeySpace); }
+bool EnterOrSpace() { return Clicked(Key::Enter) || Clicked(Key::Space); }
 
 void SetScale(SpriteRef sprite, uint16_t width, uint16_t height) {
   const iVec2 scale{PixelsToScale(width), PixelsToScale(height)};
@@ -144,10 +129,10 @@ void TDDControl::Hide() {
 void TDDControl::Navigate(bool sideways) {
   if (!Current) return;
   // Tab and Shift+Tab move as Down and Up; Alt+Tab belongs to the desktop.
-  const bool tab = Clicked(KeyTab) && !iKeyDown(KeyLeftAlt) && !iKeyDown(KeyRightAlt);
-  const bool shift = iKeyDown(KeyLeftShift) || iKeyDown(KeyRightShift);
-  if (Clicked(KeyDown) || (sideways && Clicked(KeyRight)) || (tab && !shift)) FocusNext();
-  if (Clicked(KeyUp) || (sideways && Clicked(KeyLeft)) || (tab && shift)) FocusPrevious();
+  const bool tab = Clicked(Key::Tab) && !iKeyDown(Key::LeftAlt) && !iKeyDown(Key::RightAlt);
+  const bool shift = iKeyDown(Key::LeftShift) || iKeyDown(Key::RightShift);
+  if (Clicked(Key::Down) || (sideways && Clicked(Key::Right)) || (tab && !shift)) FocusNext();
+  if (Clicked(Key::Up) || (sideways && Clicked(Key::Left)) || (tab && shift)) FocusPrevious();
 }
 
 void TDDControl::Update() {
@@ -166,7 +151,7 @@ void TDDControl::UpdateFocused() {
 
 void TDDControl::CheckActivate() {
   if (Enabled && iSpritePicked(Sprite) &&
-      (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace))) {
+      (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space))) {
     TheUiHost().Activate(Action);
   }
 }
@@ -363,15 +348,14 @@ void TDDButtonToggle::CheckActivate() {
     TheUiHost().Activate(Action);
   };
   if (iMouseButtonClick(0) && iSpritePicked(Sprite)) {
-    const float x = iMouseX() * 32.0f - 16.0f;
-    apply(x < SplitX ? 1 : 0);
+    apply(PointerOnPlane().x < SplitX ? 1 : 0);
   }
   if (EnterOrSpace()) apply(*Value == 0 ? 1 : 0);
   // Only a toggle that already had the focus takes Left and Right: the key that
   // brought the focus here is not a choice.
   if (!HeldFocus) return;
-  if (Clicked(KeyRight)) apply(0);
-  if (Clicked(KeyLeft)) apply(1);
+  if (Clicked(Key::Right)) apply(0);
+  if (Clicked(Key::Left)) apply(1);
 }
 
 // ---- TDDEdit -------------------------------------------------------------------------
@@ -452,11 +436,11 @@ void TDDEdit::CheckActivate() {
   bool started = JustStarted;
   JustStarted = false;
   if (!Editing) {
-    if (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace)) {
+    if (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space)) {
       Editing = true;
       started = true;
     }
-  } else if (!started && Clicked(KeyEnter)) {
+  } else if (!started && Clicked(Key::Enter)) {
     Editing = false;
   }
   if (!Editing) return;
@@ -467,10 +451,10 @@ void TDDEdit::CheckActivate() {
     const std::string longer = *Text + static_cast<char>(ch);
     if (PixelsToUnitsX(Width - 20) > TextWidth(longer)) *Text = longer;
   }
-  if (Clicked(KeyBackspace) && !Text->empty()) Text->pop_back();
+  if (Clicked(Key::Backspace) && !Text->empty()) Text->pop_back();
 
   SetLocation(CaretSprite, TextWidth(*Text) + TextX + 0.1f, TextY);
-  const uint32_t now = GetTickCount();
+  const uint32_t now = TickCount();
   if (now - LastBlink > 200) {
     CaretVisible = !CaretVisible;
     if (CaretVisible) {
@@ -529,11 +513,11 @@ void TDDBossKey::CheckActivate() {
   if (!Capturing) {
     // The key (or click) that starts the capture is never the key captured:
     // the capture takes the next key pressed.
-    if (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace)) Capturing = true;
+    if (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space)) Capturing = true;
     return;
   }
   // Enter or Space end the capture and keep the old key.
-  if (Clicked(KeyEnter) || Clicked(KeySpace)) {
+  if (Clicked(Key::Enter) || Clicked(Key::Space)) {
     Capturing = false;
     return;
   }

@@ -166,7 +166,7 @@ std::vector<UnsentScore> UnsentOnDisk(Harness& h) {
 void ReachSendQuestion(Harness& h) {
   ASSERT_TRUE(StartGameFromMenu(h));
   ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
-  h.Tap(KeyEscape);
+  h.Tap(Key::Escape);
   ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   AnswerQuestion(h, true);
   ASSERT_TRUE(h.StepUntilPrint("Your Scores is 0", 600));
@@ -307,7 +307,7 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
   EXPECT_EQ(Game->Phase, PhaseSending);
 
   if (GetParam() == GiveUp::Escape) {
-    h.Tap(KeyEscape);
+    h.Tap(Key::Escape);
     ASSERT_TRUE(h.StepUntilPrint("Cant conect!!!", 5));
     EXPECT_TRUE(h.HasPrint("Repeat again?"));
     EXPECT_EQ(SendInProgress(), nullptr);

@@ -73,8 +73,8 @@ TEST(FrameLoop, TheSameInputGivesTheSameFramesTwice) {
     Harness h;
     for (int i = 0; i < 400; ++i) {
       if (i == 300) h.MouseAt(0.0f, 4.5f);
-      if (i == 320) h.KeyDown(KeyDown);
-      if (i == 321) h.KeyUp(KeyDown);
+      if (i == 320) h.KeyDown(Key::Down);
+      if (i == 321) h.KeyUp(Key::Down);
       h.Step(1);
       sums.push_back(Engine().ihSceneChecksum());
     }
@@ -142,9 +142,9 @@ TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
   h.Step(2);
   SwitchScreen(ScreenHiScore);
   h.Step(2);
-  h.KeyDown(KeyF12);
+  h.KeyDown(Key::F12);
   h.Step(2);
-  h.KeyUp(KeyF12);
+  h.KeyUp(Key::F12);
   h.Step(2);
   EXPECT_GE(h.Platform().minimised, 1);
   EXPECT_EQ(Engine().ihOpenCount() > 0, true);

@@ -33,7 +33,7 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   NoSpawns();
   Game->Score = HighScores[9].Score + 500;
   const std::string asked = "Your Scores is " + std::to_string(Game->Score);
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
   AnswerYes();
   EXPECT_EQ(Game->Phase, PhaseGameOver);
@@ -60,11 +60,11 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
     SCOPED_TRACE(aimX);
     h->MouseAt(aimX, -8.0f);
     h->Step(2);
-    h->Tap(KeyEscape);
+    h->Tap(Key::Escape);
     ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
     for (int answer : {9, 8}) {  // "No" as preselected, then "Yes" after Left
       SCOPED_TRACE(TextButtons[answer]->Caption);
-      if (answer == 8) h->Tap(KeyLeft);
+      if (answer == 8) h->Tap(Key::Left);
       h->Step(2);
       const auto sprites = h->Sprites();
       auto order = [&](SpriteRef sprite) {
@@ -101,9 +101,9 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
       }
       EXPECT_TRUE(captionSeen);
     }
-    h->Tap(KeyRight);
+    h->Tap(Key::Right);
     h->Step(1);
-    h->Tap(KeyEnter);  // "No": back to the game
+    h->Tap(Key::Enter);  // "No": back to the game
     h->Step(2);
     ASSERT_EQ(Game->Phase, PhasePlaying);
     EXPECT_FALSE(h->HasPrint("Exit to menu?"));

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 
+#include "engine/ScreenUnits.h"
 #include "platform/System.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
@@ -195,7 +196,10 @@ void Harness::Close(int maxFrames) {
   }
 }
 
-void Harness::MouseAt(float x, float y) { MouseFraction((x + 16.0f) / 32.0f, (12.0f - y) / 24.0f); }
+void Harness::MouseAt(float x, float y) {
+  const iVec2 at = PlaneToView(x, y);
+  MouseFraction(at.x, at.y);
+}
 
 void Harness::MouseFraction(float x, float y) { Engine().ihMouseSet(x, y); }
 

@@ -152,7 +152,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->MouseAt(12, -10);
   h->Step(3);
   Save("main-menu");
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit the game?", 10));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("exit-question");
@@ -288,13 +288,13 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   }
   for (auto& box : Game->Bonuses) box->Deactivate();
 
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(3);
   Save("pause");
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(2);
 
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 10));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("exit-to-menu-question");

@@ -55,7 +55,7 @@ TEST_F(Screens, EscapeDuringTheFadeInGoesStraightToTheMenu) {
   Start(false);
   ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
   h->Step(10);
-  Press(KeyEscape);
+  Press(Key::Escape);
   EXPECT_TRUE(OnScreen(ScreenMenu));
   EXPECT_TRUE(Shown(TextButtons[0]));
 }
@@ -72,7 +72,7 @@ TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
     int frames = 0;
     if (escape) {
       h->Step(5);
-      h->Tap(KeyEscape);
+      h->Tap(Key::Escape);
     }
     while (!h->Exited() && frames < 2000) {
       h->Step(1);
@@ -125,7 +125,7 @@ TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
       EXPECT_TRUE(Shown(*c.back));
       EXPECT_FALSE(Shown(TextButtons[0]));
       if (byEscape) {
-        Press(KeyEscape);
+        Press(Key::Escape);
       } else {
         ClickOn(*c.back);
       }
@@ -199,12 +199,12 @@ TEST_F(Screens, APageThatNoBrowserCouldOpenIsToldWithItsAddress) {
     // Long as it is, the address stays inside the question's panel (480 pixels).
     EXPECT_GE(line->left, -9.6f);
     EXPECT_LE(line->right, 9.6f);
-    Press(KeyEscape);
+    Press(Key::Escape);
     EXPECT_FALSE(QuestionOpen());
     EXPECT_TRUE(OnScreen(c.screen));
     h->Step(2);
     EXPECT_FALSE(QuestionOpen()) << "told twice";
-    if (c.screen != ScreenMenu) Press(KeyEscape);
+    if (c.screen != ScreenMenu) Press(Key::Escape);
   }
 }
 
@@ -222,7 +222,7 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
     EXPECT_TRUE(OnScreen(ScreenHiScore));
     EXPECT_TRUE(Shown(ClearTableButton));
     EXPECT_EQ(HighScores[0].Name == "Champion", !yes);
-    Press(KeyEscape);
+    Press(Key::Escape);
   }
 }
 
@@ -248,7 +248,7 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   // Escape on every page, the last one too, goes to the menu.
   for (int8_t page : pages) {
     SwitchScreen(page);
-    Press(KeyEscape);
+    Press(Key::Escape);
     EXPECT_TRUE(OnScreen(ScreenMenu)) << int(page);
   }
 }
@@ -311,7 +311,7 @@ TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
   EXPECT_NEAR(HelpScroller->Offset, start + 100 * 0.02f, 0.01f);
   EXPECT_GT(HelpScroller->Offset, -8.0f + 1.5f);
 
-  Press(KeyEscape);
+  Press(Key::Escape);
   ClickOn(TextButtons[3]);
   // Entered anew: the first line starts again low on the screen.
   EXPECT_NEAR(HelpScroller->Offset, -8.0f, 0.1f);
@@ -351,7 +351,7 @@ TEST_F(Screens, MusicFollowsTheToggleAndTheScreen) {
   EXPECT_EQ(MusicOn, 1);
   EXPECT_TRUE(OnScreen(ScreenOptions));
   EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
-  Press(KeyEscape);
+  Press(Key::Escape);
   ClickOn(TextButtons[0]);
   ASSERT_TRUE(OnScreen(ScreenGame));
   EXPECT_TRUE(Engine().ihSoundPlaying(GameMusic.get()));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "engine/ScreenUnits.h"
 #include "game/Game.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
@@ -127,7 +128,10 @@ void Recorder::Mouse(float x, float y) {
   Add(e);
 }
 
-void Recorder::MouseAt(float x, float y) { Mouse((x + 16.0f) / 32.0f, (12.0f - y) / 24.0f); }
+void Recorder::MouseAt(float x, float y) {
+  const iVec2 at = PlaneToView(x, y);
+  Mouse(at.x, at.y);
+}
 
 void Recorder::Button(int button, bool down) {
   if (button < 0 || button > 2) return;
