@@ -65,7 +65,7 @@ float MeasuredWidth(const std::string& text) {
 
 class StandInPlatform final : public Platform {
  public:
-  bool CreateMainWindow(const char*, int, int, std::string&) override { return true; }
+  Status CreateMainWindow(const char*, int, int) override { return {}; }
   intptr_t MainWindowHandle() override { return 0; }
   bool MainWindowOpen() override { return true; }
   void CloseMainWindow() override {}

@@ -10,7 +10,6 @@
 #include "engine/ScreenUnits.h"
 #include "game/GameHost.h"
 #include "platform/Platform.h"
-#include "scores/HighScoreTable.h"
 #include "settings/Settings.h"
 
 namespace gh {
@@ -77,7 +76,7 @@ void TGame::RunFrame() {
       break;
 
     case PhaseScoreCheck:
-      Phase = QualifiesForHighScores(Score) ? PhaseNameEntry : PhaseToMenu;
+      Phase = TheGameHost().QualifiesForHighScores(Score) ? PhaseNameEntry : PhaseToMenu;
       break;
 
     case PhaseNameEntry:
@@ -90,12 +89,11 @@ void TGame::RunFrame() {
             }
             Phase = PhaseSendAsk;
             // The player learns now that the result is only in memory, not at exit.
-            std::string error;
-            if (!AddHighScore(PlayerName, Score, &error)) {
+            if (const Status entered = TheGameHost().EnterHighScore(Score); !entered) {
               ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
-                                      std::string(ConfigFileName) + "\": " + error);
+                                      std::string(ConfigFileName) +
+                                      "\": " + entered.error().message);
             }
-            TheGameHost().ScoreEntered(PlayerName, Score, Country);
           });
       break;
 
@@ -105,9 +103,8 @@ void TGame::RunFrame() {
       break;
 
     case PhaseSending:
-      TheGameHost().SendScore(PlayerName, Score, Country, [this](bool sent) {
-        Phase = sent ? PhaseToHiScore : PhaseSendFailed;
-      });
+      TheGameHost().SendScore(
+          Score, [this](bool sent) { Phase = sent ? PhaseToHiScore : PhaseSendFailed; });
       break;
 
     case PhaseSendFailed:

@@ -149,7 +149,7 @@ void TCar::Update() {
     return;
   }
 
-  if (iMeshPicked(Camera, Body->Mesh) && iMouseButtonDown(0)) {
+  if (iMeshPicked(ScreenCamera(), Body->Mesh) && iMouseButtonDown(0)) {
     TakeShot(Owner, Health);
     if (Health < 0) {
       // The burst is where the shot struck.
@@ -221,7 +221,8 @@ void TKamazCar::Update() {
     return;
   }
 
-  const bool underPointer = iMeshPicked(Camera, cabin.Mesh) || iMeshPicked(Camera, trailer.Mesh);
+  const bool underPointer =
+      iMeshPicked(ScreenCamera(), cabin.Mesh) || iMeshPicked(ScreenCamera(), trailer.Mesh);
   if (underPointer && iMouseButtonDown(0)) TakeShot(Owner, Health);
 }
 

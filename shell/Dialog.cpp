@@ -39,6 +39,8 @@ struct Question {
 
 std::optional<Question> Open;
 
+std::string NameInBox;
+
 // The widest a line may be: the question box's panel, 480 pixels, less a margin.
 constexpr float LineRoom = 18.0f;
 
@@ -47,12 +49,14 @@ constexpr float LineRoom = 18.0f;
 void PrintLine(const std::string& text, float y, const iColor& colour) {
   if (text.empty()) return;
   const iVec2 unit{1.0f, 1.0f};
-  const float width = iPrintWidth(text.c_str(), &unit, -0.2f, MainFont);
+  const float width = iPrintWidth(text.c_str(), &unit, -0.2f, ScreenFont());
   const float scale = width > LineRoom ? LineRoom / width : 1.0f;
   PrintText(text, AlignCentre, false, 0, y, scale, scale, -0.2f * scale, colour);
 }
 
 }  // namespace
+
+std::string& TypedName() { return NameInBox; }
 
 void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
          std::function<void(bool)> then) {
@@ -199,14 +203,14 @@ bool QuestionFrame() {
 }
 
 void PlaySoundFx(SoundRef sound, bool looped, float, float) {
-  if (SoundOn && sound) iSoundPlay(sound, looped);
+  if (PlayerSettings().SoundOn && sound) iSoundPlay(sound, looped);
 }
 
 void UpdateMusic() {
   if (!MenuMusic || !GameMusic) return;
   iSoundStop(GameMusic, 0);
   iSoundStop(MenuMusic, 0);
-  if (!MusicOn) return;
+  if (!PlayerSettings().MusicOn) return;
   if (CurrentScreen == ScreenGame) {
     iSoundPlay(GameMusic, true);
   } else {

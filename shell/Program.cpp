@@ -1,6 +1,7 @@
 #include "shell/Program.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -69,6 +70,11 @@ void StartRun();
 
 // A first start: the new "Config.cfg" is written once the loading picture is up.
 bool NewSettingsFilePending = false;
+// The table in memory is the one in "Config.cfg": it was read whole or made new.
+bool SettingsTableStored = false;
+// The running Program's settings. The shell's free functions reach them here
+// until they become members of the shell's own object.
+Settings* RunningSettings = nullptr;
 
 void TellSettingsUnusable(const std::string& why) {
   ThePlatform().ShowError("\"Config.cfg\" cannot be used: " + why +
@@ -76,17 +82,17 @@ void TellSettingsUnusable(const std::string& why) {
 }
 
 // Tells the player once when "Config.cfg" could not be used as it was.
-void ReportSettingsLoad(LoadResult result) {
-  if (result == LoadResult::Damaged) {
-    const std::string copy = DamagedCopyName();
+void ReportSettingsLoad(const Result<SettingsLoad>& loaded) {
+  if (!loaded) {
+    TellSettingsUnusable(loaded.error().message);
+  } else if (loaded->result == LoadResult::Damaged) {
+    const std::string& copy = loaded->damagedCopy;
     std::string text =
         "\"Config.cfg\" was damaged. The game starts with what could be read and default "
         "values for the rest.";
     text += copy.empty() ? " A copy of the damaged file could not be kept."
                          : " A copy of the damaged file was kept as \"" + copy + "\".";
     ThePlatform().ShowError(text);
-  } else if (result == LoadResult::Unreadable) {
-    TellSettingsUnusable(SettingsError());
   }
 }
 
@@ -127,8 +133,13 @@ void EndRun() {
 
 void StartRun() {
   if (FirstRun) {
-    const LoadResult loaded = LoadSettings(NewFile::SaveLater);
-    NewSettingsFilePending = loaded == LoadResult::Created;
+    Settings& settings = PlayerSettings();
+    const Result<SettingsLoad> loaded = LoadSettings(settings);
+    NewSettingsFilePending = loaded && loaded->result == LoadResult::Created;
+    SettingsTableStored = loaded && loaded->result != LoadResult::Damaged;
+    // A file that cannot be read leaves the table as it is before any reading:
+    // ten empty rows, nothing the player could take for their scores.
+    if (!loaded) settings.HighScores = HighScoreList{};
     ReportSettingsLoad(loaded);
   }
   i3ImpactErrorFlagSet(false);
@@ -143,7 +154,7 @@ void StartRun() {
   }
   FirstRun = false;
   EngineRunning = true;
-  if (!i3ImpactSettings(EngineSettings::ForDisplaySetting(Windowed))) EndRun();
+  if (!i3ImpactSettings(EngineSettings::ForDisplaySetting(PlayerSettings().Windowed))) EndRun();
 }
 
 void CheckEngineError(const char* phase) {
@@ -223,7 +234,7 @@ void EnginePass() {
   i3ImpactMain();
   if (i3ImpactIsExecuting() && i3ImpactIsInitializing()) {
     i3ImpactInitBegin();
-    LoadResources();
+    if (const Status loaded = LoadResources(); !loaded) throw EngineError(loaded.error().message);
     if (QuestionOpen()) {
       QuestionAskedIn = AskedIn::Init;
       return;
@@ -262,7 +273,7 @@ void CloseEngineAfterError() {
   EndEngineRun();
   FreeGame();
   i3ImpactClose();
-  if (!FirstRun) SaveSettings();
+  if (!FirstRun) (void)SaveSettings(PlayerSettings());
 }
 
 void OnMessage(const iMessage* message, void*) {
@@ -312,12 +323,12 @@ void OnMessage(const iMessage* message, void*) {
 void SaveNewSettingsFile() {
   if (!NewSettingsFilePending) return;
   NewSettingsFilePending = false;
-  std::string why;
-  if (!SaveSettings(&why)) TellSettingsUnusable(why);
+  if (const Status saved = SaveSettings(PlayerSettings()); !saved)
+    TellSettingsUnusable(saved.error().message);
 }
 
 void RestartEngine(uint8_t windowed) {
-  Windowed = windowed;
+  PlayerSettings().Windowed = windowed;
   iExit();
 }
 
@@ -336,7 +347,7 @@ void ApplicationEvents1Idle() {
   // A desktop that does not minimise leaves the stopped game in sight, frozen,
   // and nothing would ever bring it back: a minimise comes at once if at all,
   // so without one after a second the game comes back by itself.
-  if (!StoppedToHide || i3ImpactIsActive() || Windowed != 0) return;
+  if (!StoppedToHide || i3ImpactIsActive() || PlayerSettings().Windowed != 0) return;
   Platform& platform = ThePlatform();
   if (platform.IsMinimised()) return;
   if (platform.TickCount() - HideTick < NoMinimiseMs) return;
@@ -344,7 +355,7 @@ void ApplicationEvents1Idle() {
 }
 
 void ApplicationEvents1Restore() {
-  if (!i3ImpactIsActive() && Windowed == 0 && !FirstRun) {
+  if (!i3ImpactIsActive() && PlayerSettings().Windowed == 0 && !FirstRun) {
     StoppedToHide = false;
     RestoreScreenAfterRuns = true;
     StartRun();
@@ -365,12 +376,12 @@ void ApplicationEvents1Deactivate() {
 }
 
 void WMSysCommandMaximize() {
-  Windowed = 0;
+  PlayerSettings().Windowed = 0;
   RunCommand(CommandRestart);
 }
 
 void WMNCLButtonDblClk(int hitTest) {
-  if (hitTest == 2) Windowed = 0;
+  if (hitTest == 2) PlayerSettings().Windowed = 0;
   RunCommand(CommandRestart);
 }
 
@@ -393,6 +404,8 @@ void ResetShellState() {
   PreviousScreen = -1;
   FirstRun = true;
   NewSettingsFilePending = false;
+  SettingsTableStored = false;
+  TypedName().clear();
   Paused = false;
   FreeGame();
   SuspendRunningGame();  // with no game: forgets one an earlier program kept
@@ -408,17 +421,24 @@ void ResetShellState() {
   HideTick = 0;
 }
 
+Settings& PlayerSettings() {
+  if (!RunningSettings) std::abort();  // only while a Program runs
+  return *RunningSettings;
+}
+
+bool TableIsStored() { return SettingsTableStored; }
+
 Program::Program(Platform& platform, const std::string& enginePath) {
   SetPlatform(&platform);
   ResetShellState();
-  std::string error;
-  if (!LoadEngine(enginePath, error)) {
-    platform.ShowError(error);
+  RunningSettings = &settings_;
+  if (const Status loaded = LoadEngine(enginePath); !loaded) {
+    platform.ShowError(loaded.error().message);
     Finish(1);
     return;
   }
-  if (!platform.CreateMainWindow("Gravelhorn 2", 800, 600, error)) {
-    platform.ShowError(error);
+  if (const Status window = platform.CreateMainWindow("Gravelhorn 2", 800, 600); !window) {
+    platform.ShowError(window.error().message);
     Finish(1);
     return;
   }
@@ -433,26 +453,26 @@ Program::Program(Platform& platform, const std::string& enginePath) {
 }
 
 bool Program::TakeFolder(Platform& platform) {
-  std::error_code error;
-  switch (folderLock_.Take(ConfigLockFileName, error)) {
-    case FileLock::Result::Taken:
+  const Result<FileLock::Outcome> taken = folderLock_.Take(ConfigLockFileName);
+  // A folder that refuses a new file refuses the saves too, and says so then;
+  // nothing else here needs the lock.
+  if (!taken) return true;
+  switch (*taken) {
+    case FileLock::Outcome::Taken:
       RemoveUnfinishedSaves();
       return true;
-    case FileLock::Result::HeldElsewhere:
+    case FileLock::Outcome::HeldElsewhere:
       platform.ShowError(
           "Gravelhorn 2 is already running in this folder. Only one copy at a time can keep its "
           "settings and scores here.");
       return false;
-    case FileLock::Result::Unavailable:
-      // A folder that refuses a new file refuses the saves too, and says so then;
-      // nothing else here needs the lock.
-      return true;
   }
   return true;
 }
 
 Program::~Program() {
   if (!ended_) iMessageHandlerSet(nullptr, nullptr);
+  if (RunningSettings == &settings_) RunningSettings = nullptr;
 }
 
 bool Program::Step() {

@@ -12,7 +12,6 @@
 #include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
-#include "settings/Settings.h"
 #include "ui/UiHost.h"
 
 namespace gh {
@@ -47,6 +46,15 @@ namespace {
 
 const char* const SpriteModel = "dATA\\sprite.x";
 
+// A widget's picture must be there: a missing or damaged one stops the
+// building of the widget set with its message.
+void MeasureImage(const std::string& file, uint16_t& width, uint16_t& height) {
+  const Result<ImageSize> size = GetImageSize(file);
+  if (!size) throw std::runtime_error(size.error().message);
+  width = size->width;
+  height = size->height;
+}
+
 // Widgets kept outside the list.
 std::vector<std::unique_ptr<TDDControl>> UnlistedWidgets;
 
@@ -74,12 +82,12 @@ constexpr iVec2 CaptionScale{0.6f, 0.6f};
 constexpr float CaptionSpacing = -0.1f;
 
 float CaptionWidth(const std::string& caption) {
-  return iPrintWidth(caption.c_str(), &CaptionScale, CaptionSpacing, MainFont);
+  return iPrintWidth(caption.c_str(), &CaptionScale, CaptionSpacing, ScreenFont());
 }
 
 float TextWidth(const std::string& text) {
   const iVec2 scale{1.0f, 1.0f};
-  return iPrintWidth(text.c_str(), &scale, -0.3f, MainFont);
+  return iPrintWidth(text.c_str(), &scale, -0.3f, ScreenFont());
 }
 
 std::string ImageFile(const std::string& image, int look) {
@@ -239,7 +247,7 @@ void TDDControl::FocusPrevious() {
 TDDButton::TDDButton(const std::string& image, uint8_t action, float left, float bottom) {
   NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
-  GetImageSize(ImageFile(image, 0), Width, Height);
+  MeasureImage(ImageFile(image, 0), Width, Height);
   Action = action;
   iSpriteTextureSet(Sprite, HighlightTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
@@ -268,7 +276,7 @@ TDDButtonText::TDDButtonText(const std::string& caption, const std::string& imag
     : Caption(caption) {
   NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
-  GetImageSize(ImageFile(image, 0), Width, Height);
+  MeasureImage(ImageFile(image, 0), Width, Height);
   Action = action;
   iSpriteTextureSet(Sprite, NormalTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
@@ -313,7 +321,7 @@ TDDButtonToggle::TDDButtonToggle(const std::string& image, uint16_t splitPixels,
   Action = action;
   OffTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   OnTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
-  GetImageSize(ImageFile(image, 0), Width, Height);
+  MeasureImage(ImageFile(image, 0), Width, Height);
   SplitX = PixelsToUnitsX(splitPixels) + left;
   iSpriteTextureSet(Sprite, OnTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
@@ -362,7 +370,7 @@ void TDDButtonToggle::CheckActivate() {
 
 TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
   BoxTexture = iTextureCreate("Data\\Edit.png").release();
-  GetImageSize("Data\\Edit.png", Width, Height);
+  MeasureImage("Data\\Edit.png", Width, Height);
   TextX = left + 1.0f;
   TextY = PixelsToUnitsY(Height / 2) + bottom;
   CaretSprite = iSpriteCreate(SpriteModel, 0).release();
@@ -372,7 +380,7 @@ TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
   iSpriteTextureSet(CaretSprite, CaretTexture);
   // The caret picture is drawn at its own pixel size.
   uint16_t caretWidth = 0, caretHeight = 0;
-  GetImageSize("Data\\EditCursor.png", caretWidth, caretHeight);
+  MeasureImage("Data\\EditCursor.png", caretWidth, caretHeight);
   const iVec2 caretScale = caretWidth && caretHeight
                                ? iVec2{PixelsToScale(caretWidth), PixelsToScale(caretHeight)}
                                : iVec2{1.0f, 1.0f};
@@ -468,9 +476,9 @@ void TDDEdit::CheckActivate() {
 
 // ---- TDDBossKey ----------------------------------------------------------------------
 
-TDDBossKey::TDDBossKey(float left, float bottom) {
+TDDBossKey::TDDBossKey(uint8_t& key, float left, float bottom) : BoundKey(&key) {
   BoxTexture = iTextureCreate("Data\\BossKey.png").release();
-  GetImageSize("Data\\BossKey.png", Width, Height);
+  MeasureImage("Data\\BossKey.png", Width, Height);
   iSpriteTextureSet(Sprite, BoxTexture);
   TextX = PixelsToUnitsX(Width / 2) + left;
   TextY = PixelsToUnitsY(Height / 2) + bottom;
@@ -497,7 +505,7 @@ void TDDBossKey::Update() {
     iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
     Capturing = false;
   }
-  PrintText(Capturing ? "..." : KeyName(BossKey), AlignCentre, false, TextX, TextY, 1, 1, -0.3f,
+  PrintText(Capturing ? "..." : KeyName(*BoundKey), AlignCentre, false, TextX, TextY, 1, 1, -0.3f,
             ColourEditText);
 }
 
@@ -524,7 +532,7 @@ void TDDBossKey::CheckActivate() {
   // Code 0 is a key without a code: it is never chosen.
   for (int32_t code = 1; code <= 88; ++code) {
     if (Clicked(code)) {
-      BossKey = static_cast<uint8_t>(code);
+      *BoundKey = static_cast<uint8_t>(code);
       Capturing = false;
       BossKeyArmed = false;  // the key is down now: it acts after its release
       return;

@@ -113,7 +113,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   h.Post(iMsgMaximize);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
   EXPECT_EQ(CurrentScreen, ScreenOptions);
   EXPECT_NE(CursorSprite.get(), oldCursor);  // every engine object made anew
@@ -123,7 +123,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   h.Post(iMsgCaptionDblClk, 5);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 2);
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_EQ(CurrentScreen, ScreenOptions);
 }
 

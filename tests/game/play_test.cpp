@@ -343,7 +343,7 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
     EXPECT_NEAR(static_cast<int32_t>(after.ClockMs - before.ClockMs), 0, 40);
     EXPECT_TRUE(Paused);
     EXPECT_TRUE(h->HasPrint("PAUSE"));
-    EXPECT_EQ(Windowed, 0);
+    EXPECT_EQ(PlayerSettings().Windowed, 0);
     EXPECT_NE(Engine().ihFullscreen(), 0) << "the display setting and the engine disagree";
     h->Tap(Key::LetterP);
     h->Step(2);

@@ -90,7 +90,7 @@ TEST_F(Dialog, NameQuestionKeySequences) {
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    PlayerName = c.before;
+    TypedName() = c.before;
     std::optional<bool> answer;
     Ask("Your Scores is 4200", " Please, enter your name:", ColourGreen, true,
         [&](bool yes) { answer = yes; });
@@ -112,7 +112,7 @@ TEST_F(Dialog, NameQuestionKeySequences) {
     }
     h->Step(1);
     EXPECT_EQ(answer, c.answer);
-    EXPECT_EQ(PlayerName, c.after);
+    EXPECT_EQ(TypedName(), c.after);
     if (QuestionOpen()) Press(Key::Escape);
     ASSERT_FALSE(QuestionOpen());
     EXPECT_FALSE(Shown(NameEdit));
@@ -170,7 +170,7 @@ TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
   ASSERT_TRUE(h->StepUntil([&] { return Engine().ihOpenCount() == opens + 1; }, 60));
   ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 600));
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_TRUE(Engine().ihFullscreen());
   // And the menu works: the question can be asked and answered again.
   AskExitByEscape();

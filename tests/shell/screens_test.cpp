@@ -64,7 +64,7 @@ TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
   for (bool escape : {false, true}) {
     SCOPED_TRACE(escape ? "escape during the fade-out" : "full fade-out");
     Start();
-    Country = "Narnia";
+    PlayerSettings().Country = "Narnia";
     ClickOn(TextButtons[5]);  // "Exit Game"
     ASSERT_TRUE(h->HasPrint("Exit the game?"));
     ClickOn(TextButtons[8]);  // "Yes"
@@ -212,16 +212,16 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
   Start();
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "yes" : "no");
-    HighScores[0] = THiScores{"Champion", 99999};
+    PlayerSettings().HighScores[0] = HighScore{"Champion", 99999};
     ClickOn(TextButtons[2]);
     ClickOn(ClearTableButton);
     ASSERT_TRUE(h->HasPrint("Do you want to clear"));
     ASSERT_TRUE(h->HasPrint("the High Score Table?"));
-    EXPECT_EQ(HighScores[0].Name, "Champion");  // nothing before the answer
+    EXPECT_EQ(PlayerSettings().HighScores[0].Name, "Champion");  // nothing before the answer
     ClickOn(TextButtons[yes ? 8 : 9]);
     EXPECT_TRUE(OnScreen(ScreenHiScore));
     EXPECT_TRUE(Shown(ClearTableButton));
-    EXPECT_EQ(HighScores[0].Name == "Champion", !yes);
+    EXPECT_EQ(PlayerSettings().HighScores[0].Name == "Champion", !yes);
     Press(Key::Escape);
   }
 }
@@ -264,7 +264,7 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    BossKey = c.key;
+    PlayerSettings().BossKey = c.key;
     SwitchScreen(ScreenHelp3);
     h->Step(2);
     ASSERT_TRUE(Shown(HelpCtrlSprite));
@@ -275,7 +275,7 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
     EXPECT_GT(name->left, picture->x - picture->width / 2);
     EXPECT_LT(name->y, picture->y);
   }
-  BossKey = 88;
+  PlayerSettings().BossKey = 88;
 }
 
 TEST_F(Screens, EveryWidgetActionNamesAScreenOrACommand) {
@@ -342,13 +342,13 @@ TEST_F(Screens, MusicFollowsTheToggleAndTheScreen) {
   ClickOn(TextButtons[1]);
   Hover(MusicToggle);
   ClickOn(MusicToggle, 2.0f);  // right half: off
-  EXPECT_EQ(MusicOn, 0);
+  EXPECT_EQ(PlayerSettings().MusicOn, 0);
   EXPECT_TRUE(OnScreen(ScreenOptions));
   EXPECT_TRUE(Shown(MusicToggle));
   EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic.get()));
   EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic.get()));
   ClickOn(MusicToggle, -2.0f);  // left half: on
-  EXPECT_EQ(MusicOn, 1);
+  EXPECT_EQ(PlayerSettings().MusicOn, 1);
   EXPECT_TRUE(OnScreen(ScreenOptions));
   EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
   Press(Key::Escape);
@@ -362,7 +362,7 @@ TEST_F(Screens, SoundEffectsOffSilencesClicksButNotMusic) {
   Start();
   for (uint8_t on : {uint8_t{1}, uint8_t{0}}) {
     SCOPED_TRACE(on ? "sound on" : "sound off");
-    SoundOn = on;
+    PlayerSettings().SoundOn = on;
     Clicks();
     Hover(TextButtons[1]);
     Hover(TextButtons[2]);

@@ -113,7 +113,8 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     TDDButtonToggle* toggle;
     uint8_t* value;
   };
-  for (const Case& c : {Case{SoundToggle, &SoundOn}, Case{MusicToggle, &MusicOn}}) {
+  for (const Case& c : {Case{SoundToggle, &PlayerSettings().SoundOn},
+                        Case{MusicToggle, &PlayerSettings().MusicOn}}) {
     SCOPED_TRACE(c.toggle == SoundToggle ? "sound" : "music");
     ClickOn(c.toggle, 2.0f);
     EXPECT_EQ(*c.value, 0);
@@ -138,7 +139,7 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     EXPECT_TRUE(Shown(CountryEdit));
   }
   // The picture follows the value.
-  SoundOn = 0;
+  PlayerSettings().SoundOn = 0;
   h->Step(1);
   EXPECT_EQ(Drawn(SoundToggle->Sprite)->texture, SoundToggle->OffTexture.get());
 }
@@ -151,16 +152,16 @@ TEST_F(Widgets, TheKeyThatBringsTheFocusToAToggleDoesNotChangeIt) {
   Press(Key::Right);      // the focus moves on to the display toggle
   EXPECT_EQ(FocusIndex, DisplayToggle->Index());
   EXPECT_TRUE(PointerOn(DisplayToggle));
-  EXPECT_EQ(Windowed, 1);
+  EXPECT_EQ(PlayerSettings().Windowed, 1);
   EXPECT_EQ(Engine().ihOpenCount(), opens);
 
-  MusicOn = 0;
+  PlayerSettings().MusicOn = 0;
   Hover(CountryEdit);
   Press(Key::Left);  // back to the music toggle, which stays off
   EXPECT_EQ(FocusIndex, MusicToggle->Index());
-  EXPECT_EQ(MusicOn, 0);
+  EXPECT_EQ(PlayerSettings().MusicOn, 0);
   Press(Key::Left);  // now it has the focus: Left means on
-  EXPECT_EQ(MusicOn, 1);
+  EXPECT_EQ(PlayerSettings().MusicOn, 1);
   EXPECT_EQ(FocusIndex, MusicToggle->Index());
 }
 
@@ -174,7 +175,7 @@ TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
     ASSERT_TRUE(
         h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
     EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-    EXPECT_EQ(Windowed, full ? 0 : 1);
+    EXPECT_EQ(PlayerSettings().Windowed, full ? 0 : 1);
     EXPECT_EQ(Engine().ihFullscreen() != 0, full);
     h->Step(2);
     EXPECT_TRUE(h->HasPrint("OPTIONS"));
@@ -184,36 +185,36 @@ TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
 TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   Start();
   ClickOn(TextButtons[1]);
-  Country.clear();
+  PlayerSettings().Country.clear();
   ClickOn(CountryEdit);
   ASSERT_TRUE(CountryEdit->Editing);
   h->Type("Wales");
-  EXPECT_EQ(Country, "Wales");
+  EXPECT_EQ(PlayerSettings().Country, "Wales");
   h->Step(1);
   EXPECT_TRUE(h->HasPrint("Wales"));
   Press(Key::Backspace);
-  EXPECT_EQ(Country, "Wale");
+  EXPECT_EQ(PlayerSettings().Country, "Wale");
   // Control characters, the soft hyphen and characters beyond 8 bits are dropped.
   for (int ch : {9, 13, 27, 8, 127, 0x85, 0xAD, 0x20AC}) {
     Engine().ihCharType(ch);
     h->Step(1);
   }
-  EXPECT_EQ(Country, "Wale");
+  EXPECT_EQ(PlayerSettings().Country, "Wale");
   // Enter ends editing; typing or Backspace then do nothing; Enter starts again.
   Press(Key::Enter);
   EXPECT_FALSE(CountryEdit->Editing);
   Press(Key::Backspace);
-  EXPECT_EQ(Country, "Wale");
+  EXPECT_EQ(PlayerSettings().Country, "Wale");
   Press(Key::Enter);
   EXPECT_TRUE(CountryEdit->Editing);
   h->Type("s");
-  EXPECT_EQ(Country, "Wales");
+  EXPECT_EQ(PlayerSettings().Country, "Wales");
 
   // The limit is the printed width: fewer W than i fit.
   auto fill = [&](char letter) {
-    Country.clear();
+    PlayerSettings().Country.clear();
     h->Type(std::string(150, letter));
-    return Country.size();
+    return PlayerSettings().Country.size();
   };
   const size_t ws = fill('W');
   const size_t is = fill('i');
@@ -221,7 +222,7 @@ TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   EXPECT_LT(ws, is);
   EXPECT_LT(is, 150u);
   h->Step(1);
-  const ihPrint* text = LastPrint(Country);
+  const ihPrint* text = LastPrint(PlayerSettings().Country);
   ASSERT_NE(text, nullptr);
   EXPECT_LE(text->right - text->left, PixelsToUnitsX(400 - 20) + 0.01f);
 }
@@ -246,9 +247,9 @@ TEST_F(Widgets, CountryBoxEditingEndsWhenThePointerLeavesAndTheCaretGoesWithTheS
   h->Step(1);
   EXPECT_FALSE(CountryEdit->Editing);
   EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
-  const std::string before = Country;
+  const std::string before = PlayerSettings().Country;
   h->Type("x");
-  EXPECT_EQ(Country, before);
+  EXPECT_EQ(PlayerSettings().Country, before);
 }
 
 TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
@@ -257,12 +258,12 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   ClickOn(BossKeyBox);
   EXPECT_TRUE(h->HasPrint("..."));
   Press(Key::F5);
-  EXPECT_EQ(BossKey, 63);
+  EXPECT_EQ(PlayerSettings().BossKey, 63);
   EXPECT_TRUE(h->HasPrint("F5"));
 
   ClickOn(BossKeyBox);
   Press(Key::LeftCtrl);
-  EXPECT_EQ(BossKey, 29);
+  EXPECT_EQ(PlayerSettings().BossKey, 29);
   EXPECT_TRUE(h->HasPrint("None"));
 
   ClickOn(BossKeyBox);
@@ -272,7 +273,7 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   EXPECT_FALSE(h->HasPrint("..."));
   EXPECT_TRUE(h->HasPrint("None"));
   Press(Key::F5);
-  EXPECT_EQ(BossKey, 29);
+  EXPECT_EQ(PlayerSettings().BossKey, 29);
   EXPECT_EQ(h->Platform().minimised, 0);
 }
 
@@ -292,9 +293,9 @@ TEST_F(Widgets, AToggleLeftFocusedOnOptionsNeverActsOnTheMainMenu) {
     for (int key : {Key::Right, Key::Left, Key::Enter, Key::Space, Key::Right}) Press(key);
     h->Step(2);
     EXPECT_TRUE(OnScreen(ScreenMenu));
-    EXPECT_EQ(Windowed, 1);
-    EXPECT_EQ(SoundOn, 1);
-    EXPECT_EQ(MusicOn, 1);
+    EXPECT_EQ(PlayerSettings().Windowed, 1);
+    EXPECT_EQ(PlayerSettings().SoundOn, 1);
+    EXPECT_EQ(PlayerSettings().MusicOn, 1);
   }
 }
 
@@ -305,13 +306,13 @@ TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
   ClickOn(BossKeyBox);
   ASSERT_TRUE(h->HasPrint("..."));
   Press(0);
-  EXPECT_EQ(BossKey, 88);
+  EXPECT_EQ(PlayerSettings().BossKey, 88);
   EXPECT_TRUE(h->HasPrint("...")) << "still waiting for a key with a code";
   Press(Key::F5);
-  EXPECT_EQ(BossKey, 63);
+  EXPECT_EQ(PlayerSettings().BossKey, 63);
 
   // A boss key of 0 from the file shows "None" and nothing fires it.
-  BossKey = 0;
+  PlayerSettings().BossKey = 0;
   h->Step(1);
   EXPECT_TRUE(h->HasPrint("None"));
   for (int i = 0; i < 2; ++i) {
@@ -330,7 +331,7 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   const int opens = Engine().ihOpenCount();
   h->KeyDown(Key::F5);
   h->Step(4);  // chosen and still held
-  EXPECT_EQ(BossKey, 63);
+  EXPECT_EQ(PlayerSettings().BossKey, 63);
   EXPECT_EQ(h->Platform().minimised, 0);
   h->KeyUp(Key::F5);
   h->Step(2);
@@ -350,7 +351,7 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
   ClickOn(DisplayToggle, 3.0f);
   auto optionsShown = [this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); };
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
-  ASSERT_EQ(Windowed, 0);
+  ASSERT_EQ(PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
   HeadlessPlatform& desktop = h->Platform();
   h->Tap(Key::F12);
@@ -364,7 +365,7 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
   EXPECT_GE(waited, 950u) << "a desktop that minimises must get its chance";
   EXPECT_LE(waited, 1100u);
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
 
   // A desktop that does minimise: only a restore brings it back.
@@ -386,7 +387,7 @@ TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   ClickOn(DisplayToggle, 3.0f);
   ASSERT_TRUE(
       h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
-  ASSERT_EQ(Windowed, 0);
+  ASSERT_EQ(PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
   h->Tap(Key::F12);
   h->Step(3);
@@ -410,7 +411,7 @@ namespace {
 TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
   Start();
   ClickOn(TextButtons[1]);
-  Country = "Zoe";
+  PlayerSettings().Country = "Zoe";
   Hover(CountryEdit);
   auto space = [&] {
     h->KeyDown(Key::Space);
@@ -420,18 +421,18 @@ TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
   };
   space();
   ASSERT_TRUE(CountryEdit->Editing);
-  EXPECT_EQ(Country, "Zoe");
+  EXPECT_EQ(PlayerSettings().Country, "Zoe");
   h->Step(1);
   space();
   h->Type("\xC9ire");  // "Eire" with an acute E, in Latin-1
   h->Step(1);
-  EXPECT_EQ(Country, "Zoe \xC9ire");
+  EXPECT_EQ(PlayerSettings().Country, "Zoe \xC9ire");
   EXPECT_TRUE(CountryEdit->Editing);
   EXPECT_TRUE(h->HasPrint("Zoe \xC9ire"));
   // The font draws it: the accented letter is as wide as the plain one.
   const iVec2 scale{1, 1};
-  EXPECT_NEAR(iPrintWidth("\xC9", &scale, 0, MainFont), iPrintWidth("E", &scale, 0, MainFont),
-              0.01f);
+  EXPECT_NEAR(iPrintWidth("\xC9", &scale, 0, ScreenFont()),
+              iPrintWidth("E", &scale, 0, ScreenFont()), 0.01f);
 }
 
 // Backspace pressed faster than frames come: every press removes a character,
@@ -445,7 +446,7 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
   } cases[] = {{"one press per frame", 1}, {"three presses within one frame", 3}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Country = "Wales";
+    PlayerSettings().Country = "Wales";
     ClickOn(CountryEdit);
     ASSERT_TRUE(CountryEdit->Editing);
     for (int pressed = 0; pressed < 3;) {
@@ -456,7 +457,7 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
       h->Step(1);
     }
     h->Step(3);
-    EXPECT_EQ(Country, "Wa");
+    EXPECT_EQ(PlayerSettings().Country, "Wa");
   }
 }
 
@@ -465,7 +466,7 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
 TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
   Start();
   ClickOn(TextButtons[1]);
-  Country = "Wale";
+  PlayerSettings().Country = "Wale";
   ClickOn(CountryEdit);
   ASSERT_TRUE(CountryEdit->Editing);
   auto press = [&](int key, int ch = 0) {
@@ -476,11 +477,11 @@ TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
   press(Key::Backspace);
   press(Key::LetterS, 's');
   h->Step(3);
-  EXPECT_EQ(Country, "Wals");
+  EXPECT_EQ(PlayerSettings().Country, "Wals");
   press(Key::LetterS, 's');
   press(Key::Enter);
   h->Step(3);
-  EXPECT_EQ(Country, "Walss");
+  EXPECT_EQ(PlayerSettings().Country, "Walss");
   EXPECT_FALSE(CountryEdit->Editing);
 }
 
@@ -488,13 +489,13 @@ TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
 TEST_F(Widgets, ThePointerRestsBesideATextBoxesText) {
   Start();
   ClickOn(TextButtons[1]);
-  Country = "Ireland";
+  PlayerSettings().Country = "Ireland";
   Hover(MusicToggle);
   Press(Key::Down);
   ASSERT_EQ(FocusIndex, CountryEdit->Index());
   h->Step(1);
   EXPECT_TRUE(PointerOn(CountryEdit));
-  const ihPrint* text = LastPrint(Country);
+  const ihPrint* text = LastPrint(PlayerSettings().Country);
   ASSERT_NE(text, nullptr);
   const auto pointer = Drawn(CursorSprite);
   ASSERT_TRUE(pointer.has_value());
@@ -513,7 +514,7 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
   } starts[] = {{"click", -1}, {"Enter", Key::Enter}, {"Space", Key::Space}};
   for (const auto& c : starts) {
     SCOPED_TRACE(c.name);
-    BossKey = 88;
+    PlayerSettings().BossKey = 88;
     Hover(BossKeyBox);
     if (c.key < 0) {
       h->Click();
@@ -522,10 +523,10 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
       Press(c.key);
     }
     h->Step(2);
-    EXPECT_EQ(BossKey, 88);
+    EXPECT_EQ(PlayerSettings().BossKey, 88);
     EXPECT_TRUE(h->HasPrint("...")) << "not waiting for a key";
     Press(Key::F5);
-    EXPECT_EQ(BossKey, 63);
+    EXPECT_EQ(PlayerSettings().BossKey, 63);
     EXPECT_TRUE(h->HasPrint("F5"));
     EXPECT_EQ(h->Platform().minimised, 0);
   }
@@ -534,7 +535,7 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
     Press(Key::Enter);
     ASSERT_TRUE(h->HasPrint("..."));
     Press(key);
-    EXPECT_EQ(BossKey, 63);
+    EXPECT_EQ(PlayerSettings().BossKey, 63);
     EXPECT_TRUE(h->HasPrint("F5"));
   }
 }

@@ -71,7 +71,8 @@ void Observer::Ended(Harness& h) {
   const auto bytes = LoadFile(h.ConfigPath().string(), error);
   end_.configHash = bytes ? Fnv(*bytes) : 0;
   end_.table.clear();
-  for (const auto& entry : HighScores) end_.table.emplace_back(entry.Score, entry.Name);
+  for (const auto& entry : PlayerSettings().HighScores)
+    end_.table.emplace_back(entry.Score, entry.Name);
 }
 
 Expectation Observer::Expected() const {
