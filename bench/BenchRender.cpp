@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "BenchStats.h"
+#include "engine/EngineSettings.h"
 #include "impact_types.h"
 
 extern char** environ;
@@ -76,8 +77,7 @@ int RunEngine(int quads, int frames) {
     std::fprintf(stderr, "bench_render: the engine did not open: %s\n", c.i3ImpactErrorText());
     return 1;
   }
-  const int32_t settings[6] = {0, 0, 15360000, 0, 0, -1};
-  c.i3ImpactSettings(settings);
+  c.i3ImpactSettings(gh::EngineSettings::Windowed().Record());
   std::mt19937 rng(7);  // the floor's places
   uint64_t first = 0;
   std::vector<uint64_t> starts;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/EngineHandles.h"
+#include "engine/EngineSettings.h"
 #include "impact_types.h"
 
 namespace gh {
@@ -28,8 +29,8 @@ inline bool i3ImpactOpen(intptr_t window, int32_t flags) {
   return raw::i3ImpactOpen(window, flags) != 0;
 }
 using raw::i3ImpactClose;
-inline bool i3ImpactSettings(const int32_t* settings) {
-  return raw::i3ImpactSettings(settings) != 0;
+inline bool i3ImpactSettings(const EngineSettings& settings) {
+  return raw::i3ImpactSettings(settings.Record()) != 0;
 }
 using raw::i3ImpactMain;
 using raw::i3ImpactRender;

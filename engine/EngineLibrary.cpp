@@ -23,21 +23,19 @@ void ClearCalls() {
 
 }  // namespace
 
-bool LoadEngine(const std::string& path, std::string& error) {
+Status LoadEngine(const std::string& path) {
   UnloadEngine();
-  std::string why;
-  void* handle = OpenModule(path, why);
-  if (!handle) {
-    error = "Cannot load the engine library \"" + path + "\": " + why;
-    return false;
+  const Result<void*> opened = OpenModule(path);
+  if (!opened) {
+    return Error{"Cannot load the engine library \"" + path + "\": " + opened.error().message, {}};
   }
+  void* handle = *opened;
   // Bind into locals first: a missing function leaves nothing half-bound.
-#define IMPACT_FN(ret, name, params)                                                \
-  auto bound_##name = reinterpret_cast<ret(*) params>(ModuleSymbol(handle, #name)); \
-  if (!bound_##name) {                                                              \
-    error = "The engine library \"" + path + "\" lacks the function \"" #name "\""; \
-    CloseModule(handle);                                                            \
-    return false;                                                                   \
+#define IMPACT_FN(ret, name, params)                                                          \
+  auto bound_##name = reinterpret_cast<ret(*) params>(ModuleSymbol(handle, #name));           \
+  if (!bound_##name) {                                                                        \
+    CloseModule(handle);                                                                      \
+    return Error{"The engine library \"" + path + "\" lacks the function \"" #name "\"", {}}; \
   }
 #include "impact_api.inc"
 #undef IMPACT_FN
@@ -45,7 +43,7 @@ bool LoadEngine(const std::string& path, std::string& error) {
 #include "impact_api.inc"
 #undef IMPACT_FN
   library = handle;
-  return true;
+  return {};
 }
 
 void UnloadEngine() {

@@ -2,12 +2,14 @@
 #pragma once
 #include <string>
 
+#include "platform/Result.h"
+
 namespace gh {
 
 // Opens the engine library at `path` and binds every engine call the program
-// uses. On failure nothing is bound and `error` names the library or the
+// uses. On failure nothing is bound and the Error names the library or the
 // missing function. The library stays loaded until UnloadEngine or process end.
-bool LoadEngine(const std::string& path, std::string& error);
+Status LoadEngine(const std::string& path);
 void UnloadEngine();
 // The loaded library's handle (for harnesses that look up further symbols).
 void* EngineLibraryHandle();

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
+#include <system_error>
 
 #include "engine/EngineCalls.h"
 #include "impact_path.h"
@@ -12,10 +12,14 @@
 
 namespace gh {
 
-CameraRef Camera;
-FontRef MainFont;
-
 namespace {
+
+// The engine run's screen view, made by MakeScreenCamera and MakeScreenFont.
+struct ScreenView {
+  CameraRef camera;
+  FontRef font;
+};
+ScreenView View;
 
 // Reads a big-endian 16-bit number at `offset`.
 bool ReadBigEndian16(std::FILE* f, long offset, uint16_t& value) {
@@ -56,36 +60,48 @@ bool ReadJpegSize(std::FILE* f, uint16_t& width, uint16_t& height) {
 
 }  // namespace
 
+CameraRef MakeScreenCamera() {
+  View.camera = iCameraCreate(0, 0, 1.0f, 1.0f);
+  return View.camera;
+}
+
+FontRef MakeScreenFont(const char* file) {
+  View.font = iFontCreate(file, View.camera);
+  return View.font;
+}
+
+CameraRef ScreenCamera() { return View.camera; }
+FontRef ScreenFont() { return View.font; }
+
 std::string ResolveDataPath(const std::string& name) { return impact::ResolvePath(name); }
 
-void GetImageSize(const std::string& file, uint16_t& width, uint16_t& height) {
-  width = 0;
-  height = 0;
+Result<ImageSize> GetImageSize(const std::string& file) {
+  ImageSize size;
   const size_t dot = file.rfind('.');
   const std::string ext = dot == std::string::npos ? std::string() : file.substr(dot);
-  if (ext != ".png" && ext != ".jpg") return;  // ".gif" and the rest: 0 x 0
+  if (ext != ".png" && ext != ".jpg") return size;  // ".gif" and the rest: 0 x 0
 
   const std::string path = ResolveDataPath(file);
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
-    throw std::runtime_error("Cannot open file \"" + ShownPath(file) + "\". " +
-                             std::strerror(errno));
+    const int err = errno;
+    return Error{"Cannot open file \"" + ShownPath(file) + "\". " + std::strerror(err),
+                 std::error_code(err, std::generic_category())};
   }
   bool ok;
   if (ext == ".png") {
-    ok = ReadBigEndian16(f, 18, width) && ReadBigEndian16(f, 22, height);
+    ok = ReadBigEndian16(f, 18, size.width) && ReadBigEndian16(f, 22, size.height);
   } else {
-    ok = ReadJpegSize(f, width, height);
+    ok = ReadJpegSize(f, size.width, size.height);
   }
   std::fclose(f);
-  if (!ok) {
-    width = 0;
-    height = 0;
-    // Name the file: the player has to know which one is damaged.
-    throw std::runtime_error("Stream read error: \"" + ShownPath(file) +
-                             "\" is cut short or damaged.");
-  }
+  // Name the file: the player has to know which one is damaged.
+  if (!ok)
+    return Error{"Stream read error: \"" + ShownPath(file) + "\" is cut short or damaged.", {}};
+  return size;
 }
+
+iVec2 PointerOnPlane() { return ViewToPlane(iMouseX(), iMouseY()); }
 
 void SetPrintColour(const iColor& colour) {
   iPrintColorSet(colour.red, colour.green, colour.blue, colour.alpha);
@@ -98,9 +114,9 @@ void PrintText(const std::string& text, uint8_t alignment, bool shadow, float x,
   auto print = [&](float px, float py) {
     const iVec2 at{px, py};
     if (alignment == AlignLeft) {
-      iPrint(text.c_str(), &at, &scale, spacing, MainFont);
+      iPrint(text.c_str(), &at, &scale, spacing, View.font);
     } else {
-      iPrintCentered(text.c_str(), &at, &scale, spacing, MainFont, 26.0f);
+      iPrintCentered(text.c_str(), &at, &scale, spacing, View.font, 26.0f);
     }
   };
   if (shadow) {
@@ -111,9 +127,10 @@ void PrintText(const std::string& text, uint8_t alignment, bool shadow, float x,
   print(x, y);
 }
 
-SpriteRef CreatePicture(const std::string& file, bool show, float x, float y) {
-  uint16_t w = 0, h = 0;
-  GetImageSize(file, w, h);
+Result<SpriteRef> CreatePicture(const std::string& file, bool show, float x, float y) {
+  const Result<ImageSize> size = GetImageSize(file);
+  if (!size) return size.error();
+  const uint16_t w = size->width, h = size->height;
   const SpriteRef sprite = iSpriteCreate("Data\\sprite.x", 0).release();
   const TextureRef texture = iTextureCreate(file.c_str()).release();
   iSpriteTextureSet(sprite, texture);

@@ -5,7 +5,7 @@ namespace gh::fuzz {
 
 std::string CheckConfigBytes(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  ConfigData read;
+  Settings read;
   const int fields = ReadConfig(bytes, read);
   if (fields < 0 || fields > ConfigFieldCount) return "field count out of range";
   if (size >= MaxConfigBytes && fields != ConfigFieldCount)
@@ -20,7 +20,7 @@ std::string CheckConfigBytes(const uint8_t* data, size_t size) {
   const std::string written = WriteConfig(read);
   if (written.size() < MinConfigBytes || written.size() > MaxConfigBytes)
     return "written file has an impossible size";
-  ConfigData again;
+  Settings again;
   again.Windowed = 7;  // every field must be overwritten by the reading
   again.Country = "not read";
   if (ReadConfig(written, again) != ConfigFieldCount) return "a written file does not read whole";

@@ -7,6 +7,7 @@
 
 #include "FuzzEntries.h"
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
 #include "shell/Shell.h"
@@ -64,7 +65,7 @@ float MeasuredWidth(const std::string& text) {
 
 class StandInPlatform final : public Platform {
  public:
-  bool CreateMainWindow(const char*, int, int, std::string&) override { return true; }
+  Status CreateMainWindow(const char*, int, int) override { return {}; }
   intptr_t MainWindowHandle() override { return 0; }
   bool MainWindowOpen() override { return true; }
   void CloseMainWindow() override {}
@@ -89,8 +90,8 @@ void BindStandIn() {
   raw::iTextureCreate = [](const char*) { return nextHandle++; };
   raw::iTypedChar = [](int32_t) { return frame.typed; };
   raw::iKeyClick = [](int32_t key) -> int32_t {
-    return (key == 28 && frame.enter) || (key == 57 && frame.space) ||
-                   (key == 14 && frame.backspace)
+    return (key == Key::Enter && frame.enter) || (key == Key::Space && frame.space) ||
+                   (key == Key::Backspace && frame.backspace)
                ? -1
                : 0;
   };

@@ -54,16 +54,13 @@ std::string CheckImageHeader(const uint8_t* data, size_t size) {
     std::fclose(f);
   }
 
-  uint16_t width = 1, height = 1;
-  bool threw = false;
-  try {
-    GetImageSize(path, width, height);
-  } catch (const std::runtime_error& e) {
-    threw = true;
-    const std::string_view what = e.what();
+  const Result<ImageSize> size = GetImageSize(path);
+  const bool threw = !size;
+  const uint16_t width = size ? size->width : 0, height = size ? size->height : 0;
+  if (!size) {
+    const std::string_view what = size.error().message;
     if (what.rfind("Stream read error", 0) != 0 || what.find(path) == std::string_view::npos)
       return "the read error does not name the file";
-    if (width != 0 || height != 0) return "a failed read leaves a size behind";
   }
 
   if (png) {

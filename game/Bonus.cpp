@@ -154,7 +154,7 @@ void TBonus::Update() {
       return;
     }
     case Open:
-      if (iMouseButtonDown(0) && iMeshPicked(Camera, IconSprite->Mesh)) {
+      if (iMouseButtonDown(0) && iMeshPicked(ScreenCamera(), IconSprite->Mesh)) {
         ApplyBonus();
         Deactivate();
         return;

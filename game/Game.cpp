@@ -61,7 +61,7 @@ constexpr TerrorPlan TerrorPlans[6] = {{1, -0.6f, "T1"}, {1, 0.6f, "T1"},  {2, -
 
 TGame::TGame() {
   // Unpaused, the game's clock reads what the system clock reads.
-  ClockMs = GetTickCount();
+  ClockMs = TickCount();
   // The last hit of a finished game left the lights red (and a pause moves
   // them): every game starts lit as the first one.
   SetLightsLevel(1.0f);
@@ -82,7 +82,7 @@ TGame::TGame(const GameProgress& p) : TGame() {
   Magazines = p.Magazines;
   ChangeWeapon(p.Weapon);
   ClockMs = p.ClockMs;
-  LastTick = GetTickCount();
+  LastTick = TickCount();
   // A caption or a question the stop cut short starts again; play comes back
   // paused, so the player is not shot before seeing the scene.
   switch (p.Phase) {
@@ -216,7 +216,7 @@ TGame::~TGame() {
 }
 
 void TGame::FlashHit() {
-  const uint32_t now = GetTickCount();
+  const uint32_t now = TickCount();
   if (Flashed && now - LastFlashTick < FlashSpacingMs) return;
   Flashed = true;
   LastFlashTick = now;
@@ -256,7 +256,7 @@ void TGame::StartNextLevel() {
   Level = static_cast<int16_t>(Level + 1);
   MaxEnemies = static_cast<uint8_t>(Level + 1);
   MaxBonuses = static_cast<uint8_t>(Level + 1);
-  LastTick = GetTickCount();
+  LastTick = TickCount();
   TimeLeft = LevelTime(Level);
   PlayGameSound(Sounds[12], false);
   ShowScenery(static_cast<uint8_t>(Level % 2));

@@ -173,7 +173,7 @@ class TGame {
 
   bool PointerConfined = false;
   bool Flashed = false;
-  uint32_t LastFlashTick = 0;  // GetTickCount of the last hit flash
+  uint32_t LastFlashTick = 0;  // TickCount of the last hit flash
 };
 
 // The running game, or none. The program owns it; the actors reach their game here.

@@ -7,6 +7,7 @@
 
 #include "engine/EngineHandles.h"
 #include "impact_types.h"
+#include "platform/Result.h"
 
 namespace gh {
 
@@ -19,14 +20,17 @@ class GameHost {
   // answers it.
   virtual void Ask(const std::string& line1, const std::string& line2, const iColor& colour,
                    bool nameBox, std::function<void(bool)> then) = 0;
-  // The result just entered into the table: it counts as not sent until a
-  // send of it succeeds.
-  virtual void ScoreEntered(const std::string& name, int32_t score, const std::string& country) = 0;
-  // Sends a result while the program's frames go on ("Sending..." over the
-  // frozen scene, Escape gives up); `then` gets true, in the frame that learns
-  // it, when the server took the result.
-  virtual void SendScore(const std::string& name, int32_t score, const std::string& country,
-                         std::function<void(bool)> then) = 0;
+  // Whether a result enters the local table of ten.
+  virtual bool QualifiesForHighScores(int32_t score) = 0;
+  // Enters the result into the table under the name typed in the name box,
+  // with the player's country, and saves the table; the result counts as not
+  // sent until a send of it succeeds. An Error when the save failed: the table
+  // in memory holds the result all the same.
+  virtual Status EnterHighScore(int32_t score) = 0;
+  // Sends the result just entered (the typed name, the country) while the
+  // program's frames go on ("Sending..." over the frozen scene, Escape gives
+  // up); `then` gets true, in the frame that learns it, when the server took it.
+  virtual void SendScore(int32_t score, std::function<void(bool)> then) = 0;
   // A sound effect, heard when sounds are on.
   virtual void PlaySound(SoundRef sound, bool looped) = 0;
   // The game has ended: the program frees it once its frame is over and shows

@@ -5,11 +5,11 @@
 #include "Game.h"
 #include "Player.h"
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/Lights.h"
 #include "engine/ScreenUnits.h"
 #include "game/GameHost.h"
 #include "platform/Platform.h"
-#include "scores/HighScoreTable.h"
 #include "settings/Settings.h"
 
 namespace gh {
@@ -28,7 +28,7 @@ void PrintCentred(const std::string& text, float x, float y, float scaleX, float
 void TGame::RunFrame() {
   // No game clock runs while paused. The level clock runs only while playing;
   // whatever time any other phase or a question box took is never charged.
-  const uint32_t now = GetTickCount();
+  const uint32_t now = TickCount();
   if (!Paused) {
     ClockMs += now - LastTick;
     if (Phase == PhasePlaying) TimeLeft -= static_cast<int32_t>(now - LastTick);
@@ -70,13 +70,13 @@ void TGame::RunFrame() {
           Phase = PhaseGameOver;
         } else {
           Phase = PhasePlaying;
-          LastTick = GetTickCount();
+          LastTick = TickCount();
         }
       });
       break;
 
     case PhaseScoreCheck:
-      Phase = QualifiesForHighScores(Score) ? PhaseNameEntry : PhaseToMenu;
+      Phase = TheGameHost().QualifiesForHighScores(Score) ? PhaseNameEntry : PhaseToMenu;
       break;
 
     case PhaseNameEntry:
@@ -89,12 +89,11 @@ void TGame::RunFrame() {
             }
             Phase = PhaseSendAsk;
             // The player learns now that the result is only in memory, not at exit.
-            std::string error;
-            if (!AddHighScore(PlayerName, Score, &error)) {
+            if (const Status entered = TheGameHost().EnterHighScore(Score); !entered) {
               ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
-                                      std::string(ConfigFileName) + "\": " + error);
+                                      std::string(ConfigFileName) +
+                                      "\": " + entered.error().message);
             }
-            TheGameHost().ScoreEntered(PlayerName, Score, Country);
           });
       break;
 
@@ -104,9 +103,8 @@ void TGame::RunFrame() {
       break;
 
     case PhaseSending:
-      TheGameHost().SendScore(PlayerName, Score, Country, [this](bool sent) {
-        Phase = sent ? PhaseToHiScore : PhaseSendFailed;
-      });
+      TheGameHost().SendScore(
+          Score, [this](bool sent) { Phase = sent ? PhaseToHiScore : PhaseSendFailed; });
       break;
 
     case PhaseSendFailed:
@@ -128,7 +126,7 @@ void TGame::RunFrame() {
 }
 
 void TGame::PlayingFrame() {
-  if (iKeyClick(25)) TogglePause(10.0f, -20.0f);  // P
+  if (iKeyClick(Key::LetterP)) TogglePause(10.0f, -20.0f);
   if (Paused) {
     ConfinePointer(false);
     ShowPauseCaption();

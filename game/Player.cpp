@@ -124,8 +124,9 @@ void TPlayer::Update() {
     PlayGameSound(g.Sounds[w], false);
     g.Ammo[w] = static_cast<int16_t>(g.Ammo[w] - 1);
     if (w == 3) {
-      TargetX = iMouseX() * 32.0f - 16.0f;
-      TargetY = 12.0f - iMouseY() * 24.0f;
+      const iVec2 target = PointerOnPlane();
+      TargetX = target.x;
+      TargetY = target.y;
       FireSprite->Frame = 0;
       FireSprite->X = MuzzleX;
       FireSprite->Y = MuzzleY;

@@ -21,12 +21,9 @@ void PlaceMesh(MeshRef mesh, float x, float y) {
 }  // namespace
 
 void PictureSize(const std::string& file, uint16_t& width, uint16_t& height) {
-  try {
-    GetImageSize(file, width, height);
-  } catch (const std::exception&) {
-    width = 0;
-    height = 0;
-  }
+  const Result<ImageSize> size = GetImageSize(file);
+  width = size ? size->width : 0;
+  height = size ? size->height : 0;
 }
 
 // ---- TBaseSprite ---------------------------------------------------------------

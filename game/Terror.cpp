@@ -86,8 +86,8 @@ void TTerror::Update() {
   }
 
   const int16_t before = Health;
-  const bool underPointer =
-      iMeshPicked(Camera, WalkSprite->Mesh) || iMeshPicked(Camera, ShootSprite->Mesh);
+  const bool underPointer = iMeshPicked(ScreenCamera(), WalkSprite->Mesh) ||
+                            iMeshPicked(ScreenCamera(), ShootSprite->Mesh);
   if (underPointer && iMouseButtonDown(0) && game.Player) game.Player->TryDamage(Health);
   if (Health != before) PlayGameSound(Owner.Sounds[13], false);
 

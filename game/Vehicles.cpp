@@ -149,11 +149,12 @@ void TCar::Update() {
     return;
   }
 
-  if (iMeshPicked(Camera, Body->Mesh) && iMouseButtonDown(0)) {
+  if (iMeshPicked(ScreenCamera(), Body->Mesh) && iMouseButtonDown(0)) {
     TakeShot(Owner, Health);
     if (Health < 0) {
       // The burst is where the shot struck.
-      Hit->MoveTo(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
+      const iVec2 pointer = PointerOnPlane();
+      Hit->MoveTo(pointer.x, pointer.y);
       BurstPlaced = true;
     }
   }
@@ -220,7 +221,8 @@ void TKamazCar::Update() {
     return;
   }
 
-  const bool underPointer = iMeshPicked(Camera, cabin.Mesh) || iMeshPicked(Camera, trailer.Mesh);
+  const bool underPointer =
+      iMeshPicked(ScreenCamera(), cabin.Mesh) || iMeshPicked(ScreenCamera(), trailer.Mesh);
   if (underPointer && iMouseButtonDown(0)) TakeShot(Owner, Health);
 }
 

@@ -2,14 +2,13 @@
 
 namespace gh {
 
-bool HeadlessPlatform::CreateMainWindow(const char* windowTitle, int, int, std::string& error) {
+Status HeadlessPlatform::CreateMainWindow(const char* windowTitle, int, int) {
   if (!displayAvailable) {
-    error = "Gravelhorn 2 needs a graphical display and could not open one: no display";
-    return false;
+    return Error{"Gravelhorn 2 needs a graphical display and could not open one: no display", {}};
   }
   title = windowTitle;
   windowOpen = true;
-  return true;
+  return {};
 }
 
 void HeadlessPlatform::WaitForEvents(int) { clock_.idleTick(); }

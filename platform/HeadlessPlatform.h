@@ -21,7 +21,7 @@ class HeadlessPlatform : public Platform {
   };
   explicit HeadlessPlatform(Clock clock) : clock_(clock) {}
 
-  bool CreateMainWindow(const char* title, int width, int height, std::string& error) override;
+  Status CreateMainWindow(const char* title, int width, int height) override;
   intptr_t MainWindowHandle() override { return 0; }
   bool MainWindowOpen() override { return windowOpen; }
   void CloseMainWindow() override { windowOpen = false; }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace gh {
 
 // Breaks every line of `text` longer than `width` characters at its spaces; a
@@ -17,9 +19,9 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // The main window: its client area is width x height. False (with the reason
-  // in `error`) when no window can be made, e.g. without a display.
-  virtual bool CreateMainWindow(const char* title, int width, int height, std::string& error) = 0;
+  // The main window: its client area is width x height. An Error when no
+  // window can be made, e.g. without a display.
+  virtual Status CreateMainWindow(const char* title, int width, int height) = 0;
   // The handle the engine opens on (0 when there is no real window).
   virtual intptr_t MainWindowHandle() = 0;
   virtual bool MainWindowOpen() = 0;
@@ -66,6 +68,6 @@ Platform& ThePlatform();
 void SetPlatform(Platform* platform);
 
 // The system millisecond tick count, as the game's timers read it.
-inline uint32_t GetTickCount() { return ThePlatform().TickCount(); }
+inline uint32_t TickCount() { return ThePlatform().TickCount(); }
 
 }  // namespace gh

@@ -18,12 +18,12 @@ SdlPlatform::~SdlPlatform() {
   }
 }
 
-bool SdlPlatform::CreateMainWindow(const char* title, int width, int height, std::string& error) {
+Status SdlPlatform::CreateMainWindow(const char* title, int width, int height) {
   if (!videoReady_) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      error = std::string("Gravelhorn 2 needs a graphical display and could not open one: ") +
-              SDL_GetError();
-      return false;
+      return Error{std::string("Gravelhorn 2 needs a graphical display and could not open one: ") +
+                       SDL_GetError(),
+                   {}};
     }
     // Without a display SDL falls back to its offscreen driver, and the game
     // would run on where nobody can see or close it. Only a driver the user
@@ -34,10 +34,10 @@ bool SdlPlatform::CreateMainWindow(const char* title, int width, int height, std
         driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
     if (screenless && !(asked && *asked)) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
-      error =
+      return Error{
           "Gravelhorn 2 needs a graphical display and could not open one: no X11 or Wayland "
-          "display was found (DISPLAY and WAYLAND_DISPLAY are not set or do not answer).";
-      return false;
+          "display was found (DISPLAY and WAYLAND_DISPLAY are not set or do not answer).",
+          {}};
     }
     videoReady_ = true;
     SDL_AddEventWatch(&SdlPlatform::WatchEvents, this);
@@ -46,12 +46,9 @@ bool SdlPlatform::CreateMainWindow(const char* title, int width, int height, std
   // that the first thing the player sees is that picture, not an empty window.
   window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-  if (!window_) {
-    error = std::string("Cannot create the game's window: ") + SDL_GetError();
-    return false;
-  }
+  if (!window_) return Error{std::string("Cannot create the game's window: ") + SDL_GetError(), {}};
   active_ = true;
-  return true;
+  return {};
 }
 
 intptr_t SdlPlatform::MainWindowHandle() { return window_ ? SDL_GetWindowID(window_) : 0; }

@@ -15,7 +15,7 @@ class SdlPlatform : public Platform {
   SdlPlatform();
   ~SdlPlatform() override;
 
-  bool CreateMainWindow(const char* title, int width, int height, std::string& error) override;
+  Status CreateMainWindow(const char* title, int width, int height) override;
   intptr_t MainWindowHandle() override;
   bool MainWindowOpen() override;
   void CloseMainWindow() override;

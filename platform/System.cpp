@@ -28,6 +28,43 @@ bool AllDigits(std::string_view s) {
 
 }  // namespace
 
+namespace detail {
+
+Error OpenFailure(const std::string& path, std::error_code code) {
+  return {"Cannot open file \"" + path + "\". " + code.message(), code};
+}
+
+Error ReplaceFailure(ReplaceStep step, const std::string& path, std::error_code code) {
+  // The replacement makes a new file beside the old one: when that is refused,
+  // the folder is what the player has to fix, not the file.
+  auto folderError = [&] {
+    std::error_code ec;
+    const fs::path target = FromUtf8(path);
+    fs::path folder = fs::absolute(target, ec).parent_path();
+    if (ec || folder.empty()) folder = target.parent_path();
+    return Error{"Cannot create a file in the folder \"" + ToUtf8(folder) + "\". " + code.message(),
+                 code};
+  };
+  const Error writeError{"Cannot write file \"" + path + "\". " + code.message(), code};
+  switch (step) {
+    case ReplaceStep::OpeningOld:
+      return OpenFailure(path, code);
+    case ReplaceStep::CreatingNew:
+      return folderError();
+    case ReplaceStep::Writing:
+      return writeError;
+    case ReplaceStep::Renaming:
+      if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted ||
+          code == std::errc::read_only_file_system) {
+        return folderError();
+      }
+      return writeError;
+  }
+  return writeError;
+}
+
+}  // namespace detail
+
 void RemoveLeftoverReplacements(const std::string& path) {
   // ReplaceFileKeepingTail writes "<name>.new<process>-<try>" beside the file.
   const fs::path full = FromUtf8(path);

@@ -8,33 +8,21 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/Result.h"
+
 namespace gh {
 
 // ---- files ----------------------------------------------------------------------
 
-// Reads at most `limit` bytes of the regular file at `path` into `bytes`,
-// without waiting on a pipe or device found in its place. Errors:
-// no_such_file_or_directory, is_a_directory, invalid_argument (neither a file
-// nor a folder), or what the system reported.
-std::error_code ReadFileStart(const std::string& path, size_t limit, std::string& bytes);
+// At most `limit` bytes of the regular file at `path`, read without waiting
+// on a pipe or device found in its place. The Error ("Cannot open file ...")
+// keeps the system's code: no_such_file_or_directory, is_a_directory,
+// invalid_argument (neither a file nor a folder), or what the system reported.
+Result<std::string> ReadFileStart(const std::string& path, size_t limit);
 
-// Creates `path`, which must not exist yet (file_exists otherwise), holding
-// `bytes` flushed to the disk. A failed creation leaves nothing behind.
-std::error_code CreateNewFile(const std::string& path, std::string_view bytes);
-
-// How a replacement ended, and the system's error of the step that failed.
-struct ReplaceResult {
-  enum Stage {
-    Done,
-    OpeningOld,   // the old file: not a file, not writable (also read-only), ...
-    CreatingNew,  // the new file beside it could not be made (the folder refused)
-    Writing,      // writing, copying or flushing the new file
-    Renaming,     // the last step, the new file taking the old one's place
-  };
-  Stage stage = Done;
-  std::error_code error;
-  explicit operator bool() const { return stage == Done; }
-};
+// Creates `path`, which must not exist yet (code file_exists otherwise),
+// holding `bytes` flushed to the disk. A failed creation leaves nothing behind.
+Status CreateNewFile(const std::string& path, std::string_view bytes);
 
 // Replaces the file at `path` in one step by `bytes` followed by the old
 // file's bytes past their length, with the old file's permissions; creates it
@@ -43,7 +31,10 @@ struct ReplaceResult {
 // A file the player made read-only is left as it is: renaming would not stop
 // at its protection, so it is checked first. Without any write permission bit
 // it counts as read-only even for an administrator, who could open it anyway.
-ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view bytes);
+// The Error names what the player has to fix: the file ("Cannot open file",
+// "Cannot write file") or, when no new file may be made beside it, its folder
+// ("Cannot create a file in the folder").
+Status ReplaceFileKeepingTail(const std::string& path, std::string_view bytes);
 
 // Removes what a replacement of `path` that never finished (the program was
 // killed mid-save) left beside it: only files of the replacement's own naming.
@@ -55,17 +46,17 @@ void RemoveLeftoverReplacements(const std::string& path);
 // (or another FileLock in this one) cannot take it meanwhile.
 class FileLock {
  public:
-  enum class Result {
+  enum class Outcome {
     Taken,
     HeldElsewhere,  // another holder has it
-    Unavailable,    // the file cannot be made or locked here (`error` says why)
   };
   FileLock() = default;
   ~FileLock() { Release(); }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
-  // Creates `path` when missing and takes the lock without waiting for it.
-  Result Take(const std::string& path, std::error_code& error);
+  // Creates `path` when missing and takes the lock without waiting for it; an
+  // Error when the file cannot be made or locked here.
+  Result<Outcome> Take(const std::string& path);
   void Release();
   bool Held() const { return handle_ != -1; }
 
@@ -76,6 +67,13 @@ class FileLock {
 // A file's name as messages show it, with the system's own separator
 // ("Data\\Help.txt" reads "Data/Help.txt" on Linux).
 std::string ShownPath(std::string name);
+
+namespace detail {
+// The steps of ReplaceFileKeepingTail, for its Error's message (System.cpp).
+enum class ReplaceStep { OpeningOld, CreatingNew, Writing, Renaming };
+Error ReplaceFailure(ReplaceStep step, const std::string& path, std::error_code code);
+Error OpenFailure(const std::string& path, std::error_code code);
+}  // namespace detail
 
 // ---- the program's folder --------------------------------------------------------
 
@@ -90,8 +88,8 @@ bool EnterFolder(const std::string& folder);
 // "folder\stem.dll" on Windows.
 std::string LibraryPath(const std::string& folder, const std::string& stem);
 
-// A library loaded at run time, or null with the system's reason in `error`.
-void* OpenModule(const std::string& path, std::string& error);
+// A library loaded at run time (never null), or the system's reason.
+Result<void*> OpenModule(const std::string& path);
 // A function or variable of a loaded library by name, or null.
 void* ModuleSymbol(void* module, const char* name);
 void CloseModule(void* module);

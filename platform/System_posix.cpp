@@ -79,45 +79,50 @@ std::error_code OpenRegular(const std::string& path, Fd& fd, struct stat& st) {
 
 }  // namespace
 
-std::error_code ReadFileStart(const std::string& path, size_t limit, std::string& bytes) {
+Result<std::string> ReadFileStart(const std::string& path, size_t limit) {
   Fd fd;
   struct stat st {};
-  if (const auto error = OpenRegular(path, fd, st)) return error;
-  if (!ReadUpTo(fd.get(), limit, bytes)) return LastError();
-  return {};
+  if (const auto error = OpenRegular(path, fd, st)) return detail::OpenFailure(path, error);
+  std::string bytes;
+  if (!ReadUpTo(fd.get(), limit, bytes)) return detail::OpenFailure(path, LastError());
+  return bytes;
 }
 
-std::error_code CreateNewFile(const std::string& path, std::string_view bytes) {
+Status CreateNewFile(const std::string& path, std::string_view bytes) {
+  auto failed = [&](std::error_code error) {
+    return Error{"Cannot create file \"" + path + "\". " + error.message(), error};
+  };
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (!fd.ok()) return LastError();
+  if (!fd.ok()) return failed(LastError());
   if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
     const auto error = LastError();
     fd.Close();
     ::unlink(path.c_str());
-    return error;
+    return failed(error);
   }
   if (fd.Close() != 0) {
     const auto error = LastError();
     ::unlink(path.c_str());
-    return error;
+    return failed(error);
   }
   return {};
 }
 
-ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view bytes) {
-  auto failed = [](ReplaceResult::Stage stage, std::error_code error) {
-    return ReplaceResult{stage, error};
+Status ReplaceFileKeepingTail(const std::string& path, std::string_view bytes) {
+  using detail::ReplaceStep;
+  auto failed = [&](ReplaceStep step, std::error_code error) {
+    return detail::ReplaceFailure(step, path, error);
   };
   Fd old;
   struct stat oldStat {};
   if (const auto error = OpenRegular(path, old, oldStat)) {
     if (error != std::errc::no_such_file_or_directory)
-      return failed(ReplaceResult::OpeningOld, error);
+      return failed(ReplaceStep::OpeningOld, error);
     old.Close();
   } else {
     Fd probe(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!probe.ok()) return failed(ReplaceResult::OpeningOld, LastError());
-    if ((oldStat.st_mode & 0222) == 0) return failed(ReplaceResult::OpeningOld, LastError(EACCES));
+    if (!probe.ok()) return failed(ReplaceStep::OpeningOld, LastError());
+    if ((oldStat.st_mode & 0222) == 0) return failed(ReplaceStep::OpeningOld, LastError(EACCES));
   }
 
   std::string temp;
@@ -127,9 +132,9 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
     out.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!out.ok() && errno != EEXIST) break;
   }
-  if (!out.ok()) return failed(ReplaceResult::CreatingNew, LastError());
+  if (!out.ok()) return failed(ReplaceStep::CreatingNew, LastError());
 
-  auto abandon = [&](std::error_code error, ReplaceResult::Stage stage = ReplaceResult::Writing) {
+  auto abandon = [&](std::error_code error, ReplaceStep stage = ReplaceStep::Writing) {
     out.Close();
     ::unlink(temp.c_str());
     return failed(stage, error);
@@ -153,18 +158,17 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   }
   if (::fsync(out.get()) != 0) return abandon(LastError());
   if (out.Close() != 0) return abandon(LastError());
-  if (::rename(temp.c_str(), path.c_str()) != 0)
-    return abandon(LastError(), ReplaceResult::Renaming);
+  if (::rename(temp.c_str(), path.c_str()) != 0) return abandon(LastError(), ReplaceStep::Renaming);
   return {};
 }
 
-FileLock::Result FileLock::Take(const std::string& path, std::error_code& error) {
+Result<FileLock::Outcome> FileLock::Take(const std::string& path) {
   Release();
+  auto unavailable = [&](std::error_code error) {
+    return Error{"Cannot lock file \"" + path + "\". " + error.message(), error};
+  };
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    error = LastError();
-    return Result::Unavailable;
-  }
+  if (fd < 0) return unavailable(LastError());
   // flock, not fcntl: its lock belongs to this open file, so a second FileLock
   // in the same process is refused as another process would be.
   int rc;
@@ -174,11 +178,11 @@ FileLock::Result FileLock::Take(const std::string& path, std::error_code& error)
   if (rc != 0) {
     const int err = errno;
     ::close(fd);
-    error = LastError(err);
-    return err == EWOULDBLOCK ? Result::HeldElsewhere : Result::Unavailable;
+    if (err == EWOULDBLOCK) return Outcome::HeldElsewhere;
+    return unavailable(LastError(err));
   }
   handle_ = fd;
-  return Result::Taken;
+  return Outcome::Taken;
 }
 
 void FileLock::Release() {
@@ -207,11 +211,11 @@ std::string LibraryPath(const std::string& folder, const std::string& stem) {
   return folder + "/" + stem + ".so";
 }
 
-void* OpenModule(const std::string& path, std::string& error) {
+Result<void*> OpenModule(const std::string& path) {
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) {
     const char* why = ::dlerror();
-    error = why ? why : "unknown error";
+    return Error{why ? why : "unknown error", {}};
   }
   return module;
 }

@@ -169,35 +169,40 @@ std::error_code OpenRegular(const std::wstring& path, Handle& h) {
 
 }  // namespace
 
-std::error_code ReadFileStart(const std::string& path, size_t limit, std::string& bytes) {
+Result<std::string> ReadFileStart(const std::string& path, size_t limit) {
   Handle h;
-  if (const auto error = OpenRegular(Wide(path), h)) return error;
-  if (!ReadUpTo(h.get(), limit, bytes)) return LastError();
-  return {};
+  if (const auto error = OpenRegular(Wide(path), h)) return detail::OpenFailure(path, error);
+  std::string bytes;
+  if (!ReadUpTo(h.get(), limit, bytes)) return detail::OpenFailure(path, LastError());
+  return bytes;
 }
 
-std::error_code CreateNewFile(const std::string& path, std::string_view bytes) {
+Status CreateNewFile(const std::string& path, std::string_view bytes) {
+  auto failed = [&](std::error_code error) {
+    return Error{"Cannot create file \"" + path + "\". " + error.message(), error};
+  };
   const std::wstring wide = Wide(path);
   Handle h(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                          nullptr));
-  if (!h.ok()) return LastError();
+  if (!h.ok()) return failed(LastError());
   if (!WriteAll(h.get(), bytes) || !::FlushFileBuffers(h.get())) {
     const auto error = LastError();
     h.Close();
     ::DeleteFileW(wide.c_str());
-    return error;
+    return failed(error);
   }
   if (!h.Close()) {
     const auto error = LastError();
     ::DeleteFileW(wide.c_str());
-    return error;
+    return failed(error);
   }
   return {};
 }
 
-ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view bytes) {
-  auto failed = [](ReplaceResult::Stage stage, std::error_code error) {
-    return ReplaceResult{stage, error};
+Status ReplaceFileKeepingTail(const std::string& path, std::string_view bytes) {
+  using detail::ReplaceStep;
+  auto failed = [&](ReplaceStep step, std::error_code error) {
+    return detail::ReplaceFailure(step, path, error);
   };
   const std::wstring target = Wide(path);
   Handle old;
@@ -205,17 +210,17 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
   DWORD oldAttributes = INVALID_FILE_ATTRIBUTES;
   if (const auto error = OpenRegular(target, old)) {
     if (error != std::errc::no_such_file_or_directory)
-      return failed(ReplaceResult::OpeningOld, error);
+      return failed(ReplaceStep::OpeningOld, error);
     hadOld = false;
   } else {
     // A renaming would replace a read-only file as well: the player's
     // protection is checked first and the file left as it is.
     oldAttributes = ::GetFileAttributesW(target.c_str());
     if (oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & FILE_ATTRIBUTE_READONLY))
-      return failed(ReplaceResult::OpeningOld, Errno(EACCES));
+      return failed(ReplaceStep::OpeningOld, Errno(EACCES));
     Handle probe(::CreateFileW(target.c_str(), GENERIC_WRITE, ShareAll, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe.ok()) return failed(ReplaceResult::OpeningOld, LastError());
+    if (!probe.ok()) return failed(ReplaceStep::OpeningOld, LastError());
   }
 
   std::wstring temp;
@@ -226,9 +231,9 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.ok() && ::GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  if (!out.ok()) return failed(ReplaceResult::CreatingNew, LastError());
+  if (!out.ok()) return failed(ReplaceStep::CreatingNew, LastError());
 
-  auto abandon = [&](std::error_code error, ReplaceResult::Stage stage = ReplaceResult::Writing) {
+  auto abandon = [&](std::error_code error, ReplaceStep stage = ReplaceStep::Writing) {
     out.Close();
     ::DeleteFileW(temp.c_str());
     return failed(stage, error);
@@ -263,23 +268,24 @@ ReplaceResult ReplaceFileKeepingTail(const std::string& path, std::string_view b
                                   ::MoveFileExW(temp.c_str(), target.c_str(),
                                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                             : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-  if (!replaced) return abandon(LastError(), ReplaceResult::Renaming);
+  if (!replaced) return abandon(LastError(), ReplaceStep::Renaming);
   return {};
 }
 
-FileLock::Result FileLock::Take(const std::string& path, std::error_code& error) {
+Result<FileLock::Outcome> FileLock::Take(const std::string& path) {
   Release();
   // No sharing at all: while this handle is open nobody else can open the file.
   HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD code = ::GetLastError();
-    error = FromWindows(code);
-    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ? Result::HeldElsewhere
-                                                                           : Result::Unavailable;
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
+      return Outcome::HeldElsewhere;
+    const std::error_code error = FromWindows(code);
+    return Error{"Cannot lock file \"" + path + "\". " + error.message(), error};
   }
   handle_ = reinterpret_cast<intptr_t>(h);
-  return Result::Taken;
+  return Outcome::Taken;
 }
 
 void FileLock::Release() {
@@ -318,7 +324,7 @@ std::string LibraryPath(const std::string& folder, const std::string& stem) {
   return folder + "\\" + stem + ".dll";
 }
 
-void* OpenModule(const std::string& path, std::string& error) {
+Result<void*> OpenModule(const std::string& path) {
   std::wstring wide = Wide(path);
   std::replace(wide.begin(), wide.end(), L'/', L'\\');
   // A library given with its folder finds the libraries it needs (SDL2.dll)
@@ -326,7 +332,7 @@ void* OpenModule(const std::string& path, std::string& error) {
   const bool withFolder = wide.find(L'\\') != std::wstring::npos;
   HMODULE module =
       ::LoadLibraryExW(wide.c_str(), nullptr, withFolder ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
-  if (!module) error = MessageOf(::GetLastError());
+  if (!module) return Error{MessageOf(::GetLastError()), {}};
   return reinterpret_cast<void*>(module);
 }
 

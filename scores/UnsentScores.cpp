@@ -161,8 +161,9 @@ std::vector<UnsentScore> ReadUnsentScores(std::string_view text,
 
 void UnsentScores::Load() {
   entries_.clear();
-  std::string bytes;
-  if (const std::error_code error = ReadFileStart(path_, MaxFileBytes, bytes)) {
+  const Result<std::string> bytes = ReadFileStart(path_, MaxFileBytes);
+  if (!bytes) {
+    const std::error_code error = bytes.error().code;
     if (error != std::errc::no_such_file_or_directory) {
       std::fprintf(stderr, "Gravelhorn 2: cannot read \"%s\": %s; no score is marked as not sent\n",
                    path_.c_str(), error.message().c_str());
@@ -170,18 +171,15 @@ void UnsentScores::Load() {
     return;
   }
   std::vector<std::string> problems;
-  entries_ = ReadUnsentScores(bytes, problems);
+  entries_ = ReadUnsentScores(*bytes, problems);
   for (const std::string& problem : problems) {
     std::fprintf(stderr, "Gravelhorn 2: \"%s\" is damaged: %s; ignored\n", path_.c_str(),
                  problem.c_str());
   }
 }
 
-bool UnsentScores::Save(std::string* error) const {
-  const ReplaceResult replaced = ReplaceFileKeepingTail(path_, WriteUnsentScores(entries_));
-  if (replaced) return true;
-  if (error) *error = "Cannot write file \"" + path_ + "\". " + replaced.error.message();
-  return false;
+Status UnsentScores::Save() const {
+  return ReplaceFileKeepingTail(path_, WriteUnsentScores(entries_));
 }
 
 bool UnsentScores::Remove(const UnsentScore& entry) {
@@ -194,7 +192,7 @@ bool UnsentScores::Remove(const UnsentScore& entry) {
   return false;
 }
 
-std::array<int, 10> UnsentScores::Rows(const std::array<THiScores, 10>& table) const {
+std::array<int, 10> UnsentScores::Rows(const HighScoreList& table) const {
   std::array<int, 10> rows;
   rows.fill(-1);
   std::vector<bool> used(entries_.size(), false);
@@ -211,7 +209,7 @@ std::array<int, 10> UnsentScores::Rows(const std::array<THiScores, 10>& table) c
   return rows;
 }
 
-bool UnsentScores::KeepOnly(const std::array<THiScores, 10>& table) {
+bool UnsentScores::KeepOnly(const HighScoreList& table) {
   std::vector<bool> held(entries_.size(), false);
   for (const int i : Rows(table)) {
     if (i >= 0) held[static_cast<size_t>(i)] = true;

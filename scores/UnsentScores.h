@@ -41,19 +41,19 @@ class UnsentScores {
   // Replaces the list by the file's: a missing file is an empty list, damaged
   // lines are skipped with a message on standard error.
   void Load();
-  // Writes the list in one step; false with why in `error`.
-  bool Save(std::string* error = nullptr) const;
+  // Writes the list in one step.
+  Status Save() const;
 
   void Add(const UnsentScore& entry) { entries_.push_back(entry); }
   // Removes one entry equal to `entry`; false when there is none.
   bool Remove(const UnsentScore& entry);
   void Clear() { entries_.clear(); }
   // Drops the entries whose row has left `table`; true when any went.
-  bool KeepOnly(const std::array<THiScores, 10>& table);
+  bool KeepOnly(const HighScoreList& table);
   // For each row of `table`, the index of the entry it holds, or -1. A row
   // holds an entry of its name and score, each entry at most one row, the
   // higher rows first: rows alike are alike to the player too.
-  std::array<int, 10> Rows(const std::array<THiScores, 10>& table) const;
+  std::array<int, 10> Rows(const HighScoreList& table) const;
 
   const std::vector<UnsentScore>& Entries() const { return entries_; }
 

@@ -17,7 +17,6 @@
 
 #include "platform/System.h"
 #include "scores/ScoreProtocol.h"
-#include "settings/Settings.h"
 
 #ifndef GH_SCORE_SERVER
 #define GH_SCORE_SERVER "http://scores.gravelhorn2.net"
@@ -74,9 +73,9 @@ GH_CURL_CALLS(GH_CURL_SLOT)
 // then counts as not sent, as when the server cannot be reached).
 bool BindCurl() {
   static const bool bound = [] {
-    std::string error;
-    void* lib = OpenModule(GH_CURL_LIBRARY, error);
-    if (!lib) return false;
+    const Result<void*> opened = OpenModule(GH_CURL_LIBRARY);
+    if (!opened) return false;
+    void* lib = *opened;
     bool all = true;
 #define GH_CURL_BIND(name)                                              \
   name = reinterpret_cast<decltype(&::name)>(ModuleSymbol(lib, #name)); \
@@ -262,15 +261,16 @@ bool Exchange(const Request& request, SendControl& control) {
 
 }  // namespace
 
-std::optional<std::string> CheckedServerAddress(std::string text) {
+Result<std::string> CheckedServerAddress(std::string text) {
+  const Error notAnAddress{"holds no http:// address", {}};
   const size_t start = text.find_first_not_of(" \t\r\n");
   const size_t end = text.find_last_not_of(" \t\r\n");
   text = start == std::string::npos ? std::string() : text.substr(start, end - start + 1);
   while (!text.empty() && text.back() == '/') text.pop_back();
   const size_t scheme = text.rfind("http://", 0) == 0 ? 7 : text.rfind("https://", 0) == 0 ? 8 : 0;
-  if (scheme == 0 || text.size() == scheme || text.size() > 200) return std::nullopt;
+  if (scheme == 0 || text.size() == scheme || text.size() > 200) return notAnAddress;
   for (unsigned char c : text)
-    if (c <= ' ' || c >= 0x7F || c == '?' || c == '#') return std::nullopt;
+    if (c <= ' ' || c >= 0x7F || c == '?' || c == '#') return notAnAddress;
   return text;
 }
 
@@ -288,9 +288,10 @@ std::string ScoreServerAddress() {
     std::getline(file, value);
   }
   if (!source.empty()) {
-    if (auto address = CheckedServerAddress(value)) return *address;
-    std::fprintf(stderr, "Gravelhorn 2: %s holds no http:// address; using %s\n", source.c_str(),
-                 GH_SCORE_SERVER);
+    const Result<std::string> address = CheckedServerAddress(value);
+    if (address) return *address;
+    std::fprintf(stderr, "Gravelhorn 2: %s %s; using %s\n", source.c_str(),
+                 address.error().message.c_str(), GH_SCORE_SERVER);
   }
   return GH_SCORE_SERVER;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/Result.h"
+
 namespace gh {
 
 extern const char* const SymbolAlphabet;  // 32 symbols, value 0 first
@@ -63,8 +65,8 @@ inline constexpr const char* ScoreServerFile = "ScoreServer.txt";
 std::string ScoreServerAddress();
 void SetScoreServerAddress(const std::string& address);
 // The address in `text` when it is one: "http://" or "https://" and a host,
-// nothing unprintable; trailing "/" dropped.
-std::optional<std::string> CheckedServerAddress(std::string text);
+// nothing unprintable; trailing "/" dropped. An Error otherwise.
+Result<std::string> CheckedServerAddress(std::string text);
 // A PEM file of certificate authorities that a https:// score server's
 // certificate must chain to instead of the system's (a private CA of a LAN
 // party or a test); the host name is still checked.

@@ -63,7 +63,7 @@ void PutInt32(std::string& out, int32_t value) {
 
 }  // namespace
 
-int ReadConfig(std::string_view bytes, ConfigData& data) {
+int ReadConfig(std::string_view bytes, Settings& data) {
   Reader r(bytes);
   int fields = 0;
   if (!r.Flag(data.Windowed)) return fields;
@@ -85,7 +85,7 @@ int ReadConfig(std::string_view bytes, ConfigData& data) {
   return fields;
 }
 
-std::string WriteConfig(const ConfigData& data) {
+std::string WriteConfig(const Settings& data) {
   std::string out;
   out.reserve(MaxConfigBytes);
   out.push_back(data.Windowed != 0 ? 1 : 0);
@@ -98,32 +98,6 @@ std::string WriteConfig(const ConfigData& data) {
     PutInt32(out, entry.Score);
   }
   return out;
-}
-
-ConfigData FirstStartConfig() {
-  ConfigData d;
-  for (int i = 0; i < 10; ++i) d.HighScores[i] = THiScores{"Anonymous", (10 - i) * 500};
-  return d;
-}
-
-ConfigData CurrentConfig() {
-  ConfigData d;
-  d.Windowed = Windowed;
-  d.MusicOn = MusicOn;
-  d.SoundOn = SoundOn;
-  d.BossKey = BossKey;
-  d.Country = Country;
-  d.HighScores = HighScores;
-  return d;
-}
-
-void ApplyConfig(const ConfigData& data) {
-  Windowed = data.Windowed;
-  MusicOn = data.MusicOn;
-  SoundOn = data.SoundOn;
-  BossKey = data.BossKey;
-  Country = data.Country;
-  HighScores = data.HighScores;
 }
 
 }  // namespace gh

@@ -6,7 +6,6 @@
 // each), Country, then ten times the entry's Name and its signed 32-bit Score.
 // A string is one length byte n and n bytes, each stored complemented (xor 0xFF).
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,40 +15,21 @@
 
 namespace gh {
 
-struct ConfigData {
-  uint8_t Windowed = 1;
-  uint8_t MusicOn = 1;
-  uint8_t SoundOn = 1;
-  uint8_t BossKey = 88;
-  std::string Country;
-  std::array<THiScores, 10> HighScores{};
-
-  bool operator==(const ConfigData&) const = default;
-};
-
 // The most bytes a reader ever looks at: every string 255 long.
 inline constexpr size_t MaxConfigBytes = 4 + 256 + 10 * (256 + 4);
 // The least a whole file holds: every string empty.
 inline constexpr size_t MinConfigBytes = 4 + 1 + 10 * (1 + 4);
 
-// Reads the fields in layout order into `data`. A field that does not fit in
+// Reads the fields in layout order into `settings`. A field that does not fit in
 // what is left of `bytes` (a cut file, a length byte that promises more than
 // there is) stops the reading: it and every later field keep the value they had.
 // Returns how many fields were read (4 settings + Country + 10 x 2 = 25 for a
 // whole file); bytes after the last field are never looked at.
-int ReadConfig(std::string_view bytes, ConfigData& data);
+int ReadConfig(std::string_view bytes, Settings& settings);
 inline constexpr int ConfigFieldCount = 25;
 
 // The bytes a save writes. A string longer than 255 characters is stored with
 // its first 255, so the length byte always tells the truth.
-std::string WriteConfig(const ConfigData& data);
-
-// What a first start has: the settings above and a table of ten "Anonymous"
-// entries from 5000 down to 500. A damaged file's unread fields take these.
-ConfigData FirstStartConfig();
-
-// The settings and table in memory, as one value, and back.
-ConfigData CurrentConfig();
-void ApplyConfig(const ConfigData& data);
+std::string WriteConfig(const Settings& settings);
 
 }  // namespace gh

@@ -9,27 +9,12 @@
 
 namespace gh {
 
-uint8_t Windowed = 1;
-uint8_t MusicOn = 1;
-uint8_t SoundOn = 1;
-uint8_t BossKey = 88;  // F12
-std::string Country;
-std::string PlayerName;
-std::array<THiScores, 10> HighScores{};
-
 const char* const ConfigFileName = "Config.cfg";
 const char* const ConfigLockFileName = "Config.cfg.lock";
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string DamagedCopy;
-std::string LoadError;
-
-std::string OpenError(const std::string& name, const std::error_code& error) {
-  return "Cannot open file \"" + name + "\". " + error.message();
-}
 
 // The file a save replaces: a symbolic link named "Config.cfg" keeps pointing
 // at the file it names.
@@ -44,8 +29,8 @@ fs::path ConfigTarget() {
 }
 
 bool SameContent(const std::string& path, std::string_view bytes) {
-  std::string held;
-  return !ReadFileStart(path, bytes.size() + 1, held) && held == bytes;
+  const Result<std::string> held = ReadFileStart(path, bytes.size() + 1);
+  return held && *held == bytes;
 }
 
 // Keeps the damaged bytes beside the file under a name nothing else uses
@@ -54,9 +39,9 @@ std::string KeepDamagedCopy(std::string_view bytes) {
   const std::string base = std::string(ConfigFileName) + ".damaged";
   for (int i = 0; i < 100; ++i) {
     const std::string name = i == 0 ? base : base + "." + std::to_string(i);
-    const std::error_code error = CreateNewFile(name, bytes);
-    if (!error) return name;
-    if (error != std::errc::file_exists) return {};
+    const Status created = CreateNewFile(name, bytes);
+    if (created) return name;
+    if (created.error().code != std::errc::file_exists) return {};
     if (SameContent(name, bytes)) return name;
   }
   return {};
@@ -64,88 +49,39 @@ std::string KeepDamagedCopy(std::string_view bytes) {
 
 }  // namespace
 
-std::string DamagedCopyName() { return DamagedCopy; }
-std::string SettingsError() { return LoadError; }
-
-void ResetHighScores() { HighScores = FirstStartConfig().HighScores; }
+HighScoreList FirstStartHighScores() {
+  HighScoreList table;
+  for (int i = 0; i < 10; ++i) table[i] = HighScore{"Anonymous", (10 - i) * 500};
+  return table;
+}
 
 void RemoveUnfinishedSaves() { RemoveLeftoverReplacements(ConfigTarget().string()); }
 
-bool SaveSettings(std::string* error) {
-  auto fail = [&](const std::string& why) {
-    if (error) *error = why;
-    return false;
-  };
-  const std::string bytes = WriteConfig(CurrentConfig());
-  const fs::path target = ConfigTarget();
-
+Status SaveSettings(const Settings& settings) {
   // The old file's bytes past the new end stay, and the file is replaced in
   // one step, so neither a crash nor a full disk can leave a half-written table.
-  const ReplaceResult replaced = ReplaceFileKeepingTail(target.string(), bytes);
-  // The save makes a new file beside the target: when that is refused, the
-  // folder is what the player has to fix, not the file.
-  auto folderError = [&] {
-    std::error_code ec;
-    fs::path folder = fs::absolute(target, ec).parent_path();
-    if (ec || folder.empty()) folder = target.parent_path();
-    return fail("Cannot create a file in the folder \"" + folder.string() + "\". " +
-                replaced.error.message());
-  };
-  const std::string writeError =
-      "Cannot write file \"" + std::string(ConfigFileName) + "\". " + replaced.error.message();
-  switch (replaced.stage) {
-    case ReplaceResult::Done:
-      return true;
-    case ReplaceResult::OpeningOld:
-      return fail(OpenError(ConfigFileName, replaced.error));
-    case ReplaceResult::CreatingNew:
-      return folderError();
-    case ReplaceResult::Writing:
-      return fail(writeError);
-    case ReplaceResult::Renaming:
-      if (replaced.error == std::errc::permission_denied ||
-          replaced.error == std::errc::operation_not_permitted ||
-          replaced.error == std::errc::read_only_file_system) {
-        return folderError();
-      }
-      return fail(writeError);
-  }
-  return fail(writeError);
+  return ReplaceFileKeepingTail(ConfigTarget().string(), WriteConfig(settings));
 }
 
-LoadResult LoadSettings(NewFile newFile) {
-  LoadError.clear();
-  DamagedCopy.clear();
+Result<SettingsLoad> LoadSettings(Settings& settings) {
   // A pipe in its place cannot hold the start-up (see ReadFileStart).
-  std::string bytes;
-  if (const std::error_code error = ReadFileStart(ConfigFileName, MaxConfigBytes, bytes)) {
-    if (error != std::errc::no_such_file_or_directory) {
-      LoadError = OpenError(ConfigFileName, error);
-      return LoadResult::Unreadable;
-    }
-    // First start: the default table, written at once unless the caller will.
-    ResetHighScores();
-    std::string why;
-    if (newFile == NewFile::SaveNow && !SaveSettings(&why)) LoadError = why;
-    return LoadResult::Created;
+  const Result<std::string> read = ReadFileStart(ConfigFileName, MaxConfigBytes);
+  if (!read) {
+    if (read.error().code != std::errc::no_such_file_or_directory) return read.error();
+    return SettingsLoad{LoadResult::Created, {}};
   }
+  const std::string& bytes = *read;
 
   // What a damaged file no longer holds takes the first start's values, as the
   // message about it promises (never an empty table).
-  ConfigData data = FirstStartConfig();
+  Settings data;
   const int fields = ReadConfig(bytes, data);
-  ApplyConfig(data);
-  if (fields == ConfigFieldCount) return LoadResult::Loaded;
+  settings = data;
+  if (fields == ConfigFieldCount) return SettingsLoad{LoadResult::Loaded, {}};
 
   // A whole file is never longer than MaxConfigBytes needs, so `bytes` is the
   // entire damaged file.
-  LoadError = std::string("\"")
-                  .append(ConfigFileName)
-                  .append("\" ends after ")
-                  .append(std::to_string(bytes.size()))
-                  .append(" bytes, before all settings and scores were read");
-  DamagedCopy = KeepDamagedCopy(bytes);
-  return LoadResult::Damaged;
+  return SettingsLoad{LoadResult::Damaged, KeepDamagedCopy(bytes)};
 }
 
 }  // namespace gh

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/ScreenUnits.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
@@ -15,8 +16,6 @@
 namespace gh {
 
 namespace {
-
-enum : int32_t { KeyEscape = 1, KeyEnter = 28, KeySpace = 57 };
 
 // The "Yes"/"No" pair of the widget set.
 constexpr int QuestionPair = 8;
@@ -40,6 +39,8 @@ struct Question {
 
 std::optional<Question> Open;
 
+std::string NameInBox;
+
 // The widest a line may be: the question box's panel, 480 pixels, less a margin.
 constexpr float LineRoom = 18.0f;
 
@@ -48,12 +49,14 @@ constexpr float LineRoom = 18.0f;
 void PrintLine(const std::string& text, float y, const iColor& colour) {
   if (text.empty()) return;
   const iVec2 unit{1.0f, 1.0f};
-  const float width = iPrintWidth(text.c_str(), &unit, -0.2f, MainFont);
+  const float width = iPrintWidth(text.c_str(), &unit, -0.2f, ScreenFont());
   const float scale = width > LineRoom ? LineRoom / width : 1.0f;
   PrintText(text, AlignCentre, false, 0, y, scale, scale, -0.2f * scale, colour);
 }
 
 }  // namespace
+
+std::string& TypedName() { return NameInBox; }
 
 void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
          std::function<void(bool)> then) {
@@ -151,7 +154,7 @@ bool SendingFrame() {
     AnswerQuestion(result == ScoreSend::Result::Sent);
     return true;
   }
-  if (iKeyClick(KeyEscape)) {
+  if (iKeyClick(Key::Escape)) {
     AnswerQuestion(false);
     return true;
   }
@@ -177,11 +180,11 @@ bool QuestionFrame() {
   TDDControl* const focused = FocusedWidget();
   if (focused) focused->UpdateFocused();
 
-  if (nameEdit && focused == nameEdit && iKeyClick(KeyEnter)) {
+  if (nameEdit && focused == nameEdit && iKeyClick(Key::Enter)) {
     AnswerQuestion(true);
     return true;
   }
-  if (iMouseButtonClick(0) || iKeyClick(KeyEnter) || iKeyClick(KeySpace)) {
+  if (iMouseButtonClick(0) || iKeyClick(Key::Enter) || iKeyClick(Key::Space)) {
     if (iSpritePicked(yes->Sprite)) {
       AnswerQuestion(true);
       return true;
@@ -191,7 +194,7 @@ bool QuestionFrame() {
       return true;
     }
   }
-  if (iKeyClick(KeyEscape)) {
+  if (iKeyClick(Key::Escape)) {
     AnswerQuestion(false);
     return true;
   }
@@ -200,14 +203,14 @@ bool QuestionFrame() {
 }
 
 void PlaySoundFx(SoundRef sound, bool looped, float, float) {
-  if (SoundOn && sound) iSoundPlay(sound, looped);
+  if (PlayerSettings().SoundOn && sound) iSoundPlay(sound, looped);
 }
 
 void UpdateMusic() {
   if (!MenuMusic || !GameMusic) return;
   iSoundStop(GameMusic, 0);
   iSoundStop(MenuMusic, 0);
-  if (!MusicOn) return;
+  if (!PlayerSettings().MusicOn) return;
   if (CurrentScreen == ScreenGame) {
     iSoundPlay(GameMusic, true);
   } else {

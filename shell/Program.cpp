@@ -1,6 +1,7 @@
 #include "shell/Program.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -32,9 +33,6 @@ class EngineOpenError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// The record handed to i3ImpactSettings; only the full-screen flag varies.
-int32_t EngineSettings[6] = {0, 0, 15360000, 0, 0, -1};
 
 // Set when the user closes the window while the engine runs: the engine stops
 // after its frame and the window closes.
@@ -72,6 +70,11 @@ void StartRun();
 
 // A first start: the new "Config.cfg" is written once the loading picture is up.
 bool NewSettingsFilePending = false;
+// The table in memory is the one in "Config.cfg": it was read whole or made new.
+bool SettingsTableStored = false;
+// The running Program's settings. The shell's free functions reach them here
+// until they become members of the shell's own object.
+Settings* RunningSettings = nullptr;
 
 void TellSettingsUnusable(const std::string& why) {
   ThePlatform().ShowError("\"Config.cfg\" cannot be used: " + why +
@@ -79,17 +82,17 @@ void TellSettingsUnusable(const std::string& why) {
 }
 
 // Tells the player once when "Config.cfg" could not be used as it was.
-void ReportSettingsLoad(LoadResult result) {
-  if (result == LoadResult::Damaged) {
-    const std::string copy = DamagedCopyName();
+void ReportSettingsLoad(const Result<SettingsLoad>& loaded) {
+  if (!loaded) {
+    TellSettingsUnusable(loaded.error().message);
+  } else if (loaded->result == LoadResult::Damaged) {
+    const std::string& copy = loaded->damagedCopy;
     std::string text =
         "\"Config.cfg\" was damaged. The game starts with what could be read and default "
         "values for the rest.";
     text += copy.empty() ? " A copy of the damaged file could not be kept."
                          : " A copy of the damaged file was kept as \"" + copy + "\".";
     ThePlatform().ShowError(text);
-  } else if (result == LoadResult::Unreadable) {
-    TellSettingsUnusable(SettingsError());
   }
 }
 
@@ -130,11 +133,15 @@ void EndRun() {
 
 void StartRun() {
   if (FirstRun) {
-    const LoadResult loaded = LoadSettings(NewFile::SaveLater);
-    NewSettingsFilePending = loaded == LoadResult::Created;
+    Settings& settings = PlayerSettings();
+    const Result<SettingsLoad> loaded = LoadSettings(settings);
+    NewSettingsFilePending = loaded && loaded->result == LoadResult::Created;
+    SettingsTableStored = loaded && loaded->result != LoadResult::Damaged;
+    // A file that cannot be read leaves the table as it is before any reading:
+    // ten empty rows, nothing the player could take for their scores.
+    if (!loaded) settings.HighScores = HighScoreList{};
     ReportSettingsLoad(loaded);
   }
-  EngineSettings[4] = Windowed != 1 ? -1 : 0;
   i3ImpactErrorFlagSet(false);
   if (!i3ImpactOpen(ThePlatform().MainWindowHandle(), 0)) {
     // Retrying on every idle event would spin silently: say why and stop.
@@ -147,7 +154,7 @@ void StartRun() {
   }
   FirstRun = false;
   EngineRunning = true;
-  if (!i3ImpactSettings(EngineSettings)) EndRun();
+  if (!i3ImpactSettings(EngineSettings::ForDisplaySetting(PlayerSettings().Windowed))) EndRun();
 }
 
 void CheckEngineError(const char* phase) {
@@ -227,7 +234,7 @@ void EnginePass() {
   i3ImpactMain();
   if (i3ImpactIsExecuting() && i3ImpactIsInitializing()) {
     i3ImpactInitBegin();
-    LoadResources();
+    if (const Status loaded = LoadResources(); !loaded) throw EngineError(loaded.error().message);
     if (QuestionOpen()) {
       QuestionAskedIn = AskedIn::Init;
       return;
@@ -266,7 +273,7 @@ void CloseEngineAfterError() {
   EndEngineRun();
   FreeGame();
   i3ImpactClose();
-  if (!FirstRun) SaveSettings();
+  if (!FirstRun) (void)SaveSettings(PlayerSettings());
 }
 
 void OnMessage(const iMessage* message, void*) {
@@ -316,12 +323,12 @@ void OnMessage(const iMessage* message, void*) {
 void SaveNewSettingsFile() {
   if (!NewSettingsFilePending) return;
   NewSettingsFilePending = false;
-  std::string why;
-  if (!SaveSettings(&why)) TellSettingsUnusable(why);
+  if (const Status saved = SaveSettings(PlayerSettings()); !saved)
+    TellSettingsUnusable(saved.error().message);
 }
 
 void RestartEngine(uint8_t windowed) {
-  Windowed = windowed;
+  PlayerSettings().Windowed = windowed;
   iExit();
 }
 
@@ -340,7 +347,7 @@ void ApplicationEvents1Idle() {
   // A desktop that does not minimise leaves the stopped game in sight, frozen,
   // and nothing would ever bring it back: a minimise comes at once if at all,
   // so without one after a second the game comes back by itself.
-  if (!StoppedToHide || i3ImpactIsActive() || Windowed != 0) return;
+  if (!StoppedToHide || i3ImpactIsActive() || PlayerSettings().Windowed != 0) return;
   Platform& platform = ThePlatform();
   if (platform.IsMinimised()) return;
   if (platform.TickCount() - HideTick < NoMinimiseMs) return;
@@ -348,7 +355,7 @@ void ApplicationEvents1Idle() {
 }
 
 void ApplicationEvents1Restore() {
-  if (!i3ImpactIsActive() && Windowed == 0 && !FirstRun) {
+  if (!i3ImpactIsActive() && PlayerSettings().Windowed == 0 && !FirstRun) {
     StoppedToHide = false;
     RestoreScreenAfterRuns = true;
     StartRun();
@@ -369,12 +376,12 @@ void ApplicationEvents1Deactivate() {
 }
 
 void WMSysCommandMaximize() {
-  Windowed = 0;
+  PlayerSettings().Windowed = 0;
   RunCommand(CommandRestart);
 }
 
 void WMNCLButtonDblClk(int hitTest) {
-  if (hitTest == 2) Windowed = 0;
+  if (hitTest == 2) PlayerSettings().Windowed = 0;
   RunCommand(CommandRestart);
 }
 
@@ -397,6 +404,8 @@ void ResetShellState() {
   PreviousScreen = -1;
   FirstRun = true;
   NewSettingsFilePending = false;
+  SettingsTableStored = false;
+  TypedName().clear();
   Paused = false;
   FreeGame();
   SuspendRunningGame();  // with no game: forgets one an earlier program kept
@@ -412,17 +421,24 @@ void ResetShellState() {
   HideTick = 0;
 }
 
+Settings& PlayerSettings() {
+  if (!RunningSettings) std::abort();  // only while a Program runs
+  return *RunningSettings;
+}
+
+bool TableIsStored() { return SettingsTableStored; }
+
 Program::Program(Platform& platform, const std::string& enginePath) {
   SetPlatform(&platform);
   ResetShellState();
-  std::string error;
-  if (!LoadEngine(enginePath, error)) {
-    platform.ShowError(error);
+  RunningSettings = &settings_;
+  if (const Status loaded = LoadEngine(enginePath); !loaded) {
+    platform.ShowError(loaded.error().message);
     Finish(1);
     return;
   }
-  if (!platform.CreateMainWindow("Gravelhorn 2", 800, 600, error)) {
-    platform.ShowError(error);
+  if (const Status window = platform.CreateMainWindow("Gravelhorn 2", 800, 600); !window) {
+    platform.ShowError(window.error().message);
     Finish(1);
     return;
   }
@@ -437,26 +453,26 @@ Program::Program(Platform& platform, const std::string& enginePath) {
 }
 
 bool Program::TakeFolder(Platform& platform) {
-  std::error_code error;
-  switch (folderLock_.Take(ConfigLockFileName, error)) {
-    case FileLock::Result::Taken:
+  const Result<FileLock::Outcome> taken = folderLock_.Take(ConfigLockFileName);
+  // A folder that refuses a new file refuses the saves too, and says so then;
+  // nothing else here needs the lock.
+  if (!taken) return true;
+  switch (*taken) {
+    case FileLock::Outcome::Taken:
       RemoveUnfinishedSaves();
       return true;
-    case FileLock::Result::HeldElsewhere:
+    case FileLock::Outcome::HeldElsewhere:
       platform.ShowError(
           "Gravelhorn 2 is already running in this folder. Only one copy at a time can keep its "
           "settings and scores here.");
       return false;
-    case FileLock::Result::Unavailable:
-      // A folder that refuses a new file refuses the saves too, and says so then;
-      // nothing else here needs the lock.
-      return true;
   }
   return true;
 }
 
 Program::~Program() {
   if (!ended_) iMessageHandlerSet(nullptr, nullptr);
+  if (RunningSettings == &settings_) RunningSettings = nullptr;
 }
 
 bool Program::Step() {

@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 #include "platform/System.h"
+#include "settings/Settings.h"
 
 namespace gh {
 
@@ -26,6 +27,9 @@ class Program {
   // 0 after a normal end, 1 when the engine library, the window or the engine
   // could not be opened.
   int ExitCode() const { return exitCode_; }
+  // The player's settings and table: read from "Config.cfg" at the first
+  // engine start, saved back at the end and after a new high score.
+  gh::Settings& Settings() { return settings_; }
 
  private:
   void AfterWait();
@@ -37,6 +41,7 @@ class Program {
   // Held for the program's life: a second copy in the same folder would
   // overwrite this one's scores with its own older table.
   FileLock folderLock_;
+  gh::Settings settings_;
   bool ended_ = false;
   int exitCode_ = 0;
 };

@@ -7,11 +7,13 @@
 #include <string>
 
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/ScreenUnits.h"
 #include "game/Game.h"
 #include "game/GameHost.h"
 #include "game/Random.h"
 #include "platform/Platform.h"
+#include "scores/HighScoreTable.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
@@ -66,15 +68,23 @@ class ShellHost final : public GameHost, public UiHost {
       CloseEndedGame();
     });
   }
-  void ScoreEntered(const std::string& name, int32_t score, const std::string& country) override {
-    RememberUnsentScore(name, score, country);
+  bool QualifiesForHighScores(int32_t score) override {
+    return ::gh::QualifiesForHighScores(PlayerSettings().HighScores, score);
   }
-  void SendScore(const std::string& name, int32_t score, const std::string& country,
-                 std::function<void(bool)> then) override {
-    ::gh::SendScore(name, score, country, [then = std::move(then)](bool sent) {
-      if (then) then(sent);
-      CloseEndedGame();
-    });
+  Status EnterHighScore(int32_t score) override {
+    Settings& settings = PlayerSettings();
+    AddHighScore(settings.HighScores, TypedName(), score);
+    // The player learns now that the result is only in memory, not at exit.
+    const Status saved = SaveSettings(settings);
+    RememberUnsentScore(TypedName(), score, settings.Country);
+    return saved;
+  }
+  void SendScore(int32_t score, std::function<void(bool)> then) override {
+    ::gh::SendScore(TypedName(), score, PlayerSettings().Country,
+                    [then = std::move(then)](bool sent) {
+                      if (then) then(sent);
+                      CloseEndedGame();
+                    });
   }
   void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
   void EndGame(bool toHighScores) override {
@@ -92,13 +102,6 @@ class ShellHost final : public GameHost, public UiHost {
 };
 
 ShellHost Host;
-
-enum : int32_t {
-  KeyEscape = 1,
-  KeyTab = 15,
-  KeyLeftAlt = 56,
-  KeyRightAlt = 184,
-};
 
 constexpr float PausedDepth = 10.0f;
 constexpr float PlayingDepth = -20.0f;
@@ -120,7 +123,7 @@ void SetAction(TDDControl* widget, int8_t screen) {
 void PrintTitle(const char* title, float x, float y) {
   constexpr float kScale = 2, kSpacing = -0.2f, kRightEdge = 16, kMargin = 0.3f;
   const iVec2 scale{kScale, kScale};
-  const float width = iPrintWidth(title, &scale, kSpacing, MainFont);
+  const float width = iPrintWidth(title, &scale, kSpacing, ScreenFont());
   const float left = std::min(x, kRightEdge - kMargin - width);
   PrintText(title, AlignLeft, true, left, y, kScale, kScale, kSpacing, ColourTitle);
 }
@@ -144,12 +147,13 @@ void AskExit(bool byKey) {
 
 // The table of ten on the HIGH SCORE screen.
 void DrawHighScoreTable() {
+  const HighScoreList& table = PlayerSettings().HighScores;
   for (int i = 0; i < 10; ++i) {
     const auto y = static_cast<float>(4.1 - 1.43 * i);
     const iColor& colour = i == 0 ? ColourCaption : ColourScoreRow;
     PrintText(std::to_string(i + 1), AlignCentre, false, -7.5f, y, 0.8f, 0.8f, -0.1f, colour);
-    PrintText(HighScores[i].Name, AlignLeft, false, -3.8f, y, 0.8f, 0.8f, -0.1f, colour);
-    PrintText(std::to_string(HighScores[i].Score), AlignCentre, false, 7.7f, y, 0.8f, 0.8f, -0.1f,
+    PrintText(table[i].Name, AlignLeft, false, -3.8f, y, 0.8f, 0.8f, -0.1f, colour);
+    PrintText(std::to_string(table[i].Score), AlignCentre, false, 7.7f, y, 0.8f, 0.8f, -0.1f,
               colour);
   }
 }
@@ -159,39 +163,59 @@ void DrawHighScoreTable() {
 std::string WorldScoresAddress() { return ScorePageAddress(); }
 
 void SaveSettingsOrTell() {
-  std::string error;
-  if (!SaveSettings(&error)) {
+  if (const Status saved = SaveSettings(PlayerSettings()); !saved) {
     ThePlatform().ShowError("The settings and high scores could not be saved to \"" +
-                            std::string(ConfigFileName) + "\": " + error);
+                            std::string(ConfigFileName) + "\": " + saved.error().message);
   }
 }
 
 std::string HomePageAddress() { return GH_HOME_PAGE; }
 
-void LoadResources() {
+namespace {
+
+// Makes `picture` a sprite showing `file`; an Error leaves it as it was.
+Status MakePicture(SpriteRef& picture, const char* file, bool show, float x, float y) {
+  const Result<SpriteRef> made = CreatePicture(file, show, x, y);
+  if (!made) return made.error();
+  picture = *made;
+  return {};
+}
+
+}  // namespace
+
+Status LoadResources() {
   SeedRandom(ThePlatform().TickCount());
 
-  Camera = iCameraCreate(0, 0, 1.0f, 1.0f);
+  const CameraRef camera = MakeScreenCamera();
   const iVec3 cameraAt{0, 0, -20.7f};
-  iCameraLocationSet(Camera, &cameraAt);
+  iCameraLocationSet(camera, &cameraAt);
   SetLightsDepth(PlayingDepth);
 
-  LoadingSprite = CreatePicture(LoadingPictureFile, false, 0, 0);
+  if (Status made = MakePicture(LoadingSprite, LoadingPictureFile, false, 0, 0); !made) return made;
   iSpriteRender(LoadingSprite, true);
   SaveNewSettingsFile();
 
   ClickSound = iSoundCreate("Data\\Sound\\Click.wav", -1).release();
 
-  MenuBackSprite = CreatePicture("Data\\MenuBack.jpg", false, 0, 0);
-  HelpBonusSprite = CreatePicture("Data\\Help_Bonus.png", false, 0, -1.5f);
-  HelpAboutSprite = CreatePicture("Data\\Help_About.png", false, 0, 0);
-  HelpCtrlSprite = CreatePicture("Data\\Help_CTRL.png", false, 2.0f, -1.5f);
-  HiScoreSprite = CreatePicture("Data\\HiScore.png", false, 0, -1.6f);
+  const struct {
+    SpriteRef& picture;
+    const char* file;
+    bool show;
+    float x, y;
+  } pictures[] = {
+      {MenuBackSprite, "Data\\MenuBack.jpg", false, 0, 0},
+      {HelpBonusSprite, "Data\\Help_Bonus.png", false, 0, -1.5f},
+      {HelpAboutSprite, "Data\\Help_About.png", false, 0, 0},
+      {HelpCtrlSprite, "Data\\Help_CTRL.png", false, 2.0f, -1.5f},
+      {HiScoreSprite, "Data\\HiScore.png", false, 0, -1.6f},
+      // Placed by the first frame.
+      {CursorSprite, "Data\\cursor.png", true, iMouseX(), iMouseY()},
+  };
+  for (const auto& p : pictures) {
+    if (Status made = MakePicture(p.picture, p.file, p.show, p.x, p.y); !made) return made;
+  }
 
-  // Placed by the first frame.
-  CursorSprite = CreatePicture("Data\\cursor.png", true, iMouseX(), iMouseY());
-
-  BuildMenus();
+  BuildMenus(PlayerSettings(), TypedName());
 
   // The tunes of an earlier engine run went with that engine; their handles
   // must not reach the new one, which may have given them to other objects.
@@ -201,12 +225,13 @@ void LoadResources() {
   MenuMusic = iSoundOggCreate("Data\\Sound\\Menu.ogg", 0, 18000000).release();
   UpdateMusic();
 
-  MainFont = iFontCreate("Data\\font\\BancoDi.wid", Camera);
+  MakeScreenFont("Data\\font\\BancoDi.wid");
   iSpritePrioritySet(CursorSprite, 1);
   ThePlatform().HideSystemPointer();
 
   SwitchScreen(PreviousScreen);
   SuspendedGame.reset();  // a game not taken up by now is over
+  return {};
 }
 
 void SuspendRunningGame() {
@@ -291,7 +316,7 @@ void EnterClearScores() {
   Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
     if (CurrentScreen != ScreenClearScores) return;  // left meanwhile (see AskExit)
     if (yes) {
-      ResetHighScores();
+      PlayerSettings().HighScores = FirstStartHighScores();
       ForgetUnsentScores();
     }
     SwitchScreen(ScreenHiScore);
@@ -352,7 +377,8 @@ bool HiScoreFrame() {
   PrintTitle("HIGH SCORE", -1.5f, 7.9f);
   // A click on a row marked as not sent offers to send it.
   if (iMouseButtonClick(0)) {
-    const int row = UnsentRowAt(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
+    const iVec2 pointer = PointerOnPlane();
+    const int row = UnsentRowAt(pointer.x, pointer.y);
     if (row >= 0) {
       ChooseRowToSend(row);
       SwitchScreen(ScreenSendScore);
@@ -374,7 +400,8 @@ bool HelpControlsFrame() {
   constexpr float CapX = 2.0f - 14.8f + 256.0f / 25.0f;
   constexpr float CapY = -1.5f + 7.8f - 367.0f / 25.0f;
   constexpr iColor CapInk{0.08f, 0.09f, 0.125f, 1.0f};
-  PrintText(KeyName(BossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f, CapInk);
+  PrintText(KeyName(PlayerSettings().BossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f,
+            CapInk);
   return HelpFrame();
 }
 
@@ -429,7 +456,7 @@ const ScreenEntry Screens[] = {
     {ScreenClearScores, EnterClearScores, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
     {ScreenSendScore, EnterSendScore, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
     {ScreenExitAsk, EnterExitAsk, nullptr, nullptr, false},
-    {ScreenRestart, [] { RestartEngine(Windowed); }, nullptr, nullptr, false},
+    {ScreenRestart, [] { RestartEngine(PlayerSettings().Windowed); }, nullptr, nullptr, false},
     {ScreenQuit, EnterQuit, nullptr, nullptr, false},
 };
 
@@ -516,21 +543,23 @@ void GlobalKeys() {
   // Boss key, held down. It acts once per press, and only after a key just
   // chosen in the boss-key box has been released.
   // Boss key 0 ("None") is no key and never fires.
-  const bool bossDown = BossKey != 0 && iKeyDown(BossKey) != 0;
+  const Settings& settings = PlayerSettings();
+  const bool bossDown = settings.BossKey != 0 && iKeyDown(settings.BossKey) != 0;
   if (bossDown && BossKeyArmed) {
     BossKeyArmed = false;
-    if (Windowed == 0) StopEngineToHide();
+    if (settings.Windowed == 0) StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
   if (!bossDown) BossKeyArmed = true;
 
   // Alt+Tab in full screen; in a window the desktop handles it.
-  if ((iKeyDown(KeyRightAlt) || iKeyDown(KeyLeftAlt)) && iKeyClick(KeyTab) && Windowed == 0) {
+  if ((iKeyDown(Key::RightAlt) || iKeyDown(Key::LeftAlt)) && iKeyClick(Key::Tab) &&
+      settings.Windowed == 0) {
     StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
 
-  if (iKeyClick(KeyEscape)) {
+  if (iKeyClick(Key::Escape)) {
     const ScreenEntry* entry = FindScreen(CurrentScreen);
     if (entry && entry->escape) entry->escape();
   }
@@ -544,7 +573,7 @@ void FollowPointer() {
   const float x = iMouseX();
   const float y = iMouseY();
   if (x > 0.001f && x < 0.99f && y > 0.001f && y < 0.99f) {
-    const iVec2 at{x * 32.0f - 16.0f, 12.0f - y * 24.0f};
+    const iVec2 at = ViewToPlane(x, y);
     if (CursorSprite) iSpriteLocationSet(CursorSprite, &at);
   }
 }

@@ -45,9 +45,9 @@ class UnsentList {
   // the table in memory is not the stored one (Config.cfg could not be read
   // whole): then nothing is dropped.
   void Save() {
-    if (SettingsError().empty()) list_.KeepOnly(HighScores);
-    std::string why;
-    if (!list_.Save(&why)) std::fprintf(stderr, "Gravelhorn 2: %s\n", why.c_str());
+    if (TableIsStored()) list_.KeepOnly(PlayerSettings().HighScores);
+    if (const Status saved = list_.Save(); !saved)
+      std::fprintf(stderr, "Gravelhorn 2: %s\n", saved.error().message.c_str());
   }
 
  private:
@@ -62,7 +62,7 @@ std::optional<UnsentScore> Chosen;
 
 std::optional<UnsentScore> EntryOfRow(int row) {
   UnsentScores& list = Unsent.Get();
-  const auto rows = list.Rows(HighScores);
+  const auto rows = list.Rows(PlayerSettings().HighScores);
   if (row >= 0 && row < 10) {
     if (rows[row] >= 0) return list.Entries()[static_cast<size_t>(rows[row])];
     return std::nullopt;
@@ -112,7 +112,7 @@ void SendScore(const std::string& name, int32_t score, const std::string& countr
 
 std::array<bool, 10> UnsentRows() {
   std::array<bool, 10> marked{};
-  const auto rows = Unsent.Get().Rows(HighScores);
+  const auto rows = Unsent.Get().Rows(PlayerSettings().HighScores);
   for (size_t i = 0; i < rows.size(); ++i) marked[i] = rows[i] >= 0;
   return marked;
 }

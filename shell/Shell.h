@@ -12,6 +12,7 @@
 #include "engine/ScreenUnits.h"
 #include "game/Game.h"
 #include "scores/WebScores.h"
+#include "settings/Settings.h"
 #include "ui/UiHost.h"
 
 namespace gh {
@@ -40,8 +41,18 @@ extern SoundRef MenuMusic;
 // The first picture a player sees, shown while everything else loads.
 inline constexpr const char* LoadingPictureFile = "Data\\loading.jpg";
 
+// The running Program's settings and table (shell/Program.h).
+Settings& PlayerSettings();
+// The table in memory is the one in "Config.cfg" (read whole or made new): a
+// result that leaves it has left the stored table too.
+bool TableIsStored();
+// The name typed in the question box's name box; never stored.
+std::string& TypedName();
+
 // ---- the frame loop's per-phase work (screens and screen flow) -----------------
-void LoadResources();
+// The shared screen resources and the widget set of a new engine run; an Error
+// names a picture that cannot be used.
+Status LoadResources();
 void UpdateFrame();
 void HandleGlobalKeys();
 // Shows a screen (a value of the screen table; any other value is a blank

@@ -8,10 +8,10 @@
 #include <stdexcept>
 
 #include "engine/EngineCalls.h"
+#include "engine/Keys.h"
 #include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
-#include "settings/Settings.h"
 #include "ui/UiHost.h"
 
 namespace gh {
@@ -44,29 +44,22 @@ std::vector<const TDDControl*> FocusScope;
 
 namespace {
 
-// Keyboard scan codes the widgets read.
-enum : int32_t {
-  KeyEnter = 28,
-  KeySpace = 57,
-  KeyBackspace = 14,
-  KeyTab = 15,
-  KeyLeftShift = 42,
-  KeyRightShift = 54,
-  KeyLeftAlt = 56,
-  KeyRightAlt = 184,
-  KeyUp = 200,
-  KeyLeft = 203,
-  KeyRight = 205,
-  KeyDown = 208,
-};
-
 const char* const SpriteModel = "dATA\\sprite.x";
+
+// A widget's picture must be there: a missing or damaged one stops the
+// building of the widget set with its message.
+void MeasureImage(const std::string& file, uint16_t& width, uint16_t& height) {
+  const Result<ImageSize> size = GetImageSize(file);
+  if (!size) throw std::runtime_error(size.error().message);
+  width = size->width;
+  height = size->height;
+}
 
 // Widgets kept outside the list.
 std::vector<std::unique_ptr<TDDControl>> UnlistedWidgets;
 
 bool Clicked(int32_t key) { return iKeyClick(key); }
-bool EnterOrSpace() { return Clicked(KeyEnter) || Clicked(KeySpace); }
+bool EnterOrSpace() { return Clicked(Key::Enter) || Clicked(Key::Space); }
 
 void SetScale(SpriteRef sprite, uint16_t width, uint16_t height) {
   const iVec2 scale{PixelsToScale(width), PixelsToScale(height)};
@@ -89,12 +82,12 @@ constexpr iVec2 CaptionScale{0.6f, 0.6f};
 constexpr float CaptionSpacing = -0.1f;
 
 float CaptionWidth(const std::string& caption) {
-  return iPrintWidth(caption.c_str(), &CaptionScale, CaptionSpacing, MainFont);
+  return iPrintWidth(caption.c_str(), &CaptionScale, CaptionSpacing, ScreenFont());
 }
 
 float TextWidth(const std::string& text) {
   const iVec2 scale{1.0f, 1.0f};
-  return iPrintWidth(text.c_str(), &scale, -0.3f, MainFont);
+  return iPrintWidth(text.c_str(), &scale, -0.3f, ScreenFont());
 }
 
 std::string ImageFile(const std::string& image, int look) {
@@ -144,10 +137,10 @@ void TDDControl::Hide() {
 void TDDControl::Navigate(bool sideways) {
   if (!Current) return;
   // Tab and Shift+Tab move as Down and Up; Alt+Tab belongs to the desktop.
-  const bool tab = Clicked(KeyTab) && !iKeyDown(KeyLeftAlt) && !iKeyDown(KeyRightAlt);
-  const bool shift = iKeyDown(KeyLeftShift) || iKeyDown(KeyRightShift);
-  if (Clicked(KeyDown) || (sideways && Clicked(KeyRight)) || (tab && !shift)) FocusNext();
-  if (Clicked(KeyUp) || (sideways && Clicked(KeyLeft)) || (tab && shift)) FocusPrevious();
+  const bool tab = Clicked(Key::Tab) && !iKeyDown(Key::LeftAlt) && !iKeyDown(Key::RightAlt);
+  const bool shift = iKeyDown(Key::LeftShift) || iKeyDown(Key::RightShift);
+  if (Clicked(Key::Down) || (sideways && Clicked(Key::Right)) || (tab && !shift)) FocusNext();
+  if (Clicked(Key::Up) || (sideways && Clicked(Key::Left)) || (tab && shift)) FocusPrevious();
 }
 
 void TDDControl::Update() {
@@ -166,7 +159,7 @@ void TDDControl::UpdateFocused() {
 
 void TDDControl::CheckActivate() {
   if (Enabled && iSpritePicked(Sprite) &&
-      (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace))) {
+      (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space))) {
     TheUiHost().Activate(Action);
   }
 }
@@ -254,7 +247,7 @@ void TDDControl::FocusPrevious() {
 TDDButton::TDDButton(const std::string& image, uint8_t action, float left, float bottom) {
   NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
-  GetImageSize(ImageFile(image, 0), Width, Height);
+  MeasureImage(ImageFile(image, 0), Width, Height);
   Action = action;
   iSpriteTextureSet(Sprite, HighlightTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
@@ -283,7 +276,7 @@ TDDButtonText::TDDButtonText(const std::string& caption, const std::string& imag
     : Caption(caption) {
   NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
-  GetImageSize(ImageFile(image, 0), Width, Height);
+  MeasureImage(ImageFile(image, 0), Width, Height);
   Action = action;
   iSpriteTextureSet(Sprite, NormalTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
@@ -328,7 +321,7 @@ TDDButtonToggle::TDDButtonToggle(const std::string& image, uint16_t splitPixels,
   Action = action;
   OffTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   OnTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
-  GetImageSize(ImageFile(image, 0), Width, Height);
+  MeasureImage(ImageFile(image, 0), Width, Height);
   SplitX = PixelsToUnitsX(splitPixels) + left;
   iSpriteTextureSet(Sprite, OnTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
@@ -363,22 +356,21 @@ void TDDButtonToggle::CheckActivate() {
     TheUiHost().Activate(Action);
   };
   if (iMouseButtonClick(0) && iSpritePicked(Sprite)) {
-    const float x = iMouseX() * 32.0f - 16.0f;
-    apply(x < SplitX ? 1 : 0);
+    apply(PointerOnPlane().x < SplitX ? 1 : 0);
   }
   if (EnterOrSpace()) apply(*Value == 0 ? 1 : 0);
   // Only a toggle that already had the focus takes Left and Right: the key that
   // brought the focus here is not a choice.
   if (!HeldFocus) return;
-  if (Clicked(KeyRight)) apply(0);
-  if (Clicked(KeyLeft)) apply(1);
+  if (Clicked(Key::Right)) apply(0);
+  if (Clicked(Key::Left)) apply(1);
 }
 
 // ---- TDDEdit -------------------------------------------------------------------------
 
 TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
   BoxTexture = iTextureCreate("Data\\Edit.png").release();
-  GetImageSize("Data\\Edit.png", Width, Height);
+  MeasureImage("Data\\Edit.png", Width, Height);
   TextX = left + 1.0f;
   TextY = PixelsToUnitsY(Height / 2) + bottom;
   CaretSprite = iSpriteCreate(SpriteModel, 0).release();
@@ -388,7 +380,7 @@ TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
   iSpriteTextureSet(CaretSprite, CaretTexture);
   // The caret picture is drawn at its own pixel size.
   uint16_t caretWidth = 0, caretHeight = 0;
-  GetImageSize("Data\\EditCursor.png", caretWidth, caretHeight);
+  MeasureImage("Data\\EditCursor.png", caretWidth, caretHeight);
   const iVec2 caretScale = caretWidth && caretHeight
                                ? iVec2{PixelsToScale(caretWidth), PixelsToScale(caretHeight)}
                                : iVec2{1.0f, 1.0f};
@@ -452,11 +444,11 @@ void TDDEdit::CheckActivate() {
   bool started = JustStarted;
   JustStarted = false;
   if (!Editing) {
-    if (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace)) {
+    if (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space)) {
       Editing = true;
       started = true;
     }
-  } else if (!started && Clicked(KeyEnter)) {
+  } else if (!started && Clicked(Key::Enter)) {
     Editing = false;
   }
   if (!Editing) return;
@@ -467,10 +459,10 @@ void TDDEdit::CheckActivate() {
     const std::string longer = *Text + static_cast<char>(ch);
     if (PixelsToUnitsX(Width - 20) > TextWidth(longer)) *Text = longer;
   }
-  if (Clicked(KeyBackspace) && !Text->empty()) Text->pop_back();
+  if (Clicked(Key::Backspace) && !Text->empty()) Text->pop_back();
 
   SetLocation(CaretSprite, TextWidth(*Text) + TextX + 0.1f, TextY);
-  const uint32_t now = GetTickCount();
+  const uint32_t now = TickCount();
   if (now - LastBlink > 200) {
     CaretVisible = !CaretVisible;
     if (CaretVisible) {
@@ -484,9 +476,9 @@ void TDDEdit::CheckActivate() {
 
 // ---- TDDBossKey ----------------------------------------------------------------------
 
-TDDBossKey::TDDBossKey(float left, float bottom) {
+TDDBossKey::TDDBossKey(uint8_t& key, float left, float bottom) : BoundKey(&key) {
   BoxTexture = iTextureCreate("Data\\BossKey.png").release();
-  GetImageSize("Data\\BossKey.png", Width, Height);
+  MeasureImage("Data\\BossKey.png", Width, Height);
   iSpriteTextureSet(Sprite, BoxTexture);
   TextX = PixelsToUnitsX(Width / 2) + left;
   TextY = PixelsToUnitsY(Height / 2) + bottom;
@@ -513,7 +505,7 @@ void TDDBossKey::Update() {
     iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
     Capturing = false;
   }
-  PrintText(Capturing ? "..." : KeyName(BossKey), AlignCentre, false, TextX, TextY, 1, 1, -0.3f,
+  PrintText(Capturing ? "..." : KeyName(*BoundKey), AlignCentre, false, TextX, TextY, 1, 1, -0.3f,
             ColourEditText);
 }
 
@@ -529,18 +521,18 @@ void TDDBossKey::CheckActivate() {
   if (!Capturing) {
     // The key (or click) that starts the capture is never the key captured:
     // the capture takes the next key pressed.
-    if (iMouseButtonClick(0) || Clicked(KeyEnter) || Clicked(KeySpace)) Capturing = true;
+    if (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space)) Capturing = true;
     return;
   }
   // Enter or Space end the capture and keep the old key.
-  if (Clicked(KeyEnter) || Clicked(KeySpace)) {
+  if (Clicked(Key::Enter) || Clicked(Key::Space)) {
     Capturing = false;
     return;
   }
   // Code 0 is a key without a code: it is never chosen.
   for (int32_t code = 1; code <= 88; ++code) {
     if (Clicked(code)) {
-      BossKey = static_cast<uint8_t>(code);
+      *BoundKey = static_cast<uint8_t>(code);
       Capturing = false;
       BossKeyArmed = false;  // the key is down now: it acts after its release
       return;

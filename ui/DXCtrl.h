@@ -134,16 +134,17 @@ class TDDEdit : public TDDControl {
   bool JustStarted = false;  // editing was started from outside since the last frame
 };
 
-// Shows the boss key's name and captures a new key.
+// Shows the boss key's name and captures a new key into `key`.
 class TDDBossKey : public TDDControl {
  public:
-  TDDBossKey(float left, float bottom);
+  TDDBossKey(uint8_t& key, float left, float bottom);
   void Update() override;
   void CheckActivate() override;
   void UpdateFocused() override;
   void Hide() override;
 
   TextureRef BoxTexture;
+  uint8_t* BoundKey;
   bool Capturing = false;
   float TextX = 0, TextY = 0;
 };

@@ -1,5 +1,7 @@
 #include "ui/Menus.h"
 
+#include <stdexcept>
+
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
 #include "settings/Settings.h"
@@ -19,7 +21,7 @@ TDDBossKey* BossKeyBox = nullptr;
 SpriteRef MessagePanel;
 std::unique_ptr<TDDScrollText> HelpScroller;
 
-void BuildMenus() {
+void BuildMenus(Settings& settings, std::string& typedName) {
   // Forget the earlier set first: if a file is missing below, nothing of the
   // old engine run is left reachable.
   NewWidgetSet();
@@ -49,16 +51,21 @@ void BuildMenus() {
   ClearTableButton = NewWidget<TDDButton>("b3", CommandClearTable, -16.1f, -2.8f);
   WorldScoresButton = NewWidget<TDDButton>("b4", CommandWorldScores, 10.3f, -2.8f);
 
-  DisplayToggle = NewWidget<TDDButtonToggle>("Opt1", 160, CommandRestart, -5.0f, 3.3f, Windowed);
-  SoundToggle = NewWidget<TDDButtonToggle>("Opt2", 75, ScreenOptions, -6.0f, 1.1f, SoundOn);
-  MusicToggle = NewWidget<TDDButtonToggle>("Opt2", 75, CommandMusicChanged, -6.0f, -1.3f, MusicOn);
+  DisplayToggle =
+      NewWidget<TDDButtonToggle>("Opt1", 160, CommandRestart, -5.0f, 3.3f, settings.Windowed);
+  SoundToggle =
+      NewWidget<TDDButtonToggle>("Opt2", 75, ScreenOptions, -6.0f, 1.1f, settings.SoundOn);
+  MusicToggle =
+      NewWidget<TDDButtonToggle>("Opt2", 75, CommandMusicChanged, -6.0f, -1.3f, settings.MusicOn);
 
-  CountryEdit = NewWidget<TDDEdit>(Country, -1.0f, -3.6f);
-  BossKeyBox = NewWidget<TDDBossKey>(-4.0f, -5.9f);
+  CountryEdit = NewWidget<TDDEdit>(settings.Country, -1.0f, -3.6f);
+  BossKeyBox = NewWidget<TDDBossKey>(settings.BossKey, -4.0f, -5.9f);
 
-  MessagePanel = CreatePicture("Data\\Table.jpg", false, 0, 0);
+  const Result<SpriteRef> panel = CreatePicture("Data\\Table.jpg", false, 0, 0);
+  if (!panel) throw std::runtime_error(panel.error().message);
+  MessagePanel = *panel;
 
-  NameEdit = NewWidget<TDDEdit>(PlayerName, -8.0f, -2.2f);
+  NameEdit = NewWidget<TDDEdit>(typedName, -8.0f, -2.2f);
 
   // 254 is the fade-out screen (-2) as a byte.
   text(8, "Yes", "b2", static_cast<uint8_t>(ScreenFadeOut), -8.8f, -5.0f);

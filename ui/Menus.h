@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "settings/Settings.h"
 #include "ui/DXCtrl.h"
 
 namespace gh {
@@ -24,9 +25,10 @@ extern TDDBossKey* BossKeyBox;
 extern SpriteRef MessagePanel;  // the question box's background picture
 extern std::unique_ptr<TDDScrollText> HelpScroller;
 
-// Creates every widget above, replacing an earlier set. A missing asset stops
-// it with the file's error; widgets made before stay in the list.
-void BuildMenus();
+// Creates every widget above, replacing an earlier set; the options edit
+// `settings` and the name box edits `typedName`. A missing asset stops it with
+// the file's error; widgets made before stay in the list.
+void BuildMenus(Settings& settings, std::string& typedName);
 // Hides all prints, every widget and the question box's picture.
 void HideAllMenuItems();
 

@@ -51,9 +51,10 @@ struct Size {
 
 // The program's own reader (header bytes only).
 Size ProgramSize(const std::string& rel) {
-  uint16_t w = 0, h = 0;
-  gh::GetImageSize((kData / rel).string(), w, h);
-  return {w, h};
+  const gh::Result<gh::ImageSize> size = gh::GetImageSize((kData / rel).string());
+  EXPECT_TRUE(size) << rel;
+  if (!size) return {0, 0};
+  return {size->width, size->height};
 }
 
 // Every picture the program opens, below Data/.

@@ -139,7 +139,7 @@ class PointerOnDisplay : public ::testing::TestWithParam<Display> {
 
 TEST_P(PointerOnDisplay, TwentyOnePixelMovesMoveTheGamesPointerTwentyPixels) {
   const Display d = GetParam();
-  gh::ConfigData config;
+  gh::Settings config;
   config.Windowed = d.fullScreen ? 0 : 1;
   config.MusicOn = 0;
   std::ofstream(folder_ / "Config.cfg", std::ios::binary) << gh::WriteConfig(config);

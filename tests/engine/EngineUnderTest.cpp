@@ -15,9 +15,8 @@ const HarnessCalls& Engine() {
   static HarnessCalls calls;
   static bool loaded = false;
   if (!loaded) {
-    std::string error;
-    if (!gh::LoadEngine(LibraryPath(), error)) {
-      ADD_FAILURE() << error;
+    if (const gh::Status loaded = gh::LoadEngine(LibraryPath()); !loaded) {
+      ADD_FAILURE() << loaded.error().message;
       std::abort();
     }
     void* lib = gh::EngineLibraryHandle();

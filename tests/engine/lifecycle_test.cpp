@@ -1,4 +1,5 @@
 // Life cycle, clock, handles and errors of the headless engine.
+#include <array>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -67,12 +68,32 @@ TEST_F(engine_lifecycle, OpenFailuresAreCountedAndClearable) {
   EXPECT_EQ(ih->ihOpenCount(), before + 2);
 }
 
+// The record's bytes are the engine's contract: only the full-screen flag varies.
+TEST(engine_settings_record, HoldsTheFixedFieldsAndTheFullScreenFlag) {
+  const struct {
+    gh::EngineSettings settings;
+    std::array<int32_t, 6> record;
+  } cases[] = {
+      {gh::EngineSettings::Windowed(), {0, 0, 15360000, 0, 0, -1}},
+      {gh::EngineSettings::FullScreen(), {0, 0, 15360000, 0, -1, -1}},
+      {gh::EngineSettings::ForDisplaySetting(1), {0, 0, 15360000, 0, 0, -1}},
+      {gh::EngineSettings::ForDisplaySetting(0), {0, 0, 15360000, 0, -1, -1}},
+      {gh::EngineSettings::ForDisplaySetting(7), {0, 0, 15360000, 0, -1, -1}},
+  };
+  for (const auto& c : cases) {
+    const std::array<int32_t, 6> record = {c.settings.Record()[0], c.settings.Record()[1],
+                                           c.settings.Record()[2], c.settings.Record()[3],
+                                           c.settings.Record()[4], c.settings.Record()[5]};
+    EXPECT_EQ(record, c.record);
+  }
+}
+
 TEST_F(engine_lifecycle, SettingsFieldFiveChoosesFullScreen) {
-  const int32_t windowed[6] = {0, 0, 15360000, 0, 0, -1};
-  const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
-  EXPECT_EQ(gh::raw::i3ImpactSettings(full), -1);
+  const gh::EngineSettings windowed = gh::EngineSettings::Windowed();
+  const gh::EngineSettings full = gh::EngineSettings::FullScreen();
+  EXPECT_EQ(gh::raw::i3ImpactSettings(full.Record()), -1);
   EXPECT_NE(ih->ihFullscreen(), 0);
-  EXPECT_EQ(gh::raw::i3ImpactSettings(windowed), -1);
+  EXPECT_EQ(gh::raw::i3ImpactSettings(windowed.Record()), -1);
   EXPECT_EQ(ih->ihFullscreen(), 0);
 }
 

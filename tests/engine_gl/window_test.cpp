@@ -618,11 +618,11 @@ TEST_F(engine_gl_window, EngineMakesItsOwnWindowWhenGivenNone) {
 
 TEST_F(engine_gl_window, FullScreenSettingFillsTheDesktop) {
   OpenEngine();
-  const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
-  EXPECT_EQ(gh::raw::i3ImpactSettings(full), -1);
+  const gh::EngineSettings full = gh::EngineSettings::FullScreen();
+  EXPECT_EQ(gh::raw::i3ImpactSettings(full.Record()), -1);
   EXPECT_NE(ih->ihFullscreen(), 0);
-  const int32_t windowed[6] = {0, 0, 15360000, 0, 0, -1};
-  EXPECT_EQ(gh::raw::i3ImpactSettings(windowed), -1);
+  const gh::EngineSettings windowed = gh::EngineSettings::Windowed();
+  EXPECT_EQ(gh::raw::i3ImpactSettings(windowed.Record()), -1);
   EXPECT_EQ(ih->ihFullscreen(), 0);
 }
 
@@ -630,8 +630,8 @@ TEST_F(engine_gl_window, FullScreenSettingFillsTheDesktop) {
 // full-screen request, and the window keeps its size.
 TEST_F(engine_gl_window, FullScreenThatNobodyHonoursStillShowsTheWholeViewInTheWindow) {
   OpenEngine();
-  const int32_t full[6] = {0, 0, 15360000, 0, -1, -1};
-  ASSERT_EQ(gh::raw::i3ImpactSettings(full), -1);
+  const gh::EngineSettings full = gh::EngineSettings::FullScreen();
+  ASSERT_EQ(gh::raw::i3ImpactSettings(full.Record()), -1);
   // A red bar along the view's bottom edge, up to its right-hand corner.
   Picture("Data\\Red300x50.png", 300, 50, 16 - 6, -12 + 1);
   for (int i = 0; i < 3; ++i) {

@@ -141,8 +141,8 @@ class FaultyServer {
 };
 
 // A table whose tenth entry any finished game beats.
-ConfigData LowTable() {
-  ConfigData data;
+Settings LowTable() {
+  Settings data;
   data.Country = "Nowhere";
   for (int i = 0; i < 10; ++i) {
     data.HighScores[i].Name = "Old" + std::to_string(i);
@@ -166,11 +166,11 @@ std::vector<UnsentScore> UnsentOnDisk(Harness& h) {
 void ReachSendQuestion(Harness& h) {
   ASSERT_TRUE(StartGameFromMenu(h));
   ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
-  h.Tap(KeyEscape);
+  h.Tap(Key::Escape);
   ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   AnswerQuestion(h, true);
   ASSERT_TRUE(h.StepUntilPrint("Your Scores is 0", 600));
-  PlayerName = "Faulty";
+  TypedName() = "Faulty";
   AnswerQuestion(h, true);
   ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
 }
@@ -239,9 +239,9 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
 
   std::ifstream in(h.ConfigPath(), std::ios::binary);
   const std::string bytes(std::istreambuf_iterator<char>(in), {});
-  ConfigData onDisk;
+  Settings onDisk;
   ASSERT_EQ(ReadConfig(bytes, onDisk), ConfigFieldCount) << "the table on disk is not whole";
-  const ConfigData before = LowTable();
+  const Settings before = LowTable();
   for (int i = 0; i < 9; ++i) {
     EXPECT_EQ(onDisk.HighScores[i].Name, before.HighScores[i].Name) << i;
     EXPECT_EQ(onDisk.HighScores[i].Score, before.HighScores[i].Score) << i;
@@ -307,7 +307,7 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
   EXPECT_EQ(Game->Phase, PhaseSending);
 
   if (GetParam() == GiveUp::Escape) {
-    h.Tap(KeyEscape);
+    h.Tap(Key::Escape);
     ASSERT_TRUE(h.StepUntilPrint("Cant conect!!!", 5));
     EXPECT_TRUE(h.HasPrint("Repeat again?"));
     EXPECT_EQ(SendInProgress(), nullptr);
@@ -401,7 +401,7 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   EXPECT_FALSE(h.HasPrint("*"));
   EXPECT_TRUE(TextButtons[10]->Hidden);
   EXPECT_TRUE(UnsentOnDisk(h).empty());
-  EXPECT_EQ(HighScores[9].Name, "Faulty");  // the table itself is as it was
+  EXPECT_EQ(PlayerSettings().HighScores[9].Name, "Faulty");  // the table itself is as it was
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, LaterSend, ::testing::Values(SendFrom::Button, SendFrom::Row),

@@ -73,8 +73,8 @@ TEST(FrameLoop, TheSameInputGivesTheSameFramesTwice) {
     Harness h;
     for (int i = 0; i < 400; ++i) {
       if (i == 300) h.MouseAt(0.0f, 4.5f);
-      if (i == 320) h.KeyDown(KeyDown);
-      if (i == 321) h.KeyUp(KeyDown);
+      if (i == 320) h.KeyDown(Key::Down);
+      if (i == 321) h.KeyUp(Key::Down);
       h.Step(1);
       sums.push_back(Engine().ihSceneChecksum());
     }
@@ -113,7 +113,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   h.Post(iMsgMaximize);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
   EXPECT_EQ(CurrentScreen, ScreenOptions);
   EXPECT_NE(CursorSprite.get(), oldCursor);  // every engine object made anew
@@ -123,7 +123,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   h.Post(iMsgCaptionDblClk, 5);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 2);
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_EQ(CurrentScreen, ScreenOptions);
 }
 
@@ -142,9 +142,9 @@ TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
   h.Step(2);
   SwitchScreen(ScreenHiScore);
   h.Step(2);
-  h.KeyDown(KeyF12);
+  h.KeyDown(Key::F12);
   h.Step(2);
-  h.KeyUp(KeyF12);
+  h.KeyUp(Key::F12);
   h.Step(2);
   EXPECT_GE(h.Platform().minimised, 1);
   EXPECT_EQ(Engine().ihOpenCount() > 0, true);

@@ -31,9 +31,9 @@ void EndGame() {
 TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName) {
   SkipIntro();
   NoSpawns();
-  Game->Score = HighScores[9].Score + 500;
+  Game->Score = PlayerSettings().HighScores[9].Score + 500;
   const std::string asked = "Your Scores is " + std::to_string(Game->Score);
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
   AnswerYes();
   EXPECT_EQ(Game->Phase, PhaseGameOver);
@@ -41,12 +41,12 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   ASSERT_TRUE(h->StepUntilPrint(asked, 300));
   EXPECT_TRUE(h->HasPrint(" Please, enter your name:"));
   // "No" goes to the menu without storing anything.
-  const auto table = HighScores;
+  const auto table = PlayerSettings().HighScores;
   AnswerNo();
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
   EXPECT_EQ(CurrentScreen, ScreenMenu);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(HighScores[i].Score, table[i].Score);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(PlayerSettings().HighScores[i].Score, table[i].Score);
 }
 
 // A question asked in play lies over the gun, whatever the aim, and the aiming
@@ -60,11 +60,11 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
     SCOPED_TRACE(aimX);
     h->MouseAt(aimX, -8.0f);
     h->Step(2);
-    h->Tap(KeyEscape);
+    h->Tap(Key::Escape);
     ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
     for (int answer : {9, 8}) {  // "No" as preselected, then "Yes" after Left
       SCOPED_TRACE(TextButtons[answer]->Caption);
-      if (answer == 8) h->Tap(KeyLeft);
+      if (answer == 8) h->Tap(Key::Left);
       h->Step(2);
       const auto sprites = h->Sprites();
       auto order = [&](SpriteRef sprite) {
@@ -101,9 +101,9 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
       }
       EXPECT_TRUE(captionSeen);
     }
-    h->Tap(KeyRight);
+    h->Tap(Key::Right);
     h->Step(1);
-    h->Tap(KeyEnter);  // "No": back to the game
+    h->Tap(Key::Enter);  // "No": back to the game
     h->Step(2);
     ASSERT_EQ(Game->Phase, PhasePlaying);
     EXPECT_FALSE(h->HasPrint("Exit to menu?"));
@@ -136,7 +136,7 @@ TEST_F(GameTest, AGameLostOnAHitFlashLeavesTheNextGameLitAsTheFirst) {
 TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
   SkipIntro();
   NoSpawns();
-  const int32_t tenth = HighScores[9].Score;
+  const int32_t tenth = PlayerSettings().HighScores[9].Score;
   ASSERT_GE(tenth, 0);
   struct Case {
     int32_t score;
@@ -176,7 +176,7 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   // No write permission bit: the save leaves the file alone and fails.
   ASSERT_EQ(::chmod(h->ConfigPath().string().c_str(), 0444), 0);
   const std::string before = FileBytes(h->ConfigPath());
-  Game->Score = HighScores[9].Score + 500;
+  Game->Score = PlayerSettings().HighScores[9].Score + 500;
   EndGame();
   ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(Game->Score), 400));
   h->Platform().errors.clear();
@@ -233,14 +233,14 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   SetScoreServerAddress(server.Address());
   SkipIntro();
   NoSpawns();
-  Game->Score = HighScores[9].Score + 1000;
+  Game->Score = PlayerSettings().HighScores[9].Score + 1000;
   const int32_t score = Game->Score;
   EndGame();
   ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(score), 400));
   AnswerYes();
   // Entered before any sending.
-  EXPECT_TRUE(std::any_of(HighScores.begin(), HighScores.end(),
-                          [&](const THiScores& e) { return e.Score == score; }));
+  EXPECT_TRUE(std::any_of(PlayerSettings().HighScores.begin(), PlayerSettings().HighScores.end(),
+                          [&](const HighScore& e) { return e.Score == score; }));
   ASSERT_TRUE(h->StepUntilPrint("World's Highscores page?", 5));
   AnswerYes();
   ASSERT_TRUE(h->StepUntilPrint("Cant conect!!!", 5));

@@ -57,8 +57,8 @@ class GameMix : public ::testing::Test {
       Harness h(options);
       EXPECT_TRUE(h.StepUntil(MenuShown, 900));
       EXPECT_TRUE(capture.OpenWindow(h));
-      SoundOn = effects;
-      MusicOn = music;
+      PlayerSettings().SoundOn = effects;
+      PlayerSettings().MusicOn = music;
       SwitchScreen(ScreenGame);
       EXPECT_NE(Game, nullptr);
       if (!Game) return {};

@@ -176,7 +176,7 @@ TEST_F(GameTest, MachineGunFiresEveryHundredMillisecondsAtMostOnceAFrame) {
     h->Step(1);
     const int shots = CountSound(h->SoundEvents(), 2);
     EXPECT_LE(shots, 1);
-    if (shots) shotTimes.push_back(GetTickCount());
+    if (shots) shotTimes.push_back(TickCount());
   }
   h->ButtonUp();
   ASSERT_GE(shotTimes.size(), 2u);
@@ -233,10 +233,10 @@ TEST_F(GameTest, LevelClockStopsInTheIntroThePauseTheLifeLostCaptionAndAQuestion
     std::function<void()> enter, leave;
   };
   const std::vector<Stop> stops{
-      {"pause", [&] { h->Tap(KeyP); }, [&] { h->Tap(KeyP); }},
+      {"pause", [&] { h->Tap(Key::LetterP); }, [&] { h->Tap(Key::LetterP); }},
       {"life lost", [&] { Game->Health = -1; },
        [&] { ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 300)); }},
-      {"question", [&] { h->Tap(KeyEscape); }, [&] { AnswerNo(); }},
+      {"question", [&] { h->Tap(Key::Escape); }, [&] { AnswerNo(); }},
   };
   for (const Stop& stop : stops) {
     h->Step(1);
@@ -265,11 +265,11 @@ TEST_F(GameTest, AnOpenBonusBoxWaitsItsTwelveSecondsOfPlayWhateverAPauseTook) {
   Game->MaxBonuses = 0;
   ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Open; }, 3000));
   h->Step(60);
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(1);
   ASSERT_TRUE(Paused);
   h->Step(20 * 60);  // longer than a box waits
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(1);
   ASSERT_FALSE(Paused);
   EXPECT_EQ(box.State, TBonus::Open) << "the box ran out while the game was paused";
@@ -291,10 +291,10 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
   };
   const std::vector<Stop> stops{
       {"the maximise command (to full screen)", [&] { h->Post(iMsgMaximize); }},
-      {"the boss key where the desktop does not minimise", [&] { h->Tap(KeyF12); }},
+      {"the boss key where the desktop does not minimise", [&] { h->Tap(Key::F12); }},
       {"the boss key, minimised and restored",
        [&] {
-         h->Tap(KeyF12);
+         h->Tap(Key::F12);
          desktop.minimisedNow = true;
          h->Step(120);
          desktop.minimisedNow = false;
@@ -343,9 +343,9 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
     EXPECT_NEAR(static_cast<int32_t>(after.ClockMs - before.ClockMs), 0, 40);
     EXPECT_TRUE(Paused);
     EXPECT_TRUE(h->HasPrint("PAUSE"));
-    EXPECT_EQ(Windowed, 0);
+    EXPECT_EQ(PlayerSettings().Windowed, 0);
     EXPECT_NE(Engine().ihFullscreen(), 0) << "the display setting and the engine disagree";
-    h->Tap(KeyP);
+    h->Tap(Key::LetterP);
     h->Step(2);
     ASSERT_FALSE(Paused);
     EXPECT_EQ(PrintAt(*h, 6.5f, 11.3f), std::to_string(before.Score));
@@ -356,7 +356,7 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
 TEST_F(GameTest, PausePrintsPauseAndDarkensTheScene) {
   SkipIntro();
   NoSpawns();
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(1);
   EXPECT_TRUE(Paused);
   EXPECT_TRUE(h->HasPrint("PAUSE"));
@@ -366,7 +366,7 @@ TEST_F(GameTest, PausePrintsPauseAndDarkensTheScene) {
   Engine().ihLight(1, &at, &colour);
   EXPECT_FLOAT_EQ(at.z, 10.0f);
   // Escape while paused only resumes; the next one asks.
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   h->Step(1);
   EXPECT_FALSE(Paused);
   EXPECT_EQ(Game->Phase, PhasePlaying);
@@ -458,7 +458,7 @@ TEST_F(GameTest, OnlyAQuestionsFocusMovesTheSystemPointer) {
   }
   EXPECT_EQ(Engine().ihPointerWarps(), warps) << "aiming moved the system pointer";
   // The exit question puts the pointer on its safe answer: a move the program means.
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   h->Step(2);
   ASSERT_EQ(Game->Phase, PhaseExitAsk);
   EXPECT_EQ(Engine().ihPointerWarps(), warps + 1);

@@ -127,12 +127,12 @@ TEST_F(GameScreenshots, IntroPlayPauseLifeLostAndGameOver) {
   h->MouseAt(9.0f, 6.0f);
   h->Step(2);
   const Shot playing = Save("4-before-pause");
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(2);
   const Shot paused = Save("5-pause");
   EXPECT_LT(paused.Brightness(-16, 8, 16, -8), playing.Brightness(-16, 8, 16, -8) * 0.7);
   EXPECT_GT(paused.CountNear(-4, 1, 4, -1, Green[0], Green[1], Green[2]), 100);
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
 
   // A life lost.
   Game->Health = -1;

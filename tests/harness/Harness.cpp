@@ -8,8 +8,8 @@
 #include <fstream>
 #include <random>
 
+#include "engine/ScreenUnits.h"
 #include "platform/System.h"
-#include "settings/Settings.h"
 #include "shell/Shell.h"
 
 namespace gh::test {
@@ -17,17 +17,6 @@ namespace gh::test {
 namespace {
 
 const std::string EnginePath = LibraryPath(GH_BIN_DIR, "system");
-
-// Settings as a fresh process has them.
-void ResetSettings() {
-  Windowed = 1;
-  MusicOn = 1;
-  SoundOn = 1;
-  BossKey = 88;
-  Country.clear();
-  PlayerName.clear();
-  for (auto& entry : HighScores) entry = THiScores{};
-}
 
 template <typename T>
 std::vector<T> ReadAll(int32_t (*read)(T*, int32_t)) {
@@ -71,12 +60,13 @@ const EngineHarnessCalls& Engine() {
     EngineHarnessCalls c;
     // Our own reference keeps the library (and its state) loaded while the
     // program binds and unbinds it run after run.
-    std::string why;
-    void* handle = OpenModule(EnginePath, why);
-    if (!handle) {
-      std::fprintf(stderr, "cannot load %s: %s\n", EnginePath.c_str(), why.c_str());
+    const Result<void*> opened = OpenModule(EnginePath);
+    if (!opened) {
+      std::fprintf(stderr, "cannot load %s: %s\n", EnginePath.c_str(),
+                   opened.error().message.c_str());
       std::abort();
     }
+    void* handle = *opened;
 #define IH_BIND(ret, name, params)                                       \
   c.name = reinterpret_cast<ret(*) params>(ModuleSymbol(handle, #name)); \
   if (!c.name) {                                                         \
@@ -115,7 +105,6 @@ Harness::Harness(HarnessOptions options) : platform_({Engine().ihMillis, Engine(
   std::filesystem::current_path(folder_);
   settleScoreSends_ = options.settleScoreSends;
 
-  ResetSettings();
   platform_.displayAvailable = options.displayAvailable;
   e.ihHeadlessEnable(1);
   e.ihOpenFailSet(options.engineOpenFails ? 1 : 0);
@@ -195,7 +184,10 @@ void Harness::Close(int maxFrames) {
   }
 }
 
-void Harness::MouseAt(float x, float y) { MouseFraction((x + 16.0f) / 32.0f, (12.0f - y) / 24.0f); }
+void Harness::MouseAt(float x, float y) {
+  const iVec2 at = PlaneToView(x, y);
+  MouseFraction(at.x, at.y);
+}
 
 void Harness::MouseFraction(float x, float y) { Engine().ihMouseSet(x, y); }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Keys.h"
 #include "impact_harness.h"
 #include "platform/HeadlessPlatform.h"
 #include "shell/Program.h"
@@ -56,26 +57,6 @@ struct EngineHarnessCalls {
 // Loads the engine library once per process and binds the read-back calls.
 const EngineHarnessCalls& Engine();
 
-// DirectInput scan codes the tests use.
-enum Key : int {
-  KeyEscape = 1,
-  KeyBackspace = 14,
-  KeyTab = 15,
-  KeyS = 31,
-  KeyLeftShift = 42,
-  KeyP = 25,
-  KeyEnter = 28,
-  KeyLeftCtrl = 29,
-  KeyLeftAlt = 56,
-  KeySpace = 57,
-  KeyF5 = 63,
-  KeyF12 = 88,
-  KeyUp = 200,
-  KeyLeft = 203,
-  KeyRight = 205,
-  KeyDown = 208,
-};
-
 struct HarnessOptions {
   // Bytes of a Config.cfg placed in the working folder before start (none: no file).
   std::optional<std::string> config;
@@ -112,7 +93,7 @@ class Harness {
   // Steps until a print with exactly this text is on screen.
   bool StepUntilPrint(const std::string& text, int maxFrames = 2000);
   bool Exited() const { return exited_; }
-  // What the program's clock (GetTickCount) reads in the next frame.
+  // What the program's clock (TickCount) reads in the next frame.
   uint32_t NextFrameTick() const;
   int ExitCode() const { return exitCode_; }
   // Asks the program to end as closing its window would, and runs it out.

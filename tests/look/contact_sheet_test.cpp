@@ -152,7 +152,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->MouseAt(12, -10);
   h->Step(3);
   Save("main-menu");
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit the game?", 10));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("exit-question");
@@ -288,13 +288,13 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   }
   for (auto& box : Game->Bonuses) box->Deactivate();
 
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(3);
   Save("pause");
-  h->Tap(KeyP);
+  h->Tap(Key::LetterP);
   h->Step(2);
 
-  h->Tap(KeyEscape);
+  h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 10));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("exit-to-menu-question");
@@ -338,7 +338,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   }
 
   // ---- the end -----------------------------------------------------------------------
-  Game->Score = HighScores[0].Score + 1230;
+  Game->Score = PlayerSettings().HighScores[0].Score + 1230;
   Game->Lives = 0;
   Game->Health = -1;
   ASSERT_TRUE(h->StepUntilPrint("GAME OVER", 200));
@@ -360,15 +360,18 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->MouseAt(12, -10);
   h->Step(3);
   Save("high-score-long-name");
-  EXPECT_EQ(HighScores[0].Name.rfind("Maximilian", 0), 0u) << HighScores[0].Name;
+  EXPECT_EQ(PlayerSettings().HighScores[0].Name.rfind("Maximilian", 0), 0u)
+      << PlayerSettings().HighScores[0].Name;
   // The longest name the box takes ends before the score beside it.
   const iVec2 tableScale{0.8f, 0.8f};
-  const std::string score = std::to_string(HighScores[0].Score);
-  const float nameEnd =
-      -3.8f + iPrintWidth(HighScores[0].Name.c_str(), &tableScale, -0.1f, MainFont);
-  const float scoreStart = 7.7f - iPrintWidth(score.c_str(), &tableScale, -0.1f, MainFont) / 2;
-  EXPECT_LT(nameEnd, scoreStart - 0.3f) << HighScores[0].Name << " runs into " << score;
-  EXPECT_LT(HighScores[0].Name.size(), std::string("Maximilian Oberhuber-Wolkenstein").size());
+  const std::string score = std::to_string(PlayerSettings().HighScores[0].Score);
+  const float nameEnd = -3.8f + iPrintWidth(PlayerSettings().HighScores[0].Name.c_str(),
+                                            &tableScale, -0.1f, ScreenFont());
+  const float scoreStart = 7.7f - iPrintWidth(score.c_str(), &tableScale, -0.1f, ScreenFont()) / 2;
+  EXPECT_LT(nameEnd, scoreStart - 0.3f)
+      << PlayerSettings().HighScores[0].Name << " runs into " << score;
+  EXPECT_LT(PlayerSettings().HighScores[0].Name.size(),
+            std::string("Maximilian Oberhuber-Wolkenstein").size());
 }
 
 }  // namespace

@@ -57,12 +57,12 @@ void Menus(Recorder& r) {
   ClickOn(r, MusicToggle);
   ClickOn(r, CountryEdit);
   r.Type("Norway");
-  r.Tap(KeyBackspace);
+  r.Tap(Key::Backspace);
   r.Type("y!");
-  r.Tap(KeyEnter);
+  r.Tap(Key::Enter);
   r.Step(20);
   ClickOn(r, BossKeyBox);
-  r.Tap(KeyF5);
+  r.Tap(Key::F5);
   r.Step(20);
   ClickOn(r, TextButtons[6]);  // Back
   ClickOn(r, TextButtons[6]);
@@ -78,7 +78,7 @@ void Menus(Recorder& r) {
     r.Step(40);
     r.Message(iMsgWheelDown);
     r.Step(20);
-    r.Tap(KeyDown);
+    r.Tap(Key::Down);
     r.Step(20);
     ClickOn(r, TextButtons[13]);  // Next
   }
@@ -136,9 +136,9 @@ void Play(Recorder& r, int maxFrames) {
     if (i % 700 == 350) r.Message(iMsgKeyUp, '1' + (i / 700) % 5);
     if (i % 1500 == 1200) r.Message(iMsgWheelDown);
     if (i == 900) {  // a pause and back
-      r.Tap(KeyP);
+      r.Tap(Key::LetterP);
       r.Step(60);
-      r.Tap(KeyP);
+      r.Tap(Key::LetterP);
     }
     r.Step();
   }
@@ -146,7 +146,7 @@ void Play(Recorder& r, int maxFrames) {
   r.Button(1, false);
   r.Step();
   if (Game && Game->Phase == PhasePlaying) {
-    r.Tap(KeyEscape);
+    r.Tap(Key::Escape);
     Answer(r, true);  // "Exit to menu?"
   }
   // A score for the table: the name, then sending it, which the refusing

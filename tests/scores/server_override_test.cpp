@@ -31,7 +31,8 @@ TEST(ServerOverride, OnlyHttpAddressesAreTaken) {
   for (const auto& c : cases) {
     const auto got = CheckedServerAddress(c.text);
     if (c.address) {
-      EXPECT_EQ(got, std::optional<std::string>(c.address)) << c.text;
+      ASSERT_TRUE(got) << c.text;
+      EXPECT_EQ(*got, c.address) << c.text;
     } else {
       EXPECT_FALSE(got) << c.text << " gave " << *got;
     }

@@ -103,16 +103,17 @@ TEST_F(UnsentScoresFile, NoFileIsAnEmptyListAndAFolderInItsPlaceIsNoCrash) {
   list.Load();
   EXPECT_TRUE(list.Entries().empty());
   list.Add({"Ann", 1, ""});
-  std::string why;
-  EXPECT_FALSE(list.Save(&why));
-  EXPECT_NE(why.find(UnsentScoresFileName), std::string::npos) << why;
+  const Status saved = list.Save();
+  ASSERT_FALSE(saved);
+  EXPECT_NE(saved.error().message.find(UnsentScoresFileName), std::string::npos)
+      << saved.error().message;
 }
 
-std::array<THiScores, 10> Table(std::initializer_list<THiScores> top) {
-  std::array<THiScores, 10> table{};
+HighScoreList Table(std::initializer_list<HighScore> top) {
+  HighScoreList table;
   size_t i = 0;
   for (const auto& e : top) table[i++] = e;
-  for (; i < 10; ++i) table[i] = THiScores{"Anonymous", static_cast<int32_t>(100 - i)};
+  for (; i < 10; ++i) table[i] = HighScore{"Anonymous", static_cast<int32_t>(100 - i)};
   return table;
 }
 

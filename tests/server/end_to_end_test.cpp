@@ -51,16 +51,16 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     h.Step(2);
     // The fresh table's lowest entry is 500; an emptied one lets the first
     // kill qualify, which keeps the played part short.
-    for (auto& entry : HighScores) entry.Score = 0;
+    for (auto& entry : PlayerSettings().HighScores) entry.Score = 0;
 
     // The country, typed on the Options screen.
     ClickOn(h, TextButtons[1]->Sprite);
     ASSERT_EQ(CurrentScreen, ScreenOptions);
-    Country.clear();
+    PlayerSettings().Country.clear();
     ClickOn(h, CountryEdit->Sprite);
     h.Type("Norway|N");
     h.Step(1);
-    ASSERT_EQ(Country, "Norway|N");
+    ASSERT_EQ(PlayerSettings().Country, "Norway|N");
     ClickOn(h, TextButtons[6]->Sprite);  // Back
     ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenMenu; }, 100));
     h.Step(2);
@@ -88,14 +88,14 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     std::printf("played %d frames to a score of %d\n", frames, score);
 
     // Leave the game: the score enters the table under a typed name.
-    h.Tap(gh::test::KeyEscape);
+    h.Tap(gh::test::Key::Escape);
     ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
     Answer(h, true);
     ASSERT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
     ClickOn(h, NameEdit->Sprite);
     h.Type("Ada <b>");
     h.Step(1);
-    ASSERT_EQ(PlayerName, "Ada <b>");
+    ASSERT_EQ(TypedName(), "Ada <b>");
     Answer(h, true);
     ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
 

@@ -280,12 +280,12 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
       [] { return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn; },
       900));
   h.Step(2);
-  for (auto& entry : HighScores) entry.Score = 0;
+  for (auto& entry : PlayerSettings().HighScores) entry.Score = 0;
   ClickOn(h, TextButtons[0]->Sprite);
   EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
   if (!Game) return false;
   Game->Score = score;
-  h.Tap(gh::test::KeyEscape);
+  h.Tap(gh::test::Key::Escape);
   EXPECT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   Answer(h, true);
   EXPECT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));

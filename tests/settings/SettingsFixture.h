@@ -1,11 +1,11 @@
-// Each test runs in a fresh empty folder with the settings as a new process
-// has them.
+// Each test runs in a fresh empty folder with a fresh Settings.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -20,16 +20,6 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-inline void ResetToStartValues() {
-  Windowed = 1;
-  MusicOn = 1;
-  SoundOn = 1;
-  BossKey = 88;
-  Country.clear();
-  PlayerName.clear();
-  for (auto& e : HighScores) e = THiScores{};
 }
 
 class InTempFolder : public ::testing::Test {
@@ -47,7 +37,6 @@ class InTempFolder : public ::testing::Test {
     }
     ASSERT_FALSE(folder_.empty()) << "no temporary folder";
     std::filesystem::current_path(folder_);
-    ResetToStartValues();
   }
   void TearDown() override {
     std::filesystem::current_path(previous_);
@@ -55,6 +44,32 @@ class InTempFolder : public ::testing::Test {
     std::filesystem::remove_all(folder_, ec);
   }
   std::string FileBytes() const { return ReadBytes(folder_ / "Config.cfg"); }
+
+  // A new process's settings, before anything is read.
+  void ResetToStartValues() { s_ = Settings{}; }
+  // What loading "Config.cfg" into s_ found; none when the file could not be
+  // read (loadError_ says why).
+  std::optional<LoadResult> Load() {
+    loadError_.clear();
+    damagedCopy_.clear();
+    const Result<SettingsLoad> loaded = LoadSettings(s_);
+    if (!loaded) {
+      loadError_ = loaded.error().message;
+      return std::nullopt;
+    }
+    damagedCopy_ = loaded->damagedCopy;
+    return loaded->result;
+  }
+  // Saves s_; false with why in `why`, if given.
+  bool Save(std::string* why = nullptr) {
+    const Status saved = SaveSettings(s_);
+    if (!saved && why) *why = saved.error().message;
+    return saved.ok();
+  }
+
+  Settings s_;
+  std::string loadError_;
+  std::string damagedCopy_;
 
   std::filesystem::path previous_;
   std::filesystem::path folder_;

@@ -26,9 +26,9 @@ TEST_F(ConfigFile, SaveKeepsPermissionsAndSymbolicLinks) {
   WriteBytes("real/settings.bin", "");
   fs::create_symlink("real/settings.bin", "Config.cfg");
   ::chmod("real/settings.bin", 0640);
-  ResetHighScores();
-  Country = "abc";
-  ASSERT_TRUE(SaveSettings());
+  s_.HighScores = FirstStartHighScores();
+  s_.Country = "abc";
+  ASSERT_TRUE(Save());
   EXPECT_TRUE(fs::is_symlink("Config.cfg"));
   EXPECT_EQ(ReadBytes("real/settings.bin").substr(4, 4), Bytes({0x03, 0x9E, 0x9D, 0x9C}));
   struct stat st {};
@@ -42,10 +42,15 @@ TEST_F(ConfigFile, SaveKeepsPermissionsAndSymbolicLinks) {
 // SaveSettings as an ordinary user sees it: permission bits do not bind root,
 // so as root it runs in a child that gives up its rights. The result and the
 // message come back.
-std::pair<bool, std::string> SaveAsOrdinaryUser() {
+std::pair<bool, std::string> SaveAsOrdinaryUser(const Settings& settings) {
+  auto save = [&](std::string& why) {
+    const Status saved = SaveSettings(settings);
+    if (!saved) why = saved.error().message;
+    return saved.ok();
+  };
   if (::geteuid() != 0) {
     std::string why;
-    const bool ok = SaveSettings(&why);
+    const bool ok = save(why);
     return {ok, why};
   }
   int fds[2];
@@ -56,7 +61,7 @@ std::pair<bool, std::string> SaveAsOrdinaryUser() {
     std::string out = "X";
     if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
       std::string why;
-      out = (SaveSettings(&why) ? "1" : "0") + why;
+      out = (save(why) ? "1" : "0") + why;
     }
     [[maybe_unused]] ssize_t n = ::write(fds[1], out.data(), out.size());
     ::_exit(0);
@@ -93,14 +98,14 @@ TEST_F(ConfigFile, AProtectedFileOrFolderIsLeftAsItIsAndTheMessageNamesWhatToFix
     SCOPED_TRACE(c.what);
     ::chmod(folder_.c_str(), 0755);
     fs::remove("Config.cfg");
-    ResetHighScores();
-    Country = "before";
-    ASSERT_TRUE(SaveSettings());
+    s_.HighScores = FirstStartHighScores();
+    s_.Country = "before";
+    ASSERT_TRUE(Save());
     const std::string before = FileBytes();
     ASSERT_EQ(::chmod("Config.cfg", c.fileMode), 0);
     ASSERT_EQ(::chmod(folder_.c_str(), c.folderMode), 0);
-    Country = "after";
-    const auto [saved, why] = SaveAsOrdinaryUser();
+    s_.Country = "after";
+    const auto [saved, why] = SaveAsOrdinaryUser(s_);
     ::chmod(folder_.c_str(), 0755);
     EXPECT_FALSE(saved) << why;
     EXPECT_NE(why.find(c.named), std::string::npos) << why;
@@ -128,13 +133,14 @@ TEST_F(UnreadableFile, AFileThatCannotBeReadIsLeftAloneAndDoesNotHang) {
     fs::remove_all("Config.cfg");
     c.make();
     ResetToStartValues();
-    Country = "kept";
-    EXPECT_EQ(LoadSettings(), LoadResult::Unreadable);
-    EXPECT_NE(SettingsError().find("Config.cfg"), std::string::npos);
-    EXPECT_EQ(Country, "kept");
-    EXPECT_EQ(HighScores[0].Name, "");
+    s_.Country = "kept";
+    s_.HighScores[0].Name = "kept too";
+    const Settings before = s_;
+    EXPECT_EQ(Load(), std::nullopt);
+    EXPECT_NE(loadError_.find("Config.cfg"), std::string::npos);
+    EXPECT_EQ(s_, before);
     std::string why;
-    EXPECT_FALSE(SaveSettings(&why));
+    EXPECT_FALSE(Save(&why));
     EXPECT_NE(why.find("Config.cfg"), std::string::npos);
     EXPECT_FALSE(fs::is_regular_file("Config.cfg"));
     EXPECT_FALSE(fs::exists("Config.cfg.damaged"));

@@ -45,7 +45,8 @@ struct FileBuilder {
 using ConfigFile = InTempFolder;
 
 TEST_F(ConfigFile, FirstStartWritesTheDefaultFile) {
-  EXPECT_EQ(LoadSettings(), LoadResult::Created);
+  EXPECT_EQ(Load(), LoadResult::Created);
+  ASSERT_TRUE(Save());
 
   const std::string anonymous = Bytes({9, 0xBE, 0x91, 0x90, 0x91, 0x86, 0x92, 0x90, 0x8A, 0x8C});
   const std::vector<std::string> scores = {Bytes({0x88, 0x13, 0, 0}), Bytes({0x94, 0x11, 0, 0}),
@@ -58,62 +59,57 @@ TEST_F(ConfigFile, FirstStartWritesTheDefaultFile) {
   ASSERT_EQ(expected.size(), 145u);
   EXPECT_EQ(FileBytes(), expected);
 
-  EXPECT_EQ(HighScores[0].Name, "Anonymous");
-  EXPECT_EQ(HighScores[0].Score, 5000);
-  EXPECT_EQ(HighScores[9].Score, 500);
-  EXPECT_EQ(Windowed, 1);
-  EXPECT_EQ(BossKey, 88);
+  EXPECT_EQ(s_.HighScores[0].Name, "Anonymous");
+  EXPECT_EQ(s_.HighScores[0].Score, 5000);
+  EXPECT_EQ(s_.HighScores[9].Score, 500);
+  EXPECT_EQ(s_.Windowed, 1);
+  EXPECT_EQ(s_.BossKey, 88);
 
   // The second start reads the same file back.
   ResetToStartValues();
-  EXPECT_EQ(LoadSettings(), LoadResult::Loaded);
-  EXPECT_EQ(HighScores[4].Name, "Anonymous");
-  EXPECT_EQ(HighScores[4].Score, 3000);
+  EXPECT_EQ(Load(), LoadResult::Loaded);
+  EXPECT_EQ(s_.HighScores[4].Name, "Anonymous");
+  EXPECT_EQ(s_.HighScores[4].Score, 3000);
 }
 
-TEST_F(ConfigFile, AFirstStartLeftToTheCallerWritesNothingUntilItSaves) {
-  EXPECT_EQ(LoadSettings(NewFile::SaveLater), LoadResult::Created);
+TEST_F(ConfigFile, AFirstStartWritesNothingUntilTheCallerSaves) {
+  EXPECT_EQ(Load(), LoadResult::Created);
   EXPECT_FALSE(std::filesystem::exists(folder_ / "Config.cfg"));
-  EXPECT_EQ(HighScores[9].Score, 500);  // the defaults are in place all the same
-  EXPECT_TRUE(SettingsError().empty());
+  EXPECT_EQ(s_, Settings{});  // the defaults are in place all the same
 
-  ASSERT_TRUE(SaveSettings());
-  const std::string first = FileBytes();
-  std::filesystem::remove(folder_ / "Config.cfg");
-  ResetToStartValues();
-  ASSERT_EQ(LoadSettings(), LoadResult::Created);
-  EXPECT_EQ(FileBytes(), first) << "the later save writes what a save at once writes";
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(FileBytes(), WriteConfig(Settings{}));
 }
 
 TEST_F(ConfigFile, StringsAreStoredComplementedAfterTheirLength) {
-  ResetHighScores();
-  Country = "abc";
-  ASSERT_TRUE(SaveSettings());
+  s_.HighScores = FirstStartHighScores();
+  s_.Country = "abc";
+  ASSERT_TRUE(Save());
   EXPECT_EQ(FileBytes().substr(4, 4), Bytes({0x03, 0x9E, 0x9D, 0x9C}));
 
   // Bytes with the high bit set survive the round trip.
-  Country = "\xE9t\xFF\x01";
-  ASSERT_TRUE(SaveSettings());
-  Country.clear();
-  EXPECT_EQ(LoadSettings(), LoadResult::Loaded);
-  EXPECT_EQ(Country, "\xE9t\xFF\x01");
+  s_.Country = "\xE9t\xFF\x01";
+  ASSERT_TRUE(Save());
+  s_.Country.clear();
+  EXPECT_EQ(Load(), LoadResult::Loaded);
+  EXPECT_EQ(s_.Country, "\xE9t\xFF\x01");
 }
 
 TEST_F(ConfigFile, ScoresAreSignedLittleEndian) {
-  ResetHighScores();
-  HighScores[0].Score = -2;
-  HighScores[1].Score = 0x12345678;
-  HighScores[9].Score = INT32_MIN;
-  ASSERT_TRUE(SaveSettings());
+  s_.HighScores = FirstStartHighScores();
+  s_.HighScores[0].Score = -2;
+  s_.HighScores[1].Score = 0x12345678;
+  s_.HighScores[9].Score = INT32_MIN;
+  ASSERT_TRUE(Save());
   const std::string bytes = FileBytes();
   // Entry 0's score follows "Anonymous" at offset 5 + 10.
   EXPECT_EQ(bytes.substr(15, 4), Bytes({0xFE, 0xFF, 0xFF, 0xFF}));
   EXPECT_EQ(bytes.substr(29, 4), Bytes({0x78, 0x56, 0x34, 0x12}));
   ResetToStartValues();
-  ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-  EXPECT_EQ(HighScores[0].Score, -2);
-  EXPECT_EQ(HighScores[1].Score, 0x12345678);
-  EXPECT_EQ(HighScores[9].Score, INT32_MIN);
+  ASSERT_EQ(Load(), LoadResult::Loaded);
+  EXPECT_EQ(s_.HighScores[0].Score, -2);
+  EXPECT_EQ(s_.HighScores[1].Score, 0x12345678);
+  EXPECT_EQ(s_.HighScores[9].Score, INT32_MIN);
 }
 
 TEST_F(ConfigFile, SettingBytesOtherThanOneLoadAsZeroAndSaveAsZero) {
@@ -128,25 +124,25 @@ TEST_F(ConfigFile, SettingBytesOtherThanOneLoadAsZeroAndSaveAsZero) {
     for (int i = 0; i < 10; ++i) f.Text("x").Score(i);
     WriteBytes("Config.cfg", f.bytes);
     ResetToStartValues();
-    ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-    EXPECT_EQ(Windowed, c.loaded);
-    EXPECT_EQ(MusicOn, c.loaded);
-    EXPECT_EQ(SoundOn, c.loaded);
-    EXPECT_EQ(BossKey, c.stored);  // the boss key is a scan code, kept as it is
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_EQ(Load(), LoadResult::Loaded);
+    EXPECT_EQ(s_.Windowed, c.loaded);
+    EXPECT_EQ(s_.MusicOn, c.loaded);
+    EXPECT_EQ(s_.SoundOn, c.loaded);
+    EXPECT_EQ(s_.BossKey, c.stored);  // the boss key is a scan code, kept as it is
+    ASSERT_TRUE(Save());
     EXPECT_EQ(FileBytes().substr(0, 4), Bytes({c.loaded, c.loaded, c.loaded, c.stored}));
   }
 }
 
 TEST_F(ConfigFile, ShorterStringsLeaveTheOldTailAndLoadBackExactly) {
-  ResetHighScores();
-  Country = "Switzerland";
-  ASSERT_TRUE(SaveSettings());
+  s_.HighScores = FirstStartHighScores();
+  s_.Country = "Switzerland";
+  ASSERT_TRUE(Save());
   const std::string before = FileBytes();
 
-  Country = "UK";
-  HighScores[3] = {"Bo", 4242};
-  ASSERT_TRUE(SaveSettings());
+  s_.Country = "UK";
+  s_.HighScores[3] = {"Bo", 4242};
+  ASSERT_TRUE(Save());
   const std::string after = FileBytes();
   // Nothing was cut: the old length stays and the bytes past the new end are
   // the old file's.
@@ -155,62 +151,62 @@ TEST_F(ConfigFile, ShorterStringsLeaveTheOldTailAndLoadBackExactly) {
   EXPECT_EQ(after.substr(newEnd), before.substr(newEnd));
   EXPECT_EQ(after.substr(4, 3), Bytes({2, 'U' ^ 0xFF, 'K' ^ 0xFF}));
 
-  const auto saved = HighScores;
+  const auto saved = s_.HighScores;
   ResetToStartValues();
-  ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-  EXPECT_EQ(Country, "UK");
+  ASSERT_EQ(Load(), LoadResult::Loaded);
+  EXPECT_EQ(s_.Country, "UK");
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(HighScores[i].Name, saved[i].Name) << i;
-    EXPECT_EQ(HighScores[i].Score, saved[i].Score) << i;
+    EXPECT_EQ(s_.HighScores[i].Name, saved[i].Name) << i;
+    EXPECT_EQ(s_.HighScores[i].Score, saved[i].Score) << i;
   }
 
   // A longer string later writes over part of the tail; the file never shrinks.
-  Country = "Switzerland!";
-  ASSERT_TRUE(SaveSettings());
+  s_.Country = "Switzerland!";
+  ASSERT_TRUE(Save());
   EXPECT_EQ(FileBytes().size(), before.size());
   ResetToStartValues();
-  ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-  EXPECT_EQ(Country, "Switzerland!");
-  EXPECT_EQ(HighScores[3].Name, "Bo");
+  ASSERT_EQ(Load(), LoadResult::Loaded);
+  EXPECT_EQ(s_.Country, "Switzerland!");
+  EXPECT_EQ(s_.HighScores[3].Name, "Bo");
 }
 
 TEST_F(ConfigFile, SaveWithoutAFileKeepsTheTableInMemory) {
   // A score entered while the file is missing must reach the new file as it is.
-  ResetHighScores();
-  HighScores[0] = {"Zed", 123456};
-  Country = "NZ";
+  s_.HighScores = FirstStartHighScores();
+  s_.HighScores[0] = {"Zed", 123456};
+  s_.Country = "NZ";
   ASSERT_FALSE(fs::exists("Config.cfg"));
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_TRUE(Save());
   ResetToStartValues();
-  ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-  EXPECT_EQ(HighScores[0].Name, "Zed");
-  EXPECT_EQ(HighScores[0].Score, 123456);
-  EXPECT_EQ(HighScores[1].Name, "Anonymous");
-  EXPECT_EQ(Country, "NZ");
+  ASSERT_EQ(Load(), LoadResult::Loaded);
+  EXPECT_EQ(s_.HighScores[0].Name, "Zed");
+  EXPECT_EQ(s_.HighScores[0].Score, 123456);
+  EXPECT_EQ(s_.HighScores[1].Name, "Anonymous");
+  EXPECT_EQ(s_.Country, "NZ");
 }
 
 TEST_F(ConfigFile, ClearingTheTableOnlyChangesMemory) {
-  ASSERT_EQ(LoadSettings(), LoadResult::Created);
-  HighScores[0] = {"Kept", 99999};
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_EQ(Load(), LoadResult::Created);
+  s_.HighScores[0] = {"Kept", 99999};
+  ASSERT_TRUE(Save());
   const std::string onDisk = FileBytes();
-  ResetHighScores();
-  EXPECT_EQ(HighScores[0].Name, "Anonymous");
+  s_.HighScores = FirstStartHighScores();
+  EXPECT_EQ(s_.HighScores[0].Name, "Anonymous");
   EXPECT_EQ(FileBytes(), onDisk);
 }
 
 TEST_F(ConfigFile, StringsLongerThan255KeepTheir255FirstCharacters) {
   // The length byte holds 8 bits; a longer string must not wrap to a short one.
-  ResetHighScores();
-  Country = std::string(255, 'a') + "bcdef";
-  HighScores[2].Name = std::string(256, 'n');
-  ASSERT_TRUE(SaveSettings());
+  s_.HighScores = FirstStartHighScores();
+  s_.Country = std::string(255, 'a') + "bcdef";
+  s_.HighScores[2].Name = std::string(256, 'n');
+  ASSERT_TRUE(Save());
   EXPECT_EQ(static_cast<uint8_t>(FileBytes()[4]), 255);
   ResetToStartValues();
-  ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-  EXPECT_EQ(Country, std::string(255, 'a'));
-  EXPECT_EQ(HighScores[2].Name, std::string(255, 'n'));
-  EXPECT_EQ(HighScores[3].Name, "Anonymous");
+  ASSERT_EQ(Load(), LoadResult::Loaded);
+  EXPECT_EQ(s_.Country, std::string(255, 'a'));
+  EXPECT_EQ(s_.HighScores[2].Name, std::string(255, 'n'));
+  EXPECT_EQ(s_.HighScores[3].Name, "Anonymous");
 }
 
 // ---- damaged files ----------------------------------------------------------------
@@ -225,17 +221,18 @@ FileBuilder Original() {
 
 // Checks that every field that ends within `length` bytes holds the original's
 // value and every later one the first start's (never an empty table).
-void ExpectReadUpTo(const FileBuilder& f, size_t length) {
+void ExpectReadUpTo(const Settings& settings, const FileBuilder& f, size_t length) {
   auto read = [&](size_t field) { return f.ends[field] <= length; };
-  EXPECT_EQ(Windowed, read(0) ? 0 : 1);
-  EXPECT_EQ(MusicOn, read(1) ? 0 : 1);
-  EXPECT_EQ(SoundOn, 1);
-  EXPECT_EQ(BossKey, read(3) ? 63 : 88);
-  EXPECT_EQ(Country, read(4) ? "Norway" : "");
+  EXPECT_EQ(settings.Windowed, read(0) ? 0 : 1);
+  EXPECT_EQ(settings.MusicOn, read(1) ? 0 : 1);
+  EXPECT_EQ(settings.SoundOn, 1);
+  EXPECT_EQ(settings.BossKey, read(3) ? 63 : 88);
+  EXPECT_EQ(settings.Country, read(4) ? "Norway" : "");
   for (size_t i = 0; i < 10; ++i) {
-    EXPECT_EQ(HighScores[i].Name, read(5 + 2 * i) ? "Player" + std::to_string(i) : "Anonymous")
+    EXPECT_EQ(settings.HighScores[i].Name,
+              read(5 + 2 * i) ? "Player" + std::to_string(i) : "Anonymous")
         << i;
-    EXPECT_EQ(HighScores[i].Score,
+    EXPECT_EQ(settings.HighScores[i].Score,
               read(6 + 2 * i) ? 9000 - 700 * static_cast<int>(i) : 5000 - 500 * static_cast<int>(i))
         << i;
   }
@@ -250,17 +247,16 @@ class DamagedFile : public InTempFolder {
     WriteBytes("Config.cfg", bytes);
     WriteBytes("other.txt", "not ours");
     ResetToStartValues();
-    ASSERT_EQ(LoadSettings(), LoadResult::Damaged);
-    EXPECT_EQ(DamagedCopyName(), "Config.cfg.damaged");
+    ASSERT_EQ(Load(), LoadResult::Damaged);
+    EXPECT_EQ(damagedCopy_, "Config.cfg.damaged");
     EXPECT_EQ(ReadBytes("Config.cfg.damaged"), bytes);
-    EXPECT_FALSE(SettingsError().empty());
   }
   void SaveAndReload() {
-    const ConfigData inMemory = CurrentConfig();
-    ASSERT_TRUE(SaveSettings());
+    const Settings inMemory = s_;
+    ASSERT_TRUE(Save());
     ResetToStartValues();
-    ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-    EXPECT_TRUE(CurrentConfig() == inMemory);
+    ASSERT_EQ(Load(), LoadResult::Loaded);
+    EXPECT_TRUE(s_ == inMemory);
     EXPECT_EQ(ReadBytes("other.txt"), "not ours");
   }
 };
@@ -271,7 +267,7 @@ TEST_F(DamagedFile, CutAtEveryByteKeepsWhatWasReadAndFirstStartValuesForTheRest)
     SCOPED_TRACE("cut at " + std::to_string(length));
     const std::string cut = f.bytes.substr(0, length);
     LoadDamaged(cut);
-    ExpectReadUpTo(f, length);
+    ExpectReadUpTo(s_, f, length);
     SaveAndReload();
     EXPECT_EQ(ReadBytes("Config.cfg.damaged"), cut);
     if (HasFatalFailure()) return;
@@ -296,9 +292,9 @@ TEST_F(DamagedFile, LengthBytesPromisingMoreThanThereIs) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     LoadDamaged(c.bytes);
-    ConfigData expected = FirstStartConfig();
+    Settings expected = Settings{};
     EXPECT_EQ(ReadConfig(c.bytes, expected), c.fieldsRead);
-    EXPECT_TRUE(CurrentConfig() == expected);
+    EXPECT_TRUE(s_ == expected);
     SaveAndReload();
   }
 }
@@ -312,42 +308,42 @@ TEST_F(DamagedFile, RandomBytesNeverCrashAndNeverLoseTheFile) {
     fs::remove("Config.cfg.damaged");
     WriteBytes("Config.cfg", bytes);
     ResetToStartValues();
-    const LoadResult result = LoadSettings();
+    const std::optional<LoadResult> result = Load();
     ASSERT_TRUE(result == LoadResult::Loaded || result == LoadResult::Damaged);
-    EXPECT_LE(Windowed, 1);
-    EXPECT_LE(MusicOn, 1);
-    EXPECT_LE(SoundOn, 1);
+    EXPECT_LE(s_.Windowed, 1);
+    EXPECT_LE(s_.MusicOn, 1);
+    EXPECT_LE(s_.SoundOn, 1);
     EXPECT_EQ(fs::exists("Config.cfg.damaged"), result == LoadResult::Damaged);
     if (result == LoadResult::Damaged) {
       EXPECT_EQ(ReadBytes("Config.cfg.damaged"), bytes);
     }
     // A save keeps every byte past what it writes.
-    const ConfigData inMemory = CurrentConfig();
+    const Settings inMemory = s_;
     const std::string written = WriteConfig(inMemory);
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_TRUE(Save());
     const std::string after = FileBytes();
     EXPECT_EQ(after.substr(0, written.size()), written);
     if (bytes.size() > written.size()) {
       EXPECT_EQ(after.substr(written.size()), bytes.substr(written.size()));
     }
     ResetToStartValues();
-    ASSERT_EQ(LoadSettings(), LoadResult::Loaded);
-    EXPECT_TRUE(CurrentConfig() == inMemory);
+    ASSERT_EQ(Load(), LoadResult::Loaded);
+    EXPECT_TRUE(s_ == inMemory);
   }
 }
 
 TEST_F(DamagedFile, AnEarlierCopyOfOtherBytesIsNeverOverwritten) {
   WriteBytes("Config.cfg.damaged", "an older damaged file");
   WriteBytes("Config.cfg", Bytes({1, 1}));
-  ASSERT_EQ(LoadSettings(), LoadResult::Damaged);
-  EXPECT_EQ(DamagedCopyName(), "Config.cfg.damaged.1");
+  ASSERT_EQ(Load(), LoadResult::Damaged);
+  EXPECT_EQ(damagedCopy_, "Config.cfg.damaged.1");
   EXPECT_EQ(ReadBytes("Config.cfg.damaged.1"), Bytes({1, 1}));
   EXPECT_EQ(ReadBytes("Config.cfg.damaged"), "an older damaged file");
 
   // The same damaged bytes again reuse their copy instead of piling up copies.
   WriteBytes("Config.cfg", Bytes({1, 1}));
-  ASSERT_EQ(LoadSettings(), LoadResult::Damaged);
-  EXPECT_EQ(DamagedCopyName(), "Config.cfg.damaged.1");
+  ASSERT_EQ(Load(), LoadResult::Damaged);
+  EXPECT_EQ(damagedCopy_, "Config.cfg.damaged.1");
   EXPECT_FALSE(fs::exists("Config.cfg.damaged.2"));
 }
 

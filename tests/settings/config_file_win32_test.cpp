@@ -52,9 +52,9 @@ TEST_F(ConfigFile, AReadOnlyOrHeldFileIsLeftAsItIsAndTheMessageNamesTheFile) {
     SCOPED_TRACE(c.what);
     ::SetFileAttributesA("Config.cfg", FILE_ATTRIBUTE_NORMAL);
     fs::remove("Config.cfg");
-    ResetHighScores();
-    Country = "before";
-    ASSERT_TRUE(SaveSettings());
+    s_.HighScores = FirstStartHighScores();
+    s_.Country = "before";
+    ASSERT_TRUE(Save());
     const std::string before = FileBytes();
     if (c.readOnly) {
       ASSERT_TRUE(::SetFileAttributesA("Config.cfg", FILE_ATTRIBUTE_READONLY));
@@ -65,9 +65,9 @@ TEST_F(ConfigFile, AReadOnlyOrHeldFileIsLeftAsItIsAndTheMessageNamesTheFile) {
         holder.emplace("Config.cfg");
         ASSERT_TRUE(holder->ok());
       }
-      Country = "after";
+      s_.Country = "after";
       std::string why;
-      EXPECT_FALSE(SaveSettings(&why));
+      EXPECT_FALSE(Save(&why));
       EXPECT_NE(why.find(c.named), std::string::npos) << why;
       EXPECT_EQ(why.find("folder"), std::string::npos) << why;
     }
@@ -79,14 +79,14 @@ TEST_F(ConfigFile, AReadOnlyOrHeldFileIsLeftAsItIsAndTheMessageNamesTheFile) {
 }
 
 TEST_F(ConfigFile, SaveKeepsTheFilesAttributesAndLeavesNoTemporaryFile) {
-  ResetHighScores();
-  ASSERT_TRUE(SaveSettings());
+  s_.HighScores = FirstStartHighScores();
+  ASSERT_TRUE(Save());
   ASSERT_TRUE(::SetFileAttributesA("Config.cfg", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
   if (!(Attributes("Config.cfg") & FILE_ATTRIBUTE_HIDDEN))
     GTEST_SKIP() << "this file system keeps no hidden attribute (Wine without extended attributes)";
-  Country = "abc";
+  s_.Country = "abc";
   std::string why;
-  ASSERT_TRUE(SaveSettings(&why)) << why;
+  ASSERT_TRUE(Save(&why)) << why;
   EXPECT_EQ(FileBytes().substr(4, 4), std::string("\x03\x9E\x9D\x9C", 4));
   EXPECT_TRUE(Attributes("Config.cfg") & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(Entries(), 1u);
@@ -106,12 +106,12 @@ TEST_F(UnreadableFile, AFileThatCannotBeReadIsLeftAloneAndDoesNotHang) {
     fs::remove_all("Config.cfg");
     c.make();
     ResetToStartValues();
-    Country = "kept";
-    EXPECT_EQ(LoadSettings(), LoadResult::Unreadable);
-    EXPECT_NE(SettingsError().find("Config.cfg"), std::string::npos);
-    EXPECT_EQ(Country, "kept");
+    s_.Country = "kept";
+    EXPECT_EQ(Load(), std::nullopt);
+    EXPECT_NE(loadError_.find("Config.cfg"), std::string::npos);
+    EXPECT_EQ(s_.Country, "kept");
     std::string why;
-    EXPECT_FALSE(SaveSettings(&why));
+    EXPECT_FALSE(Save(&why));
     EXPECT_NE(why.find("Config.cfg"), std::string::npos);
     EXPECT_FALSE(fs::is_regular_file("Config.cfg"));
     EXPECT_FALSE(fs::exists("Config.cfg.damaged"));
@@ -119,15 +119,15 @@ TEST_F(UnreadableFile, AFileThatCannotBeReadIsLeftAloneAndDoesNotHang) {
   // A file held open by another program is read all the same: the game only
   // reads, and shares the file while it does.
   fs::remove_all("Config.cfg");
-  ResetHighScores();
-  ASSERT_TRUE(SaveSettings());
+  s_.HighScores = FirstStartHighScores();
+  ASSERT_TRUE(Save());
   {
     HANDLE h = ::CreateFileA("Config.cfg", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     ResetToStartValues();
-    EXPECT_EQ(LoadSettings(), LoadResult::Loaded) << SettingsError();
-    EXPECT_EQ(HighScores[0].Name, "Anonymous");
+    EXPECT_EQ(Load(), LoadResult::Loaded) << loadError_;
+    EXPECT_EQ(s_.HighScores[0].Name, "Anonymous");
     ::CloseHandle(h);
   }
 }
@@ -145,10 +145,12 @@ TEST(WindowsSeam, UnicodeNamesAreTheSameFilesOnTheDisk) {
   ASSERT_TRUE(ReplaceFileKeepingTail(path, "first, longer"));
   ASSERT_TRUE(ReplaceFileKeepingTail(path, "second"));
   EXPECT_TRUE(fs::is_regular_file(wide));
-  std::string bytes;
-  EXPECT_FALSE(ReadFileStart(path, 100, bytes));
-  EXPECT_EQ(bytes, "second longer");
-  EXPECT_EQ(CreateNewFile(path, "x"), std::errc::file_exists);
+  const Result<std::string> bytes = ReadFileStart(path, 100);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, "second longer");
+  const Status created = CreateNewFile(path, "x");
+  ASSERT_FALSE(created);
+  EXPECT_EQ(created.error().code, std::errc::file_exists);
   fs::remove(wide, ec);
 }
 
@@ -158,11 +160,12 @@ TEST(WindowsSeam, TheProgramsFolderAndItsLibraries) {
   EXPECT_TRUE(fs::path(folder).is_absolute()) << folder;
   EXPECT_TRUE(fs::exists(fs::path(folder) / "test_settings.exe")) << folder;
   EXPECT_EQ(LibraryPath("C:\\Games", "system"), "C:\\Games\\system.dll");
-  std::string why;
-  EXPECT_EQ(OpenModule(LibraryPath(folder, "no-such-library"), why), nullptr);
-  EXPECT_FALSE(why.empty());
-  void* kernel = OpenModule("kernel32.dll", why);
-  ASSERT_NE(kernel, nullptr) << why;
+  const Result<void*> missing = OpenModule(LibraryPath(folder, "no-such-library"));
+  ASSERT_FALSE(missing);
+  EXPECT_FALSE(missing.error().message.empty());
+  const Result<void*> opened = OpenModule("kernel32.dll");
+  ASSERT_TRUE(opened) << opened.error().message;
+  void* kernel = *opened;
   EXPECT_NE(ModuleSymbol(kernel, "GetTickCount64"), nullptr);
   EXPECT_EQ(ModuleSymbol(kernel, "NoSuchFunction"), nullptr);
   CloseModule(kernel);

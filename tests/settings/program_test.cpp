@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "SettingsFixture.h"
@@ -19,8 +20,8 @@
 namespace gh::test {
 namespace {
 
-ConfigData TableOnFile() {
-  ConfigData d;
+Settings TableOnFile() {
+  Settings d;
   d.Country = "Chile";
   const char* names[10] = {"Ace", "", "Third", "d", "e", "f", "g", "h", "i", "Last"};
   const int32_t scores[10] = {123456, 9000, 8000, 7000, 6000, 5000, 4000, 3000, 0, -50};
@@ -67,7 +68,7 @@ TEST_F(Program, TheHighScoreScreenPrintsRankNameAndScoreOfEveryRow) {
   OpenHighScores();
   if (HasFatalFailure()) return;
   const auto prints = h->Prints();
-  const ConfigData table = TableOnFile();
+  const Settings table = TableOnFile();
   auto find = [&](const std::string& text, float x, float y) -> const ihPrint* {
     for (const auto& p : prints)
       if (text == p.text && std::abs(p.x - x) < 1e-4f && std::abs(p.y - y) < 1e-4f) return &p;
@@ -110,30 +111,51 @@ TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
   int reports = 0;
   for (const auto& e : h->Platform().errors) reports += e.find("Config.cfg") != std::string::npos;
   EXPECT_EQ(reports, 1);
-  EXPECT_EQ(Country, "Chile");           // read before the damage
-  EXPECT_EQ(HighScores[0].Name, "Ace");  // its score was cut
+  EXPECT_EQ(PlayerSettings().Country, "Chile");           // read before the damage
+  EXPECT_EQ(PlayerSettings().HighScores[0].Name, "Ace");  // its score was cut
   // The message promises default values: the rest of the table is the first
   // start's, never ten empty names with 0.
-  EXPECT_EQ(HighScores[0].Score, 5000);
+  EXPECT_EQ(PlayerSettings().HighScores[0].Score, 5000);
   for (int i = 1; i < 10; ++i)
-    EXPECT_EQ(HighScores[i], (THiScores{"Anonymous", 5000 - 500 * i})) << i;
+    EXPECT_EQ(PlayerSettings().HighScores[i], (HighScore{"Anonymous", 5000 - 500 * i})) << i;
   EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
+}
+
+// A "Config.cfg" that cannot be read is reported once, and the table holds no
+// scores rather than a first start's, which the player could take for theirs.
+TEST_F(Program, AnUnreadableFileIsReportedAndTheTableHoldsNoScores) {
+  std::random_device seed;
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("gh-unreadable-" + std::to_string(seed()));
+  ASSERT_TRUE(std::filesystem::create_directories(folder / "Config.cfg"));
+  HarnessOptions options;
+  options.folder = folder;
+  h = std::make_unique<Harness>(options);
+  ASSERT_TRUE(h->StepUntilPrint("High Score", 1500));
+  int reports = 0;
+  for (const auto& e : h->Platform().errors)
+    reports += e.find("cannot be used") != std::string::npos;
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(PlayerSettings().HighScores, HighScoreList{});
+  h.reset();
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
 }
 
 TEST_F(Program, ClosingTheWindowKeepsWhatWasChangedInThisRun) {
   Start(WriteConfig(TableOnFile()), true);
   // What the Options screen's widgets write.
-  Country = "Peru";
-  SoundOn = 0;
-  BossKey = 63;
+  PlayerSettings().Country = "Peru";
+  PlayerSettings().SoundOn = 0;
+  PlayerSettings().BossKey = 63;
   h->Close();
   ASSERT_TRUE(h->Exited());
-  ConfigData onDisk;
+  Settings onDisk;
   ASSERT_EQ(ReadConfig(ReadBytes(h->ConfigPath()), onDisk), ConfigFieldCount);
   EXPECT_EQ(onDisk.Country, "Peru");
   EXPECT_EQ(onDisk.SoundOn, 0);
   EXPECT_EQ(onDisk.BossKey, 63);
-  EXPECT_EQ(onDisk.HighScores[0], (THiScores{"Ace", 123456}));
+  EXPECT_EQ(onDisk.HighScores[0], (HighScore{"Ace", 123456}));
   EXPECT_TRUE(h->Platform().errors.empty());
 }
 
@@ -163,11 +185,11 @@ TEST_F(Program, MessagesAreWrappedToAReadableWidthWithNothingLost) {
 
 TEST_F(Program, TheFirstStartWritesTheDefaultTable) {
   Start(std::nullopt, false);
-  ConfigData onDisk;
+  Settings onDisk;
   const std::string bytes = ReadBytes(h->ConfigPath());
   EXPECT_EQ(bytes.size(), 145u);
   ASSERT_EQ(ReadConfig(bytes, onDisk), ConfigFieldCount);
-  EXPECT_EQ(onDisk.HighScores[0], (THiScores{"Anonymous", 5000}));
+  EXPECT_EQ(onDisk.HighScores[0], (HighScore{"Anonymous", 5000}));
   EXPECT_TRUE(h->Platform().errors.empty());
 }
 
@@ -187,8 +209,9 @@ TEST_F(OneCopyPerFolder, ASecondCopySaysSoAndExitsWithoutTouchingTheFile) {
   const std::string config = WriteConfig(TableOnFile());
   // The first copy, as another process would hold the folder.
   FileLock first;
-  std::error_code error;
-  ASSERT_EQ(first.Take((folder_ / ConfigLockFileName).string(), error), FileLock::Result::Taken);
+  const Result<FileLock::Outcome> taken = first.Take((folder_ / ConfigLockFileName).string());
+  ASSERT_TRUE(taken);
+  ASSERT_EQ(*taken, FileLock::Outcome::Taken);
 
   auto second = StartHere(config);
   second->Step(50);

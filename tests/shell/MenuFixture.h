@@ -70,8 +70,8 @@ class MenuTest : public ::testing::Test {
   }
 
   // Where the engine's pointer is, in screen units.
-  static float PointerX() { return iMouseX() * 32.0f - 16.0f; }
-  static float PointerY() { return 12.0f - iMouseY() * 24.0f; }
+  static float PointerX() { return PointerOnPlane().x; }
+  static float PointerY() { return PointerOnPlane().y; }
 
   // The pointer rests on the widget, inside its picture (a click there picks
   // it), and on a text button beside its caption, not on the letters.
@@ -101,7 +101,7 @@ class MenuTest : public ::testing::Test {
 
   // Opens the exit question from the main menu with Escape.
   void AskExitByEscape() {
-    Press(KeyEscape);
+    Press(Key::Escape);
     ASSERT_TRUE(h->HasPrint("Exit the game?"));
     ASSERT_TRUE(Shown(TextButtons[8]));
     ASSERT_TRUE(Shown(TextButtons[9]));

@@ -16,13 +16,13 @@ TEST_F(Dialog, AnswersByKeyboard) {
     bool yes;
   };
   const Case cases[] = {
-      {"Enter at once: No", {KeyEnter}, false},
-      {"Space at once: No", {KeySpace}, false},
-      {"Left then Enter: Yes", {KeyLeft, KeyEnter}, true},
-      {"Up then Enter: Yes", {KeyUp, KeyEnter}, true},
-      {"Left, Right, Enter: No", {KeyLeft, KeyRight, KeyEnter}, false},
-      {"Down wraps inside the box: Yes", {KeyDown, KeyEnter}, true},
-      {"Escape: No", {KeyEscape}, false},
+      {"Enter at once: No", {Key::Enter}, false},
+      {"Space at once: No", {Key::Space}, false},
+      {"Left then Enter: Yes", {Key::Left, Key::Enter}, true},
+      {"Up then Enter: Yes", {Key::Up, Key::Enter}, true},
+      {"Left, Right, Enter: No", {Key::Left, Key::Right, Key::Enter}, false},
+      {"Down wraps inside the box: Yes", {Key::Down, Key::Enter}, true},
+      {"Escape: No", {Key::Escape}, false},
   };
   Start();
   for (const auto& c : cases) {
@@ -64,29 +64,33 @@ TEST_F(Dialog, NameQuestionKeySequences) {
     const char* after;
   };
   const Case cases[] = {
-      {"a name, then Enter", "", {{0, "Ann"}, {KeyEnter, ""}}, true, "Ann"},
-      {"Enter at once keeps the name already there", "Old", {{KeyEnter, ""}}, true, "Old"},
+      {"a name, then Enter", "", {{0, "Ann"}, {Key::Enter, ""}}, true, "Ann"},
+      {"Enter at once keeps the name already there", "Old", {{Key::Enter, ""}}, true, "Old"},
       {"a name with a space",
        "",
-       {{0, "Tester"}, {KeySpace, " "}, {0, "Two"}, {KeyEnter, ""}},
+       {{0, "Tester"}, {Key::Space, " "}, {0, "Two"}, {Key::Enter, ""}},
        true,
        "Tester Two"},
-      {"accented letters", "", {{0, "Zo\xEB"}, {KeyEnter, ""}}, true, "Zo\xEB"},
+      {"accented letters", "", {{0, "Zo\xEB"}, {Key::Enter, ""}}, true, "Zo\xEB"},
       {"Backspace",
        "Old",
-       {{KeyBackspace, ""}, {KeyBackspace, ""}, {0, "ld"}, {KeyEnter, ""}},
+       {{Key::Backspace, ""}, {Key::Backspace, ""}, {0, "ld"}, {Key::Enter, ""}},
        true,
        "Old"},
-      {"Space alone types a space", "Old", {{KeySpace, " "}}, std::nullopt, "Old "},
-      {"Tab to Yes, Enter", "Old", {{KeyTab, ""}, {KeyEnter, ""}}, true, "Old"},
-      {"Down to Yes, Enter", "Old", {{KeyDown, ""}, {KeyEnter, ""}}, true, "Old"},
-      {"Tab twice to No, Enter", "Old", {{KeyTab, ""}, {KeyTab, ""}, {KeyEnter, ""}}, false, "Old"},
-      {"Escape declines", "", {{0, "Ann"}, {KeyEscape, ""}}, false, "Ann"},
+      {"Space alone types a space", "Old", {{Key::Space, " "}}, std::nullopt, "Old "},
+      {"Tab to Yes, Enter", "Old", {{Key::Tab, ""}, {Key::Enter, ""}}, true, "Old"},
+      {"Down to Yes, Enter", "Old", {{Key::Down, ""}, {Key::Enter, ""}}, true, "Old"},
+      {"Tab twice to No, Enter",
+       "Old",
+       {{Key::Tab, ""}, {Key::Tab, ""}, {Key::Enter, ""}},
+       false,
+       "Old"},
+      {"Escape declines", "", {{0, "Ann"}, {Key::Escape, ""}}, false, "Ann"},
   };
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    PlayerName = c.before;
+    TypedName() = c.before;
     std::optional<bool> answer;
     Ask("Your Scores is 4200", " Please, enter your name:", ColourGreen, true,
         [&](bool yes) { answer = yes; });
@@ -108,8 +112,8 @@ TEST_F(Dialog, NameQuestionKeySequences) {
     }
     h->Step(1);
     EXPECT_EQ(answer, c.answer);
-    EXPECT_EQ(PlayerName, c.after);
-    if (QuestionOpen()) Press(KeyEscape);
+    EXPECT_EQ(TypedName(), c.after);
+    if (QuestionOpen()) Press(Key::Escape);
     ASSERT_FALSE(QuestionOpen());
     EXPECT_FALSE(Shown(NameEdit));
     EXPECT_FALSE(Shown(TextButtons[8]));
@@ -137,7 +141,7 @@ TEST_F(Dialog, TextsDoNotPileUpWhileTheBoxIsOpen) {
   Start();
   AskExitByEscape();
   h->Step(30);
-  Press(KeyLeft);
+  Press(Key::Left);
   h->Step(30);
   EXPECT_EQ(CountPrints("Exit the game?"), 1);
   EXPECT_EQ(CountPrints("Yes"), 1);
@@ -145,16 +149,16 @@ TEST_F(Dialog, TextsDoNotPileUpWhileTheBoxIsOpen) {
   // The focused answer is red, the other orange.
   EXPECT_EQ(LastPrint("Yes")->color.green, 0.0f);
   EXPECT_GT(LastPrint("No")->color.green, 0.4f);
-  Press(KeyEscape);
+  Press(Key::Escape);
 }
 
 TEST_F(Dialog, TheBossKeyWorksInsideTheBox) {
   Start();
   AskExitByEscape();
-  Press(KeyF12);
+  Press(Key::F12);
   EXPECT_EQ(h->Platform().minimised, 1);
   EXPECT_TRUE(h->HasPrint("Exit the game?"));  // in a window the question stays
-  Press(KeyEnter);
+  Press(Key::Enter);
   EXPECT_EQ(CurrentScreen, ScreenMenu);
 }
 
@@ -166,11 +170,11 @@ TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
   ASSERT_TRUE(h->StepUntil([&] { return Engine().ihOpenCount() == opens + 1; }, 60));
   ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 600));
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_TRUE(Engine().ihFullscreen());
   // And the menu works: the question can be asked and answered again.
   AskExitByEscape();
-  Press(KeyEnter);
+  Press(Key::Enter);
   EXPECT_EQ(CurrentScreen, ScreenMenu);
 }
 

@@ -55,7 +55,7 @@ TEST_F(Screens, EscapeDuringTheFadeInGoesStraightToTheMenu) {
   Start(false);
   ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
   h->Step(10);
-  Press(KeyEscape);
+  Press(Key::Escape);
   EXPECT_TRUE(OnScreen(ScreenMenu));
   EXPECT_TRUE(Shown(TextButtons[0]));
 }
@@ -64,7 +64,7 @@ TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
   for (bool escape : {false, true}) {
     SCOPED_TRACE(escape ? "escape during the fade-out" : "full fade-out");
     Start();
-    Country = "Narnia";
+    PlayerSettings().Country = "Narnia";
     ClickOn(TextButtons[5]);  // "Exit Game"
     ASSERT_TRUE(h->HasPrint("Exit the game?"));
     ClickOn(TextButtons[8]);  // "Yes"
@@ -72,7 +72,7 @@ TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
     int frames = 0;
     if (escape) {
       h->Step(5);
-      h->Tap(KeyEscape);
+      h->Tap(Key::Escape);
     }
     while (!h->Exited() && frames < 2000) {
       h->Step(1);
@@ -125,7 +125,7 @@ TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
       EXPECT_TRUE(Shown(*c.back));
       EXPECT_FALSE(Shown(TextButtons[0]));
       if (byEscape) {
-        Press(KeyEscape);
+        Press(Key::Escape);
       } else {
         ClickOn(*c.back);
       }
@@ -199,12 +199,12 @@ TEST_F(Screens, APageThatNoBrowserCouldOpenIsToldWithItsAddress) {
     // Long as it is, the address stays inside the question's panel (480 pixels).
     EXPECT_GE(line->left, -9.6f);
     EXPECT_LE(line->right, 9.6f);
-    Press(KeyEscape);
+    Press(Key::Escape);
     EXPECT_FALSE(QuestionOpen());
     EXPECT_TRUE(OnScreen(c.screen));
     h->Step(2);
     EXPECT_FALSE(QuestionOpen()) << "told twice";
-    if (c.screen != ScreenMenu) Press(KeyEscape);
+    if (c.screen != ScreenMenu) Press(Key::Escape);
   }
 }
 
@@ -212,17 +212,17 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
   Start();
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "yes" : "no");
-    HighScores[0] = THiScores{"Champion", 99999};
+    PlayerSettings().HighScores[0] = HighScore{"Champion", 99999};
     ClickOn(TextButtons[2]);
     ClickOn(ClearTableButton);
     ASSERT_TRUE(h->HasPrint("Do you want to clear"));
     ASSERT_TRUE(h->HasPrint("the High Score Table?"));
-    EXPECT_EQ(HighScores[0].Name, "Champion");  // nothing before the answer
+    EXPECT_EQ(PlayerSettings().HighScores[0].Name, "Champion");  // nothing before the answer
     ClickOn(TextButtons[yes ? 8 : 9]);
     EXPECT_TRUE(OnScreen(ScreenHiScore));
     EXPECT_TRUE(Shown(ClearTableButton));
-    EXPECT_EQ(HighScores[0].Name == "Champion", !yes);
-    Press(KeyEscape);
+    EXPECT_EQ(PlayerSettings().HighScores[0].Name == "Champion", !yes);
+    Press(Key::Escape);
   }
 }
 
@@ -248,7 +248,7 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   // Escape on every page, the last one too, goes to the menu.
   for (int8_t page : pages) {
     SwitchScreen(page);
-    Press(KeyEscape);
+    Press(Key::Escape);
     EXPECT_TRUE(OnScreen(ScreenMenu)) << int(page);
   }
 }
@@ -264,7 +264,7 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    BossKey = c.key;
+    PlayerSettings().BossKey = c.key;
     SwitchScreen(ScreenHelp3);
     h->Step(2);
     ASSERT_TRUE(Shown(HelpCtrlSprite));
@@ -275,7 +275,7 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
     EXPECT_GT(name->left, picture->x - picture->width / 2);
     EXPECT_LT(name->y, picture->y);
   }
-  BossKey = 88;
+  PlayerSettings().BossKey = 88;
 }
 
 TEST_F(Screens, EveryWidgetActionNamesAScreenOrACommand) {
@@ -311,7 +311,7 @@ TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
   EXPECT_NEAR(HelpScroller->Offset, start + 100 * 0.02f, 0.01f);
   EXPECT_GT(HelpScroller->Offset, -8.0f + 1.5f);
 
-  Press(KeyEscape);
+  Press(Key::Escape);
   ClickOn(TextButtons[3]);
   // Entered anew: the first line starts again low on the screen.
   EXPECT_NEAR(HelpScroller->Offset, -8.0f, 0.1f);
@@ -342,16 +342,16 @@ TEST_F(Screens, MusicFollowsTheToggleAndTheScreen) {
   ClickOn(TextButtons[1]);
   Hover(MusicToggle);
   ClickOn(MusicToggle, 2.0f);  // right half: off
-  EXPECT_EQ(MusicOn, 0);
+  EXPECT_EQ(PlayerSettings().MusicOn, 0);
   EXPECT_TRUE(OnScreen(ScreenOptions));
   EXPECT_TRUE(Shown(MusicToggle));
   EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic.get()));
   EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic.get()));
   ClickOn(MusicToggle, -2.0f);  // left half: on
-  EXPECT_EQ(MusicOn, 1);
+  EXPECT_EQ(PlayerSettings().MusicOn, 1);
   EXPECT_TRUE(OnScreen(ScreenOptions));
   EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
-  Press(KeyEscape);
+  Press(Key::Escape);
   ClickOn(TextButtons[0]);
   ASSERT_TRUE(OnScreen(ScreenGame));
   EXPECT_TRUE(Engine().ihSoundPlaying(GameMusic.get()));
@@ -362,7 +362,7 @@ TEST_F(Screens, SoundEffectsOffSilencesClicksButNotMusic) {
   Start();
   for (uint8_t on : {uint8_t{1}, uint8_t{0}}) {
     SCOPED_TRACE(on ? "sound on" : "sound off");
-    SoundOn = on;
+    PlayerSettings().SoundOn = on;
     Clicks();
     Hover(TextButtons[1]);
     Hover(TextButtons[2]);

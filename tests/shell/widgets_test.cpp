@@ -21,19 +21,20 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
     bool shift = false;  // Shift held with the key
   };
   const Case cases[] = {
-      {"menu: Down from Exit Game wraps to Start Game", -1, 5, KeyDown, 0},
-      {"menu: Up from Start Game wraps to Exit Game", -1, 0, KeyUp, 5},
-      {"menu: Right moves on like Down", -1, 2, KeyRight, 3},
-      {"menu: Left moves back like Up", -1, 2, KeyLeft, 1},
-      {"options: Down from Back skips the hidden entries to the display toggle", 1, 6, KeyDown, 12},
-      {"options: Up from the display toggle goes back to Back", 1, 12, KeyUp, 6},
-      {"options: Up from Back wraps to the boss-key box", 1, 6, KeyUp, 16},
-      {"high score: Down from Back goes to the clear button", 2, 7, KeyDown, 10},
-      {"menu: Tab moves on like Down", -1, 2, KeyTab, 3},
-      {"menu: Tab wraps from Exit Game", -1, 5, KeyTab, 0},
-      {"menu: Shift+Tab moves back like Up", -1, 2, KeyTab, 1, true},
-      {"options: Tab leaves a toggle, which keeps Left and Right", 1, 13, KeyTab, 14},
-      {"options: Shift+Tab from the display toggle goes back to Back", 1, 12, KeyTab, 6, true},
+      {"menu: Down from Exit Game wraps to Start Game", -1, 5, Key::Down, 0},
+      {"menu: Up from Start Game wraps to Exit Game", -1, 0, Key::Up, 5},
+      {"menu: Right moves on like Down", -1, 2, Key::Right, 3},
+      {"menu: Left moves back like Up", -1, 2, Key::Left, 1},
+      {"options: Down from Back skips the hidden entries to the display toggle", 1, 6, Key::Down,
+       12},
+      {"options: Up from the display toggle goes back to Back", 1, 12, Key::Up, 6},
+      {"options: Up from Back wraps to the boss-key box", 1, 6, Key::Up, 16},
+      {"high score: Down from Back goes to the clear button", 2, 7, Key::Down, 10},
+      {"menu: Tab moves on like Down", -1, 2, Key::Tab, 3},
+      {"menu: Tab wraps from Exit Game", -1, 5, Key::Tab, 0},
+      {"menu: Shift+Tab moves back like Up", -1, 2, Key::Tab, 1, true},
+      {"options: Tab leaves a toggle, which keeps Left and Right", 1, 13, Key::Tab, 14},
+      {"options: Shift+Tab from the display toggle goes back to Back", 1, 12, Key::Tab, 6, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -41,9 +42,9 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
     if (c.openSlot >= 0) ClickOn(TextButtons[c.openSlot]);
     Hover(WidgetList[c.from].get());
     ASSERT_EQ(FocusIndex, c.from);
-    if (c.shift) h->KeyDown(KeyLeftShift);
+    if (c.shift) h->KeyDown(Key::LeftShift);
     Press(c.key);
-    if (c.shift) h->KeyUp(KeyLeftShift);
+    if (c.shift) h->KeyUp(Key::LeftShift);
     EXPECT_EQ(FocusIndex, c.to);
     EXPECT_TRUE(WidgetList[c.to]->Current);
     EXPECT_TRUE(PointerOn(WidgetList[c.to].get()));
@@ -56,11 +57,11 @@ TEST_F(Widgets, EnterActivatesOnlyWithThePointerOnTheButton) {
   h->MouseAt(12.0f, 10.0f);  // off every button; "Options" keeps the focus
   h->Step(1);
   ASSERT_EQ(FocusIndex, 1);
-  Press(KeyEnter);
-  Press(KeySpace);
+  Press(Key::Enter);
+  Press(Key::Space);
   EXPECT_TRUE(OnScreen(ScreenMenu));
-  Press(KeyDown);  // puts the pointer on "High Score"
-  Press(KeyEnter);
+  Press(Key::Down);  // puts the pointer on "High Score"
+  Press(Key::Enter);
   EXPECT_TRUE(OnScreen(ScreenHiScore));
 }
 
@@ -89,7 +90,7 @@ TEST_F(Widgets, KeyboardStillWorksWhenTheFocusedButtonWasLeftBehindOnAnotherScre
   ClickOn(TextButtons[7]);  // "Back": the pointer rests below the menu's buttons
   ASSERT_TRUE(OnScreen(ScreenMenu));
   ASSERT_EQ(FocusIndex, 7);
-  Press(KeyDown);
+  Press(Key::Down);
   EXPECT_EQ(FocusIndex, 0);
   EXPECT_TRUE(PointerOn(TextButtons[0]));
 }
@@ -97,8 +98,8 @@ TEST_F(Widgets, KeyboardStillWorksWhenTheFocusedButtonWasLeftBehindOnAnotherScre
 TEST_F(Widgets, FocusMovesNowhereWhenEveryWidgetIsHidden) {
   Start();
   SwitchScreen(99);  // a blank screen
-  Press(KeyDown);
-  Press(KeyUp);
+  Press(Key::Down);
+  Press(Key::Up);
   const uint8_t focus = FocusIndex;
   WidgetList[0]->FocusNext();
   WidgetList[0]->FocusPrevious();
@@ -112,7 +113,8 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     TDDButtonToggle* toggle;
     uint8_t* value;
   };
-  for (const Case& c : {Case{SoundToggle, &SoundOn}, Case{MusicToggle, &MusicOn}}) {
+  for (const Case& c : {Case{SoundToggle, &PlayerSettings().SoundOn},
+                        Case{MusicToggle, &PlayerSettings().MusicOn}}) {
     SCOPED_TRACE(c.toggle == SoundToggle ? "sound" : "music");
     ClickOn(c.toggle, 2.0f);
     EXPECT_EQ(*c.value, 0);
@@ -122,13 +124,13 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     ClickOn(c.toggle, -2.0f);  // already 1: stays, and the screen is switched to again
     EXPECT_EQ(*c.value, 1);
     EXPECT_NE(PreviousScreen, ScreenMenu);
-    Press(KeyRight);
+    Press(Key::Right);
     EXPECT_EQ(*c.value, 0);
-    Press(KeyLeft);
+    Press(Key::Left);
     EXPECT_EQ(*c.value, 1);
-    Press(KeyEnter);
+    Press(Key::Enter);
     EXPECT_EQ(*c.value, 0);
-    Press(KeySpace);
+    Press(Key::Space);
     EXPECT_EQ(*c.value, 1);
     // Left and Right stay on the toggle.
     EXPECT_EQ(FocusIndex, c.toggle->Index());
@@ -137,7 +139,7 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     EXPECT_TRUE(Shown(CountryEdit));
   }
   // The picture follows the value.
-  SoundOn = 0;
+  PlayerSettings().SoundOn = 0;
   h->Step(1);
   EXPECT_EQ(Drawn(SoundToggle->Sprite)->texture, SoundToggle->OffTexture.get());
 }
@@ -147,19 +149,19 @@ TEST_F(Widgets, TheKeyThatBringsTheFocusToAToggleDoesNotChangeIt) {
   ClickOn(TextButtons[1]);
   const int opens = Engine().ihOpenCount();
   Hover(TextButtons[6]);  // "Back"
-  Press(KeyRight);        // the focus moves on to the display toggle
+  Press(Key::Right);      // the focus moves on to the display toggle
   EXPECT_EQ(FocusIndex, DisplayToggle->Index());
   EXPECT_TRUE(PointerOn(DisplayToggle));
-  EXPECT_EQ(Windowed, 1);
+  EXPECT_EQ(PlayerSettings().Windowed, 1);
   EXPECT_EQ(Engine().ihOpenCount(), opens);
 
-  MusicOn = 0;
+  PlayerSettings().MusicOn = 0;
   Hover(CountryEdit);
-  Press(KeyLeft);  // back to the music toggle, which stays off
+  Press(Key::Left);  // back to the music toggle, which stays off
   EXPECT_EQ(FocusIndex, MusicToggle->Index());
-  EXPECT_EQ(MusicOn, 0);
-  Press(KeyLeft);  // now it has the focus: Left means on
-  EXPECT_EQ(MusicOn, 1);
+  EXPECT_EQ(PlayerSettings().MusicOn, 0);
+  Press(Key::Left);  // now it has the focus: Left means on
+  EXPECT_EQ(PlayerSettings().MusicOn, 1);
   EXPECT_EQ(FocusIndex, MusicToggle->Index());
 }
 
@@ -173,7 +175,7 @@ TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
     ASSERT_TRUE(
         h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
     EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-    EXPECT_EQ(Windowed, full ? 0 : 1);
+    EXPECT_EQ(PlayerSettings().Windowed, full ? 0 : 1);
     EXPECT_EQ(Engine().ihFullscreen() != 0, full);
     h->Step(2);
     EXPECT_TRUE(h->HasPrint("OPTIONS"));
@@ -183,36 +185,36 @@ TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
 TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   Start();
   ClickOn(TextButtons[1]);
-  Country.clear();
+  PlayerSettings().Country.clear();
   ClickOn(CountryEdit);
   ASSERT_TRUE(CountryEdit->Editing);
   h->Type("Wales");
-  EXPECT_EQ(Country, "Wales");
+  EXPECT_EQ(PlayerSettings().Country, "Wales");
   h->Step(1);
   EXPECT_TRUE(h->HasPrint("Wales"));
-  Press(KeyBackspace);
-  EXPECT_EQ(Country, "Wale");
+  Press(Key::Backspace);
+  EXPECT_EQ(PlayerSettings().Country, "Wale");
   // Control characters, the soft hyphen and characters beyond 8 bits are dropped.
   for (int ch : {9, 13, 27, 8, 127, 0x85, 0xAD, 0x20AC}) {
     Engine().ihCharType(ch);
     h->Step(1);
   }
-  EXPECT_EQ(Country, "Wale");
+  EXPECT_EQ(PlayerSettings().Country, "Wale");
   // Enter ends editing; typing or Backspace then do nothing; Enter starts again.
-  Press(KeyEnter);
+  Press(Key::Enter);
   EXPECT_FALSE(CountryEdit->Editing);
-  Press(KeyBackspace);
-  EXPECT_EQ(Country, "Wale");
-  Press(KeyEnter);
+  Press(Key::Backspace);
+  EXPECT_EQ(PlayerSettings().Country, "Wale");
+  Press(Key::Enter);
   EXPECT_TRUE(CountryEdit->Editing);
   h->Type("s");
-  EXPECT_EQ(Country, "Wales");
+  EXPECT_EQ(PlayerSettings().Country, "Wales");
 
   // The limit is the printed width: fewer W than i fit.
   auto fill = [&](char letter) {
-    Country.clear();
+    PlayerSettings().Country.clear();
     h->Type(std::string(150, letter));
-    return Country.size();
+    return PlayerSettings().Country.size();
   };
   const size_t ws = fill('W');
   const size_t is = fill('i');
@@ -220,7 +222,7 @@ TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   EXPECT_LT(ws, is);
   EXPECT_LT(is, 150u);
   h->Step(1);
-  const ihPrint* text = LastPrint(Country);
+  const ihPrint* text = LastPrint(PlayerSettings().Country);
   ASSERT_NE(text, nullptr);
   EXPECT_LE(text->right - text->left, PixelsToUnitsX(400 - 20) + 0.01f);
 }
@@ -234,7 +236,7 @@ TEST_F(Widgets, CountryBoxEditingEndsWhenThePointerLeavesAndTheCaretGoesWithTheS
   // The caret blinks in 200 ms phases.
   ASSERT_TRUE(h->StepUntil([this] { return !Shown(CountryEdit->CaretSprite); }, 30));
   ASSERT_TRUE(h->StepUntil([this] { return Shown(CountryEdit->CaretSprite); }, 30));
-  Press(KeyEscape);
+  Press(Key::Escape);
   EXPECT_TRUE(OnScreen(ScreenMenu));
   EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
 
@@ -245,9 +247,9 @@ TEST_F(Widgets, CountryBoxEditingEndsWhenThePointerLeavesAndTheCaretGoesWithTheS
   h->Step(1);
   EXPECT_FALSE(CountryEdit->Editing);
   EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
-  const std::string before = Country;
+  const std::string before = PlayerSettings().Country;
   h->Type("x");
-  EXPECT_EQ(Country, before);
+  EXPECT_EQ(PlayerSettings().Country, before);
 }
 
 TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
@@ -255,13 +257,13 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   ClickOn(TextButtons[1]);
   ClickOn(BossKeyBox);
   EXPECT_TRUE(h->HasPrint("..."));
-  Press(KeyF5);
-  EXPECT_EQ(BossKey, 63);
+  Press(Key::F5);
+  EXPECT_EQ(PlayerSettings().BossKey, 63);
   EXPECT_TRUE(h->HasPrint("F5"));
 
   ClickOn(BossKeyBox);
-  Press(KeyLeftCtrl);
-  EXPECT_EQ(BossKey, 29);
+  Press(Key::LeftCtrl);
+  EXPECT_EQ(PlayerSettings().BossKey, 29);
   EXPECT_TRUE(h->HasPrint("None"));
 
   ClickOn(BossKeyBox);
@@ -270,8 +272,8 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   h->Step(1);
   EXPECT_FALSE(h->HasPrint("..."));
   EXPECT_TRUE(h->HasPrint("None"));
-  Press(KeyF5);
-  EXPECT_EQ(BossKey, 29);
+  Press(Key::F5);
+  EXPECT_EQ(PlayerSettings().BossKey, 29);
   EXPECT_EQ(h->Platform().minimised, 0);
 }
 
@@ -286,14 +288,14 @@ TEST_F(Widgets, AToggleLeftFocusedOnOptionsNeverActsOnTheMainMenu) {
     ASSERT_EQ(FocusedWidget(), *toggle);
     h->MouseAt(12.0f, 10.0f);  // over no button of either screen
     h->Step(1);
-    Press(KeyEscape);
+    Press(Key::Escape);
     ASSERT_TRUE(OnScreen(ScreenMenu));
-    for (int key : {KeyRight, KeyLeft, KeyEnter, KeySpace, KeyRight}) Press(key);
+    for (int key : {Key::Right, Key::Left, Key::Enter, Key::Space, Key::Right}) Press(key);
     h->Step(2);
     EXPECT_TRUE(OnScreen(ScreenMenu));
-    EXPECT_EQ(Windowed, 1);
-    EXPECT_EQ(SoundOn, 1);
-    EXPECT_EQ(MusicOn, 1);
+    EXPECT_EQ(PlayerSettings().Windowed, 1);
+    EXPECT_EQ(PlayerSettings().SoundOn, 1);
+    EXPECT_EQ(PlayerSettings().MusicOn, 1);
   }
 }
 
@@ -304,13 +306,13 @@ TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
   ClickOn(BossKeyBox);
   ASSERT_TRUE(h->HasPrint("..."));
   Press(0);
-  EXPECT_EQ(BossKey, 88);
+  EXPECT_EQ(PlayerSettings().BossKey, 88);
   EXPECT_TRUE(h->HasPrint("...")) << "still waiting for a key with a code";
-  Press(KeyF5);
-  EXPECT_EQ(BossKey, 63);
+  Press(Key::F5);
+  EXPECT_EQ(PlayerSettings().BossKey, 63);
 
   // A boss key of 0 from the file shows "None" and nothing fires it.
-  BossKey = 0;
+  PlayerSettings().BossKey = 0;
   h->Step(1);
   EXPECT_TRUE(h->HasPrint("None"));
   for (int i = 0; i < 2; ++i) {
@@ -327,15 +329,15 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   ClickOn(TextButtons[1]);
   ClickOn(BossKeyBox);
   const int opens = Engine().ihOpenCount();
-  h->KeyDown(KeyF5);
+  h->KeyDown(Key::F5);
   h->Step(4);  // chosen and still held
-  EXPECT_EQ(BossKey, 63);
+  EXPECT_EQ(PlayerSettings().BossKey, 63);
   EXPECT_EQ(h->Platform().minimised, 0);
-  h->KeyUp(KeyF5);
+  h->KeyUp(Key::F5);
   h->Step(2);
-  h->KeyDown(KeyF5);
+  h->KeyDown(Key::F5);
   h->Step(3);
-  h->KeyUp(KeyF5);
+  h->KeyUp(Key::F5);
   h->Step(1);
   EXPECT_EQ(h->Platform().minimised, 1);     // once per press, in a window
   EXPECT_EQ(Engine().ihOpenCount(), opens);  // the engine keeps running
@@ -349,10 +351,10 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
   ClickOn(DisplayToggle, 3.0f);
   auto optionsShown = [this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); };
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
-  ASSERT_EQ(Windowed, 0);
+  ASSERT_EQ(PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
   HeadlessPlatform& desktop = h->Platform();
-  h->Tap(KeyF12);
+  h->Tap(Key::F12);
   h->Step(1);
   ASSERT_EQ(desktop.minimised, 1);
   const uint32_t hidden = desktop.TickCount();
@@ -363,11 +365,11 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
   EXPECT_GE(waited, 950u) << "a desktop that minimises must get its chance";
   EXPECT_LE(waited, 1100u);
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
-  EXPECT_EQ(Windowed, 0);
+  EXPECT_EQ(PlayerSettings().Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
 
   // A desktop that does minimise: only a restore brings it back.
-  h->Tap(KeyF12);
+  h->Tap(Key::F12);
   h->Step(1);
   ASSERT_EQ(desktop.minimised, 2);
   desktop.minimisedNow = true;
@@ -385,9 +387,9 @@ TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   ClickOn(DisplayToggle, 3.0f);
   ASSERT_TRUE(
       h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
-  ASSERT_EQ(Windowed, 0);
+  ASSERT_EQ(PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
-  h->Tap(KeyF12);
+  h->Tap(Key::F12);
   h->Step(3);
   EXPECT_EQ(h->Platform().minimised, 1);
   EXPECT_EQ(PreviousScreen, ScreenOptions);
@@ -409,28 +411,28 @@ namespace {
 TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
   Start();
   ClickOn(TextButtons[1]);
-  Country = "Zoe";
+  PlayerSettings().Country = "Zoe";
   Hover(CountryEdit);
   auto space = [&] {
-    h->KeyDown(KeySpace);
+    h->KeyDown(Key::Space);
     Engine().ihCharType(' ');
     h->Step(1);
-    h->KeyUp(KeySpace);
+    h->KeyUp(Key::Space);
   };
   space();
   ASSERT_TRUE(CountryEdit->Editing);
-  EXPECT_EQ(Country, "Zoe");
+  EXPECT_EQ(PlayerSettings().Country, "Zoe");
   h->Step(1);
   space();
   h->Type("\xC9ire");  // "Eire" with an acute E, in Latin-1
   h->Step(1);
-  EXPECT_EQ(Country, "Zoe \xC9ire");
+  EXPECT_EQ(PlayerSettings().Country, "Zoe \xC9ire");
   EXPECT_TRUE(CountryEdit->Editing);
   EXPECT_TRUE(h->HasPrint("Zoe \xC9ire"));
   // The font draws it: the accented letter is as wide as the plain one.
   const iVec2 scale{1, 1};
-  EXPECT_NEAR(iPrintWidth("\xC9", &scale, 0, MainFont), iPrintWidth("E", &scale, 0, MainFont),
-              0.01f);
+  EXPECT_NEAR(iPrintWidth("\xC9", &scale, 0, ScreenFont()),
+              iPrintWidth("E", &scale, 0, ScreenFont()), 0.01f);
 }
 
 // Backspace pressed faster than frames come: every press removes a character,
@@ -444,18 +446,18 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
   } cases[] = {{"one press per frame", 1}, {"three presses within one frame", 3}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Country = "Wales";
+    PlayerSettings().Country = "Wales";
     ClickOn(CountryEdit);
     ASSERT_TRUE(CountryEdit->Editing);
     for (int pressed = 0; pressed < 3;) {
       for (int i = 0; i < c.pressesPerFrame; ++i, ++pressed) {
-        h->KeyDown(KeyBackspace);
-        h->KeyUp(KeyBackspace);
+        h->KeyDown(Key::Backspace);
+        h->KeyUp(Key::Backspace);
       }
       h->Step(1);
     }
     h->Step(3);
-    EXPECT_EQ(Country, "Wa");
+    EXPECT_EQ(PlayerSettings().Country, "Wa");
   }
 }
 
@@ -464,7 +466,7 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
 TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
   Start();
   ClickOn(TextButtons[1]);
-  Country = "Wale";
+  PlayerSettings().Country = "Wale";
   ClickOn(CountryEdit);
   ASSERT_TRUE(CountryEdit->Editing);
   auto press = [&](int key, int ch = 0) {
@@ -472,14 +474,14 @@ TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
     if (ch) Engine().ihCharType(ch);
     h->KeyUp(key);
   };
-  press(KeyBackspace);
-  press(KeyS, 's');
+  press(Key::Backspace);
+  press(Key::LetterS, 's');
   h->Step(3);
-  EXPECT_EQ(Country, "Wals");
-  press(KeyS, 's');
-  press(KeyEnter);
+  EXPECT_EQ(PlayerSettings().Country, "Wals");
+  press(Key::LetterS, 's');
+  press(Key::Enter);
   h->Step(3);
-  EXPECT_EQ(Country, "Walss");
+  EXPECT_EQ(PlayerSettings().Country, "Walss");
   EXPECT_FALSE(CountryEdit->Editing);
 }
 
@@ -487,13 +489,13 @@ TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
 TEST_F(Widgets, ThePointerRestsBesideATextBoxesText) {
   Start();
   ClickOn(TextButtons[1]);
-  Country = "Ireland";
+  PlayerSettings().Country = "Ireland";
   Hover(MusicToggle);
-  Press(KeyDown);
+  Press(Key::Down);
   ASSERT_EQ(FocusIndex, CountryEdit->Index());
   h->Step(1);
   EXPECT_TRUE(PointerOn(CountryEdit));
-  const ihPrint* text = LastPrint(Country);
+  const ihPrint* text = LastPrint(PlayerSettings().Country);
   ASSERT_NE(text, nullptr);
   const auto pointer = Drawn(CursorSprite);
   ASSERT_TRUE(pointer.has_value());
@@ -509,10 +511,10 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
   const struct {
     const char* name;
     int key;  // -1: a click
-  } starts[] = {{"click", -1}, {"Enter", KeyEnter}, {"Space", KeySpace}};
+  } starts[] = {{"click", -1}, {"Enter", Key::Enter}, {"Space", Key::Space}};
   for (const auto& c : starts) {
     SCOPED_TRACE(c.name);
-    BossKey = 88;
+    PlayerSettings().BossKey = 88;
     Hover(BossKeyBox);
     if (c.key < 0) {
       h->Click();
@@ -521,19 +523,19 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
       Press(c.key);
     }
     h->Step(2);
-    EXPECT_EQ(BossKey, 88);
+    EXPECT_EQ(PlayerSettings().BossKey, 88);
     EXPECT_TRUE(h->HasPrint("...")) << "not waiting for a key";
-    Press(KeyF5);
-    EXPECT_EQ(BossKey, 63);
+    Press(Key::F5);
+    EXPECT_EQ(PlayerSettings().BossKey, 63);
     EXPECT_TRUE(h->HasPrint("F5"));
     EXPECT_EQ(h->Platform().minimised, 0);
   }
   // Enter or Space during the capture ends it and keeps the key.
-  for (int key : {KeyEnter, KeySpace}) {
-    Press(KeyEnter);
+  for (int key : {Key::Enter, Key::Space}) {
+    Press(Key::Enter);
     ASSERT_TRUE(h->HasPrint("..."));
     Press(key);
-    EXPECT_EQ(BossKey, 63);
+    EXPECT_EQ(PlayerSettings().BossKey, 63);
     EXPECT_TRUE(h->HasPrint("F5"));
   }
 }

@@ -12,11 +12,32 @@ namespace gh::test::replay {
 namespace {
 
 // Keys a player reaches for, and a few they should not matter.
-constexpr std::array<int, 26> Keys = {
-    KeyEscape, KeyEnter, KeyP,     KeySpace, KeyTab, KeyBackspace, KeyUp,
-    KeyDown,   KeyLeft,  KeyRight, KeyF12,   KeyF5,  KeyLeftAlt,   KeyLeftCtrl,
-    2,         3,        4,        5,        6,      16,           30,
-    44,        59,       68,       87,       184};
+constexpr std::array<int, 26> Keys = {Key::Escape,
+                                      Key::Enter,
+                                      Key::LetterP,
+                                      Key::Space,
+                                      Key::Tab,
+                                      Key::Backspace,
+                                      Key::Up,
+                                      Key::Down,
+                                      Key::Left,
+                                      Key::Right,
+                                      Key::F12,
+                                      Key::F5,
+                                      Key::LeftAlt,
+                                      Key::LeftCtrl,
+                                      2,
+                                      3,
+                                      4,
+                                      5,
+                                      6,
+                                      16,
+                                      30,
+                                      44,
+                                      59,
+                                      68,
+                                      87,
+                                      184};
 
 }  // namespace
 
@@ -70,7 +91,7 @@ void RandomInput::Frame(Recorder& r) {
   } else if (roll < 880) {
     const int key = Keys[Below(Keys.size())];
     // Escape and the boss key end screens fast; keep them rarer.
-    if ((key == KeyEscape || key == KeyF12) && Chance(600)) return r.Step();
+    if ((key == Key::Escape || key == Key::F12) && Chance(600)) return r.Step();
     r.Tap(key);
     return;
   } else if (roll < 930) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "engine/ScreenUnits.h"
 #include "game/Game.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
@@ -70,7 +71,8 @@ void Observer::Ended(Harness& h) {
   const auto bytes = LoadFile(h.ConfigPath().string(), error);
   end_.configHash = bytes ? Fnv(*bytes) : 0;
   end_.table.clear();
-  for (const auto& entry : HighScores) end_.table.emplace_back(entry.Score, entry.Name);
+  for (const auto& entry : PlayerSettings().HighScores)
+    end_.table.emplace_back(entry.Score, entry.Name);
 }
 
 Expectation Observer::Expected() const {
@@ -127,7 +129,10 @@ void Recorder::Mouse(float x, float y) {
   Add(e);
 }
 
-void Recorder::MouseAt(float x, float y) { Mouse((x + 16.0f) / 32.0f, (12.0f - y) / 24.0f); }
+void Recorder::MouseAt(float x, float y) {
+  const iVec2 at = PlaneToView(x, y);
+  Mouse(at.x, at.y);
+}
 
 void Recorder::Button(int button, bool down) {
   if (button < 0 || button > 2) return;
