@@ -45,7 +45,7 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   AnswerNo();
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(HighScores[i].Score, table[i].Score);
 }
 
@@ -84,7 +84,7 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
       EXPECT_LT(gun, panel);
       EXPECT_LT(panel, order(TextButtons[8]->Sprite));
       EXPECT_LT(panel, order(TextButtons[9]->Sprite));
-      EXPECT_EQ(order(CursorSprite), static_cast<int>(sprites.size()) - 1);
+      EXPECT_EQ(order(h->Shell().Resources().Cursor), static_cast<int>(sprites.size()) - 1);
 
       // The cross is on the answer, so Enter picks it, and clear of its caption.
       EXPECT_NE(iSpritePicked(TextButtons[answer]->Sprite), 0);
@@ -160,7 +160,7 @@ TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
         400));
     EXPECT_EQ(askedSeen, c.asks) << c.score;
     if (!c.asks) {
-      EXPECT_EQ(CurrentScreen, ScreenMenu);
+      EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
     }
     if (askedSeen) {
       AnswerNo();
@@ -251,7 +251,7 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 5));
   EXPECT_EQ(server.versions(), 2);
   EXPECT_EQ(server.submissions(), 1);
-  EXPECT_EQ(CurrentScreen, ScreenHiScore);
+  EXPECT_EQ(h->Shell().Screen(), ScreenHiScore);
   SetScoreServerAddress(previous);
 }
 
@@ -266,7 +266,7 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   Game->Phase = PhaseToMenu;
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
   EXPECT_FALSE(h->Platform().pointerConfined);
   EXPECT_TRUE(h->SpriteShown("Data/cursor.png"));
   EXPECT_TRUE(h->Meshes().empty());

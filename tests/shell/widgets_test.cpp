@@ -37,7 +37,7 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    SwitchScreen(ScreenMenu);
+    h->Shell().SwitchScreen(ScreenMenu);
     if (c.openSlot >= 0) ClickOn(TextButtons[c.openSlot]);
     Hover(WidgetList[c.from].get());
     ASSERT_EQ(FocusIndex, c.from);
@@ -96,7 +96,7 @@ TEST_F(Widgets, KeyboardStillWorksWhenTheFocusedButtonWasLeftBehindOnAnotherScre
 
 TEST_F(Widgets, FocusMovesNowhereWhenEveryWidgetIsHidden) {
   Start();
-  SwitchScreen(99);  // a blank screen
+  h->Shell().SwitchScreen(99);  // a blank screen
   Press(KeyDown);
   Press(KeyUp);
   const uint8_t focus = FocusIndex;
@@ -118,10 +118,11 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     EXPECT_EQ(*c.value, 0);
     ClickOn(c.toggle, -2.0f);
     EXPECT_EQ(*c.value, 1);
-    PreviousScreen = ScreenMenu;
+    h->Shell().SwitchScreen(ScreenMenu);  // the screen before: the menu
+    h->Shell().SwitchScreen(ScreenOptions);
     ClickOn(c.toggle, -2.0f);  // already 1: stays, and the screen is switched to again
     EXPECT_EQ(*c.value, 1);
-    EXPECT_NE(PreviousScreen, ScreenMenu);
+    EXPECT_NE(h->Shell().PreviousScreen(), ScreenMenu);
     Press(KeyRight);
     EXPECT_EQ(*c.value, 0);
     Press(KeyLeft);
@@ -390,7 +391,7 @@ TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   h->Tap(KeyF12);
   h->Step(3);
   EXPECT_EQ(h->Platform().minimised, 1);
-  EXPECT_EQ(PreviousScreen, ScreenOptions);
+  EXPECT_EQ(h->Shell().PreviousScreen(), ScreenOptions);
   h->Post(iMsgRestore);
   ASSERT_TRUE(
       h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
@@ -495,7 +496,7 @@ TEST_F(Widgets, ThePointerRestsBesideATextBoxesText) {
   EXPECT_TRUE(PointerOn(CountryEdit));
   const ihPrint* text = LastPrint(Country);
   ASSERT_NE(text, nullptr);
-  const auto pointer = Drawn(CursorSprite);
+  const auto pointer = Drawn(h->Shell().Resources().Cursor);
   ASSERT_TRUE(pointer.has_value());
   EXPECT_GT(pointer->x - pointer->width / 2, text->right)
       << "the pointer covers the text up to " << text->right;
