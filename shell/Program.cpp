@@ -316,7 +316,7 @@ Status Shell::OnRestore() {
 void Shell::OnDeactivate() {
   Paused = false;
   if (currentScreen_ == ScreenGame && game_ && game_->Phase == PhasePlaying) {
-    TogglePause(10.0f, -20.0f);
+    TogglePause(PausedLightsDepth, PlayingLightsDepth);
     // No frame runs the game until the focus returns, so the screen shows the
     // pause now, as the pause key does: the caption instead of the HUD.
     if (Paused) {

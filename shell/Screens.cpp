@@ -98,9 +98,6 @@ enum : int32_t {
   KeyRightAlt = 184,
 };
 
-constexpr float PausedDepth = 10.0f;
-constexpr float PlayingDepth = -20.0f;
-
 void ShowWidget(TDDControl* widget) {
   if (widget) widget->Show();
 }
@@ -184,7 +181,7 @@ void Shell::LoadResourcesOrThrow() {
   Camera = iCameraCreate(0, 0, 1.0f, 1.0f);
   const iVec3 cameraAt{0, 0, -20.7f};
   iCameraLocationSet(Camera, &cameraAt);
-  SetLightsDepth(PlayingDepth);
+  SetLightsDepth(PlayingLightsDepth);
 
   resources_.Loading = CreatePicture(LoadingPictureFile, false, 0, 0);
   iSpriteRender(resources_.Loading, true);
@@ -396,7 +393,7 @@ void Shell::EscapeGame() {
     SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
   } else if (game_->Phase == PhasePlaying) {
     if (Paused) {
-      TogglePause(PausedDepth, PlayingDepth);
+      TogglePause(PausedLightsDepth, PlayingLightsDepth);
     } else {
       game_->Phase = PhaseExitAsk;  // the game's own exit question
     }

@@ -115,6 +115,10 @@ class Shell final : public GameHost, public UiHost {
   void PlayClick() override { PlaySoundFx(resources_.Click, false); }
 
  private:
+  // The scene lights' depth while a game is paused and while it is played.
+  static constexpr float PausedLightsDepth = 10.0f;
+  static constexpr float PlayingLightsDepth = -20.0f;
+
   // ---- Screens.cpp ----
   struct ScreenEntry;
   static const ScreenEntry screens_[];

@@ -59,7 +59,7 @@ class GameMix : public ::testing::Test {
       EXPECT_TRUE(capture.OpenWindow(h));
       SoundOn = effects;
       MusicOn = music;
-      h->Shell().SwitchScreen(ScreenGame);
+      h.Shell().SwitchScreen(ScreenGame);
       EXPECT_NE(Game, nullptr);
       if (!Game) return {};
       SeedRandom(77);
@@ -73,7 +73,7 @@ class GameMix : public ::testing::Test {
       for (int frame = 0; frame < 300 && Game; ++frame) {
         h.MouseAt(-12.0f + (frame % 240) * 0.1f, -2.0f);
         if (frame % 30 == 0)
-          for (int n : {4, 9, 13, 10, 3}) h->Shell().PlaySoundFx(Game->Sounds[n], false, 0, 0);
+          for (int n : {4, 9, 13, 10, 3}) h.Shell().PlaySoundFx(Game->Sounds[n], false);
         Game->Health = 100;
         h.Step(1);
       }

@@ -55,7 +55,7 @@ std::string ReadAll(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-int h.Shell().RunCommand(const std::vector<std::string>& command, const fs::path& log) {
+int RunCommand(const std::vector<std::string>& command, const fs::path& log) {
   return gh::test::RunLogged(command, log.string());
 }
 
@@ -125,7 +125,7 @@ class Nginx {
     const std::vector<std::string> base = {Program, "-p", d + "/", "-c", d + "/nginx.conf"};
     std::vector<std::string> check = base;
     check.push_back("-t");
-    if (h.Shell().RunCommand(check, dir_ / "nginx-t.log") != 0)
+    if (RunCommand(check, dir_ / "nginx-t.log") != 0)
       return "nginx -t: " + ReadAll(dir_ / "nginx-t.log");
 
     std::vector<std::string> argv = base;
@@ -318,7 +318,7 @@ TEST(BehindProxy, TwoFrontEndsOnPostgresServeTheGameOverHttpsAndLoseNothing) {
   chmod(dir.c_str(), 0711);
 
   // A self-signed certificate for the proxy's address, made now.
-  ASSERT_EQ(h.Shell().RunCommand({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+  ASSERT_EQ(RunCommand({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
                         "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
                         "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
                         (dir / "key.pem").string(), "-out", (dir / "cert.pem").string()},
