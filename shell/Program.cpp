@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
 #include "engine/EngineCalls.h"
@@ -14,67 +13,18 @@
 
 namespace gh {
 
-int8_t CurrentScreen = ScreenMenu;
-int8_t PreviousScreen = -1;
-bool FirstRun = true;
-float FadeLevel = 0;
-std::unique_ptr<TGame> RunningGame;
-
 namespace {
 
-// The two fatal engine failures.
-class EngineError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// The engine could not be opened at all (no display, no GL): the program ends.
-class EngineOpenError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Set when the user closes the window while the engine runs: the engine stops
-// after its frame and the window closes.
-bool CloseRequested = false;
-int ExitCode = 0;
-// The engine is open and its frames run (otherwise the program waits for
-// window events).
-bool EngineRunning = false;
-// Engine runs started to come back from a restart or a minimise: when the last
-// run of such a chain ends, the screen is the one saved before it.
-bool RestoreScreenAfterRuns = false;
-// Where the frame that opened the open question stopped: its answer finishes
-// that frame from there.
-enum class AskedIn { Run, Init };
-AskedIn QuestionAskedIn = AskedIn::Run;
-// The engine was stopped for a minimise (boss key, Alt+Tab in full screen) at
-// this tick; some desktops never minimise.
-bool StoppedToHide = false;
-uint32_t HideTick = 0;
 // How long a desktop may take to minimise the window after the boss key.
 constexpr uint32_t NoMinimiseMs = 1000;
+// The title bar's hit-test code in a double click's message.
+constexpr int TitleBarHit = 2;
 
 std::string WithEngineText(const std::string& message) {
   const char* text = i3ImpactErrorText ? i3ImpactErrorText() : nullptr;
   if (text && *text) return message + "\n" + text;
   return message;
 }
-
-void FreeGame() {
-  RunningGame.reset();
-  Game = nullptr;
-}
-
-void StartRun();
-
-// A first start: the new "Config.cfg" is written once the loading picture is up.
-bool NewSettingsFilePending = false;
-// The table in memory is the one in "Config.cfg": it was read whole or made new.
-bool SettingsTableStored = false;
-// The running Program's settings. The shell's free functions reach them here
-// until they become members of the shell's own object.
-Settings* RunningSettings = nullptr;
 
 void TellSettingsUnusable(const std::string& why) {
   ThePlatform().ShowError("\"Config.cfg\" cannot be used: " + why +
@@ -96,50 +46,63 @@ void ReportSettingsLoad(const Result<SettingsLoad>& loaded) {
   }
 }
 
+// A fatal failure of the engine in one of its phases, with the engine's own words.
+Status CheckEngineError(const char* phase) {
+  if (!i3ImpactErrorFlag()) return {};
+  return Error{WithEngineText(std::string("Problem with running game dll ") + phase + " procedure"),
+               {}};
+}
+
+void RenderAndHandleMessages() {
+  if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
+  iProcessMessages();
+}
+
+}  // namespace
+
 // Ends an engine run, also after an error in it: a restart starts the next
 // run at once, Quit or a closed window closes the window.
-void CleanUp() {
-  EngineRunning = false;
-  DropQuestion();
+Status Shell::CleanUp() {
+  run_.engineRunning = false;
+  questions_.Drop();
   i3ImpactExitBegin();
   i3ImpactExitEnd();
-  if (CloseRequested) {
+  if (run_.closeRequested) {
     ThePlatform().CloseMainWindow();
-  } else if (CurrentScreen == ScreenRestart) {
-    RestoreScreenAfterRuns = true;
-    StartRun();
-    return;
-  } else if (CurrentScreen == ScreenQuit) {
+  } else if (currentScreen_ == ScreenRestart) {
+    run_.restoreScreenAfterRuns = true;
+    return StartRun();
+  } else if (currentScreen_ == ScreenQuit) {
     ThePlatform().CloseMainWindow();
   }
-  if (RestoreScreenAfterRuns) {
-    RestoreScreenAfterRuns = false;
-    CurrentScreen = PreviousScreen;
+  if (run_.restoreScreenAfterRuns) {
+    run_.restoreScreenAfterRuns = false;
+    currentScreen_ = previousScreen_;
   }
+  return {};
 }
 
 // The normal end of a run: the engine stopped rendering.
-void EndRun() {
+Status Shell::EndRun() {
   iReset(true, true);
   // The game's handles are older than the reset: freeing it frees nothing twice.
   EndEngineRun();
   // A restart or a minimise stops the engine, never the game: the next run
   // rebuilds its scene and goes on with it.
-  if (!CloseRequested && CurrentScreen != ScreenQuit) SuspendRunningGame();
-  FreeGame();
+  if (!run_.closeRequested && currentScreen_ != ScreenQuit) SuspendRunningGame();
+  ReplaceGame(nullptr);
   i3ImpactClose();
-  CleanUp();
+  return CleanUp();
 }
 
-void StartRun() {
-  if (FirstRun) {
-    Settings& settings = PlayerSettings();
-    const Result<SettingsLoad> loaded = LoadSettings(settings);
-    NewSettingsFilePending = loaded && loaded->result == LoadResult::Created;
-    SettingsTableStored = loaded && loaded->result != LoadResult::Damaged;
+Status Shell::StartRun() {
+  if (firstRun_) {
+    const Result<SettingsLoad> loaded = LoadSettings(settings_);
+    run_.newSettingsFilePending = loaded && loaded->result == LoadResult::Created;
+    tableStored_ = loaded && loaded->result != LoadResult::Damaged;
     // A file that cannot be read leaves the table as it is before any reading:
     // ten empty rows, nothing the player could take for their scores.
-    if (!loaded) settings.HighScores = HighScoreList{};
+    if (!loaded) settings_.HighScores = HighScoreList{};
     ReportSettingsLoad(loaded);
   }
   i3ImpactErrorFlagSet(false);
@@ -150,238 +113,228 @@ void StartRun() {
     const std::string why = WithEngineText("The game engine could not start.");
     i3ImpactExitBegin();
     i3ImpactExitEnd();
-    throw EngineOpenError(why);
+    return Error{why, {}};
   }
-  FirstRun = false;
-  EngineRunning = true;
-  if (!i3ImpactSettings(EngineSettings::ForDisplaySetting(PlayerSettings().Windowed))) EndRun();
+  firstRun_ = false;
+  run_.engineRunning = true;
+  if (!i3ImpactSettings(EngineSettings::ForDisplaySetting(settings_.Windowed))) return EndRun();
+  return {};
 }
 
-void CheckEngineError(const char* phase) {
-  if (i3ImpactErrorFlag())
-    throw EngineError(
-        WithEngineText(std::string("Problem with running game dll ") + phase + " procedure"));
-}
-
-void EndRunPhase() {
-  CheckEngineError("run");
+Status Shell::EndRunPhase() {
+  if (Status engine = CheckEngineError("run"); !engine) return engine;
   i3ImpactRunEnd();
-}
-
-void RenderAndHandleMessages() {
-  if (!i3ImpactIsSkippingRenderPhase()) i3ImpactRender();
-  iProcessMessages();
+  return {};
 }
 
 // The part of a frame after the resources of a new run are loaded. A question
 // opened by the screen's work ends the frame there: the question's frames
 // follow at once, and the one that answers it finishes this frame's work.
-void FrameAfterInit() {
-  if (!i3ImpactIsRendering()) return;
+Status Shell::FrameAfterInit() {
+  if (!i3ImpactIsRendering()) return {};
   if (!i3ImpactIsSkippingRunPhase()) {
     i3ImpactRunBegin();
     if (ThePlatform().IsApplicationActive()) UpdateFrame();
-    if (QuestionOpen()) {
-      QuestionAskedIn = AskedIn::Run;
-      return;
+    if (questions_.IsOpen()) {
+      run_.questionAskedIn = EngineRunState::AskedIn::Run;
+      return {};
     }
-    EndRunPhase();
+    if (Status ended = EndRunPhase(); !ended) return ended;
   }
   RenderAndHandleMessages();
+  return {};
 }
 
-void FinishInit() {
+Status Shell::FinishInit() {
   i3ImpactInitEnd();
-  CheckEngineError("init");
+  return CheckEngineError("init");
 }
 
 // A frame while a question is open: the screen beneath stays as it was.
-void QuestionPass() {
+Status Shell::QuestionPass() {
   i3ImpactMain();
   bool answered = false;
   if (!i3ImpactIsRendering()) {
-    AnswerQuestion(false);
+    questions_.Answer(false);
     answered = true;
   } else if (!i3ImpactIsSkippingRunPhase()) {
     i3ImpactRunBegin();
-    answered = QuestionFrame();
+    answered = questions_.Frame();
     if (!answered) i3ImpactRunEnd();
   }
   if (!answered) {
     RenderAndHandleMessages();
-    return;
+    return {};
   }
-  if (QuestionOpen()) return;  // the answer asked again
-  if (QuestionAskedIn == AskedIn::Init) {
-    FinishInit();
-    FrameAfterInit();
-    return;
+  if (questions_.IsOpen()) return {};  // the answer asked again
+  if (run_.questionAskedIn == EngineRunState::AskedIn::Init) {
+    if (Status init = FinishInit(); !init) return init;
+    return FrameAfterInit();
   }
-  EndRunPhase();
+  if (Status ended = EndRunPhase(); !ended) return ended;
   RenderAndHandleMessages();
+  return {};
 }
 
 // One pass of the running engine: a frame when one is due.
-void EnginePass() {
+Status Shell::EnginePass() {
   if (!(i3ImpactIsActive() && i3ImpactIsReady())) {
     iProcessMessages();
-    return;
+    return {};
   }
-  if (QuestionOpen()) {
-    QuestionPass();
-    return;
-  }
+  if (questions_.IsOpen()) return QuestionPass();
   i3ImpactMain();
   if (i3ImpactIsExecuting() && i3ImpactIsInitializing()) {
     i3ImpactInitBegin();
-    if (const Status loaded = LoadResources(); !loaded) throw EngineError(loaded.error().message);
-    if (QuestionOpen()) {
-      QuestionAskedIn = AskedIn::Init;
-      return;
+    if (Status loaded = LoadResources(); !loaded) return loaded;
+    if (questions_.IsOpen()) {
+      run_.questionAskedIn = EngineRunState::AskedIn::Init;
+      return {};
     }
-    FinishInit();
+    if (Status init = FinishInit(); !init) return init;
   }
-  FrameAfterInit();
+  return FrameAfterInit();
 }
 
-// A run whose engine stopped rendering ends (a question open meanwhile is
-// answered by the next pass first).
-void EndStoppedRun() {
-  if (EngineRunning && !QuestionOpen() && !i3ImpactIsRendering()) EndRun();
-}
-
-// Errors that reach the top of a handler are shown, and the program ends with
-// exit code 1: a stopped engine would leave a frozen frame that never answers.
-template <typename F>
-void Guarded(F&& handler) {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    ThePlatform().ShowError(e.what());
-    ExitCode = 1;
-    ThePlatform().CloseMainWindow();
+Status Shell::EngineStep() {
+  Status step = EnginePass();
+  // A run whose engine stopped rendering ends (a question open meanwhile is
+  // answered by the next pass first).
+  if (step && run_.engineRunning && !questions_.IsOpen() && !i3ImpactIsRendering()) {
+    step = EndRun();
   }
+  if (!step) {
+    CloseEngineAfterError();
+    // No restart follows an error, so this end of the run cannot fail.
+    (void)CleanUp();
+  }
+  return step;
 }
 
 // After a fatal engine error: the engine is closed as at a normal end (a GL
 // context left behind would fail at exit), and what the player changed is
 // kept as a close would keep it, quietly (the error is the message to see).
-void CloseEngineAfterError() {
-  CloseRequested = true;  // no restart follows an error
-  if (!EngineRunning) return;
+void Shell::CloseEngineAfterError() {
+  run_.closeRequested = true;  // no restart follows an error
+  if (!run_.engineRunning) return;
   iReset(true, true);
   EndEngineRun();
-  FreeGame();
+  ReplaceGame(nullptr);
   i3ImpactClose();
-  if (!FirstRun) (void)SaveSettings(PlayerSettings());
+  if (!firstRun_) (void)SaveSettings(settings_);
 }
 
-void OnMessage(const iMessage* message, void*) {
-  if (!message) return;
-  Guarded([&] {
-    switch (message->kind) {
-      case iMsgDeactivate:
-        ApplicationEvents1Deactivate();
-        break;
-      case iMsgRestore:
-        ApplicationEvents1Restore();
-        break;
-      case iMsgMaximize:
-        WMSysCommandMaximize();
-        break;
-      case iMsgCaptionDblClk:
-        WMNCLButtonDblClk(message->a);
-        break;
-      case iMsgKeyUp:
-        FormKeyUp(message->a);
-        break;
-      case iMsgWheelUp:
-        FormMouseWheelUp();
-        break;
-      case iMsgWheelDown:
-        FormMouseWheelDown();
-        break;
-      case iMsgClose:
-        // Closing the window (or logging out) keeps what the player changed, as
-        // leaving through the menu does; settings never read are not written.
-        if (!CloseRequested && !FirstRun) SaveSettingsOrTell();
-        CloseRequested = true;
-        if (EngineRunning) {
-          iExit();
-        } else {
-          ThePlatform().CloseMainWindow();
-        }
-        break;
-      default:
-        break;
-    }
-  });
+// A stopped engine would leave a frozen frame that never answers: the program
+// ends after the message.
+void Shell::StopWithMessage(const Error& error) {
+  ThePlatform().ShowError(error.message);
+  stoppedByError_ = true;
+  ThePlatform().CloseMainWindow();
 }
 
-}  // namespace
+void Shell::OnMessage(const iMessage* message, void* shell) {
+  if (message && shell) static_cast<Shell*>(shell)->HandleMessage(*message);
+}
 
-void SaveNewSettingsFile() {
-  if (!NewSettingsFilePending) return;
-  NewSettingsFilePending = false;
-  if (const Status saved = SaveSettings(PlayerSettings()); !saved)
+void Shell::HandleMessage(const iMessage& message) {
+  switch (message.kind) {
+    case iMsgDeactivate:
+      OnDeactivate();
+      break;
+    case iMsgRestore:
+      if (Status restored = OnRestore(); !restored) StopWithMessage(restored.error());
+      break;
+    case iMsgMaximize:
+      OnMaximize();
+      break;
+    case iMsgCaptionDblClk:
+      OnTitleBarDoubleClick(message.a);
+      break;
+    case iMsgKeyUp:
+      OnKeyUp(message.a);
+      break;
+    case iMsgWheelUp:
+      OnMouseWheel(1);
+      break;
+    case iMsgWheelDown:
+      OnMouseWheel(-1);
+      break;
+    case iMsgClose:
+      // Closing the window (or logging out) keeps what the player changed, as
+      // leaving through the menu does; settings never read are not written.
+      if (!run_.closeRequested && !firstRun_) SaveSettingsOrTell();
+      run_.closeRequested = true;
+      if (run_.engineRunning) {
+        iExit();
+      } else {
+        ThePlatform().CloseMainWindow();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Shell::SaveNewSettingsFile() {
+  if (!run_.newSettingsFilePending) return;
+  run_.newSettingsFilePending = false;
+  if (const Status saved = SaveSettings(settings_); !saved)
     TellSettingsUnusable(saved.error().message);
 }
 
-void RestartEngine(uint8_t windowed) {
-  PlayerSettings().Windowed = windowed;
+void Shell::RestartEngine(uint8_t windowed) {
+  settings_.Windowed = windowed;
   iExit();
 }
 
-void StopEngineToHide() {
+void Shell::StopEngineToHide() {
   iExit();
-  PreviousScreen = CurrentScreen;
-  StoppedToHide = true;
-  HideTick = ThePlatform().TickCount();
+  previousScreen_ = currentScreen_;
+  run_.stoppedToHide = true;
+  run_.hideTick = ThePlatform().TickCount();
 }
 
-void ApplicationEvents1Idle() {
-  if (FirstRun) {
-    StartRun();
-    return;
-  }
+Status Shell::OnIdle() {
+  if (firstRun_) return StartRun();
   // A desktop that does not minimise leaves the stopped game in sight, frozen,
   // and nothing would ever bring it back: a minimise comes at once if at all,
   // so without one after a second the game comes back by itself.
-  if (!StoppedToHide || i3ImpactIsActive() || PlayerSettings().Windowed != 0) return;
+  if (!run_.stoppedToHide || i3ImpactIsActive() || settings_.Windowed != 0) return {};
   Platform& platform = ThePlatform();
-  if (platform.IsMinimised()) return;
-  if (platform.TickCount() - HideTick < NoMinimiseMs) return;
-  ApplicationEvents1Restore();
+  if (platform.IsMinimised()) return {};
+  if (platform.TickCount() - run_.hideTick < NoMinimiseMs) return {};
+  return OnRestore();
 }
 
-void ApplicationEvents1Restore() {
-  if (!i3ImpactIsActive() && PlayerSettings().Windowed == 0 && !FirstRun) {
-    StoppedToHide = false;
-    RestoreScreenAfterRuns = true;
-    StartRun();
+Status Shell::OnRestore() {
+  if (!i3ImpactIsActive() && settings_.Windowed == 0 && !firstRun_) {
+    run_.stoppedToHide = false;
+    run_.restoreScreenAfterRuns = true;
+    return StartRun();
   }
+  return {};
 }
 
-void ApplicationEvents1Deactivate() {
+void Shell::OnDeactivate() {
   Paused = false;
-  if (CurrentScreen == ScreenGame && Game && Game->Phase == 0) {
-    TogglePause(10.0f, -20.0f);
+  if (currentScreen_ == ScreenGame && game_ && game_->Phase == PhasePlaying) {
+    TogglePause(PausedLightsDepth, PlayingLightsDepth);
     // No frame runs the game until the focus returns, so the screen shows the
     // pause now, as the pause key does: the caption instead of the HUD.
     if (Paused) {
       iPrintsHide();
-      Game->ShowPauseCaption();
+      game_->ShowPauseCaption();
     }
   }
 }
 
-void WMSysCommandMaximize() {
-  PlayerSettings().Windowed = 0;
+void Shell::OnMaximize() {
+  settings_.Windowed = 0;
   RunCommand(CommandRestart);
 }
 
-void WMNCLButtonDblClk(int hitTest) {
-  if (hitTest == 2) PlayerSettings().Windowed = 0;
+void Shell::OnTitleBarDoubleClick(int hitTest) {
+  if (hitTest == TitleBarHit) settings_.Windowed = 0;
   RunCommand(CommandRestart);
 }
 
@@ -399,39 +352,8 @@ void OpenPlayLink() {
   }
 }
 
-void ResetShellState() {
-  CurrentScreen = ScreenMenu;
-  PreviousScreen = -1;
-  FirstRun = true;
-  NewSettingsFilePending = false;
-  SettingsTableStored = false;
-  TypedName().clear();
-  Paused = false;
-  FreeGame();
-  SuspendRunningGame();  // with no game: forgets one an earlier program kept
-  FadeLevel = 0;
-  CloseRequested = false;
-  ExitCode = 0;
-  EngineRunning = false;
-  RestoreScreenAfterRuns = false;
-  QuestionAskedIn = AskedIn::Run;
-  DropQuestion();
-  ResetUnsentScores();
-  StoppedToHide = false;
-  HideTick = 0;
-}
-
-Settings& PlayerSettings() {
-  if (!RunningSettings) std::abort();  // only while a Program runs
-  return *RunningSettings;
-}
-
-bool TableIsStored() { return SettingsTableStored; }
-
 Program::Program(Platform& platform, const std::string& enginePath) {
   SetPlatform(&platform);
-  ResetShellState();
-  RunningSettings = &settings_;
   if (const Status loaded = LoadEngine(enginePath); !loaded) {
     platform.ShowError(loaded.error().message);
     Finish(1);
@@ -448,7 +370,7 @@ Program::Program(Platform& platform, const std::string& enginePath) {
   }
   // Decoded on the other core while this one makes the engine's GL context.
   iTexturePrefetch(LoadingPictureFile);
-  iMessageHandlerSet(&OnMessage, nullptr);
+  iMessageHandlerSet(&Shell::OnMessage, &shell_);
   AfterWait();
 }
 
@@ -477,17 +399,8 @@ Program::~Program() {
 
 bool Program::Step() {
   if (ended_) return false;
-  if (EngineRunning) {
-    Guarded([] {
-      try {
-        EnginePass();
-        EndStoppedRun();
-      } catch (...) {
-        CloseEngineAfterError();
-        CleanUp();
-        throw;
-      }
-    });
+  if (shell_.EngineRunning()) {
+    if (Status step = shell_.EngineStep(); !step) shell_.StopWithMessage(step.error());
   } else {
     ThePlatform().WaitForEvents(100);
     AfterWait();
@@ -501,7 +414,9 @@ bool Program::Step() {
 void Program::AfterWait() {
   Platform& platform = ThePlatform();
   if (platform.MainWindowOpen()) iProcessMessages();
-  if (platform.MainWindowOpen() && !EngineRunning) Guarded([] { ApplicationEvents1Idle(); });
+  if (platform.MainWindowOpen() && !shell_.EngineRunning()) {
+    if (Status idle = shell_.OnIdle(); !idle) shell_.StopWithMessage(idle.error());
+  }
   if (!platform.MainWindowOpen()) Finish(-1);
 }
 
@@ -513,8 +428,8 @@ void Program::Finish(int code) {
     return;
   }
   iMessageHandlerSet(nullptr, nullptr);
-  if (gh::ExitCode == 0) OpenPlayLink();
-  exitCode_ = gh::ExitCode;
+  exitCode_ = shell_.StoppedByError() ? 1 : 0;
+  if (exitCode_ == 0) OpenPlayLink();
 }
 
 int ProgramMain(Platform& platform, const std::string& enginePath) {

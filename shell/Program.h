@@ -4,7 +4,7 @@
 
 #include "platform/Platform.h"
 #include "platform/System.h"
-#include "settings/Settings.h"
+#include "shell/Shell.h"
 
 namespace gh {
 
@@ -27,21 +27,20 @@ class Program {
   // 0 after a normal end, 1 when the engine library, the window or the engine
   // could not be opened.
   int ExitCode() const { return exitCode_; }
-  // The player's settings and table: read from "Config.cfg" at the first
-  // engine start, saved back at the end and after a new high score.
-  gh::Settings& Settings() { return settings_; }
+  // The program's state, for harnesses that drive and read it.
+  gh::Shell& Shell() { return shell_; }
 
  private:
   void AfterWait();
   // Takes the folder's lock (false: another copy runs here, and the player was told).
   bool TakeFolder(Platform& platform);
-  // Ends the program with `code`, or (negative) with the loop's own exit code.
+  // Ends the program with `code`, or (negative) with the code of how the loop ended.
   void Finish(int code);
 
   // Held for the program's life: a second copy in the same folder would
   // overwrite this one's scores with its own older table.
   FileLock folderLock_;
-  gh::Settings settings_;
+  gh::Shell shell_;
   bool ended_ = false;
   int exitCode_ = 0;
 };
@@ -49,17 +48,6 @@ class Program {
 // Runs the whole program on `platform` with the engine library at `enginePath`
 // and returns its exit code.
 int ProgramMain(Platform& platform, const std::string& enginePath);
-
-// Puts the shell's globals back to their start values (for harnesses that run
-// the program more than once in one process).
-void ResetShellState();
-
-// The window handlers, as the window system's messages reach them.
-void ApplicationEvents1Idle();
-void ApplicationEvents1Restore();
-void ApplicationEvents1Deactivate();
-void WMSysCommandMaximize();
-void WMNCLButtonDblClk(int hitTest);
 
 // Opens the address of "play.url" (an Internet Shortcut) if the file exists.
 void OpenPlayLink();

@@ -3,6 +3,7 @@
 // keys and the weapon selection.
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -22,89 +23,83 @@
 
 namespace gh {
 
-SoundRef ClickSound;
-SpriteRef CursorSprite;
-SpriteRef LoadingSprite;
-SpriteRef MenuBackSprite;
-SpriteRef HelpBonusSprite;
-SpriteRef HelpAboutSprite;
-SpriteRef HelpCtrlSprite;
-SpriteRef HiScoreSprite;
-SoundRef GameMusic;
-SoundRef MenuMusic;
+// The shell as the game and the widgets see them.
 
-namespace {
+Shell::Shell() {
+  // TODO-free seam: the game and the widgets still find their host through
+  // these two; once they take it in their constructors, these calls go.
+  SetGameHost(this);
+  SetUiHost(this);
+}
 
-// Where the program goes once the frame of a game that has ended is over (0
-// while the game goes on).
-int8_t EndedGameScreen = 0;
+Shell::~Shell() {
+  // The game tells its host as it goes.
+  ReplaceGame(nullptr);
+  SetGameHost(nullptr);
+  SetUiHost(nullptr);
+}
 
-// A game the last engine run stopped, to go on with in the next.
-std::optional<GameProgress> SuspendedGame;
+void Shell::Ask(const std::string& line1, const std::string& line2, const iColor& colour,
+                bool nameBox, std::function<void(bool)> then) {
+  // The game's frame ends with the program's check for a game that has ended.
+  questions_.Ask(line1, line2, colour, nameBox, [this, then = std::move(then)](bool answer) {
+    if (then) then(answer);
+    CloseEndedGame();
+  });
+}
+
+bool Shell::QualifiesForHighScores(int32_t score) {
+  return ::gh::QualifiesForHighScores(settings_.HighScores, score);
+}
+
+Status Shell::EnterHighScore(int32_t score) {
+  AddHighScore(settings_.HighScores, TypedName(), score);
+  // The player learns now that the result is only in memory, not at exit.
+  const Status saved = SaveSettings(settings_);
+  unsent_.Remember(TypedName(), score, settings_.Country);
+  return saved;
+}
+
+void Shell::SendScore(int32_t score, std::function<void(bool)> then) {
+  unsent_.Send(TypedName(), score, settings_.Country, [this, then = std::move(then)](bool sent) {
+    if (then) then(sent);
+    CloseEndedGame();
+  });
+}
+
+void Shell::EndGame(bool toHighScores) {
+  endedGameScreen_ = toHighScores ? ScreenHiScore : ScreenMenu;
+}
+
+void Shell::SetPointerPicture(const char* file) { iSpriteTextureChange(resources_.Cursor, file); }
+
+void Shell::Activate(uint8_t action) {
+  if (IsCommand(action)) {
+    RunCommand(action);
+  } else {
+    SwitchScreen(static_cast<int8_t>(action));
+  }
+}
 
 // A game that has ended is freed after its frame, then its screen follows.
-void CloseEndedGame() {
-  if (EndedGameScreen == 0) return;
-  const int8_t screen = EndedGameScreen;
-  EndedGameScreen = 0;
-  Game = nullptr;
-  RunningGame.reset();
+void Shell::CloseEndedGame() {
+  if (endedGameScreen_ == 0) return;
+  const int8_t screen = endedGameScreen_;
+  endedGameScreen_ = 0;
+  ReplaceGame(nullptr);
   SwitchScreen(screen);
   UpdateMusic();
 }
 
-// The shell as the game and the widgets see it.
-class ShellHost final : public GameHost, public UiHost {
- public:
-  ShellHost() {
-    SetGameHost(this);
-    SetUiHost(this);
-  }
-  void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
-           std::function<void(bool)> then) override {
-    // The game's frame ends with the program's check for a game that has ended.
-    ::gh::Ask(line1, line2, colour, nameBox, [then = std::move(then)](bool answer) {
-      if (then) then(answer);
-      CloseEndedGame();
-    });
-  }
-  bool QualifiesForHighScores(int32_t score) override {
-    return ::gh::QualifiesForHighScores(PlayerSettings().HighScores, score);
-  }
-  Status EnterHighScore(int32_t score) override {
-    Settings& settings = PlayerSettings();
-    AddHighScore(settings.HighScores, TypedName(), score);
-    // The player learns now that the result is only in memory, not at exit.
-    const Status saved = SaveSettings(settings);
-    RememberUnsentScore(TypedName(), score, settings.Country);
-    return saved;
-  }
-  void SendScore(int32_t score, std::function<void(bool)> then) override {
-    ::gh::SendScore(TypedName(), score, PlayerSettings().Country,
-                    [then = std::move(then)](bool sent) {
-                      if (then) then(sent);
-                      CloseEndedGame();
-                    });
-  }
-  void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
-  void EndGame(bool toHighScores) override {
-    EndedGameScreen = toHighScores ? ScreenHiScore : ScreenMenu;
-  }
-  void SetPointerPicture(const char* file) override { iSpriteTextureChange(CursorSprite, file); }
-  void Activate(uint8_t action) override {
-    if (IsCommand(action)) {
-      RunCommand(action);
-    } else {
-      SwitchScreen(static_cast<int8_t>(action));
-    }
-  }
-  void PlayClick() override { PlaySoundFx(ClickSound, false); }
-};
+// The game's actors reach their game through `Game` (game/Game.h): it follows the owner.
+void Shell::ReplaceGame(std::unique_ptr<TGame> game) {
+  Game = nullptr;
+  game_ = std::move(game);
+  Game = game_.get();
+}
 
-ShellHost Host;
+namespace {
 
-constexpr float PausedDepth = 10.0f;
-constexpr float PlayingDepth = -20.0f;
 
 void ShowWidget(TDDControl* widget) {
   if (widget) widget->Show();
@@ -128,22 +123,23 @@ void PrintTitle(const char* title, float x, float y) {
   PrintText(title, AlignLeft, true, left, y, kScale, kScale, kSpacing, ColourTitle);
 }
 
-void FollowPointer();
-bool ScreenFrame();
+}  // namespace
 
 // A question's answer is acted on only while the screen that asked is still
 // shown: a restart or a window message during the question has moved on. Asked
 // by the Escape key, the answer also finishes the asking frame's pointer and
 // screen work.
-void AskExit(bool byKey) {
-  const int8_t asking = CurrentScreen;
-  Ask("Exit the game?", "", ColourGreen, false, [asking, byKey](bool yes) {
-    if (CurrentScreen == asking) SwitchScreen(yes ? ScreenFadeOut : ScreenMenu);
+void Shell::AskExit(bool byKey) {
+  const int8_t asking = currentScreen_;
+  questions_.Ask("Exit the game?", "", ColourGreen, false, [this, asking, byKey](bool yes) {
+    if (currentScreen_ == asking) SwitchScreen(yes ? ScreenFadeOut : ScreenMenu);
     if (!byKey) return;
     FollowPointer();
     ScreenFrame();
   });
 }
+
+namespace {
 
 // The table of ten on the HIGH SCORE screen.
 void DrawHighScoreTable() {
@@ -162,8 +158,8 @@ void DrawHighScoreTable() {
 
 std::string WorldScoresAddress() { return ScorePageAddress(); }
 
-void SaveSettingsOrTell() {
-  if (const Status saved = SaveSettings(PlayerSettings()); !saved) {
+void Shell::SaveSettingsOrTell() {
+  if (const Status saved = SaveSettings(settings_); !saved) {
     ThePlatform().ShowError("The settings and high scores could not be saved to \"" +
                             std::string(ConfigFileName) + "\": " + saved.error().message);
   }
@@ -183,19 +179,20 @@ Status MakePicture(SpriteRef& picture, const char* file, bool show, float x, flo
 
 }  // namespace
 
-Status LoadResources() {
+Status Shell::LoadResources() {
   SeedRandom(ThePlatform().TickCount());
 
   const CameraRef camera = MakeScreenCamera();
   const iVec3 cameraAt{0, 0, -20.7f};
   iCameraLocationSet(camera, &cameraAt);
-  SetLightsDepth(PlayingDepth);
+  SetLightsDepth(PlayingLightsDepth);
 
-  if (Status made = MakePicture(LoadingSprite, LoadingPictureFile, false, 0, 0); !made) return made;
-  iSpriteRender(LoadingSprite, true);
+  if (Status made = MakePicture(resources_.Loading, LoadingPictureFile, false, 0, 0); !made)
+    return made;
+  iSpriteRender(resources_.Loading, true);
   SaveNewSettingsFile();
 
-  ClickSound = iSoundCreate("Data\\Sound\\Click.wav", -1).release();
+  resources_.Click = iSoundCreate("Data\\Sound\\Click.wav", -1).release();
 
   const struct {
     SpriteRef& picture;
@@ -203,79 +200,75 @@ Status LoadResources() {
     bool show;
     float x, y;
   } pictures[] = {
-      {MenuBackSprite, "Data\\MenuBack.jpg", false, 0, 0},
-      {HelpBonusSprite, "Data\\Help_Bonus.png", false, 0, -1.5f},
-      {HelpAboutSprite, "Data\\Help_About.png", false, 0, 0},
-      {HelpCtrlSprite, "Data\\Help_CTRL.png", false, 2.0f, -1.5f},
-      {HiScoreSprite, "Data\\HiScore.png", false, 0, -1.6f},
+      {resources_.MenuBack, "Data\\MenuBack.jpg", false, 0, 0},
+      {resources_.HelpBonus, "Data\\Help_Bonus.png", false, 0, -1.5f},
+      {resources_.HelpAbout, "Data\\Help_About.png", false, 0, 0},
+      {resources_.HelpControls, "Data\\Help_CTRL.png", false, 2.0f, -1.5f},
+      {resources_.HighScore, "Data\\HiScore.png", false, 0, -1.6f},
       // Placed by the first frame.
-      {CursorSprite, "Data\\cursor.png", true, iMouseX(), iMouseY()},
+      {resources_.Cursor, "Data\\cursor.png", true, iMouseX(), iMouseY()},
   };
   for (const auto& p : pictures) {
     if (Status made = MakePicture(p.picture, p.file, p.show, p.x, p.y); !made) return made;
   }
 
-  BuildMenus(PlayerSettings(), TypedName());
+  BuildMenus(settings_, TypedName());
 
   // The tunes of an earlier engine run went with that engine; their handles
   // must not reach the new one, which may have given them to other objects.
-  GameMusic = SoundRef();
-  MenuMusic = SoundRef();
-  GameMusic = iSoundOggCreate("Data\\Sound\\Game.ogg", 0, 18000000).release();
-  MenuMusic = iSoundOggCreate("Data\\Sound\\Menu.ogg", 0, 18000000).release();
+  resources_.GameMusic = SoundRef();
+  resources_.MenuMusic = SoundRef();
+  resources_.GameMusic = iSoundOggCreate("Data\\Sound\\Game.ogg", 0, 18000000).release();
+  resources_.MenuMusic = iSoundOggCreate("Data\\Sound\\Menu.ogg", 0, 18000000).release();
   UpdateMusic();
 
   MakeScreenFont("Data\\font\\BancoDi.wid");
-  iSpritePrioritySet(CursorSprite, 1);
+  iSpritePrioritySet(resources_.Cursor, 1);
   ThePlatform().HideSystemPointer();
 
-  SwitchScreen(PreviousScreen);
-  SuspendedGame.reset();  // a game not taken up by now is over
+  SwitchScreen(previousScreen_);
+  suspendedGame_.reset();  // a game not taken up by now is over
   return {};
 }
 
-void SuspendRunningGame() {
-  SuspendedGame.reset();
-  if (Game && EndedGameScreen == 0) SuspendedGame = Game->Progress();
+void Shell::SuspendRunningGame() {
+  suspendedGame_.reset();
+  if (game_ && endedGameScreen_ == 0) suspendedGame_ = game_->Progress();
 }
-
-namespace {
 
 // ---- what each screen does on entry, in a frame and on Escape ----------------
 
-void StartFade(bool in) {
-  FadeLevel = 0;
-  if (LoadingSprite) iSpriteHide(LoadingSprite);
-  if (MenuBackSprite) {
+void Shell::StartFade(bool in) {
+  fadeLevel_ = 0;
+  if (resources_.Loading) iSpriteHide(resources_.Loading);
+  if (resources_.MenuBack) {
     // The first frame of the fade draws the background as the fade begins.
-    iSpriteColorSet(MenuBackSprite, 1, 1, 1, in ? 0.0f : 1.0f);
-    iSpriteShow(MenuBackSprite);
+    iSpriteColorSet(resources_.MenuBack, 1, 1, 1, in ? 0.0f : 1.0f);
+    iSpriteShow(resources_.MenuBack);
   }
 }
 
-void EnterMenu() {
-  ShowSprite(MenuBackSprite);
+void Shell::EnterMenu() {
+  ShowSprite(resources_.MenuBack);
   for (int slot = 0; slot <= 5; ++slot) ShowWidget(TextButtons[slot]);
 }
 
-void EnterGame() {
-  if (LoadingSprite) iSpriteRender(LoadingSprite, true);
+void Shell::EnterGame() {
+  if (resources_.Loading) iSpriteRender(resources_.Loading, true);
   UpdateMusic();
-  EndedGameScreen = 0;
-  RunningGame.reset();
-  Game = nullptr;
-  if (SuspendedGame) {
-    const GameProgress progress = *SuspendedGame;
-    SuspendedGame.reset();
-    RunningGame = std::make_unique<TGame>(progress);
+  endedGameScreen_ = 0;
+  ReplaceGame(nullptr);
+  if (suspendedGame_) {
+    const GameProgress progress = *suspendedGame_;
+    suspendedGame_.reset();
+    ReplaceGame(std::make_unique<TGame>(progress));
   } else {
-    RunningGame = std::make_unique<TGame>();
+    ReplaceGame(std::make_unique<TGame>());
   }
-  Game = RunningGame.get();
 }
 
-void EnterOptions() {
-  ShowSprite(MenuBackSprite);
+void Shell::EnterOptions() {
+  ShowSprite(resources_.MenuBack);
   ShowWidget(DisplayToggle);
   ShowWidget(SoundToggle);
   ShowWidget(MusicToggle);
@@ -284,20 +277,20 @@ void EnterOptions() {
   ShowWidget(TextButtons[6]);
 }
 
-void EnterHiScore() {
-  ShowSprite(MenuBackSprite);
-  ShowSprite(HiScoreSprite);
+void Shell::EnterHiScore() {
+  ShowSprite(resources_.MenuBack);
+  ShowSprite(resources_.HighScore);
   ShowWidget(TextButtons[7]);
   ShowWidget(ClearTableButton);
   ShowWidget(WorldScoresButton);
-  const auto unsent = UnsentRows();
+  const auto unsent = unsent_.Rows();
   if (std::find(unsent.begin(), unsent.end(), true) != unsent.end()) ShowWidget(TextButtons[10]);
 }
 
 // A help page: its picture, Back, and Prev/Next leading to the pages around it
 // (0: none).
-void EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next) {
-  ShowSprite(MenuBackSprite);
+void Shell::EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next) {
+  ShowSprite(resources_.MenuBack);
   ShowSprite(picture);
   ShowWidget(TextButtons[7]);
   if (prev) {
@@ -310,50 +303,51 @@ void EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next) {
   }
 }
 
-void EnterClearScores() {
-  ShowSprite(MenuBackSprite);
-  ShowSprite(HiScoreSprite);
-  Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
-    if (CurrentScreen != ScreenClearScores) return;  // left meanwhile (see AskExit)
-    if (yes) {
-      PlayerSettings().HighScores = FirstStartHighScores();
-      ForgetUnsentScores();
-    }
-    SwitchScreen(ScreenHiScore);
-  });
+void Shell::EnterClearScores() {
+  ShowSprite(resources_.MenuBack);
+  ShowSprite(resources_.HighScore);
+  questions_.Ask("Do you want to clear", "the High Score Table?", ColourGreen, false,
+                 [this](bool yes) {
+                   if (currentScreen_ != ScreenClearScores) return;  // left meanwhile (see AskExit)
+                   if (yes) {
+                     settings_.HighScores = FirstStartHighScores();
+                     unsent_.Forget();
+                   }
+                   SwitchScreen(ScreenHiScore);
+                 });
 }
 
-void EnterSendScore() {
-  ShowSprite(MenuBackSprite);
-  ShowSprite(HiScoreSprite);
-  AskToSendChosen();
+void Shell::EnterSendScore() {
+  ShowSprite(resources_.MenuBack);
+  ShowSprite(resources_.HighScore);
+  unsent_.AskToSendChosen();
 }
 
-void EnterExitAsk() {
-  ShowSprite(MenuBackSprite);
+void Shell::EnterExitAsk() {
+  ShowSprite(resources_.MenuBack);
   AskExit(false);
 }
 
-void EnterQuit() {
+void Shell::EnterQuit() {
   iExit();
   SaveSettingsOrTell();
 }
 
-bool GameFrame() {
-  if (Game) Game->RunFrame();
+bool Shell::GameFrame() {
+  if (game_) game_->RunFrame();
   // A game asking a question is checked when it is answered.
-  if (!QuestionOpen()) CloseEndedGame();
+  if (!questions_.IsOpen()) CloseEndedGame();
   return false;
 }
 
-bool FadeOutFrame() {
-  if (FadeLevel >= 1.0f) RunCommand(CommandQuit);
-  iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
-  if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, 1.0f - FadeLevel);
+bool Shell::FadeOutFrame() {
+  if (fadeLevel_ >= 1.0f) RunCommand(CommandQuit);
+  iFloatTendTo(&fadeLevel_, 1.1f, 1.0f);
+  if (resources_.MenuBack) iSpriteColorSet(resources_.MenuBack, 1, 1, 1, 1.0f - fadeLevel_);
   return false;
 }
 
-bool FadeInFrame();
+namespace {
 
 bool OptionsFrame() {
   PrintTitle("OPTIONS", 1.0f, 7.7f);
@@ -371,22 +365,26 @@ bool OptionsFrame() {
   return true;
 }
 
-bool HiScoreFrame() {
+}  // namespace
+
+bool Shell::HiScoreFrame() {
   DrawHighScoreTable();
-  DrawUnsentMarks();
+  unsent_.DrawMarks();
   PrintTitle("HIGH SCORE", -1.5f, 7.9f);
   // A click on a row marked as not sent offers to send it.
   if (iMouseButtonClick(0)) {
     const iVec2 pointer = PointerOnPlane();
-    const int row = UnsentRowAt(pointer.x, pointer.y);
+    const int row = unsent_.RowAt(pointer.x, pointer.y);
     if (row >= 0) {
-      ChooseRowToSend(row);
+      unsent_.ChooseRowToSend(row);
       SwitchScreen(ScreenSendScore);
       return false;
     }
   }
   return true;
 }
+
+namespace {
 
 bool HelpFrame() {
   PrintTitle("HELP", -1.5f, 7.9f);
@@ -405,101 +403,115 @@ bool HelpControlsFrame() {
   return HelpFrame();
 }
 
-void EscapeGame() {
-  if (!Game) {
+}  // namespace
+
+void Shell::EscapeGame() {
+  if (!game_) {
     SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
-  } else if (Game->Phase == 0) {
+  } else if (game_->Phase == PhasePlaying) {
     if (Paused) {
-      TogglePause(PausedDepth, PlayingDepth);
+      TogglePause(PausedLightsDepth, PlayingLightsDepth);
     } else {
-      Game->Phase = 2;  // the game's own exit question
+      game_->Phase = PhaseExitAsk;  // the game's own exit question
     }
   }
 }
-
-void ToMenu() { SwitchScreen(ScreenMenu); }
 
 // One entry per screen value. `frame` returns false when the screen's widgets
 // do not run (none: they run); `escape` is the Escape key's work (none: the
 // key does nothing); a fade in ends on the screen it came from when that is
 // `resting`, otherwise on the menu.
-struct ScreenEntry {
+struct Shell::ScreenEntry {
   int8_t screen;
-  void (*enter)();
-  bool (*frame)();
-  void (*escape)();
+  void (*enter)(Shell&);
+  bool (*frame)(Shell&);
+  void (*escape)(Shell&);
   bool resting;
 };
 
-const ScreenEntry Screens[] = {
-    {ScreenFadeOut, [] { StartFade(false); }, FadeOutFrame, [] { RunCommand(CommandQuit); }, false},
-    {ScreenFadeIn, [] { StartFade(true); }, FadeInFrame, ToMenu, false},
-    {ScreenMenu, EnterMenu, nullptr, [] { AskExit(true); }, true},
-    {ScreenGame, EnterGame, GameFrame, EscapeGame, true},
-    {ScreenOptions, EnterOptions, OptionsFrame, ToMenu, true},
-    {ScreenHiScore, EnterHiScore, HiScoreFrame, ToMenu, true},
+namespace {
+
+void ToMenu(Shell& shell) { shell.SwitchScreen(ScreenMenu); }
+void ToHighScores(Shell& shell) { shell.SwitchScreen(ScreenHiScore); }
+bool Help(Shell&) { return HelpFrame(); }
+
+}  // namespace
+
+const Shell::ScreenEntry Shell::screens_[] = {
+    {ScreenFadeOut, [](Shell& s) { s.StartFade(false); }, [](Shell& s) { return s.FadeOutFrame(); },
+     [](Shell& s) { s.RunCommand(CommandQuit); }, false},
+    {ScreenFadeIn, [](Shell& s) { s.StartFade(true); }, [](Shell& s) { return s.FadeInFrame(); },
+     ToMenu, false},
+    {ScreenMenu, [](Shell& s) { s.EnterMenu(); }, nullptr, [](Shell& s) { s.AskExit(true); }, true},
+    {ScreenGame, [](Shell& s) { s.EnterGame(); }, [](Shell& s) { return s.GameFrame(); },
+     [](Shell& s) { s.EscapeGame(); }, true},
+    {ScreenOptions, [](Shell& s) { s.EnterOptions(); }, [](Shell&) { return OptionsFrame(); },
+     ToMenu, true},
+    {ScreenHiScore, [](Shell& s) { s.EnterHiScore(); }, [](Shell& s) { return s.HiScoreFrame(); },
+     ToMenu, true},
     {ScreenHelp1,
-     [] {
+     [](Shell& s) {
        if (HelpScroller) HelpScroller->Offset = -8.0f;
-       EnterHelpPage(SpriteRef(), 0, ScreenHelp2);
+       s.EnterHelpPage(SpriteRef(), 0, ScreenHelp2);
      },
-     [] {
+     [](Shell&) {
        if (HelpScroller) HelpScroller->Draw();
        return HelpFrame();
      },
      ToMenu, true},
-    {ScreenHelp2, [] { EnterHelpPage(HelpBonusSprite, ScreenHelp1, ScreenHelp3); }, HelpFrame,
+    {ScreenHelp2,
+     [](Shell& s) { s.EnterHelpPage(s.resources_.HelpBonus, ScreenHelp1, ScreenHelp3); }, Help,
      ToMenu, true},
-    {ScreenHelp3, [] { EnterHelpPage(HelpCtrlSprite, ScreenHelp2, ScreenHelp4); },
-     HelpControlsFrame, ToMenu, true},
-    {ScreenHelp4, [] { EnterHelpPage(HelpAboutSprite, ScreenHelp3, 0); }, HelpFrame, ToMenu, true},
-    {ScreenClearScores, EnterClearScores, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
-    {ScreenSendScore, EnterSendScore, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
-    {ScreenExitAsk, EnterExitAsk, nullptr, nullptr, false},
-    {ScreenRestart, [] { RestartEngine(PlayerSettings().Windowed); }, nullptr, nullptr, false},
-    {ScreenQuit, EnterQuit, nullptr, nullptr, false},
+    {ScreenHelp3,
+     [](Shell& s) { s.EnterHelpPage(s.resources_.HelpControls, ScreenHelp2, ScreenHelp4); },
+     [](Shell&) { return HelpControlsFrame(); }, ToMenu, true},
+    {ScreenHelp4, [](Shell& s) { s.EnterHelpPage(s.resources_.HelpAbout, ScreenHelp3, 0); }, Help,
+     ToMenu, true},
+    {ScreenClearScores, [](Shell& s) { s.EnterClearScores(); }, nullptr, ToHighScores, false},
+    {ScreenSendScore, [](Shell& s) { s.EnterSendScore(); }, nullptr, ToHighScores, false},
+    {ScreenExitAsk, [](Shell& s) { s.EnterExitAsk(); }, nullptr, nullptr, false},
+    {ScreenRestart, [](Shell& s) { s.RestartEngine(s.settings_.Windowed); }, nullptr, nullptr, false},
+    {ScreenQuit, [](Shell& s) { s.EnterQuit(); }, nullptr, nullptr, false},
 };
 
 // The entry of a screen value; none for a value without a screen (a blank screen).
-const ScreenEntry* FindScreen(int8_t screen) {
-  for (const ScreenEntry& entry : Screens) {
+const Shell::ScreenEntry* Shell::FindScreen(int8_t screen) {
+  for (const ScreenEntry& entry : screens_) {
     if (entry.screen == screen) return &entry;
   }
   return nullptr;
 }
 
-bool FadeInFrame() {
-  if (FadeLevel >= 1.0f) {
-    const ScreenEntry* before = FindScreen(PreviousScreen);
-    SwitchScreen(before && before->resting ? PreviousScreen : int8_t{ScreenMenu});
+bool Shell::FadeInFrame() {
+  if (fadeLevel_ >= 1.0f) {
+    const ScreenEntry* before = FindScreen(previousScreen_);
+    SwitchScreen(before && before->resting ? previousScreen_ : int8_t{ScreenMenu});
   }
-  iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
-  if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, FadeLevel);
+  iFloatTendTo(&fadeLevel_, 1.1f, 1.0f);
+  if (resources_.MenuBack) iSpriteColorSet(resources_.MenuBack, 1, 1, 1, fadeLevel_);
   return false;
 }
 
-}  // namespace
+bool Shell::ScreenExists(int8_t screen) { return FindScreen(screen) != nullptr; }
 
-bool ScreenExists(int8_t screen) { return FindScreen(screen) != nullptr; }
-
-void SwitchScreen(int8_t screen) {
+void Shell::SwitchScreen(int8_t screen) {
   // Everything of the screen before, but the pointer.
   HideAllMenuItems();
-  for (SpriteRef sprite : {MenuBackSprite, LoadingSprite, HiScoreSprite, HelpBonusSprite,
-                           HelpCtrlSprite, HelpAboutSprite}) {
+  for (SpriteRef sprite : {resources_.MenuBack, resources_.Loading, resources_.HighScore,
+                           resources_.HelpBonus, resources_.HelpControls, resources_.HelpAbout}) {
     if (sprite) iSpriteHide(sprite);
   }
   // A restart asked for while one is under way (a maximise in the frame of a
   // display change) must keep the screen to come back to, or every engine run
   // would restart again.
-  if (screen != ScreenRestart || CurrentScreen != ScreenRestart) {
-    PreviousScreen = CurrentScreen;
+  if (screen != ScreenRestart || currentScreen_ != ScreenRestart) {
+    previousScreen_ = currentScreen_;
   }
-  CurrentScreen = screen;
-  if (const ScreenEntry* entry = FindScreen(screen)) entry->enter();
+  currentScreen_ = screen;
+  if (const ScreenEntry* entry = FindScreen(screen)) entry->enter(*this);
 }
 
-bool RunCommand(uint8_t command) {
+bool Shell::RunCommand(uint8_t command) {
   switch (command) {
     case CommandRestart:
       SwitchScreen(ScreenRestart);
@@ -507,18 +519,18 @@ bool RunCommand(uint8_t command) {
     case CommandMusicChanged:
       // The screen is shown anew, its widgets hidden and shown again, as after
       // any other button.
-      SwitchScreen(CurrentScreen);
+      SwitchScreen(currentScreen_);
       UpdateMusic();
       return true;
     case CommandClearTable:
       SwitchScreen(ScreenClearScores);
       return true;
     case CommandWorldScores:
-      SwitchScreen(CurrentScreen);
+      SwitchScreen(currentScreen_);
       OpenWithShell(WorldScoresAddress());
       return true;
     case CommandWebsite:
-      SwitchScreen(CurrentScreen);
+      SwitchScreen(currentScreen_);
       OpenWithShell(HomePageAddress());
       return true;
     case CommandExitAsk:
@@ -528,7 +540,7 @@ bool RunCommand(uint8_t command) {
       SwitchScreen(ScreenQuit);
       return true;
     case CommandSendScore:
-      ChooseRowToSend(-1);
+      unsent_.ChooseRowToSend(-1);
       SwitchScreen(ScreenSendScore);
       return true;
     default:
@@ -536,10 +548,8 @@ bool RunCommand(uint8_t command) {
   }
 }
 
-namespace {
-
 // The boss key, Alt+Tab and Escape.
-void GlobalKeys() {
+void Shell::GlobalKeys() {
   // Boss key, held down. It acts once per press, and only after a key just
   // chosen in the boss-key box has been released.
   // Boss key 0 ("None") is no key and never fires.
@@ -560,8 +570,8 @@ void GlobalKeys() {
   }
 
   if (iKeyClick(Key::Escape)) {
-    const ScreenEntry* entry = FindScreen(CurrentScreen);
-    if (entry && entry->escape) entry->escape();
+    const ScreenEntry* entry = FindScreen(currentScreen_);
+    if (entry && entry->escape) entry->escape(*this);
   }
 }
 
@@ -569,65 +579,59 @@ void GlobalKeys() {
 // system pointer is left where the player put it: putting it back on the
 // view's 800 x 600 grid every frame would swallow small moves wherever a view
 // pixel is not a screen pixel (play keeps it in the window by a grab).
-void FollowPointer() {
+void Shell::FollowPointer() {
   const float x = iMouseX();
   const float y = iMouseY();
   if (x > 0.001f && x < 0.99f && y > 0.001f && y < 0.99f) {
     const iVec2 at = ViewToPlane(x, y);
-    if (CursorSprite) iSpriteLocationSet(CursorSprite, &at);
+    if (resources_.Cursor) iSpriteLocationSet(resources_.Cursor, &at);
   }
 }
 
 // A web page that no browser could open (none installed or none working): the
 // player is told its address. Not during a game, whose clock runs on; the
 // platform keeps what failed until it is asked.
-void TellUnopenedPage() {
-  if (CurrentScreen == ScreenGame || QuestionOpen()) return;
+void Shell::TellUnopenedPage() {
+  if (currentScreen_ == ScreenGame || questions_.IsOpen()) return;
   const std::vector<std::string> failed = ThePlatform().FailedOpens();
   if (failed.empty()) return;
-  Ask("No web browser could be started. Please open", failed.back(), ColourGreen, false,
-      [](bool) {});
+  questions_.Ask("No web browser could be started. Please open", failed.back(), ColourGreen, false,
+                 [](bool) {});
 }
 
 // The current screen's own work in a frame; false when its widgets do not run.
-bool ScreenFrame() {
-  const ScreenEntry* entry = FindScreen(CurrentScreen);
-  return entry && entry->frame ? entry->frame() : true;
+bool Shell::ScreenFrame() {
+  const ScreenEntry* entry = FindScreen(currentScreen_);
+  return entry && entry->frame ? entry->frame(*this) : true;
 }
 
-}  // namespace
-
-void HandleGlobalKeys() {
+void Shell::HandleGlobalKeys() {
   GlobalKeys();
   FollowPointer();
 }
 
-void UpdateFrame() {
+void Shell::UpdateFrame() {
   iPrintsHide();
   // Each step may open a question: the rest of the frame then waits for its answer.
   GlobalKeys();
-  if (QuestionOpen()) return;
+  if (questions_.IsOpen()) return;
   TellUnopenedPage();
-  if (QuestionOpen()) return;
+  if (questions_.IsOpen()) return;
   FollowPointer();
-  if (!ScreenFrame() || QuestionOpen()) return;
+  if (!ScreenFrame() || questions_.IsOpen()) return;
   for (auto& widget : WidgetList) widget->Update();
   if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
 }
 
-void FormMouseWheelDown() {
-  if (Game) Game->StepWeapon(-1);
+void Shell::OnMouseWheel(int step) {
+  if (game_) game_->StepWeapon(step);
 }
 
-void FormMouseWheelUp() {
-  if (Game) Game->StepWeapon(1);
-}
-
-void FormKeyUp(int virtualKey) {
-  if (CurrentScreen != ScreenGame || !Game) return;
+void Shell::OnKeyUp(int virtualKey) {
+  if (currentScreen_ != ScreenGame || !game_) return;
   if (virtualKey < '1' || virtualKey > '5') return;
   const int weapon = virtualKey - '1';
-  if (Game->CanChooseWeapon(weapon)) Game->ChangeWeapon(weapon);
+  if (game_->CanChooseWeapon(weapon)) game_->ChangeWeapon(weapon);
 }
 
 }  // namespace gh

@@ -1,6 +1,8 @@
 // Results the score server has not taken: the list beside "Config.cfg", their
 // marks on the HIGH SCORE table, and sending one of them from there through
 // the same questions as at the end of a game.
+#include "shell/Sending.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -27,42 +29,28 @@ constexpr float TableLeft = -9.8f;
 constexpr float TableRight = 9.8f;
 constexpr float MarkX = 8.9f;  // after the score, inside the table's frame
 
-// The list, read from its file at its first use in a run of the program.
-class UnsentList {
- public:
-  UnsentScores& Get() {
-    if (!loaded_) {
-      list_.Load();
-      loaded_ = true;
-    }
-    return list_;
+}  // namespace
+
+UnsentScores& UnsentResults::List() {
+  if (!loaded_) {
+    list_.Load();
+    loaded_ = true;
   }
-  void Unload() {
-    list_.Clear();
-    loaded_ = false;
-  }
-  // Writes the list, without the results that have left the table, unless
-  // the table in memory is not the stored one (Config.cfg could not be read
-  // whole): then nothing is dropped.
-  void Save() {
-    if (TableIsStored()) list_.KeepOnly(PlayerSettings().HighScores);
-    if (const Status saved = list_.Save(); !saved)
-      std::fprintf(stderr, "Gravelhorn 2: %s\n", saved.error().message.c_str());
-  }
+  return list_;
+}
 
- private:
-  UnsentScores list_;
-  bool loaded_ = false;
-};
+void UnsentResults::Save() {
+  // Without the results that have left the table, unless the table in memory
+  // is not the stored one (Config.cfg could not be read whole): then nothing
+  // is dropped.
+  if (shell_.TableIsStored()) list_.KeepOnly(shell_.PlayerSettings().HighScores);
+  if (const Status saved = list_.Save(); !saved)
+    std::fprintf(stderr, "Gravelhorn 2: %s\n", saved.error().message.c_str());
+}
 
-UnsentList Unsent;
-
-// The result the table's send question is about.
-std::optional<UnsentScore> Chosen;
-
-std::optional<UnsentScore> EntryOfRow(int row) {
-  UnsentScores& list = Unsent.Get();
-  const auto rows = list.Rows(PlayerSettings().HighScores);
+std::optional<UnsentScore> UnsentResults::EntryOfRow(int row) {
+  UnsentScores& list = List();
+  const auto rows = list.Rows(shell_.PlayerSettings().HighScores);
   if (row >= 0 && row < 10) {
     if (rows[row] >= 0) return list.Entries()[static_cast<size_t>(rows[row])];
     return std::nullopt;
@@ -75,57 +63,56 @@ std::optional<UnsentScore> EntryOfRow(int row) {
 
 // Each answer acts only while the table's send is still what is shown: a
 // restart of the engine meanwhile comes back to the question and asks again.
-void SendFromTable(const UnsentScore& entry) {
-  SendScore(entry.name, entry.score, entry.country, [entry](bool sent) {
-    if (CurrentScreen != ScreenSendScore) return;
+void UnsentResults::SendFromTable(const UnsentScore& entry) {
+  Send(entry.name, entry.score, entry.country, [this, entry](bool sent) {
+    if (shell_.Screen() != ScreenSendScore) return;
     if (sent) {
-      SwitchScreen(ScreenHiScore);
+      shell_.SwitchScreen(ScreenHiScore);
       return;
     }
-    Ask("Cant conect!!!", "Repeat again?", Red, false, [entry](bool again) {
-      if (CurrentScreen != ScreenSendScore) return;
-      if (again) {
-        SendFromTable(entry);
-      } else {
-        SwitchScreen(ScreenHiScore);
-      }
-    });
+    shell_.Questions().Ask("Cant conect!!!", "Repeat again?", Red, false,
+                           [this, entry](bool again) {
+                             if (shell_.Screen() != ScreenSendScore) return;
+                             if (again) {
+                               SendFromTable(entry);
+                             } else {
+                               shell_.SwitchScreen(ScreenHiScore);
+                             }
+                           });
   });
 }
 
-}  // namespace
-
-void RememberUnsentScore(const std::string& name, int32_t score, const std::string& country) {
-  Unsent.Get().Add(UnsentScore{name, score, country});
-  Unsent.Save();
+void UnsentResults::Remember(const std::string& name, int32_t score, const std::string& country) {
+  List().Add(UnsentScore{name, score, country});
+  Save();
 }
 
-void SendScore(const std::string& name, int32_t score, const std::string& country,
-               std::function<void(bool)> then) {
-  SendShowingProgress(
+void UnsentResults::Send(const std::string& name, int32_t score, const std::string& country,
+                         std::function<void(bool)> then) {
+  shell_.Questions().SendShowingProgress(
       name, score, country,
-      [entry = UnsentScore{name, score, country}, then = std::move(then)](bool sent) {
-        if (sent && Unsent.Get().Remove(entry)) Unsent.Save();
+      [this, entry = UnsentScore{name, score, country}, then = std::move(then)](bool sent) {
+        if (sent && List().Remove(entry)) Save();
         if (then) then(sent);
       });
 }
 
-std::array<bool, 10> UnsentRows() {
+std::array<bool, 10> UnsentResults::Rows() {
   std::array<bool, 10> marked{};
-  const auto rows = Unsent.Get().Rows(PlayerSettings().HighScores);
+  const auto rows = List().Rows(shell_.PlayerSettings().HighScores);
   for (size_t i = 0; i < rows.size(); ++i) marked[i] = rows[i] >= 0;
   return marked;
 }
 
-void ForgetUnsentScores() {
-  UnsentScores& list = Unsent.Get();
+void UnsentResults::Forget() {
+  UnsentScores& list = List();
   if (list.Entries().empty()) return;
   list.Clear();
-  Unsent.Save();
+  Save();
 }
 
-void DrawUnsentMarks() {
-  const auto marked = UnsentRows();
+void UnsentResults::DrawMarks() {
+  const auto marked = Rows();
   bool any = false;
   for (int row = 0; row < 10; ++row) {
     if (!marked[row]) continue;
@@ -137,44 +124,39 @@ void DrawUnsentMarks() {
     PrintText("* not sent", AlignCentre, false, 13.1f, -6.9f, 0.5f, 0.5f, -0.1f, ColourCaption);
 }
 
-int UnsentRowAt(float x, float y) {
+int UnsentResults::RowAt(float x, float y) {
   if (x < TableLeft || x > TableRight) return -1;
-  const auto marked = UnsentRows();
+  const auto marked = Rows();
   for (int row = 0; row < 10; ++row) {
     if (marked[row] && y > RowY(row) - 0.7f && y < RowY(row) + 0.7f) return row;
   }
   return -1;
 }
 
-void ChooseRowToSend(int row) { Chosen = EntryOfRow(row); }
+void UnsentResults::ChooseRowToSend(int row) { chosen_ = EntryOfRow(row); }
 
-void AskToSendChosen() {
+void UnsentResults::AskToSendChosen() {
   // The choice stands while its result is still not sent (a restart comes
   // back here); otherwise the first marked row is offered.
-  if (Chosen) {
+  if (chosen_) {
     bool stillUnsent = false;
-    for (const UnsentScore& e : Unsent.Get().Entries()) stillUnsent = stillUnsent || e == *Chosen;
-    if (!stillUnsent) Chosen.reset();
+    for (const UnsentScore& e : List().Entries()) stillUnsent = stillUnsent || e == *chosen_;
+    if (!stillUnsent) chosen_.reset();
   }
-  if (!Chosen) Chosen = EntryOfRow(-1);
-  if (!Chosen) {
-    SwitchScreen(ScreenHiScore);
+  if (!chosen_) chosen_ = EntryOfRow(-1);
+  if (!chosen_) {
+    shell_.SwitchScreen(ScreenHiScore);
     return;
   }
-  Ask("Send the result to", "World's Highscores page?", ColourGreen, false,
-      [entry = *Chosen](bool send) {
-        if (CurrentScreen != ScreenSendScore) return;
-        if (send) {
-          SendFromTable(entry);
-        } else {
-          SwitchScreen(ScreenHiScore);
-        }
-      });
-}
-
-void ResetUnsentScores() {
-  Unsent.Unload();
-  Chosen.reset();
+  shell_.Questions().Ask("Send the result to", "World's Highscores page?", ColourGreen, false,
+                         [this, entry = *chosen_](bool send) {
+                           if (shell_.Screen() != ScreenSendScore) return;
+                           if (send) {
+                             SendFromTable(entry);
+                           } else {
+                             shell_.SwitchScreen(ScreenHiScore);
+                           }
+                         });
 }
 
 }  // namespace gh

@@ -1,137 +1,233 @@
-// The application shell's shared state and services: screens, the question box,
-// sound, music and the scene lights. Everything here runs on the one thread.
+// The application shell: one object, made by Program, that owns the program's
+// state above the layers (the screen shown, the running game, the screen
+// resources, the question box, the results not sent, the engine's run) and is
+// the host the game and the widgets call. Everything here runs on the one thread.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/EngineCalls.h"
 #include "engine/Lights.h"
 #include "engine/ScreenUnits.h"
 #include "game/Game.h"
+#include "game/GameHost.h"
+#include "platform/Result.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
+#include "shell/QuestionBox.h"
+#include "shell/Sending.h"
 #include "ui/UiHost.h"
 
 namespace gh {
 
-// ---- shell globals ----------------------------------------------------------
-extern int8_t CurrentScreen;   // 1 at start
-extern int8_t PreviousScreen;  // -1 at start
-extern bool FirstRun;          // true until the engine has been opened once
-// The level of the screen's fades (fade-in, fade-out).
-extern float FadeLevel;
-// The running game (Game points to it), or none.
-extern std::unique_ptr<TGame> RunningGame;
-
-// Engine handles of the shared screen resources (empty = none). Each engine
-// run makes them anew; its end frees them.
-extern SoundRef ClickSound;
-extern SpriteRef CursorSprite;
-extern SpriteRef LoadingSprite;
-extern SpriteRef MenuBackSprite;
-extern SpriteRef HelpBonusSprite;
-extern SpriteRef HelpAboutSprite;
-extern SpriteRef HelpCtrlSprite;
-extern SpriteRef HiScoreSprite;
-extern SoundRef GameMusic;
-extern SoundRef MenuMusic;
 // The first picture a player sees, shown while everything else loads.
 inline constexpr const char* LoadingPictureFile = "Data\\loading.jpg";
 
-// The running Program's settings and table (shell/Program.h).
-Settings& PlayerSettings();
-// The table in memory is the one in "Config.cfg" (read whole or made new): a
-// result that leaves it has left the stored table too.
-bool TableIsStored();
-// The name typed in the question box's name box; never stored.
-std::string& TypedName();
+// The pictures, sounds and tunes the screens share (empty = none). Each engine
+// run makes them anew; its end frees them.
+struct ScreenResources {
+  SoundRef Click;
+  SpriteRef Cursor;
+  SpriteRef Loading;
+  SpriteRef MenuBack;
+  SpriteRef HelpBonus;
+  SpriteRef HelpAbout;
+  SpriteRef HelpControls;
+  SpriteRef HighScore;
+  SoundRef GameMusic;
+  SoundRef MenuMusic;
+};
 
-// ---- the frame loop's per-phase work (screens and screen flow) -----------------
-// The shared screen resources and the widget set of a new engine run; an Error
-// names a picture that cannot be used.
-Status LoadResources();
-void UpdateFrame();
-void HandleGlobalKeys();
-// Shows a screen (a value of the screen table; any other value is a blank
-// screen), after hiding everything of the one before.
-void SwitchScreen(int8_t screen);
-// Runs a command (a widget's or a window handler's); false when `command` is none.
-bool RunCommand(uint8_t command);
-// Whether the screen table has an entry for this value.
-bool ScreenExists(int8_t screen);
+class Shell final : public GameHost, public UiHost {
+ public:
+  Shell();
+  ~Shell() override;
+  Shell(const Shell&) = delete;
+  Shell& operator=(const Shell&) = delete;
 
-// Weapon selection handlers of the main window.
-void FormMouseWheelDown();
-void FormMouseWheelUp();
-void FormKeyUp(int virtualKey);
+  // ---- screens (Screens.cpp) ---------------------------------------------------
+  int8_t Screen() const { return currentScreen_; }
+  // The screen before the current one (-1 at start); a restart comes back to it.
+  int8_t PreviousScreen() const { return previousScreen_; }
+  // Shows a screen (a value of the screen table; any other value is a blank
+  // screen), after hiding everything of the one before.
+  void SwitchScreen(int8_t screen);
+  // Runs a command (a widget's or a window handler's); false when `command` is none.
+  bool RunCommand(uint8_t command);
+  // Whether the screen table has an entry for this value.
+  static bool ScreenExists(int8_t screen);
+  // The level of the screen's fades (fade-in, fade-out).
+  float FadeLevel() const { return fadeLevel_; }
+  // The running game, or none.
+  TGame* RunningGame() const { return game_.get(); }
+  const ScreenResources& Resources() const { return resources_; }
+  QuestionBox& Questions() { return questions_; }
+  UnsentResults& Unsent() { return unsent_; }
 
-// ---- question box, sound, music, lights --------------------------------------
-// Opens the question box over the frozen screen. Its frames run in place of
-// the screen's; the frame that answers it calls `then` and then finishes the
-// work of the frame that asked (the asker puts that work into `then`).
-void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
-         std::function<void(bool)> then);
-bool QuestionOpen();
-// One frame of the open question; true when this frame answered it.
-bool QuestionFrame();
-// Closes the open question with this answer (the engine stopping answers "No").
-void AnswerQuestion(bool answer);
-// Closes the open question without acting on it (its asker is gone).
-void DropQuestion();
-// Sends a score while frames go on: the box shows "Sending..." over the frozen
-// screen and has no buttons; `then` gets true when the server took the score,
-// false when it did not or the player gave up with Escape.
-void SendShowingProgress(const std::string& name, int32_t score, const std::string& country,
-                         std::function<void(bool)> then);
-// The send under way in the box, or none (harnesses wait on it).
-const ScoreSend* SendInProgress();
-void PlaySoundFx(SoundRef sound, bool looped, float x = 0, float y = 0);
-void UpdateMusic();
+  // The boss key, Alt+Tab, Escape and the pointer (also while a question is open).
+  void HandleGlobalKeys();
 
-// ---- scores the server has not taken ------------------------------------------
-// A result just entered into the table counts as not sent, and is marked so on
-// the HIGH SCORE table, until a send of it succeeds; one whose row leaves the
-// table is forgotten. The list lives in its own file beside "Config.cfg".
-void RememberUnsentScore(const std::string& name, int32_t score, const std::string& country);
-// SendShowingProgress, and a score the server took is no longer marked.
-void SendScore(const std::string& name, int32_t score, const std::string& country,
-               std::function<void(bool)> then);
-// For each row of the table: whether it is marked as not sent.
-std::array<bool, 10> UnsentRows();
-// The table was cleared: nothing in it is marked.
-void ForgetUnsentScores();
-// Marks on the HIGH SCORE table, and the row under the pointer that a click
-// offers to send (-1: none).
-void DrawUnsentMarks();
-int UnsentRowAt(float x, float y);
-// The table's row the send question is about, chosen before entering
-// ScreenSendScore; -1 takes the first marked row.
-void ChooseRowToSend(int row);
-// The question whether to send the chosen result, on entering ScreenSendScore.
-void AskToSendChosen();
-// The list is read again at the next use (a harness runs the program anew).
-void ResetUnsentScores();
+  // ---- sound and music (Audio.cpp) ---------------------------------------------
+  void PlaySoundFx(SoundRef sound, bool looped);
+  // Starts the tune of the screen shown, or none when music is off.
+  void UpdateMusic();
 
-// Writes the settings and the table, telling the player when that fails.
-void SaveSettingsOrTell();
-// On a first start, writes the new "Config.cfg" (once the loading picture is up).
-void SaveNewSettingsFile();
+  // ---- engine life cycle (Program.cpp) ------------------------------------------
+  bool EngineRunning() const { return run_.engineRunning; }
+  // One pass of the running engine: a frame when one is due. A failure has
+  // closed the engine; the caller stops the program with its message.
+  Status EngineStep();
+  // The one way the program stops on a failure: the message, then the window
+  // closes and the program ends with exit code 1.
+  void StopWithMessage(const Error& error);
+  bool StoppedByError() const { return stoppedByError_; }
+  // The engine calls this with each window message.
+  static void OnMessage(const iMessage* message, void* shell);
 
-// ---- engine life cycle (main window) -------------------------------------------
-// Stores the display setting and stops the engine; the frame loop restarts it.
-void RestartEngine(uint8_t windowed);
-// Stops the engine before the window is minimised (full screen); it starts
-// again on restore, or by itself when the desktop has not minimised the window
-// within a second.
-void StopEngineToHide();
+  // The window handlers, as the window system's messages reach them.
+  Status OnIdle();
+  Status OnRestore();
+  void OnDeactivate();
+  void OnMaximize();
+  void OnTitleBarDoubleClick(int hitTest);
+  void OnKeyUp(int virtualKey);
+  // The wheel steps the weapon (+1 up, -1 down).
+  void OnMouseWheel(int step);
 
-// Keeps the progress of the running game (if any, and not ended) for the next
-// engine run, whose entry to the game screen goes on with it; forgets what was
-// kept before. The next run's loading forgets it if it does not show the game.
-void SuspendRunningGame();
+  // Writes the settings and the table, telling the player when that fails.
+  void SaveSettingsOrTell();
+
+  // ---- settings and table -------------------------------------------------------
+  // The player's settings and table: read from "Config.cfg" at the first engine
+  // start, saved back at the end and after a new high score.
+  Settings& PlayerSettings() { return settings_; }
+  // The table in memory is the one in "Config.cfg" (read whole or made new): a
+  // result that leaves it has left the stored table too.
+  bool TableIsStored() const { return tableStored_; }
+  // The name typed in the question box's name box; never stored.
+  std::string& TypedName() { return questions_.TypedName(); }
+
+  // ---- GameHost ------------------------------------------------------------------
+  void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
+           std::function<void(bool)> then) override;
+  bool QualifiesForHighScores(int32_t score) override;
+  Status EnterHighScore(int32_t score) override;
+  void SendScore(int32_t score, std::function<void(bool)> then) override;
+  void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
+  void EndGame(bool toHighScores) override;
+  void SetPointerPicture(const char* file) override;
+
+  // ---- UiHost ----------------------------------------------------------------------
+  void Activate(uint8_t action) override;
+  void PlayClick() override { PlaySoundFx(resources_.Click, false); }
+
+ private:
+  // The scene lights' depth while a game is paused and while it is played.
+  static constexpr float PausedLightsDepth = 10.0f;
+  static constexpr float PlayingLightsDepth = -20.0f;
+
+  // ---- Screens.cpp ----
+  struct ScreenEntry;
+  static const ScreenEntry screens_[];
+  static const ScreenEntry* FindScreen(int8_t screen);
+  // The shared resources and the widgets of a new engine run; a data file
+  // missing or damaged fails it.
+  Status LoadResources();
+  void UpdateFrame();
+  void GlobalKeys();
+  void FollowPointer();
+  void TellUnopenedPage();
+  bool ScreenFrame();
+  void AskExit(bool byKey);
+  void CloseEndedGame();
+  void ReplaceGame(std::unique_ptr<TGame> game);
+  // Keeps the progress of the running game (if any, and not ended) for the next
+  // engine run, whose entry to the game screen goes on with it; forgets what was
+  // kept before. The next run's loading forgets it if it does not show the game.
+  void SuspendRunningGame();
+  void StartFade(bool in);
+  void EnterMenu();
+  void EnterGame();
+  void EnterOptions();
+  void EnterHiScore();
+  void EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next);
+  void EnterClearScores();
+  void EnterSendScore();
+  void EnterExitAsk();
+  void EnterQuit();
+  bool GameFrame();
+  bool FadeOutFrame();
+  bool FadeInFrame();
+  bool HiScoreFrame();
+  void EscapeGame();
+
+  // ---- Program.cpp ----
+  Status StartRun();
+  Status CleanUp();
+  Status EndRun();
+  void CloseEngineAfterError();
+  Status EnginePass();
+  Status QuestionPass();
+  Status FrameAfterInit();
+  Status FinishInit();
+  Status EndRunPhase();
+  // On a first start, writes the new "Config.cfg" (once the loading picture is up).
+  void SaveNewSettingsFile();
+  // Stores the display setting and stops the engine; the frame loop restarts it.
+  void RestartEngine(uint8_t windowed);
+  // Stops the engine before the window is minimised (full screen); it starts
+  // again on restore, or by itself when the desktop has not minimised the window
+  // within a second.
+  void StopEngineToHide();
+  void HandleMessage(const iMessage& message);
+
+  // First: the widgets and the game bind to it and go before it.
+  Settings settings_;
+  bool tableStored_ = false;
+  int8_t currentScreen_ = ScreenMenu;
+  int8_t previousScreen_ = -1;
+  // True until the engine has been opened once.
+  bool firstRun_ = true;
+  float fadeLevel_ = 0;
+  std::unique_ptr<TGame> game_;
+  // Where the program goes once the frame of a game that has ended is over (0
+  // while the game goes on).
+  int8_t endedGameScreen_ = 0;
+  // A game the last engine run stopped, to go on with in the next.
+  std::optional<GameProgress> suspendedGame_;
+  ScreenResources resources_;
+  QuestionBox questions_{*this};
+  UnsentResults unsent_{*this};
+  // The program ends with exit code 1: a failure stopped it.
+  bool stoppedByError_ = false;
+
+  // The engine's run, as the frame loop drives it.
+  struct EngineRunState {
+    // The user closed the window while the engine ran: the engine stops after
+    // its frame and the window closes.
+    bool closeRequested = false;
+    // The engine is open and its frames run (otherwise the program waits for
+    // window events).
+    bool engineRunning = false;
+    // Engine runs started to come back from a restart or a minimise: when the
+    // last run of such a chain ends, the screen is the one saved before it.
+    bool restoreScreenAfterRuns = false;
+    // Where the frame that opened the open question stopped: its answer
+    // finishes that frame from there.
+    enum class AskedIn { Run, Init } questionAskedIn = AskedIn::Run;
+    // The engine was stopped for a minimise (boss key, Alt+Tab in full screen)
+    // at this tick; some desktops never minimise.
+    bool stoppedToHide = false;
+    uint32_t hideTick = 0;
+    // A first start: the new "Config.cfg" is written once the loading picture is up.
+    bool newSettingsFilePending = false;
+  };
+  EngineRunState run_;
+};
 
 // Addresses of the score server's world-scores page and of the game's home page.
 std::string WorldScoresAddress();

@@ -12,8 +12,8 @@
 namespace gh::test {
 
 // The main menu is up once the fade-in is over and its first button shows.
-inline bool MainMenuShown() {
-  return CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn && TextButtons[0] &&
+inline bool MainMenuShown(Harness& h) {
+  return h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn && TextButtons[0] &&
          !TextButtons[0]->Hidden;
 }
 
@@ -28,10 +28,10 @@ inline void ClickWidget(Harness& h, const TDDControl* widget) {
 
 // Clicks "Start Game" on the main menu.
 inline bool StartGameFromMenu(Harness& h) {
-  if (!h.StepUntil(MainMenuShown, 900)) return false;
+  if (!h.StepUntil([&] { return MainMenuShown(h); }, 900)) return false;
   h.Step(2);
   ClickWidget(h, TextButtons[0]);
-  return h.StepUntil([] { return CurrentScreen == ScreenGame && Game != nullptr; }, 10);
+  return h.StepUntil([&] { return h.Shell().Screen() == ScreenGame && Game != nullptr; }, 10);
 }
 
 // Answers the open question box with its first ("Yes") or second button.

@@ -87,7 +87,7 @@ void RunDamaged(const Case& c, const fs::path& folder) {
       if (Lower(e).find(base) != std::string::npos) return true;
     return false;
   };
-  if (c.inGame && h.StepUntil([&] { return MainMenuShown() || h.Exited(); }, 900) && !h.Exited()) {
+  if (c.inGame && h.StepUntil([&] { return MainMenuShown(h) || h.Exited(); }, 900) && !h.Exited()) {
     h.Step(2);
     ClickWidget(h, TextButtons[0]);
   }
@@ -99,13 +99,13 @@ void RunDamaged(const Case& c, const fs::path& folder) {
     h.StepUntil([&] { return h.Exited() || (Game && Game->Phase == PhasePlaying); }, 900);
     h.Step(120);
   } else {
-    h.StepUntil([&] { return h.Exited() || MainMenuShown(); }, 900);
+    h.StepUntil([&] { return h.Exited() || MainMenuShown(h); }, 900);
   }
   std::string shown;
   for (const auto& e : h.Platform().errors) shown += e + " | ";
   const bool ended = h.Exited();
   const bool playing = Game && Game->Phase == PhasePlaying;
-  const bool menu = MainMenuShown();
+  const bool menu = MainMenuShown(h);
   const int code = h.ExitCode();
   // Whatever it did next, it still answers a close as a program should.
   if (!h.Exited()) h.Close();

@@ -170,7 +170,7 @@ void ReachSendQuestion(Harness& h) {
   ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   AnswerQuestion(h, true);
   ASSERT_TRUE(h.StepUntilPrint("Your Scores is 0", 600));
-  TypedName() = "Faulty";
+  h.Shell().TypedName() = "Faulty";
   AnswerQuestion(h, true);
   ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
 }
@@ -214,7 +214,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
     AnswerQuestion(h, false);
   }
   ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
-  EXPECT_EQ(CurrentScreen, ScreenHiScore);
+  EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
   EXPECT_EQ(server.submissions(), c.submissions);
   if (c.fault == Fault::Garbage) {
     // A reply of plain text is a reply: the score went out with an empty token.
@@ -222,7 +222,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
   }
   // A score the server did not take stays marked, here and in its own file.
   h.Step(2);
-  const std::array<bool, 10> marked = UnsentRows();
+  const std::array<bool, 10> marked = h.Shell().Unsent().Rows();
   for (int i = 0; i < 10; ++i) EXPECT_EQ(marked[i], i == 9 && c.asksAgain) << i;
   EXPECT_EQ(h.HasPrint("*"), c.asksAgain);
   EXPECT_EQ(!TextButtons[10]->Hidden, c.asksAgain);
@@ -290,13 +290,13 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
   Harness h(options);
   ASSERT_NO_FATAL_FAILURE(ReachSendQuestion(h));
   AnswerQuestion(h, true);
-  ASSERT_TRUE(h.StepUntil([] { return SendInProgress() != nullptr; }, 5));
+  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Questions().SendInProgress() != nullptr; }, 5));
 
   // Two seconds of frames while the server says nothing.
   for (int i = 0; i < 120; ++i) {
     h.Step(1);
-    ASSERT_NE(SendInProgress(), nullptr) << "frame " << i;
-    ASSERT_EQ(SendInProgress()->Poll(), ScoreSend::Result::Pending) << "frame " << i;
+    ASSERT_NE(h.Shell().Questions().SendInProgress(), nullptr) << "frame " << i;
+    ASSERT_EQ(h.Shell().Questions().SendInProgress()->Poll(), ScoreSend::Result::Pending) << "frame " << i;
     ASSERT_TRUE(h.HasPrint("Sending...")) << "frame " << i;
   }
   // On its panel, without the question's buttons.
@@ -310,11 +310,11 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
     h.Tap(Key::Escape);
     ASSERT_TRUE(h.StepUntilPrint("Cant conect!!!", 5));
     EXPECT_TRUE(h.HasPrint("Repeat again?"));
-    EXPECT_EQ(SendInProgress(), nullptr);
+    EXPECT_EQ(h.Shell().Questions().SendInProgress(), nullptr);
     AnswerQuestion(h, false);
     ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
-    EXPECT_EQ(CurrentScreen, ScreenHiScore);
-    EXPECT_TRUE(UnsentRows()[9]);
+    EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
+    EXPECT_TRUE(h.Shell().Unsent().Rows()[9]);
   } else {
     h.Close(200);
     ASSERT_TRUE(h.Exited()) << "the program did not end while sending";
@@ -373,12 +373,12 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   server.SetFault(Fault::Accepts);
   options.config.reset();  // the one the first run saved
   Harness h(options);
-  ASSERT_TRUE(h.StepUntil(MainMenuShown, 900));
+  ASSERT_TRUE(h.StepUntil([&] { return MainMenuShown(h); }, 900));
   h.Step(2);
   ClickWidget(h, TextButtons[2]);  // High Score
-  ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenHiScore; }, 10));
+  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenHiScore; }, 10));
   h.Step(2);
-  ASSERT_TRUE(UnsentRows()[9]);
+  ASSERT_TRUE(h.Shell().Unsent().Rows()[9]);
   ASSERT_FALSE(TextButtons[10]->Hidden);
 
   if (GetParam() == SendFrom::Button) {
@@ -391,17 +391,17 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   }
   ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
   AnswerQuestion(h, true);
-  ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenHiScore && !QuestionOpen(); }, 10));
+  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenHiScore && !h.Shell().Questions().IsOpen(); }, 10));
   h.Step(2);
 
   EXPECT_EQ(server.submissions(), 2);
   EXPECT_EQ(server.lastSubmission(), EncodeSubmission(SubmissionText("Faulty", 0, "", "Nowhere")));
   EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
-  EXPECT_EQ(UnsentRows(), (std::array<bool, 10>{}));
+  EXPECT_EQ(h.Shell().Unsent().Rows(), (std::array<bool, 10>{}));
   EXPECT_FALSE(h.HasPrint("*"));
   EXPECT_TRUE(TextButtons[10]->Hidden);
   EXPECT_TRUE(UnsentOnDisk(h).empty());
-  EXPECT_EQ(PlayerSettings().HighScores[9].Name, "Faulty");  // the table itself is as it was
+  EXPECT_EQ(h.Shell().PlayerSettings().HighScores[9].Name, "Faulty");  // the table itself is as it was
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, LaterSend, ::testing::Values(SendFrom::Button, SendFrom::Row),

@@ -24,7 +24,7 @@ TEST(StartUp, OpensTheTitledWindowAndDrawsTheLoadingPictureFirst) {
   // The loading picture was presented at once, before the first frame was drawn.
   const int32_t rendered = Engine().ihLastRendered();
   ASSERT_NE(rendered, 0);
-  EXPECT_EQ(rendered, LoadingSprite.get());
+  EXPECT_EQ(rendered, h.Shell().Resources().Loading.get());
   EXPECT_TRUE(h.Platform().errors.empty());
 }
 
@@ -103,28 +103,28 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   Harness h;
   ASSERT_TRUE(h.StepUntilPrint("Start Game", 900));
   h.Step(2);
-  SwitchScreen(ScreenOptions);
+  h.Shell().SwitchScreen(ScreenOptions);
   h.Step(2);
   const int opens = Engine().ihOpenCount();
-  const int32_t oldCursor = CursorSprite.get();
+  const int32_t oldCursor = h.Shell().Resources().Cursor.get();
   ASSERT_EQ(Engine().ihFullscreen(), 0);
 
   // The maximise command: full screen through a restart.
   h.Post(iMsgMaximize);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(PlayerSettings().Windowed, 0);
+  EXPECT_EQ(h.Shell().PlayerSettings().Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
-  EXPECT_EQ(CurrentScreen, ScreenOptions);
-  EXPECT_NE(CursorSprite.get(), oldCursor);  // every engine object made anew
+  EXPECT_EQ(h.Shell().Screen(), ScreenOptions);
+  EXPECT_NE(h.Shell().Resources().Cursor.get(), oldCursor);  // every engine object made anew
   EXPECT_TRUE(h.HasPrint("OPTIONS"));
 
   // A double click on the frame but not the caption restarts without a change.
   h.Post(iMsgCaptionDblClk, 5);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 2);
-  EXPECT_EQ(PlayerSettings().Windowed, 0);
-  EXPECT_EQ(CurrentScreen, ScreenOptions);
+  EXPECT_EQ(h.Shell().PlayerSettings().Windowed, 0);
+  EXPECT_EQ(h.Shell().Screen(), ScreenOptions);
 }
 
 TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
@@ -140,7 +140,7 @@ TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
   Harness h(options);
   ASSERT_TRUE(h.StepUntilPrint("Start Game", 900));
   h.Step(2);
-  SwitchScreen(ScreenHiScore);
+  h.Shell().SwitchScreen(ScreenHiScore);
   h.Step(2);
   h.KeyDown(Key::F12);
   h.Step(2);
@@ -152,7 +152,7 @@ TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
   h.Post(iMsgRestore);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(CurrentScreen, ScreenHiScore);
+  EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
 }
 
 TEST(EndOfProgram, PlayLinkIsOpenedOnlyWhenTheFileExists) {

@@ -47,7 +47,7 @@ class GameTest : public ::testing::Test {
     HarnessOptions options;
     options.seed = 11;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil(MenuShown, 900));
+    ASSERT_TRUE(h->StepUntil([this] { return MenuShown(*h); }, 900));
     h->Step(2);
     StartGame();
   }
@@ -55,7 +55,7 @@ class GameTest : public ::testing::Test {
   void TearDown() override { h.reset(); }
 
   void StartGame() {
-    SwitchScreen(ScreenGame);
+    h->Shell().SwitchScreen(ScreenGame);
     ASSERT_NE(Game, nullptr);
     SeedRandom(1234);
   }

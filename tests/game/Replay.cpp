@@ -34,8 +34,8 @@ TTerror* Target() {
 
 }  // namespace
 
-bool MenuShown() {
-  return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+bool MenuShown(Harness& h) {
+  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn;
 }
 
 void AnswerQuestion(Harness& h, bool yes) {
@@ -62,7 +62,7 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   };
 
   h.SoundEvents();
-  SwitchScreen(ScreenGame);
+  h.Shell().SwitchScreen(ScreenGame);
   SeedRandom(seed);
   uint32_t lastShot = 0;
   auto playing = [] {

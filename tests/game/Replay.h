@@ -9,7 +9,7 @@
 namespace gh::test {
 
 // The main menu is up after the start-up and its fade-in.
-bool MenuShown();
+bool MenuShown(Harness& h);
 
 // Answers the open question box by clicking its first ("Yes") or second button.
 void AnswerQuestion(Harness& h, bool yes);

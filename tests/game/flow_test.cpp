@@ -31,7 +31,7 @@ void EndGame() {
 TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName) {
   SkipIntro();
   NoSpawns();
-  Game->Score = PlayerSettings().HighScores[9].Score + 500;
+  Game->Score = h->Shell().PlayerSettings().HighScores[9].Score + 500;
   const std::string asked = "Your Scores is " + std::to_string(Game->Score);
   h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
@@ -41,12 +41,12 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   ASSERT_TRUE(h->StepUntilPrint(asked, 300));
   EXPECT_TRUE(h->HasPrint(" Please, enter your name:"));
   // "No" goes to the menu without storing anything.
-  const auto table = PlayerSettings().HighScores;
+  const auto table = h->Shell().PlayerSettings().HighScores;
   AnswerNo();
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(PlayerSettings().HighScores[i].Score, table[i].Score);
+  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i].Score, table[i].Score);
 }
 
 // A question asked in play lies over the gun, whatever the aim, and the aiming
@@ -84,7 +84,7 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
       EXPECT_LT(gun, panel);
       EXPECT_LT(panel, order(TextButtons[8]->Sprite));
       EXPECT_LT(panel, order(TextButtons[9]->Sprite));
-      EXPECT_EQ(order(CursorSprite), static_cast<int>(sprites.size()) - 1);
+      EXPECT_EQ(order(h->Shell().Resources().Cursor), static_cast<int>(sprites.size()) - 1);
 
       // The cross is on the answer, so Enter picks it, and clear of its caption.
       EXPECT_NE(iSpritePicked(TextButtons[answer]->Sprite), 0);
@@ -136,7 +136,7 @@ TEST_F(GameTest, AGameLostOnAHitFlashLeavesTheNextGameLitAsTheFirst) {
 TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
   SkipIntro();
   NoSpawns();
-  const int32_t tenth = PlayerSettings().HighScores[9].Score;
+  const int32_t tenth = h->Shell().PlayerSettings().HighScores[9].Score;
   ASSERT_GE(tenth, 0);
   struct Case {
     int32_t score;
@@ -160,7 +160,7 @@ TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
         400));
     EXPECT_EQ(askedSeen, c.asks) << c.score;
     if (!c.asks) {
-      EXPECT_EQ(CurrentScreen, ScreenMenu);
+      EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
     }
     if (askedSeen) {
       AnswerNo();
@@ -176,7 +176,7 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   // No write permission bit: the save leaves the file alone and fails.
   ASSERT_EQ(::chmod(h->ConfigPath().string().c_str(), 0444), 0);
   const std::string before = FileBytes(h->ConfigPath());
-  Game->Score = PlayerSettings().HighScores[9].Score + 500;
+  Game->Score = h->Shell().PlayerSettings().HighScores[9].Score + 500;
   EndGame();
   ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(Game->Score), 400));
   h->Platform().errors.clear();
@@ -233,13 +233,13 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   SetScoreServerAddress(server.Address());
   SkipIntro();
   NoSpawns();
-  Game->Score = PlayerSettings().HighScores[9].Score + 1000;
+  Game->Score = h->Shell().PlayerSettings().HighScores[9].Score + 1000;
   const int32_t score = Game->Score;
   EndGame();
   ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(score), 400));
   AnswerYes();
   // Entered before any sending.
-  EXPECT_TRUE(std::any_of(PlayerSettings().HighScores.begin(), PlayerSettings().HighScores.end(),
+  EXPECT_TRUE(std::any_of(h->Shell().PlayerSettings().HighScores.begin(), h->Shell().PlayerSettings().HighScores.end(),
                           [&](const HighScore& e) { return e.Score == score; }));
   ASSERT_TRUE(h->StepUntilPrint("World's Highscores page?", 5));
   AnswerYes();
@@ -251,7 +251,7 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 5));
   EXPECT_EQ(server.versions(), 2);
   EXPECT_EQ(server.submissions(), 1);
-  EXPECT_EQ(CurrentScreen, ScreenHiScore);
+  EXPECT_EQ(h->Shell().Screen(), ScreenHiScore);
   SetScoreServerAddress(previous);
 }
 
@@ -266,7 +266,7 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   Game->Phase = PhaseToMenu;
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
   EXPECT_FALSE(h->Platform().pointerConfined);
   EXPECT_TRUE(h->SpriteShown("Data/cursor.png"));
   EXPECT_TRUE(h->Meshes().empty());

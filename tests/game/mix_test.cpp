@@ -55,11 +55,11 @@ class GameMix : public ::testing::Test {
       HarnessOptions options;
       options.seed = 5;
       Harness h(options);
-      EXPECT_TRUE(h.StepUntil(MenuShown, 900));
+      EXPECT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 900));
       EXPECT_TRUE(capture.OpenWindow(h));
-      PlayerSettings().SoundOn = effects;
-      PlayerSettings().MusicOn = music;
-      SwitchScreen(ScreenGame);
+      h.Shell().PlayerSettings().SoundOn = effects;
+      h.Shell().PlayerSettings().MusicOn = music;
+      h.Shell().SwitchScreen(ScreenGame);
       EXPECT_NE(Game, nullptr);
       if (!Game) return {};
       SeedRandom(77);
@@ -73,7 +73,7 @@ class GameMix : public ::testing::Test {
       for (int frame = 0; frame < 300 && Game; ++frame) {
         h.MouseAt(-12.0f + (frame % 240) * 0.1f, -2.0f);
         if (frame % 30 == 0)
-          for (int n : {4, 9, 13, 10, 3}) PlaySoundFx(Game->Sounds[n], false, 0, 0);
+          for (int n : {4, 9, 13, 10, 3}) h.Shell().PlaySoundFx(Game->Sounds[n], false);
         Game->Health = 100;
         h.Step(1);
       }

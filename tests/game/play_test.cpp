@@ -324,7 +324,7 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
 
     stop.stop();
     ASSERT_TRUE(h->StepUntil(
-        [&] { return Engine().ihOpenCount() > opens && Game && CurrentScreen == ScreenGame; }, 600))
+        [&] { return Engine().ihOpenCount() > opens && Game && h->Shell().Screen() == ScreenGame; }, 600))
         << "the game screen never came back";
     h->Step(2);
     ASSERT_NE(Game, nullptr);
@@ -343,7 +343,7 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
     EXPECT_NEAR(static_cast<int32_t>(after.ClockMs - before.ClockMs), 0, 40);
     EXPECT_TRUE(Paused);
     EXPECT_TRUE(h->HasPrint("PAUSE"));
-    EXPECT_EQ(PlayerSettings().Windowed, 0);
+    EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 0);
     EXPECT_NE(Engine().ihFullscreen(), 0) << "the display setting and the engine disagree";
     h->Tap(Key::LetterP);
     h->Step(2);

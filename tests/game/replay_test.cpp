@@ -14,11 +14,11 @@ ReplayResult PlayOnce() {
   HarnessOptions options;
   options.seed = 99;
   Harness h(options);
-  EXPECT_TRUE(h.StepUntil(MenuShown, 900));
+  EXPECT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 900));
   h.Step(2);
   ReplayResult r = RunReplay(h, 4242, 6000);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_EQ(h.Shell().Screen(), ScreenMenu);
   return r;
 }
 

@@ -62,10 +62,10 @@ class GameScreenshots : public GameTest {
     HarnessOptions options;
     options.seed = 3;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil(MenuShown, 900));
+    ASSERT_TRUE(h->StepUntil([this] { return MenuShown(*h); }, 900));
     // The next engine start opens a window: a double click on the frame restarts it.
     ASSERT_TRUE(capture.OpenWindow(*h));
-    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu; }, 900));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 900));
     h->Step(5);
     folder = ShotsFolder("game");
   }

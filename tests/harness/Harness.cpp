@@ -147,7 +147,8 @@ void Harness::Step(int frames) {
     const uint64_t frame = e.ihFrame();
     if (settleScoreSends_) {
       // Two requests, each within the client's whole-request limit (10 s at most).
-      if (const ScoreSend* send = SendInProgress()) send->WaitFor(std::chrono::seconds(25));
+      if (const ScoreSend* send = program_->Shell().Questions().SendInProgress())
+        send->WaitFor(std::chrono::seconds(25));
     }
     while (e.ihFrame() == frame) {
       if (!program_->Step()) {

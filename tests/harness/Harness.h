@@ -127,6 +127,8 @@ class Harness {
   bool MeshShown(const std::string& file) const;
 
   HeadlessPlatform& Platform() { return platform_; }
+  // The running program's state (screens, game, question box).
+  gh::Shell& Shell() { return program_->Shell(); }
   const std::filesystem::path& Folder() const { return folder_; }
   std::filesystem::path ConfigPath() const { return folder_ / "Config.cfg"; }
 

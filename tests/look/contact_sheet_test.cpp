@@ -54,9 +54,9 @@ class ContactSheet : public ::testing::Test {
     HarnessOptions options;
     options.seed = 7;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu && FadeLevel >= 1; }, 900));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu && h->Shell().FadeLevel() >= 1; }, 900));
     ASSERT_TRUE(capture.OpenWindow(*h));
-    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu; }, 900));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 900));
     folder = ShotsFolder("look");
     for (const auto& old : std::filesystem::directory_iterator(folder)) {
       if (old.path().extension() == ".png") std::filesystem::remove(old.path());
@@ -157,17 +157,17 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("exit-question");
   Answer(false);
-  ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu; }, 10));
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 10));
 
   Press(TextButtons[1]);
-  ASSERT_EQ(CurrentScreen, ScreenOptions);
+  ASSERT_EQ(h->Shell().Screen(), ScreenOptions);
   h->MouseAt(12, -10);
   h->Step(3);
   Save("options");
   Press(TextButtons[6]);
 
   Press(TextButtons[3]);
-  ASSERT_EQ(CurrentScreen, ScreenHelp1);
+  ASSERT_EQ(h->Shell().Screen(), ScreenHelp1);
   h->MouseAt(12, -10);
   h->Step(200);  // the text has scrolled into the middle
   Save("help-1");
@@ -180,7 +180,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   Press(TextButtons[7]);
 
   Press(TextButtons[2]);
-  ASSERT_EQ(CurrentScreen, ScreenHiScore);
+  ASSERT_EQ(h->Shell().Screen(), ScreenHiScore);
   h->MouseAt(12, -10);
   h->Step(3);
   Save("high-score");
@@ -338,7 +338,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   }
 
   // ---- the end -----------------------------------------------------------------------
-  Game->Score = PlayerSettings().HighScores[0].Score + 1230;
+  Game->Score = h->Shell().PlayerSettings().HighScores[0].Score + 1230;
   Game->Lives = 0;
   Game->Health = -1;
   ASSERT_TRUE(h->StepUntilPrint("GAME OVER", 200));
@@ -356,21 +356,21 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("send-question");
   Answer(false);
-  ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenHiScore; }, 100));
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenHiScore; }, 100));
   h->MouseAt(12, -10);
   h->Step(3);
   Save("high-score-long-name");
-  EXPECT_EQ(PlayerSettings().HighScores[0].Name.rfind("Maximilian", 0), 0u)
-      << PlayerSettings().HighScores[0].Name;
+  EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name.rfind("Maximilian", 0), 0u)
+      << h->Shell().PlayerSettings().HighScores[0].Name;
   // The longest name the box takes ends before the score beside it.
   const iVec2 tableScale{0.8f, 0.8f};
-  const std::string score = std::to_string(PlayerSettings().HighScores[0].Score);
-  const float nameEnd = -3.8f + iPrintWidth(PlayerSettings().HighScores[0].Name.c_str(),
+  const std::string score = std::to_string(h->Shell().PlayerSettings().HighScores[0].Score);
+  const float nameEnd = -3.8f + iPrintWidth(h->Shell().PlayerSettings().HighScores[0].Name.c_str(),
                                             &tableScale, -0.1f, ScreenFont());
   const float scoreStart = 7.7f - iPrintWidth(score.c_str(), &tableScale, -0.1f, ScreenFont()) / 2;
   EXPECT_LT(nameEnd, scoreStart - 0.3f)
-      << PlayerSettings().HighScores[0].Name << " runs into " << score;
-  EXPECT_LT(PlayerSettings().HighScores[0].Name.size(),
+      << h->Shell().PlayerSettings().HighScores[0].Name << " runs into " << score;
+  EXPECT_LT(h->Shell().PlayerSettings().HighScores[0].Name.size(),
             std::string("Maximilian Oberhuber-Wolkenstein").size());
 }
 

@@ -23,7 +23,7 @@ bool Shown(SpriteRef sprite) {
 }
 
 bool MenuUp() {
-  return CursorSprite && CurrentScreen == ScreenMenu && TextButtons[0] &&
+  return current->H().Shell().Resources().Cursor && current->H().Shell().Screen() == ScreenMenu && TextButtons[0] &&
          Shown(TextButtons[0]->Sprite);
 }
 

@@ -26,8 +26,8 @@ namespace {
 
 using gh::test::Harness;
 
-bool MenuShown() {
-  return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+bool MenuShown(Harness& h) {
+  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn;
 }
 
 // The first terrorist alive on the scene, or none.
@@ -47,22 +47,22 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
 
   {
     Harness h;
-    ASSERT_TRUE(h.StepUntil(MenuShown, 900));
+    ASSERT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 900));
     h.Step(2);
     // The fresh table's lowest entry is 500; an emptied one lets the first
     // kill qualify, which keeps the played part short.
-    for (auto& entry : PlayerSettings().HighScores) entry.Score = 0;
+    for (auto& entry : h.Shell().PlayerSettings().HighScores) entry.Score = 0;
 
     // The country, typed on the Options screen.
     ClickOn(h, TextButtons[1]->Sprite);
-    ASSERT_EQ(CurrentScreen, ScreenOptions);
-    PlayerSettings().Country.clear();
+    ASSERT_EQ(h.Shell().Screen(), ScreenOptions);
+    h.Shell().PlayerSettings().Country.clear();
     ClickOn(h, CountryEdit->Sprite);
     h.Type("Norway|N");
     h.Step(1);
-    ASSERT_EQ(PlayerSettings().Country, "Norway|N");
+    ASSERT_EQ(h.Shell().PlayerSettings().Country, "Norway|N");
     ClickOn(h, TextButtons[6]->Sprite);  // Back
-    ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenMenu; }, 100));
+    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenMenu; }, 100));
     h.Step(2);
 
     // A game, played by aiming at the terrorists and holding the button.
@@ -95,7 +95,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     ClickOn(h, NameEdit->Sprite);
     h.Type("Ada <b>");
     h.Step(1);
-    ASSERT_EQ(TypedName(), "Ada <b>");
+    ASSERT_EQ(h.Shell().TypedName(), "Ada <b>");
     Answer(h, true);
     ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
 
@@ -105,7 +105,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     Answer(h, true);
     ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10)) << "still asking";
     EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
-    EXPECT_EQ(CurrentScreen, ScreenHiScore);
+    EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
 
     // "World scores" opens the page of the same server.
     h.Step(2);

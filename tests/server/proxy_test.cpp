@@ -277,10 +277,10 @@ std::string LastUpstream(const std::string& log) {
 bool SendFromTheGame(const std::string& name, int32_t score) {
   Harness h;
   EXPECT_TRUE(h.StepUntil(
-      [] { return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn; },
+      [&] { return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn; },
       900));
   h.Step(2);
-  for (auto& entry : PlayerSettings().HighScores) entry.Score = 0;
+  for (auto& entry : h.Shell().PlayerSettings().HighScores) entry.Score = 0;
   ClickOn(h, TextButtons[0]->Sprite);
   EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
   if (!Game) return false;

@@ -111,13 +111,13 @@ TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
   int reports = 0;
   for (const auto& e : h->Platform().errors) reports += e.find("Config.cfg") != std::string::npos;
   EXPECT_EQ(reports, 1);
-  EXPECT_EQ(PlayerSettings().Country, "Chile");           // read before the damage
-  EXPECT_EQ(PlayerSettings().HighScores[0].Name, "Ace");  // its score was cut
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Chile");           // read before the damage
+  EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name, "Ace");  // its score was cut
   // The message promises default values: the rest of the table is the first
   // start's, never ten empty names with 0.
-  EXPECT_EQ(PlayerSettings().HighScores[0].Score, 5000);
+  EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Score, 5000);
   for (int i = 1; i < 10; ++i)
-    EXPECT_EQ(PlayerSettings().HighScores[i], (HighScore{"Anonymous", 5000 - 500 * i})) << i;
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i], (HighScore{"Anonymous", 5000 - 500 * i})) << i;
   EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
 }
 
@@ -136,7 +136,7 @@ TEST_F(Program, AnUnreadableFileIsReportedAndTheTableHoldsNoScores) {
   for (const auto& e : h->Platform().errors)
     reports += e.find("cannot be used") != std::string::npos;
   EXPECT_EQ(reports, 1);
-  EXPECT_EQ(PlayerSettings().HighScores, HighScoreList{});
+  EXPECT_EQ(h->Shell().PlayerSettings().HighScores, HighScoreList{});
   h.reset();
   std::error_code ec;
   std::filesystem::remove_all(folder, ec);
@@ -145,9 +145,9 @@ TEST_F(Program, AnUnreadableFileIsReportedAndTheTableHoldsNoScores) {
 TEST_F(Program, ClosingTheWindowKeepsWhatWasChangedInThisRun) {
   Start(WriteConfig(TableOnFile()), true);
   // What the Options screen's widgets write.
-  PlayerSettings().Country = "Peru";
-  PlayerSettings().SoundOn = 0;
-  PlayerSettings().BossKey = 63;
+  h->Shell().PlayerSettings().Country = "Peru";
+  h->Shell().PlayerSettings().SoundOn = 0;
+  h->Shell().PlayerSettings().BossKey = 63;
   h->Close();
   ASSERT_TRUE(h->Exited());
   Settings onDisk;

@@ -35,7 +35,7 @@ class MenuTest : public ::testing::Test {
     }
   }
 
-  static bool OnScreen(int8_t screen) { return CurrentScreen == screen; }
+  bool OnScreen(int8_t screen) const { return h->Shell().Screen() == screen; }
 
   bool Shown(const TDDControl* widget) const { return widget && Drawn(widget->Sprite).has_value(); }
   bool Shown(SpriteRef sprite) const { return sprite && Drawn(sprite).has_value(); }

@@ -27,7 +27,7 @@ TEST_F(Dialog, AnswersByKeyboard) {
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    SwitchScreen(ScreenMenu);
+    h->Shell().SwitchScreen(ScreenMenu);
     h->Step(1);
     AskExitByEscape();
     EXPECT_TRUE(PointerOn(TextButtons[9]));  // the safe answer is preselected
@@ -35,7 +35,7 @@ TEST_F(Dialog, AnswersByKeyboard) {
       EXPECT_TRUE(FocusIndex == 18 || FocusIndex == 19) << "the focus left the box";
       Press(key);
     }
-    EXPECT_EQ(CurrentScreen, c.yes ? ScreenFadeOut : ScreenMenu);
+    EXPECT_EQ(h->Shell().Screen(), c.yes ? ScreenFadeOut : ScreenMenu);
     EXPECT_FALSE(Shown(TextButtons[8]));
     EXPECT_FALSE(Shown(TextButtons[9]));
     EXPECT_FALSE(Shown(MessagePanel));
@@ -45,7 +45,7 @@ TEST_F(Dialog, AnswersByKeyboard) {
     EXPECT_TRUE(h->Platform().opened.empty());
     EXPECT_FALSE(h->Exited());
     h->Step(3);
-    EXPECT_EQ(CurrentScreen, c.yes ? ScreenFadeOut : ScreenMenu);
+    EXPECT_EQ(h->Shell().Screen(), c.yes ? ScreenFadeOut : ScreenMenu);
   }
 }
 
@@ -90,10 +90,10 @@ TEST_F(Dialog, NameQuestionKeySequences) {
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TypedName() = c.before;
+    h->Shell().TypedName() = c.before;
     std::optional<bool> answer;
-    Ask("Your Scores is 4200", " Please, enter your name:", ColourGreen, true,
-        [&](bool yes) { answer = yes; });
+    h->Shell().Questions().Ask("Your Scores is 4200", " Please, enter your name:", ColourGreen,
+                               true, [&](bool yes) { answer = yes; });
     h->Step(1);
     ASSERT_TRUE(Shown(NameEdit));
     EXPECT_EQ(FocusIndex, NameEdit->Index());
@@ -112,9 +112,9 @@ TEST_F(Dialog, NameQuestionKeySequences) {
     }
     h->Step(1);
     EXPECT_EQ(answer, c.answer);
-    EXPECT_EQ(TypedName(), c.after);
-    if (QuestionOpen()) Press(Key::Escape);
-    ASSERT_FALSE(QuestionOpen());
+    EXPECT_EQ(h->Shell().TypedName(), c.after);
+    if (h->Shell().Questions().IsOpen()) Press(Key::Escape);
+    ASSERT_FALSE(h->Shell().Questions().IsOpen());
     EXPECT_FALSE(Shown(NameEdit));
     EXPECT_FALSE(Shown(TextButtons[8]));
     EXPECT_TRUE(OnScreen(ScreenMenu));
@@ -132,7 +132,7 @@ TEST_F(Dialog, ClickingBesideTheButtonsDoesNothingAndClickingAButtonAnswers) {
   EXPECT_TRUE(h->HasPrint("Exit the game?"));
   EXPECT_TRUE(Shown(MessagePanel));
   ClickOn(TextButtons[9]);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
   EXPECT_TRUE(Shown(TextButtons[0]));
   EXPECT_FALSE(h->HasPrint("Exit the game?"));
 }
@@ -159,7 +159,7 @@ TEST_F(Dialog, TheBossKeyWorksInsideTheBox) {
   EXPECT_EQ(h->Platform().minimised, 1);
   EXPECT_TRUE(h->HasPrint("Exit the game?"));  // in a window the question stays
   Press(Key::Enter);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
 }
 
 TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
@@ -170,12 +170,12 @@ TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
   ASSERT_TRUE(h->StepUntil([&] { return Engine().ihOpenCount() == opens + 1; }, 60));
   ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 600));
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(PlayerSettings().Windowed, 0);
+  EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   EXPECT_TRUE(Engine().ihFullscreen());
   // And the menu works: the question can be asked and answered again.
   AskExitByEscape();
   Press(Key::Enter);
-  EXPECT_EQ(CurrentScreen, ScreenMenu);
+  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
 }
 
 TEST_F(Dialog, PauseMovesTheLightsBehindTheSceneAndBack) {

@@ -15,8 +15,8 @@ using Screens = MenuTest;
 
 TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons) {
   Start(false);
-  ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
-  EXPECT_EQ(Engine().ihLastRendered(), LoadingSprite.get());
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenFadeIn); }, 100));
+  EXPECT_EQ(Engine().ihLastRendered(), h->Shell().Resources().Loading.get());
   // The new Config.cfg is written behind the loading picture, not left to the end.
   EXPECT_TRUE(std::filesystem::exists(h->ConfigPath()));
   h->Step(1);
@@ -25,7 +25,7 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
   float lastAlpha = -1;
   int fadeFrames = 0;
   while (OnScreen(ScreenFadeIn) && fadeFrames < 1000) {
-    const auto back = Drawn(MenuBackSprite);
+    const auto back = Drawn(h->Shell().Resources().MenuBack);
     ASSERT_TRUE(back.has_value());
     if (fadeFrames == 0) {
       EXPECT_LT(back->color.alpha, 0.1f);
@@ -33,7 +33,7 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
     EXPECT_GE(back->color.alpha, lastAlpha);
     lastAlpha = back->color.alpha;
     for (int slot = 0; slot <= 5; ++slot) EXPECT_FALSE(Shown(TextButtons[slot]));
-    EXPECT_FALSE(Shown(LoadingSprite));
+    EXPECT_FALSE(Shown(h->Shell().Resources().Loading));
     h->Step(1);
     ++fadeFrames;
   }
@@ -48,12 +48,12 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
     EXPECT_TRUE(h->HasPrint(captions[slot])) << captions[slot];
   }
   EXPECT_TRUE(h->Platform().pointerHidden);
-  EXPECT_TRUE(Shown(CursorSprite));
+  EXPECT_TRUE(Shown(h->Shell().Resources().Cursor));
 }
 
 TEST_F(Screens, EscapeDuringTheFadeInGoesStraightToTheMenu) {
   Start(false);
-  ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenFadeIn); }, 100));
   h->Step(10);
   Press(Key::Escape);
   EXPECT_TRUE(OnScreen(ScreenMenu));
@@ -64,7 +64,7 @@ TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
   for (bool escape : {false, true}) {
     SCOPED_TRACE(escape ? "escape during the fade-out" : "full fade-out");
     Start();
-    PlayerSettings().Country = "Narnia";
+    h->Shell().PlayerSettings().Country = "Narnia";
     ClickOn(TextButtons[5]);  // "Exit Game"
     ASSERT_TRUE(h->HasPrint("Exit the game?"));
     ClickOn(TextButtons[8]);  // "Yes"
@@ -167,7 +167,7 @@ TEST_F(Screens, WorldScoresOpensTheScorePageAndStaysOnTheTable) {
   ClickOn(WorldScoresButton);
   EXPECT_TRUE(OnScreen(ScreenHiScore));
   EXPECT_TRUE(Shown(ClearTableButton));
-  EXPECT_TRUE(Shown(HiScoreSprite));
+  EXPECT_TRUE(Shown(h->Shell().Resources().HighScore));
   ASSERT_EQ(h->Platform().opened.size(), 1u);
   EXPECT_EQ(h->Platform().opened[0], ScorePageAddress());
   EXPECT_NE(ScorePageAddress().find("/cgi/version.pl?prg=Gravelhorn2&show&type=0"),
@@ -191,7 +191,7 @@ TEST_F(Screens, APageThatNoBrowserCouldOpenIsToldWithItsAddress) {
     SCOPED_TRACE(c.what);
     for (const TDDControl* button : c.clicks) ClickOn(button);
     h->Step(1);
-    EXPECT_TRUE(QuestionOpen());
+    EXPECT_TRUE(h->Shell().Questions().IsOpen());
     EXPECT_TRUE(h->HasPrint("No web browser could be started. Please open"));
     std::vector<ihPrint> storage;
     const ihPrint* line = h->FindPrint(c.address, storage);
@@ -200,10 +200,10 @@ TEST_F(Screens, APageThatNoBrowserCouldOpenIsToldWithItsAddress) {
     EXPECT_GE(line->left, -9.6f);
     EXPECT_LE(line->right, 9.6f);
     Press(Key::Escape);
-    EXPECT_FALSE(QuestionOpen());
+    EXPECT_FALSE(h->Shell().Questions().IsOpen());
     EXPECT_TRUE(OnScreen(c.screen));
     h->Step(2);
-    EXPECT_FALSE(QuestionOpen()) << "told twice";
+    EXPECT_FALSE(h->Shell().Questions().IsOpen()) << "told twice";
     if (c.screen != ScreenMenu) Press(Key::Escape);
   }
 }
@@ -212,16 +212,16 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
   Start();
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "yes" : "no");
-    PlayerSettings().HighScores[0] = HighScore{"Champion", 99999};
+    h->Shell().PlayerSettings().HighScores[0] = HighScore{"Champion", 99999};
     ClickOn(TextButtons[2]);
     ClickOn(ClearTableButton);
     ASSERT_TRUE(h->HasPrint("Do you want to clear"));
     ASSERT_TRUE(h->HasPrint("the High Score Table?"));
-    EXPECT_EQ(PlayerSettings().HighScores[0].Name, "Champion");  // nothing before the answer
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name, "Champion");  // nothing before the answer
     ClickOn(TextButtons[yes ? 8 : 9]);
     EXPECT_TRUE(OnScreen(ScreenHiScore));
     EXPECT_TRUE(Shown(ClearTableButton));
-    EXPECT_EQ(PlayerSettings().HighScores[0].Name == "Champion", !yes);
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name == "Champion", !yes);
     Press(Key::Escape);
   }
 }
@@ -232,7 +232,9 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   ASSERT_TRUE(OnScreen(ScreenHelp1));
   EXPECT_FALSE(Shown(TextButtons[12]));  // no Prev on page 1
   const int8_t pages[] = {ScreenHelp1, ScreenHelp2, ScreenHelp3, ScreenHelp4};
-  const SpriteRef pictures[] = {SpriteRef(), HelpBonusSprite, HelpCtrlSprite, HelpAboutSprite};
+  const SpriteRef pictures[] = {SpriteRef(), h->Shell().Resources().HelpBonus,
+                                h->Shell().Resources().HelpControls,
+                                h->Shell().Resources().HelpAbout};
   for (int i = 1; i < 4; ++i) {
     ClickOn(TextButtons[13]);
     ASSERT_TRUE(OnScreen(pages[i])) << i;
@@ -247,7 +249,7 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   }
   // Escape on every page, the last one too, goes to the menu.
   for (int8_t page : pages) {
-    SwitchScreen(page);
+    h->Shell().SwitchScreen(page);
     Press(Key::Escape);
     EXPECT_TRUE(OnScreen(ScreenMenu)) << int(page);
   }
@@ -264,41 +266,41 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    PlayerSettings().BossKey = c.key;
-    SwitchScreen(ScreenHelp3);
+    h->Shell().PlayerSettings().BossKey = c.key;
+    h->Shell().SwitchScreen(ScreenHelp3);
     h->Step(2);
-    ASSERT_TRUE(Shown(HelpCtrlSprite));
+    ASSERT_TRUE(Shown(h->Shell().Resources().HelpControls));
     const ihPrint* name = LastPrint(c.name);
     ASSERT_NE(name, nullptr) << "the page does not name the key";
     // On the picture's key cap, left of its "boss key" line.
-    const auto picture = Drawn(HelpCtrlSprite);
+    const auto picture = Drawn(h->Shell().Resources().HelpControls);
     EXPECT_GT(name->left, picture->x - picture->width / 2);
     EXPECT_LT(name->y, picture->y);
   }
-  PlayerSettings().BossKey = 88;
+  h->Shell().PlayerSettings().BossKey = 88;
 }
 
 TEST_F(Screens, EveryWidgetActionNamesAScreenOrACommand) {
   Start();
   // The help pages give Prev and Next their actions on entry.
   for (int8_t screen : {ScreenMenu, ScreenHelp1, ScreenHelp2, ScreenHelp3, ScreenHelp4}) {
-    SwitchScreen(screen);
+    h->Shell().SwitchScreen(screen);
     for (const auto& widget : WidgetList) {
       // The text and key boxes act on their own and never hand on an action.
       if (dynamic_cast<TDDEdit*>(widget.get()) || dynamic_cast<TDDBossKey*>(widget.get())) continue;
       const uint8_t action = widget->Action;
-      EXPECT_TRUE(IsCommand(action) || ScreenExists(static_cast<int8_t>(action)))
+      EXPECT_TRUE(IsCommand(action) || Shell::ScreenExists(static_cast<int8_t>(action)))
           << "widget " << widget->Index() << " on screen " << int(screen) << ": action "
           << int(action);
     }
   }
   // Screens and commands share the action byte: no value may be both.
   for (int value = -128; value < 128; ++value) {
-    if (ScreenExists(static_cast<int8_t>(value))) {
+    if (Shell::ScreenExists(static_cast<int8_t>(value))) {
       EXPECT_FALSE(IsCommand(static_cast<uint8_t>(value))) << value;
     }
   }
-  EXPECT_FALSE(ScreenExists(0));
+  EXPECT_FALSE(Shell::ScreenExists(0));
 }
 
 TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
@@ -337,38 +339,38 @@ TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
 
 TEST_F(Screens, MusicFollowsTheToggleAndTheScreen) {
   Start();
-  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
-  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic.get()));
+  EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
+  EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().GameMusic.get()));
   ClickOn(TextButtons[1]);
   Hover(MusicToggle);
   ClickOn(MusicToggle, 2.0f);  // right half: off
-  EXPECT_EQ(PlayerSettings().MusicOn, 0);
+  EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 0);
   EXPECT_TRUE(OnScreen(ScreenOptions));
   EXPECT_TRUE(Shown(MusicToggle));
-  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic.get()));
-  EXPECT_FALSE(Engine().ihSoundPlaying(GameMusic.get()));
+  EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
+  EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().GameMusic.get()));
   ClickOn(MusicToggle, -2.0f);  // left half: on
-  EXPECT_EQ(PlayerSettings().MusicOn, 1);
+  EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 1);
   EXPECT_TRUE(OnScreen(ScreenOptions));
-  EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
+  EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
   Press(Key::Escape);
   ClickOn(TextButtons[0]);
   ASSERT_TRUE(OnScreen(ScreenGame));
-  EXPECT_TRUE(Engine().ihSoundPlaying(GameMusic.get()));
-  EXPECT_FALSE(Engine().ihSoundPlaying(MenuMusic.get()));
+  EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().GameMusic.get()));
+  EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
 }
 
 TEST_F(Screens, SoundEffectsOffSilencesClicksButNotMusic) {
   Start();
   for (uint8_t on : {uint8_t{1}, uint8_t{0}}) {
     SCOPED_TRACE(on ? "sound on" : "sound off");
-    PlayerSettings().SoundOn = on;
+    h->Shell().PlayerSettings().SoundOn = on;
     Clicks();
     Hover(TextButtons[1]);
     Hover(TextButtons[2]);
     h->Step(5);  // hovering on plays nothing more
     EXPECT_EQ(Clicks(), on ? 2 : 0);
-    EXPECT_TRUE(Engine().ihSoundPlaying(MenuMusic.get()));
+    EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
   }
 }
 
@@ -377,13 +379,13 @@ TEST_F(Screens, PointerSpriteFollowsTheMouseExceptAtTheEdges) {
   const int32_t warps = Engine().ihPointerWarps();
   h->MouseFraction(0.25f, 0.75f);
   h->Step(1);
-  auto cursor = Drawn(CursorSprite);
+  auto cursor = Drawn(h->Shell().Resources().Cursor);
   ASSERT_TRUE(cursor.has_value());
   EXPECT_NEAR(cursor->x, -8.0f, 0.01f);
   EXPECT_NEAR(cursor->y, -6.0f, 0.01f);
   h->MouseFraction(0.995f, 0.5f);
   h->Step(1);
-  cursor = Drawn(CursorSprite);
+  cursor = Drawn(h->Shell().Resources().Cursor);
   EXPECT_NEAR(cursor->x, -8.0f, 0.01f);  // stays where it was
   // Following the mouse never moves the system pointer.
   EXPECT_EQ(Engine().ihPointerWarps(), warps);
@@ -426,7 +428,7 @@ TEST_F(Screens, WeaponWheelAndKeysAreSafeWithoutAnyAmmunitionAndOutsideTheGame) 
 
 TEST_F(Screens, ARestartDuringTheFadeInEndsOnTheMenuInsteadOfRestartingAgain) {
   Start(false);
-  ASSERT_TRUE(h->StepUntil([] { return OnScreen(ScreenFadeIn); }, 100));
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenFadeIn); }, 100));
   h->Step(5);
   const int opens = Engine().ihOpenCount();
   h->Post(iMsgCaptionDblClk, 5);  // the frame, not the caption: same display mode

@@ -38,7 +38,7 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    SwitchScreen(ScreenMenu);
+    h->Shell().SwitchScreen(ScreenMenu);
     if (c.openSlot >= 0) ClickOn(TextButtons[c.openSlot]);
     Hover(WidgetList[c.from].get());
     ASSERT_EQ(FocusIndex, c.from);
@@ -97,7 +97,7 @@ TEST_F(Widgets, KeyboardStillWorksWhenTheFocusedButtonWasLeftBehindOnAnotherScre
 
 TEST_F(Widgets, FocusMovesNowhereWhenEveryWidgetIsHidden) {
   Start();
-  SwitchScreen(99);  // a blank screen
+  h->Shell().SwitchScreen(99);  // a blank screen
   Press(Key::Down);
   Press(Key::Up);
   const uint8_t focus = FocusIndex;
@@ -113,17 +113,18 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     TDDButtonToggle* toggle;
     uint8_t* value;
   };
-  for (const Case& c : {Case{SoundToggle, &PlayerSettings().SoundOn},
-                        Case{MusicToggle, &PlayerSettings().MusicOn}}) {
+  for (const Case& c : {Case{SoundToggle, &h->Shell().PlayerSettings().SoundOn},
+                        Case{MusicToggle, &h->Shell().PlayerSettings().MusicOn}}) {
     SCOPED_TRACE(c.toggle == SoundToggle ? "sound" : "music");
     ClickOn(c.toggle, 2.0f);
     EXPECT_EQ(*c.value, 0);
     ClickOn(c.toggle, -2.0f);
     EXPECT_EQ(*c.value, 1);
-    PreviousScreen = ScreenMenu;
+    h->Shell().SwitchScreen(ScreenMenu);  // the screen before: the menu
+    h->Shell().SwitchScreen(ScreenOptions);
     ClickOn(c.toggle, -2.0f);  // already 1: stays, and the screen is switched to again
     EXPECT_EQ(*c.value, 1);
-    EXPECT_NE(PreviousScreen, ScreenMenu);
+    EXPECT_NE(h->Shell().PreviousScreen(), ScreenMenu);
     Press(Key::Right);
     EXPECT_EQ(*c.value, 0);
     Press(Key::Left);
@@ -139,7 +140,7 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     EXPECT_TRUE(Shown(CountryEdit));
   }
   // The picture follows the value.
-  PlayerSettings().SoundOn = 0;
+  h->Shell().PlayerSettings().SoundOn = 0;
   h->Step(1);
   EXPECT_EQ(Drawn(SoundToggle->Sprite)->texture, SoundToggle->OffTexture.get());
 }
@@ -152,16 +153,16 @@ TEST_F(Widgets, TheKeyThatBringsTheFocusToAToggleDoesNotChangeIt) {
   Press(Key::Right);      // the focus moves on to the display toggle
   EXPECT_EQ(FocusIndex, DisplayToggle->Index());
   EXPECT_TRUE(PointerOn(DisplayToggle));
-  EXPECT_EQ(PlayerSettings().Windowed, 1);
+  EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 1);
   EXPECT_EQ(Engine().ihOpenCount(), opens);
 
-  PlayerSettings().MusicOn = 0;
+  h->Shell().PlayerSettings().MusicOn = 0;
   Hover(CountryEdit);
   Press(Key::Left);  // back to the music toggle, which stays off
   EXPECT_EQ(FocusIndex, MusicToggle->Index());
-  EXPECT_EQ(PlayerSettings().MusicOn, 0);
+  EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 0);
   Press(Key::Left);  // now it has the focus: Left means on
-  EXPECT_EQ(PlayerSettings().MusicOn, 1);
+  EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 1);
   EXPECT_EQ(FocusIndex, MusicToggle->Index());
 }
 
@@ -175,7 +176,7 @@ TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
     ASSERT_TRUE(
         h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
     EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-    EXPECT_EQ(PlayerSettings().Windowed, full ? 0 : 1);
+    EXPECT_EQ(h->Shell().PlayerSettings().Windowed, full ? 0 : 1);
     EXPECT_EQ(Engine().ihFullscreen() != 0, full);
     h->Step(2);
     EXPECT_TRUE(h->HasPrint("OPTIONS"));
@@ -185,36 +186,36 @@ TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
 TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   Start();
   ClickOn(TextButtons[1]);
-  PlayerSettings().Country.clear();
+  h->Shell().PlayerSettings().Country.clear();
   ClickOn(CountryEdit);
   ASSERT_TRUE(CountryEdit->Editing);
   h->Type("Wales");
-  EXPECT_EQ(PlayerSettings().Country, "Wales");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wales");
   h->Step(1);
   EXPECT_TRUE(h->HasPrint("Wales"));
   Press(Key::Backspace);
-  EXPECT_EQ(PlayerSettings().Country, "Wale");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wale");
   // Control characters, the soft hyphen and characters beyond 8 bits are dropped.
   for (int ch : {9, 13, 27, 8, 127, 0x85, 0xAD, 0x20AC}) {
     Engine().ihCharType(ch);
     h->Step(1);
   }
-  EXPECT_EQ(PlayerSettings().Country, "Wale");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wale");
   // Enter ends editing; typing or Backspace then do nothing; Enter starts again.
   Press(Key::Enter);
   EXPECT_FALSE(CountryEdit->Editing);
   Press(Key::Backspace);
-  EXPECT_EQ(PlayerSettings().Country, "Wale");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wale");
   Press(Key::Enter);
   EXPECT_TRUE(CountryEdit->Editing);
   h->Type("s");
-  EXPECT_EQ(PlayerSettings().Country, "Wales");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wales");
 
   // The limit is the printed width: fewer W than i fit.
   auto fill = [&](char letter) {
-    PlayerSettings().Country.clear();
+    h->Shell().PlayerSettings().Country.clear();
     h->Type(std::string(150, letter));
-    return PlayerSettings().Country.size();
+    return h->Shell().PlayerSettings().Country.size();
   };
   const size_t ws = fill('W');
   const size_t is = fill('i');
@@ -222,7 +223,7 @@ TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   EXPECT_LT(ws, is);
   EXPECT_LT(is, 150u);
   h->Step(1);
-  const ihPrint* text = LastPrint(PlayerSettings().Country);
+  const ihPrint* text = LastPrint(h->Shell().PlayerSettings().Country);
   ASSERT_NE(text, nullptr);
   EXPECT_LE(text->right - text->left, PixelsToUnitsX(400 - 20) + 0.01f);
 }
@@ -247,9 +248,9 @@ TEST_F(Widgets, CountryBoxEditingEndsWhenThePointerLeavesAndTheCaretGoesWithTheS
   h->Step(1);
   EXPECT_FALSE(CountryEdit->Editing);
   EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
-  const std::string before = PlayerSettings().Country;
+  const std::string before = h->Shell().PlayerSettings().Country;
   h->Type("x");
-  EXPECT_EQ(PlayerSettings().Country, before);
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, before);
 }
 
 TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
@@ -258,12 +259,12 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   ClickOn(BossKeyBox);
   EXPECT_TRUE(h->HasPrint("..."));
   Press(Key::F5);
-  EXPECT_EQ(PlayerSettings().BossKey, 63);
+  EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 63);
   EXPECT_TRUE(h->HasPrint("F5"));
 
   ClickOn(BossKeyBox);
   Press(Key::LeftCtrl);
-  EXPECT_EQ(PlayerSettings().BossKey, 29);
+  EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 29);
   EXPECT_TRUE(h->HasPrint("None"));
 
   ClickOn(BossKeyBox);
@@ -273,7 +274,7 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   EXPECT_FALSE(h->HasPrint("..."));
   EXPECT_TRUE(h->HasPrint("None"));
   Press(Key::F5);
-  EXPECT_EQ(PlayerSettings().BossKey, 29);
+  EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 29);
   EXPECT_EQ(h->Platform().minimised, 0);
 }
 
@@ -293,9 +294,9 @@ TEST_F(Widgets, AToggleLeftFocusedOnOptionsNeverActsOnTheMainMenu) {
     for (int key : {Key::Right, Key::Left, Key::Enter, Key::Space, Key::Right}) Press(key);
     h->Step(2);
     EXPECT_TRUE(OnScreen(ScreenMenu));
-    EXPECT_EQ(PlayerSettings().Windowed, 1);
-    EXPECT_EQ(PlayerSettings().SoundOn, 1);
-    EXPECT_EQ(PlayerSettings().MusicOn, 1);
+    EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 1);
+    EXPECT_EQ(h->Shell().PlayerSettings().SoundOn, 1);
+    EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 1);
   }
 }
 
@@ -306,13 +307,13 @@ TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
   ClickOn(BossKeyBox);
   ASSERT_TRUE(h->HasPrint("..."));
   Press(0);
-  EXPECT_EQ(PlayerSettings().BossKey, 88);
+  EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 88);
   EXPECT_TRUE(h->HasPrint("...")) << "still waiting for a key with a code";
   Press(Key::F5);
-  EXPECT_EQ(PlayerSettings().BossKey, 63);
+  EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 63);
 
   // A boss key of 0 from the file shows "None" and nothing fires it.
-  PlayerSettings().BossKey = 0;
+  h->Shell().PlayerSettings().BossKey = 0;
   h->Step(1);
   EXPECT_TRUE(h->HasPrint("None"));
   for (int i = 0; i < 2; ++i) {
@@ -331,7 +332,7 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   const int opens = Engine().ihOpenCount();
   h->KeyDown(Key::F5);
   h->Step(4);  // chosen and still held
-  EXPECT_EQ(PlayerSettings().BossKey, 63);
+  EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 63);
   EXPECT_EQ(h->Platform().minimised, 0);
   h->KeyUp(Key::F5);
   h->Step(2);
@@ -351,7 +352,7 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
   ClickOn(DisplayToggle, 3.0f);
   auto optionsShown = [this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); };
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
-  ASSERT_EQ(PlayerSettings().Windowed, 0);
+  ASSERT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
   HeadlessPlatform& desktop = h->Platform();
   h->Tap(Key::F12);
@@ -365,7 +366,7 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
   EXPECT_GE(waited, 950u) << "a desktop that minimises must get its chance";
   EXPECT_LE(waited, 1100u);
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
-  EXPECT_EQ(PlayerSettings().Windowed, 0);
+  EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
 
   // A desktop that does minimise: only a restore brings it back.
@@ -387,12 +388,12 @@ TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   ClickOn(DisplayToggle, 3.0f);
   ASSERT_TRUE(
       h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
-  ASSERT_EQ(PlayerSettings().Windowed, 0);
+  ASSERT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
   h->Tap(Key::F12);
   h->Step(3);
   EXPECT_EQ(h->Platform().minimised, 1);
-  EXPECT_EQ(PreviousScreen, ScreenOptions);
+  EXPECT_EQ(h->Shell().PreviousScreen(), ScreenOptions);
   h->Post(iMsgRestore);
   ASSERT_TRUE(
       h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
@@ -411,7 +412,7 @@ namespace {
 TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
   Start();
   ClickOn(TextButtons[1]);
-  PlayerSettings().Country = "Zoe";
+  h->Shell().PlayerSettings().Country = "Zoe";
   Hover(CountryEdit);
   auto space = [&] {
     h->KeyDown(Key::Space);
@@ -421,12 +422,12 @@ TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
   };
   space();
   ASSERT_TRUE(CountryEdit->Editing);
-  EXPECT_EQ(PlayerSettings().Country, "Zoe");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Zoe");
   h->Step(1);
   space();
   h->Type("\xC9ire");  // "Eire" with an acute E, in Latin-1
   h->Step(1);
-  EXPECT_EQ(PlayerSettings().Country, "Zoe \xC9ire");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Zoe \xC9ire");
   EXPECT_TRUE(CountryEdit->Editing);
   EXPECT_TRUE(h->HasPrint("Zoe \xC9ire"));
   // The font draws it: the accented letter is as wide as the plain one.
@@ -446,7 +447,7 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
   } cases[] = {{"one press per frame", 1}, {"three presses within one frame", 3}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    PlayerSettings().Country = "Wales";
+    h->Shell().PlayerSettings().Country = "Wales";
     ClickOn(CountryEdit);
     ASSERT_TRUE(CountryEdit->Editing);
     for (int pressed = 0; pressed < 3;) {
@@ -457,7 +458,7 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
       h->Step(1);
     }
     h->Step(3);
-    EXPECT_EQ(PlayerSettings().Country, "Wa");
+    EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wa");
   }
 }
 
@@ -466,7 +467,7 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
 TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
   Start();
   ClickOn(TextButtons[1]);
-  PlayerSettings().Country = "Wale";
+  h->Shell().PlayerSettings().Country = "Wale";
   ClickOn(CountryEdit);
   ASSERT_TRUE(CountryEdit->Editing);
   auto press = [&](int key, int ch = 0) {
@@ -477,11 +478,11 @@ TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
   press(Key::Backspace);
   press(Key::LetterS, 's');
   h->Step(3);
-  EXPECT_EQ(PlayerSettings().Country, "Wals");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wals");
   press(Key::LetterS, 's');
   press(Key::Enter);
   h->Step(3);
-  EXPECT_EQ(PlayerSettings().Country, "Walss");
+  EXPECT_EQ(h->Shell().PlayerSettings().Country, "Walss");
   EXPECT_FALSE(CountryEdit->Editing);
 }
 
@@ -489,15 +490,15 @@ TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
 TEST_F(Widgets, ThePointerRestsBesideATextBoxesText) {
   Start();
   ClickOn(TextButtons[1]);
-  PlayerSettings().Country = "Ireland";
+  h->Shell().PlayerSettings().Country = "Ireland";
   Hover(MusicToggle);
   Press(Key::Down);
   ASSERT_EQ(FocusIndex, CountryEdit->Index());
   h->Step(1);
   EXPECT_TRUE(PointerOn(CountryEdit));
-  const ihPrint* text = LastPrint(PlayerSettings().Country);
+  const ihPrint* text = LastPrint(h->Shell().PlayerSettings().Country);
   ASSERT_NE(text, nullptr);
-  const auto pointer = Drawn(CursorSprite);
+  const auto pointer = Drawn(h->Shell().Resources().Cursor);
   ASSERT_TRUE(pointer.has_value());
   EXPECT_GT(pointer->x - pointer->width / 2, text->right)
       << "the pointer covers the text up to " << text->right;
@@ -514,7 +515,7 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
   } starts[] = {{"click", -1}, {"Enter", Key::Enter}, {"Space", Key::Space}};
   for (const auto& c : starts) {
     SCOPED_TRACE(c.name);
-    PlayerSettings().BossKey = 88;
+    h->Shell().PlayerSettings().BossKey = 88;
     Hover(BossKeyBox);
     if (c.key < 0) {
       h->Click();
@@ -523,10 +524,10 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
       Press(c.key);
     }
     h->Step(2);
-    EXPECT_EQ(PlayerSettings().BossKey, 88);
+    EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 88);
     EXPECT_TRUE(h->HasPrint("...")) << "not waiting for a key";
     Press(Key::F5);
-    EXPECT_EQ(PlayerSettings().BossKey, 63);
+    EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 63);
     EXPECT_TRUE(h->HasPrint("F5"));
     EXPECT_EQ(h->Platform().minimised, 0);
   }
@@ -535,7 +536,7 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
     Press(Key::Enter);
     ASSERT_TRUE(h->HasPrint("..."));
     Press(key);
-    EXPECT_EQ(PlayerSettings().BossKey, 63);
+    EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 63);
     EXPECT_TRUE(h->HasPrint("F5"));
   }
 }

@@ -20,7 +20,7 @@ bool Shown(Harness& h, SpriteRef sprite) {
 // every frame from then on.
 TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   Recorder r(3, std::nullopt);
-  for (int i = 0; i < 1500 && !(CurrentScreen == ScreenMenu && TextButtons[1] &&
+  for (int i = 0; i < 1500 && !(r.H().Shell().Screen() == ScreenMenu && TextButtons[1] &&
                                 Shown(r.H(), TextButtons[1]->Sprite));
        ++i)
     r.Step();
@@ -30,7 +30,7 @@ TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   r.Step();
   r.Click();
   r.Step(2);
-  ASSERT_EQ(CurrentScreen, ScreenOptions);
+  ASSERT_EQ(r.H().Shell().Screen(), ScreenOptions);
   iSpriteLocation(DisplayToggle->Sprite, &at);
   r.MouseAt(at.x, at.y);
   r.Step();
@@ -42,7 +42,7 @@ TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   const int opens = Engine().ihOpenCount();
   r.Step(60);
   EXPECT_EQ(Engine().ihOpenCount(), opens) << "the engine keeps restarting";
-  EXPECT_EQ(CurrentScreen, ScreenOptions);
+  EXPECT_EQ(r.H().Shell().Screen(), ScreenOptions);
   r.Close();
   EXPECT_TRUE(r.Exited());
 }

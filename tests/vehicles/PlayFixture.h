@@ -37,8 +37,8 @@ class PlayTest : public ::testing::Test {
     HarnessOptions options;
     options.seed = 5;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenFadeIn; }, 600));
-    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu; }, 900));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenFadeIn; }, 600));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 900));
     h->Step(2);
     // "Start Game", as a player picks it.
     ASSERT_NE(TextButtons[0], nullptr);

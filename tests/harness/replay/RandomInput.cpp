@@ -50,7 +50,7 @@ void RandomInput::PointAtSomethingShown(Recorder& r) {
 }
 
 void RandomInput::Frame(Recorder& r) {
-  visited_.insert(CurrentScreen * 100 + (Game ? Game->Phase + 50 : 0));
+  visited_.insert(r.H().Shell().Screen() * 100 + (Game ? Game->Phase + 50 : 0));
 
   if (inactiveFrames_ > 0 && --inactiveFrames_ == 0) {
     r.Active(true);
@@ -59,7 +59,7 @@ void RandomInput::Frame(Recorder& r) {
   if (holdFrames_ > 0 && --holdFrames_ == 0) r.Button(0, false);
 
   // The main menu leads everywhere; start a game often so play gets its share.
-  if (CurrentScreen == ScreenMenu && !Game && TextButtons[0] && Chance(20)) {
+  if (r.H().Shell().Screen() == ScreenMenu && !Game && TextButtons[0] && Chance(20)) {
     iVec2 at{};
     iSpriteLocation(TextButtons[0]->Sprite, &at);
     r.MouseAt(at.x, at.y);

@@ -71,7 +71,7 @@ void Observer::Ended(Harness& h) {
   const auto bytes = LoadFile(h.ConfigPath().string(), error);
   end_.configHash = bytes ? Fnv(*bytes) : 0;
   end_.table.clear();
-  for (const auto& entry : PlayerSettings().HighScores)
+  for (const auto& entry : h.Shell().PlayerSettings().HighScores)
     end_.table.emplace_back(entry.Score, entry.Name);
 }
 

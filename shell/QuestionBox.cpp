@@ -1,4 +1,6 @@
-// The question box, sound effects and music.
+// The question box: its frames, its answers, and the send it shows.
+#include "shell/QuestionBox.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,27 +22,6 @@ namespace {
 // The "Yes"/"No" pair of the widget set.
 constexpr int QuestionPair = 8;
 
-// The open question: its texts, its widgets, and what the asker does with the answer.
-struct Question {
-  std::string first;
-  std::string second;
-  iColor colour{};
-  TDDButtonText* yes = nullptr;
-  TDDButtonText* no = nullptr;
-  TDDEdit* nameEdit = nullptr;
-  SpriteRef panel;
-  // The keyboard's scope before the question, given back with the answer.
-  std::vector<const TDDControl*> outerScope;
-  std::function<void(bool)> then;
-  // While a score is being sent: the box has no buttons, its answer is the
-  // send's, and Escape gives up.
-  std::unique_ptr<ScoreSend> send;
-};
-
-std::optional<Question> Open;
-
-std::string NameInBox;
-
 // The widest a line may be: the question box's panel, 480 pixels, less a margin.
 constexpr float LineRoom = 18.0f;
 
@@ -56,10 +37,8 @@ void PrintLine(const std::string& text, float y, const iColor& colour) {
 
 }  // namespace
 
-std::string& TypedName() { return NameInBox; }
-
-void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
-         std::function<void(bool)> then) {
+void QuestionBox::Ask(const std::string& line1, const std::string& line2, const iColor& colour,
+                      bool nameBox, std::function<void(bool)> then) {
   TDDButtonText* const yes =
       QuestionPair + 1 < static_cast<int>(TextButtons.size()) ? TextButtons[QuestionPair] : nullptr;
   TDDButtonText* const no = yes ? TextButtons[QuestionPair + 1] : nullptr;
@@ -99,11 +78,11 @@ void Ask(const std::string& line1, const std::string& line2, const iColor& colou
     // The focus and the pointer start on the second button: the safe answer.
     yes->FocusNext();
   }
-  Open = std::move(q);
+  open_ = std::move(q);
 }
 
-void SendShowingProgress(const std::string& name, int32_t score, const std::string& country,
-                         std::function<void(bool)> then) {
+void QuestionBox::SendShowingProgress(const std::string& name, int32_t score,
+                                      const std::string& country, std::function<void(bool)> then) {
   Question q;
   q.first = "Sending...";
   q.second = "Escape cancels";
@@ -113,17 +92,13 @@ void SendShowingProgress(const std::string& name, int32_t score, const std::stri
   q.then = std::move(then);
   q.send = std::make_unique<ScoreSend>(name, score, country);
   if (q.panel) iSpriteShow(q.panel);
-  Open = std::move(q);
+  open_ = std::move(q);
 }
 
-const ScoreSend* SendInProgress() { return Open ? Open->send.get() : nullptr; }
-
-bool QuestionOpen() { return Open.has_value(); }
-
-void AnswerQuestion(bool answer) {
-  if (!Open) return;
-  Question q = std::move(*Open);
-  Open.reset();
+void QuestionBox::Answer(bool answer) {
+  if (!open_) return;
+  Question q = std::move(*open_);
+  open_.reset();
   q.send.reset();  // a send still under way is given up
   for (TDDButtonText* button : {q.yes, q.no}) {
     if (!button) continue;
@@ -136,44 +111,39 @@ void AnswerQuestion(bool answer) {
   if (q.then) q.then(answer);
 }
 
-void DropQuestion() {
-  if (!Open) return;
-  FocusScope = std::move(Open->outerScope);
-  Open.reset();
+void QuestionBox::Drop() {
+  if (!open_) return;
+  FocusScope = std::move(open_->outerScope);
+  open_.reset();
 }
 
-namespace {
-
-// A frame of the box while a score is being sent.
-bool SendingFrame() {
+bool QuestionBox::SendingFrame() {
   iPrintsHide();
-  PrintText(Open->first, AlignCentre, false, 0, 3.0f, 1, 1, -0.2f, Open->colour);
-  PrintText(Open->second, AlignCentre, false, 0, 1.0f, 0.6f, 0.6f, -0.2f, Open->colour);
-  const ScoreSend::Result result = Open->send->Poll();
+  PrintText(open_->first, AlignCentre, false, 0, 3.0f, 1, 1, -0.2f, open_->colour);
+  PrintText(open_->second, AlignCentre, false, 0, 1.0f, 0.6f, 0.6f, -0.2f, open_->colour);
+  const ScoreSend::Result result = open_->send->Poll();
   if (result != ScoreSend::Result::Pending) {
-    AnswerQuestion(result == ScoreSend::Result::Sent);
+    Answer(result == ScoreSend::Result::Sent);
     return true;
   }
   if (iKeyClick(Key::Escape)) {
-    AnswerQuestion(false);
+    Answer(false);
     return true;
   }
-  HandleGlobalKeys();
+  shell_.HandleGlobalKeys();
   return false;
 }
 
-}  // namespace
-
-bool QuestionFrame() {
-  if (!Open) return false;
-  if (Open->send) return SendingFrame();
+bool QuestionBox::Frame() {
+  if (!open_) return false;
+  if (open_->send) return SendingFrame();
   // Copies: answering ends the question these belong to.
-  TDDButtonText* const yes = Open->yes;
-  TDDButtonText* const no = Open->no;
-  TDDEdit* const nameEdit = Open->nameEdit;
+  TDDButtonText* const yes = open_->yes;
+  TDDButtonText* const no = open_->no;
+  TDDEdit* const nameEdit = open_->nameEdit;
   iPrintsHide();
-  PrintLine(Open->first, 3.0f, Open->colour);
-  PrintLine(Open->second, 1.0f, Open->colour);
+  PrintLine(open_->first, 3.0f, open_->colour);
+  PrintLine(open_->second, 1.0f, open_->colour);
   yes->Update();
   no->Update();
   if (nameEdit) nameEdit->Update();
@@ -181,41 +151,25 @@ bool QuestionFrame() {
   if (focused) focused->UpdateFocused();
 
   if (nameEdit && focused == nameEdit && iKeyClick(Key::Enter)) {
-    AnswerQuestion(true);
+    Answer(true);
     return true;
   }
   if (iMouseButtonClick(0) || iKeyClick(Key::Enter) || iKeyClick(Key::Space)) {
     if (iSpritePicked(yes->Sprite)) {
-      AnswerQuestion(true);
+      Answer(true);
       return true;
     }
     if (iSpritePicked(no->Sprite)) {
-      AnswerQuestion(false);
+      Answer(false);
       return true;
     }
   }
   if (iKeyClick(Key::Escape)) {
-    AnswerQuestion(false);
+    Answer(false);
     return true;
   }
-  HandleGlobalKeys();
+  shell_.HandleGlobalKeys();
   return false;
-}
-
-void PlaySoundFx(SoundRef sound, bool looped, float, float) {
-  if (PlayerSettings().SoundOn && sound) iSoundPlay(sound, looped);
-}
-
-void UpdateMusic() {
-  if (!MenuMusic || !GameMusic) return;
-  iSoundStop(GameMusic, 0);
-  iSoundStop(MenuMusic, 0);
-  if (!PlayerSettings().MusicOn) return;
-  if (CurrentScreen == ScreenGame) {
-    iSoundPlay(GameMusic, true);
-  } else {
-    iSoundPlayNow(MenuMusic, true);
-  }
 }
 
 }  // namespace gh
