@@ -54,11 +54,11 @@ std::string CheckImageHeader(const uint8_t* data, size_t size) {
     std::fclose(f);
   }
 
-  const Result<ImageSize> size = GetImageSize(path);
-  const bool threw = !size;
-  const uint16_t width = size ? size->width : 0, height = size ? size->height : 0;
-  if (!size) {
-    const std::string_view what = size.error().message;
+  const Result<ImageSize> measured = GetImageSize(path);
+  const bool threw = !measured;
+  const uint16_t width = measured ? measured->width : 0, height = measured ? measured->height : 0;
+  if (!measured) {
+    const std::string_view what = measured.error().message;
     if (what.rfind("Stream read error", 0) != 0 || what.find(path) == std::string_view::npos)
       return "the read error does not name the file";
   }

@@ -88,7 +88,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     std::printf("played %d frames to a score of %d\n", frames, score);
 
     // Leave the game: the score enters the table under a typed name.
-    h.Tap(gh::test::Key::Escape);
+    h.Tap(gh::Key::Escape);
     ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
     Answer(h, true);
     ASSERT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));

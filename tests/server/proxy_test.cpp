@@ -285,7 +285,7 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
   if (!Game) return false;
   Game->Score = score;
-  h.Tap(gh::test::Key::Escape);
+  h.Tap(gh::Key::Escape);
   EXPECT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   Answer(h, true);
   EXPECT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
