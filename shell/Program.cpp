@@ -394,7 +394,6 @@ bool Program::TakeFolder(Platform& platform) {
 
 Program::~Program() {
   if (!ended_) iMessageHandlerSet(nullptr, nullptr);
-  if (RunningSettings == &settings_) RunningSettings = nullptr;
 }
 
 bool Program::Step() {

@@ -142,8 +142,7 @@ void Shell::AskExit(bool byKey) {
 namespace {
 
 // The table of ten on the HIGH SCORE screen.
-void DrawHighScoreTable() {
-  const HighScoreList& table = PlayerSettings().HighScores;
+void DrawHighScoreTable(const HighScoreList& table) {
   for (int i = 0; i < 10; ++i) {
     const auto y = static_cast<float>(4.1 - 1.43 * i);
     const iColor& colour = i == 0 ? ColourCaption : ColourScoreRow;
@@ -368,7 +367,7 @@ bool OptionsFrame() {
 }  // namespace
 
 bool Shell::HiScoreFrame() {
-  DrawHighScoreTable();
+  DrawHighScoreTable(settings_.HighScores);
   unsent_.DrawMarks();
   PrintTitle("HIGH SCORE", -1.5f, 7.9f);
   // A click on a row marked as not sent offers to send it.
@@ -394,11 +393,11 @@ bool HelpFrame() {
 // The controls page names the boss key that is set, on the blank key cap its
 // picture leaves for it (the cap's centre, 256 by 367 pixels into the picture's
 // 740 by 390 pixels, drawn centred at (2.0, -1.5)).
-bool HelpControlsFrame() {
+bool HelpControlsFrame(uint8_t bossKey) {
   constexpr float CapX = 2.0f - 14.8f + 256.0f / 25.0f;
   constexpr float CapY = -1.5f + 7.8f - 367.0f / 25.0f;
   constexpr iColor CapInk{0.08f, 0.09f, 0.125f, 1.0f};
-  PrintText(KeyName(PlayerSettings().BossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f,
+  PrintText(KeyName(bossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f,
             CapInk);
   return HelpFrame();
 }
@@ -464,7 +463,7 @@ const Shell::ScreenEntry Shell::screens_[] = {
      ToMenu, true},
     {ScreenHelp3,
      [](Shell& s) { s.EnterHelpPage(s.resources_.HelpControls, ScreenHelp2, ScreenHelp4); },
-     [](Shell&) { return HelpControlsFrame(); }, ToMenu, true},
+     [](Shell& s) { return HelpControlsFrame(s.settings_.BossKey); }, ToMenu, true},
     {ScreenHelp4, [](Shell& s) { s.EnterHelpPage(s.resources_.HelpAbout, ScreenHelp3, 0); }, Help,
      ToMenu, true},
     {ScreenClearScores, [](Shell& s) { s.EnterClearScores(); }, nullptr, ToHighScores, false},
