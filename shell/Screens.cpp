@@ -26,8 +26,8 @@ namespace gh {
 // The shell as the game and the widgets see them.
 
 Shell::Shell() {
-  // TODO-free seam: the game and the widgets still find their host through
-  // these two; once they take it in their constructors, these calls go.
+  // The game and the widgets find their host through these two until they
+  // take it in their constructors.
   SetGameHost(this);
   SetUiHost(this);
 }

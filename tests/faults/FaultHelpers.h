@@ -13,8 +13,8 @@ namespace gh::test {
 
 // The main menu is up once the fade-in is over and its first button shows.
 inline bool MainMenuShown(Harness& h) {
-  return h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn && TextButtons[0] &&
-         !TextButtons[0]->Hidden;
+  return h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn &&
+         TextButtons[0] && !TextButtons[0]->Hidden;
 }
 
 inline void ClickWidget(Harness& h, const TDDControl* widget) {

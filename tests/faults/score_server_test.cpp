@@ -296,7 +296,8 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
   for (int i = 0; i < 120; ++i) {
     h.Step(1);
     ASSERT_NE(h.Shell().Questions().SendInProgress(), nullptr) << "frame " << i;
-    ASSERT_EQ(h.Shell().Questions().SendInProgress()->Poll(), ScoreSend::Result::Pending) << "frame " << i;
+    ASSERT_EQ(h.Shell().Questions().SendInProgress()->Poll(), ScoreSend::Result::Pending)
+        << "frame " << i;
     ASSERT_TRUE(h.HasPrint("Sending...")) << "frame " << i;
   }
   // On its panel, without the question's buttons.
@@ -391,7 +392,8 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   }
   ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
   AnswerQuestion(h, true);
-  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenHiScore && !h.Shell().Questions().IsOpen(); }, 10));
+  ASSERT_TRUE(h.StepUntil(
+      [&] { return h.Shell().Screen() == ScreenHiScore && !h.Shell().Questions().IsOpen(); }, 10));
   h.Step(2);
 
   EXPECT_EQ(server.submissions(), 2);

@@ -35,7 +35,8 @@ TTerror* Target() {
 }  // namespace
 
 bool MenuShown(Harness& h) {
-  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn;
+  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu &&
+         h.Shell().PreviousScreen() == ScreenFadeIn;
 }
 
 void AnswerQuestion(Harness& h, bool yes) {

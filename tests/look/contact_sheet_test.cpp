@@ -54,7 +54,8 @@ class ContactSheet : public ::testing::Test {
     HarnessOptions options;
     options.seed = 7;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu && h->Shell().FadeLevel() >= 1; }, 900));
+    ASSERT_TRUE(h->StepUntil(
+        [&] { return h->Shell().Screen() == ScreenMenu && h->Shell().FadeLevel() >= 1; }, 900));
     ASSERT_TRUE(capture.OpenWindow(*h));
     ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 900));
     folder = ShotsFolder("look");

@@ -23,8 +23,8 @@ bool Shown(SpriteRef sprite) {
 }
 
 bool MenuUp() {
-  return current->H().Shell().Resources().Cursor && current->H().Shell().Screen() == ScreenMenu && TextButtons[0] &&
-         Shown(TextButtons[0]->Sprite);
+  return current->H().Shell().Resources().Cursor && current->H().Shell().Screen() == ScreenMenu &&
+         TextButtons[0] && Shown(TextButtons[0]->Sprite);
 }
 
 void Until(Recorder& r, const std::function<bool()>& done, int maxFrames) {

@@ -27,7 +27,8 @@ namespace {
 using gh::test::Harness;
 
 bool MenuShown(Harness& h) {
-  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn;
+  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu &&
+         h.Shell().PreviousScreen() == ScreenFadeIn;
 }
 
 // The first terrorist alive on the scene, or none.

@@ -277,7 +277,10 @@ std::string LastUpstream(const std::string& log) {
 bool SendFromTheGame(const std::string& name, int32_t score) {
   Harness h;
   EXPECT_TRUE(h.StepUntil(
-      [&] { return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn; },
+      [&] {
+        return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu &&
+               h.Shell().PreviousScreen() == ScreenFadeIn;
+      },
       900));
   h.Step(2);
   for (auto& entry : h.Shell().PlayerSettings().HighScores) entry.Score = 0;

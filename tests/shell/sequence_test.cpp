@@ -7,7 +7,6 @@
 #include <sstream>
 #include <string>
 
-#include "game/Game.h"
 #include "harness/Harness.h"
 #include "harness/replay/ReplayFile.h"
 #include "harness/replay/ReplayPlayer.h"
@@ -23,12 +22,19 @@ std::string ReadText(const std::string& path) {
   return text.str();
 }
 
+// The main menu, after the fade-in of the first start.
+bool MenuShown(Harness& h) {
+  return h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn;
+}
+
 // Starts a game from the menu and waits until it is played.
 void StartGame(Harness& h) {
-  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenMenu; }, 1500));
+  ASSERT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 1500));
   h.Step(2);
   h.Shell().SwitchScreen(ScreenGame);
-  ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
+  ASSERT_TRUE(h.StepUntil(
+      [&] { return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase == PhasePlaying; },
+      600));
   h.Step(30);
 }
 
@@ -63,16 +69,27 @@ TEST(ProgramsInSequence, TheSecondStartsCleanWhateverTheFirstLeft) {
       {"a game kept over a display change",
        [](Harness& h) {
          StartGame(h);
+         const int opens = Engine().ihOpenCount();
          h.Post(iMsgMaximize);
-         ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenGame && Game; }, 600));
+         ASSERT_TRUE(h.StepUntil(
+             [&] {
+               return Engine().ihOpenCount() > opens && h.Shell().Screen() == ScreenGame &&
+                      h.Shell().RunningGame();
+             },
+             600));
          h.Step(5);
        }},
       {"the options screen in full screen",
        [](Harness& h) {
-         ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenMenu; }, 1500));
+         ASSERT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 1500));
+         h.Step(2);
          h.Shell().SwitchScreen(ScreenOptions);
+         h.Step(2);
+         const int opens = Engine().ihOpenCount();
          h.Post(iMsgMaximize);
-         ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenOptions; }, 600));
+         ASSERT_TRUE(h.StepUntil(
+             [&] { return Engine().ihOpenCount() > opens && h.Shell().Screen() == ScreenOptions; },
+             600));
          h.Step(5);
        }},
   };

@@ -68,7 +68,8 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       // The same start every time: the menu up, before any random input.
       bool menuSampled = false;
       for (int i = 0; i < 1500 && !r.Exited(); ++i) {
-        if (r.H().Shell().Screen() == ScreenMenu && r.H().Shell().PreviousScreen() == ScreenFadeIn && r.H().Shell().Resources().Cursor) {
+        if (r.H().Shell().Screen() == ScreenMenu &&
+            r.H().Shell().PreviousScreen() == ScreenFadeIn && r.H().Shell().Resources().Cursor) {
           r.Step(5);
           f.samples.push_back(Sample(f.frames + r.Frames(), true));
           menuSampled = true;

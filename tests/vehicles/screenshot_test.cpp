@@ -39,7 +39,8 @@ class ScreenshotTest : public PlayTest {
     HarnessOptions options;
     options.seed = 5;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu && h->Shell().FadeLevel() >= 1; }, 900));
+    ASSERT_TRUE(h->StepUntil(
+        [&] { return h->Shell().Screen() == ScreenMenu && h->Shell().FadeLevel() >= 1; }, 900));
     // The next engine start opens a window: a click on the frame restarts it.
     ASSERT_TRUE(capture.OpenWindow(*h));
     h->Step(5);
