@@ -10,7 +10,7 @@
 #include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 namespace gh::fuzz {
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "FuzzEntries.h"
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 namespace gh::fuzz {
 

@@ -9,8 +9,8 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
+#include "ui/WidgetSet.h"
 
 namespace gh {
 

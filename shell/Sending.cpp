@@ -11,8 +11,8 @@
 #include "scores/UnsentScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
+#include "ui/WidgetSet.h"
 
 namespace gh {
 

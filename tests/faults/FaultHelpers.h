@@ -6,8 +6,8 @@
 #include "engine/EngineCalls.h"
 #include "harness/Harness.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 

@@ -15,7 +15,7 @@
 #include "game/Terror.h"
 #include "harness/Harness.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 

@@ -6,7 +6,7 @@
 #include "game/Random.h"
 #include "game/Terror.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 

@@ -15,7 +15,7 @@
 
 #include "harness/Harness.h"
 #include "impact_types.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 

@@ -27,7 +27,7 @@
 #include "harness/WindowCapture.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 namespace {

@@ -6,8 +6,8 @@
 #include "game/Terror.h"
 #include "harness/replay/RandomInput.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test::replay {
 

@@ -3,8 +3,8 @@
 #pragma once
 #include "engine/EngineCalls.h"
 #include "harness/Harness.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::scores::test {
 

@@ -13,8 +13,8 @@
 #include "platform/System.h"
 #include "settings/ConfigFile.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 namespace {

@@ -12,7 +12,7 @@
 #include "game/Game.h"
 #include "harness/replay/RandomInput.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the sanitizer runtime (its header is not on g++'s include path).

@@ -3,8 +3,8 @@
 
 #include "harness/replay/ReplayPlayer.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test::replay {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 namespace gh {
 namespace {

@@ -17,7 +17,7 @@
 #include "game/Vehicles.h"
 #include "harness/Harness.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 

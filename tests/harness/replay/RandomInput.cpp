@@ -5,7 +5,7 @@
 #include "engine/EngineCalls.h"
 #include "game/Game.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test::replay {
 

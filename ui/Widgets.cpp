@@ -1,4 +1,4 @@
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 #include <algorithm>
 #include <cerrno>

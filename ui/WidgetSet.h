@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 namespace gh {
 

@@ -1,4 +1,4 @@
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
