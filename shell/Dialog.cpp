@@ -9,7 +9,6 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/Widgets.h"
 #include "ui/WidgetSet.h"
 
 namespace gh {
@@ -18,20 +17,17 @@ namespace {
 
 enum : int32_t { KeyEscape = 1, KeyEnter = 28, KeySpace = 57 };
 
-// The "Yes"/"No" pair of the widget set.
-constexpr int QuestionPair = 8;
-
 // The open question: its texts, its widgets, and what the asker does with the answer.
 struct Question {
   std::string first;
   std::string second;
   iColor colour{};
-  TDDButtonText* yes = nullptr;
-  TDDButtonText* no = nullptr;
-  TDDEdit* nameEdit = nullptr;
+  TextButton* yes = nullptr;
+  TextButton* no = nullptr;
+  EditBox* nameEdit = nullptr;
   SpriteRef panel;
   // The keyboard's scope before the question, given back with the answer.
-  std::vector<const TDDControl*> outerScope;
+  std::vector<const Widget*> outerScope;
   std::function<void(bool)> then;
   // While a score is being sent: the box has no buttons, its answer is the
   // send's, and Escape gives up.
@@ -57,27 +53,28 @@ void PrintLine(const std::string& text, float y, const iColor& colour) {
 
 void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
          std::function<void(bool)> then) {
-  TDDButtonText* const yes =
-      QuestionPair + 1 < static_cast<int>(TextButtons.size()) ? TextButtons[QuestionPair] : nullptr;
-  TDDButtonText* const no = yes ? TextButtons[QuestionPair + 1] : nullptr;
-  if (!yes || !no) {
+  WidgetSet* const widgets = MenuWidgets();
+  if (!widgets) {
     if (then) then(false);
     return;
   }
+  TextButton* const yes = widgets->Yes;
+  TextButton* const no = widgets->No;
+  std::vector<const Widget*>& scope = widgets->List.FocusScope;
   Question q;
   q.first = line1;
   q.second = line2;
   q.colour = colour;
   q.yes = yes;
   q.no = no;
-  q.nameEdit = nameBox ? NameEdit : nullptr;
-  q.panel = MessagePanel;
+  q.nameEdit = nameBox ? widgets->NameBox : nullptr;
+  q.panel = widgets->MessagePanel;
   q.then = std::move(then);
 
   // The keyboard stays inside the box while it is open.
-  q.outerScope = std::move(FocusScope);
-  FocusScope = {yes, no};
-  if (q.nameEdit) FocusScope.insert(FocusScope.begin(), q.nameEdit);
+  q.outerScope = std::move(scope);
+  scope = {yes, no};
+  if (q.nameEdit) scope.insert(scope.begin(), q.nameEdit);
 
   if (q.panel) iSpriteShow(q.panel);
   // Their own activation must not reach the screen switcher.
@@ -101,12 +98,15 @@ void Ask(const std::string& line1, const std::string& line2, const iColor& colou
 
 void SendShowingProgress(const std::string& name, int32_t score, const std::string& country,
                          std::function<void(bool)> then) {
+  WidgetSet* const widgets = MenuWidgets();
   Question q;
   q.first = "Sending...";
   q.second = "Escape cancels";
   q.colour = ColourGreen;
-  q.panel = MessagePanel;
-  q.outerScope = FocusScope;
+  if (widgets) {
+    q.panel = widgets->MessagePanel;
+    q.outerScope = widgets->List.FocusScope;
+  }
   q.then = std::move(then);
   q.send = std::make_unique<ScoreSend>(name, score, country);
   if (q.panel) iSpriteShow(q.panel);
@@ -122,20 +122,21 @@ void AnswerQuestion(bool answer) {
   Question q = std::move(*Open);
   Open.reset();
   q.send.reset();  // a send still under way is given up
-  for (TDDButtonText* button : {q.yes, q.no}) {
+  for (TextButton* button : {q.yes, q.no}) {
     if (!button) continue;
     button->Enabled = true;
     button->Hide();
   }
-  if (NameEdit) NameEdit->Hide();
+  WidgetSet* const widgets = MenuWidgets();
+  if (widgets) widgets->NameBox->Hide();
   if (q.panel) iSpriteHide(q.panel);
-  FocusScope = std::move(q.outerScope);
+  if (widgets) widgets->List.FocusScope = std::move(q.outerScope);
   if (q.then) q.then(answer);
 }
 
 void DropQuestion() {
   if (!Open) return;
-  FocusScope = std::move(Open->outerScope);
+  if (WidgetSet* widgets = MenuWidgets()) widgets->List.FocusScope = std::move(Open->outerScope);
   Open.reset();
 }
 
@@ -165,16 +166,17 @@ bool QuestionFrame() {
   if (!Open) return false;
   if (Open->send) return SendingFrame();
   // Copies: answering ends the question these belong to.
-  TDDButtonText* const yes = Open->yes;
-  TDDButtonText* const no = Open->no;
-  TDDEdit* const nameEdit = Open->nameEdit;
+  TextButton* const yes = Open->yes;
+  TextButton* const no = Open->no;
+  EditBox* const nameEdit = Open->nameEdit;
   iPrintsHide();
   PrintLine(Open->first, 3.0f, Open->colour);
   PrintLine(Open->second, 1.0f, Open->colour);
   yes->Update();
   no->Update();
   if (nameEdit) nameEdit->Update();
-  TDDControl* const focused = FocusedWidget();
+  WidgetSet* const widgets = MenuWidgets();
+  Widget* const focused = widgets ? widgets->List.Focused() : nullptr;
   if (focused) focused->UpdateFocused();
 
   if (nameEdit && focused == nameEdit && iKeyClick(KeyEnter)) {
@@ -208,7 +210,7 @@ void UpdateMusic() {
   iSoundStop(GameMusic, 0);
   iSoundStop(MenuMusic, 0);
   if (!MusicOn) return;
-  if (CurrentScreen == ScreenGame) {
+  if (CurrentScreen == Screen::Game) {
     iSoundPlay(GameMusic, true);
   } else {
     iSoundPlayNow(MenuMusic, true);

@@ -13,8 +13,8 @@
 
 namespace gh {
 
-int8_t CurrentScreen = ScreenMenu;
-int8_t PreviousScreen = -1;
+Screen CurrentScreen = Screen::Menu;
+Screen PreviousScreen = Screen::FadeIn;
 bool FirstRun = true;
 float FadeLevel = 0;
 std::unique_ptr<TGame> RunningGame;
@@ -102,11 +102,11 @@ void CleanUp() {
   i3ImpactExitEnd();
   if (CloseRequested) {
     ThePlatform().CloseMainWindow();
-  } else if (CurrentScreen == ScreenRestart) {
+  } else if (CurrentScreen == Screen::Restart) {
     RestoreScreenAfterRuns = true;
     StartRun();
     return;
-  } else if (CurrentScreen == ScreenQuit) {
+  } else if (CurrentScreen == Screen::Quit) {
     ThePlatform().CloseMainWindow();
   }
   if (RestoreScreenAfterRuns) {
@@ -122,7 +122,7 @@ void EndRun() {
   EndEngineRun();
   // A restart or a minimise stops the engine, never the game: the next run
   // rebuilds its scene and goes on with it.
-  if (!CloseRequested && CurrentScreen != ScreenQuit) SuspendRunningGame();
+  if (!CloseRequested && CurrentScreen != Screen::Quit) SuspendRunningGame();
   FreeGame();
   i3ImpactClose();
   CleanUp();
@@ -357,7 +357,7 @@ void ApplicationEvents1Restore() {
 
 void ApplicationEvents1Deactivate() {
   Paused = false;
-  if (CurrentScreen == ScreenGame && Game && Game->Phase == 0) {
+  if (CurrentScreen == Screen::Game && Game && Game->Phase == 0) {
     TogglePause(10.0f, -20.0f);
     // No frame runs the game until the focus returns, so the screen shows the
     // pause now, as the pause key does: the caption instead of the HUD.
@@ -370,12 +370,12 @@ void ApplicationEvents1Deactivate() {
 
 void WMSysCommandMaximize() {
   Windowed = 0;
-  RunCommand(CommandRestart);
+  RunCommand(Command::Restart);
 }
 
 void WMNCLButtonDblClk(int hitTest) {
   if (hitTest == 2) Windowed = 0;
-  RunCommand(CommandRestart);
+  RunCommand(Command::Restart);
 }
 
 void OpenPlayLink() {
@@ -393,8 +393,8 @@ void OpenPlayLink() {
 }
 
 void ResetShellState() {
-  CurrentScreen = ScreenMenu;
-  PreviousScreen = -1;
+  CurrentScreen = Screen::Menu;
+  PreviousScreen = Screen::FadeIn;
   FirstRun = true;
   NewSettingsFilePending = false;
   Paused = false;

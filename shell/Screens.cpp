@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <variant>
 
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
@@ -15,7 +17,6 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/Widgets.h"
 #include "ui/WidgetSet.h"
 
 namespace gh {
@@ -33,31 +34,32 @@ SoundRef MenuMusic;
 
 namespace {
 
-// Where the program goes once the frame of a game that has ended is over (0
+// Where the program goes once the frame of a game that has ended is over (none
 // while the game goes on).
-int8_t EndedGameScreen = 0;
+std::optional<Screen> EndedGameScreen;
 
 // A game the last engine run stopped, to go on with in the next.
 std::optional<GameProgress> SuspendedGame;
 
 // A game that has ended is freed after its frame, then its screen follows.
 void CloseEndedGame() {
-  if (EndedGameScreen == 0) return;
-  const int8_t screen = EndedGameScreen;
-  EndedGameScreen = 0;
+  if (!EndedGameScreen) return;
+  const Screen screen = *EndedGameScreen;
+  EndedGameScreen.reset();
   Game = nullptr;
   RunningGame.reset();
   SwitchScreen(screen);
   UpdateMusic();
 }
 
+// Set when the boss-key box captures a key: the boss key then acts only after
+// it has been released once, so choosing a key does not hide the game at once.
+bool BossKeyArmed = true;
+
 // The shell as the game and the widgets see it.
 class ShellHost final : public GameHost, public UiHost {
  public:
-  ShellHost() {
-    SetGameHost(this);
-    SetUiHost(this);
-  }
+  ShellHost() { SetGameHost(this); }
   void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
            std::function<void(bool)> then) override {
     // The game's frame ends with the program's check for a game that has ended.
@@ -78,20 +80,24 @@ class ShellHost final : public GameHost, public UiHost {
   }
   void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
   void EndGame(bool toHighScores) override {
-    EndedGameScreen = toHighScores ? ScreenHiScore : ScreenMenu;
+    EndedGameScreen = toHighScores ? Screen::HighScores : Screen::Menu;
   }
   void SetPointerPicture(const char* file) override { iSpriteTextureChange(CursorSprite, file); }
-  void Activate(uint8_t action) override {
-    if (IsCommand(action)) {
-      RunCommand(action);
+  void Activate(Action action) override {
+    if (const Command* command = std::get_if<Command>(&action)) {
+      RunCommand(*command);
     } else {
-      SwitchScreen(static_cast<int8_t>(action));
+      SwitchScreen(std::get<Screen>(action));
     }
   }
   void PlayClick() override { PlaySoundFx(ClickSound, false); }
+  void BossKeyCaptured() override { BossKeyArmed = false; }
 };
 
 ShellHost Host;
+
+// The widgets of the current engine run.
+std::unique_ptr<WidgetSet> Widgets;
 
 enum : int32_t {
   KeyEscape = 1,
@@ -103,7 +109,7 @@ enum : int32_t {
 constexpr float PausedDepth = 10.0f;
 constexpr float PlayingDepth = -20.0f;
 
-void ShowWidget(TDDControl* widget) {
+void ShowWidget(Widget* widget) {
   if (widget) widget->Show();
 }
 
@@ -111,8 +117,8 @@ void ShowSprite(SpriteRef sprite) {
   if (sprite) iSpriteShow(sprite);
 }
 
-void SetAction(TDDControl* widget, int8_t screen) {
-  if (widget) widget->Action = static_cast<uint8_t>(screen);
+void SetAction(Widget* widget, Screen screen) {
+  if (widget) widget->Activates = screen;
 }
 
 // Our display face is wider than the one the titles' places were chosen for: a
@@ -133,9 +139,9 @@ bool ScreenFrame();
 // by the Escape key, the answer also finishes the asking frame's pointer and
 // screen work.
 void AskExit(bool byKey) {
-  const int8_t asking = CurrentScreen;
+  const Screen asking = CurrentScreen;
   Ask("Exit the game?", "", ColourGreen, false, [asking, byKey](bool yes) {
-    if (CurrentScreen == asking) SwitchScreen(yes ? ScreenFadeOut : ScreenMenu);
+    if (CurrentScreen == asking) SwitchScreen(yes ? Screen::FadeOut : Screen::Menu);
     if (!byKey) return;
     FollowPointer();
     ScreenFrame();
@@ -191,7 +197,13 @@ void LoadResources() {
   // Placed by the first frame.
   CursorSprite = CreatePicture("Data\\cursor.png", true, iMouseX(), iMouseY());
 
-  BuildMenus();
+  // Nothing of the old engine run stays reachable, even when this build fails.
+  Widgets.reset();
+  auto widgets =
+      WidgetSet::Create(Host, {Windowed, SoundOn, MusicOn, Country, BossKey}, PlayerName);
+  // The shell still stops a run by exception: see Guarded in Program.cpp.
+  if (!widgets) throw std::runtime_error(widgets.error().message);
+  Widgets = std::move(*widgets);
 
   // The tunes of an earlier engine run went with that engine; their handles
   // must not reach the new one, which may have given them to other objects.
@@ -211,7 +223,7 @@ void LoadResources() {
 
 void SuspendRunningGame() {
   SuspendedGame.reset();
-  if (Game && EndedGameScreen == 0) SuspendedGame = Game->Progress();
+  if (Game && !EndedGameScreen) SuspendedGame = Game->Progress();
 }
 
 namespace {
@@ -230,13 +242,16 @@ void StartFade(bool in) {
 
 void EnterMenu() {
   ShowSprite(MenuBackSprite);
-  for (int slot = 0; slot <= 5; ++slot) ShowWidget(TextButtons[slot]);
+  if (!Widgets) return;
+  for (Widget* button : {Widgets->StartGame, Widgets->Options, Widgets->HighScores, Widgets->Help,
+                         Widgets->VisitWebsite, Widgets->ExitGame})
+    ShowWidget(button);
 }
 
 void EnterGame() {
   if (LoadingSprite) iSpriteRender(LoadingSprite, true);
   UpdateMusic();
-  EndedGameScreen = 0;
+  EndedGameScreen.reset();
   RunningGame.reset();
   Game = nullptr;
   if (SuspendedGame) {
@@ -251,37 +266,40 @@ void EnterGame() {
 
 void EnterOptions() {
   ShowSprite(MenuBackSprite);
-  ShowWidget(DisplayToggle);
-  ShowWidget(SoundToggle);
-  ShowWidget(MusicToggle);
-  ShowWidget(CountryEdit);
-  ShowWidget(BossKeyBox);
-  ShowWidget(TextButtons[6]);
+  if (!Widgets) return;
+  ShowWidget(Widgets->DisplayToggle);
+  ShowWidget(Widgets->SoundToggle);
+  ShowWidget(Widgets->MusicToggle);
+  ShowWidget(Widgets->CountryBox);
+  ShowWidget(Widgets->BossKeyBox);
+  ShowWidget(Widgets->OptionsBack);
 }
 
 void EnterHiScore() {
   ShowSprite(MenuBackSprite);
   ShowSprite(HiScoreSprite);
-  ShowWidget(TextButtons[7]);
-  ShowWidget(ClearTableButton);
-  ShowWidget(WorldScoresButton);
+  if (!Widgets) return;
+  ShowWidget(Widgets->Back);
+  ShowWidget(Widgets->ClearTable);
+  ShowWidget(Widgets->WorldScores);
   const auto unsent = UnsentRows();
-  if (std::find(unsent.begin(), unsent.end(), true) != unsent.end()) ShowWidget(TextButtons[10]);
+  if (std::find(unsent.begin(), unsent.end(), true) != unsent.end()) ShowWidget(Widgets->Send);
 }
 
 // A help page: its picture, Back, and Prev/Next leading to the pages around it
-// (0: none).
-void EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next) {
+// (none: the first or last page).
+void EnterHelpPage(SpriteRef picture, std::optional<Screen> prev, std::optional<Screen> next) {
   ShowSprite(MenuBackSprite);
   ShowSprite(picture);
-  ShowWidget(TextButtons[7]);
+  if (!Widgets) return;
+  ShowWidget(Widgets->Back);
   if (prev) {
-    SetAction(TextButtons[12], prev);
-    ShowWidget(TextButtons[12]);
+    SetAction(Widgets->Prev, *prev);
+    ShowWidget(Widgets->Prev);
   }
   if (next) {
-    SetAction(TextButtons[13], next);
-    ShowWidget(TextButtons[13]);
+    SetAction(Widgets->Next, *next);
+    ShowWidget(Widgets->Next);
   }
 }
 
@@ -289,12 +307,12 @@ void EnterClearScores() {
   ShowSprite(MenuBackSprite);
   ShowSprite(HiScoreSprite);
   Ask("Do you want to clear", "the High Score Table?", ColourGreen, false, [](bool yes) {
-    if (CurrentScreen != ScreenClearScores) return;  // left meanwhile (see AskExit)
+    if (CurrentScreen != Screen::ClearScores) return;  // left meanwhile (see AskExit)
     if (yes) {
       ResetHighScores();
       ForgetUnsentScores();
     }
-    SwitchScreen(ScreenHiScore);
+    SwitchScreen(Screen::HighScores);
   });
 }
 
@@ -322,7 +340,7 @@ bool GameFrame() {
 }
 
 bool FadeOutFrame() {
-  if (FadeLevel >= 1.0f) RunCommand(CommandQuit);
+  if (FadeLevel >= 1.0f) RunCommand(Command::Quit);
   iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
   if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, 1.0f - FadeLevel);
   return false;
@@ -355,7 +373,7 @@ bool HiScoreFrame() {
     const int row = UnsentRowAt(iMouseX() * 32.0f - 16.0f, 12.0f - iMouseY() * 24.0f);
     if (row >= 0) {
       ChooseRowToSend(row);
-      SwitchScreen(ScreenSendScore);
+      SwitchScreen(Screen::SendScore);
       return false;
     }
   }
@@ -380,7 +398,7 @@ bool HelpControlsFrame() {
 
 void EscapeGame() {
   if (!Game) {
-    SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
+    SwitchScreen(Screen::Menu);  // no game to leave: nothing else would
   } else if (Game->Phase == 0) {
     if (Paused) {
       TogglePause(PausedDepth, PlayingDepth);
@@ -390,14 +408,14 @@ void EscapeGame() {
   }
 }
 
-void ToMenu() { SwitchScreen(ScreenMenu); }
+void ToMenu() { SwitchScreen(Screen::Menu); }
 
 // One entry per screen value. `frame` returns false when the screen's widgets
 // do not run (none: they run); `escape` is the Escape key's work (none: the
 // key does nothing); a fade in ends on the screen it came from when that is
 // `resting`, otherwise on the menu.
 struct ScreenEntry {
-  int8_t screen;
+  Screen screen;
   void (*enter)();
   bool (*frame)();
   void (*escape)();
@@ -405,36 +423,41 @@ struct ScreenEntry {
 };
 
 const ScreenEntry Screens[] = {
-    {ScreenFadeOut, [] { StartFade(false); }, FadeOutFrame, [] { RunCommand(CommandQuit); }, false},
-    {ScreenFadeIn, [] { StartFade(true); }, FadeInFrame, ToMenu, false},
-    {ScreenMenu, EnterMenu, nullptr, [] { AskExit(true); }, true},
-    {ScreenGame, EnterGame, GameFrame, EscapeGame, true},
-    {ScreenOptions, EnterOptions, OptionsFrame, ToMenu, true},
-    {ScreenHiScore, EnterHiScore, HiScoreFrame, ToMenu, true},
-    {ScreenHelp1,
+    {Screen::FadeOut, [] { StartFade(false); }, FadeOutFrame, [] { RunCommand(Command::Quit); },
+     false},
+    {Screen::FadeIn, [] { StartFade(true); }, FadeInFrame, ToMenu, false},
+    {Screen::Menu, EnterMenu, nullptr, [] { AskExit(true); }, true},
+    {Screen::Game, EnterGame, GameFrame, EscapeGame, true},
+    {Screen::Options, EnterOptions, OptionsFrame, ToMenu, true},
+    {Screen::HighScores, EnterHiScore, HiScoreFrame, ToMenu, true},
+    {Screen::HelpText,
      [] {
-       if (HelpScroller) HelpScroller->Offset = -8.0f;
-       EnterHelpPage(SpriteRef(), 0, ScreenHelp2);
+       if (Widgets) Widgets->HelpScroller.Offset = -8.0f;
+       EnterHelpPage(SpriteRef(), std::nullopt, Screen::HelpBonuses);
      },
      [] {
-       if (HelpScroller) HelpScroller->Draw();
+       if (Widgets) Widgets->HelpScroller.Draw();
        return HelpFrame();
      },
      ToMenu, true},
-    {ScreenHelp2, [] { EnterHelpPage(HelpBonusSprite, ScreenHelp1, ScreenHelp3); }, HelpFrame,
+    {Screen::HelpBonuses,
+     [] { EnterHelpPage(HelpBonusSprite, Screen::HelpText, Screen::HelpControls); }, HelpFrame,
      ToMenu, true},
-    {ScreenHelp3, [] { EnterHelpPage(HelpCtrlSprite, ScreenHelp2, ScreenHelp4); },
+    {Screen::HelpControls,
+     [] { EnterHelpPage(HelpCtrlSprite, Screen::HelpBonuses, Screen::HelpAbout); },
      HelpControlsFrame, ToMenu, true},
-    {ScreenHelp4, [] { EnterHelpPage(HelpAboutSprite, ScreenHelp3, 0); }, HelpFrame, ToMenu, true},
-    {ScreenClearScores, EnterClearScores, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
-    {ScreenSendScore, EnterSendScore, nullptr, [] { SwitchScreen(ScreenHiScore); }, false},
-    {ScreenExitAsk, EnterExitAsk, nullptr, nullptr, false},
-    {ScreenRestart, [] { RestartEngine(Windowed); }, nullptr, nullptr, false},
-    {ScreenQuit, EnterQuit, nullptr, nullptr, false},
+    {Screen::HelpAbout, [] { EnterHelpPage(HelpAboutSprite, Screen::HelpControls, std::nullopt); },
+     HelpFrame, ToMenu, true},
+    {Screen::ClearScores, EnterClearScores, nullptr, [] { SwitchScreen(Screen::HighScores); },
+     false},
+    {Screen::SendScore, EnterSendScore, nullptr, [] { SwitchScreen(Screen::HighScores); }, false},
+    {Screen::ExitAsk, EnterExitAsk, nullptr, nullptr, false},
+    {Screen::Restart, [] { RestartEngine(Windowed); }, nullptr, nullptr, false},
+    {Screen::Quit, EnterQuit, nullptr, nullptr, false},
 };
 
 // The entry of a screen value; none for a value without a screen (a blank screen).
-const ScreenEntry* FindScreen(int8_t screen) {
+const ScreenEntry* FindScreen(Screen screen) {
   for (const ScreenEntry& entry : Screens) {
     if (entry.screen == screen) return &entry;
   }
@@ -444,7 +467,7 @@ const ScreenEntry* FindScreen(int8_t screen) {
 bool FadeInFrame() {
   if (FadeLevel >= 1.0f) {
     const ScreenEntry* before = FindScreen(PreviousScreen);
-    SwitchScreen(before && before->resting ? PreviousScreen : int8_t{ScreenMenu});
+    SwitchScreen(before && before->resting ? PreviousScreen : Screen::Menu);
   }
   iFloatTendTo(&FadeLevel, 1.1f, 1.0f);
   if (MenuBackSprite) iSpriteColorSet(MenuBackSprite, 1, 1, 1, FadeLevel);
@@ -453,11 +476,17 @@ bool FadeInFrame() {
 
 }  // namespace
 
-bool ScreenExists(int8_t screen) { return FindScreen(screen) != nullptr; }
+bool ScreenExists(Screen screen) { return FindScreen(screen) != nullptr; }
 
-void SwitchScreen(int8_t screen) {
+WidgetSet* MenuWidgets() { return Widgets.get(); }
+
+void SwitchScreen(Screen screen) {
   // Everything of the screen before, but the pointer.
-  HideAllMenuItems();
+  if (Widgets) {
+    Widgets->HideAll();
+  } else {
+    iPrintsHide();
+  }
   for (SpriteRef sprite : {MenuBackSprite, LoadingSprite, HiScoreSprite, HelpBonusSprite,
                            HelpCtrlSprite, HelpAboutSprite}) {
     if (sprite) iSpriteHide(sprite);
@@ -465,47 +494,45 @@ void SwitchScreen(int8_t screen) {
   // A restart asked for while one is under way (a maximise in the frame of a
   // display change) must keep the screen to come back to, or every engine run
   // would restart again.
-  if (screen != ScreenRestart || CurrentScreen != ScreenRestart) {
+  if (screen != Screen::Restart || CurrentScreen != Screen::Restart) {
     PreviousScreen = CurrentScreen;
   }
   CurrentScreen = screen;
   if (const ScreenEntry* entry = FindScreen(screen)) entry->enter();
 }
 
-bool RunCommand(uint8_t command) {
+void RunCommand(Command command) {
   switch (command) {
-    case CommandRestart:
-      SwitchScreen(ScreenRestart);
-      return true;
-    case CommandMusicChanged:
+    case Command::Restart:
+      SwitchScreen(Screen::Restart);
+      return;
+    case Command::MusicChanged:
       // The screen is shown anew, its widgets hidden and shown again, as after
       // any other button.
       SwitchScreen(CurrentScreen);
       UpdateMusic();
-      return true;
-    case CommandClearTable:
-      SwitchScreen(ScreenClearScores);
-      return true;
-    case CommandWorldScores:
+      return;
+    case Command::ClearTable:
+      SwitchScreen(Screen::ClearScores);
+      return;
+    case Command::WorldScores:
       SwitchScreen(CurrentScreen);
       OpenWithShell(WorldScoresAddress());
-      return true;
-    case CommandWebsite:
+      return;
+    case Command::Website:
       SwitchScreen(CurrentScreen);
       OpenWithShell(HomePageAddress());
-      return true;
-    case CommandExitAsk:
-      SwitchScreen(ScreenExitAsk);
-      return true;
-    case CommandQuit:
-      SwitchScreen(ScreenQuit);
-      return true;
-    case CommandSendScore:
+      return;
+    case Command::ExitAsk:
+      SwitchScreen(Screen::ExitAsk);
+      return;
+    case Command::Quit:
+      SwitchScreen(Screen::Quit);
+      return;
+    case Command::SendScore:
       ChooseRowToSend(-1);
-      SwitchScreen(ScreenSendScore);
-      return true;
-    default:
-      return false;
+      SwitchScreen(Screen::SendScore);
+      return;
   }
 }
 
@@ -553,7 +580,7 @@ void FollowPointer() {
 // player is told its address. Not during a game, whose clock runs on; the
 // platform keeps what failed until it is asked.
 void TellUnopenedPage() {
-  if (CurrentScreen == ScreenGame || QuestionOpen()) return;
+  if (CurrentScreen == Screen::Game || QuestionOpen()) return;
   const std::vector<std::string> failed = ThePlatform().FailedOpens();
   if (failed.empty()) return;
   Ask("No web browser could be started. Please open", failed.back(), ColourGreen, false,
@@ -582,8 +609,7 @@ void UpdateFrame() {
   if (QuestionOpen()) return;
   FollowPointer();
   if (!ScreenFrame() || QuestionOpen()) return;
-  for (auto& widget : WidgetList) widget->Update();
-  if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
+  if (Widgets) Widgets->List.RunFrame();
 }
 
 void FormMouseWheelDown() {
@@ -595,7 +621,7 @@ void FormMouseWheelUp() {
 }
 
 void FormKeyUp(int virtualKey) {
-  if (CurrentScreen != ScreenGame || !Game) return;
+  if (CurrentScreen != Screen::Game || !Game) return;
   if (virtualKey < '1' || virtualKey > '5') return;
   const int weapon = virtualKey - '1';
   if (Game->CanChooseWeapon(weapon)) Game->ChangeWeapon(weapon);

@@ -11,7 +11,6 @@
 #include "scores/UnsentScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/Widgets.h"
 #include "ui/WidgetSet.h"
 
 namespace gh {
@@ -77,17 +76,17 @@ std::optional<UnsentScore> EntryOfRow(int row) {
 // restart of the engine meanwhile comes back to the question and asks again.
 void SendFromTable(const UnsentScore& entry) {
   SendScore(entry.name, entry.score, entry.country, [entry](bool sent) {
-    if (CurrentScreen != ScreenSendScore) return;
+    if (CurrentScreen != Screen::SendScore) return;
     if (sent) {
-      SwitchScreen(ScreenHiScore);
+      SwitchScreen(Screen::HighScores);
       return;
     }
     Ask("Cant conect!!!", "Repeat again?", Red, false, [entry](bool again) {
-      if (CurrentScreen != ScreenSendScore) return;
+      if (CurrentScreen != Screen::SendScore) return;
       if (again) {
         SendFromTable(entry);
       } else {
-        SwitchScreen(ScreenHiScore);
+        SwitchScreen(Screen::HighScores);
       }
     });
   });
@@ -158,16 +157,16 @@ void AskToSendChosen() {
   }
   if (!Chosen) Chosen = EntryOfRow(-1);
   if (!Chosen) {
-    SwitchScreen(ScreenHiScore);
+    SwitchScreen(Screen::HighScores);
     return;
   }
   Ask("Send the result to", "World's Highscores page?", ColourGreen, false,
       [entry = *Chosen](bool send) {
-        if (CurrentScreen != ScreenSendScore) return;
+        if (CurrentScreen != Screen::SendScore) return;
         if (send) {
           SendFromTable(entry);
         } else {
-          SwitchScreen(ScreenHiScore);
+          SwitchScreen(Screen::HighScores);
         }
       });
 }

@@ -13,12 +13,13 @@
 #include "game/Game.h"
 #include "scores/WebScores.h"
 #include "ui/UiHost.h"
+#include "ui/WidgetSet.h"
 
 namespace gh {
 
 // ---- shell globals ----------------------------------------------------------
-extern int8_t CurrentScreen;   // 1 at start
-extern int8_t PreviousScreen;  // -1 at start
+extern Screen CurrentScreen;   // the menu at start
+extern Screen PreviousScreen;  // the fade-in at start
 extern bool FirstRun;          // true until the engine has been opened once
 // The level of the screen's fades (fade-in, fade-out).
 extern float FadeLevel;
@@ -44,13 +45,15 @@ inline constexpr const char* LoadingPictureFile = "Data\\loading.jpg";
 void LoadResources();
 void UpdateFrame();
 void HandleGlobalKeys();
-// Shows a screen (a value of the screen table; any other value is a blank
-// screen), after hiding everything of the one before.
-void SwitchScreen(int8_t screen);
-// Runs a command (a widget's or a window handler's); false when `command` is none.
-bool RunCommand(uint8_t command);
+// Shows a screen (a value of the screen table; a value without an entry is a
+// blank screen), after hiding everything of the one before.
+void SwitchScreen(Screen screen);
+// Runs a command (a widget's or a window handler's).
+void RunCommand(Command command);
 // Whether the screen table has an entry for this value.
-bool ScreenExists(int8_t screen);
+bool ScreenExists(Screen screen);
+// The widget set of the current engine run (none before the first is built).
+WidgetSet* MenuWidgets();
 
 // Weapon selection handlers of the main window.
 void FormMouseWheelDown();

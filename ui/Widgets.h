@@ -1,26 +1,32 @@
 // The widget toolkit: buttons, toggles, the text box, the boss-key box and the
 // scrolling help text, each drawn as one engine sprite plus printed text.
 //
-// Every listed widget sits in WidgetList and shares one FocusIndex. Each frame
-// the screen that owns the widgets calls Update on them and then UpdateFocused
-// on the focused one; an activated widget hands its Action to the program (UiHost).
+// The widgets of a set sit in one WidgetList, in keyboard order, and share its
+// focus. Each frame the screen that owns the widgets runs the list's frame:
+// Update on every widget, then UpdateFocused on the focused one. An activated
+// widget hands its action to the program (UiHost).
 #pragma once
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/EngineHandles.h"
+#include "platform/Result.h"
+#include "ui/UiHost.h"
 
 namespace gh {
 
-class TDDControl {
+class WidgetList;
+
+class Widget {
  public:
-  TDDControl();
-  virtual ~TDDControl() = default;
-  TDDControl(const TDDControl&) = delete;
-  TDDControl& operator=(const TDDControl&) = delete;
+  // Makes the widget's sprite, hidden. A widget is made by WidgetList::Add,
+  // which puts it last in the keyboard order.
+  Widget(UiHost& host, WidgetList& list);
+  virtual ~Widget() = default;
+  Widget(const Widget&) = delete;
+  Widget& operator=(const Widget&) = delete;
 
   virtual void Update();
   virtual void CheckActivate();
@@ -36,10 +42,10 @@ class TDDControl {
   // Takes the focus and puts the pointer on this widget, as FocusNext does.
   void TakeFocus();
 
-  // Position in WidgetList, or -1 for a widget outside it.
-  int Index() const { return ListIndex; }
+  // Position in the keyboard order.
+  int Index() const { return index_; }
 
-  uint8_t Action = 0;
+  Action Activates = Screen::Menu;
   bool Current = false;
   bool Hidden = true;  // the sprite starts hidden
   bool Enabled = true;
@@ -55,16 +61,22 @@ class TDDControl {
   void Navigate(bool sideways = true);
   // Screen centre of the sprite.
   void Centre(float& x, float& y) const;
+  // The pointer is over the widget: it takes the focus (the pointer stays).
+  void FocusUnderPointer();
+
+  UiHost& host_;
+  WidgetList& list_;
 
  private:
-  friend void RegisterWidget(std::unique_ptr<TDDControl> widget, bool addToList);
-  int ListIndex = -1;
+  friend class WidgetList;
+  int index_ = 0;
 };
 
 // Image button: "_0" normal, "_1" highlighted.
-class TDDButton : public TDDControl {
+class PictureButton : public Widget {
  public:
-  TDDButton(const std::string& image, uint8_t action, float left, float bottom);
+  PictureButton(UiHost& host, WidgetList& list, const std::string& image, Action action, float left,
+                float bottom);
   void Update() override;
   void UpdateFocused() override;
 
@@ -73,10 +85,10 @@ class TDDButton : public TDDControl {
 };
 
 // Image button with a printed caption.
-class TDDButtonText : public TDDControl {
+class TextButton : public Widget {
  public:
-  TDDButtonText(const std::string& caption, const std::string& image, uint8_t action, float left,
-                float bottom);
+  TextButton(UiHost& host, WidgetList& list, const std::string& caption, const std::string& image,
+             Action action, float left, float bottom);
   void Update() override;
   void UpdateFocused() override;
 
@@ -87,10 +99,10 @@ class TDDButtonText : public TDDControl {
 
 // Two-state option bound to a setting byte: the image's left half (and Left)
 // means 1, its right half (and Right) means 0.
-class TDDButtonToggle : public TDDControl {
+class ToggleButton : public Widget {
  public:
-  TDDButtonToggle(const std::string& image, uint16_t splitPixels, uint8_t action, float left,
-                  float bottom, uint8_t& value);
+  ToggleButton(UiHost& host, WidgetList& list, const std::string& image, uint16_t splitPixels,
+               Action action, float left, float bottom, uint8_t& value);
   void Update() override;
   void CheckActivate() override;
   void UpdateFocused() override;
@@ -101,13 +113,13 @@ class TDDButtonToggle : public TDDControl {
   TextureRef OnTexture;
 
  private:
-  bool HeldFocus = false;  // was already focused when this frame began
+  bool heldFocus_ = false;  // was already focused when this frame began
 };
 
 // One-line text box bound to a string; typing stops at the printed width.
-class TDDEdit : public TDDControl {
+class EditBox : public Widget {
  public:
-  TDDEdit(std::string& text, float left, float bottom);
+  EditBox(UiHost& host, WidgetList& list, std::string& text, float left, float bottom);
   void Update() override;
   void CheckActivate() override;
   void UpdateFocused() override;
@@ -131,29 +143,29 @@ class TDDEdit : public TDDControl {
   static constexpr size_t MaxLength = 255;
 
  private:
-  bool JustStarted = false;  // editing was started from outside since the last frame
+  bool justStarted_ = false;  // editing was started from outside since the last frame
 };
 
-// Shows the boss key's name and captures a new key.
-class TDDBossKey : public TDDControl {
+// Shows the boss key's name and captures a new key into the bound byte.
+class KeyCaptureBox : public Widget {
  public:
-  TDDBossKey(float left, float bottom);
+  KeyCaptureBox(UiHost& host, WidgetList& list, uint8_t& key, float left, float bottom);
   void Update() override;
   void CheckActivate() override;
   void UpdateFocused() override;
   void Hide() override;
 
   TextureRef BoxTexture;
+  uint8_t* Key;
   bool Capturing = false;
   float TextX = 0, TextY = 0;
 };
 
 // The help text: lines scrolling upward, fading toward the top and bottom.
-class TDDScrollText {
+class ScrollingText {
  public:
-  // Reads "Data\Help.txt"; throws std::runtime_error when it cannot be opened.
-  TDDScrollText();
-  explicit TDDScrollText(std::vector<std::string> lines);
+  ScrollingText() = default;
+  explicit ScrollingText(std::vector<std::string> lines);
   void Draw();
 
   // The line index is a byte: longer texts show their first lines.
@@ -164,40 +176,61 @@ class TDDScrollText {
   std::vector<std::string> Lines;
 };
 
+// The widgets of a set in keyboard order, which of them has the focus, and
+// where the keyboard may move it.
+class WidgetList {
+ public:
+  explicit WidgetList(UiHost& host) : host_(host) {}
+  WidgetList(const WidgetList&) = delete;
+  WidgetList& operator=(const WidgetList&) = delete;
+
+  // Makes a widget of type W last in the keyboard order.
+  template <typename W, typename... Args>
+  W* Add(Args&&... args) {
+    auto widget = std::make_unique<W>(host_, *this, std::forward<Args>(args)...);
+    W* added = widget.get();
+    added->index_ = static_cast<int>(widgets_.size());
+    widgets_.push_back(std::move(widget));
+    return added;
+  }
+
+  int Size() const { return static_cast<int>(widgets_.size()); }
+  Widget& operator[](int index) const { return *widgets_[static_cast<size_t>(index)]; }
+
+  // One frame of the widgets: Update on each, then UpdateFocused on the focused one.
+  void RunFrame();
+  void HideAll();
+
+  int FocusIndex() const { return focus_; }
+  // The widget with the focus, or none.
+  Widget* Focused() const;
+  // Gives the focus to a widget of this list without moving the pointer.
+  void SetFocus(const Widget& widget) { focus_ = widget.Index(); }
+
+  // While a question box is open, keyboard navigation stays among its own
+  // widgets: FocusNext and FocusPrevious only land on shown widgets listed here
+  // (all widgets when empty).
+  std::vector<const Widget*> FocusScope;
+
+ private:
+  friend class Widget;
+  bool CanTakeFocus(int index) const;
+  // Moves the focus to `index` and the pointer onto that widget.
+  void FocusOn(int index);
+
+  UiHost& host_;
+  std::vector<std::unique_ptr<Widget>> widgets_;
+  int focus_ = 0;
+};
+
 // The name of a keyboard scan code as the boss-key box shows it ("None" for
 // keys without a name).
 std::string KeyName(int code);
 
-// Splits a text file's contents into lines (CR LF or LF), at most MaxLines.
+// Splits a text file's contents into lines (CR LF or LF), at most
+// ScrollingText::MaxLines.
 std::vector<std::string> SplitHelpLines(const std::string& text);
-
-// ---- the widget list -------------------------------------------------------------
-extern std::vector<std::unique_ptr<TDDControl>> WidgetList;
-extern uint8_t FocusIndex;
-
-// Puts a constructed widget into WidgetList (or keeps it aside when not listed).
-void RegisterWidget(std::unique_ptr<TDDControl> widget, bool addToList = true);
-template <typename T, typename... Args>
-T* NewWidget(Args&&... args) {
-  auto widget = std::make_unique<T>(std::forward<Args>(args)...);
-  T* raw = widget.get();
-  RegisterWidget(std::move(widget));
-  return raw;
-}
-// Starts a new widget set (each engine run builds its own): the earlier
-// widgets go; their engine objects died with the engine that made them.
-void NewWidgetSet();
-
-// While a question box is open, keyboard navigation stays among its own
-// widgets: FocusNext and FocusPrevious only land on shown widgets listed here
-// (all widgets when empty).
-extern std::vector<const TDDControl*> FocusScope;
-
-// The widget at FocusIndex, or none.
-TDDControl* FocusedWidget();
-
-// Set when the boss-key box captures a key: the boss key then acts only after
-// it has been released once, so choosing a key does not hide the game at once.
-extern bool BossKeyArmed;
+// Reads a help text file ("Data\Help.txt") into its lines.
+Result<std::vector<std::string>> ReadHelpLines(const std::string& file);
 
 }  // namespace gh

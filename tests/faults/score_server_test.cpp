@@ -214,7 +214,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
     AnswerQuestion(h, false);
   }
   ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
-  EXPECT_EQ(CurrentScreen, ScreenHiScore);
+  EXPECT_EQ(CurrentScreen, Screen::HighScores);
   EXPECT_EQ(server.submissions(), c.submissions);
   if (c.fault == Fault::Garbage) {
     // A reply of plain text is a reply: the score went out with an empty token.
@@ -225,7 +225,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
   const std::array<bool, 10> marked = UnsentRows();
   for (int i = 0; i < 10; ++i) EXPECT_EQ(marked[i], i == 9 && c.asksAgain) << i;
   EXPECT_EQ(h.HasPrint("*"), c.asksAgain);
-  EXPECT_EQ(!TextButtons[10]->Hidden, c.asksAgain);
+  EXPECT_EQ(!MenuWidgets()->Send->Hidden, c.asksAgain);
   const auto unsent = UnsentOnDisk(h);
   if (c.asksAgain) {
     EXPECT_EQ(unsent, (std::vector<UnsentScore>{{"Faulty", 0, "Nowhere"}}));
@@ -313,7 +313,7 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
     EXPECT_EQ(SendInProgress(), nullptr);
     AnswerQuestion(h, false);
     ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
-    EXPECT_EQ(CurrentScreen, ScreenHiScore);
+    EXPECT_EQ(CurrentScreen, Screen::HighScores);
     EXPECT_TRUE(UnsentRows()[9]);
   } else {
     h.Close(200);
@@ -375,14 +375,14 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   Harness h(options);
   ASSERT_TRUE(h.StepUntil(MainMenuShown, 900));
   h.Step(2);
-  ClickWidget(h, TextButtons[2]);  // High Score
-  ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenHiScore; }, 10));
+  ClickWidget(h, MenuWidgets()->HighScores);
+  ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == Screen::HighScores; }, 10));
   h.Step(2);
   ASSERT_TRUE(UnsentRows()[9]);
-  ASSERT_FALSE(TextButtons[10]->Hidden);
+  ASSERT_FALSE(MenuWidgets()->Send->Hidden);
 
   if (GetParam() == SendFrom::Button) {
-    ClickWidget(h, TextButtons[10]);
+    ClickWidget(h, MenuWidgets()->Send);
   } else {
     h.MouseAt(0, static_cast<float>(4.1 - 1.43 * 9));
     h.Step(1);
@@ -391,7 +391,8 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   }
   ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
   AnswerQuestion(h, true);
-  ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenHiScore && !QuestionOpen(); }, 10));
+  ASSERT_TRUE(
+      h.StepUntil([] { return CurrentScreen == Screen::HighScores && !QuestionOpen(); }, 10));
   h.Step(2);
 
   EXPECT_EQ(server.submissions(), 2);
@@ -399,7 +400,7 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
   EXPECT_EQ(UnsentRows(), (std::array<bool, 10>{}));
   EXPECT_FALSE(h.HasPrint("*"));
-  EXPECT_TRUE(TextButtons[10]->Hidden);
+  EXPECT_TRUE(MenuWidgets()->Send->Hidden);
   EXPECT_TRUE(UnsentOnDisk(h).empty());
   EXPECT_EQ(HighScores[9].Name, "Faulty");  // the table itself is as it was
 }

@@ -55,7 +55,7 @@ class GameTest : public ::testing::Test {
   void TearDown() override { h.reset(); }
 
   void StartGame() {
-    SwitchScreen(ScreenGame);
+    SwitchScreen(Screen::Game);
     ASSERT_NE(Game, nullptr);
     SeedRandom(1234);
   }

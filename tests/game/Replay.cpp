@@ -35,12 +35,12 @@ TTerror* Target() {
 }  // namespace
 
 bool MenuShown() {
-  return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+  return CursorSprite && CurrentScreen == Screen::Menu && PreviousScreen == Screen::FadeIn;
 }
 
 void AnswerQuestion(Harness& h, bool yes) {
   iVec2 at{};
-  iSpriteLocation(TextButtons[yes ? 8 : 9]->Sprite, &at);
+  iSpriteLocation((yes ? MenuWidgets()->Yes : MenuWidgets()->No)->Sprite, &at);
   h.MouseAt(at.x, at.y);
   h.Step(1);
   h.Click();
@@ -62,7 +62,7 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   };
 
   h.SoundEvents();
-  SwitchScreen(ScreenGame);
+  SwitchScreen(Screen::Game);
   SeedRandom(seed);
   uint32_t lastShot = 0;
   auto playing = [] {

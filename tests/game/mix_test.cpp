@@ -59,7 +59,7 @@ class GameMix : public ::testing::Test {
       EXPECT_TRUE(capture.OpenWindow(h));
       SoundOn = effects;
       MusicOn = music;
-      SwitchScreen(ScreenGame);
+      SwitchScreen(Screen::Game);
       EXPECT_NE(Game, nullptr);
       if (!Game) return {};
       SeedRandom(77);

@@ -324,7 +324,8 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
 
     stop.stop();
     ASSERT_TRUE(h->StepUntil(
-        [&] { return Engine().ihOpenCount() > opens && Game && CurrentScreen == ScreenGame; }, 600))
+        [&] { return Engine().ihOpenCount() > opens && Game && CurrentScreen == Screen::Game; },
+        600))
         << "the game screen never came back";
     h->Step(2);
     ASSERT_NE(Game, nullptr);

@@ -18,8 +18,8 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/Widgets.h"
 #include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::scores::test {
 namespace {
@@ -27,7 +27,7 @@ namespace {
 using gh::test::Harness;
 
 bool MenuShown() {
-  return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn;
+  return CursorSprite && CurrentScreen == Screen::Menu && PreviousScreen == Screen::FadeIn;
 }
 
 // The first terrorist alive on the scene, or none.
@@ -54,19 +54,19 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     for (auto& entry : HighScores) entry.Score = 0;
 
     // The country, typed on the Options screen.
-    ClickOn(h, TextButtons[1]->Sprite);
-    ASSERT_EQ(CurrentScreen, ScreenOptions);
+    ClickOn(h, MenuWidgets()->Options->Sprite);
+    ASSERT_EQ(CurrentScreen, Screen::Options);
     Country.clear();
-    ClickOn(h, CountryEdit->Sprite);
+    ClickOn(h, MenuWidgets()->CountryBox->Sprite);
     h.Type("Norway|N");
     h.Step(1);
     ASSERT_EQ(Country, "Norway|N");
-    ClickOn(h, TextButtons[6]->Sprite);  // Back
-    ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == ScreenMenu; }, 100));
+    ClickOn(h, MenuWidgets()->OptionsBack->Sprite);  // Back
+    ASSERT_TRUE(h.StepUntil([] { return CurrentScreen == Screen::Menu; }, 100));
     h.Step(2);
 
     // A game, played by aiming at the terrorists and holding the button.
-    ClickOn(h, TextButtons[0]->Sprite);
+    ClickOn(h, MenuWidgets()->StartGame->Sprite);
     ASSERT_NE(Game, nullptr);
     ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
     int frames = 0;
@@ -92,7 +92,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
     Answer(h, true);
     ASSERT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
-    ClickOn(h, NameEdit->Sprite);
+    ClickOn(h, MenuWidgets()->NameBox->Sprite);
     h.Type("Ada <b>");
     h.Step(1);
     ASSERT_EQ(PlayerName, "Ada <b>");
@@ -105,12 +105,12 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     Answer(h, true);
     ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10)) << "still asking";
     EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
-    EXPECT_EQ(CurrentScreen, ScreenHiScore);
+    EXPECT_EQ(CurrentScreen, Screen::HighScores);
 
     // "World scores" opens the page of the same server.
     h.Step(2);
     h.Platform().opened.clear();
-    ClickOn(h, WorldScoresButton->Sprite);
+    ClickOn(h, MenuWidgets()->WorldScores->Sprite);
     const std::string page = server.Address() + "/cgi/version.pl?prg=Gravelhorn2&show&type=0";
     ASSERT_EQ(h.Platform().opened, std::vector<std::string>{page});
 

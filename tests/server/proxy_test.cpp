@@ -39,8 +39,8 @@
 #include "server/Storage.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/Widgets.h"
 #include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 extern char** environ;
 
@@ -277,11 +277,13 @@ std::string LastUpstream(const std::string& log) {
 bool SendFromTheGame(const std::string& name, int32_t score) {
   Harness h;
   EXPECT_TRUE(h.StepUntil(
-      [] { return CursorSprite && CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn; },
+      [] {
+        return CursorSprite && CurrentScreen == Screen::Menu && PreviousScreen == Screen::FadeIn;
+      },
       900));
   h.Step(2);
   for (auto& entry : HighScores) entry.Score = 0;
-  ClickOn(h, TextButtons[0]->Sprite);
+  ClickOn(h, MenuWidgets()->StartGame->Sprite);
   EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
   if (!Game) return false;
   Game->Score = score;
@@ -289,7 +291,7 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   EXPECT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   Answer(h, true);
   EXPECT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
-  ClickOn(h, NameEdit->Sprite);
+  ClickOn(h, MenuWidgets()->NameBox->Sprite);
   h.Type(name);
   h.Step(1);
   Answer(h, true);

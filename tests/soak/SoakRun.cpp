@@ -68,7 +68,7 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       // The same start every time: the menu up, before any random input.
       bool menuSampled = false;
       for (int i = 0; i < 1500 && !r.Exited(); ++i) {
-        if (CurrentScreen == ScreenMenu && PreviousScreen == ScreenFadeIn && CursorSprite) {
+        if (CurrentScreen == Screen::Menu && PreviousScreen == Screen::FadeIn && CursorSprite) {
           r.Step(5);
           f.samples.push_back(Sample(f.frames + r.Frames(), true));
           menuSampled = true;
@@ -87,7 +87,7 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       if (!r.Exited()) {
         f.errors.push_back("session " + std::to_string(f.sessions) + " (seed " +
                            std::to_string(sessionSeed) + ") did not end when closed: screen " +
-                           std::to_string(CurrentScreen) + ", game phase " +
+                           std::to_string(static_cast<int>(CurrentScreen)) + ", game phase " +
                            std::to_string(Game ? Game->Phase : -99) + ", engine opens " +
                            std::to_string(Engine().ihOpenCount()) + ", active " +
                            std::to_string(r.H().Platform().active) + ", window open " +

@@ -3,8 +3,8 @@
 
 #include "harness/replay/ReplayPlayer.h"
 #include "shell/Shell.h"
-#include "ui/Widgets.h"
 #include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::test::replay {
 namespace {
@@ -20,18 +20,18 @@ bool Shown(Harness& h, SpriteRef sprite) {
 // every frame from then on.
 TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   Recorder r(3, std::nullopt);
-  for (int i = 0; i < 1500 && !(CurrentScreen == ScreenMenu && TextButtons[1] &&
-                                Shown(r.H(), TextButtons[1]->Sprite));
+  for (int i = 0; i < 1500 && !(CurrentScreen == Screen::Menu && MenuWidgets() &&
+                                Shown(r.H(), MenuWidgets()->Options->Sprite));
        ++i)
     r.Step();
   iVec2 at{};
-  iSpriteLocation(TextButtons[1]->Sprite, &at);
+  iSpriteLocation(MenuWidgets()->Options->Sprite, &at);
   r.MouseAt(at.x, at.y);
   r.Step();
   r.Click();
   r.Step(2);
-  ASSERT_EQ(CurrentScreen, ScreenOptions);
-  iSpriteLocation(DisplayToggle->Sprite, &at);
+  ASSERT_EQ(CurrentScreen, Screen::Options);
+  iSpriteLocation(MenuWidgets()->DisplayToggle->Sprite, &at);
   r.MouseAt(at.x, at.y);
   r.Step();
   r.Button(0, true);
@@ -42,7 +42,7 @@ TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   const int opens = Engine().ihOpenCount();
   r.Step(60);
   EXPECT_EQ(Engine().ihOpenCount(), opens) << "the engine keeps restarting";
-  EXPECT_EQ(CurrentScreen, ScreenOptions);
+  EXPECT_EQ(CurrentScreen, Screen::Options);
   r.Close();
   EXPECT_TRUE(r.Exited());
 }

@@ -39,11 +39,11 @@ class ScreenshotTest : public PlayTest {
     HarnessOptions options;
     options.seed = 5;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == ScreenMenu && FadeLevel >= 1; }, 900));
+    ASSERT_TRUE(h->StepUntil([] { return CurrentScreen == Screen::Menu && FadeLevel >= 1; }, 900));
     // The next engine start opens a window: a click on the frame restarts it.
     ASSERT_TRUE(capture.OpenWindow(*h));
     h->Step(5);
-    SwitchScreen(ScreenGame);
+    SwitchScreen(Screen::Game);
     ASSERT_NE(Game, nullptr);
     ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
     Quiet();

@@ -29,7 +29,7 @@ void RandomInput::PointAtSomethingShown(Recorder& r) {
 }
 
 void RandomInput::Frame(Recorder& r) {
-  visited_.insert(CurrentScreen * 100 + (Game ? Game->Phase + 50 : 0));
+  visited_.insert(static_cast<int>(CurrentScreen) * 100 + (Game ? Game->Phase + 50 : 0));
 
   if (inactiveFrames_ > 0 && --inactiveFrames_ == 0) {
     r.Active(true);
@@ -38,9 +38,9 @@ void RandomInput::Frame(Recorder& r) {
   if (holdFrames_ > 0 && --holdFrames_ == 0) r.Button(0, false);
 
   // The main menu leads everywhere; start a game often so play gets its share.
-  if (CurrentScreen == ScreenMenu && !Game && TextButtons[0] && Chance(20)) {
+  if (CurrentScreen == Screen::Menu && !Game && MenuWidgets() && Chance(20)) {
     iVec2 at{};
-    iSpriteLocation(TextButtons[0]->Sprite, &at);
+    iSpriteLocation(MenuWidgets()->StartGame->Sprite, &at);
     r.MouseAt(at.x, at.y);
   }
   // In play, aim at the scene and fire in bursts.
