@@ -100,9 +100,9 @@ void ForgetUnsentScores();
 void DrawUnsentMarks();
 int UnsentRowAt(float x, float y);
 // The table's row the send question is about, chosen before entering
-// ScreenSendScore; -1 takes the first marked row.
+// Screen::SendScore; -1 takes the first marked row.
 void ChooseRowToSend(int row);
-// The question whether to send the chosen result, on entering ScreenSendScore.
+// The question whether to send the chosen result, on entering Screen::SendScore.
 void AskToSendChosen();
 // The list is read again at the next use (a harness runs the program anew).
 void ResetUnsentScores();
