@@ -11,7 +11,7 @@
 #include "engine/ScreenUnits.h"
 #include "platform/Platform.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 namespace gh::fuzz {
 
@@ -106,8 +106,16 @@ void BindStandIn() {
 
 std::string dataFolder;
 
+// The box driven alone acts on nothing and makes no sound.
+class NoHost final : public UiHost {
+ public:
+  void Activate(Action) override {}
+  void PlayClick() override {}
+  void BossKeyCaptured() override {}
+};
+
 // Printable ASCII or a printable Latin-1 letter or sign.
-bool Printable(char c) { return TDDEdit::Accepts(static_cast<unsigned char>(c)); }
+bool Printable(char c) { return EditBox::Accepts(static_cast<unsigned char>(c)); }
 
 }  // namespace
 
@@ -127,15 +135,16 @@ std::string CheckEditTyping(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data) + 2, startLength);
   const std::string start = text;
 
-  NewWidgetSet();
+  static NoHost host;
+  WidgetList list(host);
   // The box measures its pictures in Data/; the fuzzer's own paths stay
   // relative to the folder it was started in.
   static const std::filesystem::path home = std::filesystem::current_path();
   if (!dataFolder.empty()) std::filesystem::current_path(dataFolder);
-  TDDEdit* edit = NewWidget<TDDEdit>(text, -5.0f, 0.0f);
+  EditBox* edit = list.Add<EditBox>(text, -5.0f, 0.0f);
   if (!dataFolder.empty()) std::filesystem::current_path(home);
   edit->Show();
-  FocusIndex = static_cast<uint8_t>(edit->Index());
+  list.SetFocus(*edit);
   const float room = PixelsToUnitsX(edit->Width - 20);
 
   // The text is always a start of the text it began with, followed by typed
@@ -161,7 +170,7 @@ std::string CheckEditTyping(const uint8_t* data, size_t size) {
         return "typing did more than add one character";
       if (!Printable(text.back()))
         return "a character outside printable 8-bit text entered the text";
-      if (text.size() > TDDEdit::MaxLength) return "the text grew past its hard limit";
+      if (text.size() > EditBox::MaxLength) return "the text grew past its hard limit";
       // The engine measures (and prints) up to a zero byte, which a damaged
       // Config.cfg may have put in the starting text.
       if (!(MeasuredWidth(text.c_str()) < room)) return "the text grew past the box";

@@ -69,10 +69,10 @@ Status Shell::CleanUp() {
   i3ImpactExitEnd();
   if (run_.closeRequested) {
     ThePlatform().CloseMainWindow();
-  } else if (currentScreen_ == ScreenRestart) {
+  } else if (currentScreen_ == Screen::Restart) {
     run_.restoreScreenAfterRuns = true;
     return StartRun();
-  } else if (currentScreen_ == ScreenQuit) {
+  } else if (currentScreen_ == Screen::Quit) {
     ThePlatform().CloseMainWindow();
   }
   if (run_.restoreScreenAfterRuns) {
@@ -89,7 +89,7 @@ Status Shell::EndRun() {
   EndEngineRun();
   // A restart or a minimise stops the engine, never the game: the next run
   // rebuilds its scene and goes on with it.
-  if (!run_.closeRequested && currentScreen_ != ScreenQuit) SuspendRunningGame();
+  if (!run_.closeRequested && currentScreen_ != Screen::Quit) SuspendRunningGame();
   ReplaceGame(nullptr);
   i3ImpactClose();
   return CleanUp();
@@ -317,7 +317,7 @@ Status Shell::OnRestore() {
 
 void Shell::OnDeactivate() {
   Paused = false;
-  if (currentScreen_ == ScreenGame && game_ && game_->Phase == PhasePlaying) {
+  if (currentScreen_ == Screen::Game && game_ && game_->Phase == PhasePlaying) {
     TogglePause(PausedLightsDepth, PlayingLightsDepth);
     // No frame runs the game until the focus returns, so the screen shows the
     // pause now, as the pause key does: the caption instead of the HUD.
@@ -330,12 +330,12 @@ void Shell::OnDeactivate() {
 
 void Shell::OnMaximize() {
   settings_.Windowed = 0;
-  RunCommand(CommandRestart);
+  RunCommand(Command::Restart);
 }
 
 void Shell::OnTitleBarDoubleClick(int hitTest) {
   if (hitTest == TitleBarHit) settings_.Windowed = 0;
-  RunCommand(CommandRestart);
+  RunCommand(Command::Restart);
 }
 
 void OpenPlayLink() {

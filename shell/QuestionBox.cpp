@@ -12,15 +12,12 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh {
 
 namespace {
-
-// The "Yes"/"No" pair of the widget set.
-constexpr int QuestionPair = 8;
 
 // The widest a line may be: the question box's panel, 480 pixels, less a margin.
 constexpr float LineRoom = 18.0f;
@@ -39,27 +36,28 @@ void PrintLine(const std::string& text, float y, const iColor& colour) {
 
 void QuestionBox::Ask(const std::string& line1, const std::string& line2, const iColor& colour,
                       bool nameBox, std::function<void(bool)> then) {
-  TDDButtonText* const yes =
-      QuestionPair + 1 < static_cast<int>(TextButtons.size()) ? TextButtons[QuestionPair] : nullptr;
-  TDDButtonText* const no = yes ? TextButtons[QuestionPair + 1] : nullptr;
-  if (!yes || !no) {
+  WidgetSet* const widgets = shell_.Widgets();
+  if (!widgets) {
     if (then) then(false);
     return;
   }
+  TextButton* const yes = widgets->Yes;
+  TextButton* const no = widgets->No;
+  std::vector<const Widget*>& scope = widgets->List.FocusScope;
   Question q;
   q.first = line1;
   q.second = line2;
   q.colour = colour;
   q.yes = yes;
   q.no = no;
-  q.nameEdit = nameBox ? NameEdit : nullptr;
-  q.panel = MessagePanel;
+  q.nameEdit = nameBox ? widgets->NameBox : nullptr;
+  q.panel = widgets->MessagePanel;
   q.then = std::move(then);
 
   // The keyboard stays inside the box while it is open.
-  q.outerScope = std::move(FocusScope);
-  FocusScope = {yes, no};
-  if (q.nameEdit) FocusScope.insert(FocusScope.begin(), q.nameEdit);
+  q.outerScope = std::move(scope);
+  scope = {yes, no};
+  if (q.nameEdit) scope.insert(scope.begin(), q.nameEdit);
 
   if (q.panel) iSpriteShow(q.panel);
   // Their own activation must not reach the screen switcher.
@@ -83,12 +81,15 @@ void QuestionBox::Ask(const std::string& line1, const std::string& line2, const 
 
 void QuestionBox::SendShowingProgress(const std::string& name, int32_t score,
                                       const std::string& country, std::function<void(bool)> then) {
+  WidgetSet* const widgets = shell_.Widgets();
   Question q;
   q.first = "Sending...";
   q.second = "Escape cancels";
   q.colour = ColourGreen;
-  q.panel = MessagePanel;
-  q.outerScope = FocusScope;
+  if (widgets) {
+    q.panel = widgets->MessagePanel;
+    q.outerScope = widgets->List.FocusScope;
+  }
   q.then = std::move(then);
   q.send = std::make_unique<ScoreSend>(name, score, country);
   if (q.panel) iSpriteShow(q.panel);
@@ -100,20 +101,22 @@ void QuestionBox::Answer(bool answer) {
   Question q = std::move(*open_);
   open_.reset();
   q.send.reset();  // a send still under way is given up
-  for (TDDButtonText* button : {q.yes, q.no}) {
+  for (TextButton* button : {q.yes, q.no}) {
     if (!button) continue;
     button->Enabled = true;
     button->Hide();
   }
-  if (NameEdit) NameEdit->Hide();
+  WidgetSet* const widgets = shell_.Widgets();
+  if (widgets) widgets->NameBox->Hide();
   if (q.panel) iSpriteHide(q.panel);
-  FocusScope = std::move(q.outerScope);
+  if (widgets) widgets->List.FocusScope = std::move(q.outerScope);
   if (q.then) q.then(answer);
 }
 
 void QuestionBox::Drop() {
   if (!open_) return;
-  FocusScope = std::move(open_->outerScope);
+  if (WidgetSet* widgets = shell_.Widgets())
+    widgets->List.FocusScope = std::move(open_->outerScope);
   open_.reset();
 }
 
@@ -138,16 +141,17 @@ bool QuestionBox::Frame() {
   if (!open_) return false;
   if (open_->send) return SendingFrame();
   // Copies: answering ends the question these belong to.
-  TDDButtonText* const yes = open_->yes;
-  TDDButtonText* const no = open_->no;
-  TDDEdit* const nameEdit = open_->nameEdit;
+  TextButton* const yes = open_->yes;
+  TextButton* const no = open_->no;
+  EditBox* const nameEdit = open_->nameEdit;
   iPrintsHide();
   PrintLine(open_->first, 3.0f, open_->colour);
   PrintLine(open_->second, 1.0f, open_->colour);
   yes->Update();
   no->Update();
   if (nameEdit) nameEdit->Update();
-  TDDControl* const focused = FocusedWidget();
+  WidgetSet* const widgets = shell_.Widgets();
+  Widget* const focused = widgets ? widgets->List.Focused() : nullptr;
   if (focused) focused->UpdateFocused();
 
   if (nameEdit && focused == nameEdit && iKeyClick(Key::Enter)) {

@@ -15,9 +15,9 @@
 namespace gh {
 
 class Shell;
-class TDDButtonText;
-class TDDEdit;
-class TDDControl;
+class TextButton;
+class EditBox;
+class Widget;
 
 class QuestionBox {
  public:
@@ -53,12 +53,12 @@ class QuestionBox {
     std::string first;
     std::string second;
     iColor colour{};
-    TDDButtonText* yes = nullptr;
-    TDDButtonText* no = nullptr;
-    TDDEdit* nameEdit = nullptr;
+    TextButton* yes = nullptr;
+    TextButton* no = nullptr;
+    EditBox* nameEdit = nullptr;
     SpriteRef panel;
     // The keyboard's scope before the question, given back with the answer.
-    std::vector<const TDDControl*> outerScope;
+    std::vector<const Widget*> outerScope;
     std::function<void(bool)> then;
     // While a score is being sent: the box has no buttons, its answer is the
     // send's, and Escape gives up.

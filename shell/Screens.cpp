@@ -6,6 +6,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "engine/EngineCalls.h"
 #include "engine/Keys.h"
@@ -18,25 +19,22 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh {
 
 // The shell as the game and the widgets see them.
 
 Shell::Shell() {
-  // The game and the widgets find their host through these two until they
-  // take it in their constructors.
+  // The game finds its host through this until it takes it in its constructor.
   SetGameHost(this);
-  SetUiHost(this);
 }
 
 Shell::~Shell() {
   // The game tells its host as it goes.
   ReplaceGame(nullptr);
   SetGameHost(nullptr);
-  SetUiHost(nullptr);
 }
 
 void Shell::Ask(const std::string& line1, const std::string& line2, const iColor& colour,
@@ -68,24 +66,24 @@ void Shell::SendScore(int32_t score, std::function<void(bool)> then) {
 }
 
 void Shell::EndGame(bool toHighScores) {
-  endedGameScreen_ = toHighScores ? ScreenHiScore : ScreenMenu;
+  endedGameScreen_ = toHighScores ? Screen::HighScores : Screen::Menu;
 }
 
 void Shell::SetPointerPicture(const char* file) { iSpriteTextureChange(resources_.Cursor, file); }
 
-void Shell::Activate(uint8_t action) {
-  if (IsCommand(action)) {
-    RunCommand(action);
+void Shell::Activate(Action action) {
+  if (const Command* command = std::get_if<Command>(&action)) {
+    RunCommand(*command);
   } else {
-    SwitchScreen(static_cast<int8_t>(action));
+    SwitchScreen(std::get<Screen>(action));
   }
 }
 
 // A game that has ended is freed after its frame, then its screen follows.
 void Shell::CloseEndedGame() {
-  if (endedGameScreen_ == 0) return;
-  const int8_t screen = endedGameScreen_;
-  endedGameScreen_ = 0;
+  if (!endedGameScreen_) return;
+  const Screen screen = *endedGameScreen_;
+  endedGameScreen_.reset();
   ReplaceGame(nullptr);
   SwitchScreen(screen);
   UpdateMusic();
@@ -100,8 +98,7 @@ void Shell::ReplaceGame(std::unique_ptr<TGame> game) {
 
 namespace {
 
-
-void ShowWidget(TDDControl* widget) {
+void ShowWidget(Widget* widget) {
   if (widget) widget->Show();
 }
 
@@ -109,8 +106,8 @@ void ShowSprite(SpriteRef sprite) {
   if (sprite) iSpriteShow(sprite);
 }
 
-void SetAction(TDDControl* widget, int8_t screen) {
-  if (widget) widget->Action = static_cast<uint8_t>(screen);
+void SetAction(Widget* widget, Screen screen) {
+  if (widget) widget->Activates = screen;
 }
 
 // Our display face is wider than the one the titles' places were chosen for: a
@@ -130,9 +127,9 @@ void PrintTitle(const char* title, float x, float y) {
 // by the Escape key, the answer also finishes the asking frame's pointer and
 // screen work.
 void Shell::AskExit(bool byKey) {
-  const int8_t asking = currentScreen_;
+  const Screen asking = currentScreen_;
   questions_.Ask("Exit the game?", "", ColourGreen, false, [this, asking, byKey](bool yes) {
-    if (currentScreen_ == asking) SwitchScreen(yes ? ScreenFadeOut : ScreenMenu);
+    if (currentScreen_ == asking) SwitchScreen(yes ? Screen::FadeOut : Screen::Menu);
     if (!byKey) return;
     FollowPointer();
     ScreenFrame();
@@ -211,7 +208,11 @@ Status Shell::LoadResources() {
     if (Status made = MakePicture(p.picture, p.file, p.show, p.x, p.y); !made) return made;
   }
 
-  BuildMenus(settings_, TypedName());
+  // Nothing of the old engine run stays reachable, even when this build fails.
+  widgets_.reset();
+  Result<std::unique_ptr<WidgetSet>> widgets = WidgetSet::Create(*this, settings_, TypedName());
+  if (!widgets) return widgets.error();
+  widgets_ = std::move(*widgets);
 
   // The tunes of an earlier engine run went with that engine; their handles
   // must not reach the new one, which may have given them to other objects.
@@ -232,7 +233,7 @@ Status Shell::LoadResources() {
 
 void Shell::SuspendRunningGame() {
   suspendedGame_.reset();
-  if (game_ && endedGameScreen_ == 0) suspendedGame_ = game_->Progress();
+  if (game_ && !endedGameScreen_) suspendedGame_ = game_->Progress();
 }
 
 // ---- what each screen does on entry, in a frame and on Escape ----------------
@@ -249,13 +250,16 @@ void Shell::StartFade(bool in) {
 
 void Shell::EnterMenu() {
   ShowSprite(resources_.MenuBack);
-  for (int slot = 0; slot <= 5; ++slot) ShowWidget(TextButtons[slot]);
+  if (!widgets_) return;
+  for (Widget* button : {widgets_->StartGame, widgets_->Options, widgets_->HighScores,
+                         widgets_->Help, widgets_->VisitWebsite, widgets_->ExitGame})
+    ShowWidget(button);
 }
 
 void Shell::EnterGame() {
   if (resources_.Loading) iSpriteRender(resources_.Loading, true);
   UpdateMusic();
-  endedGameScreen_ = 0;
+  endedGameScreen_.reset();
   ReplaceGame(nullptr);
   if (suspendedGame_) {
     const GameProgress progress = *suspendedGame_;
@@ -268,37 +272,41 @@ void Shell::EnterGame() {
 
 void Shell::EnterOptions() {
   ShowSprite(resources_.MenuBack);
-  ShowWidget(DisplayToggle);
-  ShowWidget(SoundToggle);
-  ShowWidget(MusicToggle);
-  ShowWidget(CountryEdit);
-  ShowWidget(BossKeyBox);
-  ShowWidget(TextButtons[6]);
+  if (!widgets_) return;
+  ShowWidget(widgets_->DisplayToggle);
+  ShowWidget(widgets_->SoundToggle);
+  ShowWidget(widgets_->MusicToggle);
+  ShowWidget(widgets_->CountryBox);
+  ShowWidget(widgets_->BossKeyBox);
+  ShowWidget(widgets_->OptionsBack);
 }
 
 void Shell::EnterHiScore() {
   ShowSprite(resources_.MenuBack);
   ShowSprite(resources_.HighScore);
-  ShowWidget(TextButtons[7]);
-  ShowWidget(ClearTableButton);
-  ShowWidget(WorldScoresButton);
+  if (!widgets_) return;
+  ShowWidget(widgets_->Back);
+  ShowWidget(widgets_->ClearTable);
+  ShowWidget(widgets_->WorldScores);
   const auto unsent = unsent_.Rows();
-  if (std::find(unsent.begin(), unsent.end(), true) != unsent.end()) ShowWidget(TextButtons[10]);
+  if (std::find(unsent.begin(), unsent.end(), true) != unsent.end()) ShowWidget(widgets_->Send);
 }
 
 // A help page: its picture, Back, and Prev/Next leading to the pages around it
-// (0: none).
-void Shell::EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next) {
+// (none: the first or last page).
+void Shell::EnterHelpPage(SpriteRef picture, std::optional<Screen> prev,
+                          std::optional<Screen> next) {
   ShowSprite(resources_.MenuBack);
   ShowSprite(picture);
-  ShowWidget(TextButtons[7]);
+  if (!widgets_) return;
+  ShowWidget(widgets_->Back);
   if (prev) {
-    SetAction(TextButtons[12], prev);
-    ShowWidget(TextButtons[12]);
+    SetAction(widgets_->Prev, *prev);
+    ShowWidget(widgets_->Prev);
   }
   if (next) {
-    SetAction(TextButtons[13], next);
-    ShowWidget(TextButtons[13]);
+    SetAction(widgets_->Next, *next);
+    ShowWidget(widgets_->Next);
   }
 }
 
@@ -307,12 +315,13 @@ void Shell::EnterClearScores() {
   ShowSprite(resources_.HighScore);
   questions_.Ask("Do you want to clear", "the High Score Table?", ColourGreen, false,
                  [this](bool yes) {
-                   if (currentScreen_ != ScreenClearScores) return;  // left meanwhile (see AskExit)
+                   if (currentScreen_ != Screen::ClearScores)
+                     return;  // left meanwhile (see AskExit)
                    if (yes) {
                      settings_.HighScores = FirstStartHighScores();
                      unsent_.Forget();
                    }
-                   SwitchScreen(ScreenHiScore);
+                   SwitchScreen(Screen::HighScores);
                  });
 }
 
@@ -340,7 +349,7 @@ bool Shell::GameFrame() {
 }
 
 bool Shell::FadeOutFrame() {
-  if (fadeLevel_ >= 1.0f) RunCommand(CommandQuit);
+  if (fadeLevel_ >= 1.0f) RunCommand(Command::Quit);
   iFloatTendTo(&fadeLevel_, 1.1f, 1.0f);
   if (resources_.MenuBack) iSpriteColorSet(resources_.MenuBack, 1, 1, 1, 1.0f - fadeLevel_);
   return false;
@@ -376,7 +385,7 @@ bool Shell::HiScoreFrame() {
     const int row = unsent_.RowAt(pointer.x, pointer.y);
     if (row >= 0) {
       unsent_.ChooseRowToSend(row);
-      SwitchScreen(ScreenSendScore);
+      SwitchScreen(Screen::SendScore);
       return false;
     }
   }
@@ -397,8 +406,7 @@ bool HelpControlsFrame(uint8_t bossKey) {
   constexpr float CapX = 2.0f - 14.8f + 256.0f / 25.0f;
   constexpr float CapY = -1.5f + 7.8f - 367.0f / 25.0f;
   constexpr iColor CapInk{0.08f, 0.09f, 0.125f, 1.0f};
-  PrintText(KeyName(bossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f,
-            CapInk);
+  PrintText(KeyName(bossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f, CapInk);
   return HelpFrame();
 }
 
@@ -406,7 +414,7 @@ bool HelpControlsFrame(uint8_t bossKey) {
 
 void Shell::EscapeGame() {
   if (!game_) {
-    SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
+    SwitchScreen(Screen::Menu);  // no game to leave: nothing else would
   } else if (game_->Phase == PhasePlaying) {
     if (Paused) {
       TogglePause(PausedLightsDepth, PlayingLightsDepth);
@@ -421,7 +429,7 @@ void Shell::EscapeGame() {
 // key does nothing); a fade in ends on the screen it came from when that is
 // `resting`, otherwise on the menu.
 struct Shell::ScreenEntry {
-  int8_t screen;
+  Screen screen;
   void (*enter)(Shell&);
   bool (*frame)(Shell&);
   void (*escape)(Shell&);
@@ -430,51 +438,59 @@ struct Shell::ScreenEntry {
 
 namespace {
 
-void ToMenu(Shell& shell) { shell.SwitchScreen(ScreenMenu); }
-void ToHighScores(Shell& shell) { shell.SwitchScreen(ScreenHiScore); }
+void ToMenu(Shell& shell) { shell.SwitchScreen(Screen::Menu); }
+void ToHighScores(Shell& shell) { shell.SwitchScreen(Screen::HighScores); }
 bool Help(Shell&) { return HelpFrame(); }
 
 }  // namespace
 
 const Shell::ScreenEntry Shell::screens_[] = {
-    {ScreenFadeOut, [](Shell& s) { s.StartFade(false); }, [](Shell& s) { return s.FadeOutFrame(); },
-     [](Shell& s) { s.RunCommand(CommandQuit); }, false},
-    {ScreenFadeIn, [](Shell& s) { s.StartFade(true); }, [](Shell& s) { return s.FadeInFrame(); },
+    {Screen::FadeOut, [](Shell& s) { s.StartFade(false); },
+     [](Shell& s) { return s.FadeOutFrame(); }, [](Shell& s) { s.RunCommand(Command::Quit); },
+     false},
+    {Screen::FadeIn, [](Shell& s) { s.StartFade(true); }, [](Shell& s) { return s.FadeInFrame(); },
      ToMenu, false},
-    {ScreenMenu, [](Shell& s) { s.EnterMenu(); }, nullptr, [](Shell& s) { s.AskExit(true); }, true},
-    {ScreenGame, [](Shell& s) { s.EnterGame(); }, [](Shell& s) { return s.GameFrame(); },
+    {Screen::Menu, [](Shell& s) { s.EnterMenu(); }, nullptr, [](Shell& s) { s.AskExit(true); },
+     true},
+    {Screen::Game, [](Shell& s) { s.EnterGame(); }, [](Shell& s) { return s.GameFrame(); },
      [](Shell& s) { s.EscapeGame(); }, true},
-    {ScreenOptions, [](Shell& s) { s.EnterOptions(); }, [](Shell&) { return OptionsFrame(); },
+    {Screen::Options, [](Shell& s) { s.EnterOptions(); }, [](Shell&) { return OptionsFrame(); },
      ToMenu, true},
-    {ScreenHiScore, [](Shell& s) { s.EnterHiScore(); }, [](Shell& s) { return s.HiScoreFrame(); },
-     ToMenu, true},
-    {ScreenHelp1,
+    {Screen::HighScores, [](Shell& s) { s.EnterHiScore(); },
+     [](Shell& s) { return s.HiScoreFrame(); }, ToMenu, true},
+    {Screen::HelpText,
      [](Shell& s) {
-       if (HelpScroller) HelpScroller->Offset = -8.0f;
-       s.EnterHelpPage(SpriteRef(), 0, ScreenHelp2);
+       if (s.widgets_) s.widgets_->HelpScroller.Offset = -8.0f;
+       s.EnterHelpPage(SpriteRef(), std::nullopt, Screen::HelpBonuses);
      },
-     [](Shell&) {
-       if (HelpScroller) HelpScroller->Draw();
+     [](Shell& s) {
+       if (s.widgets_) s.widgets_->HelpScroller.Draw();
        return HelpFrame();
      },
      ToMenu, true},
-    {ScreenHelp2,
-     [](Shell& s) { s.EnterHelpPage(s.resources_.HelpBonus, ScreenHelp1, ScreenHelp3); }, Help,
-     ToMenu, true},
-    {ScreenHelp3,
-     [](Shell& s) { s.EnterHelpPage(s.resources_.HelpControls, ScreenHelp2, ScreenHelp4); },
+    {Screen::HelpBonuses,
+     [](Shell& s) {
+       s.EnterHelpPage(s.resources_.HelpBonus, Screen::HelpText, Screen::HelpControls);
+     },
+     Help, ToMenu, true},
+    {Screen::HelpControls,
+     [](Shell& s) {
+       s.EnterHelpPage(s.resources_.HelpControls, Screen::HelpBonuses, Screen::HelpAbout);
+     },
      [](Shell& s) { return HelpControlsFrame(s.settings_.BossKey); }, ToMenu, true},
-    {ScreenHelp4, [](Shell& s) { s.EnterHelpPage(s.resources_.HelpAbout, ScreenHelp3, 0); }, Help,
-     ToMenu, true},
-    {ScreenClearScores, [](Shell& s) { s.EnterClearScores(); }, nullptr, ToHighScores, false},
-    {ScreenSendScore, [](Shell& s) { s.EnterSendScore(); }, nullptr, ToHighScores, false},
-    {ScreenExitAsk, [](Shell& s) { s.EnterExitAsk(); }, nullptr, nullptr, false},
-    {ScreenRestart, [](Shell& s) { s.RestartEngine(s.settings_.Windowed); }, nullptr, nullptr, false},
-    {ScreenQuit, [](Shell& s) { s.EnterQuit(); }, nullptr, nullptr, false},
+    {Screen::HelpAbout,
+     [](Shell& s) { s.EnterHelpPage(s.resources_.HelpAbout, Screen::HelpControls, std::nullopt); },
+     Help, ToMenu, true},
+    {Screen::ClearScores, [](Shell& s) { s.EnterClearScores(); }, nullptr, ToHighScores, false},
+    {Screen::SendScore, [](Shell& s) { s.EnterSendScore(); }, nullptr, ToHighScores, false},
+    {Screen::ExitAsk, [](Shell& s) { s.EnterExitAsk(); }, nullptr, nullptr, false},
+    {Screen::Restart, [](Shell& s) { s.RestartEngine(s.settings_.Windowed); }, nullptr, nullptr,
+     false},
+    {Screen::Quit, [](Shell& s) { s.EnterQuit(); }, nullptr, nullptr, false},
 };
 
 // The entry of a screen value; none for a value without a screen (a blank screen).
-const Shell::ScreenEntry* Shell::FindScreen(int8_t screen) {
+const Shell::ScreenEntry* Shell::FindScreen(Screen screen) {
   for (const ScreenEntry& entry : screens_) {
     if (entry.screen == screen) return &entry;
   }
@@ -484,18 +500,22 @@ const Shell::ScreenEntry* Shell::FindScreen(int8_t screen) {
 bool Shell::FadeInFrame() {
   if (fadeLevel_ >= 1.0f) {
     const ScreenEntry* before = FindScreen(previousScreen_);
-    SwitchScreen(before && before->resting ? previousScreen_ : int8_t{ScreenMenu});
+    SwitchScreen(before && before->resting ? previousScreen_ : Screen::Menu);
   }
   iFloatTendTo(&fadeLevel_, 1.1f, 1.0f);
   if (resources_.MenuBack) iSpriteColorSet(resources_.MenuBack, 1, 1, 1, fadeLevel_);
   return false;
 }
 
-bool Shell::ScreenExists(int8_t screen) { return FindScreen(screen) != nullptr; }
+bool Shell::ScreenExists(Screen screen) { return FindScreen(screen) != nullptr; }
 
-void Shell::SwitchScreen(int8_t screen) {
+void Shell::SwitchScreen(Screen screen) {
   // Everything of the screen before, but the pointer.
-  HideAllMenuItems();
+  if (widgets_) {
+    widgets_->HideAll();
+  } else {
+    iPrintsHide();
+  }
   for (SpriteRef sprite : {resources_.MenuBack, resources_.Loading, resources_.HighScore,
                            resources_.HelpBonus, resources_.HelpControls, resources_.HelpAbout}) {
     if (sprite) iSpriteHide(sprite);
@@ -503,47 +523,45 @@ void Shell::SwitchScreen(int8_t screen) {
   // A restart asked for while one is under way (a maximise in the frame of a
   // display change) must keep the screen to come back to, or every engine run
   // would restart again.
-  if (screen != ScreenRestart || currentScreen_ != ScreenRestart) {
+  if (screen != Screen::Restart || currentScreen_ != Screen::Restart) {
     previousScreen_ = currentScreen_;
   }
   currentScreen_ = screen;
   if (const ScreenEntry* entry = FindScreen(screen)) entry->enter(*this);
 }
 
-bool Shell::RunCommand(uint8_t command) {
+void Shell::RunCommand(Command command) {
   switch (command) {
-    case CommandRestart:
-      SwitchScreen(ScreenRestart);
-      return true;
-    case CommandMusicChanged:
+    case Command::Restart:
+      SwitchScreen(Screen::Restart);
+      return;
+    case Command::MusicChanged:
       // The screen is shown anew, its widgets hidden and shown again, as after
       // any other button.
       SwitchScreen(currentScreen_);
       UpdateMusic();
-      return true;
-    case CommandClearTable:
-      SwitchScreen(ScreenClearScores);
-      return true;
-    case CommandWorldScores:
+      return;
+    case Command::ClearTable:
+      SwitchScreen(Screen::ClearScores);
+      return;
+    case Command::WorldScores:
       SwitchScreen(currentScreen_);
       OpenWithShell(WorldScoresAddress());
-      return true;
-    case CommandWebsite:
+      return;
+    case Command::Website:
       SwitchScreen(currentScreen_);
       OpenWithShell(HomePageAddress());
-      return true;
-    case CommandExitAsk:
-      SwitchScreen(ScreenExitAsk);
-      return true;
-    case CommandQuit:
-      SwitchScreen(ScreenQuit);
-      return true;
-    case CommandSendScore:
+      return;
+    case Command::ExitAsk:
+      SwitchScreen(Screen::ExitAsk);
+      return;
+    case Command::Quit:
+      SwitchScreen(Screen::Quit);
+      return;
+    case Command::SendScore:
       unsent_.ChooseRowToSend(-1);
-      SwitchScreen(ScreenSendScore);
-      return true;
-    default:
-      return false;
+      SwitchScreen(Screen::SendScore);
+      return;
   }
 }
 
@@ -554,12 +572,12 @@ void Shell::GlobalKeys() {
   // Boss key 0 ("None") is no key and never fires.
   const Settings& settings = PlayerSettings();
   const bool bossDown = settings.BossKey != 0 && iKeyDown(settings.BossKey) != 0;
-  if (bossDown && BossKeyArmed) {
-    BossKeyArmed = false;
+  if (bossDown && bossKeyArmed_) {
+    bossKeyArmed_ = false;
     if (settings.Windowed == 0) StopEngineToHide();
     ThePlatform().MinimiseApplication();
   }
-  if (!bossDown) BossKeyArmed = true;
+  if (!bossDown) bossKeyArmed_ = true;
 
   // Alt+Tab in full screen; in a window the desktop handles it.
   if ((iKeyDown(Key::RightAlt) || iKeyDown(Key::LeftAlt)) && iKeyClick(Key::Tab) &&
@@ -591,7 +609,7 @@ void Shell::FollowPointer() {
 // player is told its address. Not during a game, whose clock runs on; the
 // platform keeps what failed until it is asked.
 void Shell::TellUnopenedPage() {
-  if (currentScreen_ == ScreenGame || questions_.IsOpen()) return;
+  if (currentScreen_ == Screen::Game || questions_.IsOpen()) return;
   const std::vector<std::string> failed = ThePlatform().FailedOpens();
   if (failed.empty()) return;
   questions_.Ask("No web browser could be started. Please open", failed.back(), ColourGreen, false,
@@ -618,8 +636,7 @@ void Shell::UpdateFrame() {
   if (questions_.IsOpen()) return;
   FollowPointer();
   if (!ScreenFrame() || questions_.IsOpen()) return;
-  for (auto& widget : WidgetList) widget->Update();
-  if (TDDControl* focused = FocusedWidget()) focused->UpdateFocused();
+  if (widgets_) widgets_->List.RunFrame();
 }
 
 void Shell::OnMouseWheel(int step) {
@@ -627,7 +644,7 @@ void Shell::OnMouseWheel(int step) {
 }
 
 void Shell::OnKeyUp(int virtualKey) {
-  if (currentScreen_ != ScreenGame || !game_) return;
+  if (currentScreen_ != Screen::Game || !game_) return;
   if (virtualKey < '1' || virtualKey > '5') return;
   const int weapon = virtualKey - '1';
   if (game_->CanChooseWeapon(weapon)) game_->ChangeWeapon(weapon);

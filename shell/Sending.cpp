@@ -13,8 +13,7 @@
 #include "scores/UnsentScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/Widgets.h"
 
 namespace gh {
 
@@ -65,18 +64,18 @@ std::optional<UnsentScore> UnsentResults::EntryOfRow(int row) {
 // restart of the engine meanwhile comes back to the question and asks again.
 void UnsentResults::SendFromTable(const UnsentScore& entry) {
   Send(entry.name, entry.score, entry.country, [this, entry](bool sent) {
-    if (shell_.Screen() != ScreenSendScore) return;
+    if (shell_.CurrentScreen() != Screen::SendScore) return;
     if (sent) {
-      shell_.SwitchScreen(ScreenHiScore);
+      shell_.SwitchScreen(Screen::HighScores);
       return;
     }
     shell_.Questions().Ask("Cant conect!!!", "Repeat again?", Red, false,
                            [this, entry](bool again) {
-                             if (shell_.Screen() != ScreenSendScore) return;
+                             if (shell_.CurrentScreen() != Screen::SendScore) return;
                              if (again) {
                                SendFromTable(entry);
                              } else {
-                               shell_.SwitchScreen(ScreenHiScore);
+                               shell_.SwitchScreen(Screen::HighScores);
                              }
                            });
   });
@@ -145,16 +144,16 @@ void UnsentResults::AskToSendChosen() {
   }
   if (!chosen_) chosen_ = EntryOfRow(-1);
   if (!chosen_) {
-    shell_.SwitchScreen(ScreenHiScore);
+    shell_.SwitchScreen(Screen::HighScores);
     return;
   }
   shell_.Questions().Ask("Send the result to", "World's Highscores page?", ColourGreen, false,
                          [this, entry = *chosen_](bool send) {
-                           if (shell_.Screen() != ScreenSendScore) return;
+                           if (shell_.CurrentScreen() != Screen::SendScore) return;
                            if (send) {
                              SendFromTable(entry);
                            } else {
-                             shell_.SwitchScreen(ScreenHiScore);
+                             shell_.SwitchScreen(Screen::HighScores);
                            }
                          });
 }

@@ -36,9 +36,9 @@ class UnsentResults {
   void DrawMarks();
   int RowAt(float x, float y);
   // The table's row the send question is about, chosen before entering
-  // ScreenSendScore; -1 takes the first marked row.
+  // Screen::SendScore; -1 takes the first marked row.
   void ChooseRowToSend(int row);
-  // The question whether to send the chosen result, on entering ScreenSendScore.
+  // The question whether to send the chosen result, on entering Screen::SendScore.
   void AskToSendChosen();
 
  private:

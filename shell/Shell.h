@@ -21,6 +21,7 @@
 #include "shell/QuestionBox.h"
 #include "shell/Sending.h"
 #include "ui/UiHost.h"
+#include "ui/WidgetSet.h"
 
 namespace gh {
 
@@ -50,21 +51,24 @@ class Shell final : public GameHost, public UiHost {
   Shell& operator=(const Shell&) = delete;
 
   // ---- screens (Screens.cpp) ---------------------------------------------------
-  int8_t Screen() const { return currentScreen_; }
-  // The screen before the current one (-1 at start); a restart comes back to it.
-  int8_t PreviousScreen() const { return previousScreen_; }
-  // Shows a screen (a value of the screen table; any other value is a blank
-  // screen), after hiding everything of the one before.
-  void SwitchScreen(int8_t screen);
-  // Runs a command (a widget's or a window handler's); false when `command` is none.
-  bool RunCommand(uint8_t command);
+  gh::Screen CurrentScreen() const { return currentScreen_; }
+  // The screen before the current one (the fade-in at start); a restart comes
+  // back to it.
+  gh::Screen PreviousScreen() const { return previousScreen_; }
+  // Shows a screen (a value of the screen table; a value without an entry is
+  // a blank screen), after hiding everything of the one before.
+  void SwitchScreen(Screen screen);
+  // Runs a command (a widget's or a window handler's).
+  void RunCommand(Command command);
   // Whether the screen table has an entry for this value.
-  static bool ScreenExists(int8_t screen);
+  static bool ScreenExists(Screen screen);
   // The level of the screen's fades (fade-in, fade-out).
   float FadeLevel() const { return fadeLevel_; }
   // The running game, or none.
   TGame* RunningGame() const { return game_.get(); }
   const ScreenResources& Resources() const { return resources_; }
+  // The widget set of the current engine run (none before the first is built).
+  WidgetSet* Widgets() const { return widgets_.get(); }
   QuestionBox& Questions() { return questions_; }
   UnsentResults& Unsent() { return unsent_; }
 
@@ -122,8 +126,9 @@ class Shell final : public GameHost, public UiHost {
   void SetPointerPicture(const char* file) override;
 
   // ---- UiHost ----------------------------------------------------------------------
-  void Activate(uint8_t action) override;
+  void Activate(Action action) override;
   void PlayClick() override { PlaySoundFx(resources_.Click, false); }
+  void BossKeyCaptured() override { bossKeyArmed_ = false; }
 
  private:
   // The scene lights' depth while a game is paused and while it is played.
@@ -133,7 +138,7 @@ class Shell final : public GameHost, public UiHost {
   // ---- Screens.cpp ----
   struct ScreenEntry;
   static const ScreenEntry screens_[];
-  static const ScreenEntry* FindScreen(int8_t screen);
+  static const ScreenEntry* FindScreen(Screen screen);
   // The shared resources and the widgets of a new engine run; a data file
   // missing or damaged fails it.
   Status LoadResources();
@@ -154,7 +159,7 @@ class Shell final : public GameHost, public UiHost {
   void EnterGame();
   void EnterOptions();
   void EnterHiScore();
-  void EnterHelpPage(SpriteRef picture, int8_t prev, int8_t next);
+  void EnterHelpPage(SpriteRef picture, std::optional<Screen> prev, std::optional<Screen> next);
   void EnterClearScores();
   void EnterSendScore();
   void EnterExitAsk();
@@ -188,20 +193,26 @@ class Shell final : public GameHost, public UiHost {
   // First: the widgets and the game bind to it and go before it.
   Settings settings_;
   bool tableStored_ = false;
-  int8_t currentScreen_ = ScreenMenu;
-  int8_t previousScreen_ = -1;
+  Screen currentScreen_ = Screen::Menu;
+  Screen previousScreen_ = Screen::FadeIn;
   // True until the engine has been opened once.
   bool firstRun_ = true;
   float fadeLevel_ = 0;
   std::unique_ptr<TGame> game_;
-  // Where the program goes once the frame of a game that has ended is over (0
-  // while the game goes on).
-  int8_t endedGameScreen_ = 0;
+  // Where the program goes once the frame of a game that has ended is over
+  // (none while the game goes on).
+  std::optional<Screen> endedGameScreen_;
   // A game the last engine run stopped, to go on with in the next.
   std::optional<GameProgress> suspendedGame_;
   ScreenResources resources_;
   QuestionBox questions_{*this};
   UnsentResults unsent_{*this};
+  // The widgets of the current engine run; they bind to settings_ and to the
+  // question box's typed name, so they go first.
+  std::unique_ptr<WidgetSet> widgets_;
+  // Cleared when the boss-key box captures a key: the boss key then acts only
+  // after it has been released once, so choosing a key does not hide the game.
+  bool bossKeyArmed_ = true;
   // The program ends with exit code 1: a failure stopped it.
   bool stoppedByError_ = false;
 

@@ -6,18 +6,18 @@
 #include "engine/EngineCalls.h"
 #include "harness/Harness.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::test {
 
 // The main menu is up once the fade-in is over and its first button shows.
 inline bool MainMenuShown(Harness& h) {
-  return h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn &&
-         TextButtons[0] && !TextButtons[0]->Hidden;
+  return h.Shell().CurrentScreen() == Screen::Menu && h.Shell().PreviousScreen() == Screen::FadeIn &&
+         h.Shell().Widgets()->StartGame && !h.Shell().Widgets()->StartGame->Hidden;
 }
 
-inline void ClickWidget(Harness& h, const TDDControl* widget) {
+inline void ClickWidget(Harness& h, const Widget* widget) {
   iVec2 at{};
   iSpriteLocation(widget->Sprite, &at);
   h.MouseAt(at.x, at.y);
@@ -30,11 +30,13 @@ inline void ClickWidget(Harness& h, const TDDControl* widget) {
 inline bool StartGameFromMenu(Harness& h) {
   if (!h.StepUntil([&] { return MainMenuShown(h); }, 900)) return false;
   h.Step(2);
-  ClickWidget(h, TextButtons[0]);
-  return h.StepUntil([&] { return h.Shell().Screen() == ScreenGame && Game != nullptr; }, 10);
+  ClickWidget(h, h.Shell().Widgets()->StartGame);
+  return h.StepUntil([&] { return h.Shell().CurrentScreen() == Screen::Game && Game != nullptr; }, 10);
 }
 
 // Answers the open question box with its first ("Yes") or second button.
-inline void AnswerQuestion(Harness& h, bool yes) { ClickWidget(h, TextButtons[yes ? 8 : 9]); }
+inline void AnswerQuestion(Harness& h, bool yes) {
+  ClickWidget(h, yes ? MenuWidgets()->Yes : MenuWidgets()->No);
+}
 
 }  // namespace gh::test

@@ -214,7 +214,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
     AnswerQuestion(h, false);
   }
   ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
-  EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
+  EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
   EXPECT_EQ(server.submissions(), c.submissions);
   if (c.fault == Fault::Garbage) {
     // A reply of plain text is a reply: the score went out with an empty token.
@@ -225,7 +225,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
   const std::array<bool, 10> marked = h.Shell().Unsent().Rows();
   for (int i = 0; i < 10; ++i) EXPECT_EQ(marked[i], i == 9 && c.asksAgain) << i;
   EXPECT_EQ(h.HasPrint("*"), c.asksAgain);
-  EXPECT_EQ(!TextButtons[10]->Hidden, c.asksAgain);
+  EXPECT_EQ(!MenuWidgets()->Send->Hidden, c.asksAgain);
   const auto unsent = UnsentOnDisk(h);
   if (c.asksAgain) {
     EXPECT_EQ(unsent, (std::vector<UnsentScore>{{"Faulty", 0, "Nowhere"}}));
@@ -314,7 +314,7 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
     EXPECT_EQ(h.Shell().Questions().SendInProgress(), nullptr);
     AnswerQuestion(h, false);
     ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
-    EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
+    EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
     EXPECT_TRUE(h.Shell().Unsent().Rows()[9]);
   } else {
     h.Close(200);
@@ -376,14 +376,14 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   Harness h(options);
   ASSERT_TRUE(h.StepUntil([&] { return MainMenuShown(h); }, 900));
   h.Step(2);
-  ClickWidget(h, TextButtons[2]);  // High Score
-  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenHiScore; }, 10));
+  ClickWidget(h, h.Shell().Widgets()->HighScores);  // High Score
+  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().CurrentScreen() == Screen::HighScores; }, 10));
   h.Step(2);
   ASSERT_TRUE(h.Shell().Unsent().Rows()[9]);
-  ASSERT_FALSE(TextButtons[10]->Hidden);
+  ASSERT_FALSE(h.Shell().Widgets()->Send->Hidden);
 
   if (GetParam() == SendFrom::Button) {
-    ClickWidget(h, TextButtons[10]);
+    ClickWidget(h, MenuWidgets()->Send);
   } else {
     h.MouseAt(0, static_cast<float>(4.1 - 1.43 * 9));
     h.Step(1);
@@ -393,7 +393,7 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
   AnswerQuestion(h, true);
   ASSERT_TRUE(h.StepUntil(
-      [&] { return h.Shell().Screen() == ScreenHiScore && !h.Shell().Questions().IsOpen(); }, 10));
+      [&] { return h.Shell().CurrentScreen() == Screen::HighScores && !h.Shell().Questions().IsOpen(); }, 10));
   h.Step(2);
 
   EXPECT_EQ(server.submissions(), 2);
@@ -401,7 +401,7 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
   EXPECT_EQ(h.Shell().Unsent().Rows(), (std::array<bool, 10>{}));
   EXPECT_FALSE(h.HasPrint("*"));
-  EXPECT_TRUE(TextButtons[10]->Hidden);
+  EXPECT_TRUE(MenuWidgets()->Send->Hidden);
   EXPECT_TRUE(UnsentOnDisk(h).empty());
   EXPECT_EQ(h.Shell().PlayerSettings().HighScores[9].Name, "Faulty");  // the table itself is as it was
 }

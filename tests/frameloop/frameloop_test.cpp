@@ -103,7 +103,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   Harness h;
   ASSERT_TRUE(h.StepUntilPrint("Start Game", 900));
   h.Step(2);
-  h.Shell().SwitchScreen(ScreenOptions);
+  h.Shell().SwitchScreen(Screen::Options);
   h.Step(2);
   const int opens = Engine().ihOpenCount();
   const int32_t oldCursor = h.Shell().Resources().Cursor.get();
@@ -115,7 +115,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
   EXPECT_EQ(h.Shell().PlayerSettings().Windowed, 0);
   EXPECT_NE(Engine().ihFullscreen(), 0);
-  EXPECT_EQ(h.Shell().Screen(), ScreenOptions);
+  EXPECT_EQ(h.Shell().CurrentScreen(), Screen::Options);
   EXPECT_NE(h.Shell().Resources().Cursor.get(), oldCursor);  // every engine object made anew
   EXPECT_TRUE(h.HasPrint("OPTIONS"));
 
@@ -124,7 +124,7 @@ TEST(FrameLoop, ADisplayChangeRestartsTheEngineAndReturnsToTheSameScreen) {
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 2);
   EXPECT_EQ(h.Shell().PlayerSettings().Windowed, 0);
-  EXPECT_EQ(h.Shell().Screen(), ScreenOptions);
+  EXPECT_EQ(h.Shell().CurrentScreen(), Screen::Options);
 }
 
 TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
@@ -140,7 +140,7 @@ TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
   Harness h(options);
   ASSERT_TRUE(h.StepUntilPrint("Start Game", 900));
   h.Step(2);
-  h.Shell().SwitchScreen(ScreenHiScore);
+  h.Shell().SwitchScreen(Screen::HighScores);
   h.Step(2);
   h.KeyDown(Key::F12);
   h.Step(2);
@@ -152,7 +152,7 @@ TEST(FrameLoop, TheBossKeyInFullScreenStopsTheEngineAndRestoreComesBack) {
   h.Post(iMsgRestore);
   h.Step(3);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
+  EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
 }
 
 TEST(EndOfProgram, PlayLinkIsOpenedOnlyWhenTheFileExists) {

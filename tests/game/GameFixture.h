@@ -15,7 +15,7 @@
 #include "game/Terror.h"
 #include "harness/Harness.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 
@@ -55,7 +55,7 @@ class GameTest : public ::testing::Test {
   void TearDown() override { h.reset(); }
 
   void StartGame() {
-    h->Shell().SwitchScreen(ScreenGame);
+    h->Shell().SwitchScreen(Screen::Game);
     ASSERT_NE(Game, nullptr);
     SeedRandom(1234);
   }

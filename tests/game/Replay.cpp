@@ -6,7 +6,7 @@
 #include "game/Random.h"
 #include "game/Terror.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 
@@ -35,13 +35,13 @@ TTerror* Target() {
 }  // namespace
 
 bool MenuShown(Harness& h) {
-  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu &&
-         h.Shell().PreviousScreen() == ScreenFadeIn;
+  return h.Shell().Resources().Cursor && h.Shell().CurrentScreen() == Screen::Menu &&
+         h.Shell().PreviousScreen() == Screen::FadeIn;
 }
 
 void AnswerQuestion(Harness& h, bool yes) {
   iVec2 at{};
-  iSpriteLocation(TextButtons[yes ? 8 : 9]->Sprite, &at);
+  iSpriteLocation((yes ? MenuWidgets()->Yes : MenuWidgets()->No)->Sprite, &at);
   h.MouseAt(at.x, at.y);
   h.Step(1);
   h.Click();
@@ -63,7 +63,7 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   };
 
   h.SoundEvents();
-  h.Shell().SwitchScreen(ScreenGame);
+  h.Shell().SwitchScreen(Screen::Game);
   SeedRandom(seed);
   uint32_t lastShot = 0;
   auto playing = [] {

@@ -45,7 +45,7 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   AnswerNo();
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
+  EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i].Score, table[i].Score);
 }
 
@@ -75,25 +75,25 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
       const int gun = order(Game->Player->GunSprites[Game->Weapon]);
       ASSERT_GE(gun, 0) << "the gun is not shown under the box";
       const ihSprite& g = sprites[gun];
-      const int panel = order(MessagePanel);
+      const int panel = order(MenuWidgets()->MessagePanel);
       ASSERT_GE(panel, 0);
       const ihSprite& m = sprites[panel];
       // The gun reaches into the box, so which one covers the other shows.
       EXPECT_LT(m.y - m.height / 2, g.y + g.height / 2);
       EXPECT_LT(g.x - g.width / 2, m.x + m.width / 2);
       EXPECT_LT(gun, panel);
-      EXPECT_LT(panel, order(TextButtons[8]->Sprite));
-      EXPECT_LT(panel, order(TextButtons[9]->Sprite));
+      EXPECT_LT(panel, order(h->Shell().Widgets()->Yes->Sprite));
+      EXPECT_LT(panel, order(h->Shell().Widgets()->No->Sprite));
       EXPECT_EQ(order(h->Shell().Resources().Cursor), static_cast<int>(sprites.size()) - 1);
 
       // The cross is on the answer, so Enter picks it, and clear of its caption.
-      EXPECT_NE(iSpritePicked(TextButtons[answer]->Sprite), 0);
+      EXPECT_NE(iSpritePicked(answer->Sprite), 0);
       const ihSprite& cross = sprites.back();
       EXPECT_EQ(NormalisedFile(cross.file), "data/cursor2.png");
-      const ihSprite& button = sprites[order(TextButtons[answer]->Sprite)];
+      const ihSprite& button = sprites[order(answer->Sprite)];
       bool captionSeen = false;
       for (const auto& p : h->Prints()) {
-        if (p.text != TextButtons[answer]->Caption || std::abs(p.x - button.x) > 0.01f) continue;
+        if (p.text != answer->Caption || std::abs(p.x - button.x) > 0.01f) continue;
         captionSeen = true;
         EXPECT_TRUE(cross.x - cross.width / 2 > p.right || cross.x + cross.width / 2 < p.left)
             << "the cross spans " << cross.x - cross.width / 2 << " to "
@@ -160,7 +160,7 @@ TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
         400));
     EXPECT_EQ(askedSeen, c.asks) << c.score;
     if (!c.asks) {
-      EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
+      EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
     }
     if (askedSeen) {
       AnswerNo();
@@ -251,7 +251,7 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 5));
   EXPECT_EQ(server.versions(), 2);
   EXPECT_EQ(server.submissions(), 1);
-  EXPECT_EQ(h->Shell().Screen(), ScreenHiScore);
+  EXPECT_EQ(h->Shell().CurrentScreen(), Screen::HighScores);
   SetScoreServerAddress(previous);
 }
 
@@ -266,7 +266,7 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   Game->Phase = PhaseToMenu;
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
+  EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
   EXPECT_FALSE(h->Platform().pointerConfined);
   EXPECT_TRUE(h->SpriteShown("Data/cursor.png"));
   EXPECT_TRUE(h->Meshes().empty());

@@ -59,7 +59,7 @@ class GameMix : public ::testing::Test {
       EXPECT_TRUE(capture.OpenWindow(h));
       h.Shell().PlayerSettings().SoundOn = effects;
       h.Shell().PlayerSettings().MusicOn = music;
-      h.Shell().SwitchScreen(ScreenGame);
+      h.Shell().SwitchScreen(Screen::Game);
       EXPECT_NE(Game, nullptr);
       if (!Game) return {};
       SeedRandom(77);

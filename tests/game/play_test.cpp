@@ -324,7 +324,7 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
 
     stop.stop();
     ASSERT_TRUE(h->StepUntil(
-        [&] { return Engine().ihOpenCount() > opens && Game && h->Shell().Screen() == ScreenGame; },
+        [&] { return Engine().ihOpenCount() > opens && Game && h->Shell().CurrentScreen() == Screen::Game; },
         600))
         << "the game screen never came back";
     h->Step(2);

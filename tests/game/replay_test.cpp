@@ -18,7 +18,7 @@ ReplayResult PlayOnce() {
   h.Step(2);
   ReplayResult r = RunReplay(h, 4242, 6000);
   EXPECT_EQ(Game, nullptr);
-  EXPECT_EQ(h.Shell().Screen(), ScreenMenu);
+  EXPECT_EQ(h.Shell().CurrentScreen(), Screen::Menu);
   return r;
 }
 

@@ -65,7 +65,7 @@ class GameScreenshots : public GameTest {
     ASSERT_TRUE(h->StepUntil([this] { return MenuShown(*h); }, 900));
     // The next engine start opens a window: a double click on the frame restarts it.
     ASSERT_TRUE(capture.OpenWindow(*h));
-    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 900));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::Menu; }, 900));
     h->Step(5);
     folder = ShotsFolder("game");
   }

@@ -15,7 +15,7 @@
 
 #include "harness/Harness.h"
 #include "impact_types.h"
-#include "ui/Menus.h"
+#include "shell/Shell.h"
 
 namespace gh::test {
 
@@ -48,7 +48,7 @@ class WindowCapture {
     Engine().ihHeadlessEnable(0);
     enable_(1);
     h.Post(iMsgCaptionDblClk, 0);
-    return h.StepUntil([&] { return Engine().ihOpenCount() > opened && TextButtons[0]; }, 600);
+    return h.StepUntil([&] { return Engine().ihOpenCount() > opened && MenuWidgets(); }, 600);
   }
 
   // Views are no longer kept.

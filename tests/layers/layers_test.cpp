@@ -107,7 +107,7 @@ TEST(Layers, TheCheckCatchesWhatItShould) {
       {"ui", "#include \"game/Game.h\"", true},
       {"scores", "#include \"game/Game.h\"", true},
       {"settings", "#include \"engine/ScreenUnits.h\"", true},
-      {"engine", "  #  include \"ui/DXCtrl.h\"", true},
+      {"engine", "  #  include \"ui/Widgets.h\"", true},
       {"game", "#include \"../shell/Shell.h\"", true},
       {"settings", "#include <unistd.h>", true},
       {"engine", "#include <dlfcn.h>", true},

@@ -27,7 +27,7 @@
 #include "harness/WindowCapture.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 namespace {
@@ -55,9 +55,9 @@ class ContactSheet : public ::testing::Test {
     options.seed = 7;
     h = std::make_unique<Harness>(options);
     ASSERT_TRUE(h->StepUntil(
-        [&] { return h->Shell().Screen() == ScreenMenu && h->Shell().FadeLevel() >= 1; }, 900));
+        [&] { return h->Shell().CurrentScreen() == Screen::Menu && h->Shell().FadeLevel() >= 1; }, 900));
     ASSERT_TRUE(capture.OpenWindow(*h));
-    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 900));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::Menu; }, 900));
     folder = ShotsFolder("look");
     for (const auto& old : std::filesystem::directory_iterator(folder)) {
       if (old.path().extension() == ".png") std::filesystem::remove(old.path());
@@ -98,7 +98,7 @@ class ContactSheet : public ::testing::Test {
     return Save(name);
   }
 
-  void PointAt(const TDDControl* button) {
+  void PointAt(const Widget* button) {
     ASSERT_NE(button, nullptr);
     iVec2 at{};
     iSpriteLocation(button->Sprite, &at);
@@ -106,14 +106,14 @@ class ContactSheet : public ::testing::Test {
     h->Step(1);
   }
 
-  void Press(const TDDControl* button) {
+  void Press(const Widget* button) {
     PointAt(button);
     h->Click();
     h->Step(2);
   }
 
   // Answers the open question box with "Yes" or "No".
-  void Answer(bool yes) { Press(TextButtons[yes ? 8 : 9]); }
+  void Answer(bool yes) { Press(yes ? MenuWidgets()->Yes : MenuWidgets()->No); }
 
   // Brings an enemy on now, whatever the level's limits.
   static void BringOn(TBaseEnemy& enemy) {
@@ -158,42 +158,42 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("exit-question");
   Answer(false);
-  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 10));
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::Menu; }, 10));
 
-  Press(TextButtons[1]);
-  ASSERT_EQ(h->Shell().Screen(), ScreenOptions);
+  Press(h->Shell().Widgets()->Options);
+  ASSERT_EQ(h->Shell().CurrentScreen(), Screen::Options);
   h->MouseAt(12, -10);
   h->Step(3);
   Save("options");
-  Press(TextButtons[6]);
+  Press(MenuWidgets()->OptionsBack);
 
-  Press(TextButtons[3]);
-  ASSERT_EQ(h->Shell().Screen(), ScreenHelp1);
+  Press(h->Shell().Widgets()->Help);
+  ASSERT_EQ(h->Shell().CurrentScreen(), Screen::HelpText);
   h->MouseAt(12, -10);
   h->Step(200);  // the text has scrolled into the middle
   Save("help-1");
   for (const char* page : {"help-2", "help-3", "help-4"}) {
-    Press(TextButtons[13]);
+    Press(MenuWidgets()->Next);
     h->MouseAt(12, -10);
     h->Step(3);
     Save(page);
   }
-  Press(TextButtons[7]);
+  Press(MenuWidgets()->Back);
 
-  Press(TextButtons[2]);
-  ASSERT_EQ(h->Shell().Screen(), ScreenHiScore);
+  Press(h->Shell().Widgets()->HighScores);
+  ASSERT_EQ(h->Shell().CurrentScreen(), Screen::HighScores);
   h->MouseAt(12, -10);
   h->Step(3);
   Save("high-score");
-  Press(ClearTableButton);
+  Press(MenuWidgets()->ClearTable);
   ASSERT_TRUE(h->StepUntilPrint("Do you want to clear", 10));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("clear-question");
   Answer(false);
-  Press(TextButtons[7]);
+  Press(MenuWidgets()->Back);
 
   // ---- a game: the first scene -----------------------------------------------------
-  Press(TextButtons[0]);
+  Press(MenuWidgets()->StartGame);
   ASSERT_NE(Game, nullptr);
   SeedRandom(99);
   h->MouseAt(9, 6);
@@ -348,7 +348,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhaseNameEntry; }, 400));
   h->Step(2);
   // A long name: the box stops taking letters where the table's column ends.
-  Press(NameEdit);
+  Press(MenuWidgets()->NameBox);
   h->Type("Maximilian Oberhuber-Wolkenstein");
   h->Step(2);
   Save("name-entry");
@@ -357,7 +357,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("send-question");
   Answer(false);
-  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenHiScore; }, 100));
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::HighScores; }, 100));
   h->MouseAt(12, -10);
   h->Step(3);
   Save("high-score-long-name");

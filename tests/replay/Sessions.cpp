@@ -6,8 +6,8 @@
 #include "game/Terror.h"
 #include "harness/replay/RandomInput.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::test::replay {
 
@@ -23,8 +23,8 @@ bool Shown(SpriteRef sprite) {
 }
 
 bool MenuUp() {
-  return current->H().Shell().Resources().Cursor && current->H().Shell().Screen() == ScreenMenu &&
-         TextButtons[0] && Shown(TextButtons[0]->Sprite);
+  return current->H().Shell().Resources().Cursor && current->H().Shell().CurrentScreen() == Screen::Menu &&
+         current->H().Shell().Widgets()->StartGame && Shown(current->H().Shell().Widgets()->StartGame->Sprite);
 }
 
 void Until(Recorder& r, const std::function<bool()>& done, int maxFrames) {
@@ -33,7 +33,7 @@ void Until(Recorder& r, const std::function<bool()>& done, int maxFrames) {
 
 // Points at a shown widget, lets it take the focus, clicks it and lets the
 // next screen draw.
-void ClickOn(Recorder& r, const TDDControl* widget) {
+void ClickOn(Recorder& r, const Widget* widget) {
   if (!widget || !Shown(widget->Sprite)) return;
   iVec2 at{};
   iSpriteLocation(widget->Sprite, &at);
@@ -45,47 +45,47 @@ void ClickOn(Recorder& r, const TDDControl* widget) {
 
 void Answer(Recorder& r, bool yes) {
   Until(
-      r, [] { return TextButtons[8] && Shown(TextButtons[8]->Sprite); }, 120);
-  ClickOn(r, TextButtons[yes ? 8 : 9]);
+      r, [] { return MenuWidgets() && Shown(MenuWidgets()->Yes->Sprite); }, 120);
+  ClickOn(r, yes ? MenuWidgets()->Yes : MenuWidgets()->No);
 }
 
 void Menus(Recorder& r) {
   Until(r, MenuUp, 1500);
   r.Step(30);
-  ClickOn(r, TextButtons[1]);  // Options
-  ClickOn(r, SoundToggle);
-  ClickOn(r, MusicToggle);
-  ClickOn(r, CountryEdit);
+  ClickOn(r, MenuWidgets()->Options);
+  ClickOn(r, MenuWidgets()->SoundToggle);
+  ClickOn(r, MenuWidgets()->MusicToggle);
+  ClickOn(r, MenuWidgets()->CountryBox);
   r.Type("Norway");
   r.Tap(Key::Backspace);
   r.Type("y!");
   r.Tap(Key::Enter);
   r.Step(20);
-  ClickOn(r, BossKeyBox);
+  ClickOn(r, current->H().Shell().Widgets()->BossKeyBox);
   r.Tap(Key::F5);
   r.Step(20);
-  ClickOn(r, TextButtons[6]);  // Back
-  ClickOn(r, TextButtons[6]);
-  ClickOn(r, TextButtons[7]);
+  ClickOn(r, MenuWidgets()->OptionsBack);
+  ClickOn(r, MenuWidgets()->OptionsBack);
+  ClickOn(r, MenuWidgets()->Back);
   Until(r, MenuUp, 300);
-  ClickOn(r, TextButtons[2]);  // High Score
+  ClickOn(r, MenuWidgets()->HighScores);
   r.Step(60);
-  ClickOn(r, TextButtons[7]);
-  ClickOn(r, TextButtons[6]);
+  ClickOn(r, MenuWidgets()->Back);
+  ClickOn(r, MenuWidgets()->OptionsBack);
   Until(r, MenuUp, 300);
-  ClickOn(r, TextButtons[3]);  // Help
+  ClickOn(r, MenuWidgets()->Help);
   for (int page = 0; page < 3; ++page) {
     r.Step(40);
     r.Message(iMsgWheelDown);
     r.Step(20);
     r.Tap(Key::Down);
     r.Step(20);
-    ClickOn(r, TextButtons[13]);  // Next
+    ClickOn(r, MenuWidgets()->Next);
   }
-  ClickOn(r, TextButtons[12]);  // Prev
+  ClickOn(r, MenuWidgets()->Prev);
   r.Step(30);
-  ClickOn(r, TextButtons[7]);
-  ClickOn(r, TextButtons[6]);
+  ClickOn(r, MenuWidgets()->Back);
+  ClickOn(r, MenuWidgets()->OptionsBack);
   Until(r, MenuUp, 300);
   // Focus lost and back, a minimise and restore.
   r.Active(false);
@@ -94,7 +94,7 @@ void Menus(Recorder& r) {
   r.Active(true);
   r.Message(iMsgActivate);
   r.Step(30);
-  ClickOn(r, TextButtons[5]);  // Exit Game
+  ClickOn(r, MenuWidgets()->ExitGame);
   Answer(r, true);
   Until(
       r, [] { return false; }, 600);
@@ -112,7 +112,7 @@ TTerror* Target() {
 void Play(Recorder& r, int maxFrames) {
   Until(r, MenuUp, 1500);
   r.Step(10);
-  ClickOn(r, TextButtons[0]);  // Start Game
+  ClickOn(r, MenuWidgets()->StartGame);
   auto playing = [] {
     return Game && (Game->Phase == PhaseIntro || Game->Phase == PhasePlaying ||
                     Game->Phase == PhaseLifeLost);
@@ -155,7 +155,7 @@ void Play(Recorder& r, int maxFrames) {
       r, [] { return !Game || Game->Phase == PhaseNameEntry; }, 3000);
   if (Game && Game->Phase == PhaseNameEntry) {
     r.Step(10);
-    ClickOn(r, NameEdit);
+    ClickOn(r, MenuWidgets()->NameBox);
     r.Type("Ace Replay");
     Answer(r, true);
     Answer(r, true);   // send

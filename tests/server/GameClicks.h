@@ -3,8 +3,8 @@
 #pragma once
 #include "engine/EngineCalls.h"
 #include "harness/Harness.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "shell/Shell.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::scores::test {
 
@@ -17,6 +17,8 @@ inline void ClickOn(gh::test::Harness& h, SpriteRef sprite) {
   h.Step(1);
 }
 
-inline void Answer(gh::test::Harness& h, bool yes) { ClickOn(h, TextButtons[yes ? 8 : 9]->Sprite); }
+inline void Answer(gh::test::Harness& h, bool yes) {
+  ClickOn(h, (yes ? MenuWidgets()->Yes : MenuWidgets()->No)->Sprite);
+}
 
 }  // namespace gh::scores::test

@@ -18,8 +18,8 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::scores::test {
 namespace {
@@ -27,8 +27,8 @@ namespace {
 using gh::test::Harness;
 
 bool MenuShown(Harness& h) {
-  return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu &&
-         h.Shell().PreviousScreen() == ScreenFadeIn;
+  return h.Shell().Resources().Cursor && h.Shell().CurrentScreen() == Screen::Menu &&
+         h.Shell().PreviousScreen() == Screen::FadeIn;
 }
 
 // The first terrorist alive on the scene, or none.
@@ -55,19 +55,19 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     for (auto& entry : h.Shell().PlayerSettings().HighScores) entry.Score = 0;
 
     // The country, typed on the Options screen.
-    ClickOn(h, TextButtons[1]->Sprite);
-    ASSERT_EQ(h.Shell().Screen(), ScreenOptions);
+    ClickOn(h, h.Shell().Widgets()->Options->Sprite);
+    ASSERT_EQ(h.Shell().CurrentScreen(), Screen::Options);
     h.Shell().PlayerSettings().Country.clear();
-    ClickOn(h, CountryEdit->Sprite);
+    ClickOn(h, h.Shell().Widgets()->CountryBox->Sprite);
     h.Type("Norway|N");
     h.Step(1);
     ASSERT_EQ(h.Shell().PlayerSettings().Country, "Norway|N");
-    ClickOn(h, TextButtons[6]->Sprite);  // Back
-    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().Screen() == ScreenMenu; }, 100));
+    ClickOn(h, h.Shell().Widgets()->OptionsBack->Sprite);  // Back
+    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().CurrentScreen() == Screen::Menu; }, 100));
     h.Step(2);
 
     // A game, played by aiming at the terrorists and holding the button.
-    ClickOn(h, TextButtons[0]->Sprite);
+    ClickOn(h, MenuWidgets()->StartGame->Sprite);
     ASSERT_NE(Game, nullptr);
     ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
     int frames = 0;
@@ -93,7 +93,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
     Answer(h, true);
     ASSERT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
-    ClickOn(h, NameEdit->Sprite);
+    ClickOn(h, MenuWidgets()->NameBox->Sprite);
     h.Type("Ada <b>");
     h.Step(1);
     ASSERT_EQ(h.Shell().TypedName(), "Ada <b>");
@@ -106,12 +106,12 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     Answer(h, true);
     ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10)) << "still asking";
     EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
-    EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
+    EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
 
     // "World scores" opens the page of the same server.
     h.Step(2);
     h.Platform().opened.clear();
-    ClickOn(h, WorldScoresButton->Sprite);
+    ClickOn(h, MenuWidgets()->WorldScores->Sprite);
     const std::string page = server.Address() + "/cgi/version.pl?prg=Gravelhorn2&show&type=0";
     ASSERT_EQ(h.Platform().opened, std::vector<std::string>{page});
 

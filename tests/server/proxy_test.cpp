@@ -39,8 +39,8 @@
 #include "server/Storage.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 extern char** environ;
 
@@ -278,13 +278,13 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   Harness h;
   EXPECT_TRUE(h.StepUntil(
       [&] {
-        return h.Shell().Resources().Cursor && h.Shell().Screen() == ScreenMenu &&
-               h.Shell().PreviousScreen() == ScreenFadeIn;
+        return h.Shell().Resources().Cursor && h.Shell().CurrentScreen() == Screen::Menu &&
+               h.Shell().PreviousScreen() == Screen::FadeIn;
       },
       900));
   h.Step(2);
   for (auto& entry : h.Shell().PlayerSettings().HighScores) entry.Score = 0;
-  ClickOn(h, TextButtons[0]->Sprite);
+  ClickOn(h, h.Shell().Widgets()->StartGame->Sprite);
   EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
   if (!Game) return false;
   Game->Score = score;
@@ -292,7 +292,7 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   EXPECT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   Answer(h, true);
   EXPECT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
-  ClickOn(h, NameEdit->Sprite);
+  ClickOn(h, MenuWidgets()->NameBox->Sprite);
   h.Type(name);
   h.Step(1);
   Answer(h, true);

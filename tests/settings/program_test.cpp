@@ -14,8 +14,8 @@
 #include "platform/System.h"
 #include "settings/ConfigFile.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::test {
 namespace {
@@ -48,7 +48,7 @@ class Program : public ::testing::Test {
 
   void OpenHighScores() {
     for (const auto& s : h->Sprites()) {
-      if (s.handle == TextButtons[2]->Sprite.get()) {
+      if (s.handle == MenuWidgets()->HighScores->Sprite.get()) {
         h->MouseAt(s.x, s.y);
         h->Step(1);
         h->Click();

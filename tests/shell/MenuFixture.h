@@ -15,8 +15,8 @@
 #include "harness/Harness.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::test {
 
@@ -28,16 +28,20 @@ class MenuTest : public ::testing::Test {
   void Start(bool toMenu = true, HarnessOptions options = {}) {
     h = std::make_unique<Harness>(options);
     if (toMenu) {
-      ASSERT_TRUE(
-          h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 1500))
+      ASSERT_TRUE(h->StepUntil(
+          [this] { return OnScreen(Screen::Menu) && h->Shell().Widgets() && Shown(Menu().StartGame); },
+          1500))
           << "the main menu never appeared";
       h->Step(1);
     }
   }
 
-  bool OnScreen(int8_t screen) const { return h->Shell().Screen() == screen; }
+  bool OnScreen(Screen screen) const { return h->Shell().CurrentScreen() == screen; }
 
-  bool Shown(const TDDControl* widget) const { return widget && Drawn(widget->Sprite).has_value(); }
+  // The widget set of the running engine (the program has started).
+  WidgetSet& Menu() const { return *h->Shell().Widgets(); }
+
+  bool Shown(const Widget* widget) const { return widget && Drawn(widget->Sprite).has_value(); }
   bool Shown(SpriteRef sprite) const { return sprite && Drawn(sprite).has_value(); }
 
   // The widget's sprite as drawn now, if it is shown.
@@ -49,7 +53,7 @@ class MenuTest : public ::testing::Test {
 
   // Puts the pointer on a shown widget, `dx` screen units right of its centre,
   // and lets one frame pass so that it takes the focus.
-  void Hover(const TDDControl* widget, float dx = 0) {
+  void Hover(const Widget* widget, float dx = 0) {
     ASSERT_NE(widget, nullptr);
     const auto sprite = Drawn(widget->Sprite);
     ASSERT_TRUE(sprite.has_value()) << "the widget is not on screen";
@@ -58,7 +62,7 @@ class MenuTest : public ::testing::Test {
   }
 
   // Points at a widget and clicks it, then lets the next screen draw a frame.
-  void ClickOn(const TDDControl* widget, float dx = 0) {
+  void ClickOn(const Widget* widget, float dx = 0) {
     Hover(widget, dx);
     h->Click();
     h->Step(1);
@@ -75,13 +79,13 @@ class MenuTest : public ::testing::Test {
 
   // The pointer rests on the widget, inside its picture (a click there picks
   // it), and on a text button beside its caption, not on the letters.
-  bool PointerOn(const TDDControl* widget) const {
+  bool PointerOn(const Widget* widget) const {
     const auto sprite = Drawn(widget->Sprite);
     if (!sprite || std::abs(PointerX() - sprite->x) > sprite->width / 2 - 0.1f ||
         std::abs(PointerY() - sprite->y) > sprite->height / 2 - 0.1f) {
       return false;
     }
-    const auto* button = dynamic_cast<const TDDButtonText*>(widget);
+    const auto* button = dynamic_cast<const TextButton*>(widget);
     if (!button) return true;
     for (const auto& p : h->Prints()) {
       if (p.text == button->Caption && std::abs(p.x - sprite->x) < 0.01f &&
@@ -103,8 +107,8 @@ class MenuTest : public ::testing::Test {
   void AskExitByEscape() {
     Press(Key::Escape);
     ASSERT_TRUE(h->HasPrint("Exit the game?"));
-    ASSERT_TRUE(Shown(TextButtons[8]));
-    ASSERT_TRUE(Shown(TextButtons[9]));
+    ASSERT_TRUE(Shown(Menu().Yes));
+    ASSERT_TRUE(Shown(Menu().No));
   }
 
   int Clicks() {

@@ -27,25 +27,26 @@ TEST_F(Dialog, AnswersByKeyboard) {
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    h->Shell().SwitchScreen(ScreenMenu);
+    h->Shell().SwitchScreen(Screen::Menu);
     h->Step(1);
     AskExitByEscape();
-    EXPECT_TRUE(PointerOn(TextButtons[9]));  // the safe answer is preselected
+    EXPECT_TRUE(PointerOn(Menu().No));  // the safe answer is preselected
     for (int key : c.keys) {
-      EXPECT_TRUE(FocusIndex == 18 || FocusIndex == 19) << "the focus left the box";
+      EXPECT_TRUE(Menu().List.Focused() == Menu().Yes || Menu().List.Focused() == Menu().No)
+          << "the focus left the box";
       Press(key);
     }
-    EXPECT_EQ(h->Shell().Screen(), c.yes ? ScreenFadeOut : ScreenMenu);
-    EXPECT_FALSE(Shown(TextButtons[8]));
-    EXPECT_FALSE(Shown(TextButtons[9]));
-    EXPECT_FALSE(Shown(MessagePanel));
-    EXPECT_TRUE(TextButtons[8]->Enabled);
-    EXPECT_TRUE(TextButtons[9]->Enabled);
+    EXPECT_EQ(h->Shell().CurrentScreen(), c.yes ? Screen::FadeOut : Screen::Menu);
+    EXPECT_FALSE(Shown(Menu().Yes));
+    EXPECT_FALSE(Shown(Menu().No));
+    EXPECT_FALSE(Shown(Menu().MessagePanel));
+    EXPECT_TRUE(Menu().Yes->Enabled);
+    EXPECT_TRUE(Menu().No->Enabled);
     // The key that answered acted on nothing else: no other screen, no web page.
     EXPECT_TRUE(h->Platform().opened.empty());
     EXPECT_FALSE(h->Exited());
     h->Step(3);
-    EXPECT_EQ(h->Shell().Screen(), c.yes ? ScreenFadeOut : ScreenMenu);
+    EXPECT_EQ(h->Shell().CurrentScreen(), c.yes ? Screen::FadeOut : Screen::Menu);
   }
 }
 
@@ -95,10 +96,10 @@ TEST_F(Dialog, NameQuestionKeySequences) {
     h->Shell().Questions().Ask("Your Scores is 4200", " Please, enter your name:", ColourGreen,
                                true, [&](bool yes) { answer = yes; });
     h->Step(1);
-    ASSERT_TRUE(Shown(NameEdit));
-    EXPECT_EQ(FocusIndex, NameEdit->Index());
-    EXPECT_TRUE(NameEdit->Editing);
-    EXPECT_TRUE(PointerOn(NameEdit));
+    ASSERT_TRUE(Shown(Menu().NameBox));
+    EXPECT_EQ(Menu().List.FocusIndex(), Menu().NameBox->Index());
+    EXPECT_TRUE(Menu().NameBox->Editing);
+    EXPECT_TRUE(PointerOn(Menu().NameBox));
     for (const Step& s : c.steps) {
       if (s.key) {
         h->KeyDown(s.key);
@@ -115,25 +116,25 @@ TEST_F(Dialog, NameQuestionKeySequences) {
     EXPECT_EQ(h->Shell().TypedName(), c.after);
     if (h->Shell().Questions().IsOpen()) Press(Key::Escape);
     ASSERT_FALSE(h->Shell().Questions().IsOpen());
-    EXPECT_FALSE(Shown(NameEdit));
-    EXPECT_FALSE(Shown(TextButtons[8]));
-    EXPECT_TRUE(OnScreen(ScreenMenu));
+    EXPECT_FALSE(Shown(Menu().NameBox));
+    EXPECT_FALSE(Shown(Menu().Yes));
+    EXPECT_TRUE(OnScreen(Screen::Menu));
   }
 }
 
 TEST_F(Dialog, ClickingBesideTheButtonsDoesNothingAndClickingAButtonAnswers) {
   Start();
-  ClickOn(TextButtons[5]);  // "Exit Game"
+  ClickOn(Menu().ExitGame);  // "Exit Game"
   ASSERT_TRUE(h->HasPrint("Exit the game?"));
   h->MouseAt(0.0f, 0.0f);
   h->Step(1);
   h->Click();
   h->Step(5);
   EXPECT_TRUE(h->HasPrint("Exit the game?"));
-  EXPECT_TRUE(Shown(MessagePanel));
-  ClickOn(TextButtons[9]);
-  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
-  EXPECT_TRUE(Shown(TextButtons[0]));
+  EXPECT_TRUE(Shown(Menu().MessagePanel));
+  ClickOn(Menu().No);
+  EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
+  EXPECT_TRUE(Shown(Menu().StartGame));
   EXPECT_FALSE(h->HasPrint("Exit the game?"));
 }
 
@@ -159,7 +160,7 @@ TEST_F(Dialog, TheBossKeyWorksInsideTheBox) {
   EXPECT_EQ(h->Platform().minimised, 1);
   EXPECT_TRUE(h->HasPrint("Exit the game?"));  // in a window the question stays
   Press(Key::Enter);
-  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
+  EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
 }
 
 TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
@@ -168,14 +169,15 @@ TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
   const int opens = Engine().ihOpenCount();
   h->Post(iMsgMaximize);
   ASSERT_TRUE(h->StepUntil([&] { return Engine().ihOpenCount() == opens + 1; }, 60));
-  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 600));
+  ASSERT_TRUE(
+      h->StepUntil([this] { return OnScreen(Screen::Menu) && Shown(Menu().StartGame); }, 600));
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
   EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   EXPECT_TRUE(Engine().ihFullscreen());
   // And the menu works: the question can be asked and answered again.
   AskExitByEscape();
   Press(Key::Enter);
-  EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
+  EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
 }
 
 TEST_F(Dialog, PauseMovesTheLightsBehindTheSceneAndBack) {

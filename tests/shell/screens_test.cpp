@@ -15,7 +15,7 @@ using Screens = MenuTest;
 
 TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons) {
   Start(false);
-  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenFadeIn); }, 100));
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(Screen::FadeIn); }, 100));
   EXPECT_EQ(Engine().ihLastRendered(), h->Shell().Resources().Loading.get());
   // The new Config.cfg is written behind the loading picture, not left to the end.
   EXPECT_TRUE(std::filesystem::exists(h->ConfigPath()));
@@ -24,7 +24,7 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
   // The background comes up from transparent while no button is shown.
   float lastAlpha = -1;
   int fadeFrames = 0;
-  while (OnScreen(ScreenFadeIn) && fadeFrames < 1000) {
+  while (OnScreen(Screen::FadeIn) && fadeFrames < 1000) {
     const auto back = Drawn(h->Shell().Resources().MenuBack);
     ASSERT_TRUE(back.has_value());
     if (fadeFrames == 0) {
@@ -40,11 +40,11 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
   EXPECT_GT(fadeFrames, 60);  // a fade, not a cut
   EXPECT_GT(lastAlpha, 0.95f);
   h->Step(1);
-  ASSERT_TRUE(OnScreen(ScreenMenu));
+  ASSERT_TRUE(OnScreen(Screen::Menu));
   const char* captions[] = {"Start Game", "Options",       "High Score",
                             "Help",       "Visit Website", "Exit Game"};
   for (int slot = 0; slot <= 5; ++slot) {
-    EXPECT_TRUE(Shown(TextButtons[slot])) << slot;
+    EXPECT_TRUE(Shown(&Menu().List[slot])) << slot;
     EXPECT_TRUE(h->HasPrint(captions[slot])) << captions[slot];
   }
   EXPECT_TRUE(h->Platform().pointerHidden);
@@ -53,11 +53,11 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
 
 TEST_F(Screens, EscapeDuringTheFadeInGoesStraightToTheMenu) {
   Start(false);
-  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenFadeIn); }, 100));
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(Screen::FadeIn); }, 100));
   h->Step(10);
   Press(Key::Escape);
-  EXPECT_TRUE(OnScreen(ScreenMenu));
-  EXPECT_TRUE(Shown(TextButtons[0]));
+  EXPECT_TRUE(OnScreen(Screen::Menu));
+  EXPECT_TRUE(Shown(Menu().StartGame));
 }
 
 TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
@@ -65,10 +65,10 @@ TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
     SCOPED_TRACE(escape ? "escape during the fade-out" : "full fade-out");
     Start();
     h->Shell().PlayerSettings().Country = "Narnia";
-    ClickOn(TextButtons[5]);  // "Exit Game"
+    ClickOn(Menu().ExitGame);  // "Exit Game"
     ASSERT_TRUE(h->HasPrint("Exit the game?"));
-    ClickOn(TextButtons[8]);  // "Yes"
-    ASSERT_TRUE(OnScreen(ScreenFadeOut));
+    ClickOn(Menu().Yes);  // "Yes"
+    ASSERT_TRUE(OnScreen(Screen::FadeOut));
     int frames = 0;
     if (escape) {
       h->Step(5);
@@ -100,20 +100,20 @@ TEST_F(Screens, YesFadesOutAndQuitsSavingTheSettingsAndEscapeCutsTheFadeShort) {
 TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
   Start();
   struct Case {
-    int slot;
-    int8_t screen;
+    TextButton* button;
+    Screen screen;
     const char* title;
-    TDDButtonText** back;
+    TextButton* back;
   };
   const Case cases[] = {
-      {1, ScreenOptions, "OPTIONS", &TextButtons[6]},
-      {2, ScreenHiScore, "HIGH SCORE", &TextButtons[7]},
-      {3, ScreenHelp1, "HELP", &TextButtons[7]},
+      {Menu().Options, Screen::Options, "OPTIONS", Menu().OptionsBack},
+      {Menu().HighScores, Screen::HighScores, "HIGH SCORE", Menu().Back},
+      {Menu().Help, Screen::HelpText, "HELP", Menu().Back},
   };
   for (const auto& c : cases) {
     for (bool byEscape : {false, true}) {
       SCOPED_TRACE(std::string(c.title) + (byEscape ? " / Escape" : " / Back"));
-      ClickOn(TextButtons[c.slot]);
+      ClickOn(c.button);
       ASSERT_TRUE(OnScreen(c.screen));
       EXPECT_TRUE(h->HasPrint(c.title));
       // The title, its shadow included, lies wholly inside the view.
@@ -122,51 +122,52 @@ TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
         EXPECT_GE(p.left, -16.0f);
         EXPECT_LE(p.right, 16.0f);
       }
-      EXPECT_TRUE(Shown(*c.back));
-      EXPECT_FALSE(Shown(TextButtons[0]));
+      EXPECT_TRUE(Shown(c.back));
+      EXPECT_FALSE(Shown(Menu().StartGame));
       if (byEscape) {
         Press(Key::Escape);
       } else {
-        ClickOn(*c.back);
+        ClickOn(c.back);
       }
-      EXPECT_TRUE(OnScreen(ScreenMenu));
-      EXPECT_TRUE(Shown(TextButtons[0]));
-      EXPECT_FALSE(Shown(*c.back));
+      EXPECT_TRUE(OnScreen(Screen::Menu));
+      EXPECT_TRUE(Shown(Menu().StartGame));
+      EXPECT_FALSE(Shown(c.back));
     }
   }
 
   // The website opens in the browser; the menu stays.
-  ClickOn(TextButtons[4]);
-  EXPECT_TRUE(OnScreen(ScreenMenu));
+  ClickOn(Menu().VisitWebsite);
+  EXPECT_TRUE(OnScreen(Screen::Menu));
   ASSERT_EQ(h->Platform().opened.size(), 1u);
   EXPECT_EQ(h->Platform().opened[0], HomePageAddress());
-  EXPECT_TRUE(Shown(TextButtons[0]));
+  EXPECT_TRUE(Shown(Menu().StartGame));
 
   // The game screen makes a game.
-  ClickOn(TextButtons[0]);
-  EXPECT_TRUE(OnScreen(ScreenGame));
+  ClickOn(Menu().StartGame);
+  EXPECT_TRUE(OnScreen(Screen::Game));
   EXPECT_NE(Game, nullptr);
-  EXPECT_FALSE(Shown(TextButtons[0]));
+  EXPECT_FALSE(Shown(Menu().StartGame));
 }
 
 TEST_F(Screens, OptionsShowsItsLabelsAndWidgets) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   for (const char* label : {"Display:", "Sound:", "Music:", "Your country:", "Boss Key:"})
     EXPECT_TRUE(h->HasPrint(label)) << label;
-  for (const TDDControl* w : std::initializer_list<const TDDControl*>{
-           DisplayToggle, SoundToggle, MusicToggle, CountryEdit, BossKeyBox, TextButtons[6]})
+  for (const Widget* w : std::initializer_list<const Widget*>{
+           Menu().DisplayToggle, Menu().SoundToggle, Menu().MusicToggle, Menu().CountryBox,
+           Menu().BossKeyBox, Menu().OptionsBack})
     EXPECT_TRUE(Shown(w));
   EXPECT_TRUE(h->HasPrint("F12"));  // the default boss key
 }
 
 TEST_F(Screens, WorldScoresOpensTheScorePageAndStaysOnTheTable) {
   Start();
-  ClickOn(TextButtons[2]);
-  ASSERT_TRUE(OnScreen(ScreenHiScore));
-  ClickOn(WorldScoresButton);
-  EXPECT_TRUE(OnScreen(ScreenHiScore));
-  EXPECT_TRUE(Shown(ClearTableButton));
+  ClickOn(Menu().HighScores);
+  ASSERT_TRUE(OnScreen(Screen::HighScores));
+  ClickOn(Menu().WorldScores);
+  EXPECT_TRUE(OnScreen(Screen::HighScores));
+  EXPECT_TRUE(Shown(Menu().ClearTable));
   EXPECT_TRUE(Shown(h->Shell().Resources().HighScore));
   ASSERT_EQ(h->Platform().opened.size(), 1u);
   EXPECT_EQ(h->Platform().opened[0], ScorePageAddress());
@@ -179,17 +180,20 @@ TEST_F(Screens, APageThatNoBrowserCouldOpenIsToldWithItsAddress) {
   h->Platform().browser = false;
   struct Case {
     const char* what;
-    std::vector<const TDDControl*> clicks;
+    std::vector<const Widget*> clicks;
     std::string address;
-    int8_t screen;  // where the player stays
+    Screen screen;  // where the player stays
   };
   const Case cases[] = {
-      {"website", {TextButtons[4]}, HomePageAddress(), ScreenMenu},
-      {"world scores", {TextButtons[2], WorldScoresButton}, ScorePageAddress(), ScreenHiScore},
+      {"website", {Menu().VisitWebsite}, HomePageAddress(), Screen::Menu},
+      {"world scores",
+       {Menu().HighScores, Menu().WorldScores},
+       ScorePageAddress(),
+       Screen::HighScores},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const TDDControl* button : c.clicks) ClickOn(button);
+    for (const Widget* button : c.clicks) ClickOn(button);
     h->Step(1);
     EXPECT_TRUE(h->Shell().Questions().IsOpen());
     EXPECT_TRUE(h->HasPrint("No web browser could be started. Please open"));
@@ -204,7 +208,7 @@ TEST_F(Screens, APageThatNoBrowserCouldOpenIsToldWithItsAddress) {
     EXPECT_TRUE(OnScreen(c.screen));
     h->Step(2);
     EXPECT_FALSE(h->Shell().Questions().IsOpen()) << "told twice";
-    if (c.screen != ScreenMenu) Press(Key::Escape);
+    if (c.screen != Screen::Menu) Press(Key::Escape);
   }
 }
 
@@ -213,14 +217,14 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "yes" : "no");
     h->Shell().PlayerSettings().HighScores[0] = HighScore{"Champion", 99999};
-    ClickOn(TextButtons[2]);
-    ClickOn(ClearTableButton);
+    ClickOn(Menu().HighScores);
+    ClickOn(Menu().ClearTable);
     ASSERT_TRUE(h->HasPrint("Do you want to clear"));
     ASSERT_TRUE(h->HasPrint("the High Score Table?"));
     EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name, "Champion");  // nothing before the answer
     ClickOn(TextButtons[yes ? 8 : 9]);
-    EXPECT_TRUE(OnScreen(ScreenHiScore));
-    EXPECT_TRUE(Shown(ClearTableButton));
+    EXPECT_TRUE(OnScreen(Screen::HighScores));
+    EXPECT_TRUE(Shown(Menu().ClearTable));
     EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name == "Champion", !yes);
     Press(Key::Escape);
   }
@@ -228,35 +232,33 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
 
 TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   Start();
-  ClickOn(TextButtons[3]);
-  ASSERT_TRUE(OnScreen(ScreenHelp1));
-  EXPECT_FALSE(Shown(TextButtons[12]));  // no Prev on page 1
-  const int8_t pages[] = {ScreenHelp1, ScreenHelp2, ScreenHelp3, ScreenHelp4};
+  ClickOn(Menu().Help);
+  ASSERT_TRUE(OnScreen(Screen::HelpText));
+  EXPECT_FALSE(Shown(Menu().Prev));  // no Prev on page 1
+  const int8_t pages[] = {Screen::HelpText, Screen::HelpBonuses, Screen::HelpControls, Screen::HelpAbout};
   const SpriteRef pictures[] = {SpriteRef(), h->Shell().Resources().HelpBonus,
                                 h->Shell().Resources().HelpControls,
                                 h->Shell().Resources().HelpAbout};
   for (int i = 1; i < 4; ++i) {
-    ClickOn(TextButtons[13]);
+    ClickOn(Menu().Next);
     ASSERT_TRUE(OnScreen(pages[i])) << i;
     EXPECT_TRUE(Shown(pictures[i]));
-    EXPECT_TRUE(Shown(TextButtons[12]));
+    EXPECT_TRUE(Shown(Menu().Prev));
     EXPECT_TRUE(h->HasPrint("HELP"));
   }
-  EXPECT_FALSE(Shown(TextButtons[13]));  // page 4: no Next
+  EXPECT_FALSE(Shown(Menu().Next));  // page 4: no Next
   for (int i = 2; i >= 0; --i) {
-    ClickOn(TextButtons[12]);
+    ClickOn(Menu().Prev);
     ASSERT_TRUE(OnScreen(pages[i])) << i;
   }
   // Escape on every page, the last one too, goes to the menu.
   for (int8_t page : pages) {
     h->Shell().SwitchScreen(page);
     Press(Key::Escape);
-    EXPECT_TRUE(OnScreen(ScreenMenu)) << int(page);
+    EXPECT_TRUE(OnScreen(Screen::Menu)) << int(page);
   }
 }
 
-// A widget's action either shows a screen of the screen table or runs a
-// command; a value that is neither would leave the player on a blank screen.
 // The controls page names the boss key that is set, not always the first one.
 TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
   const struct {
@@ -267,7 +269,7 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     h->Shell().PlayerSettings().BossKey = c.key;
-    h->Shell().SwitchScreen(ScreenHelp3);
+    h->Shell().SwitchScreen(Screen::HelpControls);
     h->Step(2);
     ASSERT_TRUE(Shown(h->Shell().Resources().HelpControls));
     const ihPrint* name = LastPrint(c.name);
@@ -280,14 +282,14 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
   h->Shell().PlayerSettings().BossKey = 88;
 }
 
-TEST_F(Screens, EveryWidgetActionNamesAScreenOrACommand) {
+TEST_F(Screens, EveryScreenAWidgetLeadsToIsInTheScreenTable) {
   Start();
   // The help pages give Prev and Next their actions on entry.
-  for (int8_t screen : {ScreenMenu, ScreenHelp1, ScreenHelp2, ScreenHelp3, ScreenHelp4}) {
+  for (int8_t screen : {Screen::Menu, Screen::HelpText, Screen::HelpBonuses, Screen::HelpControls, Screen::HelpAbout}) {
     h->Shell().SwitchScreen(screen);
     for (const auto& widget : WidgetList) {
       // The text and key boxes act on their own and never hand on an action.
-      if (dynamic_cast<TDDEdit*>(widget.get()) || dynamic_cast<TDDBossKey*>(widget.get())) continue;
+      if (dynamic_cast<EditBox*>(widget.get()) || dynamic_cast<KeyCaptureBox*>(widget.get())) continue;
       const uint8_t action = widget->Action;
       EXPECT_TRUE(IsCommand(action) || Shell::ScreenExists(static_cast<int8_t>(action)))
           << "widget " << widget->Index() << " on screen " << int(screen) << ": action "
@@ -305,33 +307,33 @@ TEST_F(Screens, EveryWidgetActionNamesAScreenOrACommand) {
 
 TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {
   Start();
-  ClickOn(TextButtons[3]);
-  ASSERT_NE(HelpScroller, nullptr);
-  ASSERT_FALSE(HelpScroller->Lines.empty());
-  const float start = HelpScroller->Offset;
+  ClickOn(Menu().Help);
+  ScrollingText& scroller = Menu().HelpScroller;
+  ASSERT_FALSE(scroller.Lines.empty());
+  const float start = scroller.Offset;
   h->Step(100);
-  EXPECT_NEAR(HelpScroller->Offset, start + 100 * 0.02f, 0.01f);
-  EXPECT_GT(HelpScroller->Offset, -8.0f + 1.5f);
+  EXPECT_NEAR(scroller.Offset, start + 100 * 0.02f, 0.01f);
+  EXPECT_GT(scroller.Offset, -8.0f + 1.5f);
 
   Press(Key::Escape);
-  ClickOn(TextButtons[3]);
+  ClickOn(Menu().Help);
   // Entered anew: the first line starts again low on the screen.
-  EXPECT_NEAR(HelpScroller->Offset, -8.0f, 0.1f);
+  EXPECT_NEAR(scroller.Offset, -8.0f, 0.1f);
 
   // A text of three lines starts over once its last line has passed the top.
-  HelpScroller->Lines = {"one", "two", "three"};
-  HelpScroller->Offset = 10.47f;
+  scroller.Lines = {"one", "two", "three"};
+  scroller.Offset = 10.47f;
   h->Step(1);
-  EXPECT_NEAR(HelpScroller->Offset, 10.49f, 0.001f);
+  EXPECT_NEAR(scroller.Offset, 10.49f, 0.001f);
   h->Step(1);
-  EXPECT_FLOAT_EQ(HelpScroller->Offset, -11.0f);
+  EXPECT_FLOAT_EQ(scroller.Offset, -11.0f);
   // Lines fade toward the edges: bright below the centre, gone near the top.
-  HelpScroller->Offset = -1.7f;
+  scroller.Offset = -1.7f;
   h->Step(1);
   const ihPrint* one = LastPrint("one");
   ASSERT_NE(one, nullptr);
   EXPECT_GT(one->color.alpha, 0.95f);
-  HelpScroller->Offset = 6.0f;  // "one" above y 5.75, "two" at 4.5
+  scroller.Offset = 6.0f;  // "one" above y 5.75, "two" at 4.5
   h->Step(1);
   EXPECT_EQ(LastPrint("one"), nullptr);
   EXPECT_NE(LastPrint("two"), nullptr);
@@ -341,21 +343,21 @@ TEST_F(Screens, MusicFollowsTheToggleAndTheScreen) {
   Start();
   EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
   EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().GameMusic.get()));
-  ClickOn(TextButtons[1]);
-  Hover(MusicToggle);
-  ClickOn(MusicToggle, 2.0f);  // right half: off
+  ClickOn(Menu().Options);
+  Hover(Menu().MusicToggle);
+  ClickOn(Menu().MusicToggle, 2.0f);  // right half: off
   EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 0);
-  EXPECT_TRUE(OnScreen(ScreenOptions));
-  EXPECT_TRUE(Shown(MusicToggle));
+  EXPECT_TRUE(OnScreen(Screen::Options));
+  EXPECT_TRUE(Shown(Menu().MusicToggle));
   EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
   EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().GameMusic.get()));
-  ClickOn(MusicToggle, -2.0f);  // left half: on
+  ClickOn(Menu().MusicToggle, -2.0f);  // left half: on
   EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 1);
-  EXPECT_TRUE(OnScreen(ScreenOptions));
+  EXPECT_TRUE(OnScreen(Screen::Options));
   EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
   Press(Key::Escape);
-  ClickOn(TextButtons[0]);
-  ASSERT_TRUE(OnScreen(ScreenGame));
+  ClickOn(Menu().StartGame);
+  ASSERT_TRUE(OnScreen(Screen::Game));
   EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().GameMusic.get()));
   EXPECT_FALSE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
 }
@@ -366,8 +368,8 @@ TEST_F(Screens, SoundEffectsOffSilencesClicksButNotMusic) {
     SCOPED_TRACE(on ? "sound on" : "sound off");
     h->Shell().PlayerSettings().SoundOn = on;
     Clicks();
-    Hover(TextButtons[1]);
-    Hover(TextButtons[2]);
+    Hover(Menu().Options);
+    Hover(Menu().HighScores);
     h->Step(5);  // hovering on plays nothing more
     EXPECT_EQ(Clicks(), on ? 2 : 0);
     EXPECT_TRUE(Engine().ihSoundPlaying(h->Shell().Resources().MenuMusic.get()));
@@ -398,7 +400,7 @@ TEST_F(Screens, WeaponWheelAndKeysAreSafeWithoutAnyAmmunitionAndOutsideTheGame) 
   h->Post(iMsgWheelDown);
   h->Step(2);
   EXPECT_EQ(Game, nullptr);
-  ClickOn(TextButtons[0]);
+  ClickOn(Menu().StartGame);
   ASSERT_NE(Game, nullptr);
   h->Step(5);
   Game->Ammo.fill(0);
@@ -428,14 +430,15 @@ TEST_F(Screens, WeaponWheelAndKeysAreSafeWithoutAnyAmmunitionAndOutsideTheGame) 
 
 TEST_F(Screens, ARestartDuringTheFadeInEndsOnTheMenuInsteadOfRestartingAgain) {
   Start(false);
-  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenFadeIn); }, 100));
+  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(Screen::FadeIn); }, 100));
   h->Step(5);
   const int opens = Engine().ihOpenCount();
   h->Post(iMsgCaptionDblClk, 5);  // the frame, not the caption: same display mode
-  ASSERT_TRUE(h->StepUntil([this] { return OnScreen(ScreenMenu) && Shown(TextButtons[0]); }, 1500));
+  ASSERT_TRUE(
+      h->StepUntil([this] { return OnScreen(Screen::Menu) && Shown(Menu().StartGame); }, 1500));
   h->Step(60);
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
-  EXPECT_TRUE(OnScreen(ScreenMenu));
+  EXPECT_TRUE(OnScreen(Screen::Menu));
 }
 
 }  // namespace

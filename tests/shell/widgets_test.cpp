@@ -14,7 +14,7 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
   Start();
   struct Case {
     const char* name;
-    int openSlot;  // main-menu button that opens the screen, -1 for the menu
+    int opens;  // 1: Options, 2: HIGH SCORE (its main-menu button), -1: the menu
     int from;
     int key;
     int to;
@@ -38,39 +38,40 @@ TEST_F(Widgets, KeyboardNavigationSkipsHiddenWidgetsAndWraps) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    h->Shell().SwitchScreen(ScreenMenu);
-    if (c.openSlot >= 0) ClickOn(TextButtons[c.openSlot]);
-    Hover(WidgetList[c.from].get());
-    ASSERT_EQ(FocusIndex, c.from);
+    h->Shell().SwitchScreen(Screen::Menu);
+    if (c.opens == 1) ClickOn(Menu().Options);
+    if (c.opens == 2) ClickOn(Menu().HighScores);
+    Hover(&Menu().List[c.from]);
+    ASSERT_EQ(Menu().List.FocusIndex(), c.from);
     if (c.shift) h->KeyDown(Key::LeftShift);
     Press(c.key);
     if (c.shift) h->KeyUp(Key::LeftShift);
-    EXPECT_EQ(FocusIndex, c.to);
-    EXPECT_TRUE(WidgetList[c.to]->Current);
-    EXPECT_TRUE(PointerOn(WidgetList[c.to].get()));
+    EXPECT_EQ(Menu().List.FocusIndex(), c.to);
+    EXPECT_TRUE(Menu().List[c.to].Current);
+    EXPECT_TRUE(PointerOn(&Menu().List[c.to]));
   }
 }
 
 TEST_F(Widgets, EnterActivatesOnlyWithThePointerOnTheButton) {
   Start();
-  Hover(TextButtons[1]);
+  Hover(Menu().Options);
   h->MouseAt(12.0f, 10.0f);  // off every button; "Options" keeps the focus
   h->Step(1);
-  ASSERT_EQ(FocusIndex, 1);
+  ASSERT_EQ(Menu().List.FocusIndex(), 1);
   Press(Key::Enter);
   Press(Key::Space);
-  EXPECT_TRUE(OnScreen(ScreenMenu));
+  EXPECT_TRUE(OnScreen(Screen::Menu));
   Press(Key::Down);  // puts the pointer on "High Score"
   Press(Key::Enter);
-  EXPECT_TRUE(OnScreen(ScreenHiScore));
+  EXPECT_TRUE(OnScreen(Screen::HighScores));
 }
 
 TEST_F(Widgets, TakingTheFocusFlashesOnceAndPaintsTheCaptionRed) {
   Start();
   Clicks();
-  Hover(TextButtons[3]);
+  Hover(Menu().Help);
   h->Step(1);
-  const auto flashed = Drawn(TextButtons[3]->Sprite);
+  const auto flashed = Drawn(Menu().Help->Sprite);
   ASSERT_TRUE(flashed.has_value());
   EXPECT_LT(flashed->color.red, 0.6f);
   EXPECT_EQ(Clicks(), 1);
@@ -80,51 +81,51 @@ TEST_F(Widgets, TakingTheFocusFlashesOnceAndPaintsTheCaptionRed) {
   EXPECT_EQ(caption->color.green, 0.0f);
   EXPECT_EQ(LastPrint("Options")->color.green, ColourCaption.green);
   h->Step(90);
-  EXPECT_GT(Drawn(TextButtons[3]->Sprite)->color.red, 0.95f);
+  EXPECT_GT(Drawn(Menu().Help->Sprite)->color.red, 0.95f);
   EXPECT_EQ(Clicks(), 0);  // hovering on plays nothing more
 }
 
 TEST_F(Widgets, KeyboardStillWorksWhenTheFocusedButtonWasLeftBehindOnAnotherScreen) {
   Start();
-  ClickOn(TextButtons[2]);
-  ClickOn(TextButtons[7]);  // "Back": the pointer rests below the menu's buttons
-  ASSERT_TRUE(OnScreen(ScreenMenu));
-  ASSERT_EQ(FocusIndex, 7);
+  ClickOn(Menu().HighScores);
+  ClickOn(Menu().Back);  // "Back": the pointer rests below the menu's buttons
+  ASSERT_TRUE(OnScreen(Screen::Menu));
+  ASSERT_EQ(Menu().List.FocusIndex(), 7);
   Press(Key::Down);
-  EXPECT_EQ(FocusIndex, 0);
-  EXPECT_TRUE(PointerOn(TextButtons[0]));
+  EXPECT_EQ(Menu().List.FocusIndex(), 0);
+  EXPECT_TRUE(PointerOn(Menu().StartGame));
 }
 
 TEST_F(Widgets, FocusMovesNowhereWhenEveryWidgetIsHidden) {
   Start();
-  h->Shell().SwitchScreen(99);  // a blank screen
+  Menu().HideAll();
   Press(Key::Down);
   Press(Key::Up);
-  const uint8_t focus = FocusIndex;
-  WidgetList[0]->FocusNext();
-  WidgetList[0]->FocusPrevious();
-  EXPECT_EQ(FocusIndex, focus);
+  const int focus = Menu().List.FocusIndex();
+  Menu().List[0].FocusNext();
+  Menu().List[0].FocusPrevious();
+  EXPECT_EQ(Menu().List.FocusIndex(), focus);
 }
 
 TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   struct Case {
-    TDDButtonToggle* toggle;
+    ToggleButton* toggle;
     uint8_t* value;
   };
-  for (const Case& c : {Case{SoundToggle, &h->Shell().PlayerSettings().SoundOn},
-                        Case{MusicToggle, &h->Shell().PlayerSettings().MusicOn}}) {
-    SCOPED_TRACE(c.toggle == SoundToggle ? "sound" : "music");
+  for (const Case& c : {Case{Menu().SoundToggle, &h->Shell().PlayerSettings().SoundOn},
+                        Case{Menu().MusicToggle, &h->Shell().PlayerSettings().MusicOn}}) {
+    SCOPED_TRACE(c.toggle == Menu().SoundToggle ? "sound" : "music");
     ClickOn(c.toggle, 2.0f);
     EXPECT_EQ(*c.value, 0);
     ClickOn(c.toggle, -2.0f);
     EXPECT_EQ(*c.value, 1);
-    h->Shell().SwitchScreen(ScreenMenu);  // the screen before: the menu
-    h->Shell().SwitchScreen(ScreenOptions);
+    h->Shell().SwitchScreen(Screen::Menu);  // the screen before: the menu
+    h->Shell().SwitchScreen(Screen::Options);
     ClickOn(c.toggle, -2.0f);  // already 1: stays, and the screen is switched to again
     EXPECT_EQ(*c.value, 1);
-    EXPECT_NE(h->Shell().PreviousScreen(), ScreenMenu);
+    EXPECT_NE(h->Shell().PreviousScreen(), Screen::Menu);
     Press(Key::Right);
     EXPECT_EQ(*c.value, 0);
     Press(Key::Left);
@@ -134,47 +135,47 @@ TEST_F(Widgets, TogglesChangeTheirSettingByHalvesAndKeysAndOptionsStay) {
     Press(Key::Space);
     EXPECT_EQ(*c.value, 1);
     // Left and Right stay on the toggle.
-    EXPECT_EQ(FocusIndex, c.toggle->Index());
-    EXPECT_TRUE(OnScreen(ScreenOptions));
+    EXPECT_EQ(Menu().List.FocusIndex(), c.toggle->Index());
+    EXPECT_TRUE(OnScreen(Screen::Options));
     EXPECT_TRUE(Shown(c.toggle));
-    EXPECT_TRUE(Shown(CountryEdit));
+    EXPECT_TRUE(Shown(Menu().CountryBox));
   }
   // The picture follows the value.
   h->Shell().PlayerSettings().SoundOn = 0;
   h->Step(1);
-  EXPECT_EQ(Drawn(SoundToggle->Sprite)->texture, SoundToggle->OffTexture.get());
+  EXPECT_EQ(Drawn(Menu().SoundToggle->Sprite)->texture, Menu().SoundToggle->OffTexture.get());
 }
 
 TEST_F(Widgets, TheKeyThatBringsTheFocusToAToggleDoesNotChangeIt) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   const int opens = Engine().ihOpenCount();
-  Hover(TextButtons[6]);  // "Back"
+  Hover(Menu().OptionsBack);  // "Back"
   Press(Key::Right);      // the focus moves on to the display toggle
-  EXPECT_EQ(FocusIndex, DisplayToggle->Index());
-  EXPECT_TRUE(PointerOn(DisplayToggle));
+  EXPECT_EQ(Menu().List.FocusIndex(), Menu().DisplayToggle->Index());
+  EXPECT_TRUE(PointerOn(Menu().DisplayToggle));
   EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 1);
   EXPECT_EQ(Engine().ihOpenCount(), opens);
 
   h->Shell().PlayerSettings().MusicOn = 0;
-  Hover(CountryEdit);
+  Hover(Menu().CountryBox);
   Press(Key::Left);  // back to the music toggle, which stays off
-  EXPECT_EQ(FocusIndex, MusicToggle->Index());
+  EXPECT_EQ(Menu().List.FocusIndex(), Menu().MusicToggle->Index());
   EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 0);
   Press(Key::Left);  // now it has the focus: Left means on
   EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 1);
-  EXPECT_EQ(FocusIndex, MusicToggle->Index());
+  EXPECT_EQ(Menu().List.FocusIndex(), Menu().MusicToggle->Index());
 }
 
 TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   for (bool full : {true, false}) {
     SCOPED_TRACE(full ? "to full screen" : "back to a window");
     const int opens = Engine().ihOpenCount();
-    ClickOn(DisplayToggle, full ? 3.0f : -3.0f);
-    ASSERT_TRUE(
-        h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+    ClickOn(Menu().DisplayToggle, full ? 3.0f : -3.0f);
+    ASSERT_TRUE(h->StepUntil(
+        [this] { return OnScreen(Screen::Options) && Shown(Menu().DisplayToggle); }, 300));
     EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
     EXPECT_EQ(h->Shell().PlayerSettings().Windowed, full ? 0 : 1);
     EXPECT_EQ(Engine().ihFullscreen() != 0, full);
@@ -185,10 +186,10 @@ TEST_F(Widgets, TheDisplayToggleRestartsTheEngineAndComesBackToOptions) {
 
 TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   h->Shell().PlayerSettings().Country.clear();
-  ClickOn(CountryEdit);
-  ASSERT_TRUE(CountryEdit->Editing);
+  ClickOn(Menu().CountryBox);
+  ASSERT_TRUE(Menu().CountryBox->Editing);
   h->Type("Wales");
   EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wales");
   h->Step(1);
@@ -203,11 +204,11 @@ TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
   EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wale");
   // Enter ends editing; typing or Backspace then do nothing; Enter starts again.
   Press(Key::Enter);
-  EXPECT_FALSE(CountryEdit->Editing);
+  EXPECT_FALSE(Menu().CountryBox->Editing);
   Press(Key::Backspace);
   EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wale");
   Press(Key::Enter);
-  EXPECT_TRUE(CountryEdit->Editing);
+  EXPECT_TRUE(Menu().CountryBox->Editing);
   h->Type("s");
   EXPECT_EQ(h->Shell().PlayerSettings().Country, "Wales");
 
@@ -230,24 +231,24 @@ TEST_F(Widgets, CountryBoxTakesPrintableTextUpToItsWidth) {
 
 TEST_F(Widgets, CountryBoxEditingEndsWhenThePointerLeavesAndTheCaretGoesWithTheScreen) {
   Start();
-  ClickOn(TextButtons[1]);
-  ClickOn(CountryEdit);
-  ASSERT_TRUE(CountryEdit->Editing);
-  ASSERT_TRUE(h->StepUntil([this] { return Shown(CountryEdit->CaretSprite); }, 30));
+  ClickOn(Menu().Options);
+  ClickOn(Menu().CountryBox);
+  ASSERT_TRUE(Menu().CountryBox->Editing);
+  ASSERT_TRUE(h->StepUntil([this] { return Shown(Menu().CountryBox->CaretSprite); }, 30));
   // The caret blinks in 200 ms phases.
-  ASSERT_TRUE(h->StepUntil([this] { return !Shown(CountryEdit->CaretSprite); }, 30));
-  ASSERT_TRUE(h->StepUntil([this] { return Shown(CountryEdit->CaretSprite); }, 30));
+  ASSERT_TRUE(h->StepUntil([this] { return !Shown(Menu().CountryBox->CaretSprite); }, 30));
+  ASSERT_TRUE(h->StepUntil([this] { return Shown(Menu().CountryBox->CaretSprite); }, 30));
   Press(Key::Escape);
-  EXPECT_TRUE(OnScreen(ScreenMenu));
-  EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
+  EXPECT_TRUE(OnScreen(Screen::Menu));
+  EXPECT_FALSE(Shown(Menu().CountryBox->CaretSprite));
 
-  ClickOn(TextButtons[1]);
-  ClickOn(CountryEdit);
-  ASSERT_TRUE(CountryEdit->Editing);
+  ClickOn(Menu().Options);
+  ClickOn(Menu().CountryBox);
+  ASSERT_TRUE(Menu().CountryBox->Editing);
   h->MouseAt(12.0f, 10.0f);
   h->Step(1);
-  EXPECT_FALSE(CountryEdit->Editing);
-  EXPECT_FALSE(Shown(CountryEdit->CaretSprite));
+  EXPECT_FALSE(Menu().CountryBox->Editing);
+  EXPECT_FALSE(Shown(Menu().CountryBox->CaretSprite));
   const std::string before = h->Shell().PlayerSettings().Country;
   h->Type("x");
   EXPECT_EQ(h->Shell().PlayerSettings().Country, before);
@@ -255,19 +256,19 @@ TEST_F(Widgets, CountryBoxEditingEndsWhenThePointerLeavesAndTheCaretGoesWithTheS
 
 TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
   Start();
-  ClickOn(TextButtons[1]);
-  ClickOn(BossKeyBox);
+  ClickOn(Menu().Options);
+  ClickOn(Menu().BossKeyBox);
   EXPECT_TRUE(h->HasPrint("..."));
   Press(Key::F5);
   EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 63);
   EXPECT_TRUE(h->HasPrint("F5"));
 
-  ClickOn(BossKeyBox);
+  ClickOn(Menu().BossKeyBox);
   Press(Key::LeftCtrl);
   EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 29);
   EXPECT_TRUE(h->HasPrint("None"));
 
-  ClickOn(BossKeyBox);
+  ClickOn(Menu().BossKeyBox);
   EXPECT_TRUE(h->HasPrint("..."));
   h->MouseAt(12.0f, 10.0f);
   h->Step(1);
@@ -280,20 +281,25 @@ TEST_F(Widgets, BossKeyBoxCapturesKeysByNameAndCancelsWhenThePointerLeaves) {
 
 TEST_F(Widgets, AToggleLeftFocusedOnOptionsNeverActsOnTheMainMenu) {
   Start();
-  TDDButtonToggle* const* toggles[] = {&DisplayToggle, &SoundToggle, &MusicToggle};
-  for (TDDButtonToggle* const* toggle : toggles) {
-    SCOPED_TRACE(toggle == &DisplayToggle ? "display" : toggle == &SoundToggle ? "sound" : "music");
-    ClickOn(TextButtons[1]);
-    ASSERT_TRUE(OnScreen(ScreenOptions));
-    Hover(*toggle);
-    ASSERT_EQ(FocusedWidget(), *toggle);
+  const struct {
+    const char* name;
+    ToggleButton* toggle;
+  } toggles[] = {{"display", Menu().DisplayToggle},
+                 {"sound", Menu().SoundToggle},
+                 {"music", Menu().MusicToggle}};
+  for (const auto& t : toggles) {
+    SCOPED_TRACE(t.name);
+    ClickOn(Menu().Options);
+    ASSERT_TRUE(OnScreen(Screen::Options));
+    Hover(t.toggle);
+    ASSERT_EQ(Menu().List.Focused(), t.toggle);
     h->MouseAt(12.0f, 10.0f);  // over no button of either screen
     h->Step(1);
     Press(Key::Escape);
-    ASSERT_TRUE(OnScreen(ScreenMenu));
+    ASSERT_TRUE(OnScreen(Screen::Menu));
     for (int key : {Key::Right, Key::Left, Key::Enter, Key::Space, Key::Right}) Press(key);
     h->Step(2);
-    EXPECT_TRUE(OnScreen(ScreenMenu));
+    EXPECT_TRUE(OnScreen(Screen::Menu));
     EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 1);
     EXPECT_EQ(h->Shell().PlayerSettings().SoundOn, 1);
     EXPECT_EQ(h->Shell().PlayerSettings().MusicOn, 1);
@@ -303,8 +309,8 @@ TEST_F(Widgets, AToggleLeftFocusedOnOptionsNeverActsOnTheMainMenu) {
 // Keys outside the engine's table (volume, media, keypad =) arrive as code 0.
 TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
   Start();
-  ClickOn(TextButtons[1]);
-  ClickOn(BossKeyBox);
+  ClickOn(Menu().Options);
+  ClickOn(Menu().BossKeyBox);
   ASSERT_TRUE(h->HasPrint("..."));
   Press(0);
   EXPECT_EQ(h->Shell().PlayerSettings().BossKey, 88);
@@ -327,8 +333,8 @@ TEST_F(Widgets, AKeyWithoutACodeIsNeverCapturedAndNoneNeverFires) {
 
 TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
   Start();
-  ClickOn(TextButtons[1]);
-  ClickOn(BossKeyBox);
+  ClickOn(Menu().Options);
+  ClickOn(Menu().BossKeyBox);
   const int opens = Engine().ihOpenCount();
   h->KeyDown(Key::F5);
   h->Step(4);  // chosen and still held
@@ -348,9 +354,9 @@ TEST_F(Widgets, AJustChosenBossKeyActsOnlyAfterItIsReleased) {
 // game must not stay in sight, frozen, until something maps the window anew.
 TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASecond) {
   Start();
-  ClickOn(TextButtons[1]);
-  ClickOn(DisplayToggle, 3.0f);
-  auto optionsShown = [this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); };
+  ClickOn(Menu().Options);
+  ClickOn(Menu().DisplayToggle, 3.0f);
+  auto optionsShown = [this] { return OnScreen(Screen::Options) && Shown(Menu().DisplayToggle); };
   ASSERT_TRUE(h->StepUntil(optionsShown, 300));
   ASSERT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
@@ -384,19 +390,19 @@ TEST_F(Widgets, WhereTheDesktopDoesNotMinimiseTheGameComesBackByItselfAfterASeco
 
 TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   Start();
-  ClickOn(TextButtons[1]);
-  ClickOn(DisplayToggle, 3.0f);
+  ClickOn(Menu().Options);
+  ClickOn(Menu().DisplayToggle, 3.0f);
   ASSERT_TRUE(
-      h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+      h->StepUntil([this] { return OnScreen(Screen::Options) && Shown(Menu().DisplayToggle); }, 300));
   ASSERT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
   h->Tap(Key::F12);
   h->Step(3);
   EXPECT_EQ(h->Platform().minimised, 1);
-  EXPECT_EQ(h->Shell().PreviousScreen(), ScreenOptions);
+  EXPECT_EQ(h->Shell().PreviousScreen(), Screen::Options);
   h->Post(iMsgRestore);
-  ASSERT_TRUE(
-      h->StepUntil([this] { return OnScreen(ScreenOptions) && Shown(DisplayToggle); }, 300));
+  ASSERT_TRUE(h->StepUntil(
+      [this] { return OnScreen(Screen::Options) && Shown(Menu().DisplayToggle); }, 300));
   EXPECT_EQ(Engine().ihOpenCount(), opens + 1);
 }
 
@@ -411,9 +417,9 @@ namespace {
 // box starts editing and types nothing.
 TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   h->Shell().PlayerSettings().Country = "Zoe";
-  Hover(CountryEdit);
+  Hover(Menu().CountryBox);
   auto space = [&] {
     h->KeyDown(Key::Space);
     Engine().ihCharType(' ');
@@ -421,14 +427,14 @@ TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
     h->KeyUp(Key::Space);
   };
   space();
-  ASSERT_TRUE(CountryEdit->Editing);
+  ASSERT_TRUE(Menu().CountryBox->Editing);
   EXPECT_EQ(h->Shell().PlayerSettings().Country, "Zoe");
   h->Step(1);
   space();
   h->Type("\xC9ire");  // "Eire" with an acute E, in Latin-1
   h->Step(1);
   EXPECT_EQ(h->Shell().PlayerSettings().Country, "Zoe \xC9ire");
-  EXPECT_TRUE(CountryEdit->Editing);
+  EXPECT_TRUE(Menu().CountryBox->Editing);
   EXPECT_TRUE(h->HasPrint("Zoe \xC9ire"));
   // The font draws it: the accented letter is as wide as the plain one.
   const iVec2 scale{1, 1};
@@ -440,7 +446,7 @@ TEST_F(Widgets, SpacesAndAccentedLettersAreText) {
 // whether the presses fall into different frames or into one.
 TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   const struct {
     const char* name;
     int pressesPerFrame;
@@ -448,8 +454,8 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     h->Shell().PlayerSettings().Country = "Wales";
-    ClickOn(CountryEdit);
-    ASSERT_TRUE(CountryEdit->Editing);
+    ClickOn(Menu().CountryBox);
+    ASSERT_TRUE(Menu().CountryBox->Editing);
     for (int pressed = 0; pressed < 3;) {
       for (int i = 0; i < c.pressesPerFrame; ++i, ++pressed) {
         h->KeyDown(Key::Backspace);
@@ -466,10 +472,10 @@ TEST_F(Widgets, FastBackspacePressesAreNeverLost) {
 // the character it typed.
 TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   h->Shell().PlayerSettings().Country = "Wale";
-  ClickOn(CountryEdit);
-  ASSERT_TRUE(CountryEdit->Editing);
+  ClickOn(Menu().CountryBox);
+  ASSERT_TRUE(Menu().CountryBox->Editing);
   auto press = [&](int key, int ch = 0) {
     h->KeyDown(key);
     if (ch) Engine().ihCharType(ch);
@@ -483,19 +489,19 @@ TEST_F(Widgets, KeysWithinOneFrameKeepTheirOrder) {
   press(Key::Enter);
   h->Step(3);
   EXPECT_EQ(h->Shell().PlayerSettings().Country, "Walss");
-  EXPECT_FALSE(CountryEdit->Editing);
+  EXPECT_FALSE(Menu().CountryBox->Editing);
 }
 
 // The pointer that comes with the focus rests in the box, clear of its text.
 TEST_F(Widgets, ThePointerRestsBesideATextBoxesText) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   h->Shell().PlayerSettings().Country = "Ireland";
-  Hover(MusicToggle);
+  Hover(Menu().MusicToggle);
   Press(Key::Down);
-  ASSERT_EQ(FocusIndex, CountryEdit->Index());
+  ASSERT_EQ(Menu().List.FocusIndex(), Menu().CountryBox->Index());
   h->Step(1);
-  EXPECT_TRUE(PointerOn(CountryEdit));
+  EXPECT_TRUE(PointerOn(Menu().CountryBox));
   const ihPrint* text = LastPrint(h->Shell().PlayerSettings().Country);
   ASSERT_NE(text, nullptr);
   const auto pointer = Drawn(h->Shell().Resources().Cursor);
@@ -508,7 +514,7 @@ TEST_F(Widgets, ThePointerRestsBesideATextBoxesText) {
 // waits for the next key.
 TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
   Start();
-  ClickOn(TextButtons[1]);
+  ClickOn(Menu().Options);
   const struct {
     const char* name;
     int key;  // -1: a click
@@ -516,7 +522,7 @@ TEST_F(Widgets, TheKeyThatStartsACaptureIsNotCaptured) {
   for (const auto& c : starts) {
     SCOPED_TRACE(c.name);
     h->Shell().PlayerSettings().BossKey = 88;
-    Hover(BossKeyBox);
+    Hover(Menu().BossKeyBox);
     if (c.key < 0) {
       h->Click();
       h->Step(1);

@@ -12,7 +12,7 @@
 #include "game/Game.h"
 #include "harness/replay/RandomInput.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the sanitizer runtime (its header is not on g++'s include path).
@@ -68,8 +68,8 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       // The same start every time: the menu up, before any random input.
       bool menuSampled = false;
       for (int i = 0; i < 1500 && !r.Exited(); ++i) {
-        if (r.H().Shell().Screen() == ScreenMenu &&
-            r.H().Shell().PreviousScreen() == ScreenFadeIn && r.H().Shell().Resources().Cursor) {
+        if (r.H().Shell().CurrentScreen() == Screen::Menu &&
+            r.H().Shell().PreviousScreen() == Screen::FadeIn && r.H().Shell().Resources().Cursor) {
           r.Step(5);
           f.samples.push_back(Sample(f.frames + r.Frames(), true));
           menuSampled = true;
@@ -88,7 +88,7 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       if (!r.Exited()) {
         f.errors.push_back("session " + std::to_string(f.sessions) + " (seed " +
                            std::to_string(sessionSeed) + ") did not end when closed: screen " +
-                           std::to_string(r.H().Shell().Screen()) + ", game phase " +
+                           std::to_string(r.H().Shell().CurrentScreen()) + ", game phase " +
                            std::to_string(Game ? Game->Phase : -99) + ", engine opens " +
                            std::to_string(Engine().ihOpenCount()) + ", active " +
                            std::to_string(r.H().Platform().active) + ", window open " +

@@ -3,8 +3,8 @@
 
 #include "harness/replay/ReplayPlayer.h"
 #include "shell/Shell.h"
-#include "ui/DXCtrl.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
+#include "ui/Widgets.h"
 
 namespace gh::test::replay {
 namespace {
@@ -20,18 +20,18 @@ bool Shown(Harness& h, SpriteRef sprite) {
 // every frame from then on.
 TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   Recorder r(3, std::nullopt);
-  for (int i = 0; i < 1500 && !(r.H().Shell().Screen() == ScreenMenu && TextButtons[1] &&
-                                Shown(r.H(), TextButtons[1]->Sprite));
+  for (int i = 0; i < 1500 && !(r.H().Shell().CurrentScreen() == Screen::Menu && r.H().Shell().Widgets()->Options &&
+                                Shown(r.H(), r.H().Shell().Widgets()->Options->Sprite));
        ++i)
     r.Step();
   iVec2 at{};
-  iSpriteLocation(TextButtons[1]->Sprite, &at);
+  iSpriteLocation(MenuWidgets()->Options->Sprite, &at);
   r.MouseAt(at.x, at.y);
   r.Step();
   r.Click();
   r.Step(2);
-  ASSERT_EQ(r.H().Shell().Screen(), ScreenOptions);
-  iSpriteLocation(DisplayToggle->Sprite, &at);
+  ASSERT_EQ(r.H().Shell().CurrentScreen(), Screen::Options);
+  iSpriteLocation(r.H().Shell().Widgets()->DisplayToggle->Sprite, &at);
   r.MouseAt(at.x, at.y);
   r.Step();
   r.Button(0, true);
@@ -42,7 +42,7 @@ TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   const int opens = Engine().ihOpenCount();
   r.Step(60);
   EXPECT_EQ(Engine().ihOpenCount(), opens) << "the engine keeps restarting";
-  EXPECT_EQ(r.H().Shell().Screen(), ScreenOptions);
+  EXPECT_EQ(r.H().Shell().CurrentScreen(), Screen::Options);
   r.Close();
   EXPECT_TRUE(r.Exited());
 }

@@ -21,9 +21,10 @@ TEST(Soak, RandomInputEverywhereLeavesNothingBehind) {
   if (std::getenv("GH_SOAK_PROGRESS")) std::printf("%s", Describe(f).c_str());
   EXPECT_TRUE(f.errors.empty());
   // The menu and the game both saw the random input.
-  EXPECT_TRUE(f.visited.count(ScreenMenu * 100));
-  EXPECT_TRUE(std::any_of(f.visited.begin(), f.visited.end(),
-                          [](int v) { return v / 100 == ScreenGame && v % 100 != 0; }));
+  EXPECT_TRUE(f.visited.count(static_cast<int>(Screen::Menu) * 100));
+  EXPECT_TRUE(std::any_of(f.visited.begin(), f.visited.end(), [](int v) {
+    return v / 100 == static_cast<int>(Screen::Game) && v % 100 != 0;
+  }));
   EXPECT_GE(f.visited.size(), 6u);
 
   std::vector<SoakSample> starts;

@@ -1,9 +1,12 @@
 // The widgets' text rules that need no engine: key names and the help text's lines.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 namespace gh {
 namespace {
@@ -56,7 +59,29 @@ TEST(HelpText, ALongTextKeepsItsFirst255Lines) {
   ASSERT_EQ(lines.size(), 255u);
   EXPECT_EQ(lines.front(), "line 0");
   EXPECT_EQ(lines.back(), "line 254");
-  EXPECT_EQ(TDDScrollText(std::vector<std::string>(400, "x")).Lines.size(), 255u);
+  EXPECT_EQ(ScrollingText(std::vector<std::string>(400, "x")).Lines.size(), 255u);
+}
+
+// A help file that cannot be read is an error naming it (the program stops
+// with that message), never an exception or an empty help page.
+TEST(HelpText, ReadingGivesTheLinesOrAnErrorNamingTheFile) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(::testing::TempDir()) / "gh_help_text";
+  fs::create_directories(dir);
+  const std::string present = (dir / "Help.txt").string();
+  const std::string missing = (dir / "Gone.txt").string();
+  std::ofstream(present, std::ios::binary) << "Shoot\r\n\r\nReload\r\n";
+
+  const auto lines = ReadHelpLines(present);
+  ASSERT_TRUE(lines.ok()) << lines.error().message;
+  EXPECT_EQ(*lines, (std::vector<std::string>{"Shoot", "", "Reload"}));
+
+  const auto none = ReadHelpLines(missing);
+  ASSERT_FALSE(none.ok());
+  EXPECT_EQ(none.error().message.rfind("Cannot open file \"" + missing + "\".", 0), 0u)
+      << none.error().message;
+  EXPECT_EQ(none.error().code, std::error_code(ENOENT, std::generic_category()));
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "game/Vehicles.h"
 #include "harness/Harness.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test {
 
@@ -37,13 +37,13 @@ class PlayTest : public ::testing::Test {
     HarnessOptions options;
     options.seed = 5;
     h = std::make_unique<Harness>(options);
-    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenFadeIn; }, 600));
-    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Screen() == ScreenMenu; }, 900));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::FadeIn; }, 600));
+    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::Menu; }, 900));
     h->Step(2);
     // "Start Game", as a player picks it.
-    ASSERT_NE(TextButtons[0], nullptr);
+    ASSERT_NE(MenuWidgets(), nullptr);
     iVec2 at{};
-    iSpriteLocation(TextButtons[0]->Sprite, &at);
+    iSpriteLocation(MenuWidgets()->StartGame->Sprite, &at);
     h->MouseAt(at.x, at.y);
     h->Step(1);
     h->Click();

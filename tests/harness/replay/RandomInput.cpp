@@ -5,7 +5,7 @@
 #include "engine/EngineCalls.h"
 #include "game/Game.h"
 #include "shell/Shell.h"
-#include "ui/Menus.h"
+#include "ui/WidgetSet.h"
 
 namespace gh::test::replay {
 
@@ -50,7 +50,7 @@ void RandomInput::PointAtSomethingShown(Recorder& r) {
 }
 
 void RandomInput::Frame(Recorder& r) {
-  visited_.insert(r.H().Shell().Screen() * 100 + (Game ? Game->Phase + 50 : 0));
+  visited_.insert(r.H().Shell().CurrentScreen() * 100 + (Game ? Game->Phase + 50 : 0));
 
   if (inactiveFrames_ > 0 && --inactiveFrames_ == 0) {
     r.Active(true);
@@ -59,9 +59,9 @@ void RandomInput::Frame(Recorder& r) {
   if (holdFrames_ > 0 && --holdFrames_ == 0) r.Button(0, false);
 
   // The main menu leads everywhere; start a game often so play gets its share.
-  if (r.H().Shell().Screen() == ScreenMenu && !Game && TextButtons[0] && Chance(20)) {
+  if (r.H().Shell().CurrentScreen() == Screen::Menu && !Game && r.H().Shell().Widgets()->StartGame && Chance(20)) {
     iVec2 at{};
-    iSpriteLocation(TextButtons[0]->Sprite, &at);
+    iSpriteLocation(MenuWidgets()->StartGame->Sprite, &at);
     r.MouseAt(at.x, at.y);
   }
   // In play, aim at the scene and fire in bursts.

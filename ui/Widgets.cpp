@@ -1,11 +1,10 @@
-#include "ui/DXCtrl.h"
+#include "ui/Widgets.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 #include "engine/EngineCalls.h"
 #include "engine/Keys.h"
@@ -18,45 +17,16 @@ namespace gh {
 
 namespace {
 
-// Widgets driven without the program around them (the fuzz checks) act on
-// nothing and make no sound.
-class NoHost final : public UiHost {
- public:
-  void Activate(uint8_t) override {}
-  void PlayClick() override {}
-};
-
-UiHost* host = nullptr;
-
-}  // namespace
-
-UiHost& TheUiHost() {
-  static NoHost none;
-  return host ? *host : none;
-}
-
-void SetUiHost(UiHost* uiHost) { host = uiHost; }
-
-std::vector<std::unique_ptr<TDDControl>> WidgetList;
-uint8_t FocusIndex = 0;
-bool BossKeyArmed = true;
-std::vector<const TDDControl*> FocusScope;
-
-namespace {
-
 const char* const SpriteModel = "dATA\\sprite.x";
 
-// A widget's picture must be there: a missing or damaged one stops the
-// building of the widget set with its message.
+// The set that builds the widgets checks their pictures first (a missing or
+// damaged one stops the building with its message); a picture that cannot be
+// measured here leaves the widget at size zero.
 void MeasureImage(const std::string& file, uint16_t& width, uint16_t& height) {
   const Result<ImageSize> size = GetImageSize(file);
-  if (!size) throw std::runtime_error(size.error().message);
-  width = size->width;
-  height = size->height;
+  width = size ? size->width : 0;
+  height = size ? size->height : 0;
 }
-
-// Widgets kept outside the list.
-std::vector<std::unique_ptr<TDDControl>> UnlistedWidgets;
 
 bool Clicked(int32_t key) { return iKeyClick(key); }
 bool EnterOrSpace() { return Clicked(Key::Enter) || Clicked(Key::Space); }
@@ -96,45 +66,39 @@ std::string ImageFile(const std::string& image, int look) {
 
 }  // namespace
 
-// ---- widget list ------------------------------------------------------------------
+// ---- WidgetList -------------------------------------------------------------------
 
-void RegisterWidget(std::unique_ptr<TDDControl> widget, bool addToList) {
-  if (!addToList) {
-    UnlistedWidgets.push_back(std::move(widget));
-    return;
-  }
-  widget->ListIndex = static_cast<int>(WidgetList.size());
-  WidgetList.push_back(std::move(widget));
+void WidgetList::RunFrame() {
+  for (auto& widget : widgets_) widget->Update();
+  if (Widget* focused = Focused()) focused->UpdateFocused();
 }
 
-void NewWidgetSet() {
-  WidgetList.clear();
-  UnlistedWidgets.clear();
-  FocusIndex = 0;
+void WidgetList::HideAll() {
+  for (auto& widget : widgets_) widget->Hide();
 }
 
-TDDControl* FocusedWidget() {
-  return FocusIndex < WidgetList.size() ? WidgetList[FocusIndex].get() : nullptr;
+Widget* WidgetList::Focused() const {
+  return focus_ >= 0 && focus_ < Size() ? widgets_[static_cast<size_t>(focus_)].get() : nullptr;
 }
 
-// ---- TDDControl ----------------------------------------------------------------------
+// ---- Widget ----------------------------------------------------------------------
 
-TDDControl::TDDControl() {
+Widget::Widget(UiHost& host, WidgetList& list) : host_(host), list_(list) {
   Sprite = iSpriteCreate(SpriteModel, 0).release();
   iSpriteHide(Sprite);
 }
 
-void TDDControl::Show() {
+void Widget::Show() {
   iSpriteShow(Sprite);
   Hidden = false;
 }
 
-void TDDControl::Hide() {
+void Widget::Hide() {
   iSpriteHide(Sprite);
   Hidden = true;
 }
 
-void TDDControl::Navigate(bool sideways) {
+void Widget::Navigate(bool sideways) {
   if (!Current) return;
   // Tab and Shift+Tab move as Down and Up; Alt+Tab belongs to the desktop.
   const bool tab = Clicked(Key::Tab) && !iKeyDown(Key::LeftAlt) && !iKeyDown(Key::RightAlt);
@@ -143,44 +107,44 @@ void TDDControl::Navigate(bool sideways) {
   if (Clicked(Key::Up) || (sideways && Clicked(Key::Left)) || (tab && shift)) FocusPrevious();
 }
 
-void TDDControl::Update() {
+void Widget::Update() {
   iFloatTendTo(&Brightness, 1.0f, 0.3f);
   Navigate();
 }
 
-void TDDControl::UpdateFocused() {
+void Widget::UpdateFocused() {
   if (!Current) {
-    TheUiHost().PlayClick();
+    host_.PlayClick();
     Brightness = 0.4f;
   }
-  for (auto& widget : WidgetList) widget->Current = false;
+  for (auto& widget : list_.widgets_) widget->Current = false;
   Current = true;
 }
 
-void TDDControl::CheckActivate() {
+void Widget::CheckActivate() {
   if (Enabled && iSpritePicked(Sprite) &&
       (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space))) {
-    TheUiHost().Activate(Action);
+    host_.Activate(Activates);
   }
 }
 
-void TDDControl::Centre(float& x, float& y) const {
+void Widget::Centre(float& x, float& y) const {
   iVec2 at{0, 0};
   iSpriteLocation(Sprite, &at);
   x = at.x;
   y = at.y;
 }
 
-namespace {
-
-bool CanTakeFocus(size_t index) {
-  const TDDControl* widget = WidgetList[index].get();
+bool WidgetList::CanTakeFocus(int index) const {
+  const Widget* widget = widgets_[static_cast<size_t>(index)].get();
   if (widget->Hidden) return false;
   if (FocusScope.empty()) return true;
-  for (const TDDControl* w : FocusScope)
+  for (const Widget* w : FocusScope)
     if (w == widget) return true;
   return false;
 }
+
+namespace {
 
 // Where the pointer rests on a widget that takes the focus: on it, so that a
 // click or Enter picks it. On a text button it goes to the middle of the bare
@@ -189,109 +153,110 @@ bool CanTakeFocus(size_t index) {
 // it goes to the box's right end, where the text reaches only when the box is
 // nearly full, a pointer's half width inside the edge so that a small move does
 // not leave the box (which ends editing).
-iVec2 RestPoint(const TDDControl& widget) {
+iVec2 RestPoint(const Widget& widget) {
   iVec2 at{0, 0};
   iSpriteLocation(widget.Sprite, &at);
-  if (const auto* button = dynamic_cast<const TDDButtonText*>(&widget)) {
+  if (const auto* button = dynamic_cast<const TextButton*>(&widget)) {
     const float halfFace = PixelsToUnitsX(button->Width) / 2;
     const float halfCaption = CaptionWidth(button->Caption) / 2;
     if (halfCaption < halfFace) at.x += (halfCaption + halfFace) / 2;
-  } else if (dynamic_cast<const TDDEdit*>(&widget)) {
+  } else if (dynamic_cast<const EditBox*>(&widget)) {
     constexpr float EndMargin = 1.0f;
     at.x += std::max(0.0f, PixelsToUnitsX(widget.Width) / 2 - EndMargin);
   }
   return at;
 }
 
-// Moves the focus to `index` and the pointer onto that widget.
-void FocusOn(size_t index) {
-  FocusIndex = static_cast<uint8_t>(index);
-  const iVec2 at = RestPoint(*WidgetList[index]);
-  const iVec2 pointer{(at.x + 16.0f) / 32.0f, (at.y - 12.0f) / -24.0f};
+}  // namespace
+
+void WidgetList::FocusOn(int index) {
+  focus_ = index;
+  const iVec2 at = RestPoint(*widgets_[static_cast<size_t>(index)]);
+  const iVec2 pointer = PlaneToView(at.x, at.y);
   iMouseReset(&pointer);
 }
 
-}  // namespace
+void Widget::TakeFocus() { list_.FocusOn(index_); }
 
-void TDDControl::TakeFocus() {
-  if (ListIndex >= 0) FocusOn(static_cast<size_t>(ListIndex));
-}
+void Widget::FocusUnderPointer() { list_.focus_ = index_; }
 
-void TDDControl::FocusNext() {
-  const size_t n = WidgetList.size();
+void Widget::FocusNext() {
+  const int n = list_.Size();
   if (n == 0) return;
-  size_t i = ListIndex < 0 || static_cast<size_t>(ListIndex) + 1 >= n ? 0 : ListIndex + 1;
-  for (size_t tried = 0; tried < n; ++tried, i = (i + 1) % n) {
-    if (CanTakeFocus(i)) {
-      FocusOn(i);
+  int i = index_ + 1 >= n ? 0 : index_ + 1;
+  for (int tried = 0; tried < n; ++tried, i = (i + 1) % n) {
+    if (list_.CanTakeFocus(i)) {
+      list_.FocusOn(i);
       return;
     }
   }
   // Every widget hidden: nothing to move to.
 }
 
-void TDDControl::FocusPrevious() {
-  const size_t n = WidgetList.size();
+void Widget::FocusPrevious() {
+  const int n = list_.Size();
   if (n == 0) return;
-  size_t i = ListIndex <= 0 ? n - 1 : ListIndex - 1;
-  for (size_t tried = 0; tried < n; ++tried, i = (i + n - 1) % n) {
-    if (CanTakeFocus(i)) {
-      FocusOn(i);
+  int i = index_ <= 0 ? n - 1 : index_ - 1;
+  for (int tried = 0; tried < n; ++tried, i = (i + n - 1) % n) {
+    if (list_.CanTakeFocus(i)) {
+      list_.FocusOn(i);
       return;
     }
   }
 }
 
-// ---- TDDButton ---------------------------------------------------------------------
+// ---- PictureButton ---------------------------------------------------------------------
 
-TDDButton::TDDButton(const std::string& image, uint8_t action, float left, float bottom) {
+PictureButton::PictureButton(UiHost& host, WidgetList& list, const std::string& image,
+                             Action action, float left, float bottom)
+    : Widget(host, list) {
   NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
   MeasureImage(ImageFile(image, 0), Width, Height);
-  Action = action;
+  Activates = action;
   iSpriteTextureSet(Sprite, HighlightTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
 }
 
-void TDDButton::Update() {
-  TDDControl::Update();
+void PictureButton::Update() {
+  Widget::Update();
   if (iSpritePicked(Sprite)) {
-    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+    FocusUnderPointer();
   } else {
     iSpriteTextureSet(Sprite, NormalTexture);
     iSpriteColorSet(Sprite, 1, 1, 1, 1);
   }
 }
 
-void TDDButton::UpdateFocused() {
-  TDDControl::UpdateFocused();
+void PictureButton::UpdateFocused() {
+  Widget::UpdateFocused();
   iSpriteTextureSet(Sprite, HighlightTexture);
   CheckActivate();
 }
 
-// ---- TDDButtonText -----------------------------------------------------------------
+// ---- TextButton -----------------------------------------------------------------
 
-TDDButtonText::TDDButtonText(const std::string& caption, const std::string& image, uint8_t action,
-                             float left, float bottom)
-    : Caption(caption) {
+TextButton::TextButton(UiHost& host, WidgetList& list, const std::string& caption,
+                       const std::string& image, Action action, float left, float bottom)
+    : Widget(host, list), Caption(caption) {
   NormalTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   HighlightTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
   MeasureImage(ImageFile(image, 0), Width, Height);
-  Action = action;
+  Activates = action;
   iSpriteTextureSet(Sprite, NormalTexture);
   PlaceImage(Sprite, Width, Height, left, bottom);
 }
 
-void TDDButtonText::Update() {
+void TextButton::Update() {
   if (Hidden) {
     // A hidden button that still holds the focus (the screen changed under it)
     // passes the arrow keys on, so the keyboard never goes dead.
     Navigate();
     return;
   }
-  TDDControl::Update();
+  Widget::Update();
   if (iSpritePicked(Sprite)) {
-    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+    FocusUnderPointer();
   } else {
     iSpriteTextureSet(Sprite, NormalTexture);
     float x, y;
@@ -302,9 +267,9 @@ void TDDButtonText::Update() {
   iSpriteColorSet(Sprite, Brightness, Brightness, Brightness, 1);
 }
 
-void TDDButtonText::UpdateFocused() {
+void TextButton::UpdateFocused() {
   if (Hidden) return;
-  TDDControl::UpdateFocused();
+  Widget::UpdateFocused();
   iSpriteTextureSet(Sprite, HighlightTexture);
   float x, y;
   Centre(x, y);
@@ -313,12 +278,13 @@ void TDDButtonText::UpdateFocused() {
   if (Enabled) CheckActivate();
 }
 
-// ---- TDDButtonToggle ---------------------------------------------------------------
+// ---- ToggleButton ---------------------------------------------------------------
 
-TDDButtonToggle::TDDButtonToggle(const std::string& image, uint16_t splitPixels, uint8_t action,
-                                 float left, float bottom, uint8_t& value)
-    : Value(&value) {
-  Action = action;
+ToggleButton::ToggleButton(UiHost& host, WidgetList& list, const std::string& image,
+                           uint16_t splitPixels, Action action, float left, float bottom,
+                           uint8_t& value)
+    : Widget(host, list), Value(&value) {
+  Activates = action;
   OffTexture = iTextureCreate(ImageFile(image, 0).c_str()).release();
   OnTexture = iTextureCreate(ImageFile(image, 1).c_str()).release();
   MeasureImage(ImageFile(image, 0), Width, Height);
@@ -328,32 +294,32 @@ TDDButtonToggle::TDDButtonToggle(const std::string& image, uint16_t splitPixels,
   iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
 }
 
-void TDDButtonToggle::Update() {
+void ToggleButton::Update() {
   iFloatTendTo(&Brightness, 1.0f, 0.3f);
   // Left and Right set a focused toggle's value; only Up and Down leave it.
   Navigate(false);
   if (iSpritePicked(Sprite)) {
-    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+    FocusUnderPointer();
   } else {
     iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
   }
   iSpriteTextureSet(Sprite, *Value != 0 ? OnTexture : OffTexture);
 }
 
-void TDDButtonToggle::UpdateFocused() {
+void ToggleButton::UpdateFocused() {
   // A toggle left focused by a screen that went away is not shown: its keys
   // would change a setting the player cannot see.
   if (Hidden) return;
-  HeldFocus = Current;
-  TDDControl::UpdateFocused();
+  heldFocus_ = Current;
+  Widget::UpdateFocused();
   iSpriteColorSet(Sprite, 1, 1, 1, 1);
   CheckActivate();
 }
 
-void TDDButtonToggle::CheckActivate() {
+void ToggleButton::CheckActivate() {
   auto apply = [&](uint8_t value) {
     *Value = value;
-    TheUiHost().Activate(Action);
+    host_.Activate(Activates);
   };
   if (iMouseButtonClick(0) && iSpritePicked(Sprite)) {
     apply(PointerOnPlane().x < SplitX ? 1 : 0);
@@ -361,14 +327,15 @@ void TDDButtonToggle::CheckActivate() {
   if (EnterOrSpace()) apply(*Value == 0 ? 1 : 0);
   // Only a toggle that already had the focus takes Left and Right: the key that
   // brought the focus here is not a choice.
-  if (!HeldFocus) return;
+  if (!heldFocus_) return;
   if (Clicked(Key::Right)) apply(0);
   if (Clicked(Key::Left)) apply(1);
 }
 
-// ---- TDDEdit -------------------------------------------------------------------------
+// ---- EditBox -------------------------------------------------------------------------
 
-TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
+EditBox::EditBox(UiHost& host, WidgetList& list, std::string& text, float left, float bottom)
+    : Widget(host, list), Text(&text) {
   BoxTexture = iTextureCreate("Data\\Edit.png").release();
   MeasureImage("Data\\Edit.png", Width, Height);
   TextX = left + 1.0f;
@@ -390,23 +357,23 @@ TDDEdit::TDDEdit(std::string& text, float left, float bottom) : Text(&text) {
   Editing = false;
 }
 
-void TDDEdit::Hide() {
-  TDDControl::Hide();
+void EditBox::Hide() {
+  Widget::Hide();
   // Leaving the screen ends editing and takes the caret along.
   Editing = false;
-  JustStarted = false;
+  justStarted_ = false;
   CaretVisible = false;
   iSpriteHide(CaretSprite);
 }
 
-void TDDEdit::Update() {
+void EditBox::Update() {
   if (Hidden) {
     Navigate();
     return;
   }
-  TDDControl::Update();
+  Widget::Update();
   if (iSpritePicked(Sprite)) {
-    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+    FocusUnderPointer();
   } else {
     iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
     Editing = false;
@@ -417,32 +384,32 @@ void TDDEdit::Update() {
   }
 }
 
-void TDDEdit::UpdateFocused() {
+void EditBox::UpdateFocused() {
   if (Hidden) return;
-  TDDControl::UpdateFocused();
+  Widget::UpdateFocused();
   iSpriteColorSet(Sprite, 1, 1, 1, 1);
   CheckActivate();
 }
 
-bool TDDEdit::Accepts(int32_t ch) {
+bool EditBox::Accepts(int32_t ch) {
   // Printable ASCII and the printable Latin-1 letters and signs (one byte each,
   // as the settings file stores names; the font draws them all). Control
   // characters and the invisible soft hyphen never enter the text.
   return (ch >= 32 && ch <= 126) || (ch >= 161 && ch <= 255 && ch != 173);
 }
 
-void TDDEdit::StartEditing() {
+void EditBox::StartEditing() {
   if (Hidden) return;
   Editing = true;
-  JustStarted = true;
+  justStarted_ = true;
 }
 
-void TDDEdit::CheckActivate() {
+void EditBox::CheckActivate() {
   if (Hidden) return;
   // Enter, Space or a click start editing; while editing, Space is a space and
   // only Enter ends it.
-  bool started = JustStarted;
-  JustStarted = false;
+  bool started = justStarted_;
+  justStarted_ = false;
   if (!Editing) {
     if (iMouseButtonClick(0) || Clicked(Key::Enter) || Clicked(Key::Space)) {
       Editing = true;
@@ -474,9 +441,10 @@ void TDDEdit::CheckActivate() {
   }
 }
 
-// ---- TDDBossKey ----------------------------------------------------------------------
+// ---- KeyCaptureBox ----------------------------------------------------------------------
 
-TDDBossKey::TDDBossKey(uint8_t& key, float left, float bottom) : BoundKey(&key) {
+KeyCaptureBox::KeyCaptureBox(UiHost& host, WidgetList& list, uint8_t& key, float left, float bottom)
+    : Widget(host, list), BoundKey(&key) {
   BoxTexture = iTextureCreate("Data\\BossKey.png").release();
   MeasureImage("Data\\BossKey.png", Width, Height);
   iSpriteTextureSet(Sprite, BoxTexture);
@@ -488,19 +456,19 @@ TDDBossKey::TDDBossKey(uint8_t& key, float left, float bottom) : BoundKey(&key) 
   Capturing = false;
 }
 
-void TDDBossKey::Hide() {
-  TDDControl::Hide();
+void KeyCaptureBox::Hide() {
+  Widget::Hide();
   Capturing = false;
 }
 
-void TDDBossKey::Update() {
+void KeyCaptureBox::Update() {
   if (Hidden) {
     Navigate();
     return;
   }
-  TDDControl::Update();
+  Widget::Update();
   if (iSpritePicked(Sprite)) {
-    if (Index() >= 0) FocusIndex = static_cast<uint8_t>(Index());
+    FocusUnderPointer();
   } else {
     iSpriteColorSet(Sprite, 1, 1, 1, 0.6f);
     Capturing = false;
@@ -509,14 +477,14 @@ void TDDBossKey::Update() {
             ColourEditText);
 }
 
-void TDDBossKey::UpdateFocused() {
+void KeyCaptureBox::UpdateFocused() {
   if (Hidden) return;
-  TDDControl::UpdateFocused();
+  Widget::UpdateFocused();
   iSpriteColorSet(Sprite, 1, 1, 1, 1);
   CheckActivate();
 }
 
-void TDDBossKey::CheckActivate() {
+void KeyCaptureBox::CheckActivate() {
   if (Hidden) return;
   if (!Capturing) {
     // The key (or click) that starts the capture is never the key captured:
@@ -534,7 +502,7 @@ void TDDBossKey::CheckActivate() {
     if (Clicked(code)) {
       *BoundKey = static_cast<uint8_t>(code);
       Capturing = false;
-      BossKeyArmed = false;  // the key is down now: it acts after its release
+      host_.BossKeyCaptured();
       return;
     }
   }
@@ -562,42 +530,36 @@ std::string KeyName(int code) {
   return "None";
 }
 
-// ---- TDDScrollText -------------------------------------------------------------------
+// ---- ScrollingText -------------------------------------------------------------------
 
 std::vector<std::string> SplitHelpLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   std::string line;
-  while (lines.size() < TDDScrollText::MaxLines && std::getline(in, line)) {
+  while (lines.size() < ScrollingText::MaxLines && std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
   return lines;
 }
 
-namespace {
-
-std::vector<std::string> ReadHelpFile() {
-  const std::string name = "Data\\Help.txt";
-  std::ifstream file(ResolveDataPath(name), std::ios::binary);
-  if (!file) {
-    throw std::runtime_error("Cannot open file \"" + ShownPath(name) + "\". " +
-                             std::strerror(errno));
+Result<std::vector<std::string>> ReadHelpLines(const std::string& file) {
+  std::ifstream in(ResolveDataPath(file), std::ios::binary);
+  if (!in) {
+    const int error = errno;
+    return Error{"Cannot open file \"" + ShownPath(file) + "\". " + std::strerror(error),
+                 std::error_code(error, std::generic_category())};
   }
   std::ostringstream text;
-  text << file.rdbuf();
+  text << in.rdbuf();
   return SplitHelpLines(text.str());
 }
 
-}  // namespace
-
-TDDScrollText::TDDScrollText() : TDDScrollText(ReadHelpFile()) {}
-
-TDDScrollText::TDDScrollText(std::vector<std::string> lines) : Lines(std::move(lines)) {
+ScrollingText::ScrollingText(std::vector<std::string> lines) : Lines(std::move(lines)) {
   if (Lines.size() > MaxLines) Lines.resize(MaxLines);
 }
 
-void TDDScrollText::Draw() {
+void ScrollingText::Draw() {
   for (size_t i = 0; i < Lines.size(); ++i) {
     const float y = Offset - 1.5f * static_cast<float>(i);
     const float t = 0.94f - 0.06f * y - 0.018f * y * y;
