@@ -13,8 +13,9 @@ namespace gh::test {
 
 // The main menu is up once the fade-in is over and its first button shows.
 inline bool MainMenuShown(Harness& h) {
-  return h.Shell().CurrentScreen() == Screen::Menu && h.Shell().PreviousScreen() == Screen::FadeIn &&
-         h.Shell().Widgets()->StartGame && !h.Shell().Widgets()->StartGame->Hidden;
+  return h.Shell().CurrentScreen() == Screen::Menu &&
+         h.Shell().PreviousScreen() == Screen::FadeIn && h.Shell().Widgets() &&
+         !h.Shell().Widgets()->StartGame->Hidden;
 }
 
 inline void ClickWidget(Harness& h, const Widget* widget) {
@@ -31,12 +32,13 @@ inline bool StartGameFromMenu(Harness& h) {
   if (!h.StepUntil([&] { return MainMenuShown(h); }, 900)) return false;
   h.Step(2);
   ClickWidget(h, h.Shell().Widgets()->StartGame);
-  return h.StepUntil([&] { return h.Shell().CurrentScreen() == Screen::Game && Game != nullptr; }, 10);
+  return h.StepUntil([&] { return h.Shell().CurrentScreen() == Screen::Game && Game != nullptr; },
+                     10);
 }
 
 // Answers the open question box with its first ("Yes") or second button.
 inline void AnswerQuestion(Harness& h, bool yes) {
-  ClickWidget(h, yes ? MenuWidgets()->Yes : MenuWidgets()->No);
+  ClickWidget(h, yes ? h.Shell().Widgets()->Yes : h.Shell().Widgets()->No);
 }
 
 }  // namespace gh::test

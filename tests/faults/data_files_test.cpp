@@ -89,7 +89,7 @@ void RunDamaged(const Case& c, const fs::path& folder) {
   };
   if (c.inGame && h.StepUntil([&] { return MainMenuShown(h) || h.Exited(); }, 900) && !h.Exited()) {
     h.Step(2);
-    ClickWidget(h, MenuWidgets()->StartGame);
+    ClickWidget(h, h.Shell().Widgets()->StartGame);
   }
   // A file that stops the program: it ends by itself after the message. One
   // that does not: the game goes on (the menu, or a few seconds of play).

@@ -225,7 +225,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
   const std::array<bool, 10> marked = h.Shell().Unsent().Rows();
   for (int i = 0; i < 10; ++i) EXPECT_EQ(marked[i], i == 9 && c.asksAgain) << i;
   EXPECT_EQ(h.HasPrint("*"), c.asksAgain);
-  EXPECT_EQ(!MenuWidgets()->Send->Hidden, c.asksAgain);
+  EXPECT_EQ(!h.Shell().Widgets()->Send->Hidden, c.asksAgain);
   const auto unsent = UnsentOnDisk(h);
   if (c.asksAgain) {
     EXPECT_EQ(unsent, (std::vector<UnsentScore>{{"Faulty", 0, "Nowhere"}}));
@@ -383,7 +383,7 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   ASSERT_FALSE(h.Shell().Widgets()->Send->Hidden);
 
   if (GetParam() == SendFrom::Button) {
-    ClickWidget(h, MenuWidgets()->Send);
+    ClickWidget(h, h.Shell().Widgets()->Send);
   } else {
     h.MouseAt(0, static_cast<float>(4.1 - 1.43 * 9));
     h.Step(1);
@@ -393,7 +393,10 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   ASSERT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
   AnswerQuestion(h, true);
   ASSERT_TRUE(h.StepUntil(
-      [&] { return h.Shell().CurrentScreen() == Screen::HighScores && !h.Shell().Questions().IsOpen(); }, 10));
+      [&] {
+        return h.Shell().CurrentScreen() == Screen::HighScores && !h.Shell().Questions().IsOpen();
+      },
+      10));
   h.Step(2);
 
   EXPECT_EQ(server.submissions(), 2);
@@ -401,9 +404,10 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
   EXPECT_EQ(h.Shell().Unsent().Rows(), (std::array<bool, 10>{}));
   EXPECT_FALSE(h.HasPrint("*"));
-  EXPECT_TRUE(MenuWidgets()->Send->Hidden);
+  EXPECT_TRUE(h.Shell().Widgets()->Send->Hidden);
   EXPECT_TRUE(UnsentOnDisk(h).empty());
-  EXPECT_EQ(h.Shell().PlayerSettings().HighScores[9].Name, "Faulty");  // the table itself is as it was
+  EXPECT_EQ(h.Shell().PlayerSettings().HighScores[9].Name,
+            "Faulty");  // the table itself is as it was
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, LaterSend, ::testing::Values(SendFrom::Button, SendFrom::Row),

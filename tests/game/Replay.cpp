@@ -41,7 +41,8 @@ bool MenuShown(Harness& h) {
 
 void AnswerQuestion(Harness& h, bool yes) {
   iVec2 at{};
-  iSpriteLocation((yes ? MenuWidgets()->Yes : MenuWidgets()->No)->Sprite, &at);
+  const WidgetSet& widgets = *h.Shell().Widgets();
+  iSpriteLocation((yes ? widgets.Yes : widgets.No)->Sprite, &at);
   h.MouseAt(at.x, at.y);
   h.Step(1);
   h.Click();

@@ -46,7 +46,8 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   h->Step(1);
   EXPECT_EQ(Game, nullptr);
   EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i].Score, table[i].Score);
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i].Score, table[i].Score);
 }
 
 // A question asked in play lies over the gun, whatever the aim, and the aiming
@@ -62,9 +63,11 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
     h->Step(2);
     h->Tap(Key::Escape);
     ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
-    for (int answer : {9, 8}) {  // "No" as preselected, then "Yes" after Left
-      SCOPED_TRACE(TextButtons[answer]->Caption);
-      if (answer == 8) h->Tap(Key::Left);
+    // "No" as preselected, then "Yes" after Left.
+    const WidgetSet& widgets = *h->Shell().Widgets();
+    for (const TextButton* answer : {widgets.No, widgets.Yes}) {
+      SCOPED_TRACE(answer->Caption);
+      if (answer == widgets.Yes) h->Tap(Key::Left);
       h->Step(2);
       const auto sprites = h->Sprites();
       auto order = [&](SpriteRef sprite) {
@@ -75,7 +78,7 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
       const int gun = order(Game->Player->GunSprites[Game->Weapon]);
       ASSERT_GE(gun, 0) << "the gun is not shown under the box";
       const ihSprite& g = sprites[gun];
-      const int panel = order(MenuWidgets()->MessagePanel);
+      const int panel = order(h->Shell().Widgets()->MessagePanel);
       ASSERT_GE(panel, 0);
       const ihSprite& m = sprites[panel];
       // The gun reaches into the box, so which one covers the other shows.
@@ -239,7 +242,8 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(score), 400));
   AnswerYes();
   // Entered before any sending.
-  EXPECT_TRUE(std::any_of(h->Shell().PlayerSettings().HighScores.begin(), h->Shell().PlayerSettings().HighScores.end(),
+  EXPECT_TRUE(std::any_of(h->Shell().PlayerSettings().HighScores.begin(),
+                          h->Shell().PlayerSettings().HighScores.end(),
                           [&](const HighScore& e) { return e.Score == score; }));
   ASSERT_TRUE(h->StepUntilPrint("World's Highscores page?", 5));
   AnswerYes();

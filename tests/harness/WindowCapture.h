@@ -48,7 +48,7 @@ class WindowCapture {
     Engine().ihHeadlessEnable(0);
     enable_(1);
     h.Post(iMsgCaptionDblClk, 0);
-    return h.StepUntil([&] { return Engine().ihOpenCount() > opened && MenuWidgets(); }, 600);
+    return h.StepUntil([&] { return Engine().ihOpenCount() > opened && h.Shell().Widgets(); }, 600);
   }
 
   // Views are no longer kept.

@@ -55,7 +55,8 @@ class ContactSheet : public ::testing::Test {
     options.seed = 7;
     h = std::make_unique<Harness>(options);
     ASSERT_TRUE(h->StepUntil(
-        [&] { return h->Shell().CurrentScreen() == Screen::Menu && h->Shell().FadeLevel() >= 1; }, 900));
+        [&] { return h->Shell().CurrentScreen() == Screen::Menu && h->Shell().FadeLevel() >= 1; },
+        900));
     ASSERT_TRUE(capture.OpenWindow(*h));
     ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::Menu; }, 900));
     folder = ShotsFolder("look");
@@ -113,7 +114,7 @@ class ContactSheet : public ::testing::Test {
   }
 
   // Answers the open question box with "Yes" or "No".
-  void Answer(bool yes) { Press(yes ? MenuWidgets()->Yes : MenuWidgets()->No); }
+  void Answer(bool yes) { Press(yes ? h->Shell().Widgets()->Yes : h->Shell().Widgets()->No); }
 
   // Brings an enemy on now, whatever the level's limits.
   static void BringOn(TBaseEnemy& enemy) {
@@ -165,7 +166,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->MouseAt(12, -10);
   h->Step(3);
   Save("options");
-  Press(MenuWidgets()->OptionsBack);
+  Press(h->Shell().Widgets()->OptionsBack);
 
   Press(h->Shell().Widgets()->Help);
   ASSERT_EQ(h->Shell().CurrentScreen(), Screen::HelpText);
@@ -173,27 +174,27 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Step(200);  // the text has scrolled into the middle
   Save("help-1");
   for (const char* page : {"help-2", "help-3", "help-4"}) {
-    Press(MenuWidgets()->Next);
+    Press(h->Shell().Widgets()->Next);
     h->MouseAt(12, -10);
     h->Step(3);
     Save(page);
   }
-  Press(MenuWidgets()->Back);
+  Press(h->Shell().Widgets()->Back);
 
   Press(h->Shell().Widgets()->HighScores);
   ASSERT_EQ(h->Shell().CurrentScreen(), Screen::HighScores);
   h->MouseAt(12, -10);
   h->Step(3);
   Save("high-score");
-  Press(MenuWidgets()->ClearTable);
+  Press(h->Shell().Widgets()->ClearTable);
   ASSERT_TRUE(h->StepUntilPrint("Do you want to clear", 10));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("clear-question");
   Answer(false);
-  Press(MenuWidgets()->Back);
+  Press(h->Shell().Widgets()->Back);
 
   // ---- a game: the first scene -----------------------------------------------------
-  Press(MenuWidgets()->StartGame);
+  Press(h->Shell().Widgets()->StartGame);
   ASSERT_NE(Game, nullptr);
   SeedRandom(99);
   h->MouseAt(9, 6);
@@ -348,7 +349,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhaseNameEntry; }, 400));
   h->Step(2);
   // A long name: the box stops taking letters where the table's column ends.
-  Press(MenuWidgets()->NameBox);
+  Press(h->Shell().Widgets()->NameBox);
   h->Type("Maximilian Oberhuber-Wolkenstein");
   h->Step(2);
   Save("name-entry");

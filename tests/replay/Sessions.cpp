@@ -15,6 +15,9 @@ namespace {
 
 Recorder* current = nullptr;
 
+// The widget set of the program under the recorder, or none.
+WidgetSet* Widgets() { return current ? Widgets() : nullptr; }
+
 bool Shown(SpriteRef sprite) {
   if (!current || !sprite) return false;
   for (const auto& s : current->H().Sprites())
@@ -23,8 +26,9 @@ bool Shown(SpriteRef sprite) {
 }
 
 bool MenuUp() {
-  return current->H().Shell().Resources().Cursor && current->H().Shell().CurrentScreen() == Screen::Menu &&
-         current->H().Shell().Widgets()->StartGame && Shown(current->H().Shell().Widgets()->StartGame->Sprite);
+  return current->H().Shell().Resources().Cursor &&
+         current->H().Shell().CurrentScreen() == Screen::Menu && Widgets() &&
+         Shown(Widgets()->StartGame->Sprite);
 }
 
 void Until(Recorder& r, const std::function<bool()>& done, int maxFrames) {
@@ -45,47 +49,47 @@ void ClickOn(Recorder& r, const Widget* widget) {
 
 void Answer(Recorder& r, bool yes) {
   Until(
-      r, [] { return MenuWidgets() && Shown(MenuWidgets()->Yes->Sprite); }, 120);
-  ClickOn(r, yes ? MenuWidgets()->Yes : MenuWidgets()->No);
+      r, [] { return Widgets() && Shown(Widgets()->Yes->Sprite); }, 120);
+  ClickOn(r, yes ? Widgets()->Yes : Widgets()->No);
 }
 
 void Menus(Recorder& r) {
   Until(r, MenuUp, 1500);
   r.Step(30);
-  ClickOn(r, MenuWidgets()->Options);
-  ClickOn(r, MenuWidgets()->SoundToggle);
-  ClickOn(r, MenuWidgets()->MusicToggle);
-  ClickOn(r, MenuWidgets()->CountryBox);
+  ClickOn(r, Widgets()->Options);
+  ClickOn(r, Widgets()->SoundToggle);
+  ClickOn(r, Widgets()->MusicToggle);
+  ClickOn(r, Widgets()->CountryBox);
   r.Type("Norway");
   r.Tap(Key::Backspace);
   r.Type("y!");
   r.Tap(Key::Enter);
   r.Step(20);
-  ClickOn(r, current->H().Shell().Widgets()->BossKeyBox);
+  ClickOn(r, Widgets()->BossKeyBox);
   r.Tap(Key::F5);
   r.Step(20);
-  ClickOn(r, MenuWidgets()->OptionsBack);
-  ClickOn(r, MenuWidgets()->OptionsBack);
-  ClickOn(r, MenuWidgets()->Back);
+  ClickOn(r, Widgets()->OptionsBack);
+  ClickOn(r, Widgets()->OptionsBack);
+  ClickOn(r, Widgets()->Back);
   Until(r, MenuUp, 300);
-  ClickOn(r, MenuWidgets()->HighScores);
+  ClickOn(r, Widgets()->HighScores);
   r.Step(60);
-  ClickOn(r, MenuWidgets()->Back);
-  ClickOn(r, MenuWidgets()->OptionsBack);
+  ClickOn(r, Widgets()->Back);
+  ClickOn(r, Widgets()->OptionsBack);
   Until(r, MenuUp, 300);
-  ClickOn(r, MenuWidgets()->Help);
+  ClickOn(r, Widgets()->Help);
   for (int page = 0; page < 3; ++page) {
     r.Step(40);
     r.Message(iMsgWheelDown);
     r.Step(20);
     r.Tap(Key::Down);
     r.Step(20);
-    ClickOn(r, MenuWidgets()->Next);
+    ClickOn(r, Widgets()->Next);
   }
-  ClickOn(r, MenuWidgets()->Prev);
+  ClickOn(r, Widgets()->Prev);
   r.Step(30);
-  ClickOn(r, MenuWidgets()->Back);
-  ClickOn(r, MenuWidgets()->OptionsBack);
+  ClickOn(r, Widgets()->Back);
+  ClickOn(r, Widgets()->OptionsBack);
   Until(r, MenuUp, 300);
   // Focus lost and back, a minimise and restore.
   r.Active(false);
@@ -94,7 +98,7 @@ void Menus(Recorder& r) {
   r.Active(true);
   r.Message(iMsgActivate);
   r.Step(30);
-  ClickOn(r, MenuWidgets()->ExitGame);
+  ClickOn(r, Widgets()->ExitGame);
   Answer(r, true);
   Until(
       r, [] { return false; }, 600);
@@ -112,7 +116,7 @@ TTerror* Target() {
 void Play(Recorder& r, int maxFrames) {
   Until(r, MenuUp, 1500);
   r.Step(10);
-  ClickOn(r, MenuWidgets()->StartGame);
+  ClickOn(r, Widgets()->StartGame);
   auto playing = [] {
     return Game && (Game->Phase == PhaseIntro || Game->Phase == PhasePlaying ||
                     Game->Phase == PhaseLifeLost);
@@ -155,7 +159,7 @@ void Play(Recorder& r, int maxFrames) {
       r, [] { return !Game || Game->Phase == PhaseNameEntry; }, 3000);
   if (Game && Game->Phase == PhaseNameEntry) {
     r.Step(10);
-    ClickOn(r, MenuWidgets()->NameBox);
+    ClickOn(r, Widgets()->NameBox);
     r.Type("Ace Replay");
     Answer(r, true);
     Answer(r, true);   // send

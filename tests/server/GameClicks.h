@@ -18,7 +18,7 @@ inline void ClickOn(gh::test::Harness& h, SpriteRef sprite) {
 }
 
 inline void Answer(gh::test::Harness& h, bool yes) {
-  ClickOn(h, (yes ? MenuWidgets()->Yes : MenuWidgets()->No)->Sprite);
+  ClickOn(h, (yes ? h.Shell().Widgets()->Yes : h.Shell().Widgets()->No)->Sprite);
 }
 
 }  // namespace gh::scores::test

@@ -67,7 +67,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     h.Step(2);
 
     // A game, played by aiming at the terrorists and holding the button.
-    ClickOn(h, MenuWidgets()->StartGame->Sprite);
+    ClickOn(h, h.Shell().Widgets()->StartGame->Sprite);
     ASSERT_NE(Game, nullptr);
     ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
     int frames = 0;
@@ -93,7 +93,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
     Answer(h, true);
     ASSERT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
-    ClickOn(h, MenuWidgets()->NameBox->Sprite);
+    ClickOn(h, h.Shell().Widgets()->NameBox->Sprite);
     h.Type("Ada <b>");
     h.Step(1);
     ASSERT_EQ(h.Shell().TypedName(), "Ada <b>");
@@ -111,7 +111,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     // "World scores" opens the page of the same server.
     h.Step(2);
     h.Platform().opened.clear();
-    ClickOn(h, MenuWidgets()->WorldScores->Sprite);
+    ClickOn(h, h.Shell().Widgets()->WorldScores->Sprite);
     const std::string page = server.Address() + "/cgi/version.pl?prg=Gravelhorn2&show&type=0";
     ASSERT_EQ(h.Platform().opened, std::vector<std::string>{page});
 

@@ -292,7 +292,7 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   EXPECT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   Answer(h, true);
   EXPECT_TRUE(h.StepUntilPrint("Your Scores is " + std::to_string(score), 400));
-  ClickOn(h, MenuWidgets()->NameBox->Sprite);
+  ClickOn(h, h.Shell().Widgets()->NameBox->Sprite);
   h.Type(name);
   h.Step(1);
   Answer(h, true);

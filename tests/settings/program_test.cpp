@@ -48,7 +48,7 @@ class Program : public ::testing::Test {
 
   void OpenHighScores() {
     for (const auto& s : h->Sprites()) {
-      if (s.handle == MenuWidgets()->HighScores->Sprite.get()) {
+      if (s.handle == h->Shell().Widgets()->HighScores->Sprite.get()) {
         h->MouseAt(s.x, s.y);
         h->Step(1);
         h->Click();
@@ -117,7 +117,8 @@ TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
   // start's, never ten empty names with 0.
   EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Score, 5000);
   for (int i = 1; i < 10; ++i)
-    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i], (HighScore{"Anonymous", 5000 - 500 * i})) << i;
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i], (HighScore{"Anonymous", 5000 - 500 * i}))
+        << i;
   EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <variant>
 
 #include "MenuFixture.h"
 #include "scores/WebScores.h"
@@ -32,7 +33,7 @@ TEST_F(Screens, FirstStartShowsLoadingThenFadesTheBackgroundInThenTheSixButtons)
     }
     EXPECT_GE(back->color.alpha, lastAlpha);
     lastAlpha = back->color.alpha;
-    for (int slot = 0; slot <= 5; ++slot) EXPECT_FALSE(Shown(TextButtons[slot]));
+    for (int i = 0; i <= 5; ++i) EXPECT_FALSE(Shown(&Menu().List[i]));  // the main menu's buttons
     EXPECT_FALSE(Shown(h->Shell().Resources().Loading));
     h->Step(1);
     ++fadeFrames;
@@ -221,8 +222,9 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
     ClickOn(Menu().ClearTable);
     ASSERT_TRUE(h->HasPrint("Do you want to clear"));
     ASSERT_TRUE(h->HasPrint("the High Score Table?"));
-    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name, "Champion");  // nothing before the answer
-    ClickOn(TextButtons[yes ? 8 : 9]);
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name,
+              "Champion");  // nothing before the answer
+    ClickOn(yes ? Menu().Yes : Menu().No);
     EXPECT_TRUE(OnScreen(Screen::HighScores));
     EXPECT_TRUE(Shown(Menu().ClearTable));
     EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name == "Champion", !yes);
@@ -235,7 +237,8 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
   ClickOn(Menu().Help);
   ASSERT_TRUE(OnScreen(Screen::HelpText));
   EXPECT_FALSE(Shown(Menu().Prev));  // no Prev on page 1
-  const int8_t pages[] = {Screen::HelpText, Screen::HelpBonuses, Screen::HelpControls, Screen::HelpAbout};
+  const Screen pages[] = {Screen::HelpText, Screen::HelpBonuses, Screen::HelpControls,
+                          Screen::HelpAbout};
   const SpriteRef pictures[] = {SpriteRef(), h->Shell().Resources().HelpBonus,
                                 h->Shell().Resources().HelpControls,
                                 h->Shell().Resources().HelpAbout};
@@ -252,10 +255,10 @@ TEST_F(Screens, HelpPagesWalkWithNextAndPrevAndPageFourHasNoNext) {
     ASSERT_TRUE(OnScreen(pages[i])) << i;
   }
   // Escape on every page, the last one too, goes to the menu.
-  for (int8_t page : pages) {
+  for (Screen page : pages) {
     h->Shell().SwitchScreen(page);
     Press(Key::Escape);
-    EXPECT_TRUE(OnScreen(Screen::Menu)) << int(page);
+    EXPECT_TRUE(OnScreen(Screen::Menu)) << static_cast<int>(page);
   }
 }
 
@@ -285,24 +288,21 @@ TEST_F(Screens, TheControlsPageNamesTheBossKeySet) {
 TEST_F(Screens, EveryScreenAWidgetLeadsToIsInTheScreenTable) {
   Start();
   // The help pages give Prev and Next their actions on entry.
-  for (int8_t screen : {Screen::Menu, Screen::HelpText, Screen::HelpBonuses, Screen::HelpControls, Screen::HelpAbout}) {
+  for (Screen screen : {Screen::Menu, Screen::HelpText, Screen::HelpBonuses, Screen::HelpControls,
+                        Screen::HelpAbout}) {
     h->Shell().SwitchScreen(screen);
-    for (const auto& widget : WidgetList) {
+    for (int i = 0; i < Menu().List.Size(); ++i) {
+      const Widget& widget = Menu().List[i];
       // The text and key boxes act on their own and never hand on an action.
-      if (dynamic_cast<EditBox*>(widget.get()) || dynamic_cast<KeyCaptureBox*>(widget.get())) continue;
-      const uint8_t action = widget->Action;
-      EXPECT_TRUE(IsCommand(action) || Shell::ScreenExists(static_cast<int8_t>(action)))
-          << "widget " << widget->Index() << " on screen " << int(screen) << ": action "
-          << int(action);
+      if (dynamic_cast<const EditBox*>(&widget) || dynamic_cast<const KeyCaptureBox*>(&widget))
+        continue;
+      if (const Screen* leadsTo = std::get_if<Screen>(&widget.Activates)) {
+        EXPECT_TRUE(Shell::ScreenExists(*leadsTo))
+            << "widget " << i << " on screen " << static_cast<int>(screen) << " leads to screen "
+            << static_cast<int>(*leadsTo);
+      }
     }
   }
-  // Screens and commands share the action byte: no value may be both.
-  for (int value = -128; value < 128; ++value) {
-    if (Shell::ScreenExists(static_cast<int8_t>(value))) {
-      EXPECT_FALSE(IsCommand(static_cast<uint8_t>(value))) << value;
-    }
-  }
-  EXPECT_FALSE(Shell::ScreenExists(0));
 }
 
 TEST_F(Screens, HelpTextScrollsUpAndRestartsOnEveryEntry) {

@@ -24,14 +24,14 @@ std::string ReadText(const std::string& path) {
 
 // The main menu, after the fade-in of the first start.
 bool MenuShown(Harness& h) {
-  return h.Shell().Screen() == ScreenMenu && h.Shell().PreviousScreen() == ScreenFadeIn;
+  return h.Shell().CurrentScreen() == Screen::Menu && h.Shell().PreviousScreen() == Screen::FadeIn;
 }
 
 // Starts a game from the menu and waits until it is played.
 void StartGame(Harness& h) {
   ASSERT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 1500));
   h.Step(2);
-  h.Shell().SwitchScreen(ScreenGame);
+  h.Shell().SwitchScreen(Screen::Game);
   ASSERT_TRUE(h.StepUntil(
       [&] { return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase == PhasePlaying; },
       600));
@@ -57,13 +57,13 @@ TEST(ProgramsInSequence, TheSecondStartsCleanWhateverTheFirstLeft) {
       {"a game paused",
        [](Harness& h) {
          StartGame(h);
-         h.Tap(KeyP);
+         h.Tap(Key::LetterP);
          h.Step(3);
        }},
       {"the game's exit question open",
        [](Harness& h) {
          StartGame(h);
-         h.Tap(KeyEscape);
+         h.Tap(Key::Escape);
          ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 30));
        }},
       {"a game kept over a display change",
@@ -73,7 +73,7 @@ TEST(ProgramsInSequence, TheSecondStartsCleanWhateverTheFirstLeft) {
          h.Post(iMsgMaximize);
          ASSERT_TRUE(h.StepUntil(
              [&] {
-               return Engine().ihOpenCount() > opens && h.Shell().Screen() == ScreenGame &&
+               return Engine().ihOpenCount() > opens && h.Shell().CurrentScreen() == Screen::Game &&
                       h.Shell().RunningGame();
              },
              600));
@@ -83,12 +83,15 @@ TEST(ProgramsInSequence, TheSecondStartsCleanWhateverTheFirstLeft) {
        [](Harness& h) {
          ASSERT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 1500));
          h.Step(2);
-         h.Shell().SwitchScreen(ScreenOptions);
+         h.Shell().SwitchScreen(Screen::Options);
          h.Step(2);
          const int opens = Engine().ihOpenCount();
          h.Post(iMsgMaximize);
          ASSERT_TRUE(h.StepUntil(
-             [&] { return Engine().ihOpenCount() > opens && h.Shell().Screen() == ScreenOptions; },
+             [&] {
+               return Engine().ihOpenCount() > opens &&
+                      h.Shell().CurrentScreen() == Screen::Options;
+             },
              600));
          h.Step(5);
        }},

@@ -20,12 +20,13 @@ bool Shown(Harness& h, SpriteRef sprite) {
 // every frame from then on.
 TEST(SoakFinding, TwoRestartsInOneFrameComeBackToTheScreen) {
   Recorder r(3, std::nullopt);
-  for (int i = 0; i < 1500 && !(r.H().Shell().CurrentScreen() == Screen::Menu && r.H().Shell().Widgets()->Options &&
-                                Shown(r.H(), r.H().Shell().Widgets()->Options->Sprite));
+  for (int i = 0;
+       i < 1500 && !(r.H().Shell().CurrentScreen() == Screen::Menu && r.H().Shell().Widgets() &&
+                     Shown(r.H(), r.H().Shell().Widgets()->Options->Sprite));
        ++i)
     r.Step();
   iVec2 at{};
-  iSpriteLocation(MenuWidgets()->Options->Sprite, &at);
+  iSpriteLocation(r.H().Shell().Widgets()->Options->Sprite, &at);
   r.MouseAt(at.x, at.y);
   r.Step();
   r.Click();

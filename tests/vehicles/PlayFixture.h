@@ -41,9 +41,9 @@ class PlayTest : public ::testing::Test {
     ASSERT_TRUE(h->StepUntil([&] { return h->Shell().CurrentScreen() == Screen::Menu; }, 900));
     h->Step(2);
     // "Start Game", as a player picks it.
-    ASSERT_NE(MenuWidgets(), nullptr);
+    ASSERT_NE(h->Shell().Widgets(), nullptr);
     iVec2 at{};
-    iSpriteLocation(MenuWidgets()->StartGame->Sprite, &at);
+    iSpriteLocation(h->Shell().Widgets()->StartGame->Sprite, &at);
     h->MouseAt(at.x, at.y);
     h->Step(1);
     h->Click();

@@ -50,7 +50,8 @@ void RandomInput::PointAtSomethingShown(Recorder& r) {
 }
 
 void RandomInput::Frame(Recorder& r) {
-  visited_.insert(r.H().Shell().CurrentScreen() * 100 + (Game ? Game->Phase + 50 : 0));
+  visited_.insert(static_cast<int>(r.H().Shell().CurrentScreen()) * 100 +
+                  (Game ? Game->Phase + 50 : 0));
 
   if (inactiveFrames_ > 0 && --inactiveFrames_ == 0) {
     r.Active(true);
@@ -59,9 +60,10 @@ void RandomInput::Frame(Recorder& r) {
   if (holdFrames_ > 0 && --holdFrames_ == 0) r.Button(0, false);
 
   // The main menu leads everywhere; start a game often so play gets its share.
-  if (r.H().Shell().CurrentScreen() == Screen::Menu && !Game && r.H().Shell().Widgets()->StartGame && Chance(20)) {
+  WidgetSet* const widgets = r.H().Shell().Widgets();
+  if (r.H().Shell().CurrentScreen() == Screen::Menu && !Game && widgets && Chance(20)) {
     iVec2 at{};
-    iSpriteLocation(MenuWidgets()->StartGame->Sprite, &at);
+    iSpriteLocation(widgets->StartGame->Sprite, &at);
     r.MouseAt(at.x, at.y);
   }
   // In play, aim at the scene and fire in bursts.
