@@ -57,13 +57,13 @@ TEST(ProgramsInSequence, TheSecondStartsCleanWhateverTheFirstLeft) {
       {"a game paused",
        [](Harness& h) {
          StartGame(h);
-         h.Tap(KeyP);
+         h.Tap(Key::LetterP);
          h.Step(3);
        }},
       {"the game's exit question open",
        [](Harness& h) {
          StartGame(h);
-         h.Tap(KeyEscape);
+         h.Tap(Key::Escape);
          ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 30));
        }},
       {"a game kept over a display change",
