@@ -1,75 +1,84 @@
-// Bonus boxes and the hit effect. A box comes down on its parachute, opens and
-// waits twelve seconds for the player to hold the button on its content; the
-// hit effect is the particle burst (with its sound) of a destroyed vehicle.
+// A bonus box comes down on its parachute, opens and waits twelve seconds for
+// the player to hold the button on its content.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <memory>
 
-#include "Sprites.h"
+#include "Actor.h"
+#include "Meshes.h"
+#include "platform/Result.h"
 
 namespace gh {
 
-class TBonus : public TBaseBonus {
+// What a box holds. The four weapon boxes hold a spare magazine of weapons
+// 1-4 (the first weapon never comes in a box).
+enum class BonusType : int8_t {
+  RifleMagazine = 1,
+  MachineGunMagazine = 2,
+  LauncherMagazine = 3,
+  BlasterMagazine = 4,
+  HealthPenalty = 5,  // -30 health
+  HealthRefill = 6,   // health back to full
+  Points = 7,         // +100
+  ExtraLife = 8,
+};
+inline constexpr int BonusTypeCount = 8;
+
+class BonusBox : public Actor {
  public:
-  // State values besides 255 (inactive).
-  static constexpr uint8_t Falling = 0;
-  static constexpr uint8_t Opening = 1;
-  static constexpr uint8_t Open = 2;
+  enum class Stage : uint8_t { Falling, Opening, Open };
   // How long an open box waits to be taken, in milliseconds.
   static constexpr uint32_t WaitMs = 12000;
 
-  explicit TBonus(TGame& game);
-  ~TBonus() override;
+  static Result<std::unique_ptr<BonusBox>> Create(Game& game);
+  ~BonusBox() override;
 
-  void Activate() override;
   void Update() override;
-  void Deactivate() override;
-
-  // Applies the content (BonusType) to the running game.
+  // Applies the content to the running game.
   void ApplyBonus();
 
-  std::array<TextureHandle, 8> Textures;  // content pictures; entry n - 1 for type n
-  int8_t BonusType = 1;  // 1-4 weapons 2-5, 5 -30 health, 6 full health, 7 +100, 8 +1 life
-  float X = 0;           // world x of the parachute and the box
-  float Y = 0;           // world y of the parachute; the box hangs 2 below
-  std::unique_ptr<TAniSprite> Box1Sprite;
-  std::unique_ptr<TAniSprite> Box2Sprite;
-  std::unique_ptr<TStaticSprite> ParachuteSprite;
-  std::unique_ptr<TStaticSprite> IconSprite;
-  uint32_t OpenedTick = 0;
+  Stage CurrentStage() const { return stage_; }
+  bool Is(Stage stage) const { return Active() && stage_ == stage; }
+  BonusType Content() const { return type_; }
+  float X() const { return x_; }  // world x of the parachute and the box
+  float Y() const { return y_; }  // world y of the parachute; the box hangs 2 below
+  uint32_t OpenedTick() const { return openedTick_; }  // game clock when it opened
+  AnimatedMesh* Box1() const { return box1_.get(); }
+  AnimatedMesh* Box2() const { return box2_.get(); }
+  StaticMesh* Parachute() const { return parachute_.get(); }
+  StaticMesh* Icon() const { return icon_.get(); }
+  TextureRef ContentPicture(BonusType type) const { return textures_[static_cast<int>(type) - 1]; }
+
+  // Test seams: the content (the icon keeps the drawn one's picture) and the
+  // place of a box that is on the scene.
+  void SetContentForTests(BonusType type) { type_ = type; }
+  void MoveForTests(float x, float y) {
+    x_ = x;
+    y_ = y;
+  }
 
  private:
-  void PlaceSprites();
+  explicit BonusBox(Game& game);
+
+  bool MayComeOn() const override { return true; }
+  void ComeOn() override;
+  void GoOff() override;
+  void PlaceMeshes();
   float SpacedX(float x) const;
-};
 
-// A burst of particles. The owner sets BurstFrames to 0 and then calls Emit or
-// EmitAt once a frame until it returns false: twenty calls, one sound at the
-// start.
-class THit {
- public:
-  static constexpr uint16_t BurstLength = 20;
-
-  explicit THit(TGame& game);
-  ~THit();
-  THit(const THit&) = delete;
-  THit& operator=(const THit&) = delete;
-
-  // Moves the emitter to (x, y) and emits; true while the burst is not over.
-  bool EmitAt(float x, float y);
-  // Emits where the emitter is; true while the burst is not over.
-  bool Emit();
-  // Places the emitter for the next emits.
-  void MoveTo(float x, float y);
-
-  TGame& Owner;
-  ParticleSystemHandle Particles;
-  EmitterHandle Emitter;  // freed before its particle system
-  uint16_t BurstFrames = 0;
-  // Where the emitter was last placed.
-  float X = 0;
-  float Y = 0;
+  // Freed last to first: the meshes before the content pictures, which the
+  // icon's mesh may still show.
+  std::array<TextureHandle, BonusTypeCount> textures_;  // entry n - 1 for type n
+  std::unique_ptr<StaticMesh> icon_;
+  std::unique_ptr<StaticMesh> parachute_;
+  std::unique_ptr<AnimatedMesh> box2_;
+  std::unique_ptr<AnimatedMesh> box1_;
+  Stage stage_ = Stage::Falling;
+  BonusType type_ = BonusType::RifleMagazine;
+  float x_ = 0;
+  float y_ = 0;
+  uint32_t openedTick_ = 0;
 };
 
 }  // namespace gh

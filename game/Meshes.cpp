@@ -1,9 +1,7 @@
-#include "Sprites.h"
+#include "Meshes.h"
 
-#include <algorithm>
 #include <exception>
 
-#include "Game.h"
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
 
@@ -20,79 +18,86 @@ void PlaceMesh(MeshRef mesh, float x, float y) {
 
 }  // namespace
 
-void PictureSize(const std::string& file, uint16_t& width, uint16_t& height) {
+Result<PictureSize> MeasurePicture(const std::string& file) {
+  PictureSize size;
   try {
-    GetImageSize(file, width, height);
-  } catch (const std::exception&) {
-    width = 0;
-    height = 0;
+    GetImageSize(file, size.Width, size.Height);
+  } catch (const std::exception& e) {
+    return Error{e.what(), {}};
   }
+  return size;
 }
 
-// ---- TBaseSprite ---------------------------------------------------------------
+// ---- Mesh ----------------------------------------------------------------------
 
-TBaseSprite::TBaseSprite() = default;
+Mesh::Mesh() = default;
 
-TBaseSprite::~TBaseSprite() = default;
+Mesh::~Mesh() = default;
 
-void TBaseSprite::Hide() {
+void Mesh::Hide() {
   Hidden = true;
-  iMeshHide(Mesh);
+  iMeshHide(Handle);
 }
 
-void TBaseSprite::Show() {
+void Mesh::Show() {
   Hidden = false;
-  PlaceMesh(Mesh, X, Y);
-  iMeshShow(Mesh);
+  PlaceMesh(Handle, X, Y);
+  iMeshShow(Handle);
 }
 
-// ---- TStaticSprite -------------------------------------------------------------
+void Mesh::UpdatePosition() { PlaceMesh(Handle, X, Y); }
 
-TStaticSprite::TStaticSprite(const std::string& name, float x, float y, bool visible) {
-  Mesh = iMeshCreate(QuadModel);
+// ---- StaticMesh ----------------------------------------------------------------
+
+Result<std::unique_ptr<StaticMesh>> StaticMesh::Load(const std::string& name, float x, float y,
+                                                     bool visible) {
+  std::unique_ptr<StaticMesh> quad(new StaticMesh());
+  quad->Handle = iMeshCreate(QuadModel);
   const std::string file = "Data\\Game\\" + name;
-  uint16_t width = 0, height = 0;
-  PictureSize(file, width, height);
-  Texture = iTextureCreate(file.c_str());
-  X = x;
-  Y = y;
-  PlaceMesh(Mesh, X, Y);
-  iMeshScaleSet(Mesh, PixelsToScale(width), PixelsToScale(height), 1.0f);
-  iMeshTextureSet(Mesh, Texture);
-  Hidden = !visible;
-  if (visible) iMeshShow(Mesh);
-  iMeshLocalLightsEnable(Mesh, true);
+  const Result<PictureSize> size = MeasurePicture(file);
+  if (!size) return size.error();
+  quad->Texture = iTextureCreate(file.c_str());
+  quad->X = x;
+  quad->Y = y;
+  PlaceMesh(quad->Handle, x, y);
+  iMeshScaleSet(quad->Handle, PixelsToScale(size->Width), PixelsToScale(size->Height), 1.0f);
+  iMeshTextureSet(quad->Handle, quad->Texture);
+  quad->Hidden = !visible;
+  if (visible) iMeshShow(quad->Handle);
+  iMeshLocalLightsEnable(quad->Handle, true);
+  return quad;
 }
 
-void TStaticSprite::UpdatePosition() { PlaceMesh(Mesh, X, Y); }
+// ---- AnimatedMesh --------------------------------------------------------------
 
-// ---- TAniSprite ----------------------------------------------------------------
-
-TAniSprite::TAniSprite(const std::string& name, float scale, float y, float step, uint8_t first,
-                       uint8_t last, uint16_t delay) {
-  Mesh = iMeshCreate(QuadModel);
+Result<std::unique_ptr<AnimatedMesh>> AnimatedMesh::Load(const std::string& name, float scale,
+                                                         float y, float step, uint8_t first,
+                                                         uint8_t last, uint16_t delay) {
+  std::unique_ptr<AnimatedMesh> quad(new AnimatedMesh());
+  quad->Handle = iMeshCreate(QuadModel);
   const std::string folder = "Data\\Game\\" + name + "\\";
-  uint16_t width = 0, height = 0;
-  PictureSize(folder + std::to_string(first) + ".png", width, height);
-  LastFrame = static_cast<uint8_t>(last - first);
-  Delay = delay;
-  Step = step;
-  Frame = 0;
-  ScaleX = PixelsToScale(width) * scale;
-  ScaleY = PixelsToScale(height) * scale;
-  Y = y;
-  Hidden = true;
-  Frames.resize(LastFrame + 1u);
-  for (unsigned i = 0; i < Frames.size(); ++i) {
-    Frames[i] = iTextureCreate((folder + std::to_string(first + i) + ".png").c_str());
+  const Result<PictureSize> size = MeasurePicture(folder + std::to_string(first) + ".png");
+  if (!size) return size.error();
+  quad->LastFrame = static_cast<uint8_t>(last - first);
+  quad->Delay = delay;
+  quad->Step = step;
+  quad->Frame = 0;
+  quad->ScaleX = PixelsToScale(size->Width) * scale;
+  quad->ScaleY = PixelsToScale(size->Height) * scale;
+  quad->Y = y;
+  quad->Hidden = true;
+  quad->Frames.resize(quad->LastFrame + 1u);
+  for (unsigned i = 0; i < quad->Frames.size(); ++i) {
+    quad->Frames[i] = iTextureCreate((folder + std::to_string(first + i) + ".png").c_str());
   }
-  PlaceMesh(Mesh, 0, Y);
-  iMeshScaleSet(Mesh, ScaleX, ScaleY, 1.0f);
-  iMeshTextureSet(Mesh, Frames[0]);
-  iMeshLocalLightsEnable(Mesh, true);
+  PlaceMesh(quad->Handle, 0, y);
+  iMeshScaleSet(quad->Handle, quad->ScaleX, quad->ScaleY, 1.0f);
+  iMeshTextureSet(quad->Handle, quad->Frames[0]);
+  iMeshLocalLightsEnable(quad->Handle, true);
+  return quad;
 }
 
-bool TAniSprite::Animate() {
+bool AnimatedMesh::Animate() {
   bool wrapped = false;
   const int64_t now = iTic();
   if (now - static_cast<int64_t>(LastTick) > static_cast<int64_t>(Delay)) {
@@ -103,51 +108,18 @@ bool TAniSprite::Animate() {
       wrapped = true;
     }
     Frame = static_cast<uint8_t>(next);
-    if (Frame < Frames.size() && Frames[Frame]) iMeshTextureSet(Mesh, Frames[Frame]);
+    if (Frame < Frames.size() && Frames[Frame]) iMeshTextureSet(Handle, Frames[Frame]);
     X += Step;
     LastTick = static_cast<uint32_t>(iTic());
   }
-  PlaceMesh(Mesh, X, Y);
+  PlaceMesh(Handle, X, Y);
   return wrapped;
 }
 
-// ---- TBaseEnemy ----------------------------------------------------------------
-
-TBaseEnemy::TBaseEnemy(TGame& game, bool listed) : Owner(game), Listed(listed) {
-  if (Listed) Owner.EnemyList.push_back(this);
-  State = 255;
-}
-
-// Leaves no dangling reference behind in the game's list.
-TBaseEnemy::~TBaseEnemy() { std::erase(Owner.EnemyList, this); }
-
-void TBaseEnemy::Activate() {
-  if (Listed) Owner.ActiveEnemies = static_cast<int8_t>(Owner.ActiveEnemies + 1);
-  State = 0;
-}
-
-void TBaseEnemy::Deactivate() {
-  if (Listed) Owner.ActiveEnemies = static_cast<int8_t>(Owner.ActiveEnemies - 1);
-  State = 255;
-}
-
-// ---- TBaseBonus ----------------------------------------------------------------
-
-TBaseBonus::TBaseBonus(TGame& game, bool listed) : Owner(game), Listed(listed) {
-  if (Listed) Owner.BonusList.push_back(this);
-  State = 255;
-}
-
-TBaseBonus::~TBaseBonus() { std::erase(Owner.BonusList, this); }
-
-void TBaseBonus::Activate() {
-  if (Listed) Owner.ActiveBonuses = static_cast<int8_t>(Owner.ActiveBonuses + 1);
-  State = 0;
-}
-
-void TBaseBonus::Deactivate() {
-  if (Listed) Owner.ActiveBonuses = static_cast<int8_t>(Owner.ActiveBonuses - 1);
-  State = 255;
+void AnimatedMesh::Rewind() {
+  Frame = 0;
+  LastTick = 0;
+  if (!Frames.empty() && Frames[0]) iMeshTextureSet(Handle, Frames[0]);
 }
 
 }  // namespace gh

@@ -1,62 +1,79 @@
-// The flat textured quads of the game scene and the two bases of everything the
-// game spawns. Every quad is one engine mesh made from the shared model
-// "Data\sprite.x", lying in the plane z = 0; 40 picture pixels make one world unit.
+// The flat textured quads of the game scene. Every quad is one engine mesh made
+// from the shared model "Data\sprite.x", lying in the plane z = 0; 40 picture
+// pixels make one world unit. (The engine's screen sprites are another thing:
+// they lie over the scene, in screen units.)
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/EngineHandles.h"
+#include "platform/Result.h"
 
 namespace gh {
 
-class TGame;
-
 // A quad: its mesh, the centre it was last told and whether it is hidden.
 // Owners write X and Y and then push them with Show, UpdatePosition or Animate.
-class TBaseSprite {
+class Mesh {
  public:
-  TBaseSprite(const TBaseSprite&) = delete;
-  TBaseSprite& operator=(const TBaseSprite&) = delete;
-  virtual ~TBaseSprite();
+  Mesh(const Mesh&) = delete;
+  Mesh& operator=(const Mesh&) = delete;
+  virtual ~Mesh();
 
   void Hide();
   // Also re-sends the stored position.
   void Show();
+  // Sends the stored position without showing.
+  void UpdatePosition();
 
-  MeshHandle Mesh;
+  MeshHandle Handle;
   float X = 0;
   float Y = 0;
   bool Hidden = true;
 
  protected:
-  TBaseSprite();
+  Mesh();
 };
 
-// One picture below "Data\Game\" (Name includes the extension), at its pixel size.
-class TStaticSprite : public TBaseSprite {
+// The pixel size of a picture; an Error naming the file when it cannot be read
+// (missing, cut short, damaged), which stops the game's build.
+struct PictureSize {
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+};
+Result<PictureSize> MeasurePicture(const std::string& file);
+
+// One picture below "Data\Game\" (name includes the extension), at its pixel size.
+class StaticMesh : public Mesh {
  public:
-  TStaticSprite(const std::string& name, float x, float y, bool visible);
+  static Result<std::unique_ptr<StaticMesh>> Load(const std::string& name, float x, float y,
+                                                  bool visible);
 
-  virtual void UpdatePosition();
-
-  // The picture goes with its sprite (before the mesh): a game builds its
-  // scene anew each time, so keeping textures would pile them up game after game.
+  // The picture goes with its quad (before the mesh): a game builds its scene
+  // anew each time, so keeping textures would pile them up game after game.
   TextureHandle Texture;
+
+ private:
+  StaticMesh() = default;
 };
 
-// A row of pictures First.png ... Last.png in the folder "Data\Game\" + Name,
+// A row of pictures First.png ... Last.png in the folder "Data\Game\" + name,
 // played in a loop. Created hidden at x = 0.
-class TAniSprite : public TBaseSprite {
+class AnimatedMesh : public Mesh {
  public:
-  TAniSprite(const std::string& name, float scale, float y, float step, uint8_t first, uint8_t last,
-             uint16_t delay);
+  static Result<std::unique_ptr<AnimatedMesh>> Load(const std::string& name, float scale, float y,
+                                                    float step, uint8_t first, uint8_t last,
+                                                    uint16_t delay);
 
   // Advances at most one picture, and only when more than Delay engine ticks
   // have passed since the last advance (the first call after creation advances
   // at once); each advance moves X by Step. Always places the mesh. True on the
   // call that wrapped back to the first picture.
-  virtual bool Animate();
+  bool Animate();
+  // Back to the first picture, on the mesh too, due to advance at its next
+  // call as after creation.
+  void Rewind();
 
   std::vector<TextureHandle> Frames;  // freed in order, before the mesh
   uint8_t Frame = 0;
@@ -66,57 +83,9 @@ class TAniSprite : public TBaseSprite {
   float ScaleY = 0;
   uint32_t Delay = 0;
   uint32_t LastTick = 0;
+
+ private:
+  AnimatedMesh() = default;
 };
-
-// Base of terrorists and vehicles. A listed enemy is in its game's EnemyList and
-// counts in its ActiveEnemies while active. State 255 means inactive.
-class TBaseEnemy {
- public:
-  TBaseEnemy(const TBaseEnemy&) = delete;
-  TBaseEnemy& operator=(const TBaseEnemy&) = delete;
-  virtual ~TBaseEnemy();
-
-  // Subclasses test their own conditions first and call this base part only
-  // when they really come on.
-  virtual void Activate();
-  // One frame of behaviour; called only while active.
-  virtual void Update() = 0;
-  // Subclasses call this base part first and then hide their sprites.
-  virtual void Deactivate();
-
-  TGame& Owner;
-  int8_t Kind = 0;
-  uint8_t State = 255;
-  int16_t Health = 0;
-  bool Listed = false;
-
- protected:
-  TBaseEnemy(TGame& game, bool listed);
-};
-
-// Base of the bonus boxes: the same with BonusList and ActiveBonuses.
-class TBaseBonus {
- public:
-  TBaseBonus(const TBaseBonus&) = delete;
-  TBaseBonus& operator=(const TBaseBonus&) = delete;
-  virtual ~TBaseBonus();
-
-  virtual void Activate();
-  virtual void Update() = 0;
-  virtual void Deactivate();
-
-  TGame& Owner;
-  int8_t Kind = 0;
-  uint8_t State = 255;
-  int16_t Health = 0;
-  bool Listed = false;
-
- protected:
-  TBaseBonus(TGame& game, bool listed);
-};
-
-// The pixel size of a picture, 0 x 0 when it cannot be read (a missing picture
-// then makes an empty quad instead of stopping the game).
-void PictureSize(const std::string& file, uint16_t& width, uint16_t& height);
 
 }  // namespace gh

@@ -1,114 +1,112 @@
-#include "Terror.h"
+#include "Terrorist.h"
 
 #include "Game.h"
 #include "Player.h"
 #include "Random.h"
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
-#include "game/GameHost.h"
 
 namespace gh {
 
 namespace {
-constexpr uint8_t Walking = 0;
-constexpr uint8_t Shooting = 1;
-constexpr uint8_t Dying = 2;
 // Beyond this the terrorist has walked off the scene.
 constexpr float ExitX = 16.2f;
 // Terrorists standing at or left of this never hurt the player.
 constexpr float ShotLimitX = -8.0f;
 }  // namespace
 
-TTerror::TTerror(TGame& game, uint8_t kind, int8_t row, float step, const std::string& name)
-    : TBaseEnemy(game, true) {
-  Kind = static_cast<int8_t>(kind);
+Result<std::unique_ptr<Terrorist>> Terrorist::Create(Game& game, EnemyKind kind, int8_t row,
+                                                     float step, const std::string& name) {
   const float scale = row == -2 ? 0.5f : 0.2f;
   const float y = row;
-  ShootSprite = std::make_unique<TAniSprite>(name, scale, y, 0.0f, 5, 6, 10);
-  DieSprite = std::make_unique<TAniSprite>(name, scale, y, 0.0f, 7, 18, 10);
+  auto shoot = AnimatedMesh::Load(name, scale, y, 0.0f, 5, 6, 10);
+  if (!shoot) return shoot.error();
+  auto die = AnimatedMesh::Load(name, scale, y, 0.0f, 7, 18, 10);
+  if (!die) return die.error();
   // Right-to-left walkers have their own walking pictures.
-  const std::string walkName = step < 0 ? name + "R" : name;
-  WalkSprite = std::make_unique<TAniSprite>(walkName, scale, y, step, 1, 4, 10);
+  auto walk = AnimatedMesh::Load(step < 0 ? name + "R" : name, scale, y, step, 1, 4, 10);
+  if (!walk) return walk.error();
+  return std::unique_ptr<Terrorist>(
+      new Terrorist(game, kind, std::move(*shoot), std::move(*die), std::move(*walk)));
 }
 
-TTerror::~TTerror() = default;
+Terrorist::Terrorist(Game& game, EnemyKind kind, std::unique_ptr<AnimatedMesh> shoot,
+                     std::unique_ptr<AnimatedMesh> die, std::unique_ptr<AnimatedMesh> walk)
+    : Enemy(game, kind), walk_(std::move(walk)), shoot_(std::move(shoot)), die_(std::move(die)) {}
 
-TAniSprite* TTerror::StateSprite(uint8_t state) const {
-  switch (state) {
-    case Walking:
-      return WalkSprite.get();
-    case Shooting:
-      return ShootSprite.get();
-    case Dying:
-      return DieSprite.get();
-    default:
-      return nullptr;
+Terrorist::~Terrorist() = default;
+
+AnimatedMesh& Terrorist::PoseMesh(Pose pose) const {
+  switch (pose) {
+    case Pose::Shooting:
+      return *shoot_;
+    case Pose::Dying:
+      return *die_;
+    case Pose::Walking:
+      break;
   }
+  return *walk_;
 }
 
-void TTerror::Activate() {
-  if (Owner.ActiveEnemies >= Owner.MaxEnemies || State != 255 ||
-      !Owner.AllowsKind(static_cast<uint8_t>(Kind))) {
-    return;
-  }
-  TBaseEnemy::Activate();
-  WalkSprite->X = WalkSprite->Step < 0 ? 16.0f : WalkSprite->Step > 0 ? -16.0f : 0.0f;
-  WalkSprite->Frame = 0;
-  ShootSprite->Frame = 0;
-  DieSprite->Frame = 0;
-  WalkSprite->Show();
-  Health = static_cast<int16_t>(Kind * 2);
+void Terrorist::ComeOn() {
+  pose_ = Pose::Walking;
+  walk_->X = walk_->Step < 0 ? 16.0f : walk_->Step > 0 ? -16.0f : 0.0f;
+  walk_->Frame = 0;
+  shoot_->Frame = 0;
+  die_->Frame = 0;
+  walk_->Show();
+  health_ = static_cast<int16_t>(static_cast<int>(kind_) * 2);
 }
 
-void TTerror::Deactivate() {
-  TBaseEnemy::Deactivate();
-  WalkSprite->Hide();
-  ShootSprite->Hide();
-  DieSprite->Hide();
+void Terrorist::GoOff() {
+  walk_->Hide();
+  shoot_->Hide();
+  die_->Hide();
 }
 
-void TTerror::Update() {
-  TGame& game = Owner;
+void Terrorist::Update() {
+  Game& game = game_;
 
-  if ((State == Walking || State == Shooting) && Random(100) == 5) {
-    StateSprite(State)->Hide();
-    State = State == Walking ? Shooting : Walking;
-    ShootSprite->X = WalkSprite->X;
-    ShootSprite->Y = WalkSprite->Y;
-    StateSprite(State)->Show();
+  if ((pose_ == Pose::Walking || pose_ == Pose::Shooting) && Random(100) == 5) {
+    PoseMesh(pose_).Hide();
+    pose_ = pose_ == Pose::Walking ? Pose::Shooting : Pose::Walking;
+    shoot_->X = walk_->X;
+    shoot_->Y = walk_->Y;
+    PoseMesh(pose_).Show();
   }
 
-  if (State == Shooting && ShootSprite->Frame == 1 && Random(10) == 0 &&
-      ShootSprite->X > ShotLimitX) {
-    PlayGameSound(Owner.Sounds[1], false);
+  if (pose_ == Pose::Shooting && shoot_->Frame == 1 && Random(10) == 0 && shoot_->X > ShotLimitX) {
+    game.PlaySound(GameSound::RifleShot);
     game.FlashHit();
-    game.Health = static_cast<int16_t>(game.Health - 1);
+    game.TakeHealth(1);
   }
 
-  const int16_t before = Health;
+  const int16_t before = health_;
   const bool underPointer =
-      iMeshPicked(Camera, WalkSprite->Mesh) || iMeshPicked(Camera, ShootSprite->Mesh);
-  if (underPointer && iMouseButtonDown(0) && game.Player) game.Player->TryDamage(Health);
-  if (Health != before) PlayGameSound(Owner.Sounds[13], false);
+      iMeshPicked(Camera, walk_->Handle) || iMeshPicked(Camera, shoot_->Handle);
+  if (underPointer && iMouseButtonDown(0) && game.GetPlayer()) {
+    game.GetPlayer()->TryDamage(health_);
+  }
+  if (health_ != before) game.PlaySound(GameSound::TerroristHit);
 
-  if (Health <= 0) {
-    if (State != Dying) {
-      PlayGameSound(Owner.Sounds[10], false);
-      if (TAniSprite* current = StateSprite(State)) current->Hide();
-      State = Dying;
-      DieSprite->X = WalkSprite->X;
-      DieSprite->Y = WalkSprite->Y;
-      DieSprite->Show();
-    } else if (DieSprite->Frame > 9) {
+  if (health_ <= 0) {
+    if (pose_ != Pose::Dying) {
+      game.PlaySound(GameSound::TerroristDeath);
+      PoseMesh(pose_).Hide();
+      pose_ = Pose::Dying;
+      die_->X = walk_->X;
+      die_->Y = walk_->Y;
+      die_->Show();
+    } else if (die_->Frame > 9) {
       Deactivate();
-      game.Score += Kind * 10;
+      game.AddScore(static_cast<int>(kind_) * 10);
       return;
     }
   }
 
-  if (TAniSprite* current = StateSprite(State)) current->Animate();
+  PoseMesh(pose_).Animate();
 
-  if (WalkSprite->X > ExitX || WalkSprite->X < -ExitX) Deactivate();
+  if (walk_->X > ExitX || walk_->X < -ExitX) Deactivate();
 }
 
 }  // namespace gh

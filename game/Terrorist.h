@@ -5,27 +5,47 @@
 #include <memory>
 #include <string>
 
-#include "Sprites.h"
+#include "Actor.h"
+#include "Meshes.h"
+#include "platform/Result.h"
 
 namespace gh {
 
-class TTerror : public TBaseEnemy {
+class Terrorist : public Enemy {
  public:
-  // Kind 1-3; Row is the lane's world y (-2: the near lane, drawn larger);
-  // a negative Step walks right to left.
-  TTerror(TGame& game, uint8_t kind, int8_t row, float step, const std::string& name);
-  ~TTerror() override;
+  enum class Pose : uint8_t { Walking, Shooting, Dying };
 
-  void Activate() override;
+  // Kind Terrorist1-3; row is the lane's world y (-2: the near lane, drawn
+  // larger); a negative step walks right to left.
+  static Result<std::unique_ptr<Terrorist>> Create(Game& game, EnemyKind kind, int8_t row,
+                                                   float step, const std::string& name);
+  ~Terrorist() override;
+
   void Update() override;
-  void Deactivate() override;
 
-  // The sprite of a state: 0 walking, 1 shooting, 2 dying; none when inactive.
-  TAniSprite* StateSprite(uint8_t state) const;
+  // What it is doing while active.
+  Pose CurrentPose() const { return pose_; }
+  bool Is(Pose pose) const { return Active() && pose_ == pose; }
+  // The mesh of a pose.
+  AnimatedMesh& PoseMesh(Pose pose) const;
+  AnimatedMesh* WalkMesh() const { return walk_.get(); }
+  AnimatedMesh* ShootMesh() const { return shoot_.get(); }
+  AnimatedMesh* DieMesh() const { return die_.get(); }
 
-  std::unique_ptr<TAniSprite> WalkSprite;
-  std::unique_ptr<TAniSprite> ShootSprite;
-  std::unique_ptr<TAniSprite> DieSprite;
+  // Test seam: makes an active terrorist stand and shoot from now on.
+  void StandToShootForTests() { pose_ = Pose::Shooting; }
+
+ private:
+  Terrorist(Game& game, EnemyKind kind, std::unique_ptr<AnimatedMesh> shoot,
+            std::unique_ptr<AnimatedMesh> die, std::unique_ptr<AnimatedMesh> walk);
+
+  void ComeOn() override;
+  void GoOff() override;
+
+  std::unique_ptr<AnimatedMesh> walk_;
+  std::unique_ptr<AnimatedMesh> shoot_;
+  std::unique_ptr<AnimatedMesh> die_;
+  Pose pose_ = Pose::Walking;
 };
 
 }  // namespace gh

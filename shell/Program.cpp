@@ -17,7 +17,7 @@ int8_t CurrentScreen = ScreenMenu;
 int8_t PreviousScreen = -1;
 bool FirstRun = true;
 float FadeLevel = 0;
-std::unique_ptr<TGame> RunningGame;
+std::unique_ptr<Game> RunningGame;
 
 namespace {
 
@@ -63,10 +63,7 @@ std::string WithEngineText(const std::string& message) {
   return message;
 }
 
-void FreeGame() {
-  RunningGame.reset();
-  Game = nullptr;
-}
+void FreeGame() { RunningGame.reset(); }
 
 void StartRun();
 
@@ -250,9 +247,7 @@ void Guarded(F&& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
-    ThePlatform().ShowError(e.what());
-    ExitCode = 1;
-    ThePlatform().CloseMainWindow();
+    StopWithError(e.what());
   }
 }
 
@@ -313,6 +308,12 @@ void OnMessage(const iMessage* message, void*) {
 
 }  // namespace
 
+void StopWithError(const std::string& message) {
+  ThePlatform().ShowError(message);
+  ExitCode = 1;
+  ThePlatform().CloseMainWindow();
+}
+
 void SaveNewSettingsFile() {
   if (!NewSettingsFilePending) return;
   NewSettingsFilePending = false;
@@ -356,14 +357,13 @@ void ApplicationEvents1Restore() {
 }
 
 void ApplicationEvents1Deactivate() {
-  Paused = false;
-  if (CurrentScreen == ScreenGame && Game && Game->Phase == 0) {
-    TogglePause(10.0f, -20.0f);
+  if (CurrentScreen == ScreenGame && RunningGame) {
+    RunningGame->PauseIfPlaying();
     // No frame runs the game until the focus returns, so the screen shows the
     // pause now, as the pause key does: the caption instead of the HUD.
-    if (Paused) {
+    if (RunningGame->Paused()) {
       iPrintsHide();
-      Game->ShowPauseCaption();
+      RunningGame->ShowPauseCaption();
     }
   }
 }
@@ -397,7 +397,6 @@ void ResetShellState() {
   PreviousScreen = -1;
   FirstRun = true;
   NewSettingsFilePending = false;
-  Paused = false;
   FreeGame();
   SuspendRunningGame();  // with no game: forgets one an earlier program kept
   FadeLevel = 0;

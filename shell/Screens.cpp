@@ -45,7 +45,6 @@ void CloseEndedGame() {
   if (EndedGameScreen == 0) return;
   const int8_t screen = EndedGameScreen;
   EndedGameScreen = 0;
-  Game = nullptr;
   RunningGame.reset();
   SwitchScreen(screen);
   UpdateMusic();
@@ -54,10 +53,7 @@ void CloseEndedGame() {
 // The shell as the game and the widgets see it.
 class ShellHost final : public GameHost, public UiHost {
  public:
-  ShellHost() {
-    SetGameHost(this);
-    SetUiHost(this);
-  }
+  ShellHost() { SetUiHost(this); }
   void Ask(const std::string& line1, const std::string& line2, const iColor& colour, bool nameBox,
            std::function<void(bool)> then) override {
     // The game's frame ends with the program's check for a game that has ended.
@@ -100,7 +96,6 @@ enum : int32_t {
   KeyRightAlt = 184,
 };
 
-constexpr float PausedDepth = 10.0f;
 constexpr float PlayingDepth = -20.0f;
 
 void ShowWidget(TDDControl* widget) {
@@ -211,7 +206,7 @@ void LoadResources() {
 
 void SuspendRunningGame() {
   SuspendedGame.reset();
-  if (Game && EndedGameScreen == 0) SuspendedGame = Game->Progress();
+  if (RunningGame && EndedGameScreen == 0) SuspendedGame = RunningGame->Progress();
 }
 
 namespace {
@@ -238,15 +233,14 @@ void EnterGame() {
   UpdateMusic();
   EndedGameScreen = 0;
   RunningGame.reset();
-  Game = nullptr;
-  if (SuspendedGame) {
-    const GameProgress progress = *SuspendedGame;
-    SuspendedGame.reset();
-    RunningGame = std::make_unique<TGame>(progress);
-  } else {
-    RunningGame = std::make_unique<TGame>();
+  const std::optional<GameProgress> progress = SuspendedGame;
+  SuspendedGame.reset();
+  Result<std::unique_ptr<Game>> game = Game::Create(Host, progress);
+  if (!game) {
+    StopWithError(game.error().message);
+    return;
   }
-  Game = RunningGame.get();
+  RunningGame = std::move(*game);
 }
 
 void EnterOptions() {
@@ -315,7 +309,7 @@ void EnterQuit() {
 }
 
 bool GameFrame() {
-  if (Game) Game->RunFrame();
+  if (RunningGame) RunningGame->RunFrame();
   // A game asking a question is checked when it is answered.
   if (!QuestionOpen()) CloseEndedGame();
   return false;
@@ -379,14 +373,10 @@ bool HelpControlsFrame() {
 }
 
 void EscapeGame() {
-  if (!Game) {
+  if (!RunningGame) {
     SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
-  } else if (Game->Phase == 0) {
-    if (Paused) {
-      TogglePause(PausedDepth, PlayingDepth);
-    } else {
-      Game->Phase = 2;  // the game's own exit question
-    }
+  } else {
+    RunningGame->Escape();  // ends a pause, or asks the game's own exit question
   }
 }
 
@@ -587,18 +577,18 @@ void UpdateFrame() {
 }
 
 void FormMouseWheelDown() {
-  if (Game) Game->StepWeapon(-1);
+  if (RunningGame) RunningGame->StepWeapon(-1);
 }
 
 void FormMouseWheelUp() {
-  if (Game) Game->StepWeapon(1);
+  if (RunningGame) RunningGame->StepWeapon(1);
 }
 
 void FormKeyUp(int virtualKey) {
-  if (CurrentScreen != ScreenGame || !Game) return;
+  if (CurrentScreen != ScreenGame || !RunningGame) return;
   if (virtualKey < '1' || virtualKey > '5') return;
   const int weapon = virtualKey - '1';
-  if (Game->CanChooseWeapon(weapon)) Game->ChangeWeapon(weapon);
+  if (RunningGame->CanChooseWeapon(weapon)) RunningGame->ChangeWeapon(weapon);
 }
 
 }  // namespace gh

@@ -22,8 +22,8 @@ extern int8_t PreviousScreen;  // -1 at start
 extern bool FirstRun;          // true until the engine has been opened once
 // The level of the screen's fades (fade-in, fade-out).
 extern float FadeLevel;
-// The running game (Game points to it), or none.
-extern std::unique_ptr<TGame> RunningGame;
+// The running game, or none.
+extern std::unique_ptr<Game> RunningGame;
 
 // Engine handles of the shared screen resources (empty = none). Each engine
 // run makes them anew; its end frees them.
@@ -121,6 +121,9 @@ void StopEngineToHide();
 // engine run, whose entry to the game screen goes on with it; forgets what was
 // kept before. The next run's loading forgets it if it does not show the game.
 void SuspendRunningGame();
+// Shows the message and ends the program with exit code 1, as an error that
+// reaches the top of a handler does.
+void StopWithError(const std::string& message);
 
 // Addresses of the score server's world-scores page and of the game's home page.
 std::string WorldScoresAddress();

@@ -31,7 +31,7 @@ inline bool StartGameFromMenu(Harness& h) {
   if (!h.StepUntil(MainMenuShown, 900)) return false;
   h.Step(2);
   ClickWidget(h, TextButtons[0]);
-  return h.StepUntil([] { return CurrentScreen == ScreenGame && Game != nullptr; }, 10);
+  return h.StepUntil([] { return CurrentScreen == ScreenGame && RunningGame != nullptr; }, 10);
 }
 
 // Answers the open question box with its first ("Yes") or second button.

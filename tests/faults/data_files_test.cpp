@@ -96,7 +96,9 @@ void RunDamaged(const Case& c, const fs::path& folder) {
   if (c.outcome == Outcome::Ends) {
     h.StepUntil([&] { return h.Exited(); }, 900);
   } else if (c.inGame) {
-    h.StepUntil([&] { return h.Exited() || (Game && Game->Phase == PhasePlaying); }, 900);
+    h.StepUntil(
+        [&] { return h.Exited() || (RunningGame && RunningGame->Phase() == GamePhase::Playing); },
+        900);
     h.Step(120);
   } else {
     h.StepUntil([&] { return h.Exited() || MainMenuShown(); }, 900);
@@ -104,7 +106,7 @@ void RunDamaged(const Case& c, const fs::path& folder) {
   std::string shown;
   for (const auto& e : h.Platform().errors) shown += e + " | ";
   const bool ended = h.Exited();
-  const bool playing = Game && Game->Phase == PhasePlaying;
+  const bool playing = RunningGame && RunningGame->Phase() == GamePhase::Playing;
   const bool menu = MainMenuShown();
   const int code = h.ExitCode();
   // Whatever it did next, it still answers a close as a program should.
@@ -161,7 +163,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"HelpMissing", "Data/Help.txt", Damage::Remove, false, Outcome::Ends},
         Case{"GameSoundMissing", "Data/Sound/3.wav", Damage::Remove, true, Outcome::Silence},
         Case{"GameTuneGarbage", "Data/Sound/Game.ogg", Damage::Garbage, true, Outcome::Silence},
-        Case{"ScenePictureMissing", "Data/Game/level1.jpg", Damage::Remove, true, Outcome::Ends}),
+        Case{"ScenePictureMissing", "Data/Game/level1.jpg", Damage::Remove, true, Outcome::Ends},
+        Case{"EnemyPictureMissing", "Data/Game/T1/1.png", Damage::Remove, true, Outcome::Ends},
+        Case{"PanelPictureTruncated", "Data/Game/Panel1.png", Damage::Truncate, true,
+             Outcome::Ends},
+        Case{"GunPictureGarbage", "Data/Game/Player/1.png", Damage::Garbage, true, Outcome::Ends}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -60,21 +60,23 @@ class GameMix : public ::testing::Test {
       SoundOn = effects;
       MusicOn = music;
       SwitchScreen(ScreenGame);
-      EXPECT_NE(Game, nullptr);
-      if (!Game) return {};
+      EXPECT_NE(RunningGame, nullptr);
+      if (!RunningGame) return {};
       SeedRandom(77);
-      EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
+      EXPECT_TRUE(h.StepUntil(
+          [] { return RunningGame && RunningGame->Phase() == GamePhase::Playing; }, 400));
       // Machine gun on whatever walks by, with blasts and hits landing together now
       // and then; after a while the gun runs dry and the held trigger clicks.
-      Game->ChangeWeapon(2);
-      Game->Ammo[2] = 60;
-      Game->Magazines[2] = 0;
+      RunningGame->ChangeWeapon(2);
+      RunningGame->StateForTests().Ammo[2] = 60;
+      RunningGame->StateForTests().Magazines[2] = 0;
       h.ButtonDown();
-      for (int frame = 0; frame < 300 && Game; ++frame) {
+      for (int frame = 0; frame < 300 && RunningGame; ++frame) {
         h.MouseAt(-12.0f + (frame % 240) * 0.1f, -2.0f);
         if (frame % 30 == 0)
-          for (int n : {4, 9, 13, 10, 3}) PlaySoundFx(Game->Sounds[n], false, 0, 0);
-        Game->Health = 100;
+          for (int n : {4, 9, 13, 10, 3})
+            PlaySoundFx(RunningGame->Sound(static_cast<GameSound>(n)), false, 0, 0);
+        RunningGame->StateForTests().Health = 100;
         h.Step(1);
       }
       h.ButtonUp();

@@ -282,9 +282,10 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   h.Step(2);
   for (auto& entry : HighScores) entry.Score = 0;
   ClickOn(h, TextButtons[0]->Sprite);
-  EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
-  if (!Game) return false;
-  Game->Score = score;
+  EXPECT_TRUE(
+      h.StepUntil([] { return RunningGame && RunningGame->Phase() == GamePhase::Playing; }, 400));
+  if (!RunningGame) return false;
+  RunningGame->StateForTests().Score = score;
   h.Tap(gh::test::KeyEscape);
   EXPECT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   Answer(h, true);
@@ -296,7 +297,7 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   EXPECT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
   Answer(h, true);
   const bool sent =
-      h.StepUntil([] { return Game == nullptr; }, 10) && !h.HasPrint("Cant conect!!!");
+      h.StepUntil([] { return RunningGame == nullptr; }, 10) && !h.HasPrint("Cant conect!!!");
   h.Close();
   return sent;
 }

@@ -29,7 +29,8 @@ void RandomInput::PointAtSomethingShown(Recorder& r) {
 }
 
 void RandomInput::Frame(Recorder& r) {
-  visited_.insert(CurrentScreen * 100 + (Game ? Game->Phase + 50 : 0));
+  visited_.insert(CurrentScreen * 100 +
+                  (RunningGame ? static_cast<int>(RunningGame->Phase()) + 50 : 0));
 
   if (inactiveFrames_ > 0 && --inactiveFrames_ == 0) {
     r.Active(true);
@@ -38,13 +39,13 @@ void RandomInput::Frame(Recorder& r) {
   if (holdFrames_ > 0 && --holdFrames_ == 0) r.Button(0, false);
 
   // The main menu leads everywhere; start a game often so play gets its share.
-  if (CurrentScreen == ScreenMenu && !Game && TextButtons[0] && Chance(20)) {
+  if (CurrentScreen == ScreenMenu && !RunningGame && TextButtons[0] && Chance(20)) {
     iVec2 at{};
     iSpriteLocation(TextButtons[0]->Sprite, &at);
     r.MouseAt(at.x, at.y);
   }
   // In play, aim at the scene and fire in bursts.
-  if (Game && Game->Phase == PhasePlaying && Chance(60)) {
+  if (RunningGame && RunningGame->Phase() == GamePhase::Playing && Chance(60)) {
     r.Mouse(static_cast<float>(Below(1000)) / 1000.0f,
             0.2f + static_cast<float>(Below(600)) / 1000.0f);
     r.Button(0, true);
