@@ -28,14 +28,12 @@ namespace gh {
 Shell::Shell() {
   // The game and the widgets find their host through these two until they
   // take it in their constructors.
-  SetGameHost(this);
   SetUiHost(this);
 }
 
 Shell::~Shell() {
   // The game tells its host as it goes.
   ReplaceGame(nullptr);
-  SetGameHost(nullptr);
   SetUiHost(nullptr);
 }
 
@@ -91,12 +89,7 @@ void Shell::CloseEndedGame() {
   UpdateMusic();
 }
 
-// The game's actors reach their game through `Game` (game/Game.h): it follows the owner.
-void Shell::ReplaceGame(std::unique_ptr<TGame> game) {
-  Game = nullptr;
-  game_ = std::move(game);
-  Game = game_.get();
-}
+void Shell::ReplaceGame(std::unique_ptr<Game> game) { game_ = std::move(game); }
 
 namespace {
 
@@ -257,13 +250,14 @@ void Shell::EnterGame() {
   UpdateMusic();
   endedGameScreen_ = 0;
   ReplaceGame(nullptr);
-  if (suspendedGame_) {
-    const GameProgress progress = *suspendedGame_;
-    suspendedGame_.reset();
-    ReplaceGame(std::make_unique<TGame>(progress));
-  } else {
-    ReplaceGame(std::make_unique<TGame>());
+  const std::optional<GameProgress> progress = suspendedGame_;
+  suspendedGame_.reset();
+  Result<std::unique_ptr<Game>> game = Game::Create(*this, progress);
+  if (!game) {
+    StopWithMessage(game.error());
+    return;
   }
+  ReplaceGame(std::move(*game));
 }
 
 void Shell::EnterOptions() {
@@ -407,12 +401,8 @@ bool HelpControlsFrame(uint8_t bossKey) {
 void Shell::EscapeGame() {
   if (!game_) {
     SwitchScreen(ScreenMenu);  // no game to leave: nothing else would
-  } else if (game_->Phase == PhasePlaying) {
-    if (Paused) {
-      TogglePause(PausedLightsDepth, PlayingLightsDepth);
-    } else {
-      game_->Phase = PhaseExitAsk;  // the game's own exit question
-    }
+  } else {
+    game_->Escape();  // ends a pause, or asks the game's own exit question
   }
 }
 

@@ -63,7 +63,7 @@ class Shell final : public GameHost, public UiHost {
   // The level of the screen's fades (fade-in, fade-out).
   float FadeLevel() const { return fadeLevel_; }
   // The running game, or none.
-  TGame* RunningGame() const { return game_.get(); }
+  Game* RunningGame() const { return game_.get(); }
   const ScreenResources& Resources() const { return resources_; }
   QuestionBox& Questions() { return questions_; }
   UnsentResults& Unsent() { return unsent_; }
@@ -126,8 +126,7 @@ class Shell final : public GameHost, public UiHost {
   void PlayClick() override { PlaySoundFx(resources_.Click, false); }
 
  private:
-  // The scene lights' depth while a game is paused and while it is played.
-  static constexpr float PausedLightsDepth = 10.0f;
+  // The scene lights' depth while a game is played (the game moves them while paused).
   static constexpr float PlayingLightsDepth = -20.0f;
 
   // ---- Screens.cpp ----
@@ -144,7 +143,7 @@ class Shell final : public GameHost, public UiHost {
   bool ScreenFrame();
   void AskExit(bool byKey);
   void CloseEndedGame();
-  void ReplaceGame(std::unique_ptr<TGame> game);
+  void ReplaceGame(std::unique_ptr<Game> game);
   // Keeps the progress of the running game (if any, and not ended) for the next
   // engine run, whose entry to the game screen goes on with it; forgets what was
   // kept before. The next run's loading forgets it if it does not show the game.
@@ -193,7 +192,7 @@ class Shell final : public GameHost, public UiHost {
   // True until the engine has been opened once.
   bool firstRun_ = true;
   float fadeLevel_ = 0;
-  std::unique_ptr<TGame> game_;
+  std::unique_ptr<Game> game_;
   // Where the program goes once the frame of a game that has ended is over (0
   // while the game goes on).
   int8_t endedGameScreen_ = 0;

@@ -4,7 +4,7 @@
 #include "game/Game.h"
 #include "game/Player.h"
 #include "game/Random.h"
-#include "game/Terror.h"
+#include "game/Terrorist.h"
 #include "shell/Shell.h"
 #include "ui/Menus.h"
 
@@ -22,11 +22,11 @@ int CountDeaths(const std::vector<ihSoundEvent>& events) {
 }
 
 // The first active terrorist that can still be hit, if any.
-TTerror* Target() {
-  if (!Game) return nullptr;
-  for (auto* rows : {&Game->UpperTerrorists, &Game->LowerTerrorists}) {
+Terrorist* Target() {
+  if (!RunningGame) return nullptr;
+  for (auto* rows : {&RunningGame->UpperTerrorists(), &RunningGame->LowerTerrorists()}) {
     for (auto& t : *rows) {
-      if (t->State == 0 || t->State == 1) return t.get();
+      if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
     }
   }
   return nullptr;
@@ -54,11 +54,11 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
     h.Step(1);
     ++result.frames;
     // The game's scene only: the menus blink on the absolute clock.
-    if (Game) result.checksums.push_back(Engine().ihSceneChecksum());
+    if (RunningGame) result.checksums.push_back(Engine().ihSceneChecksum());
     result.kills += CountDeaths(h.SoundEvents());
-    if (Game) {
-      result.score = Game->Score;
-      result.levelsReached = Game->Level + 1;
+    if (RunningGame) {
+      result.score = RunningGame->State().Score;
+      result.levelsReached = RunningGame->State().Level + 1;
     }
   };
 
@@ -67,13 +67,14 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   SeedRandom(seed);
   uint32_t lastShot = 0;
   auto playing = [] {
-    return Game && (Game->Phase == PhaseIntro || Game->Phase == PhasePlaying ||
-                    Game->Phase == PhaseLifeLost);
+    return RunningGame && (RunningGame->Phase() == GamePhase::Intro ||
+                           RunningGame->Phase() == GamePhase::Playing ||
+                           RunningGame->Phase() == GamePhase::LifeLost);
   };
   for (int i = 0; i < playFrames && playing(); ++i) {
     // Aim at a terrorist and hold the button on it; sweep the lanes otherwise.
-    if (TTerror* t = Target()) {
-      const TAniSprite* s = t->State == 0 ? t->WalkSprite.get() : t->ShootSprite.get();
+    if (Terrorist* t = Target()) {
+      const AnimatedMesh* s = t->Is(Terrorist::Pose::Walking) ? t->WalkMesh() : t->ShootMesh();
       h.MouseAt(s->X, s->Y);
       h.ButtonDown();
     } else {
@@ -89,10 +90,11 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
     if (i % 400 == 0) h.ButtonUp(1);
     if (i % 700 == 350) h.Post(iMsgKeyUp, '1' + (i / 700) % 5);
     if (i % 1500 == 1200) h.Post(iMsgWheelDown);
-    if (keepAlive) Game->Health = 50;
+    if (keepAlive) RunningGame->StateForTests().Health = 50;
     step();
-    if (Game && Game->Player && Game->Player->LastShotTick != lastShot) {
-      lastShot = Game->Player->LastShotTick;
+    if (RunningGame && RunningGame->GetPlayer() &&
+        RunningGame->GetPlayer()->LastShotTick() != lastShot) {
+      lastShot = RunningGame->GetPlayer()->LastShotTick();
       ++result.shots;
     }
   }
@@ -102,12 +104,12 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   // Leave the game if it still runs, and decline the name question if the
   // score qualified.
   bool leaving = false;
-  for (int guard = 0; Game && guard < 3000; ++guard) {
-    if (Game->Phase == PhaseNameEntry) {
+  for (int guard = 0; RunningGame && guard < 3000; ++guard) {
+    if (RunningGame->Phase() == GamePhase::NameEntry) {
       AnswerQuestion(h, false);
-    } else if (Game->Phase == PhasePlaying && !leaving) {
-      if (Paused) h.Tap(25);  // P
-      h.Tap(1);               // Escape
+    } else if (RunningGame->Phase() == GamePhase::Playing && !leaving) {
+      if (RunningGame->Paused()) h.Tap(25);  // P
+      h.Tap(1);                              // Escape
       if (h.StepUntilPrint("Exit to menu?", 5)) AnswerQuestion(h, true);
       leaving = true;
     } else {

@@ -13,7 +13,7 @@
 #include "ServerProcess.h"
 #include "engine/EngineCalls.h"
 #include "game/Game.h"
-#include "game/Terror.h"
+#include "game/Terrorist.h"
 #include "harness/Harness.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
@@ -32,10 +32,10 @@ bool MenuShown(Harness& h) {
 }
 
 // The first terrorist alive on the scene, or none.
-TTerror* AliveTerror() {
-  for (auto* row : {&Game->UpperTerrorists, &Game->LowerTerrorists})
+Terrorist* AliveTerror() {
+  for (auto* row : {&RunningGame->UpperTerrorists(), &RunningGame->LowerTerrorists()})
     for (auto& t : *row)
-      if (t->State == 0 || t->State == 1) return t.get();
+      if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
   return nullptr;
 }
 
@@ -68,23 +68,27 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
 
     // A game, played by aiming at the terrorists and holding the button.
     ClickOn(h, TextButtons[0]->Sprite);
-    ASSERT_NE(Game, nullptr);
-    ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
+    ASSERT_NE(RunningGame, nullptr);
+    ASSERT_TRUE(
+        h.StepUntil([] { return RunningGame && RunningGame->Phase() == GamePhase::Playing; }, 400));
     int frames = 0;
-    for (; frames < 20000 && Game && Game->Score == 0 && Game->Phase == PhasePlaying; ++frames) {
-      if (TTerror* t = AliveTerror()) {
-        const auto& sprite = t->State == 1 ? t->ShootSprite : t->WalkSprite;
+    for (; frames < 20000 && RunningGame && RunningGame->State().Score == 0 &&
+           RunningGame->Phase() == GamePhase::Playing;
+         ++frames) {
+      if (Terrorist* t = AliveTerror()) {
+        const auto& sprite = t->Is(Terrorist::Pose::Shooting) ? t->ShootMesh() : t->WalkMesh();
         h.MouseAt(sprite->X, sprite->Y);
         h.ButtonDown();
       } else {
         h.ButtonUp();
       }
-      if (Game->Ammo[Game->Weapon] == 0) h.Click(1);  // a right click reloads
+      if (RunningGame->State().Ammo[RunningGame->State().Weapon] == 0)
+        h.Click(1);  // a right click reloads
       h.Step(1);
     }
     h.ButtonUp();
-    ASSERT_NE(Game, nullptr);
-    const int32_t score = Game->Score;
+    ASSERT_NE(RunningGame, nullptr);
+    const int32_t score = RunningGame->State().Score;
     ASSERT_GT(score, 0) << "no kill in " << frames << " frames";
     std::printf("played %d frames to a score of %d\n", frames, score);
 
@@ -104,7 +108,7 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     // beside the program, then sends.
     std::ofstream(h.Folder() / ScoreServerFile) << server.Address() << "/\n";
     Answer(h, true);
-    ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10)) << "still asking";
+    ASSERT_TRUE(h.StepUntil([] { return RunningGame == nullptr; }, 10)) << "still asking";
     EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
     EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
 

@@ -145,7 +145,7 @@ TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
   // The game screen makes a game.
   ClickOn(TextButtons[0]);
   EXPECT_TRUE(OnScreen(ScreenGame));
-  EXPECT_NE(Game, nullptr);
+  EXPECT_NE(RunningGame, nullptr);
   EXPECT_FALSE(Shown(TextButtons[0]));
 }
 
@@ -397,33 +397,33 @@ TEST_F(Screens, WeaponWheelAndKeysAreSafeWithoutAnyAmmunitionAndOutsideTheGame) 
   h->Post(iMsgKeyUp, '2');
   h->Post(iMsgWheelDown);
   h->Step(2);
-  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(RunningGame, nullptr);
   ClickOn(TextButtons[0]);
-  ASSERT_NE(Game, nullptr);
+  ASSERT_NE(RunningGame, nullptr);
   h->Step(5);
-  Game->Ammo.fill(0);
-  Game->Magazines.fill(0);
-  const int8_t weapon = Game->Weapon;
+  RunningGame->StateForTests().Ammo.fill(0);
+  RunningGame->StateForTests().Magazines.fill(0);
+  const int8_t weapon = RunningGame->State().Weapon;
   h->Post(iMsgWheelDown);
   h->Post(iMsgWheelUp);
   h->Post(iMsgKeyUp, '3');
   h->Step(2);  // returns instead of searching forever
-  EXPECT_EQ(Game->Weapon, weapon);
+  EXPECT_EQ(RunningGame->State().Weapon, weapon);
   // With one loaded weapon the wheel finds it both ways; keys choose loaded ones only.
-  Game->Ammo[3] = 5;
+  RunningGame->StateForTests().Ammo[3] = 5;
   h->Post(iMsgWheelDown);
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 3);
-  Game->Ammo[1] = 5;
+  EXPECT_EQ(RunningGame->State().Weapon, 3);
+  RunningGame->StateForTests().Ammo[1] = 5;
   h->Post(iMsgWheelUp);
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 1);
+  EXPECT_EQ(RunningGame->State().Weapon, 1);
   h->Post(iMsgKeyUp, '5');
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 1);
+  EXPECT_EQ(RunningGame->State().Weapon, 1);
   h->Post(iMsgKeyUp, '4');
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 3);
+  EXPECT_EQ(RunningGame->State().Weapon, 3);
 }
 
 TEST_F(Screens, ARestartDuringTheFadeInEndsOnTheMenuInsteadOfRestartingAgain) {

@@ -58,10 +58,10 @@ void Observer::Frame() {
     ihSoundEvent drop;
     Engine().ihSoundEvents(&drop, 1);
   }
-  if (Game) {
-    end_.score = Game->Score;
-    end_.level = Game->Level;
-    end_.lives = Game->Lives;
+  if (RunningGame) {
+    end_.score = RunningGame->State().Score;
+    end_.level = RunningGame->State().Level;
+    end_.lives = RunningGame->State().Lives;
   }
 }
 
