@@ -91,5 +91,5 @@ int main(int argc, char** argv) {
   } else {
     std::printf("instructions   n/a (no hardware counters here)\n");
   }
-  return RunningGame == nullptr ? 0 : 1;
+  return h.Shell().RunningGame() == nullptr ? 0 : 1;
 }

@@ -62,11 +62,15 @@ class GameTest : public ::testing::Test {
 
   void SkipIntro() {
     ASSERT_TRUE(h->StepUntil(
-        [&] { return h->Shell().RunningGame() && h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
+        [&] {
+          return h->Shell().RunningGame() &&
+                 h->Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        400));
   }
 
   // No enemy comes on by chance: the test places its own.
-  static void NoSpawns() {
+  void NoSpawns() {
     h->Shell().RunningGame()->Enemies().Max = 0;
     h->Shell().RunningGame()->Bonuses().Max = 0;
   }
@@ -75,7 +79,8 @@ class GameTest : public ::testing::Test {
   // advances, with its mesh already placed there for the next frame's picking.
   void PlaceTerror(Terrorist* t, float x) {
     const uint8_t limit = h->Shell().RunningGame()->Enemies().Max;
-    h->Shell().RunningGame()->Enemies().Max = static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
+    h->Shell().RunningGame()->Enemies().Max =
+        static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
     t->Activate();
     h->Shell().RunningGame()->Enemies().Max = limit;
     ASSERT_TRUE(t->Is(Terrorist::Pose::Walking));

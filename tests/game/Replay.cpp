@@ -22,9 +22,10 @@ int CountDeaths(const std::vector<ihSoundEvent>& events) {
 }
 
 // The first active terrorist that can still be hit, if any.
-Terrorist* Target() {
-  if (!RunningGame) return nullptr;
-  for (auto* rows : {&RunningGame->UpperTerrorists(), &RunningGame->LowerTerrorists()}) {
+Terrorist* Target(Harness& h) {
+  if (!h.Shell().RunningGame()) return nullptr;
+  for (auto* rows :
+       {&h.Shell().RunningGame()->UpperTerrorists(), &h.Shell().RunningGame()->LowerTerrorists()}) {
     for (auto& t : *rows) {
       if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
     }
@@ -54,11 +55,11 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
     h.Step(1);
     ++result.frames;
     // The game's scene only: the menus blink on the absolute clock.
-    if (RunningGame) result.checksums.push_back(Engine().ihSceneChecksum());
+    if (h.Shell().RunningGame()) result.checksums.push_back(Engine().ihSceneChecksum());
     result.kills += CountDeaths(h.SoundEvents());
-    if (RunningGame) {
-      result.score = RunningGame->State().Score;
-      result.levelsReached = RunningGame->State().Level + 1;
+    if (h.Shell().RunningGame()) {
+      result.score = h.Shell().RunningGame()->State().Score;
+      result.levelsReached = h.Shell().RunningGame()->State().Level + 1;
     }
   };
 
@@ -66,14 +67,14 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   h.Shell().SwitchScreen(ScreenGame);
   SeedRandom(seed);
   uint32_t lastShot = 0;
-  auto playing = [] {
-    return RunningGame && (RunningGame->Phase() == GamePhase::Intro ||
-                           RunningGame->Phase() == GamePhase::Playing ||
-                           RunningGame->Phase() == GamePhase::LifeLost);
+  auto playing = [&] {
+    return h.Shell().RunningGame() && (h.Shell().RunningGame()->Phase() == GamePhase::Intro ||
+                                       h.Shell().RunningGame()->Phase() == GamePhase::Playing ||
+                                       h.Shell().RunningGame()->Phase() == GamePhase::LifeLost);
   };
   for (int i = 0; i < playFrames && playing(); ++i) {
     // Aim at a terrorist and hold the button on it; sweep the lanes otherwise.
-    if (Terrorist* t = Target()) {
+    if (Terrorist* t = Target(h)) {
       const AnimatedMesh* s = t->Is(Terrorist::Pose::Walking) ? t->WalkMesh() : t->ShootMesh();
       h.MouseAt(s->X, s->Y);
       h.ButtonDown();
@@ -90,11 +91,11 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
     if (i % 400 == 0) h.ButtonUp(1);
     if (i % 700 == 350) h.Post(iMsgKeyUp, '1' + (i / 700) % 5);
     if (i % 1500 == 1200) h.Post(iMsgWheelDown);
-    if (keepAlive) RunningGame->StateForTests().Health = 50;
+    if (keepAlive) h.Shell().RunningGame()->StateForTests().Health = 50;
     step();
-    if (RunningGame && RunningGame->GetPlayer() &&
-        RunningGame->GetPlayer()->LastShotTick() != lastShot) {
-      lastShot = RunningGame->GetPlayer()->LastShotTick();
+    if (h.Shell().RunningGame() && h.Shell().RunningGame()->GetPlayer() &&
+        h.Shell().RunningGame()->GetPlayer()->LastShotTick() != lastShot) {
+      lastShot = h.Shell().RunningGame()->GetPlayer()->LastShotTick();
       ++result.shots;
     }
   }
@@ -104,12 +105,12 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   // Leave the game if it still runs, and decline the name question if the
   // score qualified.
   bool leaving = false;
-  for (int guard = 0; RunningGame && guard < 3000; ++guard) {
-    if (RunningGame->Phase() == GamePhase::NameEntry) {
+  for (int guard = 0; h.Shell().RunningGame() && guard < 3000; ++guard) {
+    if (h.Shell().RunningGame()->Phase() == GamePhase::NameEntry) {
       AnswerQuestion(h, false);
-    } else if (RunningGame->Phase() == GamePhase::Playing && !leaving) {
-      if (RunningGame->Paused()) h.Tap(25);  // P
-      h.Tap(1);                              // Escape
+    } else if (h.Shell().RunningGame()->Phase() == GamePhase::Playing && !leaving) {
+      if (h.Shell().RunningGame()->Paused()) h.Tap(25);  // P
+      h.Tap(1);                                          // Escape
       if (h.StepUntilPrint("Exit to menu?", 5)) AnswerQuestion(h, true);
       leaving = true;
     } else {

@@ -23,16 +23,18 @@ std::string FileBytes(const std::filesystem::path& path) {
 }
 
 // Ends the game as if the last life had been lost.
-void EndGame() {
-  h->Shell().RunningGame()->SetCaptionLevelForTests(0);
-  h->Shell().RunningGame()->StateForTests().Phase = GamePhase::GameOver;
+void EndGame(Harness& h) {
+  h.Shell().RunningGame()->SetCaptionLevelForTests(0);
+  h.Shell().RunningGame()->StateForTests().Phase = GamePhase::GameOver;
 }
 
 TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName) {
   SkipIntro();
   NoSpawns();
-  h->Shell().RunningGame()->StateForTests().Score = h->Shell().PlayerSettings().HighScores[9].Score + 500;
-  const std::string asked = "Your Scores is " + std::to_string(h->Shell().RunningGame()->State().Score);
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[9].Score + 500;
+  const std::string asked =
+      "Your Scores is " + std::to_string(h->Shell().RunningGame()->State().Score);
   h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
   AnswerYes();
@@ -46,7 +48,8 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   h->Step(1);
   EXPECT_EQ(h->Shell().RunningGame(), nullptr);
   EXPECT_EQ(h->Shell().Screen(), ScreenMenu);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i].Score, table[i].Score);
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i].Score, table[i].Score);
 }
 
 // A question asked in play lies over the gun, whatever the aim, and the aiming
@@ -72,7 +75,8 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
           if (sprites[i].handle == sprite.get()) return static_cast<int>(i);
         return -1;
       };
-      const int gun = order(h->Shell().RunningGame()->GetPlayer()->GunSprite(h->Shell().RunningGame()->State().Weapon));
+      const int gun = order(h->Shell().RunningGame()->GetPlayer()->GunSprite(
+          h->Shell().RunningGame()->State().Weapon));
       ASSERT_GE(gun, 0) << "the gun is not shown under the box";
       const ihSprite& g = sprites[gun];
       const int panel = order(MessagePanel);
@@ -113,13 +117,15 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
 TEST_F(GameTest, AGameLostOnAHitFlashLeavesTheNextGameLitAsTheFirst) {
   SkipIntro();
   NoSpawns();
-  h->Shell().RunningGame()->StateForTests().Score = 0;  // no name question: straight back to the menu
+  h->Shell().RunningGame()->StateForTests().Score =
+      0;  // no name question: straight back to the menu
   h->Shell().RunningGame()->StateForTests().Lives = 0;
   h->Shell().RunningGame()->StateForTests().Health = -1;
   h->Step(1);
   ASSERT_EQ(h->Shell().RunningGame()->Phase(), GamePhase::GameOver);
   SetLightsLevel(0);  // as the hit that cost the last life left them
-  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame() == nullptr; }, 1500)) << "the game never ended";
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame() == nullptr; }, 1500))
+      << "the game never ended";
   StartGame();
   h->Step(1);
   ASSERT_NE(h->Shell().RunningGame(), nullptr);
@@ -149,7 +155,7 @@ TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
       NoSpawns();
     }
     h->Shell().RunningGame()->StateForTests().Score = c.score;
-    EndGame();
+    EndGame(*h);
     const std::string asked = "Your Scores is " + std::to_string(c.score);
     bool askedSeen = false;
     ASSERT_TRUE(h->StepUntil(
@@ -176,10 +182,11 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   // No write permission bit: the save leaves the file alone and fails.
   ASSERT_EQ(::chmod(h->ConfigPath().string().c_str(), 0444), 0);
   const std::string before = FileBytes(h->ConfigPath());
-  h->Shell().RunningGame()->StateForTests().Score = h->Shell().PlayerSettings().HighScores[9].Score + 500;
-  EndGame();
-  ASSERT_TRUE(
-      h->StepUntilPrint("Your Scores is " + std::to_string(h->Shell().RunningGame()->State().Score), 400));
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[9].Score + 500;
+  EndGame(*h);
+  ASSERT_TRUE(h->StepUntilPrint(
+      "Your Scores is " + std::to_string(h->Shell().RunningGame()->State().Score), 400));
   h->Platform().errors.clear();
   AnswerYes();
   ASSERT_TRUE(h->StepUntilPrint("Send the result to", 5));
@@ -234,13 +241,15 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   SetScoreServerAddress(server.Address());
   SkipIntro();
   NoSpawns();
-  h->Shell().RunningGame()->StateForTests().Score = h->Shell().PlayerSettings().HighScores[9].Score + 1000;
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[9].Score + 1000;
   const int32_t score = h->Shell().RunningGame()->State().Score;
-  EndGame();
+  EndGame(*h);
   ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(score), 400));
   AnswerYes();
   // Entered before any sending.
-  EXPECT_TRUE(std::any_of(h->Shell().PlayerSettings().HighScores.begin(), h->Shell().PlayerSettings().HighScores.end(),
+  EXPECT_TRUE(std::any_of(h->Shell().PlayerSettings().HighScores.begin(),
+                          h->Shell().PlayerSettings().HighScores.end(),
                           [&](const HighScore& e) { return e.Score == score; }));
   ASSERT_TRUE(h->StepUntilPrint("World's Highscores page?", 5));
   AnswerYes();

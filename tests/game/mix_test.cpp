@@ -64,7 +64,11 @@ class GameMix : public ::testing::Test {
       if (!h.Shell().RunningGame()) return {};
       SeedRandom(77);
       EXPECT_TRUE(h.StepUntil(
-          [&] { return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
+          [&] {
+            return h.Shell().RunningGame() &&
+                   h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+          },
+          400));
       // Machine gun on whatever walks by, with blasts and hits landing together now
       // and then; after a while the gun runs dry and the held trigger clicks.
       h.Shell().RunningGame()->ChangeWeapon(2);
@@ -75,7 +79,7 @@ class GameMix : public ::testing::Test {
         h.MouseAt(-12.0f + (frame % 240) * 0.1f, -2.0f);
         if (frame % 30 == 0)
           for (int n : {4, 9, 13, 10, 3})
-            PlaySoundFx(h.Shell().RunningGame()->Sound(static_cast<GameSound>(n)), false, 0, 0);
+            h.Shell().PlaySoundFx(h.Shell().RunningGame()->Sound(static_cast<GameSound>(n)), false);
         h.Shell().RunningGame()->StateForTests().Health = 100;
         h.Step(1);
       }

@@ -15,9 +15,10 @@ namespace {
 
 TEST_F(GameTest, FirstLevelBringsOnlyTheFourT1TerroristsOneAtATime) {
   SkipIntro();
-  const std::set<Actor*> t1{
-      h->Shell().RunningGame()->UpperTerrorists()[0].get(), h->Shell().RunningGame()->UpperTerrorists()[1].get(),
-      h->Shell().RunningGame()->LowerTerrorists()[0].get(), h->Shell().RunningGame()->LowerTerrorists()[1].get()};
+  const std::set<Actor*> t1{h->Shell().RunningGame()->UpperTerrorists()[0].get(),
+                            h->Shell().RunningGame()->UpperTerrorists()[1].get(),
+                            h->Shell().RunningGame()->LowerTerrorists()[0].get(),
+                            h->Shell().RunningGame()->LowerTerrorists()[1].get()};
   ASSERT_EQ(h->Shell().RunningGame()->Enemies().Members.size(), 34u);
   std::set<Actor*> seen;
   int framesWithOne = 0;
@@ -109,9 +110,10 @@ TEST_F(GameTest, OneShotHitsBothOverlappingTerrorists) {
 TEST_F(GameTest, TheFifthWeaponKillsEveryActiveEnemy) {
   SkipIntro();
   NoSpawns();
-  std::vector<Terrorist*> all{
-      h->Shell().RunningGame()->UpperTerrorists()[0].get(), h->Shell().RunningGame()->UpperTerrorists()[1].get(),
-      h->Shell().RunningGame()->LowerTerrorists()[0].get(), h->Shell().RunningGame()->LowerTerrorists()[1].get()};
+  std::vector<Terrorist*> all{h->Shell().RunningGame()->UpperTerrorists()[0].get(),
+                              h->Shell().RunningGame()->UpperTerrorists()[1].get(),
+                              h->Shell().RunningGame()->LowerTerrorists()[0].get(),
+                              h->Shell().RunningGame()->LowerTerrorists()[1].get()};
   h->Shell().RunningGame()->Enemies().Max = 4;
   for (Terrorist* t : all) t->Activate();
   h->Shell().RunningGame()->Enemies().Max = 0;
@@ -236,10 +238,11 @@ TEST_F(GameTest, LevelClockStopsInTheIntroThePauseTheLifeLostCaptionAndAQuestion
     std::function<void()> enter, leave;
   };
   const std::vector<Stop> stops{
-      {"pause", [&] { h->Tap(KeyP); }, [&] { h->Tap(KeyP); }},
+      {"pause", [&] { h->Tap(Key::LetterP); }, [&] { h->Tap(Key::LetterP); }},
       {"life lost", [&] { h->Shell().RunningGame()->StateForTests().Health = -1; },
        [&] {
-         ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 300));
+         ASSERT_TRUE(h->StepUntil(
+             [&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 300));
        }},
       {"question", [&] { h->Tap(Key::Escape); }, [&] { AnswerNo(); }},
   };
@@ -256,14 +259,16 @@ TEST_F(GameTest, LevelClockStopsInTheIntroThePauseTheLifeLostCaptionAndAQuestion
     const int32_t after = h->Shell().RunningGame()->State().TimeLeft;
     EXPECT_LE(before - after, 40) << stop.what;
     h->Step(3);
-    EXPECT_LT(h->Shell().RunningGame()->State().TimeLeft, after) << stop.what << ": the clock runs again";
+    EXPECT_LT(h->Shell().RunningGame()->State().TimeLeft, after)
+        << stop.what << ": the clock runs again";
   }
 }
 
 TEST_F(GameTest, AnOpenBonusBoxWaitsItsTwelveSecondsOfPlayWhateverAPauseTook) {
   SkipIntro();
   NoSpawns();
-  h->Shell().RunningGame()->StateForTests().TimeLeft = 10 * 60 * 1000;  // no new level during the test
+  h->Shell().RunningGame()->StateForTests().TimeLeft =
+      10 * 60 * 1000;  // no new level during the test
   BonusBox& box = *h->Shell().RunningGame()->BonusBoxes()[0];
   h->Shell().RunningGame()->Bonuses().Max = 1;
   box.Activate();
@@ -330,7 +335,8 @@ TEST_F(GameTest, AGameSurvivesEveryEngineRestartAndComesBackPaused) {
     stop.stop();
     ASSERT_TRUE(h->StepUntil(
         [&] {
-          return Engine().ihOpenCount() > opens && h->Shell().RunningGame() && h->Shell().Screen() == ScreenGame;
+          return Engine().ihOpenCount() > opens && h->Shell().RunningGame() &&
+                 h->Shell().Screen() == ScreenGame;
         },
         600))
         << "the game screen never came back";
@@ -404,9 +410,10 @@ TEST_F(GameTest, HitsFlashTheSceneRedAtMostThreeTimesASecond) {
   SkipIntro();
   NoSpawns();
   h->Shell().RunningGame()->StateForTests().Health = 30000;
-  Terrorist* shooters[] = {
-      h->Shell().RunningGame()->UpperTerrorists()[0].get(), h->Shell().RunningGame()->UpperTerrorists()[1].get(),
-      h->Shell().RunningGame()->LowerTerrorists()[0].get(), h->Shell().RunningGame()->LowerTerrorists()[1].get()};
+  Terrorist* shooters[] = {h->Shell().RunningGame()->UpperTerrorists()[0].get(),
+                           h->Shell().RunningGame()->UpperTerrorists()[1].get(),
+                           h->Shell().RunningGame()->LowerTerrorists()[0].get(),
+                           h->Shell().RunningGame()->LowerTerrorists()[1].get()};
   float x = 0.0f;
   for (Terrorist* t : shooters) {
     PlaceTerror(t, x);
@@ -488,7 +495,8 @@ TEST_F(GameTest, HealthZeroIsAliveAndTheFourthLossEndsTheGame) {
     EXPECT_EQ(h->Shell().RunningGame()->State().Health, 50);
     EXPECT_EQ(h->Shell().RunningGame()->Phase(), GamePhase::LifeLost);
     ASSERT_TRUE(h->StepUntilPrint("YOU ARE DIE", 5));
-    ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 150));
+    ASSERT_TRUE(
+        h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 150));
     h->Step(1);
     EXPECT_EQ(PrintAt(*h, 0.3f, -10.5f), std::to_string(lives));
   }
@@ -526,7 +534,8 @@ TEST_F(GameTest, TheLevelsEnemyAndBoxLimitsKeepTheLowEightBits) {
     SkipIntro();
     int most = 0;
     for (int frame = 0; frame < 600; ++frame) {
-      h->Shell().RunningGame()->StateForTests().Health = 50;  // the level's walkers never end the game
+      h->Shell().RunningGame()->StateForTests().Health =
+          50;  // the level's walkers never end the game
       h->Step(1);
       most = std::max(most, static_cast<int>(h->Shell().RunningGame()->Enemies().Active));
     }

@@ -116,8 +116,9 @@ class ContactSheet : public ::testing::Test {
   void Answer(bool yes) { Press(TextButtons[yes ? 8 : 9]); }
 
   // Brings an enemy on now, whatever the level's limits.
-  static void BringOn(Actor& enemy) {
-    h->Shell().RunningGame()->Enemies().Max = static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
+  void BringOn(Actor& enemy) {
+    h->Shell().RunningGame()->Enemies().Max =
+        static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
     enemy.Activate();
     h->Shell().RunningGame()->Enemies().Max = 0;
   }
@@ -135,7 +136,7 @@ class ContactSheet : public ::testing::Test {
   // No new walkers or boxes, and a level clock that cannot run out: the window
   // runs on the real clock, and a slow machine would otherwise reach the next
   // level (which lets boxes fall again) in the middle of the pictures.
-  static void Quiet() {
+  void Quiet() {
     h->Shell().RunningGame()->Enemies().Max = 0;
     h->Shell().RunningGame()->Bonuses().Max = 0;
     h->Shell().RunningGame()->StateForTests().TimeLeft = 3'600'000;
@@ -199,7 +200,8 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->MouseAt(9, 6);
   h->Step(40);
   Save("intro-level-1");
-  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
   Quiet();
   h->Shell().RunningGame()->StateForTests().Level =
       6;  // a level of the first scene that admits every kind there
@@ -279,13 +281,14 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   }
   h->Step(120);
   SaveLit("boxes-falling");
-  ASSERT_TRUE(
-      h->StepUntil([&] { return h->Shell().RunningGame()->BonusBoxes()[0]->Is(BonusBox::Stage::Open); }, 400));
+  ASSERT_TRUE(h->StepUntil(
+      [&] { return h->Shell().RunningGame()->BonusBoxes()[0]->Is(BonusBox::Stage::Open); }, 400));
   h->Step(2);
   SaveLit("boxes-open");
   for (int i = 0; i < 3; ++i) {
     for (int j = i + 1; j < 3; ++j) {
-      EXPECT_GT(std::abs(h->Shell().RunningGame()->BonusBoxes()[i]->X() - h->Shell().RunningGame()->BonusBoxes()[j]->X()),
+      EXPECT_GT(std::abs(h->Shell().RunningGame()->BonusBoxes()[i]->X() -
+                         h->Shell().RunningGame()->BonusBoxes()[j]->X()),
                 5.2f)
           << "boxes " << i << " and " << j << " overlap";
     }
@@ -307,7 +310,8 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Shell().RunningGame()->StateForTests().Health = -1;
   h->Step(70);
   Save("life-lost");
-  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 300));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 300));
 
   // ---- the second scene --------------------------------------------------------------
   h->Shell().RunningGame()->StateForTests().TimeLeft = 0;
@@ -315,7 +319,8 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   ASSERT_EQ(h->Shell().RunningGame()->State().Level, 7);
   h->Step(30);
   Save("intro-level-2");
-  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
   Quiet();
   for (int t : {0, 1, 2}) {
     Vehicle& train = *h->Shell().RunningGame()->Trains()[t];
@@ -323,9 +328,10 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
     ASSERT_TRUE(train.Active());
     ASSERT_TRUE(h->StepUntil([&] { return train.Body()->X < 2.0f - 6.0f * t; }, 1500));
     // Walkers in both lanes, in front of the trains and behind the props.
-    for (auto [terror, x] : {std::pair{h->Shell().RunningGame()->UpperTerrorists()[1].get(), -2.0f + 3.0f * t},
-                             {h->Shell().RunningGame()->LowerTerrorists()[0].get(), -9.0f + 2.0f * t},
-                             {h->Shell().RunningGame()->LowerTerrorists()[4].get(), 4.0f - 2.0f * t}}) {
+    for (auto [terror, x] :
+         {std::pair{h->Shell().RunningGame()->UpperTerrorists()[1].get(), -2.0f + 3.0f * t},
+          {h->Shell().RunningGame()->LowerTerrorists()[0].get(), -9.0f + 2.0f * t},
+          {h->Shell().RunningGame()->LowerTerrorists()[4].get(), 4.0f - 2.0f * t}}) {
       if (terror->Active()) terror->Deactivate();
       PlaceTerror(*terror, x);
     }
@@ -342,14 +348,19 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   }
 
   // ---- the end -----------------------------------------------------------------------
-  h->Shell().RunningGame()->StateForTests().Score = h->Shell().PlayerSettings().HighScores[0].Score + 1230;
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[0].Score + 1230;
   h->Shell().RunningGame()->StateForTests().Lives = 0;
   h->Shell().RunningGame()->StateForTests().Health = -1;
   ASSERT_TRUE(h->StepUntilPrint("GAME OVER", 200));
   h->Step(170);  // the caption has grown nearly to its full size
   Save("game-over");
   ASSERT_TRUE(h->StepUntil(
-      [&] { return h->Shell().RunningGame() && h->Shell().RunningGame()->Phase() == GamePhase::NameEntry; }, 400));
+      [&] {
+        return h->Shell().RunningGame() &&
+               h->Shell().RunningGame()->Phase() == GamePhase::NameEntry;
+      },
+      400));
   h->Step(2);
   // A long name: the box stops taking letters where the table's column ends.
   Press(NameEdit);
@@ -357,8 +368,11 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Step(2);
   Save("name-entry");
   Answer(true);
-  ASSERT_TRUE(
-      h->StepUntil([&] { return h->Shell().RunningGame() && h->Shell().RunningGame()->Phase() == GamePhase::SendAsk; }, 50));
+  ASSERT_TRUE(h->StepUntil(
+      [&] {
+        return h->Shell().RunningGame() && h->Shell().RunningGame()->Phase() == GamePhase::SendAsk;
+      },
+      50));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("send-question");
   Answer(false);

@@ -101,9 +101,10 @@ void Menus(Recorder& r) {
 }
 
 // The first terrorist that can still be hit.
-Terrorist* Target() {
-  if (!h.Shell().RunningGame()) return nullptr;
-  for (auto* rows : {&h.Shell().RunningGame()->UpperTerrorists(), &h.Shell().RunningGame()->LowerTerrorists()})
+Terrorist* Target(Recorder& r) {
+  if (!r.H().Shell().RunningGame()) return nullptr;
+  for (auto* rows : {&r.H().Shell().RunningGame()->UpperTerrorists(),
+                     &r.H().Shell().RunningGame()->LowerTerrorists()})
     for (auto& t : *rows)
       if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
   return nullptr;
@@ -113,15 +114,16 @@ void Play(Recorder& r, int maxFrames) {
   Until(r, MenuUp, 1500);
   r.Step(10);
   ClickOn(r, TextButtons[0]);  // Start Game
-  auto playing = [] {
-    return h.Shell().RunningGame() && (h.Shell().RunningGame()->Phase() == GamePhase::Intro ||
-                           h.Shell().RunningGame()->Phase() == GamePhase::Playing ||
-                           h.Shell().RunningGame()->Phase() == GamePhase::LifeLost);
+  auto playing = [&] {
+    return r.H().Shell().RunningGame() &&
+           (r.H().Shell().RunningGame()->Phase() == GamePhase::Intro ||
+            r.H().Shell().RunningGame()->Phase() == GamePhase::Playing ||
+            r.H().Shell().RunningGame()->Phase() == GamePhase::LifeLost);
   };
   Until(r, playing, 600);
   bool held = false;
   for (int i = 0; i < maxFrames && playing(); ++i) {
-    if (Terrorist* t = Target()) {
+    if (Terrorist* t = Target(r)) {
       const AnimatedMesh* s = t->Is(Terrorist::Pose::Walking) ? t->WalkMesh() : t->ShootMesh();
       r.MouseAt(s->X, s->Y);
       if (!held) r.Button(0, true);
@@ -146,15 +148,20 @@ void Play(Recorder& r, int maxFrames) {
   r.Button(0, false);
   r.Button(1, false);
   r.Step();
-  if (h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing) {
+  if (r.H().Shell().RunningGame() && r.H().Shell().RunningGame()->Phase() == GamePhase::Playing) {
     r.Tap(Key::Escape);
     Answer(r, true);  // "Exit to menu?"
   }
   // A score for the table: the name, then sending it, which the refusing
   // server turns into the question to try again.
   Until(
-      r, [&] { return !h.Shell().RunningGame() || h.Shell().RunningGame()->Phase() == GamePhase::NameEntry; }, 3000);
-  if (h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::NameEntry) {
+      r,
+      [&] {
+        return !r.H().Shell().RunningGame() ||
+               r.H().Shell().RunningGame()->Phase() == GamePhase::NameEntry;
+      },
+      3000);
+  if (r.H().Shell().RunningGame() && r.H().Shell().RunningGame()->Phase() == GamePhase::NameEntry) {
     r.Step(10);
     ClickOn(r, NameEdit);
     r.Type("Ace Replay");
@@ -163,7 +170,7 @@ void Play(Recorder& r, int maxFrames) {
     Answer(r, false);  // "Cant conect!!!" - not again
   }
   Until(
-      r, [&] { return !h.Shell().RunningGame(); }, 3000);
+      r, [&] { return !r.H().Shell().RunningGame(); }, 3000);
   r.Step(120);
   r.Close();
 }

@@ -32,8 +32,9 @@ bool MenuShown(Harness& h) {
 }
 
 // The first terrorist alive on the scene, or none.
-Terrorist* AliveTerror() {
-  for (auto* row : {&RunningGame->UpperTerrorists(), &RunningGame->LowerTerrorists()})
+Terrorist* AliveTerror(Harness& h) {
+  for (auto* row :
+       {&h.Shell().RunningGame()->UpperTerrorists(), &h.Shell().RunningGame()->LowerTerrorists()})
     for (auto& t : *row)
       if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
   return nullptr;
@@ -68,27 +69,31 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
 
     // A game, played by aiming at the terrorists and holding the button.
     ClickOn(h, TextButtons[0]->Sprite);
-    ASSERT_NE(RunningGame, nullptr);
-    ASSERT_TRUE(
-        h.StepUntil([] { return RunningGame && RunningGame->Phase() == GamePhase::Playing; }, 400));
+    ASSERT_NE(h.Shell().RunningGame(), nullptr);
+    ASSERT_TRUE(h.StepUntil(
+        [&] {
+          return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        400));
     int frames = 0;
-    for (; frames < 20000 && RunningGame && RunningGame->State().Score == 0 &&
-           RunningGame->Phase() == GamePhase::Playing;
+    for (;
+         frames < 20000 && h.Shell().RunningGame() && h.Shell().RunningGame()->State().Score == 0 &&
+         h.Shell().RunningGame()->Phase() == GamePhase::Playing;
          ++frames) {
-      if (Terrorist* t = AliveTerror()) {
+      if (Terrorist* t = AliveTerror(h)) {
         const auto& sprite = t->Is(Terrorist::Pose::Shooting) ? t->ShootMesh() : t->WalkMesh();
         h.MouseAt(sprite->X, sprite->Y);
         h.ButtonDown();
       } else {
         h.ButtonUp();
       }
-      if (RunningGame->State().Ammo[RunningGame->State().Weapon] == 0)
+      if (h.Shell().RunningGame()->State().Ammo[h.Shell().RunningGame()->State().Weapon] == 0)
         h.Click(1);  // a right click reloads
       h.Step(1);
     }
     h.ButtonUp();
-    ASSERT_NE(RunningGame, nullptr);
-    const int32_t score = RunningGame->State().Score;
+    ASSERT_NE(h.Shell().RunningGame(), nullptr);
+    const int32_t score = h.Shell().RunningGame()->State().Score;
     ASSERT_GT(score, 0) << "no kill in " << frames << " frames";
     std::printf("played %d frames to a score of %d\n", frames, score);
 
@@ -108,7 +113,8 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     // beside the program, then sends.
     std::ofstream(h.Folder() / ScoreServerFile) << server.Address() << "/\n";
     Answer(h, true);
-    ASSERT_TRUE(h.StepUntil([] { return RunningGame == nullptr; }, 10)) << "still asking";
+    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().RunningGame() == nullptr; }, 10))
+        << "still asking";
     EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
     EXPECT_EQ(h.Shell().Screen(), ScreenHiScore);
 

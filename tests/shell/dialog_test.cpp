@@ -180,21 +180,21 @@ TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
 
 TEST_F(Dialog, PauseMovesTheLightsBehindTheSceneAndBack) {
   Start();
-  SwitchScreen(ScreenGame);  // the pause is the running game's
-  ASSERT_NE(RunningGame, nullptr);
+  h->Shell().SwitchScreen(ScreenGame);  // the pause is the running game's
+  ASSERT_NE(h->Shell().RunningGame(), nullptr);
   iVec3 at{};
   iColor colour{};
   Engine().ihLight(0, &at, &colour);
   EXPECT_FLOAT_EQ(at.z, -20.0f);
-  ASSERT_FALSE(RunningGame->Paused());
-  RunningGame->TogglePause();
-  EXPECT_TRUE(RunningGame->Paused());
+  ASSERT_FALSE(h->Shell().RunningGame()->Paused());
+  h->Shell().RunningGame()->TogglePause();
+  EXPECT_TRUE(h->Shell().RunningGame()->Paused());
   for (int light = 0; light < 3; ++light) {
     Engine().ihLight(light, &at, &colour);
     EXPECT_FLOAT_EQ(at.z, 10.0f) << light;
   }
-  RunningGame->TogglePause();
-  EXPECT_FALSE(RunningGame->Paused());
+  h->Shell().RunningGame()->TogglePause();
+  EXPECT_FALSE(h->Shell().RunningGame()->Paused());
   Engine().ihLight(2, &at, &colour);
   EXPECT_FLOAT_EQ(at.z, -20.0f);
 

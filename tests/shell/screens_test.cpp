@@ -145,7 +145,7 @@ TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
   // The game screen makes a game.
   ClickOn(TextButtons[0]);
   EXPECT_TRUE(OnScreen(ScreenGame));
-  EXPECT_NE(RunningGame, nullptr);
+  EXPECT_NE(h->Shell().RunningGame(), nullptr);
   EXPECT_FALSE(Shown(TextButtons[0]));
 }
 
@@ -217,7 +217,8 @@ TEST_F(Screens, ClearingTheTableAsksFirstAndOnlyYesClears) {
     ClickOn(ClearTableButton);
     ASSERT_TRUE(h->HasPrint("Do you want to clear"));
     ASSERT_TRUE(h->HasPrint("the High Score Table?"));
-    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name, "Champion");  // nothing before the answer
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Name,
+              "Champion");  // nothing before the answer
     ClickOn(TextButtons[yes ? 8 : 9]);
     EXPECT_TRUE(OnScreen(ScreenHiScore));
     EXPECT_TRUE(Shown(ClearTableButton));
@@ -397,33 +398,33 @@ TEST_F(Screens, WeaponWheelAndKeysAreSafeWithoutAnyAmmunitionAndOutsideTheGame) 
   h->Post(iMsgKeyUp, '2');
   h->Post(iMsgWheelDown);
   h->Step(2);
-  EXPECT_EQ(RunningGame, nullptr);
+  EXPECT_EQ(h->Shell().RunningGame(), nullptr);
   ClickOn(TextButtons[0]);
-  ASSERT_NE(RunningGame, nullptr);
+  ASSERT_NE(h->Shell().RunningGame(), nullptr);
   h->Step(5);
-  RunningGame->StateForTests().Ammo.fill(0);
-  RunningGame->StateForTests().Magazines.fill(0);
-  const int8_t weapon = RunningGame->State().Weapon;
+  h->Shell().RunningGame()->StateForTests().Ammo.fill(0);
+  h->Shell().RunningGame()->StateForTests().Magazines.fill(0);
+  const int8_t weapon = h->Shell().RunningGame()->State().Weapon;
   h->Post(iMsgWheelDown);
   h->Post(iMsgWheelUp);
   h->Post(iMsgKeyUp, '3');
   h->Step(2);  // returns instead of searching forever
-  EXPECT_EQ(RunningGame->State().Weapon, weapon);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, weapon);
   // With one loaded weapon the wheel finds it both ways; keys choose loaded ones only.
-  RunningGame->StateForTests().Ammo[3] = 5;
+  h->Shell().RunningGame()->StateForTests().Ammo[3] = 5;
   h->Post(iMsgWheelDown);
   h->Step(1);
-  EXPECT_EQ(RunningGame->State().Weapon, 3);
-  RunningGame->StateForTests().Ammo[1] = 5;
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 3);
+  h->Shell().RunningGame()->StateForTests().Ammo[1] = 5;
   h->Post(iMsgWheelUp);
   h->Step(1);
-  EXPECT_EQ(RunningGame->State().Weapon, 1);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 1);
   h->Post(iMsgKeyUp, '5');
   h->Step(1);
-  EXPECT_EQ(RunningGame->State().Weapon, 1);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 1);
   h->Post(iMsgKeyUp, '4');
   h->Step(1);
-  EXPECT_EQ(RunningGame->State().Weapon, 3);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 3);
 }
 
 TEST_F(Screens, ARestartDuringTheFadeInEndsOnTheMenuInsteadOfRestartingAgain) {

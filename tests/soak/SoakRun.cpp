@@ -88,8 +88,11 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       if (!r.Exited()) {
         f.errors.push_back(
             "session " + std::to_string(f.sessions) + " (seed " + std::to_string(sessionSeed) +
-            ") did not end when closed: screen " + std::to_string(h.Shell().Screen()) + ", game phase " +
-            std::to_string(h.Shell().RunningGame() ? static_cast<int>(h.Shell().RunningGame()->Phase()) : -99) +
+            ") did not end when closed: screen " + std::to_string(r.H().Shell().Screen()) +
+            ", game phase " +
+            std::to_string(r.H().Shell().RunningGame()
+                               ? static_cast<int>(r.H().Shell().RunningGame()->Phase())
+                               : -99) +
             ", engine opens " + std::to_string(Engine().ihOpenCount()) + ", active " +
             std::to_string(r.H().Platform().active) + ", window open " +
             std::to_string(r.H().Platform().windowOpen));

@@ -48,7 +48,11 @@ class PlayTest : public ::testing::Test {
     h->Step(1);
     h->Click();
     ASSERT_TRUE(h->StepUntil(
-        [] { return RunningGame && RunningGame->Phase() == GamePhase::Playing; }, 600));
+        [&] {
+          return h->Shell().RunningGame() &&
+                 h->Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        600));
     h->MouseAt(0, 8);
     Quiet();
     h->Step(1);
@@ -58,19 +62,19 @@ class PlayTest : public ::testing::Test {
   void TearDown() override { h.reset(); }
 
   // Nothing comes on by chance until the next level starts.
-  static void Quiet() {
-    RunningGame->Enemies().Max = 0;
-    RunningGame->Bonuses().Max = 0;
+  void Quiet() {
+    h->Shell().RunningGame()->Enemies().Max = 0;
+    h->Shell().RunningGame()->Bonuses().Max = 0;
   }
 
   // Makes `level` (0-based) the current one, for the enemy filter.
-  static void AtLevel(int level) {
-    RunningGame->StateForTests().Level = static_cast<int16_t>(level);
+  void AtLevel(int level) {
+    h->Shell().RunningGame()->StateForTests().Level = static_cast<int16_t>(level);
   }
 
   // Brings a vehicle on now, marked with the arrow or not, and leaves chance
   // spawning off. True when it came on.
-  static bool BringOn(Actor& vehicle, bool marked) {
+  bool BringOn(Actor& vehicle, bool marked) {
     // The game's generator decides the arrow: find a seed that decides as asked.
     for (uint32_t seed = 1;; ++seed) {
       SeedRandom(seed);
@@ -79,9 +83,10 @@ class PlayTest : public ::testing::Test {
         break;
       }
     }
-    RunningGame->Enemies().Max = static_cast<uint8_t>(RunningGame->Enemies().Active + 1);
+    h->Shell().RunningGame()->Enemies().Max =
+        static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
     vehicle.Activate();
-    RunningGame->Enemies().Max = 0;
+    h->Shell().RunningGame()->Enemies().Max = 0;
     return vehicle.Active();
   }
 
@@ -114,10 +119,10 @@ class PlayTest : public ::testing::Test {
   }
 
   // Arms the player with a loaded weapon.
-  static void Arm(int weapon) {
-    RunningGame->StateForTests().Magazines[weapon] = 5;
-    RunningGame->StateForTests().Ammo[weapon] = MagazineSize[weapon];
-    RunningGame->ChangeWeapon(weapon);
+  void Arm(int weapon) {
+    h->Shell().RunningGame()->StateForTests().Magazines[weapon] = 5;
+    h->Shell().RunningGame()->StateForTests().Ammo[weapon] = MagazineSize[weapon];
+    h->Shell().RunningGame()->ChangeWeapon(weapon);
   }
 
   std::unique_ptr<Harness> h;

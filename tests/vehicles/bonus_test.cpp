@@ -10,7 +10,7 @@ namespace {
 
 class BonusTest : public PlayTest {
  protected:
-  BonusBox& Box(int n = 0) { return *RunningGame->BonusBoxes()[n]; }
+  BonusBox& Box(int n = 0) { return *h->Shell().RunningGame()->BonusBoxes()[n]; }
 
   // Brings a box on just above its landing height, so it opens at once.
   void OpenSoon(BonusBox& box, BonusType type) {
@@ -29,10 +29,10 @@ class BonusTest : public PlayTest {
 
 TEST_F(BonusTest, ABoxFallsOpensAndIsTakenByHoldingTheButtonOnItButNotByAnEarlierClick) {
   BonusBox& box = Box();
-  RunningGame->StateForTests().Score = 0;
+  h->Shell().RunningGame()->StateForTests().Score = 0;
   box.Activate();
   box.SetContentForTests(BonusType::Points);
-  ASSERT_EQ(RunningGame->Bonuses().Active, 1);
+  ASSERT_EQ(h->Shell().RunningGame()->Bonuses().Active, 1);
   h->Step(1);
   EXPECT_TRUE(MeshOnScreen(box.Parachute()->Handle));
   EXPECT_FALSE(MeshOnScreen(box.Icon()->Handle));
@@ -75,7 +75,7 @@ TEST_F(BonusTest, ABoxFallsOpensAndIsTakenByHoldingTheButtonOnItButNotByAnEarlie
   ASSERT_TRUE(h->StepUntil([&] { return box.Is(BonusBox::Stage::Open); }, 60));
   h->Step(30);
   EXPECT_TRUE(box.Is(BonusBox::Stage::Open));
-  EXPECT_EQ(RunningGame->State().Score, 0);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, 0);
   EXPECT_TRUE(MeshOnScreen(box.Icon()->Handle));
   EXPECT_FALSE(MeshOnScreen(box.Box1()->Handle));
   EXPECT_FALSE(MeshOnScreen(box.Box2()->Handle));
@@ -83,17 +83,17 @@ TEST_F(BonusTest, ABoxFallsOpensAndIsTakenByHoldingTheButtonOnItButNotByAnEarlie
   // Holding the button on it takes it.
   TakeBox(box);
   EXPECT_FALSE(box.Active());
-  EXPECT_EQ(RunningGame->Bonuses().Active, 0);
-  EXPECT_EQ(RunningGame->State().Score, 100);
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 0);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, 100);
   EXPECT_FALSE(MeshOnScreen(box.Icon()->Handle));
   h->Step(1);
-  EXPECT_EQ(RunningGame->State().Score, 100);  // once only
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, 100);  // once only
 }
 
 TEST_F(BonusTest, HoldingTheButtonWhileMovingOntoAnOpenBoxTakesIt) {
   BonusBox& box = Box(1);
   OpenSoon(box, BonusType::ExtraLife);
-  const int16_t lives = RunningGame->State().Lives;
+  const int16_t lives = h->Shell().RunningGame()->State().Lives;
   h->MouseAt(box.Icon()->X - 6.0f, box.Icon()->Y + 5.0f);
   h->ButtonDown();
   h->Step(5);
@@ -102,7 +102,7 @@ TEST_F(BonusTest, HoldingTheButtonWhileMovingOntoAnOpenBoxTakesIt) {
   h->Step(1);
   h->ButtonUp();
   EXPECT_FALSE(box.Active());
-  EXPECT_EQ(RunningGame->State().Lives, lives + 1);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Lives, lives + 1);
 }
 
 struct Effect {
@@ -124,15 +124,15 @@ TEST_P(BonusEffectTest, TakingTheBoxChangesTheGame) {
   const Effect& e = GetParam();
   BonusBox& box = Box(2);
   OpenSoon(box, e.type);
-  RunningGame->StateForTests().Health = e.health;
-  const int16_t lives = RunningGame->State().Lives;
-  const int32_t score = RunningGame->State().Score;
+  h->Shell().RunningGame()->StateForTests().Health = e.health;
+  const int16_t lives = h->Shell().RunningGame()->State().Lives;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   TakeBox(box);  // the player's health check runs later in the same frame
   EXPECT_FALSE(box.Active());
-  EXPECT_EQ(RunningGame->State().Health, e.wantHealth);
-  EXPECT_EQ(RunningGame->State().Lives, lives + e.wantLivesChange);
-  EXPECT_EQ(RunningGame->State().Score, score + e.wantScoreChange);
-  EXPECT_EQ(RunningGame->Phase(), e.wantPhase);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Health, e.wantHealth);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Lives, lives + e.wantLivesChange);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + e.wantScoreChange);
+  EXPECT_EQ(h->Shell().RunningGame()->Phase(), e.wantPhase);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -159,9 +159,9 @@ class WeaponBoxTest : public BonusTest, public ::testing::WithParamInterface<Wea
   std::vector<std::array<bool, 3>> Display() {
     std::vector<std::array<bool, 3>> shown;
     for (int w = 0; w < 5; ++w) {
-      shown.push_back({SpriteOnScreen(RunningGame->GetPlayer()->GunSprite(w)),
-                       MeshOnScreen(RunningGame->WeaponIcon(w)->Handle),
-                       MeshOnScreen(RunningGame->WeaponPicture(w)->Handle)});
+      shown.push_back({SpriteOnScreen(h->Shell().RunningGame()->GetPlayer()->GunSprite(w)),
+                       MeshOnScreen(h->Shell().RunningGame()->WeaponIcon(w)->Handle),
+                       MeshOnScreen(h->Shell().RunningGame()->WeaponPicture(w)->Handle)});
     }
     return shown;
   }
@@ -173,20 +173,21 @@ TEST_P(WeaponBoxTest, AddsASpareMagazineAndMakesItsWeaponCurrent) {
   if (c.current != 0) Arm(c.current);
   h->Step(1);
   const auto before = Display();
-  const auto magazines = RunningGame->State().Magazines;
-  const auto ammo = RunningGame->State().Ammo;
+  const auto magazines = h->Shell().RunningGame()->State().Magazines;
+  const auto ammo = h->Shell().RunningGame()->State().Ammo;
   OpenSoon(box, static_cast<BonusType>(c.type));
   TakeBox(box);
   ASSERT_FALSE(box.Active());
   h->Step(1);
 
   for (int w = 1; w < 5; ++w) {
-    EXPECT_EQ(RunningGame->State().Magazines[w], magazines[w] + (w == c.type ? 1 : 0))
+    EXPECT_EQ(h->Shell().RunningGame()->State().Magazines[w], magazines[w] + (w == c.type ? 1 : 0))
         << "weapon " << w;
   }
-  EXPECT_EQ(RunningGame->State().Ammo[c.type], ammo[c.type] - (c.type == c.current ? 1 : 0))
+  EXPECT_EQ(h->Shell().RunningGame()->State().Ammo[c.type],
+            ammo[c.type] - (c.type == c.current ? 1 : 0))
       << "only a spare magazine; the held button fired the weapon in hand once";
-  EXPECT_EQ(RunningGame->State().Weapon, c.type);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, c.type);
   const auto after = Display();
   for (int w = 0; w < 5; ++w) {
     const bool current = w == c.type;
@@ -206,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Boxes, WeaponBoxTest,
 TEST_F(BonusTest, AnOpenBoxIsThereAt12000MillisecondsAndGoneAfterWithoutEffect) {
   BonusBox& box = Box();
   OpenSoon(box, BonusType::Points);
-  const int32_t score = RunningGame->State().Score;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   h->MouseAt(-14, 10);
   bool sawTheLimit = false;
   for (int frame = 0; frame < 1000; ++frame) {
@@ -225,8 +226,8 @@ TEST_F(BonusTest, AnOpenBoxIsThereAt12000MillisecondsAndGoneAfterWithoutEffect) 
   }
   EXPECT_TRUE(sawTheLimit);
   EXPECT_FALSE(box.Active());
-  EXPECT_EQ(RunningGame->Bonuses().Active, 0);
-  EXPECT_EQ(RunningGame->State().Score, score);
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 0);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score);
 }
 
 TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
@@ -239,7 +240,7 @@ TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
     const BonusBox::Stage stage = box.CurrentStage();
     const uint32_t opened = box.OpenedTick();
     box.Activate();
-    EXPECT_EQ(RunningGame->Bonuses().Active, 1);
+    EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 1);
     EXPECT_EQ(box.X(), x);
     EXPECT_EQ(box.Y(), y);
     EXPECT_EQ(box.Content(), type);
@@ -254,16 +255,16 @@ TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
 TEST_F(BonusTest, BoxesOnTheSceneTogetherDoNotOverlap) {
   for (uint32_t seed = 1; seed <= 40; ++seed) {
     Engine().ihSeed(seed);
-    for (auto& box : RunningGame->BonusBoxes()) {
+    for (auto& box : h->Shell().RunningGame()->BonusBoxes()) {
       if (box->Active()) box->Deactivate();
     }
-    for (auto& box : RunningGame->BonusBoxes()) box->Activate();
+    for (auto& box : h->Shell().RunningGame()->BonusBoxes()) box->Activate();
     for (int i = 0; i < 3; ++i) {
-      const BonusBox& a = *RunningGame->BonusBoxes()[i];
+      const BonusBox& a = *h->Shell().RunningGame()->BonusBoxes()[i];
       EXPECT_GE(a.X(), -10.0f) << seed;
       EXPECT_LE(a.X(), 16.0f) << seed;
       for (int j = i + 1; j < 3; ++j) {
-        EXPECT_GE(std::abs(a.X() - RunningGame->BonusBoxes()[j]->X()), 5.2f)
+        EXPECT_GE(std::abs(a.X() - h->Shell().RunningGame()->BonusBoxes()[j]->X()), 5.2f)
             << "seed " << seed << ": " << i << " and " << j;
       }
     }
@@ -275,12 +276,13 @@ TEST_F(BonusTest, AFallingBoxCarriesOverIntoTheNextLevel) {
   box.Activate();
   h->Step(30);
   const float y = box.Y();
-  RunningGame->StateForTests().TimeLeft = 1;
-  ASSERT_TRUE(h->StepUntil([] { return RunningGame->State().Level == 1; }, 5));
+  h->Shell().RunningGame()->StateForTests().TimeLeft = 1;
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->State().Level == 1; }, 5));
   EXPECT_TRUE(box.Is(BonusBox::Stage::Falling));
-  EXPECT_EQ(RunningGame->Bonuses().Active, 1);
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 1);
   // It goes on falling once the next level is played.
-  ASSERT_TRUE(h->StepUntil([] { return RunningGame->Phase() == GamePhase::Playing; }, 400));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
   Quiet();
   h->Step(2);
   EXPECT_LT(box.Y(), y);
@@ -321,7 +323,7 @@ TEST_F(BonusTest, TheMachineGunBoxComesMoreOftenThanTheOthers) {
 }
 
 TEST_F(BonusTest, ABurstSoundsOnceAtItsStartAndEndsOnTheTwentiethCall) {
-  Burst& hit = *RunningGame->Cars()[0]->GetBurst();
+  Burst& hit = *h->Shell().RunningGame()->Cars()[0]->GetBurst();
   for (int burst = 0; burst < 2; ++burst) {
     h->SoundEvents();
     hit.Restart();

@@ -14,10 +14,10 @@ class VehicleTest : public PlayTest {
     PlayTest::SetUp();
     if (HasFatalFailure()) return;
     AtLevel(6);  // aircraft, cars and trucks
-    RunningGame->StateForTests().Score = 500;
+    h->Shell().RunningGame()->StateForTests().Score = 500;
   }
 
-  Vehicle& Car() { return *RunningGame->Cars()[0]; }
+  Vehicle& Car() { return *h->Shell().RunningGame()->Cars()[0]; }
 
   // Steps until the vehicle's body is well inside the view.
   void WaitUntilInView(AnimatedMesh& body) {
@@ -32,7 +32,7 @@ class VehicleTest : public PlayTest {
     return n;
   }
 
-  bool AlarmOn() const { return MeshOnScreen(RunningGame->Alarm()->Handle); }
+  bool AlarmOn() const { return MeshOnScreen(h->Shell().RunningGame()->Alarm()->Handle); }
 };
 
 struct WeaponOnCar {
@@ -57,7 +57,7 @@ TEST_P(VehicleWeaponTest, OnlyTheMachineGunAndTheFourthWeaponHurtAVehicle) {
 
   int hits = 0;
   int16_t health = car.Health();
-  const int16_t ammo = RunningGame->State().Ammo[c.weapon];
+  const int16_t ammo = h->Shell().RunningGame()->State().Ammo[c.weapon];
   float aimedX = 0, aimedY = 0;
   for (int frame = 0; frame < 90 && car.Health() >= 0; ++frame) {
     aimedX = car.Body()->X;
@@ -72,7 +72,8 @@ TEST_P(VehicleWeaponTest, OnlyTheMachineGunAndTheFourthWeaponHurtAVehicle) {
     EXPECT_EQ(car.Health(), 3);
     EXPECT_EQ(hits, 0);
     if (c.weapon != 0) {
-      EXPECT_LT(RunningGame->State().Ammo[c.weapon], ammo) << "the shots still cost ammunition";
+      EXPECT_LT(h->Shell().RunningGame()->State().Ammo[c.weapon], ammo)
+          << "the shots still cost ammunition";
     }
     EXPECT_TRUE(car.Active());
     return;
@@ -94,8 +95,8 @@ TEST_P(VehicleWeaponTest, OnlyTheMachineGunAndTheFourthWeaponHurtAVehicle) {
   EXPECT_EQ(frames, 20);
   EXPECT_EQ(CountGameSound(h->SoundEvents(), 9), 1);
   EXPECT_FALSE(car.Active());
-  EXPECT_EQ(RunningGame->Enemies().Active, 0);
-  EXPECT_FALSE(RunningGame->VehicleActive());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Active, 0);
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
 }
 
 INSTANTIATE_TEST_SUITE_P(Weapons, VehicleWeaponTest,
@@ -125,10 +126,11 @@ TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 6), o.marked ? 1 : 0);
   EXPECT_EQ(CountGameSound(events, 7), 1);
-  EXPECT_TRUE(Engine().ihSoundPlaying(RunningGame->Sound(static_cast<GameSound>(7)).get()));
+  EXPECT_TRUE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(7)).get()));
   EXPECT_EQ(AlarmOn(), o.marked);
   EXPECT_EQ(MeshOnScreen(car.Arrow()->Handle), o.marked);
-  EXPECT_EQ(RunningGame->ArrowCount(), o.marked ? 1 : 0);
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), o.marked ? 1 : 0);
   if (o.marked) {
     // Two units above the body, near its rear end.
     EXPECT_NEAR(car.Arrow()->Y, car.Body()->Y + 2.0f, 1e-4f);
@@ -136,7 +138,7 @@ TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
     EXPECT_LT(car.Arrow()->X, car.Body()->X + car.Body()->ScaleX / 2);
   }
 
-  const int32_t score = RunningGame->State().Score;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   if (o.destroyed) {
     WaitUntilInView(*car.Body());
     Arm(Weapon::Launcher);
@@ -157,16 +159,17 @@ TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
     EXPECT_GE(before, -limit);
   }
   h->Step(1);
-  EXPECT_EQ(RunningGame->State().Score, score + o.scoreChange);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + o.scoreChange);
   EXPECT_FALSE(AlarmOn());
   EXPECT_FALSE(MeshOnScreen(car.Arrow()->Handle));
   EXPECT_FALSE(MeshOnScreen(car.Body()->Handle));
-  EXPECT_EQ(RunningGame->ArrowCount(), 0);
-  EXPECT_FALSE(RunningGame->VehicleActive());
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), 0);
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
   events = h->SoundEvents();
   EXPECT_GE(CountGameSound(events, 7, 3), 1);
   EXPECT_GE(CountGameSound(events, 8, 3), 1);
-  EXPECT_FALSE(Engine().ihSoundPlaying(RunningGame->Sound(static_cast<GameSound>(7)).get()));
+  EXPECT_FALSE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(7)).get()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, VehicleScoreTest,
@@ -195,12 +198,12 @@ TEST_P(FourthWeaponTest, DestroysTheVehicleWhichBurstsWhereItIs) {
   gh::Burst* hit = nullptr;
   Truck* truck = nullptr;
   if (b.vehicle == 2) {
-    truck = RunningGame->Trucks()[3].get();
+    truck = h->Shell().RunningGame()->Trucks()[3].get();
     vehicle = truck;
     body = truck->Cabin();
     hit = truck->GetBurst();
   } else {
-    Vehicle& car = b.vehicle == 0 ? Car() : *RunningGame->Aircraft()[2];
+    Vehicle& car = b.vehicle == 0 ? Car() : *h->Shell().RunningGame()->Aircraft()[2];
     vehicle = &car;
     body = car.Body();
     hit = car.GetBurst();
@@ -208,7 +211,7 @@ TEST_P(FourthWeaponTest, DestroysTheVehicleWhichBurstsWhereItIs) {
   ASSERT_TRUE(BringOn(*vehicle, b.marked));
   WaitUntilInView(*body);
   Arm(Weapon::Blaster);
-  const int32_t score = RunningGame->State().Score;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   // Fired well away from the vehicle.
   HoldAt(-12.0f, -8.0f);
   h->ButtonUp();
@@ -219,7 +222,7 @@ TEST_P(FourthWeaponTest, DestroysTheVehicleWhichBurstsWhereItIs) {
   EXPECT_FLOAT_EQ(hit->Y(), body->Y);
   ASSERT_TRUE(h->StepUntil([&] { return !vehicle->Active(); }, 25));
   h->Step(1);
-  EXPECT_EQ(RunningGame->State().Score, score + b.scoreChange);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + b.scoreChange);
 }
 
 INSTANTIATE_TEST_SUITE_P(Vehicles, FourthWeaponTest,
@@ -231,7 +234,7 @@ class LevelEndTest : public VehicleTest, public ::testing::WithParamInterface<bo
 
 TEST_P(LevelEndTest, AMarkedVehicleCountsAsEscapedWhileDrivingAndDestroyedWhileBursting) {
   const bool bursting = GetParam();
-  Vehicle& plane = *RunningGame->Aircraft()[0];
+  Vehicle& plane = *h->Shell().RunningGame()->Aircraft()[0];
   ASSERT_TRUE(BringOn(plane, true));
   WaitUntilInView(*plane.Body());
   if (bursting) {
@@ -241,14 +244,14 @@ TEST_P(LevelEndTest, AMarkedVehicleCountsAsEscapedWhileDrivingAndDestroyedWhileB
     h->Step(3);
     ASSERT_TRUE(plane.Active());
   }
-  const int32_t score = RunningGame->State().Score;
-  RunningGame->StateForTests().TimeLeft = 1;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
+  h->Shell().RunningGame()->StateForTests().TimeLeft = 1;
   h->Step(1);
-  ASSERT_EQ(RunningGame->State().Level, 7);
+  ASSERT_EQ(h->Shell().RunningGame()->State().Level, 7);
   EXPECT_FALSE(plane.Active());
-  EXPECT_EQ(RunningGame->State().Score, score + (bursting ? 50 : -50));
-  EXPECT_FALSE(RunningGame->VehicleActive());
-  EXPECT_EQ(RunningGame->ArrowCount(), 0);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + (bursting ? 50 : -50));
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), 0);
   EXPECT_FALSE(AlarmOn());
 }
 
@@ -257,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(Bursting, LevelEndTest, ::testing::Bool());
 class TruckTest : public VehicleTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(TruckTest, LeavesWhenItsTrailerOrCabinPassesForty) {
-  Truck& truck = *RunningGame->Trucks()[GetParam()];
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[GetParam()];
   AnimatedMesh& cabin = *truck.Cabin();
   AnimatedMesh& trailer = *truck.Trailer();
   const bool leftward = cabin.Step < 0;
@@ -304,7 +307,7 @@ TEST_P(TruckTest, LeavesWhenItsTrailerOrCabinPassesForty) {
 INSTANTIATE_TEST_SUITE_P(Directions, TruckTest, ::testing::Values(0, 9));
 
 TEST_F(VehicleTest, ATruckTakesHitsOnCabinOrTrailerOnlyFromTheMachineGunAndWeaponThree) {
-  Truck& truck = *RunningGame->Trucks()[1];
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[1];
   ASSERT_TRUE(BringOn(truck, false));
   AnimatedMesh& trailer = *truck.Trailer();
   WaitUntilInView(trailer);
@@ -321,15 +324,15 @@ TEST_F(VehicleTest, ATruckTakesHitsOnCabinOrTrailerOnlyFromTheMachineGunAndWeapo
 
 TEST_F(VehicleTest, OnlyOneVehicleAtATimeEvenWhileItBursts) {
   Vehicle& car = Car();
-  Vehicle& plane = *RunningGame->Aircraft()[1];
+  Vehicle& plane = *h->Shell().RunningGame()->Aircraft()[1];
   ASSERT_TRUE(BringOn(car, true));
-  RunningGame->Enemies().Max = 10;  // room for more enemies
+  h->Shell().RunningGame()->Enemies().Max = 10;  // room for more enemies
   plane.Activate();
-  RunningGame->Trucks()[2]->Activate();
+  h->Shell().RunningGame()->Trucks()[2]->Activate();
   EXPECT_FALSE(plane.Active());
-  EXPECT_FALSE(RunningGame->Trucks()[2]->Active());
-  EXPECT_EQ(RunningGame->Enemies().Active, 1);
-  EXPECT_EQ(RunningGame->ArrowCount(), 1);
+  EXPECT_FALSE(h->Shell().RunningGame()->Trucks()[2]->Active());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Active, 1);
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), 1);
   Quiet();
 
   WaitUntilInView(*car.Body());
@@ -338,7 +341,7 @@ TEST_F(VehicleTest, OnlyOneVehicleAtATimeEvenWhileItBursts) {
   ASSERT_LT(car.Health(), 0);
   h->Step(5);
   ASSERT_TRUE(car.Active());
-  RunningGame->Enemies().Max = 10;
+  h->Shell().RunningGame()->Enemies().Max = 10;
   plane.Activate();
   EXPECT_FALSE(plane.Active());
   Quiet();
@@ -353,24 +356,29 @@ TEST_F(VehicleTest, VehiclesComeOnlyAtTheLevelsThatAllowThem) {
     Actor* vehicle;
     bool allowed;
   } cases[] = {
-      {2, RunningGame->Trains()[0].get(), false},   {3, RunningGame->Trains()[0].get(), true},
-      {3, RunningGame->Cars()[1].get(), false},     {4, RunningGame->Cars()[1].get(), true},
-      {4, RunningGame->Aircraft()[4].get(), false}, {5, RunningGame->Aircraft()[4].get(), true},
-      {5, RunningGame->Trucks()[11].get(), false},  {6, RunningGame->Trucks()[11].get(), true},
-      {7, RunningGame->Trucks()[11].get(), false},  {7, RunningGame->Trains()[1].get(), true},
+      {2, h->Shell().RunningGame()->Trains()[0].get(), false},
+      {3, h->Shell().RunningGame()->Trains()[0].get(), true},
+      {3, h->Shell().RunningGame()->Cars()[1].get(), false},
+      {4, h->Shell().RunningGame()->Cars()[1].get(), true},
+      {4, h->Shell().RunningGame()->Aircraft()[4].get(), false},
+      {5, h->Shell().RunningGame()->Aircraft()[4].get(), true},
+      {5, h->Shell().RunningGame()->Trucks()[11].get(), false},
+      {6, h->Shell().RunningGame()->Trucks()[11].get(), true},
+      {7, h->Shell().RunningGame()->Trucks()[11].get(), false},
+      {7, h->Shell().RunningGame()->Trains()[1].get(), true},
   };
   for (const auto& c : cases) {
     AtLevel(c.level);
     EXPECT_EQ(BringOn(*c.vehicle, false), c.allowed) << "level " << c.level;
     if (c.vehicle->Active()) c.vehicle->Deactivate();
   }
-  EXPECT_EQ(RunningGame->Enemies().Active, 0);
-  EXPECT_FALSE(RunningGame->VehicleActive());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Active, 0);
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
 }
 
 TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
   AtLevel(7);
-  Vehicle& train = *RunningGame->Trains()[1];
+  Vehicle& train = *h->Shell().RunningGame()->Trains()[1];
   h->SoundEvents();
   ASSERT_TRUE(BringOn(train, false));
   EXPECT_EQ(train.Body()->Y, 0.6f);
@@ -378,27 +386,34 @@ TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 8), 1);
   EXPECT_EQ(CountGameSound(events, 7), 0);
-  EXPECT_TRUE(Engine().ihSoundPlaying(RunningGame->Sound(static_cast<GameSound>(8)).get()));
+  EXPECT_TRUE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(8)).get()));
   train.Deactivate();
-  EXPECT_FALSE(Engine().ihSoundPlaying(RunningGame->Sound(static_cast<GameSound>(8)).get()));
+  EXPECT_FALSE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(8)).get()));
 }
 
 TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLayers) {
-  ASSERT_EQ(RunningGame->Enemies().Members.size(), 34u);
+  ASSERT_EQ(h->Shell().RunningGame()->Enemies().Members.size(), 34u);
   for (int i = 0; i < 5; ++i)
-    EXPECT_EQ(RunningGame->Enemies().Members[i], RunningGame->Aircraft()[i].get());
-  EXPECT_EQ(RunningGame->Enemies().Members[11], RunningGame->Cars()[0].get());
-  EXPECT_EQ(RunningGame->Enemies().Members[12], RunningGame->Cars()[1].get());
+    EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[i],
+              h->Shell().RunningGame()->Aircraft()[i].get());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[11],
+            h->Shell().RunningGame()->Cars()[0].get());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[12],
+            h->Shell().RunningGame()->Cars()[1].get());
   for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(RunningGame->Enemies().Members[13 + i], RunningGame->Trains()[i].get());
+    EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[13 + i],
+              h->Shell().RunningGame()->Trains()[i].get());
   for (int i = 0; i < 12; ++i)
-    EXPECT_EQ(RunningGame->Enemies().Members[16 + i], RunningGame->Trucks()[i].get());
-  ASSERT_EQ(RunningGame->Bonuses().Members.size(), 3u);
+    EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[16 + i],
+              h->Shell().RunningGame()->Trucks()[i].get());
+  ASSERT_EQ(h->Shell().RunningGame()->Bonuses().Members.size(), 3u);
 
   // Drawn over the background, under the scenery in front of the road.
-  Truck& truck = *RunningGame->Trucks()[5];
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[5];
   ASSERT_TRUE(BringOn(truck, true));
-  BonusBox& box = *RunningGame->BonusBoxes()[0];
+  BonusBox& box = *h->Shell().RunningGame()->BonusBoxes()[0];
   box.Activate();
   ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 5.0f; }, 900));
   const auto meshes = h->Meshes();
@@ -408,8 +423,8 @@ TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLay
     }
     return -1;
   };
-  const int background = place(RunningGame->Scene1()->Handle);
-  const int layer = place(RunningGame->Scene1Layer(0)->Handle);
+  const int background = place(h->Shell().RunningGame()->Scene1()->Handle);
+  const int layer = place(h->Shell().RunningGame()->Scene1Layer(0)->Handle);
   ASSERT_GE(background, 0);
   ASSERT_GE(layer, 0);
   for (MeshRef mesh : {truck.Cabin()->Handle.ref(), truck.Trailer()->Handle.ref(),

@@ -50,8 +50,10 @@ void RandomInput::PointAtSomethingShown(Recorder& r) {
 }
 
 void RandomInput::Frame(Recorder& r) {
-  visited_.insert(h.Shell().Screen() * 100 +
-                  (h.Shell().RunningGame() ? static_cast<int>(h.Shell().RunningGame()->Phase()) + 50 : 0));
+  visited_.insert(r.H().Shell().Screen() * 100 +
+                  (r.H().Shell().RunningGame()
+                       ? static_cast<int>(r.H().Shell().RunningGame()->Phase()) + 50
+                       : 0));
 
   if (inactiveFrames_ > 0 && --inactiveFrames_ == 0) {
     r.Active(true);
@@ -60,13 +62,15 @@ void RandomInput::Frame(Recorder& r) {
   if (holdFrames_ > 0 && --holdFrames_ == 0) r.Button(0, false);
 
   // The main menu leads everywhere; start a game often so play gets its share.
-  if (h.Shell().Screen() == ScreenMenu && !h.Shell().RunningGame() && TextButtons[0] && Chance(20)) {
+  if (r.H().Shell().Screen() == ScreenMenu && !r.H().Shell().RunningGame() && TextButtons[0] &&
+      Chance(20)) {
     iVec2 at{};
     iSpriteLocation(TextButtons[0]->Sprite, &at);
     r.MouseAt(at.x, at.y);
   }
   // In play, aim at the scene and fire in bursts.
-  if (h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing && Chance(60)) {
+  if (r.H().Shell().RunningGame() && r.H().Shell().RunningGame()->Phase() == GamePhase::Playing &&
+      Chance(60)) {
     r.Mouse(static_cast<float>(Below(1000)) / 1000.0f,
             0.2f + static_cast<float>(Below(600)) / 1000.0f);
     r.Button(0, true);
