@@ -78,26 +78,25 @@ void Game::RunFrame() {
       break;
 
     case GamePhase::ScoreCheck:
-      state_.Phase = host_.QualifiesForHighScores(state_.Score) ? GamePhase::NameEntry
-                                                                : GamePhase::ToMenu;
+      state_.Phase =
+          host_.QualifiesForHighScores(state_.Score) ? GamePhase::NameEntry : GamePhase::ToMenu;
       break;
 
     case GamePhase::NameEntry:
-      host_.Ask(
-          "Your Scores is " + std::to_string(state_.Score),
-          " Please, enter your name:", ColourGreen, true, [this](bool enter) {
-            if (!enter) {
-              state_.Phase = GamePhase::ToMenu;
-              return;
-            }
-            state_.Phase = GamePhase::SendAsk;
-            // The player learns now that the result is only in memory, not at exit.
-            if (const Status entered = host_.EnterHighScore(state_.Score); !entered) {
-              ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
-                                      std::string(ConfigFileName) +
-                                      "\": " + entered.error().message);
-            }
-          });
+      host_.Ask("Your Scores is " + std::to_string(state_.Score),
+                " Please, enter your name:", ColourGreen, true, [this](bool enter) {
+                  if (!enter) {
+                    state_.Phase = GamePhase::ToMenu;
+                    return;
+                  }
+                  state_.Phase = GamePhase::SendAsk;
+                  // The player learns now that the result is only in memory, not at exit.
+                  if (const Status entered = host_.EnterHighScore(state_.Score); !entered) {
+                    ThePlatform().ShowError(
+                        "Your score is in the table but could not be saved to \"" +
+                        std::string(ConfigFileName) + "\": " + entered.error().message);
+                  }
+                });
       break;
 
     case GamePhase::SendAsk:

@@ -93,7 +93,6 @@ void Shell::ReplaceGame(std::unique_ptr<Game> game) { game_ = std::move(game); }
 
 namespace {
 
-
 void ShowWidget(TDDControl* widget) {
   if (widget) widget->Show();
 }
@@ -391,8 +390,7 @@ bool HelpControlsFrame(uint8_t bossKey) {
   constexpr float CapX = 2.0f - 14.8f + 256.0f / 25.0f;
   constexpr float CapY = -1.5f + 7.8f - 367.0f / 25.0f;
   constexpr iColor CapInk{0.08f, 0.09f, 0.125f, 1.0f};
-  PrintText(KeyName(bossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f,
-            CapInk);
+  PrintText(KeyName(bossKey), AlignCentre, false, CapX, CapY, 0.5f, 0.5f, -0.1f, CapInk);
   return HelpFrame();
 }
 
@@ -459,7 +457,8 @@ const Shell::ScreenEntry Shell::screens_[] = {
     {ScreenClearScores, [](Shell& s) { s.EnterClearScores(); }, nullptr, ToHighScores, false},
     {ScreenSendScore, [](Shell& s) { s.EnterSendScore(); }, nullptr, ToHighScores, false},
     {ScreenExitAsk, [](Shell& s) { s.EnterExitAsk(); }, nullptr, nullptr, false},
-    {ScreenRestart, [](Shell& s) { s.RestartEngine(s.settings_.Windowed); }, nullptr, nullptr, false},
+    {ScreenRestart, [](Shell& s) { s.RestartEngine(s.settings_.Windowed); }, nullptr, nullptr,
+     false},
     {ScreenQuit, [](Shell& s) { s.EnterQuit(); }, nullptr, nullptr, false},
 };
 

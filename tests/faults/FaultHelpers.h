@@ -31,7 +31,8 @@ inline bool StartGameFromMenu(Harness& h) {
   if (!h.StepUntil([&] { return MainMenuShown(h); }, 900)) return false;
   h.Step(2);
   ClickWidget(h, TextButtons[0]);
-  return h.StepUntil([&] { return h.Shell().Screen() == ScreenGame && h.Shell().RunningGame() != nullptr; }, 10);
+  return h.StepUntil(
+      [&] { return h.Shell().Screen() == ScreenGame && h.Shell().RunningGame() != nullptr; }, 10);
 }
 
 // Answers the open question box with its first ("Yes") or second button.

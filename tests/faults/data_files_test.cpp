@@ -100,7 +100,10 @@ void RunDamaged(const Case& c, const fs::path& folder) {
     h.StepUntil([&] { return h.Exited(); }, 900);
   } else if (c.inGame) {
     h.StepUntil(
-        [&] { return h.Exited() || (h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing); },
+        [&] {
+          return h.Exited() || (h.Shell().RunningGame() &&
+                                h.Shell().RunningGame()->Phase() == GamePhase::Playing);
+        },
         900);
     h.Step(120);
   } else {
@@ -109,7 +112,8 @@ void RunDamaged(const Case& c, const fs::path& folder) {
   std::string shown;
   for (const auto& e : h.Platform().errors) shown += e + " | ";
   const bool ended = h.Exited();
-  const bool playing = h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+  const bool playing =
+      h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
   const bool menu = MainMenuShown(h);
   const int code = h.ExitCode();
   // Whatever it did next, it still answers a close as a program should.

@@ -165,8 +165,11 @@ std::vector<UnsentScore> UnsentOnDisk(Harness& h) {
 // stops at the question whether to send it.
 void ReachSendQuestion(Harness& h) {
   ASSERT_TRUE(StartGameFromMenu(h));
-  ASSERT_TRUE(
-      h.StepUntil([&] { return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing; }, 600));
+  ASSERT_TRUE(h.StepUntil(
+      [&] {
+        return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+      },
+      600));
   h.Tap(Key::Escape);
   ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   AnswerQuestion(h, true);
@@ -404,7 +407,8 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
   EXPECT_FALSE(h.HasPrint("*"));
   EXPECT_TRUE(TextButtons[10]->Hidden);
   EXPECT_TRUE(UnsentOnDisk(h).empty());
-  EXPECT_EQ(h.Shell().PlayerSettings().HighScores[9].Name, "Faulty");  // the table itself is as it was
+  EXPECT_EQ(h.Shell().PlayerSettings().HighScores[9].Name,
+            "Faulty");  // the table itself is as it was
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, LaterSend, ::testing::Values(SendFrom::Button, SendFrom::Row),

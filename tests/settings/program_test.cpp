@@ -117,7 +117,8 @@ TEST_F(Program, ADamagedFileIsReportedOnceAndKeptWhileTheGameRuns) {
   // start's, never ten empty names with 0.
   EXPECT_EQ(h->Shell().PlayerSettings().HighScores[0].Score, 5000);
   for (int i = 1; i < 10; ++i)
-    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i], (HighScore{"Anonymous", 5000 - 500 * i})) << i;
+    EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i], (HighScore{"Anonymous", 5000 - 500 * i}))
+        << i;
   EXPECT_EQ(ReadBytes(h->Folder() / "Config.cfg.damaged"), cut);
 }
 

@@ -47,7 +47,11 @@ class ScreenshotTest : public PlayTest {
     h->Shell().SwitchScreen(ScreenGame);
     ASSERT_NE(h->Shell().RunningGame(), nullptr);
     ASSERT_TRUE(h->StepUntil(
-        [&] { return h->Shell().RunningGame() && h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 600));
+        [&] {
+          return h->Shell().RunningGame() &&
+                 h->Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        600));
     Quiet();
     // The window runs on the real clock: a slow machine must not reach the
     // next level (new walkers, boxes, another scene) in the middle of the pictures.
@@ -78,7 +82,8 @@ class ScreenshotTest : public PlayTest {
 };
 
 TEST_F(ScreenshotTest, VehiclesBurstsAndBoxes) {
-  const float alarmX = h->Shell().RunningGame()->Alarm()->X, alarmY = h->Shell().RunningGame()->Alarm()->Y;
+  const float alarmX = h->Shell().RunningGame()->Alarm()->X,
+              alarmY = h->Shell().RunningGame()->Alarm()->Y;
   const Shot empty = Capture();
 
   // A marked truck in the middle of the first scene, with the alarm on.
