@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   HarnessOptions options;
   options.seed = seed;
   Harness h(options);
-  if (!h.StepUntil(MenuShown, 900)) {
+  if (!h.StepUntil([&] { return MenuShown(h); }, 900)) {
     std::fprintf(stderr, "the main menu never came up\n");
     return 1;
   }
@@ -91,5 +91,5 @@ int main(int argc, char** argv) {
   } else {
     std::printf("instructions   n/a (no hardware counters here)\n");
   }
-  return Game == nullptr ? 0 : 1;
+  return h.Shell().RunningGame() == nullptr ? 0 : 1;
 }

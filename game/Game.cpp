@@ -1,12 +1,12 @@
 #include "Game.h"
 
-#include <cstdlib>
+#include <limits>
 #include <string>
 
-#include "Bonus.h"
+#include "BonusBox.h"
 #include "Player.h"
 #include "Random.h"
-#include "Terror.h"
+#include "Terrorist.h"
 #include "Vehicles.h"
 #include "engine/EngineCalls.h"
 #include "engine/Lights.h"
@@ -15,28 +15,11 @@
 
 namespace gh {
 
-TGame* Game = nullptr;
-bool Paused = false;
-
 namespace {
 
-GameHost* host = nullptr;
-
-}  // namespace
-
-GameHost& TheGameHost() {
-  if (!host) std::abort();  // registered by the program before any game
-  return *host;
-}
-
-void SetGameHost(GameHost* gameHost) { host = gameHost; }
-
-void TogglePause(float pausedDepth, float playingDepth) {
-  Paused = !Paused;
-  SetLightsDepth(Paused ? pausedDepth : playingDepth);
-}
-
-namespace {
+// The lights' depth: behind the scene while paused, in front while playing.
+constexpr float PausedDepth = 10.0f;
+constexpr float PlayingDepth = -20.0f;
 
 // A new leftward speed for each aircraft, car and train.
 float RandomStep() { return -iFloatRand(0.3f, 0.8f); }
@@ -49,298 +32,354 @@ struct TruckPlan {
 constexpr TruckPlan TruckPlans[6] = {{"K0", "KB0", 6}, {"K1", "KB0", 5}, {"K2", "KB0", 5},
                                      {"K0", "KB1", 7}, {"K1", "KB1", 6}, {"K2", "KB1", 6}};
 
-struct TerrorPlan {
-  uint8_t kind;
+struct TerroristPlan {
+  EnemyKind kind;
   float step;
   const char* name;
 };
-constexpr TerrorPlan TerrorPlans[6] = {{1, -0.6f, "T1"}, {1, 0.6f, "T1"},  {2, -0.6f, "T2"},
-                                       {2, 0.6f, "T2"},  {3, -0.6f, "T3"}, {3, 0.6f, "T3"}};
+constexpr TerroristPlan TerroristPlans[6] = {
+    {EnemyKind::Terrorist1, -0.6f, "T1"}, {EnemyKind::Terrorist1, 0.6f, "T1"},
+    {EnemyKind::Terrorist2, -0.6f, "T2"}, {EnemyKind::Terrorist2, 0.6f, "T2"},
+    {EnemyKind::Terrorist3, -0.6f, "T3"}, {EnemyKind::Terrorist3, 0.6f, "T3"}};
+
+// Moves a made part into its slot, or hands its Error back.
+template <class T>
+Status Keep(std::unique_ptr<T>& slot, Result<std::unique_ptr<T>> made) {
+  if (!made) return made.error();
+  slot = std::move(*made);
+  return {};
+}
 
 }  // namespace
 
-TGame::TGame() {
+Result<std::unique_ptr<Game>> Game::Create(GameHost& host,
+                                           const std::optional<GameProgress>& progress) {
+  std::unique_ptr<Game> game(new Game(host));
+  if (Status built = game->Build(); !built) return built.error();
+  if (progress) game->Resume(*progress);
+  return game;
+}
+
+Game::Game(GameHost& host) : host_(host) {
   // Unpaused, the game's clock reads what the system clock reads.
-  ClockMs = TickCount();
+  state_.ClockMs = ThePlatform().TickCount();
   // The last hit of a finished game left the lights red (and a pause moves
   // them): every game starts lit as the first one.
   SetLightsLevel(1.0f);
-  SetLightsDepth(-20.0f);
-  BuildLevel();
+  SetLightsDepth(PlayingDepth);
 }
 
-TGame::TGame(const GameProgress& p) : TGame() {
-  Level = p.Level;
-  MaxEnemies = static_cast<uint8_t>(Level + 1);
-  MaxBonuses = static_cast<uint8_t>(Level + 1);
-  ShowScenery(static_cast<uint8_t>(Level % 2));
-  TimeLeft = p.TimeLeft;
-  Score = p.Score;
-  Lives = p.Lives;
-  Health = p.Health;
-  Ammo = p.Ammo;
-  Magazines = p.Magazines;
+void Game::Resume(const GameProgress& p) {
+  state_.Level = p.Level;
+  enemies_.Max = static_cast<uint8_t>(state_.Level + 1);
+  bonuses_.Max = static_cast<uint8_t>(state_.Level + 1);
+  ShowScenery(static_cast<uint8_t>(state_.Level % 2));
+  state_.TimeLeft = p.TimeLeft;
+  state_.Score = p.Score;
+  state_.Lives = p.Lives;
+  state_.Health = p.Health;
+  state_.Ammo = p.Ammo;
+  state_.Magazines = p.Magazines;
   ChangeWeapon(p.Weapon);
-  ClockMs = p.ClockMs;
-  LastTick = TickCount();
+  state_.ClockMs = p.ClockMs;
+  lastTick_ = ThePlatform().TickCount();
   // A caption or a question the stop cut short starts again; play comes back
   // paused, so the player is not shot before seeing the scene.
   switch (p.Phase) {
-    case PhaseIntro:
-      Phase = PhaseIntro;
+    case GamePhase::Intro:
+      state_.Phase = GamePhase::Intro;
       break;
-    case PhaseGameOver:
-    case PhaseScoreCheck:
-    case PhaseNameEntry:
-      Phase = PhaseGameOver;
+    case GamePhase::GameOver:
+    case GamePhase::ScoreCheck:
+    case GamePhase::NameEntry:
+      state_.Phase = GamePhase::GameOver;
       break;
-    case PhaseSendAsk:
-    case PhaseSending:
-    case PhaseSendFailed:
-      Phase = PhaseSendAsk;
+    case GamePhase::SendAsk:
+    case GamePhase::Sending:
+    case GamePhase::SendFailed:
+      state_.Phase = GamePhase::SendAsk;
       break;
     default:
-      Phase = PhasePlaying;
-      Paused = false;
-      TogglePause(10.0f, -20.0f);
+      state_.Phase = GamePhase::Playing;
+      paused_ = false;
+      TogglePause();
       break;
   }
 }
 
-std::optional<GameProgress> TGame::Progress() const {
-  if (Phase == PhaseToMenu || Phase == PhaseToHiScore) return std::nullopt;
-  GameProgress p;
-  p.Phase = Phase;
-  p.Level = Level;
-  p.Lives = Lives;
-  p.Health = Health;
-  p.Score = Score;
-  p.TimeLeft = TimeLeft;
-  p.Ammo = Ammo;
-  p.Magazines = Magazines;
-  p.Weapon = Weapon;
-  p.ClockMs = ClockMs;
-  return p;
+std::optional<GameProgress> Game::Progress() const {
+  if (state_.Phase == GamePhase::ToMenu || state_.Phase == GamePhase::ToHighScores) {
+    return std::nullopt;
+  }
+  return state_;
 }
 
-void TGame::BuildLevel() {
-  TheGameHost().SetPointerPicture("Data\\cursor2.png");
-  Score = 0;
-  Level = -1;
-  Lives = 3;
-  Health = 50;
-  for (int n = 0; n < 16; ++n) {
-    Sounds[n] = iSoundCreate(("Data\\Sound\\" + std::to_string(n) + ".wav").c_str(), -1);
+void Game::TogglePause() {
+  paused_ = !paused_;
+  SetLightsDepth(paused_ ? PausedDepth : PlayingDepth);
+}
+
+void Game::PauseIfPlaying() {
+  paused_ = false;
+  if (state_.Phase == GamePhase::Playing) TogglePause();
+}
+
+void Game::Escape() {
+  if (state_.Phase != GamePhase::Playing) return;
+  if (paused_) {
+    TogglePause();
+  } else {
+    state_.Phase = GamePhase::ExitAsk;  // the game's own exit question
+  }
+}
+
+Status Game::Build() {
+  host_.SetPointerPicture("Data\\cursor2.png");
+  state_.Score = 0;
+  state_.Level = -1;
+  state_.Lives = 3;
+  state_.Health = FullHealth;
+  for (int n = 0; n < GameSoundCount; ++n) {
+    sounds_[n] = iSoundCreate(("Data\\Sound\\" + std::to_string(n) + ".wav").c_str(), -1);
   }
 
   // Creation order is drawing order: later quads cover earlier ones.
-  Scene1 = std::make_unique<TStaticSprite>("level1.jpg", 0.0f, 0.0f, false);
-  Scene2 = std::make_unique<TStaticSprite>("level2.jpg", 0.0f, 0.0f, false);
-  Scene2Layers[0] = std::make_unique<TStaticSprite>("L2_1.png", 11.3f, 1.35f, false);
-  for (int n = 0; n < 5; ++n) {
-    Aircraft[n] = std::make_unique<TCar>(*this, KindAircraft, 6.0f, RandomStep(),
-                                         "Air" + std::to_string(n + 1), true);
+  Status s = Keep(scene1_, StaticMesh::Load("level1.jpg", 0.0f, 0.0f, false));
+  if (s) s = Keep(scene2_, StaticMesh::Load("level2.jpg", 0.0f, 0.0f, false));
+  if (s) s = Keep(scene2Layers_[0], StaticMesh::Load("L2_1.png", 11.3f, 1.35f, false));
+  for (int n = 0; s && n < 5; ++n) {
+    s = Keep(aircraft_[n], Vehicle::Create(*this, EnemyKind::Aircraft, 6.0f, RandomStep(),
+                                           "Air" + std::to_string(n + 1)));
   }
-  for (int n = 0; n < 6; ++n) {
-    const TerrorPlan& p = TerrorPlans[n];
-    UpperTerrorists[n] = std::make_unique<TTerror>(*this, p.kind, 0, p.step, p.name);
+  for (int n = 0; s && n < 6; ++n) {
+    const TerroristPlan& p = TerroristPlans[n];
+    s = Keep(upperTerrorists_[n], Terrorist::Create(*this, p.kind, 0, p.step, p.name));
   }
-  Cars[0] = std::make_unique<TCar>(*this, KindCar, -0.6f, RandomStep(), "Mercedes", true);
-  Cars[1] = std::make_unique<TCar>(*this, KindCar, -0.6f, RandomStep(), "Audi", true);
-  Trains[0] = std::make_unique<TCar>(*this, KindTrain, 0.2f, RandomStep(), "Train1", true);
-  Trains[1] = std::make_unique<TCar>(*this, KindTrain, 0.6f, RandomStep(), "Train2", true);
-  Trains[2] = std::make_unique<TCar>(*this, KindTrain, 0.2f, RandomStep(), "Train3", true);
-  for (int n = 0; n < 12; ++n) {
+  if (s)
+    s = Keep(cars_[0], Vehicle::Create(*this, EnemyKind::Car, -0.6f, RandomStep(), "Mercedes"));
+  if (s) s = Keep(cars_[1], Vehicle::Create(*this, EnemyKind::Car, -0.6f, RandomStep(), "Audi"));
+  if (s)
+    s = Keep(trains_[0], Vehicle::Create(*this, EnemyKind::Train, 0.2f, RandomStep(), "Train1"));
+  if (s)
+    s = Keep(trains_[1], Vehicle::Create(*this, EnemyKind::Train, 0.6f, RandomStep(), "Train2"));
+  if (s)
+    s = Keep(trains_[2], Vehicle::Create(*this, EnemyKind::Train, 0.2f, RandomStep(), "Train3"));
+  for (int n = 0; s && n < 12; ++n) {
     const TruckPlan& p = TruckPlans[n % 6];
     const float step = n < 6 ? -0.4f : 0.4f;
-    Trucks[n] =
-        std::make_unique<TKamazCar>(*this, KindTruck, 0.2f, step, p.gap, p.cabin, p.trailer);
+    s = Keep(trucks_[n], Truck::Create(*this, 0.2f, step, p.gap, p.cabin, p.trailer));
   }
-  for (auto& box : Bonuses) box = std::make_unique<TBonus>(*this);
-  Scene2Layers[1] = std::make_unique<TStaticSprite>("L2_2.png", -7.7f, 2.6f, false);
-  Scene1Layers[0] = std::make_unique<TStaticSprite>("L1_1.png", 12.0f, 3.5f, false);
-  Scene1Layers[1] = std::make_unique<TStaticSprite>("L1_2.png", -11.1f, 5.28f, false);
-  Scene1Layers[2] = std::make_unique<TStaticSprite>("L1_3.png", -13.36f, 2.8f, false);
-  Scene2Layers[2] = std::make_unique<TStaticSprite>("L2_3.png", -12.28f, 1.91f, false);
-  for (int n = 0; n < 6; ++n) {
-    const TerrorPlan& p = TerrorPlans[n];
-    LowerTerrorists[n] = std::make_unique<TTerror>(*this, p.kind, -2, p.step, p.name);
+  for (int n = 0; s && n < 3; ++n) s = Keep(bonusBoxes_[n], BonusBox::Create(*this));
+  if (s) s = Keep(scene2Layers_[1], StaticMesh::Load("L2_2.png", -7.7f, 2.6f, false));
+  if (s) s = Keep(scene1Layers_[0], StaticMesh::Load("L1_1.png", 12.0f, 3.5f, false));
+  if (s) s = Keep(scene1Layers_[1], StaticMesh::Load("L1_2.png", -11.1f, 5.28f, false));
+  if (s) s = Keep(scene1Layers_[2], StaticMesh::Load("L1_3.png", -13.36f, 2.8f, false));
+  if (s) s = Keep(scene2Layers_[2], StaticMesh::Load("L2_3.png", -12.28f, 1.91f, false));
+  for (int n = 0; s && n < 6; ++n) {
+    const TerroristPlan& p = TerroristPlans[n];
+    s = Keep(lowerTerrorists_[n], Terrorist::Create(*this, p.kind, -2, p.step, p.name));
   }
-  Scene1Layers[3] = std::make_unique<TStaticSprite>("L1_4.png", -12.28f, -5.73f, false);
-  Scene1Layers[4] = std::make_unique<TStaticSprite>("L1_5.png", 6.71f, -3.89f, false);
-  Player = std::make_unique<TPlayer>(*this);
-  HudPanels[0] = std::make_unique<TStaticSprite>("Panel1.png", -12.4f, 10.8f, true);
-  HudPanels[1] = std::make_unique<TStaticSprite>("Panel2.png", 8.14f, 10.8f, true);
-  HudPanels[2] = std::make_unique<TStaticSprite>("Panel3.png", -5.24f, -9.47f, true);
-  Alarm = std::make_unique<TStaticSprite>("Alarm.png", -12.46f, -11.06f, false);
-  for (int i = 0; i < 5; ++i) {
-    WeaponIcons[i] = std::make_unique<TStaticSprite>(
-        std::string("B").append(std::to_string(i + 1)).append(".png"), -14.98f + 1.13f * i, -9.43f,
-        true);
+  if (s) s = Keep(scene1Layers_[3], StaticMesh::Load("L1_4.png", -12.28f, -5.73f, false));
+  if (s) s = Keep(scene1Layers_[4], StaticMesh::Load("L1_5.png", 6.71f, -3.89f, false));
+  if (s) s = Keep(player_, Player::Create(*this));
+  if (s) s = Keep(hudPanels_[0], StaticMesh::Load("Panel1.png", -12.4f, 10.8f, true));
+  if (s) s = Keep(hudPanels_[1], StaticMesh::Load("Panel2.png", 8.14f, 10.8f, true));
+  if (s) s = Keep(hudPanels_[2], StaticMesh::Load("Panel3.png", -5.24f, -9.47f, true));
+  if (s) s = Keep(alarm_, StaticMesh::Load("Alarm.png", -12.46f, -11.06f, false));
+  for (int i = 0; s && i < WeaponCount; ++i) {
+    s = Keep(weaponIcons_[i], StaticMesh::Load("B" + std::to_string(i + 1) + ".png",
+                                               -14.98f + 1.13f * i, -9.43f, true));
   }
-  for (int i = 0; i < 5; ++i) {
-    WeaponPictures[i] = std::make_unique<TStaticSprite>("BGun" + std::to_string(i + 1) + ".png",
-                                                        -5.94f, -9.47f, false);
+  for (int i = 0; s && i < WeaponCount; ++i) {
+    s = Keep(weaponPictures_[i],
+             StaticMesh::Load("BGun" + std::to_string(i + 1) + ".png", -5.94f, -9.47f, false));
   }
+  if (!s) return s;
 
-  WeaponIcons[0]->Hide();
-  ShowWeapon(Weapon);
+  weaponIcons_[0]->Hide();
+  ShowWeapon(state_.Weapon);
   StartNextLevel();
+  return {};
 }
 
-TGame::~TGame() {
-  TheGameHost().SetPointerPicture("Data\\cursor.png");
+Game::~Game() {
+  host_.SetPointerPicture("Data\\cursor.png");
   ConfinePointer(false);
   // A vehicle's engine loops until stopped; nothing of the game may go on
   // sounding in the menu.
-  for (SoundHandle& sound : Sounds) {
-    iSoundStop(sound, 0);
-    sound.reset();
-  }
-  Player.reset();
-  for (auto& box : Bonuses) box.reset();
-  Scene1.reset();
-  Scene2.reset();
-  for (auto& car : Cars) car.reset();
-  for (auto& plane : Aircraft) plane.reset();
-  for (auto& train : Trains) train.reset();
-  for (auto& truck : Trucks) truck.reset();
-  for (auto& terror : UpperTerrorists) terror.reset();
-  for (auto& terror : LowerTerrorists) terror.reset();
-  for (auto& layer : Scene1Layers) layer.reset();
-  for (auto& layer : Scene2Layers) layer.reset();
-  for (auto& panel : HudPanels) panel.reset();
-  Alarm.reset();
-  for (auto& icon : WeaponIcons) icon.reset();
-  for (auto& picture : WeaponPictures) picture.reset();
+  for (SoundHandle& sound : sounds_) iSoundStop(sound, 0);
 }
 
-void TGame::FlashHit() {
-  const uint32_t now = TickCount();
-  if (Flashed && now - LastFlashTick < FlashSpacingMs) return;
-  Flashed = true;
-  LastFlashTick = now;
+void Game::FlashHit() {
+  const uint32_t now = ThePlatform().TickCount();
+  if (flashed_ && now - lastFlashTick_ < FlashSpacingMs) return;
+  flashed_ = true;
+  lastFlashTick_ = now;
   SetLightsLevel(0);  // the next playing frame restores it
 }
 
-bool TGame::AllowsKind(uint8_t kind) const {
-  switch (Level) {
+bool Game::AllowsKind(EnemyKind enemyKind) const {
+  const int kind = static_cast<int>(enemyKind);
+  constexpr int FirstTerrorist = static_cast<int>(EnemyKind::Terrorist1);
+  constexpr int LastTerrorist = static_cast<int>(EnemyKind::Terrorist3);
+  // The first six levels bring in one kind after another.
+  switch (state_.Level) {
     case 0:
-      return kind == 1;
+      return enemyKind == EnemyKind::Terrorist1;
     case 1:
-      return kind == 1 || kind == 2;
+      return enemyKind == EnemyKind::Terrorist1 || enemyKind == EnemyKind::Terrorist2;
     case 2:
-      return kind >= 1 && kind <= 3;
+      return kind >= FirstTerrorist && kind <= LastTerrorist;
     case 3:
-      return (kind >= 1 && kind <= 3) || kind == 5;
+      return (kind >= FirstTerrorist && kind <= LastTerrorist) || enemyKind == EnemyKind::Train;
     case 4:
-      return kind >= 1 && kind <= 4;
+      return kind >= FirstTerrorist && kind <= static_cast<int>(EnemyKind::Car);
     case 5:
-      return kind <= 3 || kind == 5;
+      return kind <= LastTerrorist || enemyKind == EnemyKind::Train;
     default:
       break;
   }
-  if (Level < 6 || Level > 1000 || kind > KindTruck) return false;
-  if (Level % 2 == 1) return kind != KindCar && kind != KindTruck;
-  return kind != KindTrain;
-}
-
-void TGame::StartNextLevel() {
-  for (TBaseEnemy* enemy : EnemyList) {
-    if (enemy->State != 255) enemy->Deactivate();
+  // From then on, odd levels have no cars or trucks, even levels no trains.
+  if (state_.Level < 6 || state_.Level > 1000 || kind > static_cast<int>(EnemyKind::Truck)) {
+    return false;
   }
-  if (Ammo[2] > 30) Ammo[2] = 30;
-  Phase = PhaseIntro;
-  CaptionLevel = 0;
-  Paused = false;
-  Level = static_cast<int16_t>(Level + 1);
-  MaxEnemies = static_cast<uint8_t>(Level + 1);
-  MaxBonuses = static_cast<uint8_t>(Level + 1);
-  LastTick = TickCount();
-  TimeLeft = LevelTime(Level);
-  PlayGameSound(Sounds[12], false);
-  ShowScenery(static_cast<uint8_t>(Level % 2));
+  if (state_.Level % 2 == 1) return enemyKind != EnemyKind::Car && enemyKind != EnemyKind::Truck;
+  return enemyKind != EnemyKind::Train;
 }
 
-void TGame::ShowScenery(uint8_t parity) {
+void Game::StartNextLevel() {
+  for (Actor* enemy : enemies_.Members) {
+    if (enemy->Active()) enemy->Deactivate();
+  }
+  if (state_.Ammo[Weapon::MachineGun] > MagazineSize[Weapon::MachineGun]) {
+    state_.Ammo[Weapon::MachineGun] = MagazineSize[Weapon::MachineGun];
+  }
+  state_.Phase = GamePhase::Intro;
+  captionLevel_ = 0;
+  paused_ = false;
+  state_.Level = static_cast<int16_t>(state_.Level + 1);
+  enemies_.Max = static_cast<uint8_t>(state_.Level + 1);
+  bonuses_.Max = static_cast<uint8_t>(state_.Level + 1);
+  lastTick_ = ThePlatform().TickCount();
+  state_.TimeLeft = LevelTime(state_.Level);
+  PlaySound(GameSound::LevelStart);
+  ShowScenery(static_cast<uint8_t>(state_.Level % 2));
+}
+
+void Game::ShowScenery(uint8_t parity) {
   const bool first = parity == 0;
-  auto show = [](TStaticSprite* sprite, bool visible) {
-    if (!sprite) return;
+  auto show = [](StaticMesh* quad, bool visible) {
+    if (!quad) return;
     if (visible) {
-      sprite->Show();
+      quad->Show();
     } else {
-      sprite->Hide();
+      quad->Hide();
     }
   };
-  show(Scene1.get(), first);
-  for (auto& layer : Scene1Layers) show(layer.get(), first);
-  show(Scene2.get(), !first);
-  for (auto& layer : Scene2Layers) show(layer.get(), !first);
-  for (auto& panel : HudPanels) show(panel.get(), true);
+  show(scene1_.get(), first);
+  for (auto& layer : scene1Layers_) show(layer.get(), first);
+  show(scene2_.get(), !first);
+  for (auto& layer : scene2Layers_) show(layer.get(), !first);
+  for (auto& panel : hudPanels_) show(panel.get(), true);
 }
 
-void TGame::SpawnAndUpdate() {
-  if (Random(450) == 10 && ActiveBonuses < MaxBonuses && !BonusList.empty()) {
-    BonusList[Random(static_cast<int>(BonusList.size()))]->Activate();
+// Now and then one of the list, drawn at random, comes on (if it may); then
+// every active one takes its frame.
+void Game::SpawnAndUpdate(ActorList& list, int oneIn) {
+  if (Random(oneIn) == 10 && list.Active < list.Max && !list.Members.empty()) {
+    list.Members[Random(static_cast<int>(list.Members.size()))]->Activate();
   }
-  for (size_t i = 0; i < BonusList.size(); ++i) {
-    if (BonusList[i]->State != 255) BonusList[i]->Update();
-  }
-  if (Random(50) == 10 && ActiveEnemies < MaxEnemies && !EnemyList.empty()) {
-    EnemyList[Random(static_cast<int>(EnemyList.size()))]->Activate();
-  }
-  for (size_t i = 0; i < EnemyList.size(); ++i) {
-    if (EnemyList[i]->State != 255) EnemyList[i]->Update();
+  for (size_t i = 0; i < list.Members.size(); ++i) {
+    if (list.Members[i]->Active()) list.Members[i]->Update();
   }
 }
 
-void TGame::Reload() {
-  if (Weapon < 0 || Weapon > 4 || Magazines[Weapon] < 1) return;
-  PlayGameSound(Sounds[11], false);
-  Magazines[Weapon] = static_cast<int16_t>(Magazines[Weapon] - 1);
-  Ammo[Weapon] = MagazineSize[Weapon];
+void Game::SpawnAndUpdate() {
+  SpawnAndUpdate(bonuses_, 450);
+  SpawnAndUpdate(enemies_, 50);
 }
 
-bool TGame::CanChooseWeapon(int weapon) const {
-  return weapon >= 0 && weapon < 5 && Ammo[weapon] + Magazines[weapon] > 0;
+void Game::Reload() {
+  const int w = state_.Weapon;
+  if (w < 0 || w >= WeaponCount || state_.Magazines[w] < 1) return;
+  PlaySound(GameSound::Reload);
+  state_.Magazines[w] = static_cast<int16_t>(state_.Magazines[w] - 1);
+  state_.Ammo[w] = MagazineSize[w];
 }
 
-void TGame::ChangeWeapon(int weapon) {
-  if (weapon < 0 || weapon > 4) return;
-  HideWeapon(Weapon);
-  Weapon = static_cast<int8_t>(weapon);
-  ShowWeapon(Weapon);
+void Game::AddLife() {
+  if (state_.Lives < std::numeric_limits<int16_t>::max()) {
+    state_.Lives = static_cast<int16_t>(state_.Lives + 1);
+  }
 }
 
-void TGame::StepWeapon(int step) {
-  HideWeapon(Weapon);
-  int weapon = Weapon;
+void Game::LoseLife() {
+  state_.Health = FullHealth;
+  state_.Lives = static_cast<int16_t>(state_.Lives - 1);
+  state_.Phase = state_.Lives < 0 ? GamePhase::GameOver : GamePhase::LifeLost;
+  captionLevel_ = 0;
+}
+
+void Game::AddMagazine(int weapon) {
+  state_.Magazines[weapon] = static_cast<int16_t>(state_.Magazines[weapon] + 1);
+}
+
+void Game::SpendShot(int weapon) {
+  state_.Ammo[weapon] = static_cast<int16_t>(state_.Ammo[weapon] - 1);
+}
+
+bool Game::CanChooseWeapon(int weapon) const {
+  return weapon >= 0 && weapon < WeaponCount && state_.Ammo[weapon] + state_.Magazines[weapon] > 0;
+}
+
+void Game::ChangeWeapon(int weapon) {
+  if (weapon < 0 || weapon >= WeaponCount) return;
+  HideWeapon(state_.Weapon);
+  state_.Weapon = static_cast<int8_t>(weapon);
+  ShowWeapon(state_.Weapon);
+}
+
+void Game::StepWeapon(int step) {
+  HideWeapon(state_.Weapon);
+  int weapon = state_.Weapon;
   // Five steps come back to the weapon in hand.
-  for (int i = 0; i < 5; ++i) {
-    weapon = (weapon + step + 5) % 5;
+  for (int i = 0; i < WeaponCount; ++i) {
+    weapon = (weapon + step + WeaponCount) % WeaponCount;
     if (CanChooseWeapon(weapon)) break;
   }
-  if (CanChooseWeapon(weapon)) Weapon = static_cast<int8_t>(weapon);
-  ShowWeapon(Weapon);
+  if (CanChooseWeapon(weapon)) state_.Weapon = static_cast<int8_t>(weapon);
+  ShowWeapon(state_.Weapon);
 }
 
-void TGame::HideWeapon(int weapon) {
-  if (weapon < 0 || weapon > 4) return;
-  if (Player) iSpriteHide(Player->GunSprites[weapon]);
-  if (WeaponIcons[weapon]) WeaponIcons[weapon]->Show();
-  if (WeaponPictures[weapon]) WeaponPictures[weapon]->Hide();
+void Game::HideWeapon(int weapon) {
+  if (weapon < 0 || weapon >= WeaponCount) return;
+  if (player_) iSpriteHide(player_->GunSprite(weapon));
+  if (weaponIcons_[weapon]) weaponIcons_[weapon]->Show();
+  if (weaponPictures_[weapon]) weaponPictures_[weapon]->Hide();
 }
 
-void TGame::ShowWeapon(int weapon) {
-  if (weapon < 0 || weapon > 4) return;
-  if (Player) iSpriteShow(Player->GunSprites[weapon]);
-  if (WeaponIcons[weapon]) WeaponIcons[weapon]->Hide();
-  if (WeaponPictures[weapon]) WeaponPictures[weapon]->Show();
+void Game::ShowWeapon(int weapon) {
+  if (weapon < 0 || weapon >= WeaponCount) return;
+  if (player_) iSpriteShow(player_->GunSprite(weapon));
+  if (weaponIcons_[weapon]) weaponIcons_[weapon]->Hide();
+  if (weaponPictures_[weapon]) weaponPictures_[weapon]->Show();
 }
 
-void TGame::ConfinePointer(bool confine) {
-  if (confine == PointerConfined) return;
-  PointerConfined = confine;
+void Game::PlaySound(GameSound sound, bool looped) { host_.PlaySound(Sound(sound), looped); }
+
+void Game::StopSound(GameSound sound) { iSoundStop(Sound(sound), 0); }
+
+void Game::ShowAlarmIfMarked() {
+  if (arrowCount_ > 0 && alarm_) alarm_->Show();
+}
+
+void Game::HideAlarmIfUnmarked() {
+  if (arrowCount_ <= 0 && alarm_) alarm_->Hide();
+}
+
+void Game::ConfinePointer(bool confine) {
+  if (confine == pointerConfined_) return;
+  pointerConfined_ = confine;
   ThePlatform().ConfinePointer(confine);
 }
 

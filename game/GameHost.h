@@ -1,5 +1,5 @@
 // What a running game asks of the program around it. The program implements
-// this and registers it before the first game starts.
+// this and hands it to each game it creates.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -39,10 +39,5 @@ class GameHost {
   // The picture of the game's pointer (the crosshair while a game exists).
   virtual void SetPointerPicture(const char* file) = 0;
 };
-
-GameHost& TheGameHost();
-void SetGameHost(GameHost* host);
-
-inline void PlayGameSound(SoundRef sound, bool looped) { TheGameHost().PlaySound(sound, looped); }
 
 }  // namespace gh

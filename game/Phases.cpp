@@ -25,109 +25,112 @@ void PrintCentred(const std::string& text, float x, float y, float scaleX, float
 
 }  // namespace
 
-void TGame::RunFrame() {
+void Game::RunFrame() {
   // No game clock runs while paused. The level clock runs only while playing;
   // whatever time any other phase or a question box took is never charged.
-  const uint32_t now = TickCount();
-  if (!Paused) {
-    ClockMs += now - LastTick;
-    if (Phase == PhasePlaying) TimeLeft -= static_cast<int32_t>(now - LastTick);
+  const uint32_t now = ThePlatform().TickCount();
+  if (!paused_) {
+    state_.ClockMs += now - lastTick_;
+    if (state_.Phase == GamePhase::Playing)
+      state_.TimeLeft -= static_cast<int32_t>(now - lastTick_);
   }
-  LastTick = now;
+  lastTick_ = now;
 
-  if (Phase != PhasePlaying) ConfinePointer(false);
+  if (state_.Phase != GamePhase::Playing) ConfinePointer(false);
 
-  switch (Phase) {
-    case PhaseIntro:
-      if (CaptionLevel > 2.0f) {
-        Phase = PhasePlaying;
+  switch (state_.Phase) {
+    case GamePhase::Intro:
+      if (captionLevel_ > 2.0f) {
+        state_.Phase = GamePhase::Playing;
       } else {
-        CaptionLevel += 0.01f;
+        captionLevel_ += 0.01f;
       }
-      PrintCentred("LEVEL " + std::to_string(Level + 1), 0, 0, 1.5f, 1.5f, -0.2f, ColourGreen);
-      if ((Level + 1) % 3 == 0) {
+      PrintCentred("LEVEL " + std::to_string(state_.Level + 1), 0, 0, 1.5f, 1.5f, -0.2f,
+                   ColourGreen);
+      if (MachineGunUnlimited()) {
         PrintCentred("Unlimited machine gun", 0, -2.0f, 0.7f, 0.7f, -0.2f, ColourGreen);
       }
       break;
 
-    case PhasePlaying:
+    case GamePhase::Playing:
       PlayingFrame();
       break;
 
-    case PhaseGameOver:
-      GrowCaption("GAME OVER", 0.005f, PhaseScoreCheck);
+    case GamePhase::GameOver:
+      GrowCaption("GAME OVER", 0.005f, GamePhase::ScoreCheck);
       break;
 
-    case PhaseLifeLost:
-      GrowCaption("YOU ARE DIE", 0.01f, PhasePlaying);
+    case GamePhase::LifeLost:
+      GrowCaption("YOU ARE DIE", 0.01f, GamePhase::Playing);
       break;
 
-    case PhaseExitAsk:
-      TheGameHost().Ask("Exit to menu?", "", ColourGreen, false, [this](bool leave) {
+    case GamePhase::ExitAsk:
+      host_.Ask("Exit to menu?", "", ColourGreen, false, [this](bool leave) {
         if (leave) {
           // Leaving runs the game-over path, so a good score still enters the table.
-          CaptionLevel = 0;
-          Phase = PhaseGameOver;
+          captionLevel_ = 0;
+          state_.Phase = GamePhase::GameOver;
         } else {
-          Phase = PhasePlaying;
-          LastTick = TickCount();
+          state_.Phase = GamePhase::Playing;
+          lastTick_ = ThePlatform().TickCount();
         }
       });
       break;
 
-    case PhaseScoreCheck:
-      Phase = TheGameHost().QualifiesForHighScores(Score) ? PhaseNameEntry : PhaseToMenu;
+    case GamePhase::ScoreCheck:
+      state_.Phase =
+          host_.QualifiesForHighScores(state_.Score) ? GamePhase::NameEntry : GamePhase::ToMenu;
       break;
 
-    case PhaseNameEntry:
-      TheGameHost().Ask(
-          "Your Scores is " + std::to_string(Score), " Please, enter your name:", ColourGreen, true,
-          [this](bool enter) {
-            if (!enter) {
-              Phase = PhaseToMenu;
-              return;
-            }
-            Phase = PhaseSendAsk;
-            // The player learns now that the result is only in memory, not at exit.
-            if (const Status entered = TheGameHost().EnterHighScore(Score); !entered) {
-              ThePlatform().ShowError("Your score is in the table but could not be saved to \"" +
-                                      std::string(ConfigFileName) +
-                                      "\": " + entered.error().message);
-            }
-          });
+    case GamePhase::NameEntry:
+      host_.Ask("Your Scores is " + std::to_string(state_.Score),
+                " Please, enter your name:", ColourGreen, true, [this](bool enter) {
+                  if (!enter) {
+                    state_.Phase = GamePhase::ToMenu;
+                    return;
+                  }
+                  state_.Phase = GamePhase::SendAsk;
+                  // The player learns now that the result is only in memory, not at exit.
+                  if (const Status entered = host_.EnterHighScore(state_.Score); !entered) {
+                    ThePlatform().ShowError(
+                        "Your score is in the table but could not be saved to \"" +
+                        std::string(ConfigFileName) + "\": " + entered.error().message);
+                  }
+                });
       break;
 
-    case PhaseSendAsk:
-      TheGameHost().Ask("Send the result to", "World's Highscores page?", ColourGreen, false,
-                        [this](bool send) { Phase = send ? PhaseSending : PhaseToHiScore; });
+    case GamePhase::SendAsk:
+      host_.Ask("Send the result to", "World's Highscores page?", ColourGreen, false,
+                [this](bool send) {
+                  state_.Phase = send ? GamePhase::Sending : GamePhase::ToHighScores;
+                });
       break;
 
-    case PhaseSending:
-      TheGameHost().SendScore(
-          Score, [this](bool sent) { Phase = sent ? PhaseToHiScore : PhaseSendFailed; });
+    case GamePhase::Sending:
+      host_.SendScore(state_.Score, [this](bool sent) {
+        state_.Phase = sent ? GamePhase::ToHighScores : GamePhase::SendFailed;
+      });
       break;
 
-    case PhaseSendFailed:
-      TheGameHost().Ask("Cant conect!!!", "Repeat again?", Red, false,
-                        [this](bool again) { Phase = again ? PhaseSending : PhaseToHiScore; });
+    case GamePhase::SendFailed:
+      host_.Ask("Cant conect!!!", "Repeat again?", Red, false, [this](bool again) {
+        state_.Phase = again ? GamePhase::Sending : GamePhase::ToHighScores;
+      });
       break;
 
-    case PhaseToMenu:
+    case GamePhase::ToMenu:
       Finish(false);
       return;
 
-    case PhaseToHiScore:
+    case GamePhase::ToHighScores:
       Finish(true);
       return;
-
-    default:
-      break;
   }
 }
 
-void TGame::PlayingFrame() {
-  if (iKeyClick(Key::LetterP)) TogglePause(10.0f, -20.0f);
-  if (Paused) {
+void Game::PlayingFrame() {
+  if (iKeyClick(Key::LetterP)) TogglePause();
+  if (paused_) {
     ConfinePointer(false);
     ShowPauseCaption();
     return;
@@ -135,42 +138,43 @@ void TGame::PlayingFrame() {
   ConfinePointer(true);
   SetLightsLevel(1.0f);
   SpawnAndUpdate();
-  Player->Update();
+  player_->Update();
   DrawHud();
-  if (Score < 0) Score = 0;
-  if (TimeLeft < 0) StartNextLevel();
+  if (state_.Score < 0) state_.Score = 0;
+  if (state_.TimeLeft < 0) StartNextLevel();
 }
 
-void TGame::ShowPauseCaption() { PrintCentred("PAUSE", 0, 0, 1.0f, 1.0f, 0.0f, ColourGreen); }
+void Game::ShowPauseCaption() { PrintCentred("PAUSE", 0, 0, 1.0f, 1.0f, 0.0f, ColourGreen); }
 
 // The end captions grow from nothing to 2.3 times their size, then move on.
-void TGame::GrowCaption(const char* text, float step, int8_t next) {
-  PrintCentred(text, 0, 0, 2.3f * CaptionLevel, 2.3f * CaptionLevel, -0.2f, Red);
-  if (CaptionLevel > 1.0f) {
-    Phase = next;
+void Game::GrowCaption(const char* text, float step, GamePhase next) {
+  PrintCentred(text, 0, 0, 2.3f * captionLevel_, 2.3f * captionLevel_, -0.2f, Red);
+  if (captionLevel_ > 1.0f) {
+    state_.Phase = next;
   } else {
-    CaptionLevel += step;
+    captionLevel_ += step;
   }
 }
 
-void TGame::DrawHud() {
-  const int w = Weapon >= 0 && Weapon < 5 ? Weapon : 0;
-  PrintCentred(std::to_string(Ammo[w]) + "/" + std::to_string(Magazines[w]), -6.0f, -11.3f, 0.5f,
-               0.35f, -0.2f, ColourGreen);
-  PrintCentred(std::to_string(Lives), 0.3f, -10.5f, 0.8f, 1.0f, -0.2f, ColourGreen);
-  PrintCentred(std::to_string(Health), 2.3f, -10.5f, 0.6f, 0.8f, -0.2f, ColourGreen);
-  PrintCentred("LEVEL " + std::to_string(Level + 1), 13.5f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
-  PrintCentred(std::to_string(Score), 6.5f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
+void Game::DrawHud() {
+  const int w = state_.Weapon >= 0 && state_.Weapon < WeaponCount ? state_.Weapon : 0;
+  PrintCentred(std::to_string(state_.Ammo[w]) + "/" + std::to_string(state_.Magazines[w]), -6.0f,
+               -11.3f, 0.5f, 0.35f, -0.2f, ColourGreen);
+  PrintCentred(std::to_string(state_.Lives), 0.3f, -10.5f, 0.8f, 1.0f, -0.2f, ColourGreen);
+  PrintCentred(std::to_string(state_.Health), 2.3f, -10.5f, 0.6f, 0.8f, -0.2f, ColourGreen);
+  PrintCentred("LEVEL " + std::to_string(state_.Level + 1), 13.5f, 11.3f, 0.6f, 0.6f, -0.2f,
+               ColourGreen);
+  PrintCentred(std::to_string(state_.Score), 6.5f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
   // Whole seconds, truncated: the last frame of a level can show 0:00. A frame
   // that overran the level's end shows 0:00 too rather than negative time.
   // Seconds take two digits, so 1:03 never reads as 1:30.
-  const int32_t seconds = TimeLeft > 0 ? TimeLeft / 1000 : 0;
+  const int32_t seconds = state_.TimeLeft > 0 ? state_.TimeLeft / 1000 : 0;
   const int32_t secondsOfMinute = seconds % 60;
   PrintCentred(std::to_string(seconds / 60) + (secondsOfMinute < 10 ? ":0" : ":") +
                    std::to_string(secondsOfMinute),
                -14.0f, 11.3f, 0.6f, 0.6f, -0.2f, ColourGreen);
 }
 
-void TGame::Finish(bool toHighScores) { TheGameHost().EndGame(toHighScores); }
+void Game::Finish(bool toHighScores) { host_.EndGame(toHighScores); }
 
 }  // namespace gh

@@ -7,13 +7,12 @@
 #include "Random.h"
 #include "engine/EngineCalls.h"
 #include "engine/ScreenUnits.h"
-#include "game/GameHost.h"
 
 namespace gh {
 
 namespace {
 
-constexpr int16_t VehicleHealth = 3;  // four machine-gun hits or one of weapon 3
+constexpr int16_t VehicleHealth = 3;  // four machine-gun hits or one launcher shot
 constexpr int ScoreChange = 50;
 // A car enters this far (plus its width) from the centre on its near side and
 // leaves this far (plus its width) beyond the centre on the far side.
@@ -26,204 +25,202 @@ constexpr float TruckExit = 40.0f;
 constexpr float CarArrowRise = 2.0f;
 constexpr float TruckArrowRise = 4.0f;
 
-constexpr int SoundArrow = 6;
-constexpr int SoundRoad = 7;   // cars and trucks
-constexpr int SoundTrain = 8;  // trains
-
 float Sign(float v) { return v > 0 ? 1.0f : v < 0 ? -1.0f : 0.0f; }
 
-// The conditions every vehicle checks before it comes on.
-bool MayComeOn(const TBaseEnemy& vehicle) {
-  const TGame& game = vehicle.Owner;
-  return game.ActiveEnemies < game.MaxEnemies && vehicle.State == 255 && !game.VehicleActive &&
-         game.AllowsKind(static_cast<uint8_t>(vehicle.Kind));
+Result<std::unique_ptr<AnimatedMesh>> LoadArrow(float y, float step) {
+  return AnimatedMesh::Load("Arrow", 1.0f, y, step, 1, 2, 20);
 }
 
-// The part of coming on that cars and trucks share, after they placed their
-// bodies (and their arrow, should it show).
-void ComeOn(TBaseEnemy& vehicle, TAniSprite* arrow, THit& hit) {
-  TGame& game = vehicle.Owner;
-  if (vehicle.Listed && arrow && Random(2) == 0) {
-    arrow->Show();
-    PlayGameSound(game.Sounds[SoundArrow], false);
-    game.ArrowCount = static_cast<int8_t>(game.ArrowCount + 1);
+// A vehicle's picture: its folder, or the folder + "R" when it drives left to right.
+Result<std::unique_ptr<AnimatedMesh>> LoadBody(const std::string& name, float y, float step) {
+  return AnimatedMesh::Load(step > 0 ? name + "R" : name, 1.0f, y, step, 1, 1, 3);
+}
+
+}  // namespace
+
+// ---- VehicleBase ---------------------------------------------------------------
+
+VehicleBase::VehicleBase(Game& game, EnemyKind kind, std::unique_ptr<AnimatedMesh> arrow)
+    : Enemy(game, kind), arrow_(std::move(arrow)), burst_(std::make_unique<Burst>(game)) {}
+
+bool VehicleBase::MayComeOn() const { return Enemy::MayComeOn() && !game_.VehicleActive(); }
+
+void VehicleBase::ComeOnShared() {
+  Game& game = game_;
+  if (Random(2) == 0) {
+    arrow_->Show();
+    game.PlaySound(GameSound::TargetArrow);
+    game.CountArrow(+1);
   }
-  vehicle.State = 0;
-  vehicle.Health = VehicleHealth;
-  if (game.ArrowCount > 0 && game.Alarm) game.Alarm->Show();
-  hit.BurstFrames = 0;
-  game.VehicleActive = true;
-  switch (vehicle.Kind) {
-    case KindCar:
-    case KindTruck:
-      PlayGameSound(game.Sounds[SoundRoad], true);
+  health_ = VehicleHealth;
+  game.ShowAlarmIfMarked();
+  burst_->Restart();
+  game.SetVehicleActive(true);
+  switch (kind_) {
+    case EnemyKind::Car:
+    case EnemyKind::Truck:
+      game.PlaySound(GameSound::RoadEngine, true);
       break;
-    case KindTrain:
-      PlayGameSound(game.Sounds[SoundTrain], true);
+    case EnemyKind::Train:
+      game.PlaySound(GameSound::TrainEngine, true);
       break;
     default:
       break;
   }
 }
 
-// The scoring and the alarm of leaving, after the base part and the bodies.
-void GoOff(TBaseEnemy& vehicle, TAniSprite* arrow) {
-  TGame& game = vehicle.Owner;
-  if (vehicle.Listed) {
-    const bool destroyed = vehicle.Health < 0;
-    if (arrow && !arrow->Hidden) {
-      game.Score += destroyed ? ScoreChange : -ScoreChange;
-      arrow->Hide();
-      game.ArrowCount = static_cast<int8_t>(game.ArrowCount - 1);
-    } else if (destroyed) {
-      game.Score -= ScoreChange;
-    }
+void VehicleBase::GoOffShared() {
+  Game& game = game_;
+  const bool destroyed = health_ < 0;
+  if (!arrow_->Hidden) {
+    game.AddScore(destroyed ? ScoreChange : -ScoreChange);
+    arrow_->Hide();
+    game.CountArrow(-1);
+  } else if (destroyed) {
+    game.AddScore(-ScoreChange);
   }
-  if (game.ArrowCount <= 0 && game.Alarm) game.Alarm->Hide();
-  game.VehicleActive = false;
+  game.HideAlarmIfUnmarked();
+  game.SetVehicleActive(false);
 }
 
-// Only the machine gun and weapon 3 hurt a vehicle (weapon 4 works on its own).
-void TakeShot(TGame& game, int16_t& health) {
-  if (!game.Player) return;
-  if (game.Weapon == 2 || game.Weapon == 3) game.Player->TryDamage(health);
+void VehicleBase::TakeShot() {
+  Player* player = game_.GetPlayer();
+  if (!player) return;
+  const int weapon = game_.CurrentWeapon();
+  if (weapon == Weapon::MachineGun || weapon == Weapon::Launcher) player->TryDamage(health_);
 }
 
-}  // namespace
+// ---- Vehicle -------------------------------------------------------------------
 
-// ---- TCar ----------------------------------------------------------------------
-
-TCar::TCar(TGame& game, uint8_t kind, float y, float step, const std::string& name, bool listed)
-    : TBaseEnemy(game, listed) {
-  Kind = static_cast<int8_t>(kind);
-  const std::string folder = step > 0 ? name + "R" : name;
-  Body = std::make_unique<TAniSprite>(folder, 1.0f, y, step, 1, 1, 3);
-  if (Listed) Arrow = std::make_unique<TAniSprite>("Arrow", 1.0f, y, step, 1, 2, 20);
-  Hit = std::make_unique<THit>(game);
-  State = 255;
+Result<std::unique_ptr<Vehicle>> Vehicle::Create(Game& game, EnemyKind kind, float y, float step,
+                                                 const std::string& name) {
+  auto body = LoadBody(name, y, step);
+  if (!body) return body.error();
+  auto arrow = LoadArrow(y, step);
+  if (!arrow) return arrow.error();
+  return std::unique_ptr<Vehicle>(new Vehicle(game, kind, std::move(*body), std::move(*arrow)));
 }
 
-TCar::~TCar() = default;
+Vehicle::Vehicle(Game& game, EnemyKind kind, std::unique_ptr<AnimatedMesh> body,
+                 std::unique_ptr<AnimatedMesh> arrow)
+    : VehicleBase(game, kind, std::move(arrow)), body_(std::move(body)) {}
 
-void TCar::Activate() {
-  if (!MayComeOn(*this)) return;
-  TBaseEnemy::Activate();
-  Body->X = -Sign(Body->Step) * (CarEntry + Body->ScaleX);
-  Body->Show();
-  if (Arrow) {
-    Arrow->X = Body->X;
-    Arrow->Y = Body->Y + CarArrowRise;
-  }
-  BurstPlaced = false;
-  ComeOn(*this, Arrow.get(), *Hit);
+Vehicle::~Vehicle() = default;
+
+void Vehicle::ComeOn() {
+  body_->X = -Sign(body_->Step) * (CarEntry + body_->ScaleX);
+  body_->Show();
+  arrow_->X = body_->X;
+  arrow_->Y = body_->Y + CarArrowRise;
+  burstPlaced_ = false;
+  ComeOnShared();
 }
 
-void TCar::Deactivate() {
-  TBaseEnemy::Deactivate();
-  Body->Hide();
-  GoOff(*this, Arrow.get());
-  iSoundStop(Owner.Sounds[SoundRoad], 0);
-  iSoundStop(Owner.Sounds[SoundTrain], 0);
+void Vehicle::GoOff() {
+  body_->Hide();
+  GoOffShared();
+  game_.StopSound(GameSound::RoadEngine);
+  game_.StopSound(GameSound::TrainEngine);
 }
 
-void TCar::Update() {
-  if (Health < 0) {
-    // Destroyed without an aimed shot (weapon 4): the burst is at the vehicle.
-    const bool going = BurstPlaced ? Hit->Emit() : Hit->EmitAt(Body->X, Body->Y);
-    BurstPlaced = true;
+void Vehicle::Update() {
+  if (health_ < 0) {
+    // Destroyed without an aimed shot (the blaster): the burst is at the vehicle.
+    const bool going = burstPlaced_ ? burst_->Emit() : burst_->EmitAt(body_->X, body_->Y);
+    burstPlaced_ = true;
     if (!going) Deactivate();
     return;
   }
 
-  Body->Animate();
-  const float direction = Sign(Body->Step);
-  if (Arrow) {
-    // Above the vehicle, near its rear end.
-    Arrow->X = Body->X - direction * (Body->ScaleX / 2 - std::abs(Body->Step));
-    Arrow->Y = Body->Y + CarArrowRise;
-    Arrow->Animate();
-  }
-  const float exit = CarExit + Body->ScaleX;
-  if (Body->X > exit || Body->X < -exit) {
+  body_->Animate();
+  const float direction = Sign(body_->Step);
+  // Above the vehicle, near its rear end.
+  arrow_->X = body_->X - direction * (body_->ScaleX / 2 - std::abs(body_->Step));
+  arrow_->Y = body_->Y + CarArrowRise;
+  arrow_->Animate();
+  const float exit = CarExit + body_->ScaleX;
+  if (body_->X > exit || body_->X < -exit) {
     Deactivate();  // escaped
     return;
   }
 
-  if (iMeshPicked(ScreenCamera(), Body->Mesh) && iMouseButtonDown(0)) {
-    TakeShot(Owner, Health);
-    if (Health < 0) {
+  if (iMeshPicked(ScreenCamera(), body_->Handle) && iMouseButtonDown(0)) {
+    TakeShot();
+    if (health_ < 0) {
       // The burst is where the shot struck.
       const iVec2 pointer = PointerOnPlane();
-      Hit->MoveTo(pointer.x, pointer.y);
-      BurstPlaced = true;
+      burst_->MoveTo(pointer.x, pointer.y);
+      burstPlaced_ = true;
     }
   }
 }
 
-// ---- TKamazCar -----------------------------------------------------------------
+// ---- Truck ---------------------------------------------------------------------
 
-TKamazCar::TKamazCar(TGame& game, uint8_t kind, float y, float step, float gap,
-                     const std::string& cabinName, const std::string& trailerName)
-    : TBaseEnemy(game, true) {
-  Kind = static_cast<int8_t>(kind);
-  Gap = gap;
-  Cabin = std::make_unique<TCar>(game, kind, y, step, cabinName, false);
-  Trailer = std::make_unique<TCar>(game, kind, y, step, trailerName, false);
-  if (Listed) Arrow = std::make_unique<TAniSprite>("Arrow", 1.0f, y, step, 1, 2, 20);
-  Hit = std::make_unique<THit>(game);
+Result<std::unique_ptr<Truck>> Truck::Create(Game& game, float y, float step, float gap,
+                                             const std::string& cabinName,
+                                             const std::string& trailerName) {
+  auto cabin = LoadBody(cabinName, y, step);
+  if (!cabin) return cabin.error();
+  auto trailer = LoadBody(trailerName, y, step);
+  if (!trailer) return trailer.error();
+  auto arrow = LoadArrow(y, step);
+  if (!arrow) return arrow.error();
+  return std::unique_ptr<Truck>(
+      new Truck(game, gap, std::move(*cabin), std::move(*trailer), std::move(*arrow)));
 }
 
-TKamazCar::~TKamazCar() = default;
+Truck::Truck(Game& game, float gap, std::unique_ptr<AnimatedMesh> cabin,
+             std::unique_ptr<AnimatedMesh> trailer, std::unique_ptr<AnimatedMesh> arrow)
+    : VehicleBase(game, EnemyKind::Truck, std::move(arrow)),
+      cabin_(std::move(cabin)),
+      trailer_(std::move(trailer)),
+      gap_(gap) {}
 
-float TKamazCar::MiddleX() const { return (Cabin->Body->X + Trailer->Body->X) / 2; }
+Truck::~Truck() = default;
 
-void TKamazCar::Activate() {
-  if (!MayComeOn(*this)) return;
-  TBaseEnemy::Activate();
+float Truck::MiddleX() const { return (cabin_->X + trailer_->X) / 2; }
+
+void Truck::ComeOn() {
   // The cabin leads; the trailer follows Gap units behind.
-  const float from = -Sign(Cabin->Body->Step);
-  Cabin->Body->X = from * TruckEntry;
-  Trailer->Body->X = from * (TruckEntry + Gap);
-  Cabin->Body->Show();
-  Trailer->Body->Show();
-  if (Arrow) {
-    Arrow->X = MiddleX();
-    Arrow->Y = Cabin->Body->Y + TruckArrowRise;
-  }
-  ComeOn(*this, Arrow.get(), *Hit);
+  const float from = -Sign(cabin_->Step);
+  cabin_->X = from * TruckEntry;
+  trailer_->X = from * (TruckEntry + gap_);
+  cabin_->Show();
+  trailer_->Show();
+  arrow_->X = MiddleX();
+  arrow_->Y = cabin_->Y + TruckArrowRise;
+  ComeOnShared();
 }
 
-void TKamazCar::Deactivate() {
-  TBaseEnemy::Deactivate();
-  Cabin->Body->Hide();
-  Trailer->Body->Hide();
-  GoOff(*this, Arrow.get());
-  iSoundStop(Owner.Sounds[SoundRoad], 0);
+void Truck::GoOff() {
+  cabin_->Hide();
+  trailer_->Hide();
+  GoOffShared();
+  game_.StopSound(GameSound::RoadEngine);
 }
 
-void TKamazCar::Update() {
-  TAniSprite& cabin = *Cabin->Body;
-  TAniSprite& trailer = *Trailer->Body;
-  if (Health < 0) {
-    if (!Hit->EmitAt(MiddleX(), cabin.Y)) Deactivate();
+void Truck::Update() {
+  AnimatedMesh& cabin = *cabin_;
+  AnimatedMesh& trailer = *trailer_;
+  if (health_ < 0) {
+    if (!burst_->EmitAt(MiddleX(), cabin.Y)) Deactivate();
     return;
   }
 
   cabin.Animate();
   trailer.Animate();
-  if (Arrow) {
-    Arrow->X = MiddleX();
-    Arrow->Y = cabin.Y + TruckArrowRise;
-    Arrow->Animate();
-  }
+  arrow_->X = MiddleX();
+  arrow_->Y = cabin.Y + TruckArrowRise;
+  arrow_->Animate();
   if ((trailer.Step < 0 && trailer.X < -TruckExit) || (trailer.Step > 0 && cabin.X > TruckExit)) {
     Deactivate();  // escaped
     return;
   }
 
   const bool underPointer =
-      iMeshPicked(ScreenCamera(), cabin.Mesh) || iMeshPicked(ScreenCamera(), trailer.Mesh);
-  if (underPointer && iMouseButtonDown(0)) TakeShot(Owner, Health);
+      iMeshPicked(ScreenCamera(), cabin.Handle) || iMeshPicked(ScreenCamera(), trailer.Handle);
+  if (underPointer && iMouseButtonDown(0)) TakeShot();
 }
 
 }  // namespace gh

@@ -1,59 +1,96 @@
 // Aircraft, cars, trains and trucks. They cross the scene one at a time; half
 // of them carry a target arrow and switch the alarm on: those must be shot.
-// Only weapons 2 and 3 hurt them (weapon 4 destroys everything); a destroyed
-// vehicle stops and bursts for twenty frames before it leaves the scene.
+// Only the machine gun and the launcher hurt them (the blaster destroys
+// everything); a destroyed vehicle stops and bursts for twenty frames before
+// it leaves the scene.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "Bonus.h"
-#include "Sprites.h"
+#include "Actor.h"
+#include "Burst.h"
+#include "Meshes.h"
+#include "platform/Result.h"
 
 namespace gh {
 
-// A one-picture vehicle: aircraft (kind 0), cars (4) and trains (5), and the
-// two halves of a truck. A positive Step drives left to right and takes the
-// pictures of the folder Name + "R".
-class TCar : public TBaseEnemy {
+// What every vehicle has: the target arrow that may float above it and the
+// burst of its destruction.
+class VehicleBase : public Enemy {
  public:
-  TCar(TGame& game, uint8_t kind, float y, float step, const std::string& name, bool listed);
-  ~TCar() override;
+  AnimatedMesh* Arrow() const { return arrow_.get(); }
+  Burst* GetBurst() const { return burst_.get(); }
 
-  void Activate() override;
-  void Update() override;
-  void Deactivate() override;
+ protected:
+  VehicleBase(Game& game, EnemyKind kind, std::unique_ptr<AnimatedMesh> arrow);
 
-  std::unique_ptr<THit> Hit;
-  std::unique_ptr<TAniSprite> Arrow;  // only when listed
-  std::unique_ptr<TAniSprite> Body;
+  // One vehicle on the scene at a time.
+  bool MayComeOn() const override;
+  // The part of coming on that every vehicle shares, after it placed its
+  // bodies and its arrow.
+  void ComeOnShared();
+  // The scoring and the alarm of leaving, after the bodies are hidden.
+  void GoOffShared();
+  // A shot at it while the pointer is on it: only the machine gun and the
+  // launcher hurt a vehicle (the blaster works on its own).
+  void TakeShot();
 
- private:
-  // The burst's place is set: by the shot that destroyed it, or at the first
-  // step of its burst.
-  bool BurstPlaced = false;
+  std::unique_ptr<AnimatedMesh> arrow_;
+  std::unique_ptr<Burst> burst_;
 };
 
-// A truck (kind 6): a cabin and a trailer Gap units behind it, driven as one.
-class TKamazCar : public TBaseEnemy {
+// A one-picture vehicle: aircraft, cars and trains. A positive step drives
+// left to right and takes the pictures of the folder name + "R".
+class Vehicle : public VehicleBase {
  public:
-  TKamazCar(TGame& game, uint8_t kind, float y, float step, float gap, const std::string& cabinName,
-            const std::string& trailerName);
-  ~TKamazCar() override;
+  static Result<std::unique_ptr<Vehicle>> Create(Game& game, EnemyKind kind, float y, float step,
+                                                 const std::string& name);
+  ~Vehicle() override;
 
-  void Activate() override;
   void Update() override;
-  void Deactivate() override;
+
+  AnimatedMesh* Body() const { return body_.get(); }
+
+ private:
+  Vehicle(Game& game, EnemyKind kind, std::unique_ptr<AnimatedMesh> body,
+          std::unique_ptr<AnimatedMesh> arrow);
+
+  void ComeOn() override;
+  void GoOff() override;
+
+  std::unique_ptr<AnimatedMesh> body_;
+  // The burst's place is set: by the shot that destroyed it, or at the first
+  // step of its burst.
+  bool burstPlaced_ = false;
+};
+
+// A truck: a cabin and a trailer `gap` units behind it, driven as one.
+class Truck : public VehicleBase {
+ public:
+  static Result<std::unique_ptr<Truck>> Create(Game& game, float y, float step, float gap,
+                                               const std::string& cabinName,
+                                               const std::string& trailerName);
+  ~Truck() override;
+
+  void Update() override;
 
   // The x between cabin and trailer, where the arrow floats and the burst is.
   float MiddleX() const;
+  AnimatedMesh* Cabin() const { return cabin_.get(); }
+  AnimatedMesh* Trailer() const { return trailer_.get(); }
+  float Gap() const { return gap_; }
 
-  // Never activated or updated as enemies: only their bodies are used.
-  std::unique_ptr<TCar> Cabin;
-  std::unique_ptr<TCar> Trailer;
-  std::unique_ptr<TAniSprite> Arrow;  // only when listed
-  float Gap = 0;
-  std::unique_ptr<THit> Hit;
+ private:
+  Truck(Game& game, float gap, std::unique_ptr<AnimatedMesh> cabin,
+        std::unique_ptr<AnimatedMesh> trailer, std::unique_ptr<AnimatedMesh> arrow);
+
+  void ComeOn() override;
+  void GoOff() override;
+
+  std::unique_ptr<AnimatedMesh> cabin_;
+  std::unique_ptr<AnimatedMesh> trailer_;
+  float gap_ = 0;
 };
 
 }  // namespace gh

@@ -316,12 +316,11 @@ Status Shell::OnRestore() {
 }
 
 void Shell::OnDeactivate() {
-  Paused = false;
-  if (currentScreen_ == Screen::Game && game_ && game_->Phase == PhasePlaying) {
-    TogglePause(PausedLightsDepth, PlayingLightsDepth);
+  if (currentScreen_ == Screen::Game && game_) {
+    game_->PauseIfPlaying();
     // No frame runs the game until the focus returns, so the screen shows the
     // pause now, as the pause key does: the caption instead of the HUD.
-    if (Paused) {
+    if (game_->Paused()) {
       iPrintsHide();
       game_->ShowPauseCaption();
     }

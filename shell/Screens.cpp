@@ -26,15 +26,11 @@ namespace gh {
 
 // The shell as the game and the widgets see them.
 
-Shell::Shell() {
-  // The game finds its host through this until it takes it in its constructor.
-  SetGameHost(this);
-}
+Shell::Shell() = default;
 
 Shell::~Shell() {
   // The game tells its host as it goes.
   ReplaceGame(nullptr);
-  SetGameHost(nullptr);
 }
 
 void Shell::Ask(const std::string& line1, const std::string& line2, const iColor& colour,
@@ -89,12 +85,7 @@ void Shell::CloseEndedGame() {
   UpdateMusic();
 }
 
-// The game's actors reach their game through `Game` (game/Game.h): it follows the owner.
-void Shell::ReplaceGame(std::unique_ptr<TGame> game) {
-  Game = nullptr;
-  game_ = std::move(game);
-  Game = game_.get();
-}
+void Shell::ReplaceGame(std::unique_ptr<Game> game) { game_ = std::move(game); }
 
 namespace {
 
@@ -261,13 +252,14 @@ void Shell::EnterGame() {
   UpdateMusic();
   endedGameScreen_.reset();
   ReplaceGame(nullptr);
-  if (suspendedGame_) {
-    const GameProgress progress = *suspendedGame_;
-    suspendedGame_.reset();
-    ReplaceGame(std::make_unique<TGame>(progress));
-  } else {
-    ReplaceGame(std::make_unique<TGame>());
+  const std::optional<GameProgress> progress = suspendedGame_;
+  suspendedGame_.reset();
+  Result<std::unique_ptr<Game>> game = Game::Create(*this, progress);
+  if (!game) {
+    StopWithMessage(game.error());
+    return;
   }
+  ReplaceGame(std::move(*game));
 }
 
 void Shell::EnterOptions() {
@@ -415,12 +407,8 @@ bool HelpControlsFrame(uint8_t bossKey) {
 void Shell::EscapeGame() {
   if (!game_) {
     SwitchScreen(Screen::Menu);  // no game to leave: nothing else would
-  } else if (game_->Phase == PhasePlaying) {
-    if (Paused) {
-      TogglePause(PausedLightsDepth, PlayingLightsDepth);
-    } else {
-      game_->Phase = PhaseExitAsk;  // the game's own exit question
-    }
+  } else {
+    game_->Escape();  // ends a pause, or asks the game's own exit question
   }
 }
 

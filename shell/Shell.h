@@ -65,7 +65,7 @@ class Shell final : public GameHost, public UiHost {
   // The level of the screen's fades (fade-in, fade-out).
   float FadeLevel() const { return fadeLevel_; }
   // The running game, or none.
-  TGame* RunningGame() const { return game_.get(); }
+  Game* RunningGame() const { return game_.get(); }
   const ScreenResources& Resources() const { return resources_; }
   // The widget set of the current engine run (none before the first is built).
   WidgetSet* Widgets() const { return widgets_.get(); }
@@ -131,8 +131,7 @@ class Shell final : public GameHost, public UiHost {
   void BossKeyCaptured() override { bossKeyArmed_ = false; }
 
  private:
-  // The scene lights' depth while a game is paused and while it is played.
-  static constexpr float PausedLightsDepth = 10.0f;
+  // The scene lights' depth while a game is played (the game moves them while paused).
   static constexpr float PlayingLightsDepth = -20.0f;
 
   // ---- Screens.cpp ----
@@ -149,7 +148,7 @@ class Shell final : public GameHost, public UiHost {
   bool ScreenFrame();
   void AskExit(bool byKey);
   void CloseEndedGame();
-  void ReplaceGame(std::unique_ptr<TGame> game);
+  void ReplaceGame(std::unique_ptr<Game> game);
   // Keeps the progress of the running game (if any, and not ended) for the next
   // engine run, whose entry to the game screen goes on with it; forgets what was
   // kept before. The next run's loading forgets it if it does not show the game.
@@ -198,7 +197,7 @@ class Shell final : public GameHost, public UiHost {
   // True until the engine has been opened once.
   bool firstRun_ = true;
   float fadeLevel_ = 0;
-  std::unique_ptr<TGame> game_;
+  std::unique_ptr<Game> game_;
   // Where the program goes once the frame of a game that has ended is over
   // (none while the game goes on).
   std::optional<Screen> endedGameScreen_;

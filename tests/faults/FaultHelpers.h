@@ -32,8 +32,8 @@ inline bool StartGameFromMenu(Harness& h) {
   if (!h.StepUntil([&] { return MainMenuShown(h); }, 900)) return false;
   h.Step(2);
   ClickWidget(h, h.Shell().Widgets()->StartGame);
-  return h.StepUntil([&] { return h.Shell().CurrentScreen() == Screen::Game && Game != nullptr; },
-                     10);
+  return h.StepUntil(
+      [&] { return h.Shell().CurrentScreen() == Screen::Game && h.Shell().RunningGame() != nullptr; }, 10);
 }
 
 // Answers the open question box with its first ("Yes") or second button.

@@ -29,6 +29,9 @@ struct Case {
   Damage damage;
   bool inGame;  // the file is first read when a game starts
   Outcome outcome;
+  // How the message begins, when it must be the program's own (the one a menu
+  // picture gets) rather than the engine's report of a failed frame.
+  const char* message = "";
 };
 
 std::string Lower(std::string s) {
@@ -96,7 +99,12 @@ void RunDamaged(const Case& c, const fs::path& folder) {
   if (c.outcome == Outcome::Ends) {
     h.StepUntil([&] { return h.Exited(); }, 900);
   } else if (c.inGame) {
-    h.StepUntil([&] { return h.Exited() || (Game && Game->Phase == PhasePlaying); }, 900);
+    h.StepUntil(
+        [&] {
+          return h.Exited() || (h.Shell().RunningGame() &&
+                                h.Shell().RunningGame()->Phase() == GamePhase::Playing);
+        },
+        900);
     h.Step(120);
   } else {
     h.StepUntil([&] { return h.Exited() || MainMenuShown(h); }, 900);
@@ -104,7 +112,8 @@ void RunDamaged(const Case& c, const fs::path& folder) {
   std::string shown;
   for (const auto& e : h.Platform().errors) shown += e + " | ";
   const bool ended = h.Exited();
-  const bool playing = Game && Game->Phase == PhasePlaying;
+  const bool playing =
+      h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
   const bool menu = MainMenuShown(h);
   const int code = h.ExitCode();
   // Whatever it did next, it still answers a close as a program should.
@@ -133,7 +142,8 @@ TEST_P(DataFileFault, StopsWithAMessageOrPlaysSilenceAndNamesTheFile) {
   Damage(c);
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   if (c.outcome == Outcome::Ends) {
-    EXPECT_EXIT(RunDamaged(c, folder_), ::testing::ExitedWithCode(0), "NAMED ended 1: ");
+    EXPECT_EXIT(RunDamaged(c, folder_), ::testing::ExitedWithCode(0),
+                std::string("NAMED ended 1: ") + c.message);
   } else {
     // One line on standard error, with the path as the system writes it; no box.
     const std::string line =
@@ -161,7 +171,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"HelpMissing", "Data/Help.txt", Damage::Remove, false, Outcome::Ends},
         Case{"GameSoundMissing", "Data/Sound/3.wav", Damage::Remove, true, Outcome::Silence},
         Case{"GameTuneGarbage", "Data/Sound/Game.ogg", Damage::Garbage, true, Outcome::Silence},
-        Case{"ScenePictureMissing", "Data/Game/level1.jpg", Damage::Remove, true, Outcome::Ends}),
+        Case{"ScenePictureMissing", "Data/Game/level1.jpg", Damage::Remove, true, Outcome::Ends,
+             "Cannot open file"},
+        Case{"EnemyPictureMissing", "Data/Game/T1/1.png", Damage::Remove, true, Outcome::Ends,
+             "Cannot open file"},
+        Case{"PanelPictureTruncated", "Data/Game/Panel1.png", Damage::Truncate, true, Outcome::Ends,
+             "Stream read error"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

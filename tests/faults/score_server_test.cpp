@@ -165,7 +165,11 @@ std::vector<UnsentScore> UnsentOnDisk(Harness& h) {
 // stops at the question whether to send it.
 void ReachSendQuestion(Harness& h) {
   ASSERT_TRUE(StartGameFromMenu(h));
-  ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
+  ASSERT_TRUE(h.StepUntil(
+      [&] {
+        return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+      },
+      600));
   h.Tap(Key::Escape);
   ASSERT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   AnswerQuestion(h, true);
@@ -213,7 +217,7 @@ TEST_P(ScoreServerFault, TheQuestionComesWithinTheTimeOutAndTheTableIsKept) {
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count(), 5000);
     AnswerQuestion(h, false);
   }
-  ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
+  ASSERT_TRUE(h.StepUntil([&] { return h.Shell().RunningGame() == nullptr; }, 10));
   EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
   EXPECT_EQ(server.submissions(), c.submissions);
   if (c.fault == Fault::Garbage) {
@@ -304,8 +308,8 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
   EXPECT_TRUE(h.SpriteShown("Data/Table.jpg"));
   EXPECT_FALSE(h.HasPrint("Yes"));
   EXPECT_FALSE(h.HasPrint("No"));
-  ASSERT_NE(Game, nullptr);
-  EXPECT_EQ(Game->Phase, PhaseSending);
+  ASSERT_NE(h.Shell().RunningGame(), nullptr);
+  EXPECT_EQ(h.Shell().RunningGame()->Phase(), GamePhase::Sending);
 
   if (GetParam() == GiveUp::Escape) {
     h.Tap(Key::Escape);
@@ -313,7 +317,7 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
     EXPECT_TRUE(h.HasPrint("Repeat again?"));
     EXPECT_EQ(h.Shell().Questions().SendInProgress(), nullptr);
     AnswerQuestion(h, false);
-    ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
+    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().RunningGame() == nullptr; }, 10));
     EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
     EXPECT_TRUE(h.Shell().Unsent().Rows()[9]);
   } else {
@@ -366,7 +370,7 @@ TEST_P(LaterSend, FromTheTableAfterARestart) {
     AnswerQuestion(h, true);
     ASSERT_TRUE(h.StepUntilPrint("Cant conect!!!", 10));
     AnswerQuestion(h, false);
-    ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10));
+    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().RunningGame() == nullptr; }, 10));
     h.Close();
   }
   ASSERT_EQ(server.submissions(), 1);

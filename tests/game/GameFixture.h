@@ -12,7 +12,7 @@
 #include "game/Game.h"
 #include "game/Player.h"
 #include "game/Random.h"
-#include "game/Terror.h"
+#include "game/Terrorist.h"
 #include "harness/Harness.h"
 #include "shell/Shell.h"
 #include "ui/WidgetSet.h"
@@ -56,31 +56,37 @@ class GameTest : public ::testing::Test {
 
   void StartGame() {
     h->Shell().SwitchScreen(Screen::Game);
-    ASSERT_NE(Game, nullptr);
+    ASSERT_NE(h->Shell().RunningGame(), nullptr);
     SeedRandom(1234);
   }
 
   void SkipIntro() {
-    ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
+    ASSERT_TRUE(h->StepUntil(
+        [&] {
+          return h->Shell().RunningGame() &&
+                 h->Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        400));
   }
 
   // No enemy comes on by chance: the test places its own.
-  static void NoSpawns() {
-    Game->MaxEnemies = 0;
-    Game->MaxBonuses = 0;
+  void NoSpawns() {
+    h->Shell().RunningGame()->Enemies().Max = 0;
+    h->Shell().RunningGame()->Bonuses().Max = 0;
   }
 
   // Brings a terrorist on at (x, its lane) standing still until it next
   // advances, with its mesh already placed there for the next frame's picking.
-  void PlaceTerror(TTerror* t, float x) {
-    const uint8_t limit = Game->MaxEnemies;
-    Game->MaxEnemies = static_cast<uint8_t>(Game->ActiveEnemies + 1);
+  void PlaceTerror(Terrorist* t, float x) {
+    const uint8_t limit = h->Shell().RunningGame()->Enemies().Max;
+    h->Shell().RunningGame()->Enemies().Max =
+        static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
     t->Activate();
-    Game->MaxEnemies = limit;
-    ASSERT_EQ(t->State, 0);
+    h->Shell().RunningGame()->Enemies().Max = limit;
+    ASSERT_TRUE(t->Is(Terrorist::Pose::Walking));
     h->Step(1);  // the first update advances at once
-    t->WalkSprite->X = x;
-    t->ShootSprite->X = x;
+    t->WalkMesh()->X = x;
+    t->ShootMesh()->X = x;
     h->Step(1);  // within its delay: only re-placed
   }
 

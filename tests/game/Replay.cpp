@@ -4,7 +4,7 @@
 #include "game/Game.h"
 #include "game/Player.h"
 #include "game/Random.h"
-#include "game/Terror.h"
+#include "game/Terrorist.h"
 #include "shell/Shell.h"
 #include "ui/WidgetSet.h"
 
@@ -22,11 +22,12 @@ int CountDeaths(const std::vector<ihSoundEvent>& events) {
 }
 
 // The first active terrorist that can still be hit, if any.
-TTerror* Target() {
-  if (!Game) return nullptr;
-  for (auto* rows : {&Game->UpperTerrorists, &Game->LowerTerrorists}) {
+Terrorist* Target(Harness& h) {
+  if (!h.Shell().RunningGame()) return nullptr;
+  for (auto* rows :
+       {&h.Shell().RunningGame()->UpperTerrorists(), &h.Shell().RunningGame()->LowerTerrorists()}) {
     for (auto& t : *rows) {
-      if (t->State == 0 || t->State == 1) return t.get();
+      if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
     }
   }
   return nullptr;
@@ -55,11 +56,11 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
     h.Step(1);
     ++result.frames;
     // The game's scene only: the menus blink on the absolute clock.
-    if (Game) result.checksums.push_back(Engine().ihSceneChecksum());
+    if (h.Shell().RunningGame()) result.checksums.push_back(Engine().ihSceneChecksum());
     result.kills += CountDeaths(h.SoundEvents());
-    if (Game) {
-      result.score = Game->Score;
-      result.levelsReached = Game->Level + 1;
+    if (h.Shell().RunningGame()) {
+      result.score = h.Shell().RunningGame()->State().Score;
+      result.levelsReached = h.Shell().RunningGame()->State().Level + 1;
     }
   };
 
@@ -67,14 +68,15 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   h.Shell().SwitchScreen(Screen::Game);
   SeedRandom(seed);
   uint32_t lastShot = 0;
-  auto playing = [] {
-    return Game && (Game->Phase == PhaseIntro || Game->Phase == PhasePlaying ||
-                    Game->Phase == PhaseLifeLost);
+  auto playing = [&] {
+    return h.Shell().RunningGame() && (h.Shell().RunningGame()->Phase() == GamePhase::Intro ||
+                                       h.Shell().RunningGame()->Phase() == GamePhase::Playing ||
+                                       h.Shell().RunningGame()->Phase() == GamePhase::LifeLost);
   };
   for (int i = 0; i < playFrames && playing(); ++i) {
     // Aim at a terrorist and hold the button on it; sweep the lanes otherwise.
-    if (TTerror* t = Target()) {
-      const TAniSprite* s = t->State == 0 ? t->WalkSprite.get() : t->ShootSprite.get();
+    if (Terrorist* t = Target(h)) {
+      const AnimatedMesh* s = t->Is(Terrorist::Pose::Walking) ? t->WalkMesh() : t->ShootMesh();
       h.MouseAt(s->X, s->Y);
       h.ButtonDown();
     } else {
@@ -90,10 +92,11 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
     if (i % 400 == 0) h.ButtonUp(1);
     if (i % 700 == 350) h.Post(iMsgKeyUp, '1' + (i / 700) % 5);
     if (i % 1500 == 1200) h.Post(iMsgWheelDown);
-    if (keepAlive) Game->Health = 50;
+    if (keepAlive) h.Shell().RunningGame()->StateForTests().Health = 50;
     step();
-    if (Game && Game->Player && Game->Player->LastShotTick != lastShot) {
-      lastShot = Game->Player->LastShotTick;
+    if (h.Shell().RunningGame() && h.Shell().RunningGame()->GetPlayer() &&
+        h.Shell().RunningGame()->GetPlayer()->LastShotTick() != lastShot) {
+      lastShot = h.Shell().RunningGame()->GetPlayer()->LastShotTick();
       ++result.shots;
     }
   }
@@ -103,12 +106,12 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   // Leave the game if it still runs, and decline the name question if the
   // score qualified.
   bool leaving = false;
-  for (int guard = 0; Game && guard < 3000; ++guard) {
-    if (Game->Phase == PhaseNameEntry) {
+  for (int guard = 0; h.Shell().RunningGame() && guard < 3000; ++guard) {
+    if (h.Shell().RunningGame()->Phase() == GamePhase::NameEntry) {
       AnswerQuestion(h, false);
-    } else if (Game->Phase == PhasePlaying && !leaving) {
-      if (Paused) h.Tap(25);  // P
-      h.Tap(1);               // Escape
+    } else if (h.Shell().RunningGame()->Phase() == GamePhase::Playing && !leaving) {
+      if (h.Shell().RunningGame()->Paused()) h.Tap(25);  // P
+      h.Tap(1);                                          // Escape
       if (h.StepUntilPrint("Exit to menu?", 5)) AnswerQuestion(h, true);
       leaving = true;
     } else {

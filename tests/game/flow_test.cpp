@@ -23,20 +23,22 @@ std::string FileBytes(const std::filesystem::path& path) {
 }
 
 // Ends the game as if the last life had been lost.
-void EndGame() {
-  Game->CaptionLevel = 0;
-  Game->Phase = PhaseGameOver;
+void EndGame(Harness& h) {
+  h.Shell().RunningGame()->SetCaptionLevelForTests(0);
+  h.Shell().RunningGame()->StateForTests().Phase = GamePhase::GameOver;
 }
 
 TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName) {
   SkipIntro();
   NoSpawns();
-  Game->Score = h->Shell().PlayerSettings().HighScores[9].Score + 500;
-  const std::string asked = "Your Scores is " + std::to_string(Game->Score);
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[9].Score + 500;
+  const std::string asked =
+      "Your Scores is " + std::to_string(h->Shell().RunningGame()->State().Score);
   h->Tap(Key::Escape);
   ASSERT_TRUE(h->StepUntilPrint("Exit to menu?", 5));
   AnswerYes();
-  EXPECT_EQ(Game->Phase, PhaseGameOver);
+  EXPECT_EQ(h->Shell().RunningGame()->Phase(), GamePhase::GameOver);
   ASSERT_TRUE(h->StepUntilPrint("GAME OVER", 5));
   ASSERT_TRUE(h->StepUntilPrint(asked, 300));
   EXPECT_TRUE(h->HasPrint(" Please, enter your name:"));
@@ -44,7 +46,7 @@ TEST_F(GameTest, LeavingThroughTheExitQuestionWithAGoodScoreStillAsksForTheName)
   const auto table = h->Shell().PlayerSettings().HighScores;
   AnswerNo();
   h->Step(1);
-  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(h->Shell().RunningGame(), nullptr);
   EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
   for (int i = 0; i < 10; ++i)
     EXPECT_EQ(h->Shell().PlayerSettings().HighScores[i].Score, table[i].Score);
@@ -75,7 +77,8 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
           if (sprites[i].handle == sprite.get()) return static_cast<int>(i);
         return -1;
       };
-      const int gun = order(Game->Player->GunSprites[Game->Weapon]);
+      const int gun = order(h->Shell().RunningGame()->GetPlayer()->GunSprite(
+          h->Shell().RunningGame()->State().Weapon));
       ASSERT_GE(gun, 0) << "the gun is not shown under the box";
       const ihSprite& g = sprites[gun];
       const int panel = order(h->Shell().Widgets()->MessagePanel);
@@ -108,7 +111,7 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
     h->Step(1);
     h->Tap(Key::Enter);  // "No": back to the game
     h->Step(2);
-    ASSERT_EQ(Game->Phase, PhasePlaying);
+    ASSERT_EQ(h->Shell().RunningGame()->Phase(), GamePhase::Playing);
     EXPECT_FALSE(h->HasPrint("Exit to menu?"));
   }
 }
@@ -116,17 +119,19 @@ TEST_F(GameTest, AQuestionInPlayCoversTheGunAndLeavesTheAnswersReadable) {
 TEST_F(GameTest, AGameLostOnAHitFlashLeavesTheNextGameLitAsTheFirst) {
   SkipIntro();
   NoSpawns();
-  Game->Score = 0;  // no name question: straight back to the menu
-  Game->Lives = 0;
-  Game->Health = -1;
+  h->Shell().RunningGame()->StateForTests().Score =
+      0;  // no name question: straight back to the menu
+  h->Shell().RunningGame()->StateForTests().Lives = 0;
+  h->Shell().RunningGame()->StateForTests().Health = -1;
   h->Step(1);
-  ASSERT_EQ(Game->Phase, PhaseGameOver);
+  ASSERT_EQ(h->Shell().RunningGame()->Phase(), GamePhase::GameOver);
   SetLightsLevel(0);  // as the hit that cost the last life left them
-  ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 1500)) << "the game never ended";
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame() == nullptr; }, 1500))
+      << "the game never ended";
   StartGame();
   h->Step(1);
-  ASSERT_NE(Game, nullptr);
-  ASSERT_EQ(Game->Phase, PhaseIntro);
+  ASSERT_NE(h->Shell().RunningGame(), nullptr);
+  ASSERT_EQ(h->Shell().RunningGame()->Phase(), GamePhase::Intro);
   iVec3 at{};
   iColor green{}, blue{};
   Engine().ihLight(1, &at, &green);
@@ -146,19 +151,19 @@ TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
     bool asks;
   };
   for (const Case c : {Case{tenth, false}, Case{tenth + 1, true}}) {
-    if (!Game) {
+    if (!h->Shell().RunningGame()) {
       StartGame();
       SkipIntro();
       NoSpawns();
     }
-    Game->Score = c.score;
-    EndGame();
+    h->Shell().RunningGame()->StateForTests().Score = c.score;
+    EndGame(*h);
     const std::string asked = "Your Scores is " + std::to_string(c.score);
     bool askedSeen = false;
     ASSERT_TRUE(h->StepUntil(
         [&] {
           askedSeen = h->HasPrint(asked);
-          return askedSeen || Game == nullptr;
+          return askedSeen || h->Shell().RunningGame() == nullptr;
         },
         400));
     EXPECT_EQ(askedSeen, c.asks) << c.score;
@@ -169,7 +174,7 @@ TEST_F(GameTest, AScoreMustBeatTheTenthEntryToAskForTheName) {
       AnswerNo();
       h->Step(1);
     }
-    EXPECT_EQ(Game, nullptr);
+    EXPECT_EQ(h->Shell().RunningGame(), nullptr);
   }
 }
 
@@ -179,9 +184,11 @@ TEST_F(GameTest, AHighScoreThatCannotBeSavedIsToldAtOnce) {
   // No write permission bit: the save leaves the file alone and fails.
   ASSERT_EQ(::chmod(h->ConfigPath().string().c_str(), 0444), 0);
   const std::string before = FileBytes(h->ConfigPath());
-  Game->Score = h->Shell().PlayerSettings().HighScores[9].Score + 500;
-  EndGame();
-  ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(Game->Score), 400));
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[9].Score + 500;
+  EndGame(*h);
+  ASSERT_TRUE(h->StepUntilPrint(
+      "Your Scores is " + std::to_string(h->Shell().RunningGame()->State().Score), 400));
   h->Platform().errors.clear();
   AnswerYes();
   ASSERT_TRUE(h->StepUntilPrint("Send the result to", 5));
@@ -236,9 +243,10 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   SetScoreServerAddress(server.Address());
   SkipIntro();
   NoSpawns();
-  Game->Score = h->Shell().PlayerSettings().HighScores[9].Score + 1000;
-  const int32_t score = Game->Score;
-  EndGame();
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[9].Score + 1000;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
+  EndGame(*h);
   ASSERT_TRUE(h->StepUntilPrint("Your Scores is " + std::to_string(score), 400));
   AnswerYes();
   // Entered before any sending.
@@ -252,7 +260,7 @@ TEST_F(GameTest, AFailedSendOffersARetryAndTheRetrySends) {
   EXPECT_EQ(server.versions(), 1);
   EXPECT_EQ(server.submissions(), 0);
   AnswerYes();
-  ASSERT_TRUE(h->StepUntil([] { return Game == nullptr; }, 5));
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame() == nullptr; }, 5));
   EXPECT_EQ(server.versions(), 2);
   EXPECT_EQ(server.submissions(), 1);
   EXPECT_EQ(h->Shell().CurrentScreen(), Screen::HighScores);
@@ -263,13 +271,13 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   // A game that ended busy: enemies on the scene, a shot in the air.
   h->Step(1);
   SkipIntro();
-  Game->MaxEnemies = 4;
-  for (auto& t : Game->UpperTerrorists) t->Activate();
+  h->Shell().RunningGame()->Enemies().Max = 4;
+  for (auto& t : h->Shell().RunningGame()->UpperTerrorists()) t->Activate();
   h->Step(1);
-  EXPECT_GT(Game->ActiveEnemies, 0);
-  Game->Phase = PhaseToMenu;
+  EXPECT_GT(h->Shell().RunningGame()->Enemies().Active, 0);
+  h->Shell().RunningGame()->StateForTests().Phase = GamePhase::ToMenu;
   h->Step(1);
-  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(h->Shell().RunningGame(), nullptr);
   EXPECT_EQ(h->Shell().CurrentScreen(), Screen::Menu);
   EXPECT_FALSE(h->Platform().pointerConfined);
   EXPECT_TRUE(h->SpriteShown("Data/cursor.png"));
@@ -280,17 +288,17 @@ TEST_F(GameTest, TheGameIsFreedBeforeTheNextFrameAndLeavesNothingBehind) {
   // level brings its terrorist.
   h->Step(2);
   StartGame();
-  EXPECT_EQ(Game->ActiveEnemies, 0);
-  EXPECT_EQ(Game->ActiveBonuses, 0);
-  EXPECT_FALSE(Game->VehicleActive);
-  EXPECT_EQ(Game->EnemyList.size(), 34u);
-  EXPECT_EQ(Game->BonusList.size(), 3u);
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Active, 0);
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 0);
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members.size(), 34u);
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Members.size(), 3u);
   EXPECT_TRUE(h->SpriteShown("Data/cursor2.png"));
   SkipIntro();
-  ASSERT_TRUE(h->StepUntil([] { return Game->ActiveEnemies == 1; }, 3000));
-  Game->Phase = PhaseToMenu;
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->Enemies().Active == 1; }, 3000));
+  h->Shell().RunningGame()->StateForTests().Phase = GamePhase::ToMenu;
   h->Step(1);
-  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(h->Shell().RunningGame(), nullptr);
   EXPECT_EQ(Engine().ihObjectCount(), objects) << "a game leaves engine objects behind";
 }
 

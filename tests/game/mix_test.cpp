@@ -60,21 +60,27 @@ class GameMix : public ::testing::Test {
       h.Shell().PlayerSettings().SoundOn = effects;
       h.Shell().PlayerSettings().MusicOn = music;
       h.Shell().SwitchScreen(Screen::Game);
-      EXPECT_NE(Game, nullptr);
-      if (!Game) return {};
+      EXPECT_NE(h.Shell().RunningGame(), nullptr);
+      if (!h.Shell().RunningGame()) return {};
       SeedRandom(77);
-      EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
+      EXPECT_TRUE(h.StepUntil(
+          [&] {
+            return h.Shell().RunningGame() &&
+                   h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+          },
+          400));
       // Machine gun on whatever walks by, with blasts and hits landing together now
       // and then; after a while the gun runs dry and the held trigger clicks.
-      Game->ChangeWeapon(2);
-      Game->Ammo[2] = 60;
-      Game->Magazines[2] = 0;
+      h.Shell().RunningGame()->ChangeWeapon(2);
+      h.Shell().RunningGame()->StateForTests().Ammo[2] = 60;
+      h.Shell().RunningGame()->StateForTests().Magazines[2] = 0;
       h.ButtonDown();
-      for (int frame = 0; frame < 300 && Game; ++frame) {
+      for (int frame = 0; frame < 300 && h.Shell().RunningGame(); ++frame) {
         h.MouseAt(-12.0f + (frame % 240) * 0.1f, -2.0f);
         if (frame % 30 == 0)
-          for (int n : {4, 9, 13, 10, 3}) h.Shell().PlaySoundFx(Game->Sounds[n], false);
-        Game->Health = 100;
+          for (int n : {4, 9, 13, 10, 3})
+            h.Shell().PlaySoundFx(h.Shell().RunningGame()->Sound(static_cast<GameSound>(n)), false);
+        h.Shell().RunningGame()->StateForTests().Health = 100;
         h.Step(1);
       }
       h.ButtonUp();

@@ -17,7 +17,7 @@ ReplayResult PlayOnce() {
   EXPECT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 900));
   h.Step(2);
   ReplayResult r = RunReplay(h, 4242, 6000);
-  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(h.Shell().RunningGame(), nullptr);
   EXPECT_EQ(h.Shell().CurrentScreen(), Screen::Menu);
   return r;
 }

@@ -104,7 +104,7 @@ TEST_F(GameScreenshots, IntroPlayPauseLifeLostAndGameOver) {
   // The first scene with a terrorist under fire in the near lane.
   SkipIntro();
   NoSpawns();
-  TTerror* t = Game->LowerTerrorists[1].get();
+  Terrorist* t = h->Shell().RunningGame()->LowerTerrorists()[1].get();
   PlaceTerror(t, -3.0f);
   h->Step(1);
   const Shot calm = Save("2-play-scene-1");
@@ -112,16 +112,16 @@ TEST_F(GameScreenshots, IntroPlayPauseLifeLostAndGameOver) {
   h->ButtonDown();
   ASSERT_TRUE(h->StepUntil(
       [&] {
-        const TAniSprite* s = t->State == 1 ? t->ShootSprite.get() : t->WalkSprite.get();
+        const AnimatedMesh* s = t->Is(Terrorist::Pose::Shooting) ? t->ShootMesh() : t->WalkMesh();
         h->MouseAt(s->X, s->Y);  // follow it with the sight
-        return t->State == 2;
+        return t->Is(Terrorist::Pose::Dying);
       },
       120));
   h->ButtonUp();
   h->Step(12);
   Save("3-terrorist-dying");
-  ASSERT_TRUE(h->StepUntil([&] { return t->State == 255; }, 200));
-  EXPECT_EQ(Game->Score, 10);
+  ASSERT_TRUE(h->StepUntil([&] { return !t->Active(); }, 200));
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, 10);
 
   // The pause: the lights go behind the scene.
   h->MouseAt(9.0f, 6.0f);
@@ -135,20 +135,21 @@ TEST_F(GameScreenshots, IntroPlayPauseLifeLostAndGameOver) {
   h->Tap(Key::LetterP);
 
   // A life lost.
-  Game->Health = -1;
+  h->Shell().RunningGame()->StateForTests().Health = -1;
   h->Step(70);
   const Shot died = Save("6-you-are-die");
   EXPECT_GT(died.CountNear(-10, 2, 10, -2, Red[0], Red[1], Red[2], 40), 500);
 
   // The second scene, with terrorists in both lanes.
-  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 200));
-  Game->TimeLeft = 0;
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 200));
+  h->Shell().RunningGame()->StateForTests().TimeLeft = 0;
   h->Step(2);
-  ASSERT_EQ(Game->Level, 1);
+  ASSERT_EQ(h->Shell().RunningGame()->State().Level, 1);
   SkipIntro();
   NoSpawns();
-  PlaceTerror(Game->UpperTerrorists[2].get(), 4.0f);
-  PlaceTerror(Game->LowerTerrorists[3].get(), -7.0f);
+  PlaceTerror(h->Shell().RunningGame()->UpperTerrorists()[2].get(), 4.0f);
+  PlaceTerror(h->Shell().RunningGame()->LowerTerrorists()[3].get(), -7.0f);
   h->Step(20);
   const Shot second = Save("7-play-scene-2");
   EXPECT_GT(std::abs(second.Brightness(-16, 8, 16, -8) - playing.Brightness(-16, 8, 16, -8)) +
@@ -158,8 +159,8 @@ TEST_F(GameScreenshots, IntroPlayPauseLifeLostAndGameOver) {
       << "the second scene looks like the first";
 
   // The end of the game.
-  Game->Lives = 0;
-  Game->Health = -1;
+  h->Shell().RunningGame()->StateForTests().Lives = 0;
+  h->Shell().RunningGame()->StateForTests().Health = -1;
   h->Step(150);
   const Shot over = Save("8-game-over");
   EXPECT_GT(over.CountNear(-12, 2.5f, 12, -2.5f, Red[0], Red[1], Red[2], 40), 1000);

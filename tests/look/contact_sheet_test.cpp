@@ -17,11 +17,11 @@
 #include <string>
 
 #include "engine/EngineCalls.h"
-#include "game/Bonus.h"
+#include "game/BonusBox.h"
 #include "game/Game.h"
 #include "game/Player.h"
 #include "game/Random.h"
-#include "game/Terror.h"
+#include "game/Terrorist.h"
 #include "game/Vehicles.h"
 #include "harness/Harness.h"
 #include "harness/WindowCapture.h"
@@ -117,29 +117,30 @@ class ContactSheet : public ::testing::Test {
   void Answer(bool yes) { Press(yes ? h->Shell().Widgets()->Yes : h->Shell().Widgets()->No); }
 
   // Brings an enemy on now, whatever the level's limits.
-  static void BringOn(TBaseEnemy& enemy) {
-    Game->MaxEnemies = static_cast<uint8_t>(Game->ActiveEnemies + 1);
+  void BringOn(Actor& enemy) {
+    h->Shell().RunningGame()->Enemies().Max =
+        static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
     enemy.Activate();
-    Game->MaxEnemies = 0;
+    h->Shell().RunningGame()->Enemies().Max = 0;
   }
 
   // A terrorist standing at x in its lane.
-  void PlaceTerror(TTerror& t, float x) {
+  void PlaceTerror(Terrorist& t, float x) {
     BringOn(t);
-    ASSERT_EQ(t.State, 0);
+    ASSERT_TRUE(t.Is(Terrorist::Pose::Walking));
     h->Step(1);
-    t.WalkSprite->X = x;
-    t.ShootSprite->X = x;
+    t.WalkMesh()->X = x;
+    t.ShootMesh()->X = x;
     h->Step(1);
   }
 
   // No new walkers or boxes, and a level clock that cannot run out: the window
   // runs on the real clock, and a slow machine would otherwise reach the next
   // level (which lets boxes fall again) in the middle of the pictures.
-  static void Quiet() {
-    Game->MaxEnemies = 0;
-    Game->MaxBonuses = 0;
-    Game->TimeLeft = 3'600'000;
+  void Quiet() {
+    h->Shell().RunningGame()->Enemies().Max = 0;
+    h->Shell().RunningGame()->Bonuses().Max = 0;
+    h->Shell().RunningGame()->StateForTests().TimeLeft = 3'600'000;
   }
 
   WindowCapture capture;
@@ -195,100 +196,105 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
 
   // ---- a game: the first scene -----------------------------------------------------
   Press(h->Shell().Widgets()->StartGame);
-  ASSERT_NE(Game, nullptr);
+  ASSERT_NE(h->Shell().RunningGame(), nullptr);
   SeedRandom(99);
   h->MouseAt(9, 6);
   h->Step(40);
   Save("intro-level-1");
-  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 400));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
   Quiet();
-  Game->Level = 6;  // a level of the first scene that admits every kind there
-  PlaceTerror(*Game->UpperTerrorists[0], 3.0f);
-  PlaceTerror(*Game->UpperTerrorists[2], -9.0f);
-  PlaceTerror(*Game->UpperTerrorists[4], 11.0f);
-  PlaceTerror(*Game->LowerTerrorists[1], -4.0f);
-  PlaceTerror(*Game->LowerTerrorists[3], 5.0f);
-  PlaceTerror(*Game->LowerTerrorists[5], 12.0f);
+  h->Shell().RunningGame()->StateForTests().Level =
+      6;  // a level of the first scene that admits every kind there
+  PlaceTerror(*h->Shell().RunningGame()->UpperTerrorists()[0], 3.0f);
+  PlaceTerror(*h->Shell().RunningGame()->UpperTerrorists()[2], -9.0f);
+  PlaceTerror(*h->Shell().RunningGame()->UpperTerrorists()[4], 11.0f);
+  PlaceTerror(*h->Shell().RunningGame()->LowerTerrorists()[1], -4.0f);
+  PlaceTerror(*h->Shell().RunningGame()->LowerTerrorists()[3], 5.0f);
+  PlaceTerror(*h->Shell().RunningGame()->LowerTerrorists()[5], 12.0f);
 
-  TCar& car = *Game->Cars[0];
+  Vehicle& car = *h->Shell().RunningGame()->Cars()[0];
   BringOn(car);
-  ASSERT_EQ(car.State, 0);
-  ASSERT_TRUE(h->StepUntil([&] { return car.Body->X < 1.0f; }, 900));
+  ASSERT_TRUE(car.Active());
+  ASSERT_TRUE(h->StepUntil([&] { return car.Body()->X < 1.0f; }, 900));
   h->Step(1);
   SaveLit("scene-1-car-terrorists");
   // Shot where it is, the aim on it.
-  h->MouseAt(car.Body->X - 1.0f, car.Body->Y);
-  car.Health = -2;
+  h->MouseAt(car.Body()->X - 1.0f, car.Body()->Y);
+  car.Destroy();
   h->Step(5);
   SaveLit("explosion-car");
   h->Step(12);
   SaveLit("explosion-car-late");
-  ASSERT_TRUE(h->StepUntil([&] { return car.State == 255; }, 120));
+  ASSERT_TRUE(h->StepUntil([&] { return !car.Active(); }, 120));
   h->MouseAt(9, 6);
 
-  TCar& other = *Game->Cars[1];
+  Vehicle& other = *h->Shell().RunningGame()->Cars()[1];
   BringOn(other);
-  ASSERT_TRUE(h->StepUntil([&] { return other.Body->X < 9.0f; }, 900));
+  ASSERT_TRUE(h->StepUntil([&] { return other.Body()->X < 9.0f; }, 900));
   h->Step(1);
   SaveLit("scene-1-second-car-behind-tree");
-  ASSERT_TRUE(h->StepUntil([&] { return other.Body->X < -6.0f; }, 900));
+  ASSERT_TRUE(h->StepUntil([&] { return other.Body()->X < -6.0f; }, 900));
   // One walker of each kind, the far one behind the road, the near two before it.
-  for (auto [terror, x] : {std::pair{Game->UpperTerrorists[4].get(), 2.0f},
-                           {Game->LowerTerrorists[1].get(), -3.5f},
-                           {Game->LowerTerrorists[3].get(), 5.5f}}) {
-    if (terror->State != 255) terror->Deactivate();
+  for (auto [terror, x] : {std::pair{h->Shell().RunningGame()->UpperTerrorists()[4].get(), 2.0f},
+                           {h->Shell().RunningGame()->LowerTerrorists()[1].get(), -3.5f},
+                           {h->Shell().RunningGame()->LowerTerrorists()[3].get(), 5.5f}}) {
+    if (terror->Active()) terror->Deactivate();
     PlaceTerror(*terror, x);
   }
-  ASSERT_TRUE(h->StepUntil([&] { return other.Body->X < -7.5f; }, 900));
+  ASSERT_TRUE(h->StepUntil([&] { return other.Body()->X < -7.5f; }, 900));
   h->Step(1);
   SaveLit("scene-1-car-behind-kiosk");
   other.Deactivate();
 
-  TKamazCar& truck = *Game->Trucks[3];
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[3];
   BringOn(truck);
-  ASSERT_EQ(truck.State, 0);
+  ASSERT_TRUE(truck.Active());
   ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 4.0f; }, 1200));
   h->Step(1);
   SaveLit("scene-1-truck");
   truck.Deactivate();
 
-  TCar& plane = *Game->Aircraft[0];
+  Vehicle& plane = *h->Shell().RunningGame()->Aircraft()[0];
   BringOn(plane);
-  ASSERT_TRUE(h->StepUntil([&] { return plane.Body->X < 2.0f; }, 900));
-  TCar& plane2 = *Game->Aircraft[2];
+  ASSERT_TRUE(h->StepUntil([&] { return plane.Body()->X < 2.0f; }, 900));
+  Vehicle& plane2 = *h->Shell().RunningGame()->Aircraft()[2];
   plane.Deactivate();
   BringOn(plane2);
-  ASSERT_TRUE(h->StepUntil([&] { return plane2.Body->X < -4.0f; }, 900));
+  ASSERT_TRUE(h->StepUntil([&] { return plane2.Body()->X < -4.0f; }, 900));
   h->Step(1);
   SaveLit("scene-1-helicopter");
-  plane2.Health = -2;
+  plane2.Destroy();
   h->Step(6);
   SaveLit("explosion-helicopter");
-  ASSERT_TRUE(h->StepUntil([&] { return plane2.State == 255; }, 120));
+  ASSERT_TRUE(h->StepUntil([&] { return !plane2.Active(); }, 120));
 
   // Three boxes come down side by side at once, and no others.
   Quiet();
-  for (auto& box : Game->Bonuses) {
-    if (box->State != 255) box->Deactivate();
+  for (auto& box : h->Shell().RunningGame()->BonusBoxes()) {
+    if (box->Active()) box->Deactivate();
   }
   for (int i = 0; i < 3; ++i) {
-    TBonus& box = *Game->Bonuses[i];
+    BonusBox& box = *h->Shell().RunningGame()->BonusBoxes()[i];
     box.Activate();
-    box.BonusType = static_cast<int8_t>(3 + i * 2);
-    iMeshTextureSet(box.IconSprite->Mesh, box.Textures[box.BonusType - 1]);
+    box.SetContentForTests(static_cast<BonusType>(3 + i * 2));
+    iMeshTextureSet(box.Icon()->Handle, box.ContentPicture(box.Content()));
   }
   h->Step(120);
   SaveLit("boxes-falling");
-  ASSERT_TRUE(h->StepUntil([] { return Game->Bonuses[0]->State == TBonus::Open; }, 400));
+  ASSERT_TRUE(h->StepUntil(
+      [&] { return h->Shell().RunningGame()->BonusBoxes()[0]->Is(BonusBox::Stage::Open); }, 400));
   h->Step(2);
   SaveLit("boxes-open");
   for (int i = 0; i < 3; ++i) {
     for (int j = i + 1; j < 3; ++j) {
-      EXPECT_GT(std::abs(Game->Bonuses[i]->X - Game->Bonuses[j]->X), 5.2f)
+      EXPECT_GT(std::abs(h->Shell().RunningGame()->BonusBoxes()[i]->X() -
+                         h->Shell().RunningGame()->BonusBoxes()[j]->X()),
+                5.2f)
           << "boxes " << i << " and " << j << " overlap";
     }
   }
-  for (auto& box : Game->Bonuses) box->Deactivate();
+  for (auto& box : h->Shell().RunningGame()->BonusBoxes()) box->Deactivate();
 
   h->Tap(Key::LetterP);
   h->Step(3);
@@ -302,51 +308,60 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   Save("exit-to-menu-question");
   Answer(false);
 
-  Game->Health = -1;
+  h->Shell().RunningGame()->StateForTests().Health = -1;
   h->Step(70);
   Save("life-lost");
-  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 300));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 300));
 
   // ---- the second scene --------------------------------------------------------------
-  Game->TimeLeft = 0;
+  h->Shell().RunningGame()->StateForTests().TimeLeft = 0;
   h->Step(2);
-  ASSERT_EQ(Game->Level, 7);
+  ASSERT_EQ(h->Shell().RunningGame()->State().Level, 7);
   h->Step(30);
   Save("intro-level-2");
-  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 400));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
   Quiet();
   for (int t : {0, 1, 2}) {
-    TCar& train = *Game->Trains[t];
+    Vehicle& train = *h->Shell().RunningGame()->Trains()[t];
     BringOn(train);
-    ASSERT_EQ(train.State, 0);
-    ASSERT_TRUE(h->StepUntil([&] { return train.Body->X < 2.0f - 6.0f * t; }, 1500));
+    ASSERT_TRUE(train.Active());
+    ASSERT_TRUE(h->StepUntil([&] { return train.Body()->X < 2.0f - 6.0f * t; }, 1500));
     // Walkers in both lanes, in front of the trains and behind the props.
-    for (auto [terror, x] : {std::pair{Game->UpperTerrorists[1].get(), -2.0f + 3.0f * t},
-                             {Game->LowerTerrorists[0].get(), -9.0f + 2.0f * t},
-                             {Game->LowerTerrorists[4].get(), 4.0f - 2.0f * t}}) {
-      if (terror->State != 255) terror->Deactivate();
+    for (auto [terror, x] :
+         {std::pair{h->Shell().RunningGame()->UpperTerrorists()[1].get(), -2.0f + 3.0f * t},
+          {h->Shell().RunningGame()->LowerTerrorists()[0].get(), -9.0f + 2.0f * t},
+          {h->Shell().RunningGame()->LowerTerrorists()[4].get(), 4.0f - 2.0f * t}}) {
+      if (terror->Active()) terror->Deactivate();
       PlaceTerror(*terror, x);
     }
     h->Step(1);
     SaveLit("scene-2-train-" + std::to_string(t + 1));
     if (t == 1) {
-      train.Health = -2;
+      train.Destroy();
       h->Step(6);
       SaveLit("explosion-train");
-      ASSERT_TRUE(h->StepUntil([&] { return train.State == 255; }, 120));
+      ASSERT_TRUE(h->StepUntil([&] { return !train.Active(); }, 120));
     } else {
       train.Deactivate();
     }
   }
 
   // ---- the end -----------------------------------------------------------------------
-  Game->Score = h->Shell().PlayerSettings().HighScores[0].Score + 1230;
-  Game->Lives = 0;
-  Game->Health = -1;
+  h->Shell().RunningGame()->StateForTests().Score =
+      h->Shell().PlayerSettings().HighScores[0].Score + 1230;
+  h->Shell().RunningGame()->StateForTests().Lives = 0;
+  h->Shell().RunningGame()->StateForTests().Health = -1;
   ASSERT_TRUE(h->StepUntilPrint("GAME OVER", 200));
   h->Step(170);  // the caption has grown nearly to its full size
   Save("game-over");
-  ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhaseNameEntry; }, 400));
+  ASSERT_TRUE(h->StepUntil(
+      [&] {
+        return h->Shell().RunningGame() &&
+               h->Shell().RunningGame()->Phase() == GamePhase::NameEntry;
+      },
+      400));
   h->Step(2);
   // A long name: the box stops taking letters where the table's column ends.
   Press(h->Shell().Widgets()->NameBox);
@@ -354,7 +369,11 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   h->Step(2);
   Save("name-entry");
   Answer(true);
-  ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhaseSendAsk; }, 50));
+  ASSERT_TRUE(h->StepUntil(
+      [&] {
+        return h->Shell().RunningGame() && h->Shell().RunningGame()->Phase() == GamePhase::SendAsk;
+      },
+      50));
   h->Step(40);  // the buttons have come up to their steady brightness
   Save("send-question");
   Answer(false);

@@ -3,7 +3,7 @@
 #include "engine/EngineCalls.h"
 #include "game/Game.h"
 #include "game/Player.h"
-#include "game/Terror.h"
+#include "game/Terrorist.h"
 #include "harness/replay/RandomInput.h"
 #include "shell/Shell.h"
 #include "ui/WidgetSet.h"
@@ -105,27 +105,30 @@ void Menus(Recorder& r) {
 }
 
 // The first terrorist that can still be hit.
-TTerror* Target() {
-  if (!Game) return nullptr;
-  for (auto* rows : {&Game->UpperTerrorists, &Game->LowerTerrorists})
+Terrorist* Target(Recorder& r) {
+  if (!r.H().Shell().RunningGame()) return nullptr;
+  for (auto* rows : {&r.H().Shell().RunningGame()->UpperTerrorists(),
+                     &r.H().Shell().RunningGame()->LowerTerrorists()})
     for (auto& t : *rows)
-      if (t->State == 0 || t->State == 1) return t.get();
+      if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
   return nullptr;
 }
 
 void Play(Recorder& r, int maxFrames) {
   Until(r, MenuUp, 1500);
   r.Step(10);
-  ClickOn(r, Widgets()->StartGame);
-  auto playing = [] {
-    return Game && (Game->Phase == PhaseIntro || Game->Phase == PhasePlaying ||
-                    Game->Phase == PhaseLifeLost);
+  ClickOn(r, Widgets()->StartGame);  // Start Game
+  auto playing = [&] {
+    return r.H().Shell().RunningGame() &&
+           (r.H().Shell().RunningGame()->Phase() == GamePhase::Intro ||
+            r.H().Shell().RunningGame()->Phase() == GamePhase::Playing ||
+            r.H().Shell().RunningGame()->Phase() == GamePhase::LifeLost);
   };
   Until(r, playing, 600);
   bool held = false;
   for (int i = 0; i < maxFrames && playing(); ++i) {
-    if (TTerror* t = Target()) {
-      const TAniSprite* s = t->State == 0 ? t->WalkSprite.get() : t->ShootSprite.get();
+    if (Terrorist* t = Target(r)) {
+      const AnimatedMesh* s = t->Is(Terrorist::Pose::Walking) ? t->WalkMesh() : t->ShootMesh();
       r.MouseAt(s->X, s->Y);
       if (!held) r.Button(0, true);
       held = true;
@@ -149,15 +152,20 @@ void Play(Recorder& r, int maxFrames) {
   r.Button(0, false);
   r.Button(1, false);
   r.Step();
-  if (Game && Game->Phase == PhasePlaying) {
+  if (r.H().Shell().RunningGame() && r.H().Shell().RunningGame()->Phase() == GamePhase::Playing) {
     r.Tap(Key::Escape);
     Answer(r, true);  // "Exit to menu?"
   }
   // A score for the table: the name, then sending it, which the refusing
   // server turns into the question to try again.
   Until(
-      r, [] { return !Game || Game->Phase == PhaseNameEntry; }, 3000);
-  if (Game && Game->Phase == PhaseNameEntry) {
+      r,
+      [&] {
+        return !r.H().Shell().RunningGame() ||
+               r.H().Shell().RunningGame()->Phase() == GamePhase::NameEntry;
+      },
+      3000);
+  if (r.H().Shell().RunningGame() && r.H().Shell().RunningGame()->Phase() == GamePhase::NameEntry) {
     r.Step(10);
     ClickOn(r, Widgets()->NameBox);
     r.Type("Ace Replay");
@@ -166,7 +174,7 @@ void Play(Recorder& r, int maxFrames) {
     Answer(r, false);  // "Cant conect!!!" - not again
   }
   Until(
-      r, [] { return !Game; }, 3000);
+      r, [&] { return !r.H().Shell().RunningGame(); }, 3000);
   r.Step(120);
   r.Close();
 }

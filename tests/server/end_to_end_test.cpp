@@ -13,7 +13,7 @@
 #include "ServerProcess.h"
 #include "engine/EngineCalls.h"
 #include "game/Game.h"
-#include "game/Terror.h"
+#include "game/Terrorist.h"
 #include "harness/Harness.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
@@ -32,10 +32,11 @@ bool MenuShown(Harness& h) {
 }
 
 // The first terrorist alive on the scene, or none.
-TTerror* AliveTerror() {
-  for (auto* row : {&Game->UpperTerrorists, &Game->LowerTerrorists})
+Terrorist* AliveTerror(Harness& h) {
+  for (auto* row :
+       {&h.Shell().RunningGame()->UpperTerrorists(), &h.Shell().RunningGame()->LowerTerrorists()})
     for (auto& t : *row)
-      if (t->State == 0 || t->State == 1) return t.get();
+      if (t->Is(Terrorist::Pose::Walking) || t->Is(Terrorist::Pose::Shooting)) return t.get();
   return nullptr;
 }
 
@@ -68,23 +69,31 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
 
     // A game, played by aiming at the terrorists and holding the button.
     ClickOn(h, h.Shell().Widgets()->StartGame->Sprite);
-    ASSERT_NE(Game, nullptr);
-    ASSERT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
+    ASSERT_NE(h.Shell().RunningGame(), nullptr);
+    ASSERT_TRUE(h.StepUntil(
+        [&] {
+          return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        400));
     int frames = 0;
-    for (; frames < 20000 && Game && Game->Score == 0 && Game->Phase == PhasePlaying; ++frames) {
-      if (TTerror* t = AliveTerror()) {
-        const auto& sprite = t->State == 1 ? t->ShootSprite : t->WalkSprite;
+    for (;
+         frames < 20000 && h.Shell().RunningGame() && h.Shell().RunningGame()->State().Score == 0 &&
+         h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+         ++frames) {
+      if (Terrorist* t = AliveTerror(h)) {
+        const auto& sprite = t->Is(Terrorist::Pose::Shooting) ? t->ShootMesh() : t->WalkMesh();
         h.MouseAt(sprite->X, sprite->Y);
         h.ButtonDown();
       } else {
         h.ButtonUp();
       }
-      if (Game->Ammo[Game->Weapon] == 0) h.Click(1);  // a right click reloads
+      if (h.Shell().RunningGame()->State().Ammo[h.Shell().RunningGame()->State().Weapon] == 0)
+        h.Click(1);  // a right click reloads
       h.Step(1);
     }
     h.ButtonUp();
-    ASSERT_NE(Game, nullptr);
-    const int32_t score = Game->Score;
+    ASSERT_NE(h.Shell().RunningGame(), nullptr);
+    const int32_t score = h.Shell().RunningGame()->State().Score;
     ASSERT_GT(score, 0) << "no kill in " << frames << " frames";
     std::printf("played %d frames to a score of %d\n", frames, score);
 
@@ -104,7 +113,8 @@ TEST(EndToEnd, APlayedScoreSentFromTheGameIsOnTheWorldScoresPage) {
     // beside the program, then sends.
     std::ofstream(h.Folder() / ScoreServerFile) << server.Address() << "/\n";
     Answer(h, true);
-    ASSERT_TRUE(h.StepUntil([] { return Game == nullptr; }, 10)) << "still asking";
+    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().RunningGame() == nullptr; }, 10))
+        << "still asking";
     EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
     EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
 

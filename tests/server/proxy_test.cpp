@@ -285,9 +285,13 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   h.Step(2);
   for (auto& entry : h.Shell().PlayerSettings().HighScores) entry.Score = 0;
   ClickOn(h, h.Shell().Widgets()->StartGame->Sprite);
-  EXPECT_TRUE(h.StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 400));
-  if (!Game) return false;
-  Game->Score = score;
+  EXPECT_TRUE(h.StepUntil(
+      [&] {
+        return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+      },
+      400));
+  if (!h.Shell().RunningGame()) return false;
+  h.Shell().RunningGame()->StateForTests().Score = score;
   h.Tap(gh::Key::Escape);
   EXPECT_TRUE(h.StepUntilPrint("Exit to menu?", 10));
   Answer(h, true);
@@ -298,8 +302,8 @@ bool SendFromTheGame(const std::string& name, int32_t score) {
   Answer(h, true);
   EXPECT_TRUE(h.StepUntilPrint("World's Highscores page?", 10));
   Answer(h, true);
-  const bool sent =
-      h.StepUntil([] { return Game == nullptr; }, 10) && !h.HasPrint("Cant conect!!!");
+  const bool sent = h.StepUntil([&] { return h.Shell().RunningGame() == nullptr; }, 10) &&
+                    !h.HasPrint("Cant conect!!!");
   h.Close();
   return sent;
 }

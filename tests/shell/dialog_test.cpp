@@ -182,19 +182,21 @@ TEST_F(Dialog, ARestartRequestedDuringTheQuestionComesBackToTheMenu) {
 
 TEST_F(Dialog, PauseMovesTheLightsBehindTheSceneAndBack) {
   Start();
+  h->Shell().SwitchScreen(Screen::Game);  // the pause is the running game's
+  ASSERT_NE(h->Shell().RunningGame(), nullptr);
   iVec3 at{};
   iColor colour{};
   Engine().ihLight(0, &at, &colour);
   EXPECT_FLOAT_EQ(at.z, -20.0f);
-  Paused = false;
-  TogglePause(10.0f, -20.0f);
-  EXPECT_TRUE(Paused);
+  ASSERT_FALSE(h->Shell().RunningGame()->Paused());
+  h->Shell().RunningGame()->TogglePause();
+  EXPECT_TRUE(h->Shell().RunningGame()->Paused());
   for (int light = 0; light < 3; ++light) {
     Engine().ihLight(light, &at, &colour);
     EXPECT_FLOAT_EQ(at.z, 10.0f) << light;
   }
-  TogglePause(10.0f, -20.0f);
-  EXPECT_FALSE(Paused);
+  h->Shell().RunningGame()->TogglePause();
+  EXPECT_FALSE(h->Shell().RunningGame()->Paused());
   Engine().ihLight(2, &at, &colour);
   EXPECT_FLOAT_EQ(at.z, -20.0f);
 

@@ -146,7 +146,7 @@ TEST_F(Screens, EveryMenuButtonReachesItsScreenAndBackAndEscapeReturn) {
   // The game screen makes a game.
   ClickOn(Menu().StartGame);
   EXPECT_TRUE(OnScreen(Screen::Game));
-  EXPECT_NE(Game, nullptr);
+  EXPECT_NE(h->Shell().RunningGame(), nullptr);
   EXPECT_FALSE(Shown(Menu().StartGame));
 }
 
@@ -399,33 +399,33 @@ TEST_F(Screens, WeaponWheelAndKeysAreSafeWithoutAnyAmmunitionAndOutsideTheGame) 
   h->Post(iMsgKeyUp, '2');
   h->Post(iMsgWheelDown);
   h->Step(2);
-  EXPECT_EQ(Game, nullptr);
+  EXPECT_EQ(h->Shell().RunningGame(), nullptr);
   ClickOn(Menu().StartGame);
-  ASSERT_NE(Game, nullptr);
+  ASSERT_NE(h->Shell().RunningGame(), nullptr);
   h->Step(5);
-  Game->Ammo.fill(0);
-  Game->Magazines.fill(0);
-  const int8_t weapon = Game->Weapon;
+  h->Shell().RunningGame()->StateForTests().Ammo.fill(0);
+  h->Shell().RunningGame()->StateForTests().Magazines.fill(0);
+  const int8_t weapon = h->Shell().RunningGame()->State().Weapon;
   h->Post(iMsgWheelDown);
   h->Post(iMsgWheelUp);
   h->Post(iMsgKeyUp, '3');
   h->Step(2);  // returns instead of searching forever
-  EXPECT_EQ(Game->Weapon, weapon);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, weapon);
   // With one loaded weapon the wheel finds it both ways; keys choose loaded ones only.
-  Game->Ammo[3] = 5;
+  h->Shell().RunningGame()->StateForTests().Ammo[3] = 5;
   h->Post(iMsgWheelDown);
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 3);
-  Game->Ammo[1] = 5;
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 3);
+  h->Shell().RunningGame()->StateForTests().Ammo[1] = 5;
   h->Post(iMsgWheelUp);
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 1);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 1);
   h->Post(iMsgKeyUp, '5');
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 1);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 1);
   h->Post(iMsgKeyUp, '4');
   h->Step(1);
-  EXPECT_EQ(Game->Weapon, 3);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, 3);
 }
 
 TEST_F(Screens, ARestartDuringTheFadeInEndsOnTheMenuInsteadOfRestartingAgain) {

@@ -33,7 +33,9 @@ void StartGame(Harness& h) {
   h.Step(2);
   h.Shell().SwitchScreen(Screen::Game);
   ASSERT_TRUE(h.StepUntil(
-      [&] { return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase == PhasePlaying; },
+      [&] {
+        return h.Shell().RunningGame() && h.Shell().RunningGame()->Phase() == GamePhase::Playing;
+      },
       600));
   h.Step(30);
 }

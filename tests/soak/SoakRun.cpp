@@ -86,13 +86,16 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       }
       r.Close();
       if (!r.Exited()) {
-        f.errors.push_back("session " + std::to_string(f.sessions) + " (seed " +
-                           std::to_string(sessionSeed) + ") did not end when closed: screen " +
-                           std::to_string(static_cast<int>(r.H().Shell().CurrentScreen())) +
-                           ", game phase " + std::to_string(Game ? Game->Phase : -99) +
-                           ", engine opens " + std::to_string(Engine().ihOpenCount()) +
-                           ", active " + std::to_string(r.H().Platform().active) +
-                           ", window open " + std::to_string(r.H().Platform().windowOpen));
+        f.errors.push_back(
+            "session " + std::to_string(f.sessions) + " (seed " + std::to_string(sessionSeed) +
+            ") did not end when closed: screen " + std::to_string(static_cast<int>(r.H().Shell().CurrentScreen())) +
+            ", game phase " +
+            std::to_string(r.H().Shell().RunningGame()
+                               ? static_cast<int>(r.H().Shell().RunningGame()->Phase())
+                               : -99) +
+            ", engine opens " + std::to_string(Engine().ihOpenCount()) + ", active " +
+            std::to_string(r.H().Platform().active) + ", window open " +
+            std::to_string(r.H().Platform().windowOpen));
         std::fprintf(stderr, "%s\n", f.errors.back().c_str());
       }
       r.Finish();

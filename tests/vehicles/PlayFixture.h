@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/EngineCalls.h"
-#include "game/Bonus.h"
+#include "game/BonusBox.h"
 #include "game/Game.h"
 #include "game/Player.h"
 #include "game/Random.h"
@@ -47,7 +47,12 @@ class PlayTest : public ::testing::Test {
     h->MouseAt(at.x, at.y);
     h->Step(1);
     h->Click();
-    ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
+    ASSERT_TRUE(h->StepUntil(
+        [&] {
+          return h->Shell().RunningGame() &&
+                 h->Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        600));
     h->MouseAt(0, 8);
     Quiet();
     h->Step(1);
@@ -57,17 +62,19 @@ class PlayTest : public ::testing::Test {
   void TearDown() override { h.reset(); }
 
   // Nothing comes on by chance until the next level starts.
-  static void Quiet() {
-    Game->MaxEnemies = 0;
-    Game->MaxBonuses = 0;
+  void Quiet() {
+    h->Shell().RunningGame()->Enemies().Max = 0;
+    h->Shell().RunningGame()->Bonuses().Max = 0;
   }
 
   // Makes `level` (0-based) the current one, for the enemy filter.
-  static void AtLevel(int level) { Game->Level = static_cast<int16_t>(level); }
+  void AtLevel(int level) {
+    h->Shell().RunningGame()->StateForTests().Level = static_cast<int16_t>(level);
+  }
 
   // Brings a vehicle on now, marked with the arrow or not, and leaves chance
   // spawning off. True when it came on.
-  static bool BringOn(TBaseEnemy& vehicle, bool marked) {
+  bool BringOn(Actor& vehicle, bool marked) {
     // The game's generator decides the arrow: find a seed that decides as asked.
     for (uint32_t seed = 1;; ++seed) {
       SeedRandom(seed);
@@ -76,18 +83,19 @@ class PlayTest : public ::testing::Test {
         break;
       }
     }
-    Game->MaxEnemies = static_cast<uint8_t>(Game->ActiveEnemies + 1);
+    h->Shell().RunningGame()->Enemies().Max =
+        static_cast<uint8_t>(h->Shell().RunningGame()->Enemies().Active + 1);
     vehicle.Activate();
-    Game->MaxEnemies = 0;
-    return vehicle.State == 0;
+    h->Shell().RunningGame()->Enemies().Max = 0;
+    return vehicle.Active();
   }
 
   // Opens a box at once: it is brought on, then falls and opens frame by frame.
-  void OpenBox(TBonus& box, int8_t type) {
+  void OpenBox(BonusBox& box, BonusType type) {
     box.Activate();
-    ASSERT_EQ(box.State, TBonus::Falling);
-    box.BonusType = type;
-    ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Open; }, 600));
+    ASSERT_TRUE(box.Is(BonusBox::Stage::Falling));
+    box.SetContentForTests(type);
+    ASSERT_TRUE(h->StepUntil([&] { return box.Is(BonusBox::Stage::Open); }, 600));
   }
 
   // Holds the left button on a world point for a frame.
@@ -111,10 +119,10 @@ class PlayTest : public ::testing::Test {
   }
 
   // Arms the player with a loaded weapon.
-  static void Arm(int weapon) {
-    Game->Magazines[weapon] = 5;
-    Game->Ammo[weapon] = MagazineSize[weapon];
-    Game->ChangeWeapon(weapon);
+  void Arm(int weapon) {
+    h->Shell().RunningGame()->StateForTests().Magazines[weapon] = 5;
+    h->Shell().RunningGame()->StateForTests().Ammo[weapon] = MagazineSize[weapon];
+    h->Shell().RunningGame()->ChangeWeapon(weapon);
   }
 
   std::unique_ptr<Harness> h;

@@ -10,108 +10,108 @@ namespace {
 
 class BonusTest : public PlayTest {
  protected:
-  TBonus& Box(int n = 0) { return *Game->Bonuses[n]; }
+  BonusBox& Box(int n = 0) { return *h->Shell().RunningGame()->BonusBoxes()[n]; }
 
   // Brings a box on just above its landing height, so it opens at once.
-  void OpenSoon(TBonus& box, int8_t type) {
+  void OpenSoon(BonusBox& box, BonusType type) {
     box.Activate();
-    ASSERT_EQ(box.State, TBonus::Falling);
-    box.BonusType = type;
-    box.Y = 1.02f;
-    ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Open; }, 120));
+    ASSERT_TRUE(box.Is(BonusBox::Stage::Falling));
+    box.SetContentForTests(type);
+    box.MoveForTests(box.X(), 1.02f);
+    ASSERT_TRUE(h->StepUntil([&] { return box.Is(BonusBox::Stage::Open); }, 120));
   }
 
-  void TakeBox(TBonus& box) {
-    HoldAt(box.IconSprite->X, box.IconSprite->Y);
+  void TakeBox(BonusBox& box) {
+    HoldAt(box.Icon()->X, box.Icon()->Y);
     h->ButtonUp();
   }
 };
 
 TEST_F(BonusTest, ABoxFallsOpensAndIsTakenByHoldingTheButtonOnItButNotByAnEarlierClick) {
-  TBonus& box = Box();
-  Game->Score = 0;
+  BonusBox& box = Box();
+  h->Shell().RunningGame()->StateForTests().Score = 0;
   box.Activate();
-  box.BonusType = 7;
-  ASSERT_EQ(Game->ActiveBonuses, 1);
+  box.SetContentForTests(BonusType::Points);
+  ASSERT_EQ(h->Shell().RunningGame()->Bonuses().Active, 1);
   h->Step(1);
-  EXPECT_TRUE(MeshOnScreen(box.ParachuteSprite->Mesh));
-  EXPECT_FALSE(MeshOnScreen(box.IconSprite->Mesh));
-  EXPECT_FALSE(MeshOnScreen(box.Box1Sprite->Mesh));
+  EXPECT_TRUE(MeshOnScreen(box.Parachute()->Handle));
+  EXPECT_FALSE(MeshOnScreen(box.Icon()->Handle));
+  EXPECT_FALSE(MeshOnScreen(box.Box1()->Handle));
 
   // It comes down 0.05 a frame, hanging under its parachute.
-  const float y0 = box.Y;
+  const float y0 = box.Y();
   h->Step(10);
-  EXPECT_NEAR(box.Y, y0 - 0.5f, 1e-3f);
+  EXPECT_NEAR(box.Y(), y0 - 0.5f, 1e-3f);
   for (const ihMesh& m : h->Meshes()) {
-    if (m.handle == box.ParachuteSprite->Mesh.get()) {
-      EXPECT_NEAR(m.x, box.X, 1e-4f);
-      EXPECT_NEAR(m.y, box.Y, 1e-4f);
+    if (m.handle == box.Parachute()->Handle.get()) {
+      EXPECT_NEAR(m.x, box.X(), 1e-4f);
+      EXPECT_NEAR(m.y, box.Y(), 1e-4f);
     }
   }
 
   // Clicks on the falling box do nothing.
   int frames = 11;
-  while (box.State == TBonus::Falling && frames < 400) {
+  while (box.Is(BonusBox::Stage::Falling) && frames < 400) {
     if (frames % 40 == 0) {
-      h->MouseAt(box.X, box.Y - 2.0f);
+      h->MouseAt(box.X(), box.Y() - 2.0f);
       h->Click();
     } else {
       h->Step(1);
     }
     ++frames;
   }
-  ASSERT_EQ(box.State, TBonus::Opening);
+  ASSERT_TRUE(box.Is(BonusBox::Stage::Opening));
   EXPECT_NEAR(frames, 260, 3);  // from y 14 to below 1
   h->Step(1);
-  EXPECT_FALSE(MeshOnScreen(box.ParachuteSprite->Mesh));
-  EXPECT_TRUE(MeshOnScreen(box.Box1Sprite->Mesh));
-  EXPECT_TRUE(MeshOnScreen(box.Box2Sprite->Mesh));
-  EXPECT_TRUE(MeshOnScreen(box.IconSprite->Mesh));
+  EXPECT_FALSE(MeshOnScreen(box.Parachute()->Handle));
+  EXPECT_TRUE(MeshOnScreen(box.Box1()->Handle));
+  EXPECT_TRUE(MeshOnScreen(box.Box2()->Handle));
+  EXPECT_TRUE(MeshOnScreen(box.Icon()->Handle));
 
   // A click on the content that ends while it opens does nothing either.
-  ASSERT_EQ(box.State, TBonus::Opening);
-  h->MouseAt(box.IconSprite->X, box.IconSprite->Y);
+  ASSERT_TRUE(box.Is(BonusBox::Stage::Opening));
+  h->MouseAt(box.Icon()->X, box.Icon()->Y);
   h->Click();
-  ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Open; }, 60));
+  ASSERT_TRUE(h->StepUntil([&] { return box.Is(BonusBox::Stage::Open); }, 60));
   h->Step(30);
-  EXPECT_EQ(box.State, TBonus::Open);
-  EXPECT_EQ(Game->Score, 0);
-  EXPECT_TRUE(MeshOnScreen(box.IconSprite->Mesh));
-  EXPECT_FALSE(MeshOnScreen(box.Box1Sprite->Mesh));
-  EXPECT_FALSE(MeshOnScreen(box.Box2Sprite->Mesh));
+  EXPECT_TRUE(box.Is(BonusBox::Stage::Open));
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, 0);
+  EXPECT_TRUE(MeshOnScreen(box.Icon()->Handle));
+  EXPECT_FALSE(MeshOnScreen(box.Box1()->Handle));
+  EXPECT_FALSE(MeshOnScreen(box.Box2()->Handle));
 
   // Holding the button on it takes it.
   TakeBox(box);
-  EXPECT_EQ(box.State, 255);
-  EXPECT_EQ(Game->ActiveBonuses, 0);
-  EXPECT_EQ(Game->Score, 100);
-  EXPECT_FALSE(MeshOnScreen(box.IconSprite->Mesh));
+  EXPECT_FALSE(box.Active());
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 0);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, 100);
+  EXPECT_FALSE(MeshOnScreen(box.Icon()->Handle));
   h->Step(1);
-  EXPECT_EQ(Game->Score, 100);  // once only
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, 100);  // once only
 }
 
 TEST_F(BonusTest, HoldingTheButtonWhileMovingOntoAnOpenBoxTakesIt) {
-  TBonus& box = Box(1);
-  OpenSoon(box, 8);
-  const int16_t lives = Game->Lives;
-  h->MouseAt(box.IconSprite->X - 6.0f, box.IconSprite->Y + 5.0f);
+  BonusBox& box = Box(1);
+  OpenSoon(box, BonusType::ExtraLife);
+  const int16_t lives = h->Shell().RunningGame()->State().Lives;
+  h->MouseAt(box.Icon()->X - 6.0f, box.Icon()->Y + 5.0f);
   h->ButtonDown();
   h->Step(5);
-  EXPECT_EQ(box.State, TBonus::Open);
-  h->MouseAt(box.IconSprite->X, box.IconSprite->Y);
+  EXPECT_TRUE(box.Is(BonusBox::Stage::Open));
+  h->MouseAt(box.Icon()->X, box.Icon()->Y);
   h->Step(1);
   h->ButtonUp();
-  EXPECT_EQ(box.State, 255);
-  EXPECT_EQ(Game->Lives, lives + 1);
+  EXPECT_FALSE(box.Active());
+  EXPECT_EQ(h->Shell().RunningGame()->State().Lives, lives + 1);
 }
 
 struct Effect {
-  int8_t type;
+  BonusType type;
   int16_t health;  // before
   int16_t wantHealth;
   int16_t wantLivesChange;
   int32_t wantScoreChange;
-  int8_t wantPhase;
+  GamePhase wantPhase;
 };
 
 void PrintTo(const Effect& e, std::ostream* os) {
@@ -122,29 +122,31 @@ class BonusEffectTest : public BonusTest, public ::testing::WithParamInterface<E
 
 TEST_P(BonusEffectTest, TakingTheBoxChangesTheGame) {
   const Effect& e = GetParam();
-  TBonus& box = Box(2);
+  BonusBox& box = Box(2);
   OpenSoon(box, e.type);
-  Game->Health = e.health;
-  const int16_t lives = Game->Lives;
-  const int32_t score = Game->Score;
+  h->Shell().RunningGame()->StateForTests().Health = e.health;
+  const int16_t lives = h->Shell().RunningGame()->State().Lives;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   TakeBox(box);  // the player's health check runs later in the same frame
-  EXPECT_EQ(box.State, 255);
-  EXPECT_EQ(Game->Health, e.wantHealth);
-  EXPECT_EQ(Game->Lives, lives + e.wantLivesChange);
-  EXPECT_EQ(Game->Score, score + e.wantScoreChange);
-  EXPECT_EQ(Game->Phase, e.wantPhase);
+  EXPECT_FALSE(box.Active());
+  EXPECT_EQ(h->Shell().RunningGame()->State().Health, e.wantHealth);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Lives, lives + e.wantLivesChange);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + e.wantScoreChange);
+  EXPECT_EQ(h->Shell().RunningGame()->Phase(), e.wantPhase);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, BonusEffectTest,
-    ::testing::Values(Effect{5, 29, 50, -1, 0, PhaseLifeLost},  // -1: a life is gone
-                      Effect{5, 30, 0, 0, 0, PhasePlaying},     // 0 is still alive
-                      Effect{6, 3, 50, 0, 0, PhasePlaying}, Effect{7, 50, 50, 0, 100, PhasePlaying},
-                      Effect{8, 50, 50, 1, 0, PhasePlaying}));
+    ::testing::Values(
+        Effect{BonusType::HealthPenalty, 29, 50, -1, 0, GamePhase::LifeLost},  // -1: a life is gone
+        Effect{BonusType::HealthPenalty, 30, 0, 0, 0, GamePhase::Playing},     // 0 is still alive
+        Effect{BonusType::HealthRefill, 3, 50, 0, 0, GamePhase::Playing},
+        Effect{BonusType::Points, 50, 50, 0, 100, GamePhase::Playing},
+        Effect{BonusType::ExtraLife, 50, 50, 1, 0, GamePhase::Playing}));
 
 struct WeaponCase {
   int current;
-  int8_t type;
+  int8_t type;  // the box's type, which is the number of the weapon it holds
 };
 
 void PrintTo(const WeaponCase& c, std::ostream* os) {
@@ -157,9 +159,9 @@ class WeaponBoxTest : public BonusTest, public ::testing::WithParamInterface<Wea
   std::vector<std::array<bool, 3>> Display() {
     std::vector<std::array<bool, 3>> shown;
     for (int w = 0; w < 5; ++w) {
-      shown.push_back({SpriteOnScreen(Game->Player->GunSprites[w]),
-                       MeshOnScreen(Game->WeaponIcons[w]->Mesh),
-                       MeshOnScreen(Game->WeaponPictures[w]->Mesh)});
+      shown.push_back({SpriteOnScreen(h->Shell().RunningGame()->GetPlayer()->GunSprite(w)),
+                       MeshOnScreen(h->Shell().RunningGame()->WeaponIcon(w)->Handle),
+                       MeshOnScreen(h->Shell().RunningGame()->WeaponPicture(w)->Handle)});
     }
     return shown;
   }
@@ -167,23 +169,25 @@ class WeaponBoxTest : public BonusTest, public ::testing::WithParamInterface<Wea
 
 TEST_P(WeaponBoxTest, AddsASpareMagazineAndMakesItsWeaponCurrent) {
   const WeaponCase& c = GetParam();
-  TBonus& box = Box();
+  BonusBox& box = Box();
   if (c.current != 0) Arm(c.current);
   h->Step(1);
   const auto before = Display();
-  const auto magazines = Game->Magazines;
-  const auto ammo = Game->Ammo;
-  OpenSoon(box, c.type);
+  const auto magazines = h->Shell().RunningGame()->State().Magazines;
+  const auto ammo = h->Shell().RunningGame()->State().Ammo;
+  OpenSoon(box, static_cast<BonusType>(c.type));
   TakeBox(box);
-  ASSERT_EQ(box.State, 255);
+  ASSERT_FALSE(box.Active());
   h->Step(1);
 
   for (int w = 1; w < 5; ++w) {
-    EXPECT_EQ(Game->Magazines[w], magazines[w] + (w == c.type ? 1 : 0)) << "weapon " << w;
+    EXPECT_EQ(h->Shell().RunningGame()->State().Magazines[w], magazines[w] + (w == c.type ? 1 : 0))
+        << "weapon " << w;
   }
-  EXPECT_EQ(Game->Ammo[c.type], ammo[c.type] - (c.type == c.current ? 1 : 0))
+  EXPECT_EQ(h->Shell().RunningGame()->State().Ammo[c.type],
+            ammo[c.type] - (c.type == c.current ? 1 : 0))
       << "only a spare magazine; the held button fired the weapon in hand once";
-  EXPECT_EQ(Game->Weapon, c.type);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Weapon, c.type);
   const auto after = Display();
   for (int w = 0; w < 5; ++w) {
     const bool current = w == c.type;
@@ -201,49 +205,49 @@ INSTANTIATE_TEST_SUITE_P(Boxes, WeaponBoxTest,
                                            WeaponCase{3, 4}));
 
 TEST_F(BonusTest, AnOpenBoxIsThereAt12000MillisecondsAndGoneAfterWithoutEffect) {
-  TBonus& box = Box();
-  OpenSoon(box, 7);
-  const int32_t score = Game->Score;
+  BonusBox& box = Box();
+  OpenSoon(box, BonusType::Points);
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   h->MouseAt(-14, 10);
   bool sawTheLimit = false;
   for (int frame = 0; frame < 1000; ++frame) {
     // The tick the next frame sees.
-    const uint32_t elapsed = h->NextFrameTick() - box.OpenedTick;
-    sawTheLimit = sawTheLimit || elapsed == TBonus::WaitMs;
+    const uint32_t elapsed = h->NextFrameTick() - box.OpenedTick();
+    sawTheLimit = sawTheLimit || elapsed == BonusBox::WaitMs;
     h->Step(1);
-    if (elapsed <= TBonus::WaitMs) {
-      ASSERT_EQ(box.State, TBonus::Open) << elapsed << " ms";
-      ASSERT_TRUE(MeshOnScreen(box.IconSprite->Mesh));
+    if (elapsed <= BonusBox::WaitMs) {
+      ASSERT_TRUE(box.Is(BonusBox::Stage::Open)) << elapsed << " ms";
+      ASSERT_TRUE(MeshOnScreen(box.Icon()->Handle));
     } else {
-      EXPECT_EQ(box.State, 255) << elapsed << " ms";
-      EXPECT_FALSE(MeshOnScreen(box.IconSprite->Mesh));
+      EXPECT_FALSE(box.Active()) << elapsed << " ms";
+      EXPECT_FALSE(MeshOnScreen(box.Icon()->Handle));
       break;
     }
   }
   EXPECT_TRUE(sawTheLimit);
-  EXPECT_EQ(box.State, 255);
-  EXPECT_EQ(Game->ActiveBonuses, 0);
-  EXPECT_EQ(Game->Score, score);
+  EXPECT_FALSE(box.Active());
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 0);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score);
 }
 
 TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
-  TBonus& box = Box();
+  BonusBox& box = Box();
   box.Activate();
   for (int round = 0; round < 2; ++round) {
     h->Step(round == 0 ? 20 : 300);  // falling, then open
-    const float x = box.X, y = box.Y;
-    const int8_t type = box.BonusType;
-    const uint8_t state = box.State;
-    const uint32_t opened = box.OpenedTick;
+    const float x = box.X(), y = box.Y();
+    const BonusType type = box.Content();
+    const BonusBox::Stage stage = box.CurrentStage();
+    const uint32_t opened = box.OpenedTick();
     box.Activate();
-    EXPECT_EQ(Game->ActiveBonuses, 1);
-    EXPECT_EQ(box.X, x);
-    EXPECT_EQ(box.Y, y);
-    EXPECT_EQ(box.BonusType, type);
-    EXPECT_EQ(box.State, state);
-    EXPECT_EQ(box.OpenedTick, opened);
+    EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 1);
+    EXPECT_EQ(box.X(), x);
+    EXPECT_EQ(box.Y(), y);
+    EXPECT_EQ(box.Content(), type);
+    EXPECT_TRUE(box.Is(stage));
+    EXPECT_EQ(box.OpenedTick(), opened);
   }
-  EXPECT_EQ(box.State, TBonus::Open);
+  EXPECT_TRUE(box.Is(BonusBox::Stage::Open));
 }
 
 // Boxes land at one height: three on the scene at once stand apart, over many
@@ -251,16 +255,16 @@ TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
 TEST_F(BonusTest, BoxesOnTheSceneTogetherDoNotOverlap) {
   for (uint32_t seed = 1; seed <= 40; ++seed) {
     Engine().ihSeed(seed);
-    for (auto& box : Game->Bonuses) {
-      if (box->State != 255) box->Deactivate();
+    for (auto& box : h->Shell().RunningGame()->BonusBoxes()) {
+      if (box->Active()) box->Deactivate();
     }
-    for (auto& box : Game->Bonuses) box->Activate();
+    for (auto& box : h->Shell().RunningGame()->BonusBoxes()) box->Activate();
     for (int i = 0; i < 3; ++i) {
-      const TBonus& a = *Game->Bonuses[i];
-      EXPECT_GE(a.X, -10.0f) << seed;
-      EXPECT_LE(a.X, 16.0f) << seed;
+      const BonusBox& a = *h->Shell().RunningGame()->BonusBoxes()[i];
+      EXPECT_GE(a.X(), -10.0f) << seed;
+      EXPECT_LE(a.X(), 16.0f) << seed;
       for (int j = i + 1; j < 3; ++j) {
-        EXPECT_GE(std::abs(a.X - Game->Bonuses[j]->X), 5.2f)
+        EXPECT_GE(std::abs(a.X() - h->Shell().RunningGame()->BonusBoxes()[j]->X()), 5.2f)
             << "seed " << seed << ": " << i << " and " << j;
       }
     }
@@ -268,32 +272,33 @@ TEST_F(BonusTest, BoxesOnTheSceneTogetherDoNotOverlap) {
 }
 
 TEST_F(BonusTest, AFallingBoxCarriesOverIntoTheNextLevel) {
-  TBonus& box = Box();
+  BonusBox& box = Box();
   box.Activate();
   h->Step(30);
-  const float y = box.Y;
-  Game->TimeLeft = 1;
-  ASSERT_TRUE(h->StepUntil([] { return Game->Level == 1; }, 5));
-  EXPECT_EQ(box.State, TBonus::Falling);
-  EXPECT_EQ(Game->ActiveBonuses, 1);
+  const float y = box.Y();
+  h->Shell().RunningGame()->StateForTests().TimeLeft = 1;
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().RunningGame()->State().Level == 1; }, 5));
+  EXPECT_TRUE(box.Is(BonusBox::Stage::Falling));
+  EXPECT_EQ(h->Shell().RunningGame()->Bonuses().Active, 1);
   // It goes on falling once the next level is played.
-  ASSERT_TRUE(h->StepUntil([] { return Game->Phase == PhasePlaying; }, 400));
+  ASSERT_TRUE(
+      h->StepUntil([&] { return h->Shell().RunningGame()->Phase() == GamePhase::Playing; }, 400));
   Quiet();
   h->Step(2);
-  EXPECT_LT(box.Y, y);
-  EXPECT_EQ(box.State, TBonus::Falling);
+  EXPECT_LT(box.Y(), y);
+  EXPECT_TRUE(box.Is(BonusBox::Stage::Falling));
 }
 
 TEST_F(BonusTest, EachOpeningPlaysBothHalvesFromTheFirstPicture) {
-  TBonus& box = Box();
+  BonusBox& box = Box();
   for (int round = 0; round < 2; ++round) {
     box.Activate();
-    box.Y = 1.02f;
+    box.MoveForTests(box.X(), 1.02f);
     h->Step(1);
-    ASSERT_EQ(box.State, TBonus::Opening);
+    ASSERT_TRUE(box.Is(BonusBox::Stage::Opening));
     int frames = 0;
-    while (box.State == TBonus::Opening && frames < 200) {
-      EXPECT_EQ(box.Box1Sprite->Frame, box.Box2Sprite->Frame) << "round " << round;
+    while (box.Is(BonusBox::Stage::Opening) && frames < 200) {
+      EXPECT_EQ(box.Box1()->Frame, box.Box2()->Frame) << "round " << round;
       h->Step(1);
       ++frames;
     }
@@ -304,12 +309,12 @@ TEST_F(BonusTest, EachOpeningPlaysBothHalvesFromTheFirstPicture) {
 }
 
 TEST_F(BonusTest, TheMachineGunBoxComesMoreOftenThanTheOthers) {
-  TBonus& box = Box();
+  BonusBox& box = Box();
   std::array<int, 9> count{};
   const int n = 4800;
   for (int i = 0; i < n; ++i) {
     box.Activate();
-    ++count[box.BonusType];
+    ++count[static_cast<int>(box.Content())];
     box.Deactivate();
   }
   EXPECT_EQ(count[0], 0);
@@ -318,16 +323,16 @@ TEST_F(BonusTest, TheMachineGunBoxComesMoreOftenThanTheOthers) {
 }
 
 TEST_F(BonusTest, ABurstSoundsOnceAtItsStartAndEndsOnTheTwentiethCall) {
-  THit& hit = *Game->Cars[0]->Hit;
+  Burst& hit = *h->Shell().RunningGame()->Cars()[0]->GetBurst();
   for (int burst = 0; burst < 2; ++burst) {
     h->SoundEvents();
-    hit.BurstFrames = 0;
-    for (int call = 1; call <= THit::BurstLength; ++call) {
+    hit.Restart();
+    for (int call = 1; call <= Burst::Length; ++call) {
       const bool going = call % 2 ? hit.Emit() : hit.EmitAt(1.0f * call, -2.0f);
-      EXPECT_EQ(going, call < THit::BurstLength) << "call " << call;
+      EXPECT_EQ(going, call < Burst::Length) << "call " << call;
     }
-    EXPECT_EQ(hit.X, 20.0f);
-    EXPECT_EQ(hit.Y, -2.0f);
+    EXPECT_EQ(hit.X(), 20.0f);
+    EXPECT_EQ(hit.Y(), -2.0f);
     EXPECT_EQ(CountGameSound(h->SoundEvents(), 9), 1) << "burst " << burst;
   }
   h->Step(1);

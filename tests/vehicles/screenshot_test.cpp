@@ -45,12 +45,17 @@ class ScreenshotTest : public PlayTest {
     ASSERT_TRUE(capture.OpenWindow(*h));
     h->Step(5);
     h->Shell().SwitchScreen(Screen::Game);
-    ASSERT_NE(Game, nullptr);
-    ASSERT_TRUE(h->StepUntil([] { return Game && Game->Phase == PhasePlaying; }, 600));
+    ASSERT_NE(h->Shell().RunningGame(), nullptr);
+    ASSERT_TRUE(h->StepUntil(
+        [&] {
+          return h->Shell().RunningGame() &&
+                 h->Shell().RunningGame()->Phase() == GamePhase::Playing;
+        },
+        600));
     Quiet();
     // The window runs on the real clock: a slow machine must not reach the
     // next level (new walkers, boxes, another scene) in the middle of the pictures.
-    Game->TimeLeft = 3'600'000;
+    h->Shell().RunningGame()->StateForTests().TimeLeft = 3'600'000;
     h->MouseAt(14, 11);
     AtLevel(6);
     folder = ShotsFolder("vehicles");
@@ -77,67 +82,68 @@ class ScreenshotTest : public PlayTest {
 };
 
 TEST_F(ScreenshotTest, VehiclesBurstsAndBoxes) {
-  const float alarmX = Game->Alarm->X, alarmY = Game->Alarm->Y;
+  const float alarmX = h->Shell().RunningGame()->Alarm()->X,
+              alarmY = h->Shell().RunningGame()->Alarm()->Y;
   const Shot empty = Capture();
 
   // A marked truck in the middle of the first scene, with the alarm on.
-  TKamazCar& truck = *Game->Trucks[4];
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[4];
   ASSERT_TRUE(BringOn(truck, true));
   ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 2.0f; }, 900));
   h->Step(1);
   const Shot truckShot = Save("truck_arrow_alarm");
-  EXPECT_GT(truckShot.DifferenceAround(empty, truck.Cabin->Body->X, truck.Cabin->Body->Y), 5000);
-  EXPECT_GT(truckShot.DifferenceAround(empty, truck.Arrow->X, truck.Arrow->Y, 6), 2000);
+  EXPECT_GT(truckShot.DifferenceAround(empty, truck.Cabin()->X, truck.Cabin()->Y), 5000);
+  EXPECT_GT(truckShot.DifferenceAround(empty, truck.Arrow()->X, truck.Arrow()->Y, 6), 2000);
   EXPECT_GT(truckShot.DifferenceAround(empty, alarmX, alarmY, 6), 2000);
 
   // It bursts where it stands.
-  truck.Health = -2;
+  truck.Destroy();
   h->Step(4);
   const Shot burst = Save("explosion_truck");
-  EXPECT_GT(burst.DifferenceAround(truckShot, truck.MiddleX(), truck.Cabin->Body->Y, 30), 5000);
-  ASSERT_TRUE(h->StepUntil([&] { return truck.State == 255; }, 60));
+  EXPECT_GT(burst.DifferenceAround(truckShot, truck.MiddleX(), truck.Cabin()->Y, 30), 5000);
+  ASSERT_TRUE(h->StepUntil([&] { return !truck.Active(); }, 60));
 
   // An aircraft high up.
-  TCar& plane = *Game->Aircraft[3];
+  Vehicle& plane = *h->Shell().RunningGame()->Aircraft()[3];
   ASSERT_TRUE(BringOn(plane, false));
-  ASSERT_TRUE(h->StepUntil([&] { return plane.Body->X < 3.0f; }, 900));
+  ASSERT_TRUE(h->StepUntil([&] { return plane.Body()->X < 3.0f; }, 900));
   h->Step(1);
   const Shot planeShot = Save("aircraft");
-  EXPECT_GT(planeShot.DifferenceAround(empty, plane.Body->X, plane.Body->Y), 5000);
-  plane.Health = -2;
+  EXPECT_GT(planeShot.DifferenceAround(empty, plane.Body()->X, plane.Body()->Y), 5000);
+  plane.Destroy();
   h->Step(3);
   Save("explosion_aircraft");
-  ASSERT_TRUE(h->StepUntil([&] { return plane.State == 255; }, 60));
+  ASSERT_TRUE(h->StepUntil([&] { return !plane.Active(); }, 60));
 
   // A train in the second scene.
   AtLevel(7);
-  Game->ShowScenery(1);
-  TCar& train = *Game->Trains[0];
+  h->Shell().RunningGame()->ShowScenery(1);
+  Vehicle& train = *h->Shell().RunningGame()->Trains()[0];
   h->Step(2);
   const Shot secondScene = Capture();
   ASSERT_TRUE(BringOn(train, true));
-  ASSERT_TRUE(h->StepUntil([&] { return train.Body->X < 4.0f; }, 900));
+  ASSERT_TRUE(h->StepUntil([&] { return train.Body()->X < 4.0f; }, 900));
   h->Step(1);
   const Shot trainShot = Save("train");
-  EXPECT_GT(trainShot.DifferenceAround(secondScene, train.Body->X, train.Body->Y), 5000);
+  EXPECT_GT(trainShot.DifferenceAround(secondScene, train.Body()->X, train.Body()->Y), 5000);
   train.Deactivate();
 
   // A box under its parachute, then open.
-  TBonus& box = *Game->Bonuses[0];
+  BonusBox& box = *h->Shell().RunningGame()->BonusBoxes()[0];
   box.Activate();
-  box.X = -4.0f;
-  box.BonusType = 4;
-  iMeshTextureSet(box.IconSprite->Mesh, box.Textures[3]);
+  box.MoveForTests(-4.0f, box.Y());
+  box.SetContentForTests(BonusType::BlasterMagazine);
+  iMeshTextureSet(box.Icon()->Handle, box.ContentPicture(BonusType::BlasterMagazine));
   h->Step(150);
   const Shot falling = Save("box_falling");
-  EXPECT_GT(falling.DifferenceAround(secondScene, box.X, box.Y), 5000);
-  ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Opening; }, 300));
+  EXPECT_GT(falling.DifferenceAround(secondScene, box.X(), box.Y()), 5000);
+  ASSERT_TRUE(h->StepUntil([&] { return box.Is(BonusBox::Stage::Opening); }, 300));
   h->Step(6);
   Save("box_opening");
-  ASSERT_TRUE(h->StepUntil([&] { return box.State == TBonus::Open; }, 120));
+  ASSERT_TRUE(h->StepUntil([&] { return box.Is(BonusBox::Stage::Open); }, 120));
   h->Step(1);
   const Shot open = Save("box_open");
-  EXPECT_GT(open.DifferenceAround(secondScene, box.IconSprite->X, box.IconSprite->Y), 5000);
+  EXPECT_GT(open.DifferenceAround(secondScene, box.Icon()->X, box.Icon()->Y), 5000);
 }
 
 }  // namespace

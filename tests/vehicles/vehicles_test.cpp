@@ -14,25 +14,25 @@ class VehicleTest : public PlayTest {
     PlayTest::SetUp();
     if (HasFatalFailure()) return;
     AtLevel(6);  // aircraft, cars and trucks
-    Game->Score = 500;
+    h->Shell().RunningGame()->StateForTests().Score = 500;
   }
 
-  TCar& Car() { return *Game->Cars[0]; }
+  Vehicle& Car() { return *h->Shell().RunningGame()->Cars()[0]; }
 
   // Steps until the vehicle's body is well inside the view.
-  void WaitUntilInView(TAniSprite& body) {
+  void WaitUntilInView(AnimatedMesh& body) {
     ASSERT_TRUE(h->StepUntil([&] { return std::abs(body.X) < 10.0f; }, 600));
   }
 
   // Holds the button on the body, following it, until `done` or `frames` passed.
-  int HoldOn(TAniSprite& body, int frames, const std::function<bool()>& done) {
+  int HoldOn(AnimatedMesh& body, int frames, const std::function<bool()>& done) {
     int n = 0;
     for (; n < frames && !done(); ++n) HoldAt(body.X, body.Y);
     h->ButtonUp();
     return n;
   }
 
-  bool AlarmOn() const { return MeshOnScreen(Game->Alarm->Mesh); }
+  bool AlarmOn() const { return MeshOnScreen(h->Shell().RunningGame()->Alarm()->Handle); }
 };
 
 struct WeaponOnCar {
@@ -48,54 +48,55 @@ class VehicleWeaponTest : public VehicleTest, public ::testing::WithParamInterfa
 
 TEST_P(VehicleWeaponTest, OnlyTheMachineGunAndTheFourthWeaponHurtAVehicle) {
   const WeaponOnCar& c = GetParam();
-  TCar& car = Car();
+  Vehicle& car = Car();
   ASSERT_TRUE(BringOn(car, false));
-  EXPECT_EQ(car.Health, 3);
-  WaitUntilInView(*car.Body);
+  EXPECT_EQ(car.Health(), 3);
+  WaitUntilInView(*car.Body());
   Arm(c.weapon);
   h->SoundEvents();
 
   int hits = 0;
-  int16_t health = car.Health;
-  const int16_t ammo = Game->Ammo[c.weapon];
+  int16_t health = car.Health();
+  const int16_t ammo = h->Shell().RunningGame()->State().Ammo[c.weapon];
   float aimedX = 0, aimedY = 0;
-  for (int frame = 0; frame < 90 && car.Health >= 0; ++frame) {
-    aimedX = car.Body->X;
-    aimedY = car.Body->Y;
+  for (int frame = 0; frame < 90 && car.Health() >= 0; ++frame) {
+    aimedX = car.Body()->X;
+    aimedY = car.Body()->Y;
     HoldAt(aimedX, aimedY);
-    if (car.Health != health) ++hits;
-    health = car.Health;
+    if (car.Health() != health) ++hits;
+    health = car.Health();
   }
   h->ButtonUp();
 
   if (c.hitsToDestroy == 0) {
-    EXPECT_EQ(car.Health, 3);
+    EXPECT_EQ(car.Health(), 3);
     EXPECT_EQ(hits, 0);
     if (c.weapon != 0) {
-      EXPECT_LT(Game->Ammo[c.weapon], ammo) << "the shots still cost ammunition";
+      EXPECT_LT(h->Shell().RunningGame()->State().Ammo[c.weapon], ammo)
+          << "the shots still cost ammunition";
     }
-    EXPECT_EQ(car.State, 0);
+    EXPECT_TRUE(car.Active());
     return;
   }
-  EXPECT_LT(car.Health, 0);
+  EXPECT_LT(car.Health(), 0);
   EXPECT_EQ(hits, c.hitsToDestroy);
   // The burst is where the last shot struck.
-  EXPECT_NEAR(car.Hit->X, aimedX, 0.05f);
-  EXPECT_NEAR(car.Hit->Y, aimedY, 0.05f);
+  EXPECT_NEAR(car.GetBurst()->X(), aimedX, 0.05f);
+  EXPECT_NEAR(car.GetBurst()->Y(), aimedY, 0.05f);
 
   // A destroyed vehicle stops and bursts for twenty frames, sounding once.
-  const float x = car.Body->X;
+  const float x = car.Body()->X;
   int frames = 0;
-  while (car.State == 0 && frames < 100) {
+  while (car.Active() && frames < 100) {
     h->Step(1);
     ++frames;
-    EXPECT_EQ(car.Body->X, x);
+    EXPECT_EQ(car.Body()->X, x);
   }
   EXPECT_EQ(frames, 20);
   EXPECT_EQ(CountGameSound(h->SoundEvents(), 9), 1);
-  EXPECT_EQ(car.State, 255);
-  EXPECT_EQ(Game->ActiveEnemies, 0);
-  EXPECT_FALSE(Game->VehicleActive);
+  EXPECT_FALSE(car.Active());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Active, 0);
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
 }
 
 INSTANTIATE_TEST_SUITE_P(Weapons, VehicleWeaponTest,
@@ -116,139 +117,141 @@ class VehicleScoreTest : public VehicleTest, public ::testing::WithParamInterfac
 
 TEST_P(VehicleScoreTest, MarkedDestroyedEarnsAndTheRestCostsOrNothing) {
   const Outcome& o = GetParam();
-  TCar& car = Car();
+  Vehicle& car = Car();
   h->SoundEvents();
   ASSERT_TRUE(BringOn(car, o.marked));
   // It comes in just beyond the near edge.
-  EXPECT_FLOAT_EQ(car.Body->X, 16.0f + car.Body->ScaleX);
+  EXPECT_FLOAT_EQ(car.Body()->X, 16.0f + car.Body()->ScaleX);
   h->Step(1);
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 6), o.marked ? 1 : 0);
   EXPECT_EQ(CountGameSound(events, 7), 1);
-  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[7].get()));
+  EXPECT_TRUE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(7)).get()));
   EXPECT_EQ(AlarmOn(), o.marked);
-  EXPECT_EQ(MeshOnScreen(car.Arrow->Mesh), o.marked);
-  EXPECT_EQ(Game->ArrowCount, o.marked ? 1 : 0);
+  EXPECT_EQ(MeshOnScreen(car.Arrow()->Handle), o.marked);
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), o.marked ? 1 : 0);
   if (o.marked) {
     // Two units above the body, near its rear end.
-    EXPECT_NEAR(car.Arrow->Y, car.Body->Y + 2.0f, 1e-4f);
-    EXPECT_GT(car.Arrow->X, car.Body->X);
-    EXPECT_LT(car.Arrow->X, car.Body->X + car.Body->ScaleX / 2);
+    EXPECT_NEAR(car.Arrow()->Y, car.Body()->Y + 2.0f, 1e-4f);
+    EXPECT_GT(car.Arrow()->X, car.Body()->X);
+    EXPECT_LT(car.Arrow()->X, car.Body()->X + car.Body()->ScaleX / 2);
   }
 
-  const int32_t score = Game->Score;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   if (o.destroyed) {
-    WaitUntilInView(*car.Body);
-    Arm(3);
-    HoldOn(*car.Body, 30, [&] { return car.Health < 0; });
-    ASSERT_LT(car.Health, 0);
+    WaitUntilInView(*car.Body());
+    Arm(Weapon::Launcher);
+    HoldOn(*car.Body(), 30, [&] { return car.Health() < 0; });
+    ASSERT_LT(car.Health(), 0);
     EXPECT_EQ(AlarmOn(), o.marked) << "the alarm stays on while it bursts";
-    ASSERT_TRUE(h->StepUntil([&] { return car.State == 255; }, 30));
+    ASSERT_TRUE(h->StepUntil([&] { return !car.Active(); }, 30));
   } else {
-    const float limit = 27.0f + car.Body->ScaleX;
-    float before = car.Body->X;
-    for (int frames = 0; car.State == 0 && frames < 2000; ++frames) {
-      before = car.Body->X;
+    const float limit = 27.0f + car.Body()->ScaleX;
+    float before = car.Body()->X;
+    for (int frames = 0; car.Active() && frames < 2000; ++frames) {
+      before = car.Body()->X;
       h->Step(1);
     }
-    ASSERT_EQ(car.State, 255);
+    ASSERT_FALSE(car.Active());
     // It leaves on the first advance beyond the far limit.
-    EXPECT_LT(car.Body->X, -limit);
+    EXPECT_LT(car.Body()->X, -limit);
     EXPECT_GE(before, -limit);
   }
   h->Step(1);
-  EXPECT_EQ(Game->Score, score + o.scoreChange);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + o.scoreChange);
   EXPECT_FALSE(AlarmOn());
-  EXPECT_FALSE(MeshOnScreen(car.Arrow->Mesh));
-  EXPECT_FALSE(MeshOnScreen(car.Body->Mesh));
-  EXPECT_EQ(Game->ArrowCount, 0);
-  EXPECT_FALSE(Game->VehicleActive);
+  EXPECT_FALSE(MeshOnScreen(car.Arrow()->Handle));
+  EXPECT_FALSE(MeshOnScreen(car.Body()->Handle));
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), 0);
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
   events = h->SoundEvents();
   EXPECT_GE(CountGameSound(events, 7, 3), 1);
   EXPECT_GE(CountGameSound(events, 8, 3), 1);
-  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[7].get()));
+  EXPECT_FALSE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(7)).get()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, VehicleScoreTest,
                          ::testing::Values(Outcome{true, true, 50}, Outcome{true, false, -50},
                                            Outcome{false, true, -50}, Outcome{false, false, 0}));
 
-struct Burst {
+struct BurstCase {
   int vehicle;  // 0 car, 1 aircraft, 2 truck
   bool marked;
   int scoreChange;
 };
 
-void PrintTo(const Burst& b, std::ostream* os) {
+void PrintTo(const BurstCase& b, std::ostream* os) {
   *os << (b.vehicle == 0   ? "car"
           : b.vehicle == 1 ? "aircraft"
                            : "truck")
       << (b.marked ? ", marked" : ", unmarked");
 }
 
-class FourthWeaponTest : public VehicleTest, public ::testing::WithParamInterface<Burst> {};
+class FourthWeaponTest : public VehicleTest, public ::testing::WithParamInterface<BurstCase> {};
 
 TEST_P(FourthWeaponTest, DestroysTheVehicleWhichBurstsWhereItIs) {
-  const Burst& b = GetParam();
-  TBaseEnemy* vehicle = nullptr;
-  TAniSprite* body = nullptr;
-  THit* hit = nullptr;
-  TKamazCar* truck = nullptr;
+  const BurstCase& b = GetParam();
+  Enemy* vehicle = nullptr;
+  AnimatedMesh* body = nullptr;
+  gh::Burst* hit = nullptr;
+  Truck* truck = nullptr;
   if (b.vehicle == 2) {
-    truck = Game->Trucks[3].get();
+    truck = h->Shell().RunningGame()->Trucks()[3].get();
     vehicle = truck;
-    body = truck->Cabin->Body.get();
-    hit = truck->Hit.get();
+    body = truck->Cabin();
+    hit = truck->GetBurst();
   } else {
-    TCar& car = b.vehicle == 0 ? Car() : *Game->Aircraft[2];
+    Vehicle& car = b.vehicle == 0 ? Car() : *h->Shell().RunningGame()->Aircraft()[2];
     vehicle = &car;
-    body = car.Body.get();
-    hit = car.Hit.get();
+    body = car.Body();
+    hit = car.GetBurst();
   }
   ASSERT_TRUE(BringOn(*vehicle, b.marked));
   WaitUntilInView(*body);
-  Arm(4);
-  const int32_t score = Game->Score;
+  Arm(Weapon::Blaster);
+  const int32_t score = h->Shell().RunningGame()->State().Score;
   // Fired well away from the vehicle.
   HoldAt(-12.0f, -8.0f);
   h->ButtonUp();
-  EXPECT_EQ(vehicle->Health, -2);
+  EXPECT_EQ(vehicle->Health(), -2);
   h->Step(1);
   const float wantX = truck ? truck->MiddleX() : body->X;
-  EXPECT_FLOAT_EQ(hit->X, wantX);
-  EXPECT_FLOAT_EQ(hit->Y, body->Y);
-  ASSERT_TRUE(h->StepUntil([&] { return vehicle->State == 255; }, 25));
+  EXPECT_FLOAT_EQ(hit->X(), wantX);
+  EXPECT_FLOAT_EQ(hit->Y(), body->Y);
+  ASSERT_TRUE(h->StepUntil([&] { return !vehicle->Active(); }, 25));
   h->Step(1);
-  EXPECT_EQ(Game->Score, score + b.scoreChange);
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + b.scoreChange);
 }
 
 INSTANTIATE_TEST_SUITE_P(Vehicles, FourthWeaponTest,
-                         ::testing::Values(Burst{0, false, -50}, Burst{0, true, 50},
-                                           Burst{1, false, -50}, Burst{2, true, 50},
-                                           Burst{2, false, -50}));
+                         ::testing::Values(BurstCase{0, false, -50}, BurstCase{0, true, 50},
+                                           BurstCase{1, false, -50}, BurstCase{2, true, 50},
+                                           BurstCase{2, false, -50}));
 
 class LevelEndTest : public VehicleTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(LevelEndTest, AMarkedVehicleCountsAsEscapedWhileDrivingAndDestroyedWhileBursting) {
   const bool bursting = GetParam();
-  TCar& plane = *Game->Aircraft[0];
+  Vehicle& plane = *h->Shell().RunningGame()->Aircraft()[0];
   ASSERT_TRUE(BringOn(plane, true));
-  WaitUntilInView(*plane.Body);
+  WaitUntilInView(*plane.Body());
   if (bursting) {
-    Arm(3);
-    HoldOn(*plane.Body, 30, [&] { return plane.Health < 0; });
-    ASSERT_LT(plane.Health, 0);
+    Arm(Weapon::Launcher);
+    HoldOn(*plane.Body(), 30, [&] { return plane.Health() < 0; });
+    ASSERT_LT(plane.Health(), 0);
     h->Step(3);
-    ASSERT_EQ(plane.State, 0);
+    ASSERT_TRUE(plane.Active());
   }
-  const int32_t score = Game->Score;
-  Game->TimeLeft = 1;
+  const int32_t score = h->Shell().RunningGame()->State().Score;
+  h->Shell().RunningGame()->StateForTests().TimeLeft = 1;
   h->Step(1);
-  ASSERT_EQ(Game->Level, 7);
-  EXPECT_EQ(plane.State, 255);
-  EXPECT_EQ(Game->Score, score + (bursting ? 50 : -50));
-  EXPECT_FALSE(Game->VehicleActive);
-  EXPECT_EQ(Game->ArrowCount, 0);
+  ASSERT_EQ(h->Shell().RunningGame()->State().Level, 7);
+  EXPECT_FALSE(plane.Active());
+  EXPECT_EQ(h->Shell().RunningGame()->State().Score, score + (bursting ? 50 : -50));
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), 0);
   EXPECT_FALSE(AlarmOn());
 }
 
@@ -257,38 +260,38 @@ INSTANTIATE_TEST_SUITE_P(Bursting, LevelEndTest, ::testing::Bool());
 class TruckTest : public VehicleTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(TruckTest, LeavesWhenItsTrailerOrCabinPassesForty) {
-  TKamazCar& truck = *Game->Trucks[GetParam()];
-  TAniSprite& cabin = *truck.Cabin->Body;
-  TAniSprite& trailer = *truck.Trailer->Body;
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[GetParam()];
+  AnimatedMesh& cabin = *truck.Cabin();
+  AnimatedMesh& trailer = *truck.Trailer();
   const bool leftward = cabin.Step < 0;
   const float from = leftward ? 1.0f : -1.0f;
   ASSERT_TRUE(BringOn(truck, true));
   // The cabin leads, the trailer follows Gap behind.
   EXPECT_FLOAT_EQ(cabin.X, 20.0f * from);
-  EXPECT_FLOAT_EQ(trailer.X, (20.0f + truck.Gap) * from);
+  EXPECT_FLOAT_EQ(trailer.X, (20.0f + truck.Gap()) * from);
   h->Step(1);
-  EXPECT_TRUE(MeshOnScreen(cabin.Mesh));
-  EXPECT_TRUE(MeshOnScreen(trailer.Mesh));
+  EXPECT_TRUE(MeshOnScreen(cabin.Handle));
+  EXPECT_TRUE(MeshOnScreen(trailer.Handle));
   EXPECT_TRUE(AlarmOn());
   // Rightward trucks have pictures of their own.
   for (const ihMesh& m : h->Meshes()) {
-    if (m.handle == cabin.Mesh.get()) {
+    if (m.handle == cabin.Handle.get()) {
       EXPECT_EQ(NormalisedFile(m.file).find("r/1.png") != std::string::npos, !leftward) << m.file;
     }
   }
 
   int frames = 0;
   float lead = 0;
-  while (truck.State == 0 && frames < 3000) {
+  while (truck.Active() && frames < 3000) {
     lead = leftward ? trailer.X : cabin.X;
     // The arrow floats four units above the middle of the truck.
-    EXPECT_NEAR(truck.Arrow->Y, cabin.Y + 4.0f, 1e-4f);
-    EXPECT_NEAR(truck.Arrow->X, truck.MiddleX(), std::abs(cabin.Step) + 1e-4f);
-    EXPECT_NEAR(std::abs(trailer.X - cabin.X), truck.Gap, 1e-3f);
+    EXPECT_NEAR(truck.Arrow()->Y, cabin.Y + 4.0f, 1e-4f);
+    EXPECT_NEAR(truck.Arrow()->X, truck.MiddleX(), std::abs(cabin.Step) + 1e-4f);
+    EXPECT_NEAR(std::abs(trailer.X - cabin.X), truck.Gap(), 1e-3f);
     h->Step(1);
     ++frames;
   }
-  ASSERT_EQ(truck.State, 255);
+  ASSERT_FALSE(truck.Active());
   if (leftward) {
     EXPECT_LT(trailer.X, -40.0f);
     EXPECT_GE(lead, -40.0f);
@@ -297,105 +300,120 @@ TEST_P(TruckTest, LeavesWhenItsTrailerOrCabinPassesForty) {
     EXPECT_LE(lead, 40.0f);
   }
   EXPECT_FALSE(AlarmOn());
-  EXPECT_FALSE(MeshOnScreen(cabin.Mesh));
-  EXPECT_FALSE(MeshOnScreen(trailer.Mesh));
+  EXPECT_FALSE(MeshOnScreen(cabin.Handle));
+  EXPECT_FALSE(MeshOnScreen(trailer.Handle));
 }
 
 INSTANTIATE_TEST_SUITE_P(Directions, TruckTest, ::testing::Values(0, 9));
 
 TEST_F(VehicleTest, ATruckTakesHitsOnCabinOrTrailerOnlyFromTheMachineGunAndWeaponThree) {
-  TKamazCar& truck = *Game->Trucks[1];
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[1];
   ASSERT_TRUE(BringOn(truck, false));
-  TAniSprite& trailer = *truck.Trailer->Body;
+  AnimatedMesh& trailer = *truck.Trailer();
   WaitUntilInView(trailer);
-  Arm(1);
+  Arm(Weapon::Rifle);
   HoldOn(trailer, 40, [] { return false; });
-  EXPECT_EQ(truck.Health, 3);
-  Arm(2);
-  HoldOn(trailer, 200, [&] { return truck.Health < 3; });
-  EXPECT_EQ(truck.Health, 2);
-  Arm(3);
-  HoldOn(*truck.Cabin->Body, 100, [&] { return truck.Health < 0; });
-  EXPECT_EQ(truck.Health, -8);
+  EXPECT_EQ(truck.Health(), 3);
+  Arm(Weapon::MachineGun);
+  HoldOn(trailer, 200, [&] { return truck.Health() < 3; });
+  EXPECT_EQ(truck.Health(), 2);
+  Arm(Weapon::Launcher);
+  HoldOn(*truck.Cabin(), 100, [&] { return truck.Health() < 0; });
+  EXPECT_EQ(truck.Health(), -8);
 }
 
 TEST_F(VehicleTest, OnlyOneVehicleAtATimeEvenWhileItBursts) {
-  TCar& car = Car();
-  TCar& plane = *Game->Aircraft[1];
+  Vehicle& car = Car();
+  Vehicle& plane = *h->Shell().RunningGame()->Aircraft()[1];
   ASSERT_TRUE(BringOn(car, true));
-  Game->MaxEnemies = 10;  // room for more enemies
+  h->Shell().RunningGame()->Enemies().Max = 10;  // room for more enemies
   plane.Activate();
-  Game->Trucks[2]->Activate();
-  EXPECT_EQ(plane.State, 255);
-  EXPECT_EQ(Game->Trucks[2]->State, 255);
-  EXPECT_EQ(Game->ActiveEnemies, 1);
-  EXPECT_EQ(Game->ArrowCount, 1);
+  h->Shell().RunningGame()->Trucks()[2]->Activate();
+  EXPECT_FALSE(plane.Active());
+  EXPECT_FALSE(h->Shell().RunningGame()->Trucks()[2]->Active());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Active, 1);
+  EXPECT_EQ(h->Shell().RunningGame()->ArrowCount(), 1);
   Quiet();
 
-  WaitUntilInView(*car.Body);
-  Arm(3);
-  HoldOn(*car.Body, 30, [&] { return car.Health < 0; });
-  ASSERT_LT(car.Health, 0);
+  WaitUntilInView(*car.Body());
+  Arm(Weapon::Launcher);
+  HoldOn(*car.Body(), 30, [&] { return car.Health() < 0; });
+  ASSERT_LT(car.Health(), 0);
   h->Step(5);
-  ASSERT_EQ(car.State, 0);
-  Game->MaxEnemies = 10;
+  ASSERT_TRUE(car.Active());
+  h->Shell().RunningGame()->Enemies().Max = 10;
   plane.Activate();
-  EXPECT_EQ(plane.State, 255);
+  EXPECT_FALSE(plane.Active());
   Quiet();
 
-  ASSERT_TRUE(h->StepUntil([&] { return car.State == 255; }, 30));
+  ASSERT_TRUE(h->StepUntil([&] { return !car.Active(); }, 30));
   EXPECT_TRUE(BringOn(plane, false));
 }
 
 TEST_F(VehicleTest, VehiclesComeOnlyAtTheLevelsThatAllowThem) {
   struct {
     int level;
-    TBaseEnemy* vehicle;
+    Actor* vehicle;
     bool allowed;
   } cases[] = {
-      {2, Game->Trains[0].get(), false},   {3, Game->Trains[0].get(), true},
-      {3, Game->Cars[1].get(), false},     {4, Game->Cars[1].get(), true},
-      {4, Game->Aircraft[4].get(), false}, {5, Game->Aircraft[4].get(), true},
-      {5, Game->Trucks[11].get(), false},  {6, Game->Trucks[11].get(), true},
-      {7, Game->Trucks[11].get(), false},  {7, Game->Trains[1].get(), true},
+      {2, h->Shell().RunningGame()->Trains()[0].get(), false},
+      {3, h->Shell().RunningGame()->Trains()[0].get(), true},
+      {3, h->Shell().RunningGame()->Cars()[1].get(), false},
+      {4, h->Shell().RunningGame()->Cars()[1].get(), true},
+      {4, h->Shell().RunningGame()->Aircraft()[4].get(), false},
+      {5, h->Shell().RunningGame()->Aircraft()[4].get(), true},
+      {5, h->Shell().RunningGame()->Trucks()[11].get(), false},
+      {6, h->Shell().RunningGame()->Trucks()[11].get(), true},
+      {7, h->Shell().RunningGame()->Trucks()[11].get(), false},
+      {7, h->Shell().RunningGame()->Trains()[1].get(), true},
   };
   for (const auto& c : cases) {
     AtLevel(c.level);
     EXPECT_EQ(BringOn(*c.vehicle, false), c.allowed) << "level " << c.level;
-    if (c.vehicle->State == 0) c.vehicle->Deactivate();
+    if (c.vehicle->Active()) c.vehicle->Deactivate();
   }
-  EXPECT_EQ(Game->ActiveEnemies, 0);
-  EXPECT_FALSE(Game->VehicleActive);
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Active, 0);
+  EXPECT_FALSE(h->Shell().RunningGame()->VehicleActive());
 }
 
 TEST_F(VehicleTest, TrainsLoopTheirOwnEngineSoundUntilTheyLeave) {
   AtLevel(7);
-  TCar& train = *Game->Trains[1];
+  Vehicle& train = *h->Shell().RunningGame()->Trains()[1];
   h->SoundEvents();
   ASSERT_TRUE(BringOn(train, false));
-  EXPECT_EQ(train.Body->Y, 0.6f);
+  EXPECT_EQ(train.Body()->Y, 0.6f);
   h->Step(1);
   auto events = h->SoundEvents();
   EXPECT_EQ(CountGameSound(events, 8), 1);
   EXPECT_EQ(CountGameSound(events, 7), 0);
-  EXPECT_TRUE(Engine().ihSoundPlaying(Game->Sounds[8].get()));
+  EXPECT_TRUE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(8)).get()));
   train.Deactivate();
-  EXPECT_FALSE(Engine().ihSoundPlaying(Game->Sounds[8].get()));
+  EXPECT_FALSE(
+      Engine().ihSoundPlaying(h->Shell().RunningGame()->Sound(static_cast<GameSound>(8)).get()));
 }
 
 TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLayers) {
-  ASSERT_EQ(Game->EnemyList.size(), 34u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(Game->EnemyList[i], Game->Aircraft[i].get());
-  EXPECT_EQ(Game->EnemyList[11], Game->Cars[0].get());
-  EXPECT_EQ(Game->EnemyList[12], Game->Cars[1].get());
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Game->EnemyList[13 + i], Game->Trains[i].get());
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(Game->EnemyList[16 + i], Game->Trucks[i].get());
-  ASSERT_EQ(Game->BonusList.size(), 3u);
+  ASSERT_EQ(h->Shell().RunningGame()->Enemies().Members.size(), 34u);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[i],
+              h->Shell().RunningGame()->Aircraft()[i].get());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[11],
+            h->Shell().RunningGame()->Cars()[0].get());
+  EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[12],
+            h->Shell().RunningGame()->Cars()[1].get());
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[13 + i],
+              h->Shell().RunningGame()->Trains()[i].get());
+  for (int i = 0; i < 12; ++i)
+    EXPECT_EQ(h->Shell().RunningGame()->Enemies().Members[16 + i],
+              h->Shell().RunningGame()->Trucks()[i].get());
+  ASSERT_EQ(h->Shell().RunningGame()->Bonuses().Members.size(), 3u);
 
   // Drawn over the background, under the scenery in front of the road.
-  TKamazCar& truck = *Game->Trucks[5];
+  Truck& truck = *h->Shell().RunningGame()->Trucks()[5];
   ASSERT_TRUE(BringOn(truck, true));
-  TBonus& box = *Game->Bonuses[0];
+  BonusBox& box = *h->Shell().RunningGame()->BonusBoxes()[0];
   box.Activate();
   ASSERT_TRUE(h->StepUntil([&] { return truck.MiddleX() < 5.0f; }, 900));
   const auto meshes = h->Meshes();
@@ -405,12 +423,12 @@ TEST_F(VehicleTest, VehiclesTakeTheirPlacesInTheEnemyListAndBetweenTheSceneryLay
     }
     return -1;
   };
-  const int background = place(Game->Scene1->Mesh);
-  const int layer = place(Game->Scene1Layers[0]->Mesh);
+  const int background = place(h->Shell().RunningGame()->Scene1()->Handle);
+  const int layer = place(h->Shell().RunningGame()->Scene1Layer(0)->Handle);
   ASSERT_GE(background, 0);
   ASSERT_GE(layer, 0);
-  for (MeshRef mesh : {truck.Cabin->Body->Mesh.ref(), truck.Trailer->Body->Mesh.ref(),
-                       truck.Arrow->Mesh.ref(), box.ParachuteSprite->Mesh.ref()}) {
+  for (MeshRef mesh : {truck.Cabin()->Handle.ref(), truck.Trailer()->Handle.ref(),
+                       truck.Arrow()->Handle.ref(), box.Parachute()->Handle.ref()}) {
     const int at = place(mesh);
     EXPECT_GT(at, background);
     EXPECT_LT(at, layer);

@@ -51,7 +51,9 @@ void RandomInput::PointAtSomethingShown(Recorder& r) {
 
 void RandomInput::Frame(Recorder& r) {
   visited_.insert(static_cast<int>(r.H().Shell().CurrentScreen()) * 100 +
-                  (Game ? Game->Phase + 50 : 0));
+                  (r.H().Shell().RunningGame()
+                       ? static_cast<int>(r.H().Shell().RunningGame()->Phase()) + 50
+                       : 0));
 
   if (inactiveFrames_ > 0 && --inactiveFrames_ == 0) {
     r.Active(true);
@@ -61,13 +63,15 @@ void RandomInput::Frame(Recorder& r) {
 
   // The main menu leads everywhere; start a game often so play gets its share.
   WidgetSet* const widgets = r.H().Shell().Widgets();
-  if (r.H().Shell().CurrentScreen() == Screen::Menu && !Game && widgets && Chance(20)) {
+  if (r.H().Shell().CurrentScreen() == Screen::Menu && !r.H().Shell().RunningGame() && widgets &&
+      Chance(20)) {
     iVec2 at{};
     iSpriteLocation(widgets->StartGame->Sprite, &at);
     r.MouseAt(at.x, at.y);
   }
   // In play, aim at the scene and fire in bursts.
-  if (Game && Game->Phase == PhasePlaying && Chance(60)) {
+  if (r.H().Shell().RunningGame() && r.H().Shell().RunningGame()->Phase() == GamePhase::Playing &&
+      Chance(60)) {
     r.Mouse(static_cast<float>(Below(1000)) / 1000.0f,
             0.2f + static_cast<float>(Below(600)) / 1000.0f);
     r.Button(0, true);

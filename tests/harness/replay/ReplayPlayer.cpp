@@ -47,7 +47,7 @@ std::string Hex64(uint64_t v) {
 
 }  // namespace
 
-void Observer::Frame() {
+void Observer::Frame(Harness& h) {
   const uint64_t sum = sceneChecksums_ ? Engine().ihSceneChecksum() : 0;
   checksums_.push_back(sum);
   rolling_ = Fold(rolling_, sum);
@@ -58,10 +58,10 @@ void Observer::Frame() {
     ihSoundEvent drop;
     Engine().ihSoundEvents(&drop, 1);
   }
-  if (Game) {
-    end_.score = Game->Score;
-    end_.level = Game->Level;
-    end_.lives = Game->Lives;
+  if (h.Shell().RunningGame()) {
+    end_.score = h.Shell().RunningGame()->State().Score;
+    end_.level = h.Shell().RunningGame()->State().Level;
+    end_.lives = h.Shell().RunningGame()->State().Lives;
   }
 }
 
@@ -177,7 +177,7 @@ void Recorder::Step(int frames) {
     }
     h_->Step(1);
     ++recording_.frames;
-    observer_.Frame();
+    observer_.Frame(*h_);
   }
 }
 
@@ -209,7 +209,7 @@ PlayResult Play(const Recording& recording, bool sceneChecksums) {
       ++next;
     }
     h->Step(1);
-    observer.Frame();
+    observer.Frame(*h);
   }
   if (!h->Exited()) h->Close();
   observer.Ended(*h);

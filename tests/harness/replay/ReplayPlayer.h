@@ -18,7 +18,7 @@ class Observer {
  public:
   // Without scene checksums (a speed benchmark) every frame's checksum counts as 0.
   explicit Observer(bool sceneChecksums = true) : sceneChecksums_(sceneChecksums) {}
-  void Frame();            // after each frame
+  void Frame(Harness& h);  // after each frame
   void Ended(Harness& h);  // after the program ended (or gave up)
   Expectation Expected() const;
   const std::vector<uint64_t>& Checksums() const { return checksums_; }
