@@ -91,7 +91,7 @@ void BonusBox::ComeOn() {
   parachute_->Y = y_;
   parachute_->Show();
   // The machine gun comes more often than the rest.
-  if (Random(6) == 5) type_ = BonusType::MachineGunMagazine;
+  if (game_.Random(6) == 5) type_ = BonusType::MachineGunMagazine;
   iMeshTextureSet(icon_->Handle, ContentPicture(type_));
   // A box that opened before ended with its two halves on different pictures;
   // each opening plays both from the first one.

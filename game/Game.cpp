@@ -367,6 +367,8 @@ void Game::ShowWeapon(int weapon) {
 
 void Game::PlaySound(GameSound sound, bool looped) { host_.PlaySound(Sound(sound), looped); }
 
+int Game::Random(int n) { return host_.GameChances().Below(n); }
+
 void Game::StopSound(GameSound sound) { iSoundStop(Sound(sound), 0); }
 
 void Game::ShowAlarmIfMarked() {

@@ -153,6 +153,8 @@ class Game {
 
   // A game sound, heard when sounds are on.
   void PlaySound(GameSound sound, bool looped = false);
+  // Uniform over 0 .. n - 1, from the program's generator.
+  int Random(int n);
   void StopSound(GameSound sound);
   SoundRef Sound(GameSound sound) const { return sounds_[static_cast<int>(sound)]; }
 

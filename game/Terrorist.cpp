@@ -67,7 +67,7 @@ void Terrorist::GoOff() {
 void Terrorist::Update() {
   Game& game = game_;
 
-  if ((pose_ == Pose::Walking || pose_ == Pose::Shooting) && Random(100) == 5) {
+  if ((pose_ == Pose::Walking || pose_ == Pose::Shooting) && game_.Random(100) == 5) {
     PoseMesh(pose_).Hide();
     pose_ = pose_ == Pose::Walking ? Pose::Shooting : Pose::Walking;
     shoot_->X = walk_->X;
@@ -75,7 +75,8 @@ void Terrorist::Update() {
     PoseMesh(pose_).Show();
   }
 
-  if (pose_ == Pose::Shooting && shoot_->Frame == 1 && Random(10) == 0 && shoot_->X > ShotLimitX) {
+  if (pose_ == Pose::Shooting && shoot_->Frame == 1 && game_.Random(10) == 0 &&
+      shoot_->X > ShotLimitX) {
     game.PlaySound(GameSound::RifleShot);
     game.FlashHit();
     game.TakeHealth(1);

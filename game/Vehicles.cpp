@@ -47,7 +47,7 @@ bool VehicleBase::MayComeOn() const { return Enemy::MayComeOn() && !game_.Vehicl
 
 void VehicleBase::ComeOnShared() {
   Game& game = game_;
-  if (Random(2) == 0) {
+  if (game_.Random(2) == 0) {
     arrow_->Show();
     game.PlaySound(GameSound::TargetArrow);
     game.CountArrow(+1);

@@ -167,7 +167,7 @@ Status MakePicture(SpriteRef& picture, const char* file, bool show, float x, flo
 }  // namespace
 
 Status Shell::LoadResources() {
-  SeedRandom(ThePlatform().TickCount());
+  chances_.Seed(ThePlatform().TickCount());
 
   const CameraRef camera = MakeScreenCamera();
   const iVec3 cameraAt{0, 0, -20.7f};

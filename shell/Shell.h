@@ -122,6 +122,7 @@ class Shell final : public GameHost, public UiHost {
   Status EnterHighScore(int32_t score) override;
   void SendScore(int32_t score, std::function<void(bool)> then) override;
   void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
+  Chances& GameChances() override { return chances_; }
   void EndGame(bool toHighScores) override;
   void SetPointerPicture(const char* file) override;
 
@@ -192,6 +193,7 @@ class Shell final : public GameHost, public UiHost {
   // First: the widgets and the game bind to it and go before it.
   Settings settings_;
   bool tableStored_ = false;
+  Chances chances_;
   Screen currentScreen_ = Screen::Menu;
   Screen previousScreen_ = Screen::FadeIn;
   // True until the engine has been opened once.

@@ -66,7 +66,7 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
 
   h.SoundEvents();
   h.Shell().SwitchScreen(Screen::Game);
-  SeedRandom(seed);
+  h.Shell().GameChances().Seed(seed);
   uint32_t lastShot = 0;
   auto playing = [&] {
     return h.Shell().RunningGame() && (h.Shell().RunningGame()->Phase() == GamePhase::Intro ||
