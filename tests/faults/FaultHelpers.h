@@ -33,7 +33,10 @@ inline bool StartGameFromMenu(Harness& h) {
   h.Step(2);
   ClickWidget(h, h.Shell().Widgets()->StartGame);
   return h.StepUntil(
-      [&] { return h.Shell().CurrentScreen() == Screen::Game && h.Shell().RunningGame() != nullptr; }, 10);
+      [&] {
+        return h.Shell().CurrentScreen() == Screen::Game && h.Shell().RunningGame() != nullptr;
+      },
+      10);
 }
 
 // Answers the open question box with its first ("Yes") or second button.

@@ -29,7 +29,9 @@ class MenuTest : public ::testing::Test {
     h = std::make_unique<Harness>(options);
     if (toMenu) {
       ASSERT_TRUE(h->StepUntil(
-          [this] { return OnScreen(Screen::Menu) && h->Shell().Widgets() && Shown(Menu().StartGame); },
+          [this] {
+            return OnScreen(Screen::Menu) && h->Shell().Widgets() && Shown(Menu().StartGame);
+          },
           1500))
           << "the main menu never appeared";
       h->Step(1);

@@ -151,7 +151,7 @@ TEST_F(Widgets, TheKeyThatBringsTheFocusToAToggleDoesNotChangeIt) {
   ClickOn(Menu().Options);
   const int opens = Engine().ihOpenCount();
   Hover(Menu().OptionsBack);  // "Back"
-  Press(Key::Right);      // the focus moves on to the display toggle
+  Press(Key::Right);          // the focus moves on to the display toggle
   EXPECT_EQ(Menu().List.FocusIndex(), Menu().DisplayToggle->Index());
   EXPECT_TRUE(PointerOn(Menu().DisplayToggle));
   EXPECT_EQ(h->Shell().PlayerSettings().Windowed, 1);
@@ -392,8 +392,8 @@ TEST_F(Widgets, BossKeyInFullScreenStopsTheEngineAndRestoreReturnsToTheScreen) {
   Start();
   ClickOn(Menu().Options);
   ClickOn(Menu().DisplayToggle, 3.0f);
-  ASSERT_TRUE(
-      h->StepUntil([this] { return OnScreen(Screen::Options) && Shown(Menu().DisplayToggle); }, 300));
+  ASSERT_TRUE(h->StepUntil(
+      [this] { return OnScreen(Screen::Options) && Shown(Menu().DisplayToggle); }, 300));
   ASSERT_EQ(h->Shell().PlayerSettings().Windowed, 0);
   const int opens = Engine().ihOpenCount();
   h->Tap(Key::F12);

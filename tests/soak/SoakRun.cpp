@@ -88,8 +88,8 @@ SoakFigures RunSoak(uint32_t seed, uint64_t frames, uint64_t sampleEvery, int se
       if (!r.Exited()) {
         f.errors.push_back(
             "session " + std::to_string(f.sessions) + " (seed " + std::to_string(sessionSeed) +
-            ") did not end when closed: screen " + std::to_string(static_cast<int>(r.H().Shell().CurrentScreen())) +
-            ", game phase " +
+            ") did not end when closed: screen " +
+            std::to_string(static_cast<int>(r.H().Shell().CurrentScreen())) + ", game phase " +
             std::to_string(r.H().Shell().RunningGame()
                                ? static_cast<int>(r.H().Shell().RunningGame()->Phase())
                                : -99) +

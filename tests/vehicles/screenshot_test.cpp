@@ -40,7 +40,8 @@ class ScreenshotTest : public PlayTest {
     options.seed = 5;
     h = std::make_unique<Harness>(options);
     ASSERT_TRUE(h->StepUntil(
-        [&] { return h->Shell().CurrentScreen() == Screen::Menu && h->Shell().FadeLevel() >= 1; }, 900));
+        [&] { return h->Shell().CurrentScreen() == Screen::Menu && h->Shell().FadeLevel() >= 1; },
+        900));
     // The next engine start opens a window: a click on the frame restarts it.
     ASSERT_TRUE(capture.OpenWindow(*h));
     h->Step(5);
