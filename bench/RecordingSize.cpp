@@ -1,6 +1,7 @@
 // The size of a recorded game: a scripted player plays for a given time on the
-// headless engine, moving the pointer as a hand does (gliding towards its next
-// target, a little unsteady, resting now and then), and the game's recording
+// headless engine, moving the pointer as a hand moves a mouse (in whole pixels
+// of the 800 x 600 view, gliding towards its next target, a little unsteady
+// while it moves, resting now and then), and the game's recording
 // is encoded. Prints bytes; fails on nothing but a recording that does not
 // read back.
 //
@@ -53,11 +54,15 @@ int main(int argc, char** argv) {
       float dx = (targetX - x) / 5, dy = (targetY - y) / 5;
       dx = dx > 1 ? 1 : dx < -1 ? -1 : dx;
       dy = dy > 1 ? 1 : dy < -1 ? -1 : dy;
-      x += dx + hand.Between(-0.03f, 0.03f);
-      y += dy + hand.Between(-0.03f, 0.03f);
+      const bool moving = dx * dx + dy * dy > 0.0004f;
+      x += dx + (moving ? hand.Between(-0.03f, 0.03f) : 0.0f);
+      y += dy + (moving ? hand.Between(-0.03f, 0.03f) : 0.0f);
       if (hand.Below(200) == 0) rest = 10 + hand.Below(50);
     }
-    h.MouseAt(x, y);
+    // The engine's pointer stands on whole pixels, as a mouse reports them.
+    const float px = static_cast<float>(static_cast<int>((x + 16) / 32 * 800)) / 800;
+    const float py = static_cast<float>(static_cast<int>((12 - y) / 24 * 600)) / 600;
+    h.MouseFraction(px, py);
     if (target && (x - targetX) * (x - targetX) + (y - targetY) * (y - targetY) < 1) {
       h.ButtonDown();
     } else {
