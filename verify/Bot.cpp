@@ -207,8 +207,10 @@ Result<GameRecording> PlayBotGame(uint64_t seed, const BotOptions& options) {
       target.reset();
       for (const Aim& a : aims)
         if (!target || a.Priority > target->Priority) target = a;
-      // A hand that is less sure as the levels go on: the game ends some day.
-      const int spread = 10 + 12 * game.State().Level;
+      // Aims off by up to `spread` twentieths of a unit: a steady hand for a
+      // game of a set length, else one less sure as the levels go on, so that
+      // the game ends by itself some day.
+      const int spread = options.LeaveAfterFrames > 0 ? 2 : 10 + 12 * game.State().Level;
       jitterX = static_cast<float>(chances.Below(2 * spread + 1) - spread) / 20.0f;
       jitterY = static_cast<float>(chances.Below(2 * spread + 1) - spread) / 20.0f;
     }

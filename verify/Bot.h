@@ -14,8 +14,10 @@ namespace gh {
 
 struct BotOptions {
   // Frames of play after which the player leaves the game through the exit
-  // question ("Yes"); 0: it plays until its lives are gone. Either way the
-  // game ends within the recording limit's frames.
+  // question ("Yes"), aiming with a steady hand until then (long enough to
+  // live twenty minutes and more); 0: its hand grows less sure level by level
+  // and it plays until its lives are gone. Either way the game ends within
+  // MaxFrames.
   uint32_t LeaveAfterFrames = 0;
   uint32_t MaxFrames = RecordingLimits{}.MaxFrames;
 };

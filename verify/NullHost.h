@@ -16,12 +16,9 @@ class NullHost : public GameHost {
     if (then) then(false);
   }
   void PlaySound(SoundRef, bool) override {}
-  Chances& GameChances() override { return chances_; }
+  void ConfinePointer(bool) override {}
   void EndGame(bool) override {}
   void SetPointerPicture(const char*) override {}
-
- private:
-  Chances chances_;
 };
 
 }  // namespace gh

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -127,6 +129,38 @@ TEST_F(Verify, TheBotsGamePlaysAgainToItsScore) {
   const Finished again = Start({(*dir_ / "bot.rec").string()});
   EXPECT_EQ(again.exitCode, 0);
   EXPECT_EQ(again.out, made[0] + "\n");
+}
+
+// The player's game is a varied one: it aims and fires, reloads, changes
+// weapons by key and by wheel, pauses, loses the focus once, declines the exit
+// question once, and ends by losing its lives (no "Yes" to leave).
+TEST_F(Verify, TheBotPlaysAVariedGame) {
+  const gh::Result<gh::GameRecording> recording = gh::DecodeRecording(Bot());
+  ASSERT_TRUE(recording) << recording.error().message;
+  std::map<std::pair<gh::GameEventKind, int>, int> events;
+  int fire = 0, reload = 0, pause = 0;
+  std::set<std::pair<int, int>> places;
+  for (const gh::RecordedFrame& f : recording->Frames) {
+    for (const gh::GameEvent& e : f.EventsBefore) {
+      const bool valued = e.Kind == gh::GameEventKind::Answer;
+      ++events[{e.Kind, valued ? e.Value : 0}];
+    }
+    fire += f.Input.Fire;
+    reload += f.Input.Reload;
+    pause += f.Input.Pause;
+    places.insert({f.Input.PointerX, f.Input.PointerY});
+  }
+  using K = gh::GameEventKind;
+  EXPECT_EQ((events[{K::Answer, 0}]), 1);
+  EXPECT_EQ((events[{K::Answer, 1}]), 0);
+  EXPECT_EQ((events[{K::FocusLost, 0}]), 1);
+  EXPECT_EQ((events[{K::Escape, 0}]), 2);  // the question declined, the end of the pause
+  EXPECT_GT((events[{K::ChooseWeapon, 0}] + events[{K::StepWeapon, 0}]), 2);
+  EXPECT_EQ(pause, 2);  // the pause, the end of the lost focus's pause
+  EXPECT_GT(fire, static_cast<int>(recording->Frames.size()) / 4);
+  EXPECT_GT(reload, 0);
+  EXPECT_GT(places.size(), 100u);
+  EXPECT_GT(recording->Level, 0);
 }
 
 // The same seed plays the same game; another seed another one.
