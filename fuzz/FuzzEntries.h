@@ -29,4 +29,8 @@ std::string CheckSubmission(const uint8_t* data, size_t size);
 // rest): the client address taken from them and its rate group.
 std::string CheckClientAddress(const uint8_t* data, size_t size);
 
+// A recording file of these bytes: refused with a reason, or decoded within
+// the limits, and then written and read back the same; tighter limits refuse it.
+std::string CheckRecordingBytes(const uint8_t* data, size_t size);
+
 }  // namespace gh::fuzz

@@ -102,4 +102,8 @@ void CloseModule(void* module);
 // always reaches the terminal or the desktop's journal.
 void SendMessagesToLog();
 
+// Standard input and output carry bytes as they are: Windows would otherwise
+// turn line ends into pairs and stop reading input at a Ctrl+Z byte.
+void UseBinaryStandardStreams();
+
 }  // namespace gh

@@ -230,4 +230,6 @@ void CloseModule(void* module) {
 
 void SendMessagesToLog() {}
 
+void UseBinaryStandardStreams() {}  // POSIX streams never translate
+
 }  // namespace gh

@@ -1,5 +1,7 @@
 // The Windows twin of System_posix.cpp: the same rules, on Windows' own calls.
 // Paths arrive and leave as UTF-8 and cross to Windows as UTF-16.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -351,6 +353,11 @@ void SendMessagesToLog() {
   const wchar_t* log = ::_wgetenv(L"GH_LOG");
   if (!log || !*log) return;
   if (::_wfreopen(log, L"a", stderr)) std::setvbuf(stderr, nullptr, _IONBF, 0);
+}
+
+void UseBinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 }  // namespace gh

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build, cross-compiled here with MinGW-w64 and tested under Wine.
 #
-#   tools/windows.sh [deps|build|test|zip|e2e|all]     (all is the default)
+#   tools/windows.sh [deps|build|test|proof|zip|e2e|all]     (all is the default)
 #
 # deps   installs the cross tools and the Linux build's packages (as root or
 #        through sudo, only what is missing) and builds SDL2 and friends from
@@ -11,7 +11,10 @@
 #        the icon; e2e compares with it), then cross-builds the same project into
 #        build-win/bin/: gravelhorn2.exe, system.dll, the DLLs they load, the
 #        headless test programs and Data/
-# test   runs those tests under Wine
+# test   runs those tests under Wine, then the cross-build proof: the scripted
+#        player's game recorded by each build (gravelhorn2-verify --bot) and
+#        played again by the other; every side must print the same outcome line
+# proof  the cross-build proof alone (after build)
 # zip    packs build-win/gravelhorn2-win64.zip, stripped, with one top folder
 # e2e    unpacks the zip and plays it under Wine on Xvfb to the main menu and out,
 #        and the Linux program of build-win/host the same way (tools/windows/e2e.sh)
@@ -54,7 +57,8 @@ host() {
   echo "windows build: the Linux program in $build/host" >&2
   nice -n 19 cmake -S "$root" -B "$build/host" -DGH_TESTS=OFF -DGH_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
-  nice -n 19 cmake --build "$build/host" -j "$GH_WIN_JOBS" --target gravelhorn2 >/dev/null
+  nice -n 19 cmake --build "$build/host" -j "$GH_WIN_JOBS" --target gravelhorn2 gravelhorn2-verify \
+    >/dev/null
 }
 
 build() {
@@ -81,6 +85,43 @@ run_tests() {
   [ -x "$(wine64_path)" ] || install_tools
   wine_env
   nice -n 19 ctest --test-dir "$build" --output-on-failure "$@"
+  cross_build_proof
+}
+
+# The same game on both builds. The scripted player (a fixed seed) plays one
+# game on the Windows build under Wine and one on the Linux build of the same
+# sources (build-win/host); each build then plays the other's recording again.
+# Every line must be the same "verified <score> <level> <frames>": a game
+# recorded on one system ends the same on the other, and the player's own
+# game is the same game on both.
+cross_build_proof() {
+  local out=$build/proof linux=$build/host/bin win=$build/bin seed=${GH_PROOF_SEED:-2026}
+  local wine
+  wine=$(wine64_path)
+  local f
+  for f in "$linux/gravelhorn2-verify" "$win/gravelhorn2-verify.exe"; do
+    [ -f "$f" ] || { echo "cross-build proof: $f is not built" >&2; return 1; }
+  done
+  rm -rf "$out"
+  mkdir -p "$out"
+  on_linux() { nice -n 19 "$linux/gravelhorn2-verify" --data "$linux" "$@"; }
+  # Wine sees this machine's root folder as drive Z:.
+  on_windows() { nice -n 19 "$wine" "$win/gravelhorn2-verify.exe" --data "Z:$win" "$@" | tr -d '\r'; }
+  local linux_made windows_made linux_on_windows windows_on_linux
+  linux_made=$(on_linux --bot "$seed" "$out/linux.rec") || true
+  windows_made=$(on_windows --bot "$seed" "Z:$out/windows.rec") || true
+  linux_on_windows=$(on_windows "Z:$out/linux.rec") || true
+  windows_on_linux=$(on_linux "$out/windows.rec") || true
+  echo "cross-build proof: linux.rec made on Linux:         ${linux_made:-(nothing)}"
+  echo "cross-build proof: linux.rec played on Windows:     ${linux_on_windows:-(nothing)}"
+  echo "cross-build proof: windows.rec made on Windows:     ${windows_made:-(nothing)}"
+  echo "cross-build proof: windows.rec played on Linux:     ${windows_on_linux:-(nothing)}"
+  if [[ $linux_made != verified\ * || $linux_on_windows != "$linux_made" ||
+    $windows_made != "$linux_made" || $windows_on_linux != "$linux_made" ]]; then
+    echo "cross-build proof: FAILED, the builds do not play the same game (recordings in $out)" >&2
+    return 1
+  fi
+  echo "cross-build proof: the same game on both builds"
 }
 
 # The zip a player unpacks: one folder holding the program, the engine library,
@@ -113,8 +154,9 @@ case "$what" in
   deps) deps ;;
   build) build ;;
   test) shift; run_tests "$@" ;;
+  proof) wine_env; cross_build_proof ;;
   zip) package ;;
   e2e) e2e ;;
   all) build && run_tests && package && e2e ;;
-  *) sed -n '2,18p' "$0" >&2; exit 2 ;;
+  *) sed -n '2,22p' "$0" >&2; exit 2 ;;
 esac

@@ -1,6 +1,6 @@
-// Replays the fuzz corpora of the picture header reader, the help text and the
-// text box through the fuzz targets' own checks, and a table of broken
-// pictures through the size reader.
+// Replays the fuzz corpora of the picture header reader, the help text, the
+// text box and the recording reader through the fuzz targets' own checks, and
+// a table of broken pictures through the size reader.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -37,6 +37,7 @@ TEST(FuzzCorpus, EveryFileIsHandled) {
       {"image_header", gh::fuzz::CheckImageHeader},
       {"help_text", gh::fuzz::CheckHelpText},
       {"edit_typing", gh::fuzz::CheckEditTyping},
+      {"recording", gh::fuzz::CheckRecordingBytes},
   };
   for (const auto& t : targets) EXPECT_GT(Replay(t.target, t.check), 0) << t.target;
 }
