@@ -9,6 +9,7 @@
 #include "server/Moderation.h"
 #include "server/ScoreService.h"
 #include "server/ServerConfig.h"
+#include "server/VerifyPool.h"
 
 using namespace gh::scores;
 
@@ -66,6 +67,11 @@ int main(int argc, char** argv) {
   }
 
   ScoreService service(*storage, config.service, {}, LogLine);
+  // Recordings are verified off the request threads; rows left pending by a
+  // full queue or an earlier run are picked up from the database.
+  VerifyPool verifier(*storage, config.verify,
+                      [&service](const std::string& line) { service.Note(line); });
+  service.OnRecording([&verifier](int64_t id) { verifier.Enqueue(id); });
   HttpServer server([&service](const HttpRequest& req) { return service.Handle(req); },
                     ServerLimits(config),
                     [&service](const std::string& line) { service.Note(line); });

@@ -55,10 +55,14 @@ Status Shell::EnterHighScore(int32_t score) {
 }
 
 void Shell::SendScore(int32_t score, std::function<void(bool)> then) {
-  unsent_.Send(TypedName(), score, settings_.Country, [this, then = std::move(then)](bool sent) {
-    if (then) then(sent);
-    CloseEndedGame();
-  });
+  // The game just ended goes with its recording, for the server to verify.
+  // TODO(merge): FinishedRecording() ? EncodeRecording(*FinishedRecording()) : std::nullopt
+  std::optional<std::string> recording = std::nullopt;
+  unsent_.Send(TypedName(), score, settings_.Country, std::move(recording),
+               [this, then = std::move(then)](bool sent) {
+                 if (then) then(sent);
+                 CloseEndedGame();
+               });
 }
 
 void Shell::EndGame(bool toHighScores) {
