@@ -246,6 +246,13 @@ std::string ReasonOf(const std::string& reply) {
   return line;
 }
 
+// Our server gives its reasons as plain text; another's error page is no reason.
+bool PlainText(CURL* c) {
+  const char* type = nullptr;
+  curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type);
+  return type && std::strncmp(type, "text/plain", 10) == 0;
+}
+
 // Everything but the characters a query value may hold as they are.
 std::string QueryValue(const std::string& text) {
   static const char* digits = "0123456789ABCDEF";
@@ -306,7 +313,7 @@ void UploadRecording(CURL* c, const Request& request, const std::string& token,
                                  : "the upload failed");
   } else if (status == 202) {
     control.SetUpload(RecordingUpload::State::Uploaded);
-  } else if (status >= 400 && status <= 499 && !ReasonOf(reply.text).empty()) {
+  } else if (status >= 400 && status <= 499 && PlainText(c) && !ReasonOf(reply.text).empty()) {
     control.SetUpload(RecordingUpload::State::NotVerified, ReasonOf(reply.text));
   } else {
     control.SetUpload(

@@ -155,6 +155,19 @@ TEST_F(RecordingTest, AnUploadWaitsThenIsVerifiedMarkedAndOfferedForDownload) {
   EXPECT_TRUE(Logged("recording of row " + std::to_string(row.id) + " verified"));
 }
 
+// The game's own client against this server: score, cookie, token and
+// recording meet, and the row ends verified.
+TEST_F(RecordingTest, TheGamesClientUploadsItsRecordingAndTheRowIsVerified) {
+  Serve({}, Workers(1));
+  gh::SetScoreServerAddress(Address());
+  gh::RecordingUpload upload;
+  EXPECT_TRUE(gh::SubmitScore("Ada", 4321, "UK", std::string("verified 4321 5 9000"), &upload));
+  gh::SetScoreServerAddress("");
+  EXPECT_EQ(upload.state, gh::RecordingUpload::State::Uploaded) << upload.reason;
+  ASSERT_TRUE(Idle());
+  EXPECT_EQ(RowOf("Ada").recording, RecordingState::Verified);
+}
+
 TEST_F(RecordingTest, AForgedSubmissionIsNotVerifiedAndAbsentFromTheVerifiedTable) {
   Serve({}, Workers(1));
   Submit("Forger", 99999);  // the protocol's two requests, no recording
