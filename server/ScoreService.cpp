@@ -465,7 +465,7 @@ footer { margin-top: 18px; text-align: center; font-size: 13px; color: #8a8f99; 
     html += "<p class=\"view\">Verified scores only &middot; <a href=\"" + EscapeHtml(page) +
             "\">All scores</a></p>\n";
   } else if (options.verifiedOnly) {
-    html += "<p class=\"view\">Only scores the server played again count</p>\n";
+    html += "<p class=\"view\">Only verified scores count</p>\n";
   } else {
     html += "<p class=\"view\"><a href=\"" + EscapeHtml(page + "&verified=1") +
             "\">Only verified scores</a></p>\n";
@@ -501,7 +501,7 @@ footer { margin-top: 18px; text-align: center; font-size: 13px; color: #8a8f99; 
     html += "</tbody>\n</table>\n";
   }
   html +=
-      "<footer>Dates in UTC &middot; &#10003; verified: the server played the game again</footer>\n"
+      "<footer>Dates in UTC &middot; &#10003; verified: the server replayed the game to the same score</footer>\n"
       "</main>\n</body>\n</html>\n";
   return html;
 }
