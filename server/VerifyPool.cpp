@@ -123,7 +123,11 @@ void VerifyPool::Work() {
   std::unique_ptr<VerifierProcess> process;
   std::unique_lock lock(mutex_);
   while (true) {
-    changed_.wait(lock, [this] { return stopping_ || !queue_.empty() || rescan_; });
+    // Rows uploaded through another front end on the same database are found
+    // by looking now and then.
+    if (!changed_.wait_for(lock, std::chrono::seconds(30),
+                           [this] { return stopping_ || !queue_.empty() || rescan_; }))
+      rescan_ = true;
     if (stopping_) break;
     if (queue_.empty()) {
       rescan_ = false;

@@ -2,7 +2,9 @@
 // processes ("gravelhorn2-verify --data DIR --serve"), each playing one
 // recording at a time again, with a bounded queue in front. A row whose
 // recording finds the queue full stays pending in the database and is picked
-// up from there later (at start, and whenever the queue has emptied).
+// up from there later: at start, when the queue has emptied, and every half
+// minute of idleness (rows uploaded through another front end on the same
+// database are found so too).
 #pragma once
 #include <chrono>
 #include <condition_variable>
