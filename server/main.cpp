@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  ScoreService service(*storage, config.service, {}, LogLine);
+  // The service puts the time in front of its own lines.
+  ScoreService service(*storage, config.service);
   // Recordings are verified off the request threads; rows left pending by a
   // full queue or an earlier run are picked up from the database.
   VerifyPool verifier(*storage, config.verify,
