@@ -4,6 +4,7 @@
 #include <microhttpd.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -39,6 +40,7 @@ struct RequestState {
   bool answered = false;
   bool reading = false;  // a POST's body is being read
   std::string body;
+  size_t reserved = 0;  // of the bodies' budget
 };
 
 std::string Lower(const char* text) {
@@ -75,6 +77,7 @@ struct HttpServer::State {
   bool stopping = false;
   std::thread reaper;
   std::atomic<int64_t> headTimeouts{0};
+  std::atomic<size_t> bodiesHeld{0};  // reserved by the bodies being read
 
   static void Notify(void* cls, MHD_Connection* c, void** socketContext,
                      MHD_ConnectionNotificationCode code) {
@@ -106,6 +109,7 @@ struct HttpServer::State {
   static void Completed(void* cls, MHD_Connection* c, void** requestContext,
                         MHD_RequestTerminationCode) {
     auto* self = static_cast<State*>(cls);
+    if (auto* st = static_cast<RequestState*>(*requestContext)) self->bodiesHeld -= st->reserved;
     delete static_cast<RequestState*>(*requestContext);
     *requestContext = nullptr;
     std::lock_guard lock(self->mutex);
@@ -142,6 +146,16 @@ struct HttpServer::State {
     return Reply(c, st, res);
   }
 
+  // Takes `bytes` more of the bodies' budget for `st`; false when it is spent.
+  bool Reserve(RequestState& st, size_t bytes) {
+    size_t held = bodiesHeld.load();
+    do {
+      if (bytes > limits.bodiesBytes - std::min(held, limits.bodiesBytes)) return false;
+    } while (!bodiesHeld.compare_exchange_weak(held, held + bytes));
+    st.reserved += bytes;
+    return true;
+  }
+
   static MHD_Result Access(void* cls, MHD_Connection* c, const char* url, const char* method,
                            const char*, const char* uploadData, size_t* uploadSize,
                            void** requestContext) {
@@ -164,8 +178,17 @@ struct HttpServer::State {
       if (!body) return MHD_YES;
       if (method && std::string(method) == "POST") {
         // A length over the cap is refused before a byte of the body is read.
-        if (length && std::strtoull(length, nullptr, 10) > self->limits.bodyBytes)
-          return TooLarge(c, *st, self->limits.bodyBytes);
+        const size_t declared = length ? std::strtoull(length, nullptr, 10) : 0;
+        if (declared > self->limits.bodyBytes) return TooLarge(c, *st, self->limits.bodyBytes);
+        if (!self->Reserve(*st, declared)) {
+          HttpResponse res;
+          res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+          res.headers.emplace_back("Retry-After", "5");
+          res.Set(503, "text/plain", "too many uploads at once, try again\n");
+          res.close = true;
+          return Reply(c, *st, res);
+        }
+        st->body.reserve(declared);
         st->reading = true;
         std::lock_guard lock(self->mutex);
         if (Connection* conn = Of(c)) {
@@ -183,10 +206,14 @@ struct HttpServer::State {
         *uploadSize = 0;
         return MHD_YES;
       }
-      if (*uploadSize > self->limits.bodyBytes - st->body.size()) {
-        // A body without a length (chunked) that runs past the cap: the
-        // library takes no reply in the middle of a body, so the connection
-        // is closed and nothing more is read.
+      const size_t reserveMore = st->body.size() + *uploadSize > st->reserved
+                                     ? st->body.size() + *uploadSize - st->reserved
+                                     : 0;
+      if (*uploadSize > self->limits.bodyBytes - st->body.size() ||
+          !self->Reserve(*st, reserveMore)) {
+        // A body without a length (chunked) that runs past the cap or the
+        // bodies' budget: the library takes no reply in the middle of a body,
+        // so the connection is closed and nothing more is read.
         st->answered = true;
         st->body.clear();
         st->body.shrink_to_fit();

@@ -24,6 +24,9 @@ struct HttpLimits {
   int backlog = 4096;           // connections waiting to be accepted
   size_t bodyBytes = 4u << 20;  // a POST's body at most; more is answered 413
   int bodySeconds = 60;         // a POST's body at most this long after its head
+  // Every body being read, together, at most; a POST that would go over is
+  // answered 503 at its head, so many uploads at once cannot exhaust memory.
+  size_t bodiesBytes = 64u << 20;
 };
 
 class HttpServer {

@@ -36,6 +36,8 @@ const char* const UsageText =
     "  --max-recording-bytes N  the largest recording taken; a larger body is answered 413\n"
     "                         and not read (default 4194304)\n"
     "  --upload-seconds N     time for a recording's upload after its head (default 60)\n"
+    "  --upload-memory-mb N   every upload being read, together, at most; more are\n"
+    "                         answered 503 (default 64)\n"
     "  --verify-workers N     verifier processes playing recordings again, 0 = recordings\n"
     "                         are kept but not verified (default 2)\n"
     "  --verify-program PATH  the verifier (default gravelhorn2-verify, found in PATH)\n"
@@ -135,6 +137,8 @@ void ApplySetting(ServerConfig& c, const std::string& name, const std::string& v
   } else if (name == "max-recording-bytes") {
     s.maxRecordingBytes = c.http.bodyBytes =
         static_cast<size_t>(Number(name, value, 1024, int64_t{256} << 20));
+  } else if (name == "upload-memory-mb") {
+    c.http.bodiesBytes = static_cast<size_t>(Number(name, value, 1, 1 << 20)) << 20;
   } else if (name == "upload-seconds") {
     c.http.bodySeconds = static_cast<int>(Number(name, value, 1, 3600));
   } else if (name == "verify-workers") {

@@ -304,8 +304,9 @@ TEST_F(RecordingTest, UploadsHaveARateLimitPerAddress) {
 }
 
 // Raw request bytes on a fresh loopback connection; the reply's status line,
-// read within 10 s: "" when the server closed the connection without one.
-std::string StatusAfter(int port, const std::string& bytes) {
+// read within 10 s: "" when the server closed the connection without one. With
+// `keep` the connection stays open and is handed over.
+std::string StatusAfter(int port, const std::string& bytes, int* keep = nullptr) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in to{};
   to.sin_family = AF_INET;
@@ -329,7 +330,11 @@ std::string StatusAfter(int port, const std::string& bytes) {
       reply = got;
     }
   }
-  close(fd);
+  if (keep) {
+    *keep = fd;
+  } else {
+    close(fd);
+  }
   return reply.substr(0, reply.find("\r\n"));
 }
 
@@ -361,6 +366,26 @@ TEST_F(RecordingTest, TheHttpLayerRefusesBodiesOverItsCapWithoutReadingThem) {
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
   ASSERT_EQ(Upload(issued, bytes).first, 202);
   EXPECT_EQ(storage_->LoadPending(RowOf("Ann").id)->bytes, bytes);
+}
+
+// Many uploads at once share one budget of memory: one that would go over it
+// is turned away at its head.
+TEST_F(RecordingTest, UploadsBeingReadShareOneBudget) {
+  HttpLimits limits;
+  limits.bodiesBytes = 100 * 1024;
+  Serve({}, Workers(0), limits);
+  const Issued issued = Submit("Ann", 1234);
+  const std::string head = "POST /cgi/version.pl?rec&prg=Gravelhorn2&p=" + issued.token +
+                           " HTTP/1.1\r\nHost: x\r\nCookie: " + issued.cookie +
+                           "\r\nContent-Length: 80000\r\n";
+  // The first one's head is taken (the server asks for its body), and its
+  // body never comes.
+  int first = -1;
+  EXPECT_EQ(StatusAfter(port_, head + "Expect: 100-continue\r\n\r\n", &first),
+            "HTTP/1.1 100 Continue");
+  EXPECT_EQ(StatusAfter(port_, head + "\r\n").substr(0, 12), "HTTP/1.1 503");
+  close(first);
+  EXPECT_EQ(RowOf("Ann").recording, RecordingState::None);
 }
 
 }  // namespace
