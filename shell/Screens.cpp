@@ -59,8 +59,8 @@ Status Shell::EnterHighScore(int32_t score) {
 
 void Shell::SendScore(int32_t score, std::function<void(bool)> then) {
   // The game just ended goes with its recording, for the server to verify.
-  // TODO(merge): FinishedRecording() ? EncodeRecording(*FinishedRecording()) : std::nullopt
-  std::optional<std::string> recording = std::nullopt;
+  std::optional<std::string> recording;
+  if (const GameRecording* finished = FinishedRecording()) recording = EncodeRecording(*finished);
   unsent_.Send(TypedName(), score, settings_.Country, std::move(recording),
                [this, then = std::move(then)](bool sent) {
                  if (then) then(sent);
