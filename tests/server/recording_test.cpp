@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "ServerFixture.h"
+#include "ServerProcess.h"
 #include "scores/ScoreProtocol.h"
 #include "scores/WebScores.h"
 #include "server/VerifyPool.h"
@@ -166,6 +167,38 @@ TEST_F(RecordingTest, TheGamesClientUploadsItsRecordingAndTheRowIsVerified) {
   EXPECT_EQ(upload.state, gh::RecordingUpload::State::Uploaded) << upload.reason;
   ASSERT_TRUE(Idle());
   EXPECT_EQ(RowOf("Ada").recording, RecordingState::Verified);
+}
+
+// The program itself: its verifiers are started from its settings, and what
+// they find is logged with its time once.
+TEST_F(RecordingTest, TheServerProgramVerifiesWithTheVerifierOfItsSettings) {
+  const std::string log = (dir_ / "program.log").string();
+  ServerProcess server({"--db", (dir_ / "program.sqlite").string(), "--verify-workers", "1",
+                        "--verify-program", verifier_.string(), "--verify-data", dir_.string()},
+                       log);
+  ASSERT_GT(server.Port(), 0);
+  gh::SetScoreServerAddress(server.Address());
+  gh::RecordingUpload upload;
+  EXPECT_TRUE(gh::SubmitScore("Prog", 555, "UK", std::string("verified 555 1 10"), &upload));
+  gh::SetScoreServerAddress("");
+  EXPECT_EQ(upload.state, gh::RecordingUpload::State::Uploaded) << upload.reason;
+  httplib::Client client("127.0.0.1", server.Port());
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string page;
+  while (page.find(VerifiedTitle) == std::string::npos &&
+         std::chrono::steady_clock::now() < until) {
+    auto res = client.Get("/cgi/version.pl?prg=Gravelhorn2&show&type=0");
+    page = res ? res->body : "";
+  }
+  EXPECT_NE(page.find(VerifiedTitle), std::string::npos) << page;
+  EXPECT_EQ(server.Stop(), 0);
+  std::ifstream in(log);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  const size_t at = text.find("recording of row 1 verified (10 frames)");
+  ASSERT_NE(at, std::string::npos) << text;
+  const size_t lineStart = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+  EXPECT_EQ(at - lineStart, std::string("2026-01-31T12:00:00Z ").size())
+      << "one time in front: " << text.substr(lineStart, at - lineStart);
 }
 
 TEST_F(RecordingTest, AForgedSubmissionIsNotVerifiedAndAbsentFromTheVerifiedTable) {
