@@ -501,7 +501,8 @@ footer { margin-top: 18px; text-align: center; font-size: 13px; color: #8a8f99; 
     html += "</tbody>\n</table>\n";
   }
   html +=
-      "<footer>Dates in UTC &middot; &#10003; verified: the server replayed the game to the same score</footer>\n"
+      "<footer>Dates in UTC &middot; &#10003; verified: the server replayed the game to the same "
+      "score</footer>\n"
       "</main>\n</body>\n</html>\n";
   return html;
 }
