@@ -28,6 +28,10 @@ std::string CheckSubmission(const uint8_t* data, size_t size);
 // A request's peer (picked by the first byte) and its X-Forwarded-For value (the
 // rest): the client address taken from them and its rate group.
 std::string CheckClientAddress(const uint8_t* data, size_t size);
+// A recording's upload after a stored row: the method, the token (the row's
+// or the input's), the cookie, extra query words, headers and the body picked
+// by the input, handled by the score service over an in-memory database.
+std::string CheckUpload(const uint8_t* data, size_t size);
 
 // A recording file of these bytes: refused with a reason, or decoded within
 // the limits, and then written and read back the same; tighter limits refuse it.

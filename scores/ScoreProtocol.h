@@ -1,7 +1,8 @@
 // The score protocol in one place: the game's client, the score server, the
 // fuzz targets, the tests and the benchmark all take it from here.
 //
-// Every request is a GET of ScriptPath with one of three queries. The version
+// Every request of the protocol is a GET of ScriptPath with one of three
+// queries; one further request, a POST, carries a game's recording. The version
 // reply's fifth "|"-separated field is a token; the submission carries the
 // fields below, padded to a multiple of 5 bytes and written in base 32 with
 // SymbolAlphabet (RFC 4648 bit order, no padding symbols).
@@ -20,6 +21,16 @@ inline constexpr std::string_view Product = "Gravelhorn2";
 inline constexpr std::string_view VersionQuery = "version&prg=Gravelhorn2";
 inline constexpr std::string_view SubmitQuery = "hs&prg=Gravelhorn2&inf=";  // + symbols
 inline constexpr std::string_view PageQuery = "prg=Gravelhorn2&show&type=0";
+
+// The addition after a submission the server took: the game's recording,
+// POSTed as the body (application/octet-stream) with the submission's token.
+inline constexpr std::string_view UploadQuery = "rec&prg=Gravelhorn2&p=";  // + token
+// The score page's views and downloads: only verified rows, and one row's
+// recording ("rec=" + the row's id).
+inline constexpr std::string_view VerifiedParam = "verified";
+inline constexpr std::string_view RecordingParam = "rec";
+inline constexpr std::string_view UploadTokenParam = "p";
+inline constexpr std::string_view RecordingExtension = ".gh2rec";
 
 // Their parameter names: bare words without a value, and the ones with one.
 inline constexpr std::string_view VersionWord = "version";

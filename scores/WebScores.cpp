@@ -39,6 +39,7 @@ const std::string ScriptPath = std::string(protocol::ScriptPath) + "?";
 const std::string VersionQuery(protocol::VersionQuery);
 const std::string SubmitQuery(protocol::SubmitQuery);
 const std::string PageQuery(protocol::PageQuery);
+const std::string UploadQuery(protocol::UploadQuery);
 
 // Set by SetScoreServerAddress; until then the run-time override or the build's address.
 std::optional<std::string> ServerAddress;
@@ -134,20 +135,32 @@ struct Request {
   std::string name;
   int score = 0;
   std::string country;
+  std::optional<std::string> recording;  // uploaded after a taken score
 };
 
-Request MakeRequest(const std::string& name, int score, const std::string& country) {
+Request MakeRequest(const std::string& name, int score, const std::string& country,
+                    std::optional<std::string> recording) {
   const char* ca = std::getenv(ScoreCaVariable);
   return Request{
-      ScoreServerAddress(), ConnectTimeoutMs, TotalTimeoutMs, ca ? ca : "", name, score, country};
+      ScoreServerAddress(), ConnectTimeoutMs, TotalTimeoutMs, ca ? ca : "", name, score, country,
+      std::move(recording)};
 }
 
 // Lets another thread end an exchange at once: the transfer under way is woken
 // and abandoned.
 struct SendControl {
   std::atomic<bool> cancelled{false};
+  std::atomic<bool> submitted{false};  // the server took the score
   std::mutex mutex;
   CURLM* transfer = nullptr;  // the transfer under way, if any
+  RecordingUpload upload;     // under `mutex`
+
+  void SetUpload(RecordingUpload::State state, std::string reason = {}) {
+    std::lock_guard<std::mutex> lock(mutex);
+    // A cancel's "not verified" stands.
+    if (upload.state == RecordingUpload::State::NotVerified) return;
+    upload = {state, std::move(reason)};
+  }
 
   void Cancel() {
     cancelled = true;
@@ -222,7 +235,95 @@ bool Accepted(const std::string& reply) {
          reply.compare(start, std::strlen(RefusalReply), RefusalReply) != 0;
 }
 
-// Both requests; true only when the server took the submission.
+// The first line of a reply, printable and short, for a player to read.
+std::string ReasonOf(const std::string& reply) {
+  std::string line;
+  for (const char c : reply.substr(0, reply.find('\n'))) {
+    if (line.size() >= 160) break;
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7F) line.push_back(c);
+  }
+  return line;
+}
+
+// Our server gives its reasons as plain text; another's error page is no reason.
+bool PlainText(CURL* c) {
+  const char* type = nullptr;
+  curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type);
+  return type && std::strncmp(type, "text/plain", 10) == 0;
+}
+
+// Everything but the characters a query value may hold as they are.
+std::string QueryValue(const std::string& text) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || c == '-' ||
+        c == '_' || c == '.' || c == '~') {
+      out.push_back(c);
+    } else {
+      out.push_back('%');
+      out.push_back(digits[u >> 4]);
+      out.push_back(digits[u & 15]);
+    }
+  }
+  return out;
+}
+
+// The recording's upload on the handle that sent the score (its cookie, its
+// time limits). Only our server's 202 counts as taken: a server that does not
+// know the request answers anything else, a page with 200 included.
+void UploadRecording(CURL* c, const Request& request, const std::string& token,
+                     SendControl& control) {
+  std::unique_ptr<curl_slist, ListDeleter> headers;
+  for (const char* h : {"Accept: text/plain, */*", "Content-Type: application/octet-stream",
+                        "User-Agent: Mozilla/3.0 (compatible; Indy Library)", "Expect:"}) {
+    curl_slist* more = curl_slist_append(headers.get(), h);
+    if (!more) {
+      control.SetUpload(RecordingUpload::State::NotVerified, "out of memory");
+      return;
+    }
+    headers.release();
+    headers.reset(more);
+  }
+  const std::string& body = *request.recording;
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(c, CURLOPT_URL,
+                   (request.server + ScriptPath + UploadQuery + QueryValue(token)).c_str());
+  curl_easy_setopt(c, CURLOPT_POST, 1L);
+  curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.data());
+  curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  // The server's reason comes with its error status.
+  curl_easy_setopt(c, CURLOPT_FAILONERROR, 0L);
+  Reply reply;
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &KeepReply);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &reply);
+  const CURLcode result = Perform(c, control);
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
+  if (control.cancelled) {
+    control.SetUpload(RecordingUpload::State::NotVerified, "the upload was cancelled");
+    return;
+  }
+  long status = 0;
+  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && reply.cut)) {
+    control.SetUpload(RecordingUpload::State::NotVerified,
+                      status > 0 ? "the upload broke off (HTTP " + std::to_string(status) + ")"
+                                 : "the upload failed");
+  } else if (status == 202) {
+    control.SetUpload(RecordingUpload::State::Uploaded);
+  } else if (status >= 400 && status <= 499 && PlainText(c) && !ReasonOf(reply.text).empty()) {
+    control.SetUpload(RecordingUpload::State::NotVerified, ReasonOf(reply.text));
+  } else {
+    control.SetUpload(
+        RecordingUpload::State::NotVerified,
+        "the server does not verify recordings (HTTP " + std::to_string(status) + ")");
+  }
+}
+
+// Both requests, then the recording's upload; true only when the server took
+// the submission.
 bool Exchange(const Request& request, SendControl& control) {
   if (!BindCurl()) return false;
   std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
@@ -255,8 +356,22 @@ bool Exchange(const Request& request, SendControl& control) {
       SubmissionText(request.name, request.score, TokenFromReply(version.text), request.country);
   // A submission counts only when the server answered it and did not refuse it.
   Reply answer;
-  return Get(c, script + SubmitQuery + EncodeSubmission(text), answer, control) &&
-         Accepted(answer.text);
+  if (!Get(c, script + SubmitQuery + EncodeSubmission(text), answer, control) ||
+      !Accepted(answer.text))
+    return false;
+  control.submitted = true;
+  if (request.recording) {
+    control.SetUpload(RecordingUpload::State::Pending);
+    UploadRecording(c, request, TokenFromReply(version.text), control);
+    const RecordingUpload upload = [&] {
+      std::lock_guard<std::mutex> lock(control.mutex);
+      return control.upload;
+    }();
+    if (upload.state == RecordingUpload::State::NotVerified)
+      std::fprintf(stderr, "Gravelhorn 2: the recording was not verified: %s\n",
+                   upload.reason.c_str());
+  }
+  return true;
 }
 
 }  // namespace
@@ -308,6 +423,10 @@ void SetScoreServerAddress(const std::string& address) {
 
 std::string ScorePageAddress() { return ScoreServerAddress() + ScriptPath + PageQuery; }
 
+std::string RecordingUploadAddress(const std::string& token) {
+  return ScoreServerAddress() + ScriptPath + UploadQuery + QueryValue(token);
+}
+
 void SetScoreTimeouts(long connectMs, long totalMs) {
   ConnectTimeoutMs = connectMs > 0 ? connectMs : 1;
   TotalTimeoutMs = totalMs > 0 ? totalMs : 1;
@@ -354,9 +473,12 @@ std::string SubmissionText(const std::string& name, int score, const std::string
   return protocol::SubmissionText(name, score, ScoreKey, token, country);
 }
 
-bool SubmitScore(const std::string& name, int score, const std::string& country) {
+bool SubmitScore(const std::string& name, int score, const std::string& country,
+                 const std::optional<std::string>& recording, RecordingUpload* upload) {
   SendControl control;
-  return Exchange(MakeRequest(name, score, country), control);
+  const bool sent = Exchange(MakeRequest(name, score, country, recording), control);
+  if (upload) *upload = control.upload;
+  return sent;
 }
 
 struct ScoreSend::Shared {
@@ -374,14 +496,16 @@ struct ScoreSend::Shared {
   }
 };
 
-ScoreSend::ScoreSend(const std::string& name, int score, const std::string& country)
+ScoreSend::ScoreSend(const std::string& name, int score, const std::string& country,
+                     std::optional<std::string> recording)
     : shared_(std::make_unique<Shared>()) {
   Shared* shared = shared_.get();
   try {
-    thread_ = std::thread([shared, request = MakeRequest(name, score, country)] {
-      const bool sent = Exchange(request, shared->control);
-      shared->End(sent ? Result::Sent : Result::Failed);
-    });
+    thread_ =
+        std::thread([shared, request = MakeRequest(name, score, country, std::move(recording))] {
+          const bool sent = Exchange(request, shared->control);
+          shared->End(sent ? Result::Sent : Result::Failed);
+        });
   } catch (const std::system_error&) {
     shared->End(Result::Failed);  // no thread to send with: not sent
   }
@@ -397,8 +521,18 @@ ScoreSend::Result ScoreSend::Poll() const {
   return shared_->result;
 }
 
+RecordingUpload ScoreSend::Upload() const {
+  std::lock_guard<std::mutex> lock(shared_->control.mutex);
+  return shared_->control.upload;
+}
+
 void ScoreSend::Cancel() {
-  shared_->End(Result::Failed);
+  {
+    std::lock_guard<std::mutex> lock(shared_->control.mutex);
+    if (shared_->control.upload.state == RecordingUpload::State::Pending)
+      shared_->control.upload = {RecordingUpload::State::NotVerified, "the upload was cancelled"};
+  }
+  shared_->End(shared_->control.submitted ? Result::Sent : Result::Failed);
   shared_->control.Cancel();
 }
 

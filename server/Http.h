@@ -20,6 +20,9 @@ struct HttpRequest {
   std::vector<std::pair<std::string, std::string>> headers;  // names in lower case
   std::string peer;                                          // the address the connection came from
   bool hasBody = false;
+  // The body of a POST, read whole (the server caps its size); other methods'
+  // bodies are never read.
+  std::string body;
 
   bool Has(std::string_view name) const;
   // The first value of `name`, "" when it is missing or bare.

@@ -4,9 +4,11 @@
 #include <microhttpd.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
@@ -30,6 +32,15 @@ struct Connection {
   int64_t since = 0;  // when its head began: the connection's start or the last reply
   bool busy = false;  // a whole head came and is being answered
   bool cut = false;
+  bool body = false;  // a POST's body is being read since `since`
+};
+
+// One request, from its head to its end.
+struct RequestState {
+  bool answered = false;
+  bool reading = false;  // a POST's body is being read
+  std::string body;
+  size_t reserved = 0;  // of the bodies' budget
 };
 
 std::string Lower(const char* text) {
@@ -54,24 +65,6 @@ std::string PeerText(const sockaddr* addr) {
 
 }  // namespace
 
-bool HttpRequest::Has(std::string_view name) const {
-  for (const auto& p : query)
-    if (p.name == name) return true;
-  return false;
-}
-
-std::string HttpRequest::Value(std::string_view name) const {
-  for (const auto& p : query)
-    if (p.name == name) return p.value;
-  return {};
-}
-
-std::string HttpRequest::Header(std::string_view lowerName) const {
-  for (const auto& [name, value] : headers)
-    if (name == lowerName) return value;
-  return {};
-}
-
 struct HttpServer::State {
   Handler handler;
   HttpLimits limits;
@@ -84,6 +77,7 @@ struct HttpServer::State {
   bool stopping = false;
   std::thread reaper;
   std::atomic<int64_t> headTimeouts{0};
+  std::atomic<size_t> bodiesHeld{0};  // reserved by the bodies being read
 
   static void Notify(void* cls, MHD_Connection* c, void** socketContext,
                      MHD_ConnectionNotificationCode code) {
@@ -112,29 +106,68 @@ struct HttpServer::State {
     return info ? static_cast<Connection*>(info->socket_context) : nullptr;
   }
 
-  static void Completed(void* cls, MHD_Connection* c, void**, MHD_RequestTerminationCode) {
+  static void Completed(void* cls, MHD_Connection* c, void** requestContext,
+                        MHD_RequestTerminationCode) {
     auto* self = static_cast<State*>(cls);
+    if (auto* st = static_cast<RequestState*>(*requestContext)) self->bodiesHeld -= st->reserved;
+    delete static_cast<RequestState*>(*requestContext);
+    *requestContext = nullptr;
     std::lock_guard lock(self->mutex);
     if (Connection* conn = Of(c)) {
       conn->busy = false;
+      conn->body = false;
       conn->since = NowMs();  // the next head's time starts now
     }
   }
 
+  static MHD_Result Reply(MHD_Connection* c, RequestState& st, const HttpResponse& res) {
+    st.answered = true;
+    st.reading = false;
+    st.body.clear();
+    st.body.shrink_to_fit();
+    MHD_Response* reply = MHD_create_response_from_buffer(
+        res.body.size(), const_cast<char*>(res.body.data()), MHD_RESPMEM_MUST_COPY);
+    if (!reply) return MHD_NO;
+    MHD_add_response_header(reply, "Content-Type", res.contentType.c_str());
+    for (const auto& [name, value] : res.headers)
+      MHD_add_response_header(reply, name.c_str(), value.c_str());
+    if (res.close) MHD_add_response_header(reply, "Connection", "close");
+    const MHD_Result queued = MHD_queue_response(c, static_cast<unsigned>(res.status), reply);
+    MHD_destroy_response(reply);
+    return queued;
+  }
+
+  // Over the cap: answered at once, and the rest is never read.
+  static MHD_Result TooLarge(MHD_Connection* c, RequestState& st, size_t cap) {
+    HttpResponse res;
+    res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+    res.Set(413, "text/plain", "the body is over " + std::to_string(cap) + " bytes\n");
+    res.close = true;
+    return Reply(c, st, res);
+  }
+
+  // Takes `bytes` more of the bodies' budget for `st`; false when it is spent.
+  bool Reserve(RequestState& st, size_t bytes) {
+    size_t held = bodiesHeld.load();
+    do {
+      if (bytes > limits.bodiesBytes - std::min(held, limits.bodiesBytes)) return false;
+    } while (!bodiesHeld.compare_exchange_weak(held, held + bytes));
+    st.reserved += bytes;
+    return true;
+  }
+
   static MHD_Result Access(void* cls, MHD_Connection* c, const char* url, const char* method,
-                           const char*, const char*, size_t* uploadSize, void** requestContext) {
+                           const char*, const char* uploadData, size_t* uploadSize,
+                           void** requestContext) {
     auto* self = static_cast<State*>(cls);
-    // The first call comes with the head; the request is answered on the next
+    // The first call comes with the head; the request is answered on a later
     // one, once the library has the whole of it: a reply queued earlier would
-    // close the connection and lose any request pipelined behind.
-    static char pending, answered;
-    const bool first = *requestContext == nullptr;
-    if (*requestContext == &answered || (!first && *uploadSize != 0)) {
-      *uploadSize = 0;  // a body is never read (answered already, see below)
-      return MHD_YES;
-    }
-    *requestContext = &pending;
-    if (first) {
+    // close the connection and lose any request pipelined behind. A POST's
+    // body comes in between, in pieces.
+    auto* st = static_cast<RequestState*>(*requestContext);
+    if (!st) {
+      st = new RequestState;
+      *requestContext = st;
       {
         std::lock_guard lock(self->mutex);
         if (Connection* conn = Of(c)) conn->busy = true;
@@ -143,6 +176,52 @@ struct HttpServer::State {
       const bool body = (length && std::string(length) != "0") ||
                         MHD_lookup_connection_value(c, MHD_HEADER_KIND, "Transfer-Encoding");
       if (!body) return MHD_YES;
+      if (method && std::string(method) == "POST") {
+        // A length over the cap is refused before a byte of the body is read.
+        const size_t declared = length ? std::strtoull(length, nullptr, 10) : 0;
+        if (declared > self->limits.bodyBytes) return TooLarge(c, *st, self->limits.bodyBytes);
+        if (!self->Reserve(*st, declared)) {
+          HttpResponse res;
+          res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+          res.headers.emplace_back("Retry-After", "5");
+          res.Set(503, "text/plain", "too many uploads at once, try again\n");
+          res.close = true;
+          return Reply(c, *st, res);
+        }
+        st->body.reserve(declared);
+        st->reading = true;
+        std::lock_guard lock(self->mutex);
+        if (Connection* conn = Of(c)) {
+          conn->body = true;
+          conn->since = NowMs();
+        }
+        return MHD_YES;
+      }
+      // Another method's body is never read: answered now (see below).
+    } else if (st->answered) {
+      *uploadSize = 0;  // a body left unread
+      return MHD_YES;
+    } else if (*uploadSize != 0) {
+      if (!st->reading) {
+        *uploadSize = 0;
+        return MHD_YES;
+      }
+      const size_t reserveMore = st->body.size() + *uploadSize > st->reserved
+                                     ? st->body.size() + *uploadSize - st->reserved
+                                     : 0;
+      if (*uploadSize > self->limits.bodyBytes - st->body.size() ||
+          !self->Reserve(*st, reserveMore)) {
+        // A body without a length (chunked) that runs past the cap or the
+        // bodies' budget: the library takes no reply in the middle of a body,
+        // so the connection is closed and nothing more is read.
+        st->answered = true;
+        st->body.clear();
+        st->body.shrink_to_fit();
+        return MHD_NO;
+      }
+      st->body.append(uploadData, *uploadSize);
+      *uploadSize = 0;
+      return MHD_YES;
     }
     HttpRequest req;
     req.method = method ? method : "";
@@ -164,6 +243,8 @@ struct HttpServer::State {
         &req);
     const std::string length = req.Header("content-length");
     req.hasBody = (!length.empty() && length != "0") || !req.Header("transfer-encoding").empty();
+    const bool bodyRead = st->reading;
+    req.body = std::move(st->body);
     const MHD_ConnectionInfo* peer = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
     req.peer = PeerText(peer ? peer->client_addr : nullptr);
 
@@ -175,19 +256,9 @@ struct HttpServer::State {
       res = HttpResponse{};
       res.Set(500, "text/plain", "server error\n");
     }
-    // A body is never read: it could only be taken for the next request.
-    if (req.hasBody) res.close = true;
-    *requestContext = &answered;
-    MHD_Response* reply =
-        MHD_create_response_from_buffer(res.body.size(), res.body.data(), MHD_RESPMEM_MUST_COPY);
-    if (!reply) return MHD_NO;
-    MHD_add_response_header(reply, "Content-Type", res.contentType.c_str());
-    for (const auto& [name, value] : res.headers)
-      MHD_add_response_header(reply, name.c_str(), value.c_str());
-    if (res.close) MHD_add_response_header(reply, "Connection", "close");
-    const MHD_Result queued = MHD_queue_response(c, static_cast<unsigned>(res.status), reply);
-    MHD_destroy_response(reply);
-    return queued;
+    // A body not read could only be taken for the next request.
+    if (req.hasBody && !bodyRead) res.close = true;
+    return Reply(c, *st, res);
   }
 
   // Cuts connections whose head has taken too long: the library's own
@@ -200,8 +271,11 @@ struct HttpServer::State {
       wake.wait_for(lock, std::chrono::milliseconds(200));
       const int64_t now = NowMs();
       const int64_t limit = int64_t(limits.headSeconds) * 1000;
+      const int64_t bodyLimit = int64_t(limits.bodySeconds) * 1000;
       for (Connection* conn : open) {
-        if (conn->busy || conn->cut || now - conn->since <= limit) continue;
+        if (conn->cut) continue;
+        if (conn->body ? now - conn->since <= bodyLimit : conn->busy || now - conn->since <= limit)
+          continue;
         shutdown(conn->fd, SHUT_RDWR);
         conn->cut = true;
         ++headTimeouts;

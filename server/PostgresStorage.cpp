@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 #include "server/Storage.h"
 
@@ -64,8 +65,10 @@ class PostgresStorage : public Storage {
     const Result r = Query(conn.get(),
                            "WITH taken AS (DELETE FROM tokens WHERE token = $1 AND cookie = $2"
                            " RETURNING expires),"
-                           " stored AS (INSERT INTO scores (name, country, score, created, address)"
-                           " SELECT $3, $4, $5, $6, $8 FROM taken WHERE expires >= $7 RETURNING 1)"
+                           " stored AS (INSERT INTO scores (name, country, score, created, address,"
+                           " upload_token, upload_cookie, upload_expires)"
+                           " SELECT $3, $4, $5, $6, $8, $1, $2, expires FROM taken"
+                           " WHERE expires >= $7 RETURNING 1)"
                            " SELECT (SELECT COUNT(*) FROM taken), (SELECT COUNT(*) FROM stored),"
                            " EXISTS (SELECT 1 FROM tokens WHERE token = $1)",
                            {token, cookie, row.name, row.country, std::to_string(row.score),
@@ -77,6 +80,73 @@ class PostgresStorage : public Storage {
     return exists ? TokenCheck::OtherCookie : TokenCheck::Unknown;
   }
 
+  UploadCheck AttachRecording(const std::string& token, const std::string& cookie, int64_t now,
+                              const std::string& recording, int64_t& id) override {
+    if (token.empty()) return UploadCheck::Unknown;
+    Lease conn(*this);
+    // One statement: the row is found and, when everything fits, takes the
+    // recording; a second upload racing this one finds rec_state taken.
+    const Result r = Query(conn.get(),
+                           "WITH found AS (SELECT id, upload_cookie, upload_expires, rec_state"
+                           " FROM scores WHERE upload_token = $1 AND upload_token <> ''),"
+                           " kept AS (UPDATE scores SET recording = $4, rec_state = 1"
+                           " WHERE id IN (SELECT id FROM found) AND rec_state = 0"
+                           " AND upload_cookie = $2 AND upload_expires >= $3 RETURNING id)"
+                           " SELECT (SELECT id FROM kept), f.upload_cookie = $2, f.rec_state,"
+                           " f.upload_expires >= $3, f.id FROM found f",
+                           {token, cookie, std::to_string(now), recording}, {3});
+    if (PQntuples(r.get()) == 0) return UploadCheck::Unknown;
+    if (!PQgetisnull(r.get(), 0, 0)) {
+      id = std::stoll(PQgetvalue(r.get(), 0, 4));
+      return UploadCheck::Accepted;
+    }
+    if (std::string(PQgetvalue(r.get(), 0, 1)) != "t") return UploadCheck::OtherCookie;
+    if (std::string(PQgetvalue(r.get(), 0, 2)) != "0") return UploadCheck::AlreadyUploaded;
+    if (std::string(PQgetvalue(r.get(), 0, 3)) != "t") return UploadCheck::Expired;
+    return UploadCheck::AlreadyUploaded;  // taken by an upload at the same moment
+  }
+
+  std::vector<int64_t> PendingRecordings(int limit) override {
+    Lease conn(*this);
+    const Result r =
+        Query(conn.get(), "SELECT id FROM scores WHERE rec_state = 1 ORDER BY id LIMIT $1",
+              {std::to_string(limit)});
+    std::vector<int64_t> ids;
+    for (int i = 0; i < PQntuples(r.get()); ++i)
+      ids.push_back(std::stoll(PQgetvalue(r.get(), i, 0)));
+    return ids;
+  }
+
+  std::optional<PendingRecording> LoadPending(int64_t id) override {
+    Lease conn(*this);
+    // Binary results: the recording's bytes as they are, the score as text.
+    const Result r = Query(
+        conn.get(), "SELECT score::text, recording FROM scores WHERE id = $1 AND rec_state = 1",
+        {std::to_string(id)}, {}, true);
+    if (PQntuples(r.get()) == 0) return std::nullopt;
+    return PendingRecording{id, std::stoll(Value(r.get(), 0)), Value(r.get(), 1)};
+  }
+
+  void SetVerification(int64_t id, RecordingState state, const std::string& reason,
+                       int64_t frames) override {
+    Lease conn(*this);
+    Query(conn.get(),
+          "UPDATE scores SET rec_state = $1, rec_reason = $2, rec_frames = $3 WHERE id = $4"
+          " AND rec_state = 1",
+          {std::to_string(static_cast<int>(state)), reason, std::to_string(frames),
+           std::to_string(id)});
+  }
+
+  std::optional<std::string> VerifiedRecording(int64_t id) override {
+    Lease conn(*this);
+    const Result r = Query(conn.get(),
+                           "SELECT recording FROM scores WHERE id = $1 AND rec_state = 2"
+                           " AND hidden = 0",
+                           {std::to_string(id)}, {}, true);
+    if (PQntuples(r.get()) == 0) return std::nullopt;
+    return Value(r.get(), 0);
+  }
+
   int64_t PurgeTokens(int64_t now) override {
     Lease conn(*this);
     const Result r =
@@ -84,19 +154,27 @@ class PostgresStorage : public Storage {
     return std::stoll(PQcmdTuples(r.get()));
   }
 
-  std::vector<ScoreRow> TopScores(int limit) override {
+  std::vector<ScoreRow> TopScores(int limit, bool verifiedOnly) override {
     Lease conn(*this);
     const Result r = Query(conn.get(),
-                           "SELECT name, country, score, created FROM scores WHERE hidden = 0"
-                           " ORDER BY score DESC, id ASC LIMIT $1",
+                           verifiedOnly ? "SELECT name, country, score, created, id, rec_state,"
+                                          " rec_reason FROM scores WHERE hidden = 0 AND"
+                                          " rec_state = 2 ORDER BY score DESC, id ASC LIMIT $1"
+                                        : "SELECT name, country, score, created, id, rec_state,"
+                                          " rec_reason FROM scores WHERE hidden = 0"
+                                          " ORDER BY score DESC, id ASC LIMIT $1",
                            {std::to_string(limit)});
     std::vector<ScoreRow> rows;
     for (int i = 0; i < PQntuples(r.get()); ++i) {
-      rows.push_back({PQgetvalue(r.get(), i, 0),
-                      PQgetvalue(r.get(), i, 1),
-                      std::stoll(PQgetvalue(r.get(), i, 2)),
-                      std::stoll(PQgetvalue(r.get(), i, 3)),
-                      {}});
+      ScoreRow row{PQgetvalue(r.get(), i, 0),
+                   PQgetvalue(r.get(), i, 1),
+                   std::stoll(PQgetvalue(r.get(), i, 2)),
+                   std::stoll(PQgetvalue(r.get(), i, 3)),
+                   {}};
+      row.id = std::stoll(PQgetvalue(r.get(), i, 4));
+      row.recording = static_cast<RecordingState>(std::stoi(PQgetvalue(r.get(), i, 5)));
+      row.recordingReason = PQgetvalue(r.get(), i, 6);
+      rows.push_back(std::move(row));
     }
     return rows;
   }
@@ -185,11 +263,20 @@ class PostgresStorage : public Storage {
     PGconn* conn_ = nullptr;
   };
 
-  static Result Query(PGconn* conn, const char* sql, const std::vector<std::string>& params) {
+  // `binary` lists the parameters passed as bytes (a recording); `binaryResult`
+  // has every column come back as bytes.
+  static Result Query(PGconn* conn, const char* sql, const std::vector<std::string>& params,
+                      const std::vector<size_t>& binary = {}, bool binaryResult = false) {
     std::vector<const char*> values;
-    for (const auto& p : params) values.push_back(p.c_str());
+    std::vector<int> lengths, formats;
+    for (const auto& p : params) {
+      values.push_back(p.c_str());
+      lengths.push_back(static_cast<int>(p.size()));
+      formats.push_back(0);
+    }
+    for (const size_t i : binary) formats[i] = 1;
     Result r(PQexecParams(conn, sql, static_cast<int>(values.size()), nullptr, values.data(),
-                          nullptr, nullptr, 0));
+                          lengths.data(), formats.data(), binaryResult ? 1 : 0));
     const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
       // Cancelled by the statement or the lock time-out: another session
@@ -201,6 +288,10 @@ class PostgresStorage : public Storage {
       throw StorageError(std::string("PostgreSQL: ") + PQerrorMessage(conn));
     }
     return r;
+  }
+
+  static std::string Value(const PGresult* r, int column) {
+    return std::string(PQgetvalue(r, 0, column), static_cast<size_t>(PQgetlength(r, 0, column)));
   }
 
   // A statement or a lock wait is bounded, so a lock held elsewhere cannot

@@ -2,6 +2,7 @@
 
 #include <sys/random.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -145,7 +146,8 @@ ScoreService::ScoreService(Storage& storage, ServiceOptions options, Clock clock
       clock_(clock ? std::move(clock) : Clock(SystemMillis)),
       log_(log ? std::move(log) : Log(StandardErrorLog)),
       versionLimit_(options_.versionPerMinute),
-      submitLimit_(options_.submitPerMinute) {}
+      submitLimit_(options_.submitPerMinute),
+      uploadLimit_(options_.uploadPerMinute) {}
 
 std::string LogTime(int64_t ms) {
   const std::time_t t = static_cast<std::time_t>(ms / 1000);
@@ -166,12 +168,20 @@ HttpResponse ScoreService::Handle(const HttpRequest& req) {
     return res;
   }
   const bool head = req.method == "HEAD";
-  if (req.method != "GET" && !head) {
+  // A recording's upload: the bare word, the product and the token.
+  const bool upload = req.Has(protocol::RecordingParam) && req.Has(protocol::UploadTokenParam) &&
+                      req.Value(protocol::ProductParam) == protocol::Product;
+  if (upload && req.method != "POST") {
+    res.headers.emplace_back("Allow", "POST");
+    res.Set(405, "text/plain", "only POST\n");
+    return res;
+  }
+  if (req.method != "GET" && !head && !upload) {
     res.headers.emplace_back("Allow", "GET, HEAD");
     res.Set(405, "text/plain", "only GET\n");
     return res;
   }
-  if (req.hasBody) {
+  if (req.hasBody && !upload) {
     res.Set(400, "text/plain", "a request with a body\n");
     res.close = true;
     return res;
@@ -184,9 +194,15 @@ HttpResponse ScoreService::Handle(const HttpRequest& req) {
   const bool ours = req.Value(protocol::ProductParam) == protocol::Product;
   const bool version = req.Has(protocol::VersionWord), submit = req.Has(protocol::SubmitWord),
              show = req.Has(protocol::PageWord);
+  const bool download =
+      req.Has(protocol::RecordingParam) && !req.Value(protocol::RecordingParam).empty();
   try {
-    if (ours && show && req.Value(protocol::TableParam) == protocol::ScoreTable) {
-      return Page();
+    if (upload) {
+      return Upload(req, client);
+    } else if (ours && download && !version && !submit && !show) {
+      return Download(req.Value(protocol::RecordingParam));
+    } else if (ours && show && req.Value(protocol::TableParam) == protocol::ScoreTable) {
+      return Page(req.Value(protocol::VerifiedParam) == "1");
     } else if (head && ours && (version || submit)) {
       // Only GET issues tokens and takes submissions.
       res.headers.emplace_back("Allow", "GET");
@@ -260,8 +276,8 @@ void ScoreService::SummariseRefusals(int64_t nowMs) {
   if (!summary.empty()) Note(summary);
 }
 
-HttpResponse ScoreService::Refuse(const std::string& client, int status,
-                                  const std::string& reason) {
+HttpResponse ScoreService::Refuse(const std::string& client, int status, const std::string& reason,
+                                  const std::string& what, const std::string& answer) {
   {
     std::unique_lock lock(refusalMutex_);
     if (refusalsLogged_ >= options_.refusalLinesPerMinute) {
@@ -272,13 +288,13 @@ HttpResponse ScoreService::Refuse(const std::string& client, int status,
     } else {
       ++refusalsLogged_;
       lock.unlock();
-      Note("refused submission from " + client + ": " + reason);
+      Note("refused " + what + " from " + client + ": " + reason);
     }
   }
   HttpResponse res;
   res.headers.emplace_back("X-Content-Type-Options", "nosniff");
   res.headers.emplace_back("Cache-Control", "no-store");
-  res.Set(status, "text/plain", "refused\n");
+  res.Set(status, "text/plain", answer + "\n");
   return res;
 }
 
@@ -317,17 +333,73 @@ HttpResponse ScoreService::Submit(const HttpRequest& req, const std::string& cli
   return res;
 }
 
-HttpResponse ScoreService::Page() {
+HttpResponse ScoreService::Upload(const HttpRequest& req, const std::string& client) {
+  const auto refuse = [&](int status, const std::string& reason) {
+    return Refuse(client, status, reason, "recording", reason);
+  };
+  if (!uploadLimit_.Allow(RateGroup(client), clock_())) return refuse(429, "too many requests");
+  if (req.body.size() > options_.maxRecordingBytes)
+    return refuse(413,
+                  "the recording is over " + std::to_string(options_.maxRecordingBytes) + " bytes");
+  if (req.body.empty()) return refuse(400, "no recording in the body");
+  const std::string token = req.Value(protocol::UploadTokenParam);
+  if (!IsWellFormedToken(token)) return refuse(404, UploadCheckText(UploadCheck::Unknown));
+  const std::string cookie = CookieValue(req.Header("cookie"), CookieName);
+  int64_t id = 0;
+  const UploadCheck check = storage_.AttachRecording(token, cookie, NowSeconds(), req.body, id);
+  switch (check) {
+    case UploadCheck::Accepted:
+      break;
+    case UploadCheck::Unknown:
+      return refuse(404, UploadCheckText(check));
+    case UploadCheck::OtherCookie:
+      return refuse(403, UploadCheckText(check));
+    case UploadCheck::AlreadyUploaded:
+      return refuse(409, UploadCheckText(check));
+    case UploadCheck::Expired:
+      return refuse(410, UploadCheckText(check));
+  }
+  if (onRecording_) onRecording_(id);
+  HttpResponse res;
+  res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  res.headers.emplace_back("Cache-Control", "no-store");
+  res.Set(202, "text/plain", std::string(UploadCheckText(check)) + "\n");
+  return res;
+}
+
+HttpResponse ScoreService::Download(const std::string& idText) {
+  HttpResponse res;
+  res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  int64_t id = 0;
+  const auto [end, ec] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
+  std::optional<std::string> bytes;
+  if (ec == std::errc() && end == idText.data() + idText.size() && id > 0)
+    bytes = storage_.VerifiedRecording(id);
+  if (!bytes) {
+    res.Set(404, "text/plain", "no verified recording of that row\n");
+    return res;
+  }
+  res.headers.emplace_back("Content-Disposition",
+                           "attachment; filename=\"gravelhorn2-" + std::to_string(id) +
+                               std::string(protocol::RecordingExtension) + "\"");
+  res.headers.emplace_back("Cache-Control", "public, max-age=3600");
+  res.Set(200, "application/octet-stream", std::move(*bytes));
+  return res;
+}
+
+HttpResponse ScoreService::Page(bool verifiedView) {
   HttpResponse res;
   res.headers.emplace_back("X-Content-Type-Options", "nosniff");
   res.headers.emplace_back("Content-Security-Policy", PagePolicy);
   res.headers.emplace_back("Cache-Control", "no-cache");
   res.Set(200, "text/html; charset=utf-8",
-          RenderPage(storage_.TopScores(options_.pageRows), options_));
+          RenderPage(storage_.TopScores(options_.pageRows, verifiedView || options_.verifiedOnly),
+                     options_, verifiedView));
   return res;
 }
 
-std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options) {
+std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options,
+                       bool verifiedView) {
   std::string html;
   html.reserve(4096 + rows.size() * 200);
   html += R"(<!DOCTYPE html>
@@ -367,11 +439,16 @@ td.score, th.score { text-align: right; }
 td.score { color: var(--silver); font-variant-numeric: tabular-nums; }
 td.date, td.country { color: #c9a27a; font-weight: 400; font-size: 15px; }
 p.empty { text-align: center; color: var(--silver); }
+p.view { margin: -8px 0 10px; text-align: center; font-size: 14px; font-weight: 400; }
+a { color: var(--orange); }
+.mark { margin-left: 6px; cursor: help; }
+.mark.ok { color: var(--green); }
+.mark.no { color: var(--red); }
+td.rec { width: 1%; white-space: nowrap; font-size: 14px; font-weight: 400; }
 footer { margin-top: 18px; text-align: center; font-size: 13px; color: #8a8f99; font-weight: 400; }
 @media (max-width: 520px) {
   body { font-size: 15px; }
   th.date, td.date { display: none; }
-  td.score { border-right: 1px solid #1b1f26; border-radius: 0 8px 8px 0; }
   td { padding: 8px 6px; }
 }
 </style>
@@ -382,22 +459,51 @@ footer { margin-top: 18px; text-align: center; font-size: 13px; color: #8a8f99; 
 <div class="rule"></div>
 <h2>WORLD'S HIGHSCORES</h2>
 )";
+  // The view of verified rows is the page's own query with one more value.
+  const std::string page = "?" + std::string(protocol::PageQuery);
+  if (verifiedView) {
+    html += "<p class=\"view\">Verified scores only &middot; <a href=\"" + EscapeHtml(page) +
+            "\">All scores</a></p>\n";
+  } else if (options.verifiedOnly) {
+    html += "<p class=\"view\">Only verified scores count</p>\n";
+  } else {
+    html += "<p class=\"view\"><a href=\"" + EscapeHtml(page + "&verified=1") +
+            "\">Only verified scores</a></p>\n";
+  }
   if (rows.empty()) {
     html += "<p class=\"empty\">No scores yet. Be the first!</p>\n";
   } else {
     html +=
         "<table>\n<thead><tr><th>#</th><th>Name</th><th>Country</th>"
-        "<th class=\"score\">Score</th><th class=\"date\">Date</th></tr></thead>\n<tbody>\n";
+        "<th class=\"score\">Score</th><th class=\"date\">Date</th><th>Game</th></tr></thead>\n"
+        "<tbody>\n";
     int rank = 0;
     for (const auto& r : rows) {
+      std::string mark, game;
+      if (r.recording == RecordingState::Verified) {
+        mark =
+            "<span class=\"mark ok\" title=\"verified: played again by the "
+            "server\">&#10003;</span>";
+        game = "<a href=\"" +
+               EscapeHtml("?" + std::string(protocol::ProductParam) + "=" +
+                          std::string(protocol::Product) + "&" +
+                          std::string(protocol::RecordingParam) + "=" + std::to_string(r.id)) +
+               "\" title=\"download the recording of this game\">recording</a>";
+      } else if (r.recording == RecordingState::Refused) {
+        mark = "<span class=\"mark no\" title=\"" + EscapeHtml("refused: " + r.recordingReason) +
+               "\">&#10007;</span>";
+      }
       html += "<tr><td>" + std::to_string(++rank) + "</td><td class=\"name\">" +
-              EscapeHtml(r.name) + "</td><td class=\"country\">" + EscapeHtml(r.country) +
+              EscapeHtml(r.name) + mark + "</td><td class=\"country\">" + EscapeHtml(r.country) +
               "</td><td class=\"score\">" + std::to_string(r.score) + "</td><td class=\"date\">" +
-              Date(r.time) + "</td></tr>\n";
+              Date(r.time) + "</td><td class=\"rec\">" + game + "</td></tr>\n";
     }
     html += "</tbody>\n</table>\n";
   }
-  html += "<footer>Dates in UTC</footer>\n</main>\n</body>\n</html>\n";
+  html +=
+      "<footer>Dates in UTC &middot; &#10003; verified: the server replayed the game to the same "
+      "score</footer>\n"
+      "</main>\n</body>\n</html>\n";
   return html;
 }
 

@@ -1,6 +1,8 @@
 // The score server's one endpoint, the game's script path, answering the
 // game's three queries: the version request (a token and a session cookie),
-// the submission and the HTML score page. Independent of the HTTP library.
+// the submission and the HTML score page; and the upload of a submitted
+// game's recording, and a verified recording's download. Independent of the
+// HTTP library.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -26,6 +28,11 @@ struct ServiceOptions {
   // submission each; a burst of as many is allowed. 0: no limit.
   int versionPerMinute = 60;
   int submitPerMinute = 30;
+  int uploadPerMinute = 30;  // recordings' uploads, the same way
+  // The largest recording taken (the HTTP layer reads no more).
+  size_t maxRecordingBytes = 4u << 20;
+  // The page's default view counts only rows whose recordings were verified.
+  bool verifiedOnly = false;
   std::string title = "Gravelhorn 2 - World's Highscores";
   // Peers whose X-Forwarded-For names the client (a reverse proxy's address).
   TrustedProxies trustedProxies;
@@ -60,6 +67,9 @@ class ScoreService {
   HttpResponse Handle(const HttpRequest& req);
 
   const ServiceOptions& Options() const { return options_; }
+  // Called with a row's id when its recording has been kept (the
+  // verification pool queues it). Set before the first request.
+  void OnRecording(std::function<void(int64_t)> listener) { onRecording_ = std::move(listener); }
 
   // Writes a line to the log with the time in front.
   void Note(const std::string& line);
@@ -67,8 +77,13 @@ class ScoreService {
  private:
   HttpResponse Version(const std::string& client);
   HttpResponse Submit(const HttpRequest& req, const std::string& client);
-  HttpResponse Page();
-  HttpResponse Refuse(const std::string& client, int status, const std::string& reason);
+  HttpResponse Upload(const HttpRequest& req, const std::string& client);
+  HttpResponse Download(const std::string& id);
+  HttpResponse Page(bool verifiedView);
+  // The log line names `what` was refused; the reply's body is `answer`.
+  HttpResponse Refuse(const std::string& client, int status, const std::string& reason,
+                      const std::string& what = "submission",
+                      const std::string& answer = "refused");
   void SummariseRefusals(int64_t nowMs);
   int64_t NowSeconds() const { return clock_() / 1000; }
 
@@ -76,7 +91,8 @@ class ScoreService {
   ServiceOptions options_;
   Clock clock_;
   Log log_;
-  RateLimiter versionLimit_, submitLimit_;
+  RateLimiter versionLimit_, submitLimit_, uploadLimit_;
+  std::function<void(int64_t)> onRecording_;
   std::mutex purgeMutex_;
   int64_t nextPurge_ = 0;
   // Refusals of the current minute: how many, and those not logged by reason.
@@ -89,8 +105,10 @@ class ScoreService {
 // Log lines' time: "2026-01-31T12:00:00Z".
 std::string LogTime(int64_t ms);
 
-// The HTML score page for these rows, best first.
-std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options);
+// The HTML score page for these rows, best first; `verifiedView` is the view
+// of verified rows only (reached by its link).
+std::string RenderPage(const std::vector<ScoreRow>& rows, const ServiceOptions& options,
+                       bool verifiedView = false);
 // The value of cookie `name` in a Cookie header, or "".
 std::string CookieValue(const std::string& header, const std::string& name);
 // `bytes` random bytes from the system's generator, as lowercase hex.

@@ -32,6 +32,22 @@ const char* const UsageText =
     "  --token-seconds N      how long a token stays good (default 300)\n"
     "  --version-rate N       version requests per minute per address, 0 = no limit (default 60)\n"
     "  --submit-rate N        submissions per minute per address, 0 = no limit (default 30)\n"
+    "  --upload-rate N        recording uploads per minute per address, 0 = no limit (default 30)\n"
+    "  --max-recording-bytes N  the largest recording taken; a larger body is answered 413\n"
+    "                         and not read (default 4194304)\n"
+    "  --upload-seconds N     time for a recording's upload after its head (default 60)\n"
+    "  --upload-memory-mb N   every upload being read, together, at most; more are\n"
+    "                         answered 503 (default 64)\n"
+    "  --verify-workers N     verifier processes playing recordings again, 0 = recordings\n"
+    "                         are kept but not verified (default 2)\n"
+    "  --verify-program PATH  the verifier (default gravelhorn2-verify, found in PATH)\n"
+    "  --verify-data DIR      the game's Data folder the verifier plays with (default Data)\n"
+    "  --verify-queue N       recordings waiting for a verifier; more wait in the database\n"
+    "                         (default 64)\n"
+    "  --verify-seconds N     time for one recording; a slower verifier is killed and the\n"
+    "                         row refused (default 30)\n"
+    "  --verify-memory-mb N   address space of each verifier, 0 = no limit (default 1024)\n"
+    "  --verified-only yes|no the page's table counts only verified scores (default no)\n"
     "  --page-rows N          rows on the score page (default 100)\n"
     "  --max-name N           bytes kept of a name and of a country (default 24)\n"
     "  --title TEXT           the score page's title\n"
@@ -116,6 +132,37 @@ void ApplySetting(ServerConfig& c, const std::string& name, const std::string& v
     s.versionPerMinute = static_cast<int>(Number(name, value, 0, 1000000));
   } else if (name == "submit-rate") {
     s.submitPerMinute = static_cast<int>(Number(name, value, 0, 1000000));
+  } else if (name == "upload-rate") {
+    s.uploadPerMinute = static_cast<int>(Number(name, value, 0, 1000000));
+  } else if (name == "max-recording-bytes") {
+    s.maxRecordingBytes = c.http.bodyBytes =
+        static_cast<size_t>(Number(name, value, 1024, int64_t{256} << 20));
+  } else if (name == "upload-memory-mb") {
+    c.http.bodiesBytes = static_cast<size_t>(Number(name, value, 1, 1 << 20)) << 20;
+  } else if (name == "upload-seconds") {
+    c.http.bodySeconds = static_cast<int>(Number(name, value, 1, 3600));
+  } else if (name == "verify-workers") {
+    c.verify.workers = static_cast<int>(Number(name, value, 0, 256));
+  } else if (name == "verify-program") {
+    if (value.empty()) throw std::invalid_argument("verify-program: empty path");
+    c.verify.program = value;
+  } else if (name == "verify-data") {
+    if (value.empty()) throw std::invalid_argument("verify-data: empty path");
+    c.verify.dataDir = value;
+  } else if (name == "verify-queue") {
+    c.verify.queue = static_cast<size_t>(Number(name, value, 1, 1000000));
+  } else if (name == "verify-seconds") {
+    c.verify.jobSeconds = static_cast<int>(Number(name, value, 1, 3600));
+  } else if (name == "verify-memory-mb") {
+    c.verify.memoryMb = Number(name, value, 0, int64_t{1} << 30);
+  } else if (name == "verified-only") {
+    if (value == "yes" || value == "true" || value == "1") {
+      s.verifiedOnly = true;
+    } else if (value == "no" || value == "false" || value == "0") {
+      s.verifiedOnly = false;
+    } else {
+      throw std::invalid_argument("verified-only: \"" + value + "\" is not yes or no");
+    }
   } else if (name == "page-rows") {
     s.pageRows = static_cast<int>(Number(name, value, 1, 10000));
   } else if (name == "max-name") {

@@ -6,6 +6,7 @@
 
 #include "server/HttpServer.h"
 #include "server/ScoreService.h"
+#include "server/VerifyPool.h"
 
 namespace gh::scores {
 
@@ -19,6 +20,7 @@ struct ServerConfig {
   int dbWaitMs = 2000;  // the longest wait for a lock held by another session
   HttpLimits http;      // its threads are `threads`
   ServiceOptions service;
+  VerifyOptions verify;
 
   // A moderation command instead of serving: "rows", "hide", "unhide" or
   // "delete", the ids after it, and --name / --address / --limit.

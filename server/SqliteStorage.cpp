@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 
 #include "server/Storage.h"
 
@@ -38,6 +39,10 @@ class Statement {
   Statement& Bind(const std::string& text) {
     Check(sqlite3_bind_text(stmt_, next_++, text.data(), static_cast<int>(text.size()),
                             SQLITE_TRANSIENT));
+    return *this;
+  }
+  Statement& BindBlob(const std::string& bytes) {
+    Check(sqlite3_bind_blob64(stmt_, next_++, bytes.data(), bytes.size(), SQLITE_TRANSIENT));
     return *this;
   }
   Statement& Bind(int64_t value) {
@@ -139,6 +144,9 @@ class SqliteStorage : public Storage {
               .Bind(row.score)
               .Bind(row.time)
               .Bind(row.address)
+              .Bind(token)
+              .Bind(cookie)
+              .Bind(expires)
               .Run();
           result = TokenCheck::Accepted;
         }
@@ -157,18 +165,101 @@ class SqliteStorage : public Storage {
     }
   }
 
+  UploadCheck AttachRecording(const std::string& token, const std::string& cookie, int64_t now,
+                              const std::string& recording, int64_t& id) override {
+    Lock lock(*this);
+    Exec("BEGIN IMMEDIATE");
+    try {
+      UploadCheck result = UploadCheck::Unknown;
+      auto& find = *findUpload_;
+      find.Reset().Bind(token);
+      if (!token.empty() && find.Step()) {
+        const int64_t rowId = find.Int(0);
+        const std::string rowCookie = find.Text(1);
+        const int64_t expires = find.Int(2);
+        const int64_t state = find.Int(3);
+        find.Run();
+        if (rowCookie != cookie) {
+          result = UploadCheck::OtherCookie;
+        } else if (state != static_cast<int64_t>(RecordingState::None)) {
+          result = UploadCheck::AlreadyUploaded;
+        } else if (expires < now) {
+          result = UploadCheck::Expired;
+        } else {
+          attach_->Reset().BindBlob(recording).Bind(rowId).Run();
+          id = rowId;
+          result = UploadCheck::Accepted;
+        }
+      } else {
+        find.Run();
+      }
+      Exec("COMMIT");
+      return result;
+    } catch (...) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  }
+
+  std::vector<int64_t> PendingRecordings(int limit) override {
+    Lock lock(*this);
+    std::vector<int64_t> ids;
+    auto& pending = *pending_;
+    pending.Reset().Bind(static_cast<int64_t>(limit));
+    while (pending.Step()) ids.push_back(pending.Int(0));
+    pending.Reset();
+    return ids;
+  }
+
+  std::optional<PendingRecording> LoadPending(int64_t id) override {
+    Lock lock(*this);
+    auto& load = *loadPending_;
+    load.Reset().Bind(id);
+    std::optional<PendingRecording> job;
+    if (load.Step()) job = PendingRecording{id, load.Int(0), load.Text(1)};
+    load.Reset();
+    return job;
+  }
+
+  void SetVerification(int64_t id, RecordingState state, const std::string& reason,
+                       int64_t frames) override {
+    Lock lock(*this);
+    setVerification_->Reset()
+        .Bind(static_cast<int64_t>(state))
+        .Bind(reason)
+        .Bind(frames)
+        .Bind(id)
+        .Run();
+  }
+
+  std::optional<std::string> VerifiedRecording(int64_t id) override {
+    Lock lock(*this);
+    auto& load = *verifiedRecording_;
+    load.Reset().Bind(id);
+    std::optional<std::string> bytes;
+    if (load.Step()) bytes = load.Text(0);
+    load.Reset();
+    return bytes;
+  }
+
   int64_t PurgeTokens(int64_t now) override {
     Lock lock(*this);
     purgeTokens_->Reset().Bind(now).Run();
     return sqlite3_changes64(db_);
   }
 
-  std::vector<ScoreRow> TopScores(int limit) override {
+  std::vector<ScoreRow> TopScores(int limit, bool verifiedOnly) override {
     Lock lock(*this);
     std::vector<ScoreRow> rows;
-    auto& top = *topScores_;
+    auto& top = verifiedOnly ? *topVerified_ : *topScores_;
     top.Reset().Bind(static_cast<int64_t>(limit));
-    while (top.Step()) rows.push_back({top.Text(0), top.Text(1), top.Int(2), top.Int(3), {}});
+    while (top.Step()) {
+      ScoreRow row{top.Text(0), top.Text(1), top.Int(2), top.Int(3), {}};
+      row.id = top.Int(4);
+      row.recording = static_cast<RecordingState>(top.Int(5));
+      row.recordingReason = top.Text(6);
+      rows.push_back(std::move(row));
+    }
     top.Reset();
     return rows;
   }
@@ -278,12 +369,34 @@ class SqliteStorage : public Storage {
         db_, "DELETE FROM tokens WHERE token = ? AND cookie = ? RETURNING expires");
     findToken_ = std::make_unique<Statement>(db_, "SELECT 1 FROM tokens WHERE token = ?");
     insertScore_ = std::make_unique<Statement>(
-        db_, "INSERT INTO scores (name, country, score, created, address) VALUES (?, ?, ?, ?, ?)");
+        db_,
+        "INSERT INTO scores (name, country, score, created, address, upload_token, upload_cookie,"
+        " upload_expires) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     purgeTokens_ = std::make_unique<Statement>(db_, "DELETE FROM tokens WHERE expires < ?");
     topScores_ = std::make_unique<Statement>(
         db_,
-        "SELECT name, country, score, created FROM scores WHERE hidden = 0"
-        " ORDER BY score DESC, id ASC LIMIT ?");
+        "SELECT name, country, score, created, id, rec_state, rec_reason FROM scores"
+        " WHERE hidden = 0 ORDER BY score DESC, id ASC LIMIT ?");
+    topVerified_ = std::make_unique<Statement>(
+        db_,
+        "SELECT name, country, score, created, id, rec_state, rec_reason FROM scores"
+        " WHERE hidden = 0 AND rec_state = 2 ORDER BY score DESC, id ASC LIMIT ?");
+    findUpload_ = std::make_unique<Statement>(
+        db_,
+        "SELECT id, upload_cookie, upload_expires, rec_state FROM scores"
+        " WHERE upload_token = ? AND upload_token <> ''");
+    attach_ = std::make_unique<Statement>(
+        db_, "UPDATE scores SET recording = ?, rec_state = 1 WHERE id = ? AND rec_state = 0");
+    pending_ = std::make_unique<Statement>(
+        db_, "SELECT id FROM scores WHERE rec_state = 1 ORDER BY id LIMIT ?");
+    loadPending_ = std::make_unique<Statement>(
+        db_, "SELECT score, recording FROM scores WHERE id = ? AND rec_state = 1");
+    setVerification_ = std::make_unique<Statement>(
+        db_,
+        "UPDATE scores SET rec_state = ?, rec_reason = ?, rec_frames = ? WHERE id = ?"
+        " AND rec_state = 1");
+    verifiedRecording_ = std::make_unique<Statement>(
+        db_, "SELECT recording FROM scores WHERE id = ? AND rec_state = 2 AND hidden = 0");
     findRows_ = std::make_unique<Statement>(
         db_, ("SELECT name, country, score, created, address, id, hidden FROM scores WHERE " +
               std::string(Filter) + " ORDER BY score DESC, id ASC LIMIT ?")
@@ -301,6 +414,13 @@ class SqliteStorage : public Storage {
     insertScore_.reset();
     purgeTokens_.reset();
     topScores_.reset();
+    topVerified_.reset();
+    findUpload_.reset();
+    attach_.reset();
+    pending_.reset();
+    loadPending_.reset();
+    setVerification_.reset();
+    verifiedRecording_.reset();
     findRows_.reset();
     setHidden_.reset();
     deleteRows_.reset();
@@ -313,7 +433,8 @@ class SqliteStorage : public Storage {
   int waitMs_;
   std::timed_mutex mutex_;
   std::unique_ptr<Statement> insertToken_, takeToken_, findToken_, insertScore_, purgeTokens_,
-      topScores_, findRows_, setHidden_, deleteRows_;
+      topScores_, topVerified_, findUpload_, attach_, pending_, loadPending_, setVerification_,
+      verifiedRecording_, findRows_, setHidden_, deleteRows_;
 };
 
 }  // namespace

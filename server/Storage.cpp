@@ -29,6 +29,23 @@ std::vector<std::string> Migrations(Dialect dialect) {
       // waits for no flush to disk, and only a taken submission does.
       dialect == Dialect::Postgres ? "ALTER TABLE tokens SET UNLOGGED;"
                                    : "SELECT 1;",  // SQLite has no such tables
+      // 5: recordings. The row remembers the token that stored it (and its
+      // cookie and time) so that the recording's upload finds it; the
+      // recording, where its verification stands, why it was refused and
+      // how many frames the verifier played.
+      "ALTER TABLE scores ADD COLUMN upload_token TEXT NOT NULL DEFAULT '';"
+      "ALTER TABLE scores ADD COLUMN upload_cookie TEXT NOT NULL DEFAULT '';"
+      "ALTER TABLE scores ADD COLUMN upload_expires BIGINT NOT NULL DEFAULT 0;"
+      "ALTER TABLE scores ADD COLUMN recording " +
+          std::string(dialect == Dialect::Sqlite ? "BLOB" : "BYTEA") +
+          ";"
+          "ALTER TABLE scores ADD COLUMN rec_state INTEGER NOT NULL DEFAULT 0;"
+          "ALTER TABLE scores ADD COLUMN rec_reason TEXT NOT NULL DEFAULT '';"
+          "ALTER TABLE scores ADD COLUMN rec_frames BIGINT NOT NULL DEFAULT 0;"
+          "CREATE INDEX scores_by_upload_token ON scores (upload_token) WHERE upload_token <> '';"
+          "CREATE INDEX scores_pending ON scores (id) WHERE rec_state = 1;"
+          "CREATE INDEX scores_verified_by_rank ON scores (score DESC, id ASC) WHERE rec_state = "
+          "2;",
   };
 }
 
@@ -44,6 +61,22 @@ const char* TokenCheckText(TokenCheck check) {
       return "token issued with another cookie";
     case TokenCheck::Expired:
       return "expired token";
+  }
+  return "?";
+}
+
+const char* UploadCheckText(UploadCheck check) {
+  switch (check) {
+    case UploadCheck::Accepted:
+      return "queued";
+    case UploadCheck::Unknown:
+      return "no score was stored with this token";
+    case UploadCheck::OtherCookie:
+      return "the score was stored with another cookie";
+    case UploadCheck::AlreadyUploaded:
+      return "this score's recording was uploaded already";
+    case UploadCheck::Expired:
+      return "the token's time is over";
   }
   return "?";
 }

@@ -9,6 +9,7 @@
 #include "server/Moderation.h"
 #include "server/ScoreService.h"
 #include "server/ServerConfig.h"
+#include "server/VerifyPool.h"
 
 using namespace gh::scores;
 
@@ -65,7 +66,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  ScoreService service(*storage, config.service, {}, LogLine);
+  // The service puts the time in front of its own lines.
+  ScoreService service(*storage, config.service);
+  // Recordings are verified off the request threads; rows left pending by a
+  // full queue or an earlier run are picked up from the database.
+  VerifyPool verifier(*storage, config.verify,
+                      [&service](const std::string& line) { service.Note(line); });
+  service.OnRecording([&verifier](int64_t id) { verifier.Enqueue(id); });
   HttpServer server([&service](const HttpRequest& req) { return service.Handle(req); },
                     ServerLimits(config),
                     [&service](const std::string& line) { service.Note(line); });

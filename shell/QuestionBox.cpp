@@ -80,7 +80,9 @@ void QuestionBox::Ask(const std::string& line1, const std::string& line2, const 
 }
 
 void QuestionBox::SendShowingProgress(const std::string& name, int32_t score,
-                                      const std::string& country, std::function<void(bool)> then) {
+                                      const std::string& country,
+                                      std::optional<std::string> recording,
+                                      std::function<void(bool)> then) {
   WidgetSet* const widgets = shell_.Widgets();
   Question q;
   q.first = "Sending...";
@@ -91,7 +93,7 @@ void QuestionBox::SendShowingProgress(const std::string& name, int32_t score,
     q.outerScope = widgets->List.FocusScope;
   }
   q.then = std::move(then);
-  q.send = std::make_unique<ScoreSend>(name, score, country);
+  q.send = std::make_unique<ScoreSend>(name, score, country, std::move(recording));
   if (q.panel) iSpriteShow(q.panel);
   open_ = std::move(q);
 }
@@ -130,7 +132,9 @@ bool QuestionBox::SendingFrame() {
     return true;
   }
   if (iKeyClick(Key::Escape)) {
-    Answer(false);
+    // A score the server took stays sent when its recording's upload is given up.
+    open_->send->Cancel();
+    Answer(open_->send->Poll() == ScoreSend::Result::Sent);
     return true;
   }
   shell_.HandleGlobalKeys();
@@ -169,7 +173,9 @@ bool QuestionBox::Frame() {
     }
   }
   if (iKeyClick(Key::Escape)) {
-    Answer(false);
+    // A score the server took stays sent when its recording's upload is given up.
+    open_->send->Cancel();
+    Answer(open_->send->Poll() == ScoreSend::Result::Sent);
     return true;
   }
   shell_.HandleGlobalKeys();

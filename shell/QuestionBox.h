@@ -34,7 +34,7 @@ class QuestionBox {
   // screen and has no buttons; `then` gets true when the server took the score,
   // false when it did not or the player gave up with Escape.
   void SendShowingProgress(const std::string& name, int32_t score, const std::string& country,
-                           std::function<void(bool)> then);
+                           std::optional<std::string> recording, std::function<void(bool)> then);
   // The send under way in the box, or none (harnesses wait on it).
   const ScoreSend* SendInProgress() const { return open_ ? open_->send.get() : nullptr; }
   bool IsOpen() const { return open_.has_value(); }

@@ -58,10 +58,14 @@ Status Shell::EnterHighScore(int32_t score) {
 }
 
 void Shell::SendScore(int32_t score, std::function<void(bool)> then) {
-  unsent_.Send(TypedName(), score, settings_.Country, [this, then = std::move(then)](bool sent) {
-    if (then) then(sent);
-    CloseEndedGame();
-  });
+  // The game just ended goes with its recording, for the server to verify.
+  std::optional<std::string> recording;
+  if (const GameRecording* finished = FinishedRecording()) recording = EncodeRecording(*finished);
+  unsent_.Send(TypedName(), score, settings_.Country, std::move(recording),
+               [this, then = std::move(then)](bool sent) {
+                 if (then) then(sent);
+                 CloseEndedGame();
+               });
 }
 
 void Shell::EndGame(bool toHighScores) {

@@ -63,7 +63,9 @@ std::optional<UnsentScore> UnsentResults::EntryOfRow(int row) {
 // Each answer acts only while the table's send is still what is shown: a
 // restart of the engine meanwhile comes back to the question and asks again.
 void UnsentResults::SendFromTable(const UnsentScore& entry) {
-  Send(entry.name, entry.score, entry.country, [this, entry](bool sent) {
+  // TODO(merge): shell_.KeptRecording(entry.name, entry.score)
+  std::optional<std::string> recording = std::nullopt;
+  Send(entry.name, entry.score, entry.country, std::move(recording), [this, entry](bool sent) {
     if (shell_.CurrentScreen() != Screen::SendScore) return;
     if (sent) {
       shell_.SwitchScreen(Screen::HighScores);
@@ -87,9 +89,9 @@ void UnsentResults::Remember(const std::string& name, int32_t score, const std::
 }
 
 void UnsentResults::Send(const std::string& name, int32_t score, const std::string& country,
-                         std::function<void(bool)> then) {
+                         std::optional<std::string> recording, std::function<void(bool)> then) {
   shell_.Questions().SendShowingProgress(
-      name, score, country,
+      name, score, country, std::move(recording),
       [this, entry = UnsentScore{name, score, country}, then = std::move(then)](bool sent) {
         if (sent && List().Remove(entry)) Save();
         if (then) then(sent);

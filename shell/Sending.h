@@ -24,9 +24,10 @@ class UnsentResults {
 
   void Remember(const std::string& name, int32_t score, const std::string& country);
   // Sends while frames go on (the question box shows it), and a score the
-  // server took is no longer marked.
+  // server took is no longer marked. A recording of the game is uploaded after
+  // a taken score, for the server to verify.
   void Send(const std::string& name, int32_t score, const std::string& country,
-            std::function<void(bool)> then);
+            std::optional<std::string> recording, std::function<void(bool)> then);
   // For each row of the table: whether it is marked as not sent.
   std::array<bool, 10> Rows();
   // The table was cleared: nothing in it is marked.

@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-fuzz"
 all=(fuzz_config fuzz_version_reply fuzz_image_header fuzz_help_text fuzz_edit_typing fuzz_submission
-  fuzz_client_address fuzz_recording)
+  fuzz_client_address fuzz_recording fuzz_upload)
 runs=10000000
 if [ $# -gt 0 ] && [[ "$1" =~ ^[0-9]+$ ]]; then
   runs=$1

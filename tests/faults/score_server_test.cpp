@@ -18,6 +18,7 @@
 
 #include "FaultHelpers.h"
 #include "game/Game.h"
+#include "game/Recording.h"
 #include "harness/SilentSocket.h"
 #include "scores/UnsentScores.h"
 #include "scores/WebScores.h"
@@ -40,6 +41,7 @@ enum class Fault {
   RefusesSubmission,
   DropsSubmission,
   Accepts,
+  HoldsUpload,  // takes the score, then holds the recording's upload
 };
 
 // A score server with one way of failing. A slow reply sends its headers and a
@@ -102,6 +104,14 @@ class FaultyServer {
           break;
       }
     });
+    server_.Post("/cgi/version.pl", [this](const httplib::Request& req, httplib::Response& res) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      uploads_.push_back(req.body);
+      if (fault_ == Fault::HoldsUpload)
+        released_.wait_for(lock, std::chrono::seconds(20), [this] { return release_; });
+      res.status = 202;
+      res.set_content("queued\n", "text/plain");
+    });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
   }
@@ -123,6 +133,10 @@ class FaultyServer {
     std::lock_guard<std::mutex> lock(mutex_);
     return lastSubmission_;
   }
+  std::vector<std::string> uploads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return uploads_;
+  }
   // Changes how a server that answers answers.
   void SetFault(Fault fault) { fault_ = fault; }
 
@@ -135,6 +149,7 @@ class FaultyServer {
   int port_ = 0;
   std::atomic<int> versions_{0};
   std::atomic<int> submissions_{0};
+  std::vector<std::string> uploads_;
   std::mutex mutex_;
   std::condition_variable released_;
   bool release_ = false;
@@ -326,6 +341,43 @@ TEST_P(StalledSend, FramesGoOnAndThePlayerCanGiveUp) {
     EXPECT_EQ(h.ExitCode(), 0);
   }
   EXPECT_EQ(UnsentOnDisk(h), (std::vector<UnsentScore>{{"Faulty", 0, "Nowhere"}}));
+}
+
+// The game just ended goes up with its recording after its score; Escape
+// while the recording is on its way ends the wait at once, and the score,
+// which the server took, counts as sent.
+TEST(RecordingUpload, TheFinishedGamesRecordingGoesUpAndEscapeLeavesTheScoreSent) {
+  const std::string previous = ScoreServerAddress();
+  FaultyServer server(Fault::HoldsUpload);
+  SetScoreServerAddress(server.Address());
+  SetScoreTimeouts(120000, 120000);  // longer than the test: only Escape ends the upload
+  {
+    HarnessOptions options;
+    options.config = WriteConfig(LowTable());
+    options.settleScoreSends = false;
+    Harness h(options);
+    ASSERT_NO_FATAL_FAILURE(ReachSendQuestion(h));
+    AnswerQuestion(h, true);
+    // The server holds the upload; frames go on meanwhile.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (server.uploads().empty() && std::chrono::steady_clock::now() < until) h.Step(1);
+    ASSERT_FALSE(server.uploads().empty()) << "no upload within 20 s";
+    ASSERT_NE(h.Shell().Questions().SendInProgress(), nullptr);
+    EXPECT_EQ(h.Shell().Questions().SendInProgress()->Poll(), ScoreSend::Result::Pending);
+    const Result<GameRecording> recording = DecodeRecording(server.uploads()[0]);
+    ASSERT_TRUE(recording) << recording.error().message;
+    EXPECT_EQ(recording->Score, 0);
+    EXPECT_GT(recording->Frames.size(), 0u);
+
+    h.Tap(Key::Escape);
+    ASSERT_TRUE(h.StepUntil([&] { return h.Shell().RunningGame() == nullptr; }, 10));
+    EXPECT_FALSE(h.HasPrint("Cant conect!!!"));
+    EXPECT_EQ(h.Shell().CurrentScreen(), Screen::HighScores);
+    EXPECT_FALSE(h.Shell().Unsent().Rows()[9]) << "the score was sent";
+    EXPECT_EQ(server.submissions(), 1);
+  }
+  SetScoreServerAddress(previous);
+  SetScoreTimeouts(4000, 10000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, StalledSend,

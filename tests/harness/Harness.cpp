@@ -146,9 +146,10 @@ void Harness::Step(int frames) {
     // belongs to the frame before the next one.
     const uint64_t frame = e.ihFrame();
     if (settleScoreSends_) {
-      // Two requests, each within the client's whole-request limit (10 s at most).
+      // Three requests (the recording's upload the third), each within the
+      // client's whole-request limit (10 s at most).
       if (const ScoreSend* send = program_->Shell().Questions().SendInProgress())
-        send->WaitFor(std::chrono::seconds(25));
+        send->WaitFor(std::chrono::seconds(35));
     }
     while (e.ihFrame() == frame) {
       if (!program_->Step()) {

@@ -79,6 +79,22 @@ class ScoreServer : public ::testing::Test {
       }
       handler(req, res);
     });
+    // The recording's upload; with no handler the server answers as one that
+    // does not know the request.
+    server_.Post("/cgi/version.pl", [this](const httplib::Request& req, httplib::Response& res) {
+      Handler handler;
+      {
+        std::lock_guard lock(mutex_);
+        seen_.push_back({req.method, req.target, req.body, req.headers});
+        handler = onUpload_;
+      }
+      if (handler) {
+        handler(req, res);
+      } else {
+        res.status = 404;
+        res.set_content("<html><body>Not Found</body></html>", "text/html");
+      }
+    });
     port_ = server_.bind_to_any_port("127.0.0.1");
     ASSERT_GT(port_, 0);
     thread_ = std::thread([this] { server_.listen_after_bind(); });
@@ -103,6 +119,10 @@ class ScoreServer : public ::testing::Test {
   void OnSubmit(Handler handler) {
     std::lock_guard lock(mutex_);
     onSubmit_ = std::move(handler);
+  }
+  void OnUpload(Handler handler) {
+    std::lock_guard lock(mutex_);
+    onUpload_ = std::move(handler);
   }
 
   std::vector<Seen> Requests() {
@@ -146,7 +166,7 @@ class ScoreServer : public ::testing::Test {
   int port_ = 0;
   std::mutex mutex_;
   std::vector<Seen> seen_;
-  Handler onVersion_, onSubmit_;
+  Handler onVersion_, onSubmit_, onUpload_;
   std::mutex hangMutex_;
   std::condition_variable hangCv_;
   bool released_ = false;
@@ -359,6 +379,84 @@ TEST_F(ScoreServer, ACancelledSendEndsAtOnceAndCountsAsFailed) {
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(took).count(), 60);
   }
+  Release();
+}
+
+// After a taken score the recording goes up on the same connection settings
+// and cookie; whatever the server answers, the send counts, and only our
+// server's 202 counts as uploaded.
+TEST_F(ScoreServer, TheRecordingFollowsATakenScoreAndItsAnswerNeverFailsTheSend) {
+  const auto answer = [](int status, const char* body) {
+    return [status, body](const httplib::Request&, httplib::Response& res) {
+      res.status = status;
+      res.set_content(body, "text/plain");
+    };
+  };
+  using State = RecordingUpload::State;
+  const struct {
+    const char* what;
+    Handler onUpload;
+    State state;
+    std::string reason;
+  } cases[] = {
+      {"a server without the request", nullptr, State::NotVerified,
+       "the server does not verify recordings (HTTP 404)"},
+      {"a page with 200", answer(200, "<html>scores</html>"), State::NotVerified,
+       "the server does not verify recordings (HTTP 200)"},
+      {"an unknown query", answer(400, "unknown query\n"), State::NotVerified, "unknown query"},
+      {"a second upload", answer(409, "this score's recording was uploaded already\n"),
+       State::NotVerified, "this score's recording was uploaded already"},
+      {"taken", answer(202, "queued\n"), State::Uploaded, ""},
+  };
+  std::string recording("GH2\0\x01\xff recording", 17);
+  for (const auto& c : cases) {
+    OnVersion([](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Set-Cookie", "gh2session=c00k1e; Path=/cgi");
+      res.set_content("1|Gravelhorn2|2.0|0|T0K3N|", "text/html");
+    });
+    OnUpload(c.onUpload);
+    RecordingUpload upload;
+    EXPECT_TRUE(SubmitScore("Ann", 4200, "Peru", recording, &upload)) << c.what;
+    EXPECT_EQ(upload.state, c.state) << c.what;
+    EXPECT_EQ(upload.reason, c.reason) << c.what;
+    const auto requests = Requests();
+    ASSERT_EQ(requests.size(), 3u) << c.what;
+    const Seen& up = requests[2];
+    EXPECT_EQ(up.method, "POST");
+    EXPECT_EQ(up.target, "/cgi/version.pl?rec&prg=Gravelhorn2&p=T0K3N");
+    EXPECT_EQ(up.Header("Content-Type"), "application/octet-stream");
+    EXPECT_EQ(up.Header("Cookie"), "gh2session=c00k1e");
+    EXPECT_EQ(up.body, recording);
+  }
+  // Without a recording the exchange is the protocol's two requests.
+  OnVersion([](const httplib::Request&, httplib::Response& res) {
+    res.set_content("1|Gravelhorn2|2.0|0|T0K3N|", "text/html");
+  });
+  RecordingUpload upload;
+  EXPECT_TRUE(SubmitScore("Ann", 4200, "Peru", std::nullopt, &upload));
+  EXPECT_EQ(upload.state, State::None);
+  EXPECT_EQ(Requests().size(), 2u);
+}
+
+TEST_F(ScoreServer, EscapeDuringTheUploadEndsAtOnceAndTheScoreStaysSent) {
+  OnVersion([](const httplib::Request&, httplib::Response& res) {
+    res.set_content("1|2|3|4|TOK|", "text/html");
+  });
+  OnUpload(Hang());
+  // Far beyond the bound below: only the cancel can end it sooner.
+  SetScoreTimeouts(90000, 90000);
+  const auto start = std::chrono::steady_clock::now();
+  {
+    ScoreSend send("Ann", 1, "", std::string("recording"));
+    ASSERT_TRUE(WaitForRequests(3u));
+    EXPECT_EQ(send.Poll(), ScoreSend::Result::Pending);
+    send.Cancel();
+    EXPECT_EQ(send.Poll(), ScoreSend::Result::Sent);
+    EXPECT_EQ(send.Upload().state, RecordingUpload::State::NotVerified);
+    EXPECT_EQ(send.Upload().reason, "the upload was cancelled");
+  }  // its thread is joined here
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(took).count(), 60);
   Release();
 }
 

@@ -33,6 +33,20 @@ TEST(ServerConfig, OptionsAndTheFileSetTheSameThings) {
 
 // "#" starts a comment at a line's start or after white space only; the new
 // options reach the settings.
+// The shipped samples are read as they are, recordings' settings included.
+TEST(ServerConfig, TheSampleConfigurationsAreTaken) {
+  const std::string dir = std::string(GH_SOURCE_DIR) + "/packaging/";
+  const ServerConfig c = Parse({"--config", dir + "gravelhorn2-scores.conf"});
+  EXPECT_EQ(c.verify.workers, 2);
+  EXPECT_EQ(c.verify.program, "/usr/local/bin/gravelhorn2-verify");
+  EXPECT_EQ(c.verify.jobSeconds, 30);
+  EXPECT_EQ(c.service.maxRecordingBytes, 4u << 20);
+  EXPECT_EQ(ServerLimits(c).bodyBytes, 4u << 20);
+  EXPECT_FALSE(c.service.verifiedOnly);
+  EXPECT_TRUE(Parse({"--verified-only", "yes"}).service.verifiedOnly);
+  EXPECT_EQ(Parse({"--config", dir + "gravelhorn2-scores-behind-proxy.conf"}).verify.workers, 2);
+}
+
 TEST(ServerConfig, AHashInsideAValueIsTheValuesOwn) {
   const auto path =
       std::filesystem::temp_directory_path() / ("gh_scores_hash_" + std::to_string(getpid()));
@@ -72,6 +86,10 @@ TEST(ServerConfig, BadValuesAreRefusedWithAMessage) {
       {{"delete", "3", "--name", "x"}, "not both"},
       {{"--name", "x"}, "moderation command"},
       {{"rows", "4"}, "unexpected argument"},
+      {{"--verified-only", "maybe"}, "yes or no"},
+      {{"--verify-workers", "-1"}, "verify-workers"},
+      {{"--max-recording-bytes", "10"}, "max-recording-bytes"},
+      {{"--verify-program", ""}, "empty path"},
   };
   for (const auto& c : cases) {
     try {

@@ -16,6 +16,7 @@ TEST(ServerFuzzCorpora, EveryFileIsHandled) {
   } targets[] = {
       {"submission", gh::fuzz::CheckSubmission},
       {"client_address", gh::fuzz::CheckClientAddress},
+      {"upload", gh::fuzz::CheckUpload},
   };
   for (const auto& t : targets) {
     const auto dir = std::filesystem::path(GH_SOURCE_DIR) / "fuzz/corpus" / t.corpus;

@@ -4,7 +4,7 @@
 pkg_check_modules(GH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 target_link_libraries(test_${name} PRIVATE gh_scores_server PkgConfig::GH_HTTPLIB)
 target_sources(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/SubmissionEntry.cpp
-  ${CMAKE_SOURCE_DIR}/fuzz/ClientAddressEntry.cpp)
+  ${CMAKE_SOURCE_DIR}/fuzz/ClientAddressEntry.cpp ${CMAKE_SOURCE_DIR}/fuzz/UploadEntry.cpp)
 target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz)
 add_dependencies(test_${name} gravelhorn2-scores)
 target_compile_definitions(test_${name} PRIVATE

@@ -104,6 +104,69 @@ TEST_P(StorageTest, ATokenIsGoodOnceWithItsCookieAndInTime) {
   EXPECT_EQ(storage_->CountTokens(), 0);
 }
 
+// A row's recording: kept once with the token and cookie that stored the row,
+// in the token's time; waiting, then verified or refused; only a verified
+// one is offered, and the verified table holds only those.
+TEST_P(StorageTest, ARecordingIsKeptOnceForItsRowAndVerifiedOrRefused) {
+  storage_->IssueToken("a", "cookie-a", 100);
+  storage_->IssueToken("b", "cookie-b", 100);
+  storage_->IssueToken("c", "cookie-c", 100);
+  ASSERT_EQ(storage_->Submit("a", "cookie-a", 50, Row("A", 30)), TokenCheck::Accepted);
+  ASSERT_EQ(storage_->Submit("b", "cookie-b", 50, Row("B", 20)), TokenCheck::Accepted);
+  ASSERT_EQ(storage_->Submit("c", "cookie-c", 50, Row("C", 10)), TokenCheck::Accepted);
+  // Every byte value, a zero among them, as a recording's file has.
+  std::string bytes;
+  for (int i = 0; i < 512; ++i) bytes.push_back(static_cast<char>(i));
+  const struct {
+    const char* what;
+    const char* token;
+    const char* cookie;
+    int64_t now;
+    UploadCheck expected;
+  } steps[] = {
+      {"an unknown token", "zzz", "cookie-a", 60, UploadCheck::Unknown},
+      {"no token", "", "", 60, UploadCheck::Unknown},
+      {"another cookie", "a", "cookie-b", 60, UploadCheck::OtherCookie},
+      {"out of time", "c", "cookie-c", 101, UploadCheck::Expired},
+      {"its cookie, in time", "a", "cookie-a", 100, UploadCheck::Accepted},
+      {"again", "a", "cookie-a", 60, UploadCheck::AlreadyUploaded},
+      {"the second row", "b", "cookie-b", 60, UploadCheck::Accepted},
+  };
+  std::vector<int64_t> ids;
+  for (const auto& s : steps) {
+    int64_t id = 0;
+    EXPECT_EQ(storage_->AttachRecording(s.token, s.cookie, s.now, bytes, id), s.expected) << s.what;
+    if (s.expected == UploadCheck::Accepted) ids.push_back(id);
+  }
+  ASSERT_EQ(ids.size(), 2u);
+  EXPECT_EQ(storage_->PendingRecordings(10), ids);
+  const auto pending = storage_->LoadPending(ids[0]);
+  ASSERT_TRUE(pending);
+  EXPECT_EQ(pending->score, 30);
+  EXPECT_EQ(pending->bytes, bytes);
+  EXPECT_FALSE(storage_->VerifiedRecording(ids[0])) << "pending";
+
+  storage_->SetVerification(ids[0], RecordingState::Verified, "", 600);
+  storage_->SetVerification(ids[1], RecordingState::Refused, "took too long", 0);
+  EXPECT_TRUE(storage_->PendingRecordings(10).empty());
+  EXPECT_FALSE(storage_->LoadPending(ids[0])) << "no longer pending";
+  EXPECT_EQ(storage_->VerifiedRecording(ids[0]), bytes);
+  EXPECT_FALSE(storage_->VerifiedRecording(ids[1])) << "refused";
+  const auto all = storage_->TopScores(10);
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(all[0].recording, RecordingState::Verified);
+  EXPECT_EQ(all[1].recording, RecordingState::Refused);
+  EXPECT_EQ(all[1].recordingReason, "took too long");
+  EXPECT_EQ(all[2].recording, RecordingState::None);
+  const auto verified = storage_->TopScores(10, true);
+  ASSERT_EQ(verified.size(), 1u);
+  EXPECT_EQ(verified[0].name, "A");
+  EXPECT_EQ(verified[0].id, ids[0]);
+  // A hidden row's recording is not offered either.
+  ASSERT_EQ(storage_->SetHidden({ids[0], "", ""}, true), 1);
+  EXPECT_FALSE(storage_->VerifiedRecording(ids[0]));
+}
+
 TEST_P(StorageTest, TopScoresBestFirstTiesInArrivalOrderTextsAsGiven) {
   const std::vector<ScoreRow> rows = {Row("third", 300),
                                       Row("first", 900),
