@@ -151,7 +151,7 @@ void TableRecordings::Load(const HighScoreList& table, bool tidy, const Check& c
 }
 
 Status TableRecordings::Keep(const std::string& name, int32_t score, std::string_view bytes,
-                             const HighScoreList& table) {
+                             const HighScoreList& table, bool follow) {
   if (Status folder = MakeFolder(folder_); !folder) return folder;
   const std::string file = NewFileName();
   // The name is free: no entry has it and no file of the folder (CreateNewFile
@@ -160,7 +160,8 @@ Status TableRecordings::Keep(const std::string& name, int32_t score, std::string
   // Rows below the new entry's that are alike take the older recordings first:
   // the new one goes after every entry already there.
   entries_.push_back(KeptRecording{name, score, file});
-  return Follow(table);
+  if (follow) return Follow(table);
+  return WriteIndex();
 }
 
 Status TableRecordings::Follow(const HighScoreList& table) {

@@ -57,10 +57,11 @@ class TableRecordings {
   // is an empty store; problems are reported on standard error.
   void Load(const HighScoreList& table, bool tidy, const Check& check = {});
   // The entry (name, score) just entered into `table` keeps `bytes`: a new
-  // file, then the index naming it; then what has left `table` goes. The
-  // Error says what could not be written (the entry then has no recording).
+  // file, then the index naming it; then, with `follow`, what has left `table`
+  // goes (as Follow). The Error says what could not be written (the entry
+  // then has no recording).
   Status Keep(const std::string& name, int32_t score, std::string_view bytes,
-              const HighScoreList& table);
+              const HighScoreList& table, bool follow = true);
   // Entries whose row has left `table` (pushed out, the table cleared) go,
   // with their files.
   Status Follow(const HighScoreList& table);
