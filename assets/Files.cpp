@@ -1,7 +1,13 @@
 #include "Files.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <vector>
 
 #include "Canvas.h"
 
@@ -123,6 +129,45 @@ bool WriteHelpText(const std::string& dataDir, std::string& error) {
     text += "\n";
   }
   return WriteText(dataDir + "/Help.txt", text, error);
+}
+
+bool WriteDataVersion(const std::string& dataDir, std::string& error) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const std::string name = fs::relative(it->path(), dataDir, ec).generic_string();
+    if (name != "version.txt") names.push_back(name);
+  }
+  if (ec) {
+    error = "cannot list " + dataDir + ": " + ec.message();
+    return false;
+  }
+  std::sort(names.begin(), names.end());
+  // FNV-1a over each name, a zero byte and the file's bytes.
+  uint64_t digest = 14695981039346656037ull;
+  auto mix = [&digest](const char* bytes, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+      digest ^= static_cast<uint8_t>(bytes[i]);
+      digest *= 1099511628211ull;
+    }
+  };
+  for (const std::string& name : names) {
+    mix(name.c_str(), name.size() + 1);
+    std::ifstream in(dataDir + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in) {
+      error = "cannot read " + dataDir + "/" + name;
+      return false;
+    }
+    const std::string content = bytes.str();
+    mix(content.data(), content.size());
+  }
+  char text[20];
+  std::snprintf(text, sizeof text, "%016llx\n", static_cast<unsigned long long>(digest));
+  return WriteText(dataDir + "/version.txt", text, error);
 }
 
 }  // namespace assets

@@ -75,6 +75,12 @@ int main(int argc, char** argv) {
     ok = false;
   }
 
+  // Last: the digest of everything above, which recordings name.
+  if (ok && !assets::WriteDataVersion(dataDir, error)) {
+    std::fprintf(stderr, "assetgen: %s\n", error.c_str());
+    ok = false;
+  }
+
   if (ok && argc == 3) {
     fs::create_directories(argv[2], ec);
     if (!assets::WritePreviews(drawn, argv[2], error)) {

@@ -124,6 +124,10 @@ inline void iMeshLocalLightsEnable(MeshRef mesh, bool enable) {
 inline bool iMeshPicked(CameraRef camera, MeshRef mesh) {
   return raw::iMeshPicked(camera.get(), mesh.get()) != 0;
 }
+// iMeshPicked at a point of the view (fractions 0..1 from the left and the top).
+inline bool iMeshPickedAt(CameraRef camera, MeshRef mesh, float x, float y) {
+  return raw::iMeshPickedAt(camera.get(), mesh.get(), x, y) != 0;
+}
 
 // ---- particles ---------------------------------------------------------------
 inline ParticleSystemHandle iParticleCreate(const char* texture, int32_t size) {

@@ -82,11 +82,9 @@ BonusBox::BonusBox(Game& game) : Actor(game, game.Bonuses()) {}
 BonusBox::~BonusBox() = default;
 
 void BonusBox::ComeOn() {
-  x_ = SpacedX(iFloatRand(-10.0f, 16.0f));
+  x_ = SpacedX(game_.RandomBetween(-10.0f, 16.0f));
   y_ = StartY;
-  int type = iIntRand(1, BonusTypeCount);
-  if (type < 1 || type > BonusTypeCount) type = 1;
-  type_ = static_cast<BonusType>(type);
+  type_ = static_cast<BonusType>(1 + game_.Random(BonusTypeCount));
   parachute_->X = x_;
   parachute_->Y = y_;
   parachute_->Show();
@@ -128,8 +126,8 @@ void BonusBox::Update() {
       PlaceMeshes();
       return;
     case Stage::Opening: {
-      bool wrapped = box1_->Animate();
-      if (!wrapped) wrapped = box2_->Animate();
+      bool wrapped = box1_->Animate(game_.AnimationTick());
+      if (!wrapped) wrapped = box2_->Animate(game_.AnimationTick());
       if (wrapped) {
         stage_ = Stage::Open;
         openedTick_ = game_.Now();
@@ -141,7 +139,7 @@ void BonusBox::Update() {
       return;
     }
     case Stage::Open:
-      if (iMouseButtonDown(0) && iMeshPicked(ScreenCamera(), icon_->Handle)) {
+      if (game_.Input().Fire && game_.PointsAt(icon_->Handle)) {
         ApplyBonus();
         Deactivate();
         return;

@@ -11,7 +11,6 @@
 #include "engine/EngineCalls.h"
 #include "engine/Lights.h"
 #include "game/GameHost.h"
-#include "platform/Platform.h"
 
 namespace gh {
 
@@ -20,9 +19,6 @@ namespace {
 // The lights' depth: behind the scene while paused, in front while playing.
 constexpr float PausedDepth = 10.0f;
 constexpr float PlayingDepth = -20.0f;
-
-// A new leftward speed for each aircraft, car and train.
-float RandomStep() { return -iFloatRand(0.3f, 0.8f); }
 
 struct TruckPlan {
   const char* cabin;
@@ -52,17 +48,16 @@ Status Keep(std::unique_ptr<T>& slot, Result<std::unique_ptr<T>> made) {
 
 }  // namespace
 
-Result<std::unique_ptr<Game>> Game::Create(GameHost& host,
+Result<std::unique_ptr<Game>> Game::Create(GameHost& host, uint64_t seed,
                                            const std::optional<GameProgress>& progress) {
   std::unique_ptr<Game> game(new Game(host));
+  game->state_.Dice.Seed(seed);
   if (Status built = game->Build(); !built) return built.error();
   if (progress) game->Resume(*progress);
   return game;
 }
 
 Game::Game(GameHost& host) : host_(host) {
-  // Unpaused, the game's clock reads what the system clock reads.
-  state_.ClockMs = ThePlatform().TickCount();
   // The last hit of a finished game left the lights red (and a pause moves
   // them): every game starts lit as the first one.
   SetLightsLevel(1.0f);
@@ -82,7 +77,8 @@ void Game::Resume(const GameProgress& p) {
   state_.Magazines = p.Magazines;
   ChangeWeapon(p.Weapon);
   state_.ClockMs = p.ClockMs;
-  lastTick_ = ThePlatform().TickCount();
+  state_.Dice = p.Dice;
+  tickKnown_ = false;
   // A caption or a question the stop cut short starts again; play comes back
   // paused, so the player is not shot before seeing the scene.
   switch (p.Phase) {
@@ -124,6 +120,37 @@ void Game::PauseIfPlaying() {
   if (state_.Phase == GamePhase::Playing) TogglePause();
 }
 
+void Game::Apply(const GameEvent& event) {
+  switch (event.Kind) {
+    case GameEventKind::Escape:
+      Escape();
+      break;
+    case GameEventKind::FocusLost:
+      PauseIfPlaying();
+      break;
+    case GameEventKind::ChooseWeapon:
+      if (CanChooseWeapon(event.Value)) ChangeWeapon(event.Value);
+      break;
+    case GameEventKind::StepWeapon:
+      StepWeapon(event.Value < 0 ? -1 : 1);
+      break;
+    case GameEventKind::Answer:
+    case GameEventKind::Restart:
+      break;
+  }
+}
+
+bool Game::PointsAt(MeshRef mesh) const {
+  // Whole steps over a power of two: exact as floats.
+  return iMeshPickedAt(ScreenCamera(), mesh, static_cast<float>(input_.PointerX) / PointerRange,
+                       static_cast<float>(input_.PointerY) / PointerRange);
+}
+
+iVec2 Game::PointerOnPlane() const {
+  return ViewToPlane(static_cast<float>(input_.PointerX) / PointerRange,
+                     static_cast<float>(input_.PointerY) / PointerRange);
+}
+
 void Game::Escape() {
   if (state_.Phase != GamePhase::Playing) return;
   if (paused_) {
@@ -148,22 +175,29 @@ Status Game::Build() {
   if (s) s = Keep(scene2_, StaticMesh::Load("level2.jpg", 0.0f, 0.0f, false));
   if (s) s = Keep(scene2Layers_[0], StaticMesh::Load("L2_1.png", 11.3f, 1.35f, false));
   for (int n = 0; s && n < 5; ++n) {
-    s = Keep(aircraft_[n], Vehicle::Create(*this, EnemyKind::Aircraft, 6.0f, RandomStep(),
-                                           "Air" + std::to_string(n + 1)));
+    s = Keep(aircraft_[n],
+             Vehicle::Create(*this, EnemyKind::Aircraft, 6.0f, -RandomBetween(0.3f, 0.8f),
+                             "Air" + std::to_string(n + 1)));
   }
   for (int n = 0; s && n < 6; ++n) {
     const TerroristPlan& p = TerroristPlans[n];
     s = Keep(upperTerrorists_[n], Terrorist::Create(*this, p.kind, 0, p.step, p.name));
   }
   if (s)
-    s = Keep(cars_[0], Vehicle::Create(*this, EnemyKind::Car, -0.6f, RandomStep(), "Mercedes"));
-  if (s) s = Keep(cars_[1], Vehicle::Create(*this, EnemyKind::Car, -0.6f, RandomStep(), "Audi"));
+    s = Keep(cars_[0],
+             Vehicle::Create(*this, EnemyKind::Car, -0.6f, -RandomBetween(0.3f, 0.8f), "Mercedes"));
   if (s)
-    s = Keep(trains_[0], Vehicle::Create(*this, EnemyKind::Train, 0.2f, RandomStep(), "Train1"));
+    s = Keep(cars_[1],
+             Vehicle::Create(*this, EnemyKind::Car, -0.6f, -RandomBetween(0.3f, 0.8f), "Audi"));
   if (s)
-    s = Keep(trains_[1], Vehicle::Create(*this, EnemyKind::Train, 0.6f, RandomStep(), "Train2"));
+    s = Keep(trains_[0],
+             Vehicle::Create(*this, EnemyKind::Train, 0.2f, -RandomBetween(0.3f, 0.8f), "Train1"));
   if (s)
-    s = Keep(trains_[2], Vehicle::Create(*this, EnemyKind::Train, 0.2f, RandomStep(), "Train3"));
+    s = Keep(trains_[1],
+             Vehicle::Create(*this, EnemyKind::Train, 0.6f, -RandomBetween(0.3f, 0.8f), "Train2"));
+  if (s)
+    s = Keep(trains_[2],
+             Vehicle::Create(*this, EnemyKind::Train, 0.2f, -RandomBetween(0.3f, 0.8f), "Train3"));
   for (int n = 0; s && n < 12; ++n) {
     const TruckPlan& p = TruckPlans[n % 6];
     const float step = n < 6 ? -0.4f : 0.4f;
@@ -211,7 +245,7 @@ Game::~Game() {
 }
 
 void Game::FlashHit() {
-  const uint32_t now = ThePlatform().TickCount();
+  const uint32_t now = input_.Tick;
   if (flashed_ && now - lastFlashTick_ < FlashSpacingMs) return;
   flashed_ = true;
   lastFlashTick_ = now;
@@ -260,7 +294,6 @@ void Game::StartNextLevel() {
   state_.Level = static_cast<int16_t>(state_.Level + 1);
   enemies_.Max = static_cast<uint8_t>(state_.Level + 1);
   bonuses_.Max = static_cast<uint8_t>(state_.Level + 1);
-  lastTick_ = ThePlatform().TickCount();
   state_.TimeLeft = LevelTime(state_.Level);
   PlaySound(GameSound::LevelStart);
   ShowScenery(static_cast<uint8_t>(state_.Level % 2));
@@ -367,8 +400,6 @@ void Game::ShowWeapon(int weapon) {
 
 void Game::PlaySound(GameSound sound, bool looped) { host_.PlaySound(Sound(sound), looped); }
 
-int Game::Random(int n) { return host_.GameChances().Below(n); }
-
 void Game::StopSound(GameSound sound) { iSoundStop(Sound(sound), 0); }
 
 void Game::ShowAlarmIfMarked() {
@@ -382,7 +413,7 @@ void Game::HideAlarmIfUnmarked() {
 void Game::ConfinePointer(bool confine) {
   if (confine == pointerConfined_) return;
   pointerConfined_ = confine;
-  ThePlatform().ConfinePointer(confine);
+  host_.ConfinePointer(confine);
 }
 
 }  // namespace gh

@@ -9,6 +9,9 @@
 
 #include "Actor.h"
 #include "Meshes.h"
+#include "Random.h"
+#include "engine/ScreenUnits.h"
+#include "game/GameInput.h"
 #include "platform/Result.h"
 
 namespace gh {
@@ -71,16 +74,18 @@ struct GameProgress {
   std::array<int16_t, 5> Magazines{};  // spare magazines of each weapon
   int8_t Weapon = 0;                   // the weapon in hand
   uint32_t ClockMs = 0;                // the game's own clock (Now)
+  GameDice Dice;                       // the game's chances, from its seed
 
   bool operator==(const GameProgress&) const = default;
 };
 
 class Game {
  public:
-  // Builds the scene and starts the first level; with `progress`, goes on
-  // with a game an engine run stopped instead (a game in play comes back
-  // paused). An Error names a data file that could not be read.
-  static Result<std::unique_ptr<Game>> Create(GameHost& host,
+  // Builds the scene and starts the first level, its chances drawn from
+  // `seed`; with `progress`, goes on with a game an engine run stopped instead
+  // (its chances go on from there; a game in play comes back paused). An
+  // Error names a data file that could not be read.
+  static Result<std::unique_ptr<Game>> Create(GameHost& host, uint64_t seed,
                                               const std::optional<GameProgress>& progress = {});
   ~Game();
   Game(const Game&) = delete;
@@ -93,9 +98,23 @@ class Game {
   GamePhase Phase() const { return state_.Phase; }
   int8_t CurrentWeapon() const { return state_.Weapon; }
 
-  // One frame of the game, inside the engine's run phase. The phases ToMenu
-  // and ToHighScores end the game: the program frees it after this call.
-  void RunFrame();
+  // One frame of the game, inside the engine's run phase, with what the
+  // player does in it. The phases ToMenu and ToHighScores end the game: the
+  // program frees it after this call.
+  void RunFrame(const FrameInput& input);
+  // What happens between frames: Escape, FocusLost, ChooseWeapon and
+  // StepWeapon. Answer and Restart belong to the game's owner (the `then` of
+  // the pending question; a new game from Progress()) and do nothing here.
+  void Apply(const GameEvent& event);
+  // The input of the frame running (or of the last one).
+  const FrameInput& Input() const { return input_; }
+  // Whether the pointer of this frame lies on a shown mesh (the engine's
+  // picking test at that point of the view).
+  bool PointsAt(MeshRef mesh) const;
+  // The pointer of this frame on the scene's plane.
+  iVec2 PointerOnPlane() const;
+  // The animation clock: a hundredth of a second of the game's clock.
+  uint32_t AnimationTick() const { return state_.ClockMs / 10u; }
   // Escape in play: ends a pause, or asks whether to leave.
   void Escape();
   // Pauses or resumes play: the lights go behind the scene while paused.
@@ -153,8 +172,10 @@ class Game {
 
   // A game sound, heard when sounds are on.
   void PlaySound(GameSound sound, bool looped = false);
-  // Uniform over 0 .. n - 1, from the program's generator.
-  int Random(int n);
+  // Uniform over 0 .. n - 1, from the game's own generator.
+  int Random(int n) { return state_.Dice.Below(n); }
+  // Uniform in [low, high), from the game's own generator.
+  float RandomBetween(float low, float high) { return state_.Dice.Between(low, high); }
   void StopSound(GameSound sound);
   SoundRef Sound(GameSound sound) const { return sounds_[static_cast<int>(sound)]; }
 
@@ -218,7 +239,11 @@ class Game {
 
   GameHost& host_;
   GameProgress state_;
-  uint32_t lastTick_ = 0;  // the system tick the clocks last advanced to
+  FrameInput input_;
+  uint32_t lastTick_ = 0;  // the input's tick the clocks last advanced to
+  // False until a frame has set lastTick_: the first frame after the game is
+  // made, goes on after a stop, or follows a question charges no time.
+  bool tickKnown_ = false;
   bool paused_ = false;
   // The level and end captions grow with this.
   float captionLevel_ = 0;
@@ -226,7 +251,7 @@ class Game {
   int8_t arrowCount_ = 0;
   bool pointerConfined_ = false;
   bool flashed_ = false;
-  uint32_t lastFlashTick_ = 0;  // system tick of the last hit flash
+  uint32_t lastFlashTick_ = 0;  // the input's tick of the last hit flash
 
   // The scene. C++ frees members last-declared first, so what is declared
   // here goes in the reverse of this order. The actor lists outlive the

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "engine/EngineHandles.h"
-#include "game/Random.h"
 #include "impact_types.h"
 #include "platform/Result.h"
 
@@ -34,8 +33,9 @@ class GameHost {
   virtual void SendScore(int32_t score, std::function<void(bool)> then) = 0;
   // A sound effect, heard when sounds are on.
   virtual void PlaySound(SoundRef sound, bool looped) = 0;
-  // The program's one generator of chances: it goes on from game to game.
-  virtual Chances& GameChances() = 0;
+  // Holds the system pointer inside the window while the game is played
+  // (only a game the player plays live: a recording played back never does).
+  virtual void ConfinePointer(bool confine) = 0;
   // The game has ended: the program frees it once its frame is over and shows
   // the high-score table or the menu.
   virtual void EndGame(bool toHighScores) = 0;

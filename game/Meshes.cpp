@@ -96,10 +96,10 @@ Result<std::unique_ptr<AnimatedMesh>> AnimatedMesh::Load(const std::string& name
   return quad;
 }
 
-bool AnimatedMesh::Animate() {
+bool AnimatedMesh::Animate(uint32_t now) {
   bool wrapped = false;
-  const int64_t now = iTic();
-  if (now - static_cast<int64_t>(LastTick) > static_cast<int64_t>(Delay)) {
+  if (Due || now - LastTick > Delay) {
+    Due = false;
     // Counted wide so that a 256-picture row still wraps.
     unsigned next = Frame + 1u;
     if (next > LastFrame) {
@@ -109,7 +109,7 @@ bool AnimatedMesh::Animate() {
     Frame = static_cast<uint8_t>(next);
     if (Frame < Frames.size() && Frames[Frame]) iMeshTextureSet(Handle, Frames[Frame]);
     X += Step;
-    LastTick = static_cast<uint32_t>(iTic());
+    LastTick = now;
   }
   PlaceMesh(Handle, X, Y);
   return wrapped;
@@ -118,6 +118,7 @@ bool AnimatedMesh::Animate() {
 void AnimatedMesh::Rewind() {
   Frame = 0;
   LastTick = 0;
+  Due = true;
   if (!Frames.empty() && Frames[0]) iMeshTextureSet(Handle, Frames[0]);
 }
 

@@ -5,7 +5,6 @@
 #include "Game.h"
 #include "Player.h"
 #include "engine/EngineCalls.h"
-#include "engine/Keys.h"
 #include "engine/Lights.h"
 #include "engine/ScreenUnits.h"
 #include "game/GameHost.h"
@@ -25,10 +24,15 @@ void PrintCentred(const std::string& text, float x, float y, float scaleX, float
 
 }  // namespace
 
-void Game::RunFrame() {
+void Game::RunFrame(const FrameInput& input) {
+  input_ = input;
   // No game clock runs while paused. The level clock runs only while playing;
   // whatever time any other phase or a question box took is never charged.
-  const uint32_t now = ThePlatform().TickCount();
+  const uint32_t now = input.Tick;
+  if (!tickKnown_) {
+    lastTick_ = now;
+    tickKnown_ = true;
+  }
   if (!paused_) {
     state_.ClockMs += now - lastTick_;
     if (state_.Phase == GamePhase::Playing)
@@ -72,7 +76,7 @@ void Game::RunFrame() {
           state_.Phase = GamePhase::GameOver;
         } else {
           state_.Phase = GamePhase::Playing;
-          lastTick_ = ThePlatform().TickCount();
+          tickKnown_ = false;  // the question's time is not charged
         }
       });
       break;
@@ -129,7 +133,7 @@ void Game::RunFrame() {
 }
 
 void Game::PlayingFrame() {
-  if (iKeyClick(Key::LetterP)) TogglePause();
+  if (input_.Pause) TogglePause();
   if (paused_) {
     ConfinePointer(false);
     ShowPauseCaption();

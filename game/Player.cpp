@@ -1,6 +1,5 @@
 #include "Player.h"
 
-#include <cmath>
 #include <string>
 
 #include "Game.h"
@@ -62,15 +61,15 @@ Result<std::unique_ptr<Player>> Player::Create(Game& game) {
 
 Player::~Player() = default;
 
-int Player::AimColumn() {
-  const int column = static_cast<int>(iMouseX() * 4.0f);  // truncated toward zero
+int Player::AimColumn() const {
+  const int column = game_.Input().PointerX * 4 / PointerRange;  // quarters of the view
   return column < 0 ? 0 : column > 3 ? 3 : column;
 }
 
 bool Player::WouldFire() const {
   const int w = game_.CurrentWeapon();
   if (w < 0 || w >= WeaponCount) return false;
-  return iMouseButtonDown(0) != 0 && game_.Now() - lastShotTick_ > FireDelay[w] &&
+  return game_.Input().Fire && game_.Now() - lastShotTick_ > FireDelay[w] &&
          game_.State().Ammo[w] > 0;
 }
 
@@ -87,13 +86,14 @@ void Player::Update() {
   g.FillAmmo(Weapon::Pistol);
 
   if (!fireMesh_->Hidden) {
-    if (fireMesh_->Animate()) {
+    if (fireMesh_->Animate(g.AnimationTick())) {
       fireMesh_->Hide();
       fireMesh_->X = MuzzleX;
       fireMesh_->Y = MuzzleY;
     }
-    fireMesh_->X += std::cos(flightAngle_) * flightDistance_ / 30.0f;
-    fireMesh_->Y += std::sin(flightAngle_) * flightDistance_ / 30.0f;
+    // A thirtieth of the way to the aimed point each frame.
+    fireMesh_->X += flightStepX_;
+    fireMesh_->Y += flightStepY_;
   }
 
   if (g.CurrentWeapon() < 0 || g.CurrentWeapon() >= WeaponCount) g.ChangeWeapon(Weapon::Pistol);
@@ -112,15 +112,15 @@ void Player::Update() {
     g.PlaySound(static_cast<GameSound>(w));  // the weapons' shots are sounds 0-4
     g.SpendShot(w);
     if (w == Weapon::Launcher) {
-      const iVec2 target = PointerOnPlane();
+      const iVec2 target = g.PointerOnPlane();
       targetX_ = target.x;
       targetY_ = target.y;
       fireMesh_->Frame = 0;
       fireMesh_->X = MuzzleX;
       fireMesh_->Y = MuzzleY;
       fireMesh_->Show();
-      flightAngle_ = std::atan2(targetY_ - MuzzleY, targetX_ - MuzzleX);
-      flightDistance_ = std::hypot(targetY_ - MuzzleY, targetX_ - MuzzleX);
+      flightStepX_ = (targetX_ - MuzzleX) / 30.0f;
+      flightStepY_ = (targetY_ - MuzzleY) / 30.0f;
     }
     if (w == Weapon::Blaster) {
       for (Actor* enemy : g.Enemies().Members) {
@@ -130,9 +130,9 @@ void Player::Update() {
     return;  // no dry click, resting picture or reload in a frame with a shot
   }
 
-  if (iMouseButtonDown(0) && g.State().Ammo[w] <= 0) g.PlaySound(GameSound::DryClick);
+  if (g.Input().Fire && g.State().Ammo[w] <= 0) g.PlaySound(GameSound::DryClick);
   iSpriteTextureSet(guns_[w].Sprite, gunTextures_[w * 8 + column]);
-  if (iMouseButtonClick(1)) g.Reload();
+  if (g.Input().Reload) g.Reload();
 }
 
 }  // namespace gh

@@ -46,7 +46,7 @@ class Player {
   void Update();
 
   // The aim: which of a weapon's four pictures faces the pointer.
-  static int AimColumn();
+  int AimColumn() const;
 
   // The game clock of the last shot.
   uint32_t LastShotTick() const { return lastShotTick_; }
@@ -62,8 +62,8 @@ class Player {
   // The last launcher shot: the aimed point and the flight towards it.
   float targetX_ = 0;
   float targetY_ = 0;
-  float flightAngle_ = 0;
-  float flightDistance_ = 0;
+  float flightStepX_ = 0;
+  float flightStepY_ = 0;
   // What gunTextures_ shows: "Player\1.png" ... "Player\27.png", in that
   // order; declared before the sprites, so freed after them.
   std::array<TextureHandle, 27> gunPictures_;

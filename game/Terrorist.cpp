@@ -83,9 +83,8 @@ void Terrorist::Update() {
   }
 
   const int16_t before = health_;
-  const bool underPointer =
-      iMeshPicked(ScreenCamera(), walk_->Handle) || iMeshPicked(ScreenCamera(), shoot_->Handle);
-  if (underPointer && iMouseButtonDown(0) && game.GetPlayer()) {
+  const bool underPointer = game.PointsAt(walk_->Handle) || game.PointsAt(shoot_->Handle);
+  if (underPointer && game.Input().Fire && game.GetPlayer()) {
     game.GetPlayer()->TryDamage(health_);
   }
   if (health_ != before) game.PlaySound(GameSound::TerroristHit);
@@ -105,7 +104,7 @@ void Terrorist::Update() {
     }
   }
 
-  PoseMesh(pose_).Animate();
+  PoseMesh(pose_).Animate(game.AnimationTick());
 
   if (walk_->X > ExitX || walk_->X < -ExitX) Deactivate();
 }

@@ -132,23 +132,23 @@ void Vehicle::Update() {
     return;
   }
 
-  body_->Animate();
+  body_->Animate(game_.AnimationTick());
   const float direction = Sign(body_->Step);
   // Above the vehicle, near its rear end.
   arrow_->X = body_->X - direction * (body_->ScaleX / 2 - std::abs(body_->Step));
   arrow_->Y = body_->Y + CarArrowRise;
-  arrow_->Animate();
+  arrow_->Animate(game_.AnimationTick());
   const float exit = CarExit + body_->ScaleX;
   if (body_->X > exit || body_->X < -exit) {
     Deactivate();  // escaped
     return;
   }
 
-  if (iMeshPicked(ScreenCamera(), body_->Handle) && iMouseButtonDown(0)) {
+  if (game_.PointsAt(body_->Handle) && game_.Input().Fire) {
     TakeShot();
     if (health_ < 0) {
       // The burst is where the shot struck.
-      const iVec2 pointer = PointerOnPlane();
+      const iVec2 pointer = game_.PointerOnPlane();
       burst_->MoveTo(pointer.x, pointer.y);
       burstPlaced_ = true;
     }
@@ -208,19 +208,18 @@ void Truck::Update() {
     return;
   }
 
-  cabin.Animate();
-  trailer.Animate();
+  cabin.Animate(game_.AnimationTick());
+  trailer.Animate(game_.AnimationTick());
   arrow_->X = MiddleX();
   arrow_->Y = cabin.Y + TruckArrowRise;
-  arrow_->Animate();
+  arrow_->Animate(game_.AnimationTick());
   if ((trailer.Step < 0 && trailer.X < -TruckExit) || (trailer.Step > 0 && cabin.X > TruckExit)) {
     Deactivate();  // escaped
     return;
   }
 
-  const bool underPointer =
-      iMeshPicked(ScreenCamera(), cabin.Handle) || iMeshPicked(ScreenCamera(), trailer.Handle);
-  if (underPointer && iMouseButtonDown(0)) TakeShot();
+  const bool underPointer = game_.PointsAt(cabin.Handle) || game_.PointsAt(trailer.Handle);
+  if (underPointer && game_.Input().Fire) TakeShot();
 }
 
 }  // namespace gh

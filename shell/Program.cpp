@@ -321,7 +321,7 @@ Status Shell::OnRestore() {
 
 void Shell::OnDeactivate() {
   if (currentScreen_ == Screen::Game && game_) {
-    game_->PauseIfPlaying();
+    ApplyGameEvent({GameEventKind::FocusLost, 0});
     // No frame runs the game until the focus returns, so the screen shows the
     // pause now, as the pause key does: the caption instead of the HUD.
     if (game_->Paused()) {

@@ -14,6 +14,7 @@
 #include "game/Game.h"
 #include "game/GameHost.h"
 #include "game/Random.h"
+#include "game/Recording.h"
 #include "platform/Platform.h"
 #include "scores/HighScoreTable.h"
 #include "scores/WebScores.h"
@@ -38,6 +39,8 @@ void Shell::Ask(const std::string& line1, const std::string& line2, const iColor
                 bool nameBox, std::function<void(bool)> then) {
   // The game's frame ends with the program's check for a game that has ended.
   questions_.Ask(line1, line2, colour, nameBox, [this, then = std::move(then)](bool answer) {
+    // The answer is part of the game: a playback gives the same one.
+    if (recorder_) recorder_->Event({GameEventKind::Answer, static_cast<int8_t>(answer ? 1 : 0)});
     if (then) then(answer);
     CloseEndedGame();
   });
@@ -68,6 +71,35 @@ void Shell::EndGame(bool toHighScores) {
 }
 
 void Shell::SetPointerPicture(const char* file) { iSpriteTextureChange(resources_.Cursor, file); }
+
+void Shell::ConfinePointer(bool confine) { ThePlatform().ConfinePointer(confine); }
+
+const GameRecording* Shell::FinishedRecording() const {
+  return recorder_ && recorder_->Finished() ? &recorder_->Recording() : nullptr;
+}
+
+FrameInput Shell::ReadFrameInput() const {
+  // The pointer in whole steps of the view, rounded to the nearest.
+  auto step = [](float fraction) {
+    const float scaled = fraction * static_cast<float>(PointerRange) + 0.5f;
+    if (!(scaled > 0.0f)) return uint16_t{0};
+    return static_cast<uint16_t>(scaled >= PointerRange ? PointerRange : static_cast<int>(scaled));
+  };
+  FrameInput input;
+  input.Tick = ThePlatform().TickCount();
+  input.PointerX = step(iMouseX());
+  input.PointerY = step(iMouseY());
+  input.Fire = iMouseButtonDown(0);
+  input.Reload = iMouseButtonClick(1);
+  input.Pause = iKeyClick(Key::LetterP);
+  return input;
+}
+
+void Shell::ApplyGameEvent(const GameEvent& event) {
+  if (!game_) return;
+  if (recorder_) recorder_->Event(event);
+  game_->Apply(event);
+}
 
 void Shell::Activate(Action action) {
   if (const Command* command = std::get_if<Command>(&action)) {
@@ -172,6 +204,10 @@ Status MakePicture(SpriteRef& picture, const char* file, bool show, float x, flo
 
 Status Shell::LoadResources() {
   chances_.Seed(ThePlatform().TickCount());
+  // Recordings name the data they were played with (none read: 0, which no
+  // data written by assetgen has).
+  const Result<uint64_t> dataVersion = ReadDataVersion();
+  dataVersion_ = dataVersion ? *dataVersion : 0;
 
   const CameraRef camera = MakeScreenCamera();
   const iVec3 cameraAt{0, 0, -20.7f};
@@ -259,7 +295,13 @@ void Shell::EnterGame() {
   ReplaceGame(nullptr);
   const std::optional<GameProgress> progress = suspendedGame_;
   suspendedGame_.reset();
-  Result<std::unique_ptr<Game>> game = Game::Create(*this, progress);
+  if (progress && recorder_ && !recorder_->Finished()) {
+    // The game goes on from its progress on a new scene, as a playback does.
+    recorder_->Event({GameEventKind::Restart, 0});
+  } else {
+    recorder_.emplace(chances_.DrawSeed(), dataVersion_);
+  }
+  Result<std::unique_ptr<Game>> game = Game::Create(*this, recorder_->Recording().Seed, progress);
   if (!game) {
     StopWithMessage(game.error());
     return;
@@ -341,7 +383,15 @@ void Shell::EnterQuit() {
 }
 
 bool Shell::GameFrame() {
-  if (game_) game_->RunFrame();
+  if (game_) {
+    const FrameInput input = ReadFrameInput();
+    if (recorder_) recorder_->Frame(input);
+    game_->RunFrame(input);
+    // The game has ended where its score is checked against the table.
+    if (recorder_ && !recorder_->Finished() && game_->Phase() == GamePhase::ScoreCheck) {
+      recorder_->Finish(game_->State().Score, game_->State().Level);
+    }
+  }
   // A game asking a question is checked when it is answered.
   if (!questions_.IsOpen()) CloseEndedGame();
   return false;
@@ -417,7 +467,7 @@ void Shell::EscapeGame() {
   if (!game_) {
     SwitchScreen(Screen::Menu);  // no game to leave: nothing else would
   } else {
-    game_->Escape();  // ends a pause, or asks the game's own exit question
+    ApplyGameEvent({GameEventKind::Escape, 0});  // ends a pause, or asks the game's exit question
   }
 }
 
@@ -649,14 +699,14 @@ void Shell::OnMouseWheel(int step) {
     ChangeWatchSpeed(step);
     return;
   }
-  if (game_) game_->StepWeapon(step);
+  if (game_) ApplyGameEvent({GameEventKind::StepWeapon, static_cast<int8_t>(step < 0 ? -1 : 1)});
 }
 
 void Shell::OnKeyUp(int virtualKey) {
   if (currentScreen_ != Screen::Game || !game_) return;
   if (virtualKey < '1' || virtualKey > '5') return;
   const int weapon = virtualKey - '1';
-  if (game_->CanChooseWeapon(weapon)) game_->ChangeWeapon(weapon);
+  ApplyGameEvent({GameEventKind::ChooseWeapon, static_cast<int8_t>(weapon)});
 }
 
 }  // namespace gh

@@ -17,6 +17,7 @@
 #include "engine/ScreenUnits.h"
 #include "game/Game.h"
 #include "game/GameHost.h"
+#include "game/Recording.h"
 #include "platform/Result.h"
 #include "scores/TableRecordings.h"
 #include "scores/WebScores.h"
@@ -84,6 +85,12 @@ class Shell final : public GameHost, public UiHost {
   float FadeLevel() const { return fadeLevel_; }
   // The running game, or none.
   Game* RunningGame() const { return game_.get(); }
+  // The recording of the last game that reached its score check (none before).
+  const GameRecording* FinishedRecording() const;
+  // What is being recorded of the running game (or the last one), if anything.
+  const GameRecorder* Recorder() const { return recorder_ ? &*recorder_ : nullptr; }
+  // The program-wide generator each game's seed is drawn from.
+  Chances& GameChances() { return chances_; }
   const ScreenResources& Resources() const { return resources_; }
   // The widget set of the current engine run (none before the first is built).
   WidgetSet* Widgets() const { return widgets_.get(); }
@@ -161,7 +168,7 @@ class Shell final : public GameHost, public UiHost {
   Status EnterHighScore(int32_t score) override;
   void SendScore(int32_t score, std::function<void(bool)> then) override;
   void PlaySound(SoundRef sound, bool looped) override { PlaySoundFx(sound, looped); }
-  Chances& GameChances() override { return chances_; }
+  void ConfinePointer(bool confine) override;
   void EndGame(bool toHighScores) override;
   void SetPointerPicture(const char* file) override;
 
@@ -188,6 +195,10 @@ class Shell final : public GameHost, public UiHost {
   bool ScreenFrame();
   void AskExit(bool byKey);
   void CloseEndedGame();
+  // What the player does in this game frame, read from the engine.
+  FrameInput ReadFrameInput() const;
+  // Applies an event to the running game and records it.
+  void ApplyGameEvent(const GameEvent& event);
   void ReplaceGame(std::unique_ptr<Game> game);
   // Keeps the progress of the running game (if any, and not ended) for the next
   // engine run, whose entry to the game screen goes on with it; forgets what was
@@ -258,6 +269,10 @@ class Shell final : public GameHost, public UiHost {
   bool firstRun_ = true;
   float fadeLevel_ = 0;
   std::unique_ptr<Game> game_;
+  // Writes the running game down (or the last one, finished); it lives
+  // beside the game and through the engine restarts the game goes through.
+  std::optional<GameRecorder> recorder_;
+  uint64_t dataVersion_ = 0;  // of Data/, read with the resources
   // Where the program goes once the frame of a game that has ended is over
   // (none while the game goes on).
   std::optional<Screen> endedGameScreen_;

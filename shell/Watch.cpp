@@ -44,21 +44,21 @@ bool IsRecordingOf(std::string_view bytes, const HighScore& entry) {
   return recording && recording->Score == entry.Score;
 }
 
-// A message in the question box's two lines: split after its first sentence,
-// or at the space nearest its middle.
+// A message in the question box's two lines: split after its first colon or
+// sentence, or at the space nearest its middle.
 std::pair<std::string, std::string> TwoLines(const std::string& text) {
-  const size_t sentence = text.find(". ");
-  if (sentence != std::string::npos && sentence + 2 < text.size())
-    return {text.substr(0, sentence + 1), text.substr(sentence + 2)};
+  for (const char* mark : {": ", ". "}) {
+    const size_t at = text.find(mark);
+    if (at != std::string::npos && at + 2 < text.size())
+      return {text.substr(0, at + 1), text.substr(at + 2)};
+  }
   constexpr size_t OneLine = 34;
   if (text.size() <= OneLine) return {text, ""};
+  const size_t middle = text.size() / 2;
+  const auto off = [&](size_t at) { return at > middle ? at - middle : middle - at; };
   size_t best = std::string::npos;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != ' ') continue;
-    const auto off = [&](size_t at) {
-      return at > text.size() / 2 ? at - text.size() / 2 : text.size() / 2 - at;
-    };
-    if (best == std::string::npos || off(i) < off(best)) best = i;
+    if (text[i] == ' ' && (best == std::string::npos || off(i) < off(best))) best = i;
   }
   if (best == std::string::npos) return {text, ""};
   return {text.substr(0, best), text.substr(best + 1)};
@@ -157,17 +157,9 @@ void Shell::WatchTableRow(int row) {
 
 void Shell::WatchRecording(std::string_view bytes, Screen after) {
   Result<GameRecording> recording = DecodeRecording(bytes);
-  if (!recording) {
-    TellCannotWatch("This recording cannot be played:", recording.error().message, after);
-    return;
-  }
-  const Result<uint64_t> data = ReadDataVersion();
-  if (!data) {
-    StopWithMessage(data.error());
-    return;
-  }
-  if (const Status here = CanPlayHere(*recording, *data); !here) {
-    const auto [first, second] = TwoLines(here.error().message);
+  Status playable = recording ? CanPlayHere(*recording, dataVersion_) : Status(recording.error());
+  if (!playable) {
+    const auto [first, second] = TwoLines(playable.error().message);
     TellCannotWatch(first, second, after);
     return;
   }

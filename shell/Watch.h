@@ -46,14 +46,14 @@ class WatchView final : public GameHost {
   Status EnterHighScore(int32_t) override { return {}; }
   void SendScore(int32_t, std::function<void(bool)>) override {}
   void PlaySound(SoundRef sound, bool looped) override;
-  Chances& GameChances() override { return chances_; }
+  // Watching leaves the pointer free.
+  void ConfinePointer(bool) override {}
   void EndGame(bool) override {}
   void SetPointerPicture(const char* file) override;
 
  private:
   Shell& shell_;
   std::vector<SoundRef> started_;
-  Chances chances_;
 };
 
 // A recorded game being watched: what plays it and how.

@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config ccache clang-format
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev libepoxy-dev
-  libcurl4-openssl-dev libcairo2-dev libjpeg-dev libvorbis-dev libogg-dev
+  libcurl4-openssl-dev zlib1g-dev libcairo2-dev libjpeg-dev libvorbis-dev libogg-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth xdotool evilwm xfonts-base imagemagick x11-utils libgl1-mesa-dri mesa-utils

@@ -122,6 +122,9 @@ IMPACT_EXPORT void iMeshLocalLightsEnable(int32_t mesh, int32_t enable) {
 IMPACT_EXPORT int32_t iMeshPicked(int32_t camera, int32_t mesh) {
   return Bool(TheEngine().MeshPicked(camera, mesh));
 }
+IMPACT_EXPORT int32_t iMeshPickedAt(int32_t camera, int32_t mesh, float x, float y) {
+  return Bool(TheEngine().MeshPickedAt(camera, mesh, x, y));
+}
 
 // ---- particles ---------------------------------------------------------------
 IMPACT_EXPORT int32_t iParticleCreate(const char* texture, int32_t size) {

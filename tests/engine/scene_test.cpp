@@ -125,6 +125,13 @@ TEST_F(engine_scene, MeshIsPickedOnlyWhereItsPictureIsOpaque) {
     PointAt(ih, c.x, c.y);
     EXPECT_EQ(gh::raw::iMeshPicked(camera, m) != 0, c.picked) << c.x << "," << c.y;
   }
+  // The same test at a point of the view given instead of the pointer's.
+  PointAt(ih, -15, -11);
+  for (const Case& c : cases) {
+    const float x = (c.x + 16) / 32, y = (12 - c.y) / 24;
+    EXPECT_EQ(gh::raw::iMeshPickedAt(camera, m, x, y) != 0, c.picked) << c.x << "," << c.y;
+  }
+  EXPECT_EQ(gh::raw::iMeshPicked(camera, m), 0);  // the pointer stayed where it was
   // A mirrored quad mirrors its picture, and the picking with it.
   gh::raw::iMeshScaleSet(m, -7.5f, 1.25f, 1);
   PointAt(ih, 5, 2);

@@ -57,7 +57,7 @@ class GameTest : public ::testing::Test {
   void StartGame() {
     h->Shell().SwitchScreen(Screen::Game);
     ASSERT_NE(h->Shell().RunningGame(), nullptr);
-    h->Shell().GameChances().Seed(1234);
+    h->Shell().RunningGame()->StateForTests().Dice.Seed(1234);
   }
 
   void SkipIntro() {

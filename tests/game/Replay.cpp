@@ -66,7 +66,7 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
 
   h.SoundEvents();
   h.Shell().SwitchScreen(Screen::Game);
-  h.Shell().GameChances().Seed(seed);
+  if (h.Shell().RunningGame()) h.Shell().RunningGame()->StateForTests().Dice.Seed(seed);
   uint32_t lastShot = 0;
   auto playing = [&] {
     return h.Shell().RunningGame() && (h.Shell().RunningGame()->Phase() == GamePhase::Intro ||

@@ -62,7 +62,7 @@ class GameMix : public ::testing::Test {
       h.Shell().SwitchScreen(Screen::Game);
       EXPECT_NE(h.Shell().RunningGame(), nullptr);
       if (!h.Shell().RunningGame()) return {};
-      h.Shell().GameChances().Seed(77);
+      h.Shell().RunningGame()->StateForTests().Dice.Seed(77);
       EXPECT_TRUE(h.StepUntil(
           [&] {
             return h.Shell().RunningGame() &&

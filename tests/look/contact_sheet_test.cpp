@@ -197,7 +197,7 @@ TEST_F(ContactSheet, EveryScreenAndScene) {
   // ---- a game: the first scene -----------------------------------------------------
   Press(h->Shell().Widgets()->StartGame);
   ASSERT_NE(h->Shell().RunningGame(), nullptr);
-  h->Shell().GameChances().Seed(99);
+  h->Shell().RunningGame()->StateForTests().Dice.Seed(99);
   h->MouseAt(9, 6);
   h->Step(40);
   Save("intro-level-1");

@@ -77,9 +77,9 @@ class PlayTest : public ::testing::Test {
   bool BringOn(Actor& vehicle, bool marked) {
     // The game's generator decides the arrow: find a seed that decides as asked.
     for (uint32_t seed = 1;; ++seed) {
-      h->Shell().GameChances().Seed(seed);
-      if ((h->Shell().GameChances().Below(2) == 0) == marked) {
-        h->Shell().GameChances().Seed(seed);
+      GameDice dice(seed);
+      if ((dice.Below(2) == 0) == marked) {
+        h->Shell().RunningGame()->StateForTests().Dice.Seed(seed);
         break;
       }
     }

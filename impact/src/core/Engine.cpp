@@ -440,17 +440,22 @@ void Engine::MeshLightsEnable(int32_t mesh, bool enable) {
   if (Mesh* m = Find(meshes_, mesh)) m->lit = enable;
 }
 
-void Engine::PointerRay(const Camera* camera, iVec3& origin, iVec3& direction) const {
+void Engine::PointerRay(const Camera* camera, float x, float y, iVec3& origin,
+                        iVec3& direction) const {
   origin = camera ? camera->location : iVec3{0, 0, conv::kCameraZ};
-  direction = {conv::PlaneX(mouseX_) / conv::kCameraDistance,
-               conv::PlaneY(mouseY_) / conv::kCameraDistance, 1.0f};
+  direction = {conv::PlaneX(x) / conv::kCameraDistance, conv::PlaneY(y) / conv::kCameraDistance,
+               1.0f};
 }
 
 bool Engine::MeshPicked(int32_t camera, int32_t mesh) {
+  return MeshPickedAt(camera, mesh, mouseX_, mouseY_);
+}
+
+bool Engine::MeshPickedAt(int32_t camera, int32_t mesh, float x, float y) {
   Mesh* m = Find(meshes_, mesh);
   if (!m || !m->shown) return false;
   iVec3 origin, dir;
-  PointerRay(Find(cameras_, camera), origin, dir);
+  PointerRay(Find(cameras_, camera), Clamp01(x), Clamp01(y), origin, dir);
   const float t = m->location.z - origin.z;  // direction has z = 1
   if (t <= 0) return false;
   const float hx = origin.x + dir.x * t, hy = origin.y + dir.y * t;

@@ -75,6 +75,9 @@ class Engine {
   void MeshTextureSet(int32_t mesh, int32_t texture);
   void MeshLightsEnable(int32_t mesh, bool enable);
   bool MeshPicked(int32_t camera, int32_t mesh);
+  // The same test at a point of the view given in fractions (0..1 from the
+  // left and from the top) instead of the pointer.
+  bool MeshPickedAt(int32_t camera, int32_t mesh, float x, float y);
 
   // ---- particles -------------------------------------------------------------------
   int32_t ParticleCreate(const char* texture, int32_t size);
@@ -217,7 +220,7 @@ class Engine {
   void DestroyAll(bool objects, bool sounds);
   void ComputeInputEdges();
   void StepParticles();
-  void PointerRay(const Camera* camera, iVec3& origin, iVec3& direction) const;
+  void PointerRay(const Camera* camera, float x, float y, iVec3& origin, iVec3& direction) const;
   void LogSound(int32_t sound, int kind, bool loop, const std::string& file);
   FontData* FindFont(int32_t font);
 
