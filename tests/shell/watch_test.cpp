@@ -265,10 +265,11 @@ TEST_F(WatchTest, TheSpeedKeysSetHowManyGameFramesAnEngineFrameRuns) {
   EXPECT_EQ(h->Shell().WatchSpeedIndex(), WatchNormalSpeed);
 
   // The caption says what plays, and Escape goes back to the table.
+  h->Step(1);
   bool captioned = false;
   for (const std::string& text : h->PrintTexts())
     captioned = captioned || text.rfind("REPLAY 1x", 0) == 0;
-  EXPECT_TRUE(captioned);
+  EXPECT_TRUE(captioned) << ::testing::PrintToString(h->PrintTexts());
   Press(Key::Escape);
   EXPECT_TRUE(OnScreen(Screen::HighScores));
   EXPECT_EQ(h->Shell().Playback(), nullptr);
