@@ -98,8 +98,7 @@ Result<std::unique_ptr<AnimatedMesh>> AnimatedMesh::Load(const std::string& name
 
 bool AnimatedMesh::Animate(uint32_t now) {
   bool wrapped = false;
-  if (Due || now - LastTick > Delay) {
-    Due = false;
+  if (static_cast<int64_t>(now) - static_cast<int64_t>(LastTick) > static_cast<int64_t>(Delay)) {
     // Counted wide so that a 256-picture row still wraps.
     unsigned next = Frame + 1u;
     if (next > LastFrame) {
@@ -118,7 +117,6 @@ bool AnimatedMesh::Animate(uint32_t now) {
 void AnimatedMesh::Rewind() {
   Frame = 0;
   LastTick = 0;
-  Due = true;
   if (!Frames.empty() && Frames[0]) iMeshTextureSet(Handle, Frames[0]);
 }
 

@@ -68,9 +68,9 @@ class AnimatedMesh : public Mesh {
 
   // Advances at most one picture, and only when more than Delay ticks (of
   // `now`, hundredths of a second of the game's clock) have passed since the
-  // last advance (the first call after creation advances at once); each
-  // advance moves X by Step. Always places the mesh. True on the call that
-  // wrapped back to the first picture.
+  // last advance (the first call after creation advances at once: the game's
+  // clock is past its intro by then); each advance moves X by Step. Always places the mesh. True on
+  // the call that wrapped back to the first picture.
   bool Animate(uint32_t now);
   // Back to the first picture, on the mesh too, due to advance at its next
   // call as after creation.
@@ -84,7 +84,6 @@ class AnimatedMesh : public Mesh {
   float ScaleY = 0;
   uint32_t Delay = 0;
   uint32_t LastTick = 0;
-  bool Due = true;  // advances at its next call whatever the clock says
 
  private:
   AnimatedMesh() = default;

@@ -424,7 +424,7 @@ TEST_F(GameTest, HitsFlashTheSceneRedAtMostThreeTimesASecond) {
     t->ShootMesh()->Frame = 1;
     // Never due to advance: the walk and the shooting picture stay where they are.
     for (AnimatedMesh* s : {t->WalkMesh(), t->ShootMesh()}) {
-      s->LastTick = static_cast<uint32_t>(iTic()) + 1000000u;
+      s->LastTick = h->Shell().RunningGame()->AnimationTick() + 1000000u;
     }
   }
   const int16_t healthBefore = h->Shell().RunningGame()->State().Health;

@@ -45,6 +45,7 @@ LiveGame PlayLive() {
   LiveGame live;
   HarnessOptions options;
   options.seed = 21;
+  options.zeroClock = true;  // the same game whatever ran before in this process
   Harness h(options);
   EXPECT_TRUE(h.StepUntil([&] { return MenuShown(h); }, 900));
   h.Shell().SwitchScreen(Screen::Game);
@@ -223,10 +224,14 @@ TEST_F(PlaybackTest, AChangedRecordingIsRefusedWithItsReason) {
   const auto& states = Live().states;
   // The first shot that killed: the last frame with a shot before the
   // first score (which comes some frames after the shot, as the terrorist dies).
+  // A frame of play (its clock ran) that spent a shot; the pistol is filled
+  // to 99 at the start of every frame of play.
   auto shot = [&](size_t n) {
-    if (!states[n] || !states[n - 1]) return false;
+    if (!states[n] || !states[n - 1] || states[n]->Phase != GamePhase::Playing ||
+        states[n]->ClockMs == states[n - 1]->ClockMs)
+      return false;
     const int w = states[n]->Weapon;
-    return w == 0 ? states[n]->Ammo[0] < 99 : states[n]->Ammo[w] < states[n - 1]->Ammo[w];
+    return w == 0 ? states[n]->Ammo[0] == 98 : states[n]->Ammo[w] < states[n - 1]->Ammo[w];
   };
   size_t killingShot = 0;
   for (size_t n = 1; n < states.size() && killingShot == 0; ++n) {
