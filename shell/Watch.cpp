@@ -33,11 +33,20 @@ constexpr const char* WatchSign = ">";
 // Left of this the pointer is on a row's rank and sign, never on a name or score.
 constexpr float NameLeft = -4.0f;
 
-// The caption of a game being watched: between the HUD's clock and score, on
-// their line.
-constexpr float CaptionX = -4.0f;
-constexpr float CaptionY = 11.3f;
-constexpr float CaptionScale = 0.45f;
+// The caption of a game being watched, in the sky between the HUD's clock and
+// score panels: what plays, then the keys.
+constexpr float CaptionX = -4.3f;
+constexpr float CaptionRoom = 8.2f;  // the gap between the panels, less a margin
+constexpr float CaptionY = 11.45f, CaptionScale = 0.55f;
+constexpr float KeysY = 10.75f, KeysScale = 0.4f;
+
+// Prints centred at (x, y), smaller when wider than the caption's room.
+void PrintCaptionLine(const std::string& text, float y, float scale) {
+  const iVec2 size{scale, scale};
+  const float width = iPrintWidth(text.c_str(), &size, -0.1f, ScreenFont());
+  if (width > CaptionRoom) scale *= CaptionRoom / width;
+  PrintText(text, AlignCentre, false, CaptionX, y, scale, scale, -0.1f, ColourCaption);
+}
 
 bool IsRecordingOf(std::string_view bytes, const HighScore& entry) {
   const Result<GameRecording> recording = DecodeRecording(bytes);
@@ -135,8 +144,7 @@ void Shell::DrawWatchSigns() {
     PrintText(WatchSign, AlignLeft, false, WatchSignX, TableRowY(row), 0.6f, 0.8f, -0.1f, colour);
   }
   if (any) {
-    PrintText("> watch the game", AlignCentre, false, 13.1f, -7.7f, 0.5f, 0.5f, -0.1f,
-              ColourCaption);
+    PrintText("> watch", AlignCentre, false, 13.1f, -7.7f, 0.5f, 0.5f, -0.1f, ColourCaption);
   }
 }
 
@@ -284,11 +292,9 @@ bool Shell::WatchFrame() {
   if (resources_.Cursor) iSpriteLocationSet(resources_.Cursor, &at);
 
   w->captionFrom = iPrintCount();
-  const std::string caption = std::string("REPLAY ") +
-                              (w->paused ? "paused" : WatchSpeeds[w->speed].caption) +
-                              "   P pause   +/- speed   Esc back";
-  PrintText(caption, AlignCentre, false, CaptionX, CaptionY, CaptionScale, CaptionScale, -0.1f,
-            ColourCaption);
+  PrintCaptionLine(std::string("REPLAY ") + (w->paused ? "paused" : WatchSpeeds[w->speed].caption),
+                   CaptionY, CaptionScale);
+  PrintCaptionLine("P pause   +/- speed   Esc back", KeysY, KeysScale);
   return false;
 }
 

@@ -25,8 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Where the HUD prints the score.
+// Where the HUD prints the score and the level's clock.
 constexpr float HudScoreX = 6.5f, HudScoreY = 11.3f;
+constexpr float HudClockX = -14.0f, HudClockY = 11.3f;
 
 // A table whose tenth entry any finished game beats.
 Settings LowTable() {
@@ -98,13 +99,13 @@ class WatchTest : public MenuTest {
     h->Step(1);
   }
 
-  // The HUD's score as printed now ("" when not printed), and how many texts
+  // The text printed centred at (x, y) now ("" when none), and how many texts
   // are printed there.
-  std::string HudScore(int* count = nullptr) const {
+  std::string PrintedAt(float x, float y, int* count = nullptr) const {
     std::string text;
     int n = 0;
     for (const auto& p : h->Prints()) {
-      if (p.centered && std::abs(p.x - HudScoreX) < 0.01f && std::abs(p.y - HudScoreY) < 0.01f) {
+      if (p.centered && std::abs(p.x - x) < 0.01f && std::abs(p.y - y) < 0.01f) {
         text = p.text;
         ++n;
       }
@@ -203,11 +204,18 @@ TEST_F(WatchTest, AGameEnteredInTheTableIsWatchedFromItsRowToItsEnd) {
   EXPECT_EQ(h->Shell().WatchSpeedIndex(), WatchSpeedCount - 1);
   std::string lastScore;
   int frames = 0;
+  h->SoundEvents();
   while (OnScreen(Screen::Watch) && frames < 2000) {
-    int printed = 0;
-    const std::string now = HudScore(&printed);
-    ASSERT_LE(printed, 1) << "the HUD's texts of several game frames are on screen at once";
+    int printed = 0, clocks = 0;
+    const std::string now = PrintedAt(HudScoreX, HudScoreY, &printed);
+    PrintedAt(HudClockX, HudClockY, &clocks);
+    ASSERT_LE(std::max(printed, clocks), 1)
+        << "the HUD's texts of several game frames are on screen at once";
     if (!now.empty()) lastScore = now;
+    // Nor is a sound started twice at once.
+    std::map<std::string, int> starts;
+    for (const auto& e : h->SoundEvents())
+      if (e.kind == 1) ASSERT_LE(++starts[e.file], 1) << e.file;
     h->Step(1);
     ++frames;
   }
