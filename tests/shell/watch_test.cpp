@@ -272,6 +272,15 @@ TEST_F(WatchTest, TheSpeedKeysSetHowManyGameFramesAnEngineFrameRuns) {
   h->Step(1);
   EXPECT_EQ(h->Shell().WatchSpeedIndex(), WatchNormalSpeed);
 
+  // An engine restart (full screen) goes on where the game was.
+  const uint32_t played = h->Shell().Playback()->FramesPlayed();
+  h->Post(iMsgMaximize);
+  ASSERT_TRUE(h->StepUntil([&] { return h->Shell().Playback() == nullptr; }, 10));
+  ASSERT_TRUE(h->StepUntil(
+      [&] { return OnScreen(Screen::Watch) && h->Shell().Playback() != nullptr; }, 300));
+  EXPECT_GE(h->Shell().Playback()->FramesPlayed(), played);
+  EXPECT_LE(h->Shell().Playback()->FramesPlayed(), played + 2);
+
   // The caption says what plays, and Escape goes back to the table.
   h->Step(1);
   bool captioned = false;
