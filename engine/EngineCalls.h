@@ -197,6 +197,9 @@ inline float iPrintWidth(const char* text, const iVec2* scale, float spacing, Fo
   return raw::iPrintWidth(text, scale, spacing, font.get());
 }
 using raw::iPrintsHide;
+// The number of texts printed now, and hiding those printed from one of them on.
+using raw::iPrintCount;
+using raw::iPrintsHideFrom;
 
 // ---- input -----------------------------------------------------------------
 inline bool iKeyDown(int32_t key) { return raw::iKeyDown(key) != 0; }

@@ -8,6 +8,8 @@ namespace gh {
 
 enum Key : int32_t {
   Escape = 1,
+  Minus = 12,
+  Equals = 13,  // "+" with Shift on most layouts
   Backspace = 14,
   Tab = 15,
   LetterP = 25,  // pause
@@ -19,6 +21,8 @@ enum Key : int32_t {
   LeftAlt = 56,
   Space = 57,
   F5 = 63,
+  KeypadMinus = 74,
+  KeypadPlus = 78,
   F12 = 88,  // the boss key of a first start
   RightAlt = 184,
   Up = 200,

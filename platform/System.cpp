@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace gh {
 
@@ -86,6 +87,32 @@ void RemoveLeftoverReplacements(const std::string& path) {
     std::error_code removeError;
     fs::remove(it->path(), removeError);  // what cannot go stays; it harms nothing
   }
+}
+
+Status MakeFolder(const std::string& path) {
+  std::error_code ec;
+  fs::create_directory(FromUtf8(path), ec);
+  if (ec) return Error{"Cannot create the folder \"" + path + "\". " + ec.message(), ec};
+  return {};
+}
+
+Result<std::vector<std::string>> FilesInFolder(const std::string& path) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  fs::directory_iterator it(FromUtf8(path), ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code kindError;
+    if (it->is_regular_file(kindError)) names.push_back(ToUtf8(it->path().filename()));
+  }
+  if (ec) return Error{"Cannot read the folder \"" + path + "\". " + ec.message(), ec};
+  return names;
+}
+
+Status RemoveFile(const std::string& path) {
+  std::error_code ec;
+  fs::remove(FromUtf8(path), ec);
+  if (ec) return Error{"Cannot remove file \"" + path + "\". " + ec.message(), ec};
+  return {};
 }
 
 }  // namespace gh

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "platform/Result.h"
 
@@ -63,6 +64,17 @@ class FileLock {
  private:
   intptr_t handle_ = -1;  // a file descriptor, or a Windows handle
 };
+
+// ---- folders ---------------------------------------------------------------------
+
+// Makes the folder `path` (its parent must exist); one that exists already is
+// no error.
+Status MakeFolder(const std::string& path);
+// The names of the regular files directly in the folder `path`; an Error (code
+// no_such_file_or_directory for a missing folder) when it cannot be listed.
+Result<std::vector<std::string>> FilesInFolder(const std::string& path);
+// Removes the file at `path`; one that is already gone is no error.
+Status RemoveFile(const std::string& path);
 
 // A file's name as messages show it, with the system's own separator
 // ("Data\\Help.txt" reads "Data/Help.txt" on Linux).

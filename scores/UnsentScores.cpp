@@ -6,17 +6,11 @@
 #include <utility>
 
 #include "platform/System.h"
+#include "scores/TextFields.h"
 
 namespace gh {
 
-namespace {
-
-constexpr std::string_view Header = "gravelhorn2-unsent 1";
-constexpr std::string_view EndLine = "end";
-// More than any ten entries need; a longer file is read this far.
-constexpr size_t MaxFileBytes = 64 * 1024;
-
-void Escape(std::string& out, std::string_view text) {
+void AppendEscapedField(std::string& out, std::string_view text) {
   static constexpr char hex[] = "0123456789abcdef";
   for (const char ch : text) {
     const auto c = static_cast<unsigned char>(ch);
@@ -45,6 +39,8 @@ void Escape(std::string& out, std::string_view text) {
   }
 }
 
+namespace {
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -52,8 +48,9 @@ int HexDigit(char c) {
   return -1;
 }
 
-// False for a broken escape or a byte a writer never leaves unescaped.
-bool Unescape(std::string_view text, std::string& out) {
+}  // namespace
+
+bool UnescapeField(std::string_view text, std::string& out) {
   out.clear();
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
@@ -92,6 +89,13 @@ bool Unescape(std::string_view text, std::string& out) {
   return true;
 }
 
+namespace {
+
+constexpr std::string_view Header = "gravelhorn2-unsent 1";
+constexpr std::string_view EndLine = "end";
+// More than any ten entries need; a longer file is read this far.
+constexpr size_t MaxFileBytes = 64 * 1024;
+
 bool ParseEntry(std::string_view line, UnsentScore& entry) {
   const size_t tab1 = line.find('\t');
   if (tab1 == std::string_view::npos) return false;
@@ -103,8 +107,8 @@ bool ParseEntry(std::string_view line, UnsentScore& entry) {
   const char* end = score.data() + score.size();
   const auto parsed = std::from_chars(score.data(), end, entry.score);
   if (score.empty() || parsed.ec != std::errc() || parsed.ptr != end) return false;
-  return Unescape(line.substr(tab1 + 1, tab2 - tab1 - 1), entry.name) &&
-         Unescape(line.substr(tab2 + 1), entry.country);
+  return UnescapeField(line.substr(tab1 + 1, tab2 - tab1 - 1), entry.name) &&
+         UnescapeField(line.substr(tab2 + 1), entry.country);
 }
 
 }  // namespace
@@ -115,9 +119,9 @@ std::string WriteUnsentScores(const std::vector<UnsentScore>& entries) {
   for (const UnsentScore& e : entries) {
     text += std::to_string(e.score);
     text += '\t';
-    Escape(text, e.name);
+    AppendEscapedField(text, e.name);
     text += '\t';
-    Escape(text, e.country);
+    AppendEscapedField(text, e.country);
     text += '\n';
   }
   text += EndLine;

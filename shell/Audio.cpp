@@ -14,7 +14,7 @@ void Shell::UpdateMusic() {
   iSoundStop(resources_.GameMusic, 0);
   iSoundStop(resources_.MenuMusic, 0);
   if (!settings_.MusicOn) return;
-  if (currentScreen_ == Screen::Game) {
+  if (currentScreen_ == Screen::Game || currentScreen_ == Screen::Watch) {
     iSoundPlay(resources_.GameMusic, true);
   } else {
     iSoundPlayNow(resources_.MenuMusic, true);

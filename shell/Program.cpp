@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "engine/EngineCalls.h"
 #include "engine/EngineLibrary.h"
@@ -91,6 +92,7 @@ Status Shell::EndRun() {
   // rebuilds its scene and goes on with it.
   if (!run_.closeRequested && currentScreen_ != Screen::Quit) SuspendRunningGame();
   ReplaceGame(nullptr);
+  EndWatch(true);
   i3ImpactClose();
   return CleanUp();
 }
@@ -104,6 +106,7 @@ Status Shell::StartRun() {
     // ten empty rows, nothing the player could take for their scores.
     if (!loaded) settings_.HighScores = HighScoreList{};
     ReportSettingsLoad(loaded);
+    LoadRecordings();
   }
   i3ImpactErrorFlagSet(false);
   if (!i3ImpactOpen(ThePlatform().MainWindowHandle(), 0)) {
@@ -220,6 +223,7 @@ void Shell::CloseEngineAfterError() {
   iReset(true, true);
   EndEngineRun();
   ReplaceGame(nullptr);
+  EndWatch(false);
   i3ImpactClose();
   if (!firstRun_) (void)SaveSettings(settings_);
 }
@@ -351,8 +355,9 @@ void OpenPlayLink() {
   }
 }
 
-Program::Program(Platform& platform, const std::string& enginePath) {
+Program::Program(Platform& platform, const std::string& enginePath, ProgramOptions options) {
   SetPlatform(&platform);
+  shell_.WatchAtStart(std::move(options));
   if (const Status loaded = LoadEngine(enginePath); !loaded) {
     platform.ShowError(loaded.error().message);
     Finish(1);
@@ -430,8 +435,8 @@ void Program::Finish(int code) {
   if (exitCode_ == 0) OpenPlayLink();
 }
 
-int ProgramMain(Platform& platform, const std::string& enginePath) {
-  Program program(platform, enginePath);
+int ProgramMain(Platform& platform, const std::string& enginePath, ProgramOptions options) {
+  Program program(platform, enginePath, std::move(options));
   while (program.Step()) {
   }
   return program.ExitCode();

@@ -16,7 +16,7 @@ namespace gh {
 class Program {
  public:
   // Loads the engine library, opens the main window and runs up to the first frame.
-  Program(Platform& platform, const std::string& enginePath);
+  Program(Platform& platform, const std::string& enginePath, ProgramOptions options = {});
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -46,8 +46,8 @@ class Program {
 };
 
 // Runs the whole program on `platform` with the engine library at `enginePath`
-// and returns its exit code.
-int ProgramMain(Platform& platform, const std::string& enginePath);
+// (doing what `options` ask) and returns its exit code.
+int ProgramMain(Platform& platform, const std::string& enginePath, ProgramOptions options = {});
 
 // Opens the address of "play.url" (an Internet Shortcut) if the file exists.
 void OpenPlayLink();

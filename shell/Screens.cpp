@@ -20,6 +20,7 @@
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/Shell.h"
+#include "shell/Watch.h"
 #include "ui/WidgetSet.h"
 #include "ui/Widgets.h"
 
@@ -54,6 +55,7 @@ Status Shell::EnterHighScore(int32_t score) {
   // The player learns now that the result is only in memory, not at exit.
   const Status saved = SaveSettings(settings_);
   unsent_.Remember(TypedName(), score, settings_.Country);
+  KeepFinishedRecording(TypedName(), score);
   return saved;
 }
 
@@ -106,6 +108,8 @@ void Shell::ApplyGameEvent(const GameEvent& event) {
 void Shell::Activate(Action action) {
   if (const Command* command = std::get_if<Command>(&action)) {
     RunCommand(*command);
+  } else if (const WatchRow* row = std::get_if<WatchRow>(&action)) {
+    WatchTableRow(row->Row);
   } else {
     SwitchScreen(std::get<Screen>(action));
   }
@@ -259,6 +263,7 @@ Status Shell::LoadResources() {
 
   SwitchScreen(previousScreen_);
   suspendedGame_.reset();  // a game not taken up by now is over
+  if (!questions_.IsOpen()) StartWatchFromOptions();
   return {};
 }
 
@@ -328,6 +333,7 @@ void Shell::EnterHiScore() {
   ShowWidget(widgets_->WorldScores);
   const auto unsent = unsent_.Rows();
   if (std::find(unsent.begin(), unsent.end(), true) != unsent.end()) ShowWidget(widgets_->Send);
+  ShowWatchableRows();
 }
 
 // A help page: its picture, Back, and Prev/Next leading to the pages around it
@@ -358,6 +364,7 @@ void Shell::EnterClearScores() {
                    if (yes) {
                      settings_.HighScores = FirstStartHighScores();
                      unsent_.Forget();
+                     ForgetRecordingsOfClearedTable();
                    }
                    SwitchScreen(Screen::HighScores);
                  });
@@ -424,12 +431,14 @@ bool OptionsFrame() {
 bool Shell::HiScoreFrame() {
   DrawHighScoreTable(settings_.HighScores);
   unsent_.DrawMarks();
+  DrawWatchSigns();
   PrintTitle("HIGH SCORE", -1.5f, 7.9f);
-  // A click on a row marked as not sent offers to send it.
+  // A click on a row marked as not sent offers to send it; on its rank and
+  // sign, a row whose game can be watched is watched (its widget does that).
   if (iMouseButtonClick(0)) {
     const iVec2 pointer = PointerOnPlane();
     const int row = unsent_.RowAt(pointer.x, pointer.y);
-    if (row >= 0) {
+    if (row >= 0 && !RowClickWatches(row, pointer.x)) {
       unsent_.ChooseRowToSend(row);
       SwitchScreen(Screen::SendScore);
       return false;
@@ -529,6 +538,8 @@ const Shell::ScreenEntry Shell::screens_[] = {
     {Screen::Restart, [](Shell& s) { s.RestartEngine(s.settings_.Windowed); }, nullptr, nullptr,
      false},
     {Screen::Quit, [](Shell& s) { s.EnterQuit(); }, nullptr, nullptr, false},
+    {Screen::Watch, [](Shell& s) { s.EnterWatch(); }, [](Shell& s) { return s.WatchFrame(); },
+     [](Shell& s) { s.LeaveWatch(); }, false},
 };
 
 // The entry of a screen value; none for a value without a screen (a blank screen).
@@ -552,6 +563,8 @@ bool Shell::FadeInFrame() {
 bool Shell::ScreenExists(Screen screen) { return FindScreen(screen) != nullptr; }
 
 void Shell::SwitchScreen(Screen screen) {
+  if (currentScreen_ == Screen::Watch && screen != Screen::Watch)
+    EndWatch(screen == Screen::Restart);
   // Everything of the screen before, but the pointer.
   if (widgets_) {
     widgets_->HideAll();
@@ -639,6 +652,8 @@ void Shell::GlobalKeys() {
 // view's 800 x 600 grid every frame would swallow small moves wherever a view
 // pixel is not a screen pixel (play keeps it in the window by a grab).
 void Shell::FollowPointer() {
+  // A game being watched shows the pointer where its player had it.
+  if (currentScreen_ == Screen::Watch) return;
   const float x = iMouseX();
   const float y = iMouseY();
   if (x > 0.001f && x < 0.99f && y > 0.001f && y < 0.99f) {
@@ -651,7 +666,8 @@ void Shell::FollowPointer() {
 // player is told its address. Not during a game, whose clock runs on; the
 // platform keeps what failed until it is asked.
 void Shell::TellUnopenedPage() {
-  if (currentScreen_ == Screen::Game || questions_.IsOpen()) return;
+  if (currentScreen_ == Screen::Game || currentScreen_ == Screen::Watch || questions_.IsOpen())
+    return;
   const std::vector<std::string> failed = ThePlatform().FailedOpens();
   if (failed.empty()) return;
   questions_.Ask("No web browser could be started. Please open", failed.back(), ColourGreen, false,
@@ -670,7 +686,8 @@ void Shell::HandleGlobalKeys() {
 }
 
 void Shell::UpdateFrame() {
-  iPrintsHide();
+  // A game being watched keeps its texts while none of its frames runs.
+  if (currentScreen_ != Screen::Watch) iPrintsHide();
   // Each step may open a question: the rest of the frame then waits for its answer.
   GlobalKeys();
   if (questions_.IsOpen()) return;
@@ -682,6 +699,10 @@ void Shell::UpdateFrame() {
 }
 
 void Shell::OnMouseWheel(int step) {
+  if (currentScreen_ == Screen::Watch) {
+    ChangeWatchSpeed(step);
+    return;
+  }
   if (game_) ApplyGameEvent({GameEventKind::StepWeapon, static_cast<int8_t>(step < 0 ? -1 : 1)});
 }
 

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/EngineCalls.h"
 #include "engine/Lights.h"
@@ -17,6 +19,7 @@
 #include "game/GameHost.h"
 #include "game/Recording.h"
 #include "platform/Result.h"
+#include "scores/TableRecordings.h"
 #include "scores/WebScores.h"
 #include "settings/Settings.h"
 #include "shell/QuestionBox.h"
@@ -43,6 +46,21 @@ struct ScreenResources {
   SoundRef GameMusic;
   SoundRef MenuMusic;
 };
+
+// What the program is asked to do at start (its command line).
+struct ProgramOptions {
+  // --replay FILE: a recording to watch at start; its bytes, or why they
+  // could not be read.
+  std::optional<std::string> replayFile;
+  std::string replayBytes;
+  std::string replayError;
+};
+// The options of a command line (the program's name left out). A file named
+// there is read at once: the program then leaves the folder it was started in.
+ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments);
+
+class GamePlayback;
+struct WatchState;
 
 class Shell final : public GameHost, public UiHost {
  public:
@@ -81,6 +99,27 @@ class Shell final : public GameHost, public UiHost {
 
   // The boss key, Alt+Tab, Escape and the pointer (also while a question is open).
   void HandleGlobalKeys();
+
+  // ---- the table's recordings and watching them (Watch.cpp) ------------------------
+  // The stored recording of the table's entry (name, score), or none.
+  std::optional<std::string> KeptRecording(const std::string& name, int32_t score) const;
+  const TableRecordings& Recordings() const { return recordings_; }
+  // For each row of the table: whether its game can be watched.
+  std::array<bool, 10> WatchableRows() const;
+  // Plays the game of a table row in the Watch screen; the table follows.
+  void WatchTableRow(int row);
+  // Plays a recording's bytes in the Watch screen; `after` follows its end or
+  // Escape. A recording this build cannot play says why in the question box,
+  // then `after` follows.
+  void WatchRecording(std::string_view bytes, Screen after);
+  // What the command line asked for, done once the program has started.
+  void WatchAtStart(ProgramOptions options);
+  // The game being watched, or none.
+  const GamePlayback* Playback() const;
+  // The speed it plays at (an index of WatchSpeeds), and the game frames the
+  // last engine frame ran.
+  int WatchSpeedIndex() const;
+  uint32_t WatchFramesLastStep() const;
 
   // ---- sound and music (Audio.cpp) ---------------------------------------------
   void PlaySoundFx(SoundRef sound, bool looped);
@@ -181,6 +220,25 @@ class Shell final : public GameHost, public UiHost {
   bool HiScoreFrame();
   void EscapeGame();
 
+  // ---- Watch.cpp ----
+  void LoadRecordings();
+  // The finished game's recording goes with its new table entry (name, score).
+  void KeepFinishedRecording(const std::string& name, int32_t score);
+  void ForgetRecordingsOfClearedTable();
+  void ShowWatchableRows();
+  void DrawWatchSigns();
+  // Whether a click at `x` on a table row watches its game before anything else.
+  bool RowClickWatches(int row, float x) const;
+  void TellCannotWatch(const std::string& line1, const std::string& line2, Screen after);
+  void StartWatchFromOptions();
+  void EnterWatch();
+  bool WatchFrame();
+  // The Watch screen is left: for an engine restart the game is kept to go on
+  // with (its scene goes with the run), otherwise it ends.
+  void EndWatch(bool forRestart);
+  void LeaveWatch();
+  void ChangeWatchSpeed(int step);
+
   // ---- Program.cpp ----
   Status StartRun();
   Status CleanUp();
@@ -226,6 +284,11 @@ class Shell final : public GameHost, public UiHost {
   // The widgets of the current engine run; they bind to settings_ and to the
   // question box's typed name, so they go first.
   std::unique_ptr<WidgetSet> widgets_;
+  // The table's recordings, read at the first start.
+  TableRecordings recordings_;
+  // The game being watched (the Watch screen), or none.
+  std::unique_ptr<WatchState> watch_;
+  ProgramOptions startOptions_;
   // Cleared when the boss-key box captures a key: the boss key then acts only
   // after it has been released once, so choosing a key does not hide the game.
   bool bossKeyArmed_ = true;

@@ -34,6 +34,9 @@ enum class Screen : int8_t {
   Restart,
   // The engine is stopping for good: the window closes after its run.
   Quit,
+  // A recorded game plays in the game's view (from the table, or a file named
+  // at start); Escape or its end leaves it.
+  Watch,
 };
 
 // Actions that are not a screen to show.
@@ -48,8 +51,15 @@ enum class Command : uint8_t {
   SendScore,     // offer to send a result the server has not taken
 };
 
-// What activating a widget does: show a screen or run a command.
-using Action = std::variant<Screen, Command>;
+// A row of the HIGH SCORE table (0 the best): its recorded game is watched.
+struct WatchRow {
+  int Row = 0;
+  bool operator==(const WatchRow&) const = default;
+};
+
+// What activating a widget does: show a screen, run a command or watch a
+// table row's game.
+using Action = std::variant<Screen, Command, WatchRow>;
 
 class UiHost {
  public:

@@ -56,6 +56,11 @@ Result<std::unique_ptr<WidgetSet>> WidgetSet::Create(UiHost& host, Settings& set
 
   // Last in the keyboard order.
   set->Send = text("Send", "b5", Command::SendScore, 10.5f, -5.9f);
+  for (int row = 0; row < 10; ++row) {
+    set->TableRows[static_cast<size_t>(row)] =
+        list.Add<RowButton>(WatchRow{row}, TableRowLeft, TableRowY(row) - TableRowHeight / 2,
+                            TableRowWidth, TableRowHeight);
+  }
 
   auto lines = ReadHelpLines("Data\\Help.txt");
   if (!lines) return lines.error();

@@ -2,6 +2,7 @@
 // pages and the question box. Each engine run builds its own; the order of
 // creation is the keyboard order.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +14,13 @@
 #include "ui/Widgets.h"
 
 namespace gh {
+
+// Where the HIGH SCORE screen's table shows its rows (0 the best): the row's
+// centre line, and the bar each row lies on.
+inline float TableRowY(int row) { return static_cast<float>(4.1 - 1.43 * row); }
+inline constexpr float TableRowLeft = -9.5f;
+inline constexpr float TableRowWidth = 19.0f;
+inline constexpr float TableRowHeight = 1.3f;
 
 class WidgetSet {
  public:
@@ -54,6 +62,8 @@ class WidgetSet {
   PictureButton* ClearTable = nullptr;
   PictureButton* WorldScores = nullptr;
   TextButton* Send = nullptr;
+  // The table's rows, best first: shown on the rows whose game can be watched.
+  std::array<RowButton*, 10> TableRows{};
   ScrollingText HelpScroller;
   // The question box: its background picture, its name box and its answers.
   SpriteRef MessagePanel;

@@ -160,6 +160,10 @@ iVec2 RestPoint(const Widget& widget) {
     const float halfFace = PixelsToUnitsX(button->Width) / 2;
     const float halfCaption = CaptionWidth(button->Caption) / 2;
     if (halfCaption < halfFace) at.x += (halfCaption + halfFace) / 2;
+  } else if (dynamic_cast<const RowButton*>(&widget)) {
+    // At the row's left end, off the text the row shows.
+    constexpr float EndMargin = 0.5f;
+    at.x -= std::max(0.0f, PixelsToUnitsX(widget.Width) / 2 - EndMargin);
   } else if (dynamic_cast<const EditBox*>(&widget)) {
     constexpr float EndMargin = 1.0f;
     at.x += std::max(0.0f, PixelsToUnitsX(widget.Width) / 2 - EndMargin);
@@ -231,6 +235,42 @@ void PictureButton::Update() {
 void PictureButton::UpdateFocused() {
   Widget::UpdateFocused();
   iSpriteTextureSet(Sprite, HighlightTexture);
+  CheckActivate();
+}
+
+// ---- RowButton --------------------------------------------------------------------
+
+RowButton::RowButton(UiHost& host, WidgetList& list, Action action, float left, float bottom,
+                     float width, float height)
+    : Widget(host, list) {
+  Activates = action;
+  Width = static_cast<uint16_t>(width / PixelsToUnitsX(1) + 0.5f);
+  Height = static_cast<uint16_t>(height / PixelsToUnitsY(1) + 0.5f);
+  const iVec2 scale{width / PixelsToUnitsX(1) * PixelsToScale(1),
+                    height / PixelsToUnitsY(1) * PixelsToScale(1)};
+  iSpriteScaleSet(Sprite, &scale);
+  SetLocation(Sprite, left + width / 2, bottom + height / 2);
+  iSpriteColorSet(Sprite, 1, 1, 1, 0);
+}
+
+void RowButton::Update() {
+  if (Hidden) {
+    Navigate();  // as a hidden text button: the keyboard never goes dead
+    return;
+  }
+  Widget::Update();
+  if (iSpritePicked(Sprite)) {
+    FocusUnderPointer();
+  } else {
+    iSpriteColorSet(Sprite, 1, 1, 1, 0);
+  }
+}
+
+void RowButton::UpdateFocused() {
+  if (Hidden) return;
+  Widget::UpdateFocused();
+  // Flashes as a text button does when it takes the focus.
+  iSpriteColorSet(Sprite, 1.0f, 0.47f * Brightness, 0, LitAlpha);
   CheckActivate();
 }
 

@@ -97,6 +97,19 @@ class TextButton : public Widget {
   std::string Caption;
 };
 
+// A row of a table that can be picked, by the pointer on it or by the
+// keyboard: a bar over the row, without a picture, lit while it has the focus.
+class RowButton : public Widget {
+ public:
+  RowButton(UiHost& host, WidgetList& list, Action action, float left, float bottom, float width,
+            float height);
+  void Update() override;
+  void UpdateFocused() override;
+
+  // The bar's colour while it has the focus (invisible otherwise).
+  static constexpr float LitAlpha = 0.22f;
+};
+
 // Two-state option bound to a setting byte: the image's left half (and Left)
 // means 1, its right half (and Right) means 0.
 class ToggleButton : public Widget {

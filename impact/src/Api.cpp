@@ -216,6 +216,8 @@ IMPACT_EXPORT float iPrintWidth(const char* text, const iVec2* scale, float spac
   return TheEngine().PrintWidth(text, scale, spacing, font);
 }
 IMPACT_EXPORT void iPrintsHide(void) { TheEngine().PrintsHide(); }
+IMPACT_EXPORT int32_t iPrintCount(void) { return TheEngine().PrintCount(); }
+IMPACT_EXPORT void iPrintsHideFrom(int32_t first) { TheEngine().PrintsHideFrom(first); }
 
 // ---- input -----------------------------------------------------------------
 IMPACT_EXPORT int32_t iKeyDown(int32_t key) { return Bool(TheEngine().KeyDown(key)); }

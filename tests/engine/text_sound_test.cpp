@@ -1,5 +1,7 @@
 // Text metrics from the real font, prints, and sounds on the virtual clock.
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "EngineFixture.h"
 
@@ -49,6 +51,32 @@ TEST_F(engine_text, PrintsStayUntilHiddenWithTheColourSetBeforeThem) {
   EXPECT_NEAR((prints[1].left + prints[1].right) / 2, 0, 1e-4f);
   EXPECT_FLOAT_EQ(prints[1].color.green, 0);
   gh::raw::iPrintsHide();
+  EXPECT_TRUE(Prints().empty());
+}
+
+TEST_F(engine_text, HidingFromAPrintTakesBackOnlyWhatWasPrintedAfterIt) {
+  int32_t font = MainFont();
+  iVec2 one{1, 1};
+  auto print = [&](const char* text, float y) {
+    const iVec2 at{0, y};
+    gh::raw::iPrint(text, &at, &one, 0, font);
+  };
+  auto texts = [&] {
+    std::vector<std::string> out;
+    for (const auto& p : Prints()) out.emplace_back(p.text);
+    return out;
+  };
+  print("1:05", 11);
+  print("4200", 10);
+  const int32_t kept = gh::raw::iPrintCount();
+  EXPECT_EQ(kept, 2);
+  print("REPLAY 2x", 9);
+  gh::raw::iPrintsHideFrom(kept);
+  print("REPLAY 4x", 9);  // after the texts kept, not over the one taken back
+  EXPECT_EQ(texts(), (std::vector<std::string>{"1:05", "4200", "REPLAY 4x"}));
+  gh::raw::iPrintsHideFrom(9);  // past the last: nothing goes
+  EXPECT_EQ(gh::raw::iPrintCount(), 3);
+  gh::raw::iPrintsHideFrom(0);
   EXPECT_TRUE(Prints().empty());
 }
 

@@ -123,7 +123,7 @@ Harness::Harness(HarnessOptions options) : platform_({Engine().ihMillis, Engine(
   SoundEvents();  // forget earlier runs' sounds
   e.ihFrameHookSet(nullptr, nullptr);
 
-  program_ = std::make_unique<Program>(platform_, EnginePath);
+  program_ = std::make_unique<Program>(platform_, EnginePath, std::move(options.program));
   if (program_->Ended()) {  // it could not start
     exited_ = true;
     exitCode_ = program_->ExitCode();

@@ -76,6 +76,8 @@ struct HarnessOptions {
   // network's speed. Off, frames run on while the send is under way, as in the
   // game.
   bool settleScoreSends = true;
+  // What the command line asks for (ReadProgramArguments reads one).
+  ProgramOptions program;
 };
 
 class Harness {

@@ -705,6 +705,16 @@ void Engine::PrintsHide() {
   printText_.clear();
 }
 
+void Engine::PrintsHideFrom(int32_t first) {
+  if (first <= 0) {
+    PrintsHide();
+    return;
+  }
+  if (static_cast<size_t>(first) >= prints_.size()) return;
+  printText_.resize(prints_[static_cast<size_t>(first)].textOffset);
+  prints_.erase(prints_.begin() + first, prints_.end());
+}
+
 // ---- input ------------------------------------------------------------------------------
 
 // Key 0 is no key: the window system gives it to every key the table cannot

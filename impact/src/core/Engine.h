@@ -102,6 +102,10 @@ class Engine {
   void PrintColorSet(float r, float g, float b, float a) { printColor_ = {r, g, b, a}; }
   float PrintWidth(const char* text, const iVec2* scale, float spacing, int32_t font);
   void PrintsHide();
+  // How many texts are printed now; hiding from one of them on takes back what
+  // was printed after it (a caption redrawn over texts that stay).
+  int32_t PrintCount() const { return static_cast<int32_t>(prints_.size()); }
+  void PrintsHideFrom(int32_t first);
 
   // ---- input -------------------------------------------------------------------------
   bool KeyDown(int32_t key);
