@@ -63,9 +63,8 @@ std::optional<UnsentScore> UnsentResults::EntryOfRow(int row) {
 // Each answer acts only while the table's send is still what is shown: a
 // restart of the engine meanwhile comes back to the question and asks again.
 void UnsentResults::SendFromTable(const UnsentScore& entry) {
-  // TODO(merge): shell_.KeptRecording(entry.name, entry.score)
-  std::optional<std::string> recording = std::nullopt;
-  Send(entry.name, entry.score, entry.country, std::move(recording), [this, entry](bool sent) {
+  // The entry's game goes up with it, when the table still keeps one.
+  Send(entry.name, entry.score, entry.country, shell_.KeptRecording(entry.name, entry.score), [this, entry](bool sent) {
     if (shell_.CurrentScreen() != Screen::SendScore) return;
     if (sent) {
       shell_.SwitchScreen(Screen::HighScores);
