@@ -1,7 +1,9 @@
 // A game played through the built program under Xvfb with real X input
 // (xdotool), watched through screenshots (ImageMagick): start from the menu, the
 // level caption, a terrorist found on screen and shot by holding the button on
-// it, the pause, and leaving with Escape and "Yes". Skipped when Xvfb, evilwm,
+// it, the pause, and leaving with Escape and "Yes"; and the whole score loop:
+// a high score entered, sent to the score server, watched from its row and
+// verified by the server. Skipped when Xvfb, evilwm,
 // xdotool or import is missing. Screenshots go to e2e-game/ of the build folder.
 #include <gtest/gtest.h>
 
@@ -9,12 +11,18 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <httplib.h>
+
+#include "../server/ServerProcess.h"
 #include "harness/Desktop.h"
+#include "settings/ConfigFile.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -24,6 +32,10 @@ using gh::test::ChildProcess;
 using gh::test::WaitFor;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 
 // The pixels of the 800 x 600 view, RGB, and questions about them in screen
 // units (x -16..16, y -12..12).
@@ -89,6 +101,7 @@ class GameDesktop : public gh::test::Desktop {
     MovePointer(x_ + View::Px(x), y_ + View::Py(y));
   }
   void ButtonDown() const { Run("xdotool mousedown 1"); }
+  void Type(const std::string& text) const { Run("xdotool type --delay 100 '" + text + "'"); }
   void ButtonUp() const { Run("xdotool mouseup 1"); }
   // A click the program cannot miss: the button stays down for a few frames.
   void Click() const {
@@ -209,103 +222,142 @@ class GameEndToEnd : public ::testing::Test {
     return v.CountNear(4.0, 12.0, 9.0, 10.5, Green[0], Green[1], Green[2]);
   }
 
+
+  // Starts the built program in the test's folder and waits for its menu.
+  void StartProgram(std::vector<std::string> environment = {}) {
+    environment.insert(environment.end(), {"DISPLAY=" + D().Name(), "SDL_AUDIODRIVER=dummy"});
+    program_.emplace(std::vector<std::string>{(folder_ / "gravelhorn2").string()}, environment,
+                     (folder_ / "game.log").string());
+    ASSERT_TRUE(program_->Started());
+    ASSERT_TRUE(WaitFor([&] { return D().Locate(); }, 60)) << Log();
+    ASSERT_TRUE(WaitFor([&] { return MenuShown(); }, 90)) << "no main menu\n" << Log();
+  }
+
+  // "Start Game" from the menu, through the level's caption to play: the
+  // scene without enemies and the ink of the score 0 come back.
+  void StartGame(View& empty, int& scoreZero) {
+    // The menu takes a moment to settle under the pointer, as a player's eye would.
+    Sleep(1000);
+    D().MoveTo(0, 4.3);
+    Sleep(300);
+    D().Click();
+    View intro;
+    auto clicked = Clock::now();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          // The caption lasts about three seconds; a loaded machine may read the
+          // screen too slowly to catch it, and then the HUD's "LEVEL 1" must do.
+          intro = D().Capture();
+          if (intro.CountNear(-6, 1.5, 6, -1.5, Green[0], Green[1], Green[2]) > 300 ||
+              HudShown(intro)) {
+            return true;
+          }
+          // Still the menu after a while: click again, as a player would.
+          if (Clock::now() - clicked > std::chrono::seconds(4) &&
+              intro.CountNear(-6, 5.5, 6, -9, 255, 120, 0) > 600 && !QuestionShown(intro)) {
+            D().MoveTo(0, 4.3);
+            Sleep(300);
+            D().Click();
+            clicked = Clock::now();
+          }
+          return false;
+        },
+        90))
+        << "no \"LEVEL 1\"\n"
+        << Log();
+    D().Screenshot(shots_ / "1-intro.png");
+
+    // The HUD comes with play; the scene is empty for a moment.
+    D().MoveTo(0, 8.0);
+    // The reference is taken once the caption is gone: a caption left in it
+    // would read as a change in the lanes for the rest of the game.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          empty = D().Capture();
+          return HudShown(empty) &&
+                 empty.CountNear(-6, 1.5, 6, -1.5, Green[0], Green[1], Green[2]) <= 300;
+        },
+        30))
+        << "no HUD";
+    scoreZero = ScoreInk(empty);
+    ASSERT_GT(scoreZero, 5);
+  }
+
+  // Finds a terrorist standing to shoot, puts the sight on it and holds the
+  // button, until the score changes. A walker crosses the scene faster than
+  // a busy machine reads the screen and moves the pointer, but one that stops
+  // to shoot stands for about a hundred frames, long enough for the two hits
+  // that kill it.
+  void ShootATerrorist(const View& empty, int scoreZero) {
+    bool scored = false;
+    int attempts = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(300);
+    while (!scored && Clock::now() < deadline && !program_->Ended()) {
+      D().MoveTo(0, 8.0);  // the sight out of the lanes while looking
+      Sleep(40);
+      const View now = D().Capture();
+      if (ScoreInk(now) > scoreZero + 5) {
+        scored = true;
+        break;
+      }
+      if (!HudShown(now)) continue;  // a caption or a pause: wait
+      const auto target = FindChange(empty, now);
+      if (!target) continue;
+      Sleep(80);
+      const auto second = FindChange(empty, D().Capture());
+      if (!second || std::abs(second->second - target->second) > 1.0 ||
+          std::abs(second->first - target->first) > 0.5) {
+        continue;  // walking, or two different things: look again
+      }
+      D().MoveTo(second->first, second->second);
+      D().ButtonDown();
+      ++attempts;
+      // Two hits kill a first-level terrorist; the pistol fires every 300 ms.
+      const auto holdUntil = Clock::now() + std::chrono::milliseconds(1500);
+      while (Clock::now() < holdUntil && !program_->Ended()) Sleep(20);
+      D().ButtonUp();
+      scored = ScoreInk(D().Capture()) > scoreZero + 5;
+    }
+    D().Screenshot(shots_ / "2-play-after-kill.png");
+    ASSERT_TRUE(scored) << "no terrorist was shot within the time (" << attempts << " attempts)\n"
+                        << Log();
+  }
+
+  // Escape in play asks; "Yes" ends the game with its GAME OVER.
+  void LeaveTheGame() {
+    D().Key("Escape");
+    ASSERT_TRUE(WaitFor([&] { return QuestionShown(D().Capture()); }, 10)) << "no exit question";
+    D().Screenshot(shots_ / "4-exit-question.png");
+    ClickYes();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          return D().Capture().CountNear(-12, 2.5, 12, -2.5, Red[0], Red[1], Red[2], 40) > 500;
+        },
+        15))
+        << "no \"GAME OVER\"";
+    D().Screenshot(shots_ / "5-game-over.png");
+  }
+
+  void ClickYes() {
+    D().MoveTo(-4.8, -4.0);
+    Sleep(200);
+    D().Click();
+  }
+
   fs::path folder_, shots_;
   std::optional<GameDesktop> desktop_;
   std::optional<ChildProcess> program_;
 };
 
 TEST_F(GameEndToEnd, StartShootPauseAndLeave) {
-  program_.emplace(std::vector<std::string>{(folder_ / "gravelhorn2").string()},
-                   std::vector<std::string>{"DISPLAY=" + D().Name(), "SDL_AUDIODRIVER=dummy"},
-                   (folder_ / "game.log").string());
-  ASSERT_TRUE(program_->Started());
-  ASSERT_TRUE(WaitFor([&] { return D().Locate(); }, 60)) << Log();
-  ASSERT_TRUE(WaitFor([&] { return MenuShown(); }, 90)) << "no main menu\n" << Log();
-
-  // "Start Game", and the caption of the first level.
-  // The menu takes a moment to settle under the pointer, as a player's eye would.
-  Sleep(1000);
-  D().MoveTo(0, 4.3);
-  Sleep(300);
-  D().Click();
-  View intro;
-  auto clicked = Clock::now();
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        // The caption lasts about three seconds; a loaded machine may read the
-        // screen too slowly to catch it, and then the HUD's "LEVEL 1" must do.
-        intro = D().Capture();
-        if (intro.CountNear(-6, 1.5, 6, -1.5, Green[0], Green[1], Green[2]) > 300 ||
-            HudShown(intro)) {
-          return true;
-        }
-        // Still the menu after a while: click again, as a player would.
-        if (Clock::now() - clicked > std::chrono::seconds(4) &&
-            intro.CountNear(-6, 5.5, 6, -9, 255, 120, 0) > 600 && !QuestionShown(intro)) {
-          D().MoveTo(0, 4.3);
-          Sleep(300);
-          D().Click();
-          clicked = Clock::now();
-        }
-        return false;
-      },
-      90))
-      << "no \"LEVEL 1\"\n"
-      << Log();
-  D().Screenshot(shots_ / "1-intro.png");
-
-  // The HUD comes with play; the scene is empty for a moment.
-  D().MoveTo(0, 8.0);
+  StartProgram();
+  if (HasFatalFailure()) return;
   View empty;
-  // The reference is taken once the caption is gone: a caption left in it
-  // would read as a change in the lanes for the rest of the game.
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        empty = D().Capture();
-        return HudShown(empty) &&
-               empty.CountNear(-6, 1.5, 6, -1.5, Green[0], Green[1], Green[2]) <= 300;
-      },
-      30))
-      << "no HUD";
-  const int scoreZero = ScoreInk(empty);
-  ASSERT_GT(scoreZero, 5);
-
-  // Find a terrorist standing to shoot, put the sight on it and hold the
-  // button. A walker crosses the scene faster than a busy machine reads the
-  // screen and moves the pointer, but one that stops to shoot stands for
-  // about a hundred frames, long enough for the two hits that kill it.
-  bool scored = false;
-  int attempts = 0;
-  const auto deadline = Clock::now() + std::chrono::seconds(300);
-  while (!scored && Clock::now() < deadline && !program_->Ended()) {
-    D().MoveTo(0, 8.0);  // the sight out of the lanes while looking
-    Sleep(40);
-    const View now = D().Capture();
-    if (ScoreInk(now) > scoreZero + 5) {
-      scored = true;
-      break;
-    }
-    if (!HudShown(now)) continue;  // a caption or a pause: wait
-    const auto target = FindChange(empty, now);
-    if (!target) continue;
-    Sleep(80);
-    const auto second = FindChange(empty, D().Capture());
-    if (!second || std::abs(second->second - target->second) > 1.0 ||
-        std::abs(second->first - target->first) > 0.5) {
-      continue;  // walking, or two different things: look again
-    }
-    D().MoveTo(second->first, second->second);
-    D().ButtonDown();
-    ++attempts;
-    // Two hits kill a first-level terrorist; the pistol fires every 300 ms.
-    const auto holdUntil = Clock::now() + std::chrono::milliseconds(1500);
-    while (Clock::now() < holdUntil && !program_->Ended()) Sleep(20);
-    D().ButtonUp();
-    scored = ScoreInk(D().Capture()) > scoreZero + 5;
-  }
-  D().Screenshot(shots_ / "2-play-after-kill.png");
-  ASSERT_TRUE(scored) << "no terrorist was shot within the time (" << attempts << " attempts)\n"
-                      << Log();
+  int scoreZero = 0;
+  StartGame(empty, scoreZero);
+  if (HasFatalFailure()) return;
+  ShootATerrorist(empty, scoreZero);
+  if (HasFatalFailure()) return;
 
   // P pauses: "PAUSE" over a darkened scene.
   D().MoveTo(9.0, 6.0);
@@ -326,23 +378,113 @@ TEST_F(GameEndToEnd, StartShootPauseAndLeave) {
   // Escape resumes a paused game; the next one asks, and "Yes" ends the game.
   D().Key("Escape");
   ASSERT_TRUE(WaitFor([&] { return HudShown(D().Capture()); }, 10)) << "Escape did not resume";
-  D().Key("Escape");
-  ASSERT_TRUE(WaitFor([&] { return QuestionShown(D().Capture()); }, 10)) << "no exit question";
-  D().Screenshot(shots_ / "4-exit-question.png");
-  D().MoveTo(-4.8, -4.0);  // "Yes"
-  Sleep(200);
-  D().Click();
-  ASSERT_TRUE(WaitFor(
-      [&] { return D().Capture().CountNear(-12, 2.5, 12, -2.5, Red[0], Red[1], Red[2], 40) > 500; },
-      15))
-      << "no \"GAME OVER\"";
-  D().Screenshot(shots_ / "5-game-over.png");
+  LeaveTheGame();
+  if (HasFatalFailure()) return;
   // A score of this size stays below the table: back to the menu (a better one
   // would be asked for its name).
   ASSERT_TRUE(WaitFor([&] { return MenuShown() || QuestionShown(D().Capture()); }, 30))
       << "neither the menu nor the name question\n"
       << Log();
   D().Screenshot(shots_ / "6-after-game.png");
+}
+
+
+// The whole score loop in the window: a game played with the pointer enters a
+// table that any score beats, is sent to the project's score server (run with
+// its real verifier), is watched from its row on the HIGH SCORE screen to its
+// end, and the server's page shows it verified; the recording the table keeps
+// is the one the server played again.
+TEST_F(GameEndToEnd, AHighScoreIsRecordedWatchedAndVerifiedByTheServer) {
+  const fs::path bin = GH_BIN_DIR;
+  if (!fs::exists(bin / "gravelhorn2-scores") || !fs::exists(bin / "gravelhorn2-verify"))
+    GTEST_SKIP() << "no built score server or verifier";
+  // A verifier built with the address sanitizer needs more address space than
+  // any limit the server would set.
+  gh::scores::test::ServerProcess server(
+      {"--db", (folder_ / "scores.sqlite").string(), "--verify-program",
+       (bin / "gravelhorn2-verify").string(), "--verify-data", (bin / "Data").string(),
+       "--verify-memory-mb", "0"},
+      (folder_ / "server.log").string());
+  ASSERT_GT(server.Port(), 0) << "the server did not start: " << server.Output();
+  gh::Settings settings;
+  for (auto& entry : settings.HighScores) entry.Score = 0;
+  WriteFile(folder_ / "Config.cfg", gh::WriteConfig(settings));
+  WriteFile(folder_ / "ScoreServer.txt", server.Address() + "\n");
+
+  StartProgram();
+  if (HasFatalFailure()) return;
+  View empty;
+  int scoreZero = 0;
+  StartGame(empty, scoreZero);
+  if (HasFatalFailure()) return;
+  ShootATerrorist(empty, scoreZero);
+  if (HasFatalFailure()) return;
+  LeaveTheGame();
+  if (HasFatalFailure()) return;
+
+  // The name question opens with the keyboard in the name box; Enter answers it.
+  ASSERT_TRUE(WaitFor([&] { return QuestionShown(D().Capture()); }, 30))
+      << "no name question\n"
+      << Log();
+  D().Type("Window");
+  Sleep(300);
+  D().Key("Return");
+  Sleep(500);
+  ASSERT_TRUE(WaitFor([&] { return QuestionShown(D().Capture()); }, 10)) << "no send question";
+  D().Screenshot(shots_ / "7-send-question.png");
+  ClickYes();
+
+  // The table: no question, no HUD, no menu, twice in a row.
+  auto tableShown = [&] {
+    const View v = D().Capture();
+    return !QuestionShown(v) && !HudShown(v) && v.CountNear(-6, 5.5, 6, -9, 255, 120, 0) <= 600;
+  };
+  ASSERT_TRUE(WaitFor([&] { return tableShown() && (Sleep(500), tableShown()); }, 60))
+      << "no table after the send\n"
+      << Log();
+  D().Screenshot(shots_ / "8-table.png");
+  EXPECT_EQ(gh::test::ReadFile(folder_ / "game.log").find("Cant conect"), std::string::npos);
+
+  // Its row plays the game again in the game's view, at 8x, to its end.
+  D().MoveTo(-8.8, 4.1);
+  Sleep(300);
+  D().Click();
+  ASSERT_TRUE(WaitFor([&] { return HudShown(D().Capture()); }, 20)) << "no playback\n" << Log();
+  D().Screenshot(shots_ / "9-watch.png");
+  for (int i = 0; i < 3; ++i) {
+    D().Key("Right");
+    Sleep(150);
+  }
+  ASSERT_TRUE(WaitFor([&] { return tableShown() && (Sleep(500), tableShown()); }, 180))
+      << "the playback did not come back to the table\n"
+      << Log();
+  D().Screenshot(shots_ / "10-table-after-watch.png");
+
+  // The server played the uploaded recording again and marks its row.
+  httplib::Client client("127.0.0.1", server.Port());
+  std::string page;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        auto res = client.Get("/cgi/version.pl?prg=Gravelhorn2&show&type=0");
+        if (res && res->status == 200) page = res->body;
+        return page.find(">Window<span class=\"mark ok\"") != std::string::npos;
+      },
+      120))
+      << "the page does not show the game verified\n"
+      << page << "\n"
+      << gh::test::ReadFile(folder_ / "server.log");
+
+  // The file the table keeps for the entry is a game the verifier plays to its end.
+  std::vector<fs::path> kept;
+  for (const auto& file : fs::directory_iterator(folder_ / "Recordings"))
+    if (file.path().filename() != "index.txt") kept.push_back(file.path());
+  ASSERT_EQ(kept.size(), 1u);
+  const std::string line = gh::test::CommandOutput(
+      (bin / "gravelhorn2-verify").string() + " --data " + (bin / "Data").string() + " " +
+      kept[0].string());
+  EXPECT_EQ(line.rfind("verified ", 0), 0u) << line;
+
+  D().Key("Escape");
 }
 
 }  // namespace
