@@ -299,8 +299,9 @@ void Shell::EnterGame() {
   ReplaceGame(nullptr);
   const std::optional<GameProgress> progress = suspendedGame_;
   suspendedGame_.reset();
-  if (progress && recorder_ && !recorder_->Finished()) {
-    // The game goes on from its progress on a new scene, as a playback does.
+  if (progress && recorder_) {
+    // The game goes on from its progress on a new scene, as a playback does
+    // (a finished recording stays as it was).
     recorder_->Event({GameEventKind::Restart, 0});
   } else {
     recorder_.emplace(chances_.DrawSeed(), dataVersion_);

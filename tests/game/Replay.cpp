@@ -65,8 +65,9 @@ ReplayResult RunReplay(Harness& h, uint32_t seed, int playFrames, bool keepAlive
   };
 
   h.SoundEvents();
+  // The game's seed comes from the program's chances: seeded, the same game.
+  h.Shell().GameChances().Seed(seed);
   h.Shell().SwitchScreen(Screen::Game);
-  if (h.Shell().RunningGame()) h.Shell().RunningGame()->StateForTests().Dice.Seed(seed);
   uint32_t lastShot = 0;
   auto playing = [&] {
     return h.Shell().RunningGame() && (h.Shell().RunningGame()->Phase() == GamePhase::Intro ||

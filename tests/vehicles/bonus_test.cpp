@@ -211,8 +211,11 @@ TEST_F(BonusTest, AnOpenBoxIsThereAt12000MillisecondsAndGoneAfterWithoutEffect) 
   h->MouseAt(-14, 10);
   bool sawTheLimit = false;
   for (int frame = 0; frame < 1000; ++frame) {
-    // The tick the next frame sees.
-    const uint32_t elapsed = h->NextFrameTick() - box.OpenedTick();
+    // The game's clock the next frame sees (it started at 0 and runs with the
+    // system clock's tick while the game is played).
+    const Game& game = *h->Shell().RunningGame();
+    const uint32_t elapsed =
+        game.Now() + (h->NextFrameTick() - game.Input().Tick) - box.OpenedTick();
     sawTheLimit = sawTheLimit || elapsed == BonusBox::WaitMs;
     h->Step(1);
     if (elapsed <= BonusBox::WaitMs) {
