@@ -79,6 +79,7 @@ void Game::Resume(const GameProgress& p) {
   state_.ClockMs = p.ClockMs;
   state_.Dice = p.Dice;
   tickKnown_ = false;
+  clockStarted_ = true;
   // A caption or a question the stop cut short starts again; play comes back
   // paused, so the player is not shot before seeing the scene.
   switch (p.Phase) {

@@ -244,6 +244,7 @@ class Game {
   // False until a frame has set lastTick_: the first frame after the game is
   // made, goes on after a stop, or follows a question charges no time.
   bool tickKnown_ = false;
+  bool clockStarted_ = false;  // a resumed game's clock goes on from its progress
   bool paused_ = false;
   // The level and end captions grow with this.
   float captionLevel_ = 0;

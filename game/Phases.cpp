@@ -32,6 +32,10 @@ void Game::RunFrame(const FrameInput& input) {
   if (!tickKnown_) {
     lastTick_ = now;
     tickKnown_ = true;
+    // A new game's clock starts where the system clock stands, so that the
+    // two read alike until the first pause.
+    if (!clockStarted_) state_.ClockMs = now;
+    clockStarted_ = true;
   }
   if (!paused_) {
     state_.ClockMs += now - lastTick_;

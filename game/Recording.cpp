@@ -114,9 +114,12 @@ bool EventValueFits(const GameEvent& e) {
   return false;
 }
 
+// The body holds each kind of value together, which deflate packs far
+// better than frame after frame: every frame's flags, then the tick changes,
+// the pointer's moves across, its moves down, and the events.
 std::string EncodeBody(const std::vector<RecordedFrame>& frames) {
-  std::string out;
-  out.reserve(frames.size() * 3);
+  std::string flagBytes, ticks, xs, ys, events;
+  flagBytes.reserve(frames.size());
   uint32_t tick = 0, delta = 0;
   uint16_t x = PointerRange / 2, y = PointerRange / 2;
   for (const RecordedFrame& f : frames) {
@@ -130,15 +133,15 @@ std::string EncodeBody(const std::vector<RecordedFrame>& frames) {
     if (in.Reload) flags |= ReloadClicked;
     if (in.Pause) flags |= PauseClicked;
     if (!f.EventsBefore.empty()) flags |= HasEvents;
-    out.push_back(static_cast<char>(flags));
-    if (flags & TickDeltaChanged) PutVarint(out, ZigZag(static_cast<int32_t>(newDelta - delta)));
-    if (flags & PointerXMoved) PutVarint(out, ZigZag(in.PointerX - x));
-    if (flags & PointerYMoved) PutVarint(out, ZigZag(in.PointerY - y));
+    flagBytes.push_back(static_cast<char>(flags));
+    if (flags & TickDeltaChanged) PutVarint(ticks, ZigZag(static_cast<int32_t>(newDelta - delta)));
+    if (flags & PointerXMoved) PutVarint(xs, ZigZag(in.PointerX - x));
+    if (flags & PointerYMoved) PutVarint(ys, ZigZag(in.PointerY - y));
     if (flags & HasEvents) {
-      PutVarint(out, static_cast<uint32_t>(f.EventsBefore.size()));
+      PutVarint(events, static_cast<uint32_t>(f.EventsBefore.size()));
       for (const GameEvent& e : f.EventsBefore) {
-        out.push_back(static_cast<char>(e.Kind));
-        out.push_back(static_cast<char>(e.Value));
+        events.push_back(static_cast<char>(e.Kind));
+        events.push_back(static_cast<char>(e.Value));
       }
     }
     tick = in.Tick;
@@ -146,7 +149,7 @@ std::string EncodeBody(const std::vector<RecordedFrame>& frames) {
     x = in.PointerX;
     y = in.PointerY;
   }
-  return out;
+  return flagBytes + ticks + xs + ys + events;
 }
 
 Error Refused(const std::string& why) {
@@ -154,50 +157,55 @@ Error Refused(const std::string& why) {
 }
 
 Status DecodeBody(std::string_view body, uint32_t frameCount, std::vector<RecordedFrame>& frames) {
-  Reader r(body);
-  frames.reserve(frameCount);
-  uint32_t tick = 0, delta = 0;
-  int32_t x = PointerRange / 2, y = PointerRange / 2;
+  if (body.size() < frameCount) return Refused("it has fewer frames than it says");
+  Reader r(body.substr(frameCount));
+  frames.resize(frameCount);
   for (uint32_t n = 0; n < frameCount; ++n) {
-    uint8_t flags = 0;
-    if (!r.Byte(flags)) return Refused("it has fewer frames than it says");
+    const auto flags = static_cast<uint8_t>(body[n]);
     if (flags & ~KnownFlags) return Refused("frame " + std::to_string(n) + " is damaged");
-    RecordedFrame f;
-    uint32_t v = 0;
-    if (flags & TickDeltaChanged) {
+    FrameInput& in = frames[n].Input;
+    in.Fire = flags & FireHeld;
+    in.Reload = flags & ReloadClicked;
+    in.Pause = flags & PauseClicked;
+  }
+  auto flagsOf = [&](uint32_t n) { return static_cast<uint8_t>(body[n]); };
+  uint32_t v = 0;
+  uint32_t tick = 0, delta = 0;
+  for (uint32_t n = 0; n < frameCount; ++n) {
+    if (flagsOf(n) & TickDeltaChanged) {
       if (!r.Varint(v)) return Refused("frame " + std::to_string(n) + " is cut short");
       delta += static_cast<uint32_t>(UnZigZag(v));
     }
     tick += delta;
-    for (auto [flag, place] : {std::pair{PointerXMoved, &x}, std::pair{PointerYMoved, &y}}) {
-      if (!(flags & flag)) continue;
-      if (!r.Varint(v)) return Refused("frame " + std::to_string(n) + " is cut short");
-      const int64_t moved = int64_t{*place} + UnZigZag(v);
-      if (moved < 0 || moved > PointerRange)
-        return Refused("the pointer leaves the view in frame " + std::to_string(n));
-      *place = static_cast<int32_t>(moved);
-    }
-    if (flags & HasEvents) {
-      uint32_t count = 0;
-      if (!r.Varint(count) || count == 0 || count > MaxEventsInFrame)
-        return Refused("the events before frame " + std::to_string(n) + " are damaged");
-      for (uint32_t i = 0; i < count; ++i) {
-        uint8_t kind = 0, value = 0;
-        if (!r.Byte(kind) || !r.Byte(value))
-          return Refused("frame " + std::to_string(n) + " is cut short");
-        GameEvent e{static_cast<GameEventKind>(kind), static_cast<int8_t>(value)};
-        if (kind < 1 || kind > 6 || !EventValueFits(e))
-          return Refused("an event before frame " + std::to_string(n) + " is unknown");
-        f.EventsBefore.push_back(e);
+    frames[n].Input.Tick = tick;
+  }
+  for (auto [flag, axis] : {std::pair{PointerXMoved, 0}, std::pair{PointerYMoved, 1}}) {
+    int32_t at = PointerRange / 2;
+    for (uint32_t n = 0; n < frameCount; ++n) {
+      if (flagsOf(n) & flag) {
+        if (!r.Varint(v)) return Refused("frame " + std::to_string(n) + " is cut short");
+        const int64_t moved = int64_t{at} + UnZigZag(v);
+        if (moved < 0 || moved > PointerRange)
+          return Refused("the pointer leaves the view in frame " + std::to_string(n));
+        at = static_cast<int32_t>(moved);
       }
+      (axis == 0 ? frames[n].Input.PointerX : frames[n].Input.PointerY) = static_cast<uint16_t>(at);
     }
-    f.Input.Tick = tick;
-    f.Input.PointerX = static_cast<uint16_t>(x);
-    f.Input.PointerY = static_cast<uint16_t>(y);
-    f.Input.Fire = flags & FireHeld;
-    f.Input.Reload = flags & ReloadClicked;
-    f.Input.Pause = flags & PauseClicked;
-    frames.push_back(std::move(f));
+  }
+  for (uint32_t n = 0; n < frameCount; ++n) {
+    if (!(flagsOf(n) & HasEvents)) continue;
+    uint32_t count = 0;
+    if (!r.Varint(count) || count == 0 || count > MaxEventsInFrame)
+      return Refused("the events before frame " + std::to_string(n) + " are damaged");
+    for (uint32_t i = 0; i < count; ++i) {
+      uint8_t kind = 0, value = 0;
+      if (!r.Byte(kind) || !r.Byte(value))
+        return Refused("frame " + std::to_string(n) + " is cut short");
+      GameEvent e{static_cast<GameEventKind>(kind), static_cast<int8_t>(value)};
+      if (kind < 1 || kind > 6 || !EventValueFits(e))
+        return Refused("an event before frame " + std::to_string(n) + " is unknown");
+      frames[n].EventsBefore.push_back(e);
+    }
   }
   if (!r.AtEnd()) return Refused("it has more frames than it says");
   return {};

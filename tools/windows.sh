@@ -30,6 +30,7 @@ export GH_WIN_JOBS=${GH_WIN_JOBS:-2}
 install_tools() {
   local packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    libz-mingw-w64-dev
     wine64 dpkg-dev cmake ninja-build meson pkg-config python3 googletest zip unzip
     xvfb xauth
   )

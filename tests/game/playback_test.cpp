@@ -191,6 +191,13 @@ TEST_F(PlaybackTest, ARecordedGamePlaysAgainFrameByFrame) {
     EXPECT_NE(std::find(kinds.begin(), kinds.end(), k), kinds.end()) << int(k);
   }
 
+  // It names the data it was played with (Data/version.txt, which assetgen writes).
+  const Result<uint64_t> data = ReadDataVersion();
+  ASSERT_TRUE(data) << data.error().message;
+  EXPECT_NE(*data, 0u);
+  EXPECT_EQ(live.recording.DataVersion, *data);
+  EXPECT_TRUE(CanPlayHere(live.recording, *data));
+
   const Result<GameRecording> file = DecodeRecording(EncodeRecording(live.recording));
   ASSERT_TRUE(file) << file.error().message;
   ASSERT_TRUE(*file == live.recording);

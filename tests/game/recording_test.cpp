@@ -179,8 +179,8 @@ TEST(RecordingFormat, DamageIsRefusedWithItsReason) {
          return f;
        },
        "header is damaged"},
-      {"fewer frames than said",  // one frame with a tick, said to be two
-       [&] { return Forge(good, 2, std::string("\x01\x05", 2)); }, "fewer frames than it says"},
+      {"a frame's tick change missing",  // two frames' flags, the first with a tick change
+       [&] { return Forge(good, 2, std::string("\x01\x00", 2)); }, "frame 0 is cut short"},
       {"more frames than said", [&] { return Forge(good, 5, still(6)); },
        "more frames than it says"},
       {"a flag no writer sets", [&] { return Forge(good, 2, std::string("\0\x80", 2)); },

@@ -254,7 +254,7 @@ TEST_F(BonusTest, ActivatingAnActiveBoxChangesNothing) {
 // draws of their places, and each stays inside the drop zone.
 TEST_F(BonusTest, BoxesOnTheSceneTogetherDoNotOverlap) {
   for (uint32_t seed = 1; seed <= 40; ++seed) {
-    Engine().ihSeed(seed);
+    h->Shell().RunningGame()->StateForTests().Dice.Seed(seed);
     for (auto& box : h->Shell().RunningGame()->BonusBoxes()) {
       if (box->Active()) box->Deactivate();
     }
