@@ -17,8 +17,6 @@ packages=(
   clang libclang-rt-14-dev sox
   libsqlite3-dev libpq-dev postgresql libmicrohttpd-dev nginx-light
   desktop-file-utils
-  # zlib for the Windows build's recordings (the cross-built programs link it static)
-  libz-mingw-w64-dev
   "$@"
 )
 

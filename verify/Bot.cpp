@@ -226,6 +226,10 @@ Result<GameRecording> PlayBotGame(uint64_t seed, const BotOptions& options) {
     recorder.Frame(input);
     game.RunFrame(input);
   }
+  if (game.Phase() != GamePhase::ScoreCheck)
+    return Error{
+        "The scripted player's game did not end within " + std::to_string(maxFrames) + " frames.",
+        {}};
   recorder.Finish(game.State().Score, game.State().Level);
   return recorder.Recording();
 }
