@@ -16,7 +16,7 @@ namespace {
 Recorder* current = nullptr;
 
 // The widget set of the program under the recorder, or none.
-WidgetSet* Widgets() { return current ? Widgets() : nullptr; }
+WidgetSet* Widgets() { return current ? current->H().Shell().Widgets() : nullptr; }
 
 bool Shown(SpriteRef sprite) {
   if (!current || !sprite) return false;
