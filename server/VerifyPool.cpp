@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <exception>
+#include <filesystem>
 
 namespace gh::scores {
 
@@ -51,7 +52,12 @@ Verdict ReadVerdict(const std::string& line, int64_t claimedScore) {
 VerifyPool::VerifyPool(Storage& storage, VerifyOptions options, Log log)
     : storage_(storage), options_(std::move(options)), log_(std::move(log)) {
   command_.program = options_.program;
-  command_.args = {"--data", options_.dataDir, "--serve"};
+  std::string dataDir = options_.dataDir;
+  if (dataDir.empty()) {
+    const std::filesystem::path folder = std::filesystem::path(options_.program).parent_path();
+    dataDir = folder.empty() ? "." : folder.string();
+  }
+  command_.args = {"--data", dataDir, "--serve"};
   command_.memoryBytes = static_cast<uint64_t>(options_.memoryMb) << 20;
   for (int i = 0; i < options_.workers; ++i) threads_.emplace_back([this] { Work(); });
 }

@@ -26,7 +26,9 @@ namespace gh::scores {
 struct VerifyOptions {
   int workers = 2;  // verifier processes; 0: nothing is verified
   std::string program = "gravelhorn2-verify";
-  std::string dataDir = "Data";
+  // The folder that holds the game's Data/; empty: the program's own folder,
+  // where its installation puts the data beside it.
+  std::string dataDir;
   size_t queue = 64;        // recordings waiting for a worker, at most
   int jobSeconds = 30;      // one recording at most; then the worker is killed
   int64_t memoryMb = 1024;  // each worker's address space at most; 0: no limit

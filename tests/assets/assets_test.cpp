@@ -107,6 +107,7 @@ std::vector<std::string> EveryFile() {
   v.push_back("font/BancoDi.wid");
   v.push_back("sprite.x");
   v.push_back("Help.txt");
+  v.push_back("version.txt");  // the data's digest, which recordings name
   return v;
 }
 

@@ -38,7 +38,8 @@ TEST(ServerConfig, TheSampleConfigurationsAreTaken) {
   const std::string dir = std::string(GH_SOURCE_DIR) + "/packaging/";
   const ServerConfig c = Parse({"--config", dir + "gravelhorn2-scores.conf"});
   EXPECT_EQ(c.verify.workers, 2);
-  EXPECT_EQ(c.verify.program, "/usr/local/bin/gravelhorn2-verify");
+  EXPECT_EQ(c.verify.program, "/usr/local/lib/gravelhorn2-verify/gravelhorn2-verify");
+  EXPECT_EQ(c.verify.dataDir, "/usr/local/lib/gravelhorn2-verify");
   EXPECT_EQ(c.verify.jobSeconds, 30);
   EXPECT_EQ(c.service.maxRecordingBytes, 4u << 20);
   EXPECT_EQ(ServerLimits(c).bodyBytes, 4u << 20);
