@@ -6,6 +6,7 @@
 // verified by the server. Skipped when Xvfb, evilwm,
 // xdotool or import is missing. Screenshots go to e2e-game/ of the build folder.
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,8 +17,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <httplib.h>
 
 #include "../server/ServerProcess.h"
 #include "harness/Desktop.h"
@@ -222,7 +221,6 @@ class GameEndToEnd : public ::testing::Test {
     return v.CountNear(4.0, 12.0, 9.0, 10.5, Green[0], Green[1], Green[2]);
   }
 
-
   // Starts the built program in the test's folder and waits for its menu.
   void StartProgram(std::vector<std::string> environment = {}) {
     environment.insert(environment.end(), {"DISPLAY=" + D().Name(), "SDL_AUDIODRIVER=dummy"});
@@ -388,7 +386,6 @@ TEST_F(GameEndToEnd, StartShootPauseAndLeave) {
   D().Screenshot(shots_ / "6-after-game.png");
 }
 
-
 // The whole score loop in the window: a game played with the pointer enters a
 // table that any score beats, is sent to the project's score server (run with
 // its real verifier), is watched from its row on the HIGH SCORE screen to its
@@ -400,11 +397,10 @@ TEST_F(GameEndToEnd, AHighScoreIsRecordedWatchedAndVerifiedByTheServer) {
     GTEST_SKIP() << "no built score server or verifier";
   // A verifier built with the address sanitizer needs more address space than
   // any limit the server would set.
-  gh::scores::test::ServerProcess server(
-      {"--db", (folder_ / "scores.sqlite").string(), "--verify-program",
-       (bin / "gravelhorn2-verify").string(), "--verify-data", bin.string(),
-       "--verify-memory-mb", "0"},
-      (folder_ / "server.log").string());
+  gh::scores::test::ServerProcess server({"--db", (folder_ / "scores.sqlite").string(),
+                                          "--verify-program", (bin / "gravelhorn2-verify").string(),
+                                          "--verify-data", bin.string(), "--verify-memory-mb", "0"},
+                                         (folder_ / "server.log").string());
   ASSERT_GT(server.Port(), 0) << "the server did not start: " << server.Output();
   gh::Settings settings;
   for (auto& entry : settings.HighScores) entry.Score = 0;
@@ -423,9 +419,8 @@ TEST_F(GameEndToEnd, AHighScoreIsRecordedWatchedAndVerifiedByTheServer) {
   if (HasFatalFailure()) return;
 
   // The name question opens with the keyboard in the name box; Enter answers it.
-  ASSERT_TRUE(WaitFor([&] { return QuestionShown(D().Capture()); }, 30))
-      << "no name question\n"
-      << Log();
+  ASSERT_TRUE(WaitFor([&] { return QuestionShown(D().Capture()); }, 30)) << "no name question\n"
+                                                                         << Log();
   D().Type("Window");
   Sleep(300);
   D().Key("Return");
@@ -481,8 +476,7 @@ TEST_F(GameEndToEnd, AHighScoreIsRecordedWatchedAndVerifiedByTheServer) {
     if (file.path().filename() != "index.txt") kept.push_back(file.path());
   ASSERT_EQ(kept.size(), 1u);
   const std::string line = gh::test::CommandOutput(
-      (bin / "gravelhorn2-verify").string() + " --data " + bin.string() + " " +
-      kept[0].string());
+      (bin / "gravelhorn2-verify").string() + " --data " + bin.string() + " " + kept[0].string());
   EXPECT_EQ(line.rfind("verified ", 0), 0u) << line;
 
   D().Key("Escape");
