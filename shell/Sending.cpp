@@ -64,22 +64,23 @@ std::optional<UnsentScore> UnsentResults::EntryOfRow(int row) {
 // restart of the engine meanwhile comes back to the question and asks again.
 void UnsentResults::SendFromTable(const UnsentScore& entry) {
   // The entry's game goes up with it, when the table still keeps one.
-  Send(entry.name, entry.score, entry.country, shell_.KeptRecording(entry.name, entry.score), [this, entry](bool sent) {
-    if (shell_.CurrentScreen() != Screen::SendScore) return;
-    if (sent) {
-      shell_.SwitchScreen(Screen::HighScores);
-      return;
-    }
-    shell_.Questions().Ask("Cant conect!!!", "Repeat again?", Red, false,
-                           [this, entry](bool again) {
-                             if (shell_.CurrentScreen() != Screen::SendScore) return;
-                             if (again) {
-                               SendFromTable(entry);
-                             } else {
-                               shell_.SwitchScreen(Screen::HighScores);
-                             }
-                           });
-  });
+  Send(entry.name, entry.score, entry.country, shell_.KeptRecording(entry.name, entry.score),
+       [this, entry](bool sent) {
+         if (shell_.CurrentScreen() != Screen::SendScore) return;
+         if (sent) {
+           shell_.SwitchScreen(Screen::HighScores);
+           return;
+         }
+         shell_.Questions().Ask("Cant conect!!!", "Repeat again?", Red, false,
+                                [this, entry](bool again) {
+                                  if (shell_.CurrentScreen() != Screen::SendScore) return;
+                                  if (again) {
+                                    SendFromTable(entry);
+                                  } else {
+                                    shell_.SwitchScreen(Screen::HighScores);
+                                  }
+                                });
+       });
 }
 
 void UnsentResults::Remember(const std::string& name, int32_t score, const std::string& country) {
