@@ -76,25 +76,13 @@ std::string WriteRecordingsIndex(const std::vector<KeptRecording>& entries) {
 std::vector<KeptRecording> ReadRecordingsIndex(std::string_view text,
                                                std::vector<std::string>& problems) {
   std::vector<KeptRecording> entries;
-  size_t at = 0;
-  int number = 0;
-  auto nextLine = [&](std::string_view& line) {
-    if (at >= text.size()) return false;
-    size_t end = text.find('\n', at);
-    const bool whole = end != std::string_view::npos;
-    if (!whole) end = text.size();
-    line = text.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    at = whole ? end + 1 : end;
-    ++number;
-    return true;
-  };
+  TextLines lines(text);
   std::string_view line;
-  if (!nextLine(line) || line != Header) {
+  if (!lines.Next(line) || line != Header) {
     problems.push_back("it does not begin with \"" + std::string(Header) + "\"");
     return entries;
   }
-  while (nextLine(line)) {
+  while (lines.Next(line)) {
     if (line == EndLine) return entries;
     KeptRecording entry;
     bool named = false;  // one file belongs to one entry
@@ -103,7 +91,7 @@ std::vector<KeptRecording> ReadRecordingsIndex(std::string_view text,
     if (read && !named) {
       entries.push_back(std::move(entry));
     } else {
-      problems.push_back("line " + std::to_string(number) + " is damaged");
+      problems.push_back("line " + std::to_string(lines.Number()) + " is damaged");
     }
   }
   problems.push_back("it ends before its \"end\" line");

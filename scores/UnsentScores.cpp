@@ -89,6 +89,18 @@ bool UnescapeField(std::string_view text, std::string& out) {
   return true;
 }
 
+bool TextLines::Next(std::string_view& line) {
+  if (at_ >= text_.size()) return false;
+  size_t end = text_.find('\n', at_);
+  const bool whole = end != std::string_view::npos;
+  if (!whole) end = text_.size();
+  line = text_.substr(at_, end - at_);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  at_ = whole ? end + 1 : end;
+  ++number_;
+  return true;
+}
+
 namespace {
 
 constexpr std::string_view Header = "gravelhorn2-unsent 1";
@@ -132,31 +144,19 @@ std::string WriteUnsentScores(const std::vector<UnsentScore>& entries) {
 std::vector<UnsentScore> ReadUnsentScores(std::string_view text,
                                           std::vector<std::string>& problems) {
   std::vector<UnsentScore> entries;
-  size_t at = 0;
-  int number = 0;
-  auto nextLine = [&](std::string_view& line) {
-    if (at >= text.size()) return false;
-    size_t end = text.find('\n', at);
-    const bool whole = end != std::string_view::npos;
-    if (!whole) end = text.size();
-    line = text.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // edited on Windows
-    at = whole ? end + 1 : end;
-    ++number;
-    return true;
-  };
+  TextLines lines(text);
   std::string_view line;
-  if (!nextLine(line) || line != Header) {
+  if (!lines.Next(line) || line != Header) {
     problems.push_back("it does not begin with \"" + std::string(Header) + "\"");
     return entries;
   }
-  while (nextLine(line)) {
+  while (lines.Next(line)) {
     if (line == EndLine) return entries;
     UnsentScore entry;
     if (ParseEntry(line, entry)) {
       entries.push_back(std::move(entry));
     } else {
-      problems.push_back("line " + std::to_string(number) + " is damaged");
+      problems.push_back("line " + std::to_string(lines.Number()) + " is damaged");
     }
   }
   problems.push_back("it ends before its \"end\" line");
