@@ -13,7 +13,6 @@ namespace gh {
 namespace {
 
 constexpr std::string_view Header = "gravelhorn2-recordings 1";
-constexpr std::string_view EndLine = "end";
 constexpr std::string_view FilePrefix = "game-";
 constexpr std::string_view FileSuffix = ".rec";
 // Ten lines of at most a few hundred bytes; a longer index is read this far.
@@ -58,43 +57,31 @@ void Report(const std::string& text) { std::fprintf(stderr, "Gravelhorn 2: %s\n"
 bool IsRecordingFileName(std::string_view name) { return FileNumber(name) >= 0; }
 
 std::string WriteRecordingsIndex(const std::vector<KeptRecording>& entries) {
-  std::string text(Header);
-  text += '\n';
+  std::vector<std::string> lines;
   for (const KeptRecording& e : entries) {
-    text += std::to_string(e.score);
-    text += '\t';
-    AppendEscapedField(text, e.name);
-    text += '\t';
-    text += e.file;
-    text += '\n';
+    std::string& line = lines.emplace_back(std::to_string(e.score));
+    line += '\t';
+    AppendEscapedField(line, e.name);
+    line += '\t';
+    line += e.file;
   }
-  text += EndLine;
-  text += '\n';
-  return text;
+  return WriteEntryLines(Header, lines);
 }
 
 std::vector<KeptRecording> ReadRecordingsIndex(std::string_view text,
                                                std::vector<std::string>& problems) {
   std::vector<KeptRecording> entries;
-  TextLines lines(text);
-  std::string_view line;
-  if (!lines.Next(line) || line != Header) {
-    problems.push_back("it does not begin with \"" + std::string(Header) + "\"");
-    return entries;
-  }
-  while (lines.Next(line)) {
-    if (line == EndLine) return entries;
-    KeptRecording entry;
-    bool named = false;  // one file belongs to one entry
-    const bool read = ParseEntry(line, entry);
-    for (const KeptRecording& e : entries) named = named || e.file == entry.file;
-    if (read && !named) {
-      entries.push_back(std::move(entry));
-    } else {
-      problems.push_back("line " + std::to_string(lines.Number()) + " is damaged");
-    }
-  }
-  problems.push_back("it ends before its \"end\" line");
+  ReadEntryLines(
+      text, Header,
+      [&](std::string_view line) {
+        KeptRecording entry;
+        if (!ParseEntry(line, entry)) return false;
+        for (const KeptRecording& e : entries)
+          if (e.file == entry.file) return false;  // one file belongs to one entry
+        entries.push_back(std::move(entry));
+        return true;
+      },
+      problems);
   return entries;
 }
 

@@ -3,8 +3,10 @@
 // backslash are escaped ("\\", "\t", "\n", "\r", "\xHH"); every other byte of
 // the 8-bit set goes as it is.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gh {
 
@@ -12,18 +14,13 @@ void AppendEscapedField(std::string& out, std::string_view text);
 // False for a broken escape or a byte a writer never leaves unescaped.
 bool UnescapeField(std::string_view text, std::string& out);
 
-// The lines of such a file, one at a time, counted from 1; a line edited on
-// Windows loses its "\r".
-class TextLines {
- public:
-  explicit TextLines(std::string_view text) : text_(text) {}
-  bool Next(std::string_view& line);
-  int Number() const { return number_; }
-
- private:
-  std::string_view text_;
-  size_t at_ = 0;
-  int number_ = 0;
-};
+// The frame the files share: a header line, a line an entry, then "end".
+std::string WriteEntryLines(std::string_view header, const std::vector<std::string>& lines);
+// Hands each entry line to `take`, which says whether it could read it; a
+// line it could not, a wrong header and a file cut before its "end" are named
+// in `problems`. A line edited on Windows loses its "\r".
+void ReadEntryLines(std::string_view text, std::string_view header,
+                    const std::function<bool(std::string_view)>& take,
+                    std::vector<std::string>& problems);
 
 }  // namespace gh

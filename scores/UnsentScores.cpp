@@ -10,101 +10,9 @@
 
 namespace gh {
 
-void AppendEscapedField(std::string& out, std::string_view text) {
-  static constexpr char hex[] = "0123456789abcdef";
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          out += "\\x";
-          out += hex[c >> 4];
-          out += hex[c & 0xF];
-        } else {
-          out += ch;  // bytes of the 8-bit set go as they are
-        }
-    }
-  }
-}
-
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
-bool UnescapeField(std::string_view text, std::string& out) {
-  out.clear();
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 || c == 0x7F) return false;
-    if (c != '\\') {
-      out += text[i];
-      continue;
-    }
-    if (++i >= text.size()) return false;
-    switch (text[i]) {
-      case '\\':
-        out += '\\';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 'x': {
-        if (i + 2 >= text.size()) return false;
-        const int high = HexDigit(text[i + 1]);
-        const int low = HexDigit(text[i + 2]);
-        if (high < 0 || low < 0) return false;
-        out += static_cast<char>(high << 4 | low);
-        i += 2;
-        break;
-      }
-      default:
-        return false;
-    }
-  }
-  return true;
-}
-
-bool TextLines::Next(std::string_view& line) {
-  if (at_ >= text_.size()) return false;
-  size_t end = text_.find('\n', at_);
-  const bool whole = end != std::string_view::npos;
-  if (!whole) end = text_.size();
-  line = text_.substr(at_, end - at_);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  at_ = whole ? end + 1 : end;
-  ++number_;
-  return true;
-}
-
 namespace {
 
 constexpr std::string_view Header = "gravelhorn2-unsent 1";
-constexpr std::string_view EndLine = "end";
 // More than any ten entries need; a longer file is read this far.
 constexpr size_t MaxFileBytes = 64 * 1024;
 
@@ -126,40 +34,29 @@ bool ParseEntry(std::string_view line, UnsentScore& entry) {
 }  // namespace
 
 std::string WriteUnsentScores(const std::vector<UnsentScore>& entries) {
-  std::string text(Header);
-  text += '\n';
+  std::vector<std::string> lines;
   for (const UnsentScore& e : entries) {
-    text += std::to_string(e.score);
-    text += '\t';
-    AppendEscapedField(text, e.name);
-    text += '\t';
-    AppendEscapedField(text, e.country);
-    text += '\n';
+    std::string& line = lines.emplace_back(std::to_string(e.score));
+    line += '\t';
+    AppendEscapedField(line, e.name);
+    line += '\t';
+    AppendEscapedField(line, e.country);
   }
-  text += EndLine;
-  text += '\n';
-  return text;
+  return WriteEntryLines(Header, lines);
 }
 
 std::vector<UnsentScore> ReadUnsentScores(std::string_view text,
                                           std::vector<std::string>& problems) {
   std::vector<UnsentScore> entries;
-  TextLines lines(text);
-  std::string_view line;
-  if (!lines.Next(line) || line != Header) {
-    problems.push_back("it does not begin with \"" + std::string(Header) + "\"");
-    return entries;
-  }
-  while (lines.Next(line)) {
-    if (line == EndLine) return entries;
-    UnsentScore entry;
-    if (ParseEntry(line, entry)) {
-      entries.push_back(std::move(entry));
-    } else {
-      problems.push_back("line " + std::to_string(lines.Number()) + " is damaged");
-    }
-  }
-  problems.push_back("it ends before its \"end\" line");
+  ReadEntryLines(
+      text, Header,
+      [&](std::string_view line) {
+        UnsentScore entry;
+        if (!ParseEntry(line, entry)) return false;
+        entries.push_back(std::move(entry));
+        return true;
+      },
+      problems);
   return entries;
 }
 

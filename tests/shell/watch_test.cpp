@@ -214,8 +214,11 @@ TEST_F(WatchTest, AGameEnteredInTheTableIsWatchedFromItsRowToItsEnd) {
     if (!now.empty()) lastScore = now;
     // Nor is a sound started twice at once.
     std::map<std::string, int> starts;
-    for (const auto& e : h->SoundEvents())
-      if (e.kind == 1) ASSERT_LE(++starts[e.file], 1) << e.file;
+    for (const auto& e : h->SoundEvents()) {
+      if (e.kind == 1) {
+        ASSERT_LE(++starts[e.file], 1) << e.file;
+      }
+    }
     h->Step(1);
     ++frames;
   }
