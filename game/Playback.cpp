@@ -124,6 +124,9 @@ PlaybackOutcome GamePlayback::Outcome() const {
   } else if (out.Score != h.recording.Score) {
     out.Reason = "the game played again scored " + std::to_string(out.Score) + ", not " +
                  std::to_string(h.recording.Score);
+  } else if (out.Level != h.recording.Level) {
+    out.Reason = "the game played again ended at level " + std::to_string(out.Level + 1) +
+                 ", not " + std::to_string(h.recording.Level + 1);
   } else {
     out.Verified = true;
   }

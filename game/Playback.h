@@ -16,7 +16,7 @@ namespace gh {
 
 struct PlaybackOutcome {
   // The game ended (reached its score check) exactly at the recording's last
-  // frame, with the recording's score.
+  // frame, with the recording's score and level.
   bool Verified = false;
   int32_t Score = 0;  // what the game played again reached
   int16_t Level = 0;
