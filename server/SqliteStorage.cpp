@@ -5,6 +5,7 @@
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 
 #include "server/Storage.h"
 
@@ -127,8 +128,7 @@ class SqliteStorage : public Storage {
   TokenCheck Submit(const std::string& token, const std::string& cookie, int64_t now,
                     const ScoreRow& row) override {
     Lock lock(*this);
-    Exec("BEGIN IMMEDIATE");
-    try {
+    return InTransaction([&] {
       TokenCheck result;
       auto& take = *takeToken_;
       take.Reset().Bind(token).Bind(cookie);
@@ -157,19 +157,14 @@ class SqliteStorage : public Storage {
         result = find.Step() ? TokenCheck::OtherCookie : TokenCheck::Unknown;
         find.Run();
       }
-      Exec("COMMIT");
       return result;
-    } catch (...) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
-    }
+    });
   }
 
   UploadCheck AttachRecording(const std::string& token, const std::string& cookie, int64_t now,
                               const std::string& recording, int64_t& id) override {
     Lock lock(*this);
-    Exec("BEGIN IMMEDIATE");
-    try {
+    return InTransaction([&] {
       UploadCheck result = UploadCheck::Unknown;
       auto& find = *findUpload_;
       find.Reset().Bind(token);
@@ -193,12 +188,8 @@ class SqliteStorage : public Storage {
       } else {
         find.Run();
       }
-      Exec("COMMIT");
       return result;
-    } catch (...) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
-    }
+    });
   }
 
   std::vector<int64_t> PendingRecordings(int limit) override {
@@ -306,6 +297,26 @@ class SqliteStorage : public Storage {
     }
   }
 
+  // Runs `work` inside a write transaction (taking the write lock at once),
+  // committed when it returns and rolled back when it throws.
+  template <class Work>
+  std::invoke_result_t<Work&> InTransaction(Work work) {
+    Exec("BEGIN IMMEDIATE");
+    try {
+      if constexpr (std::is_void_v<std::invoke_result_t<Work&>>) {
+        work();
+        Exec("COMMIT");
+      } else {
+        auto result = work();
+        Exec("COMMIT");
+        return result;
+      }
+    } catch (...) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  }
+
   // The one connection, waited for no longer than the database's own wait.
   class Lock {
    public:
@@ -340,8 +351,7 @@ class SqliteStorage : public Storage {
   // Brings the file to the latest schema; a second process starting at the
   // same time waits on the write lock and then finds nothing left to do.
   void Migrate() {
-    Exec("BEGIN IMMEDIATE");
-    try {
+    InTransaction([&] {
       Exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
       int version = ReadVersion();
       const auto migrations = Migrations(Dialect::Sqlite);
@@ -355,11 +365,7 @@ class SqliteStorage : public Storage {
         Exec(migrations[static_cast<size_t>(version)]);
         Exec("UPDATE schema_version SET version = " + std::to_string(version + 1));
       }
-      Exec("COMMIT");
-    } catch (...) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
-    }
+    });
   }
 
   void Prepare() {
